@@ -1,0 +1,349 @@
+#include "app/MyForm.h"
+
+#include "app/AnchorLayout.h"
+#include "art/ArtController.h"
+#include "browser/BrowserController.h"
+#include "dialogs/Prompter.h"
+#include "documents/DocumentController.h"
+#include "library/LibraryController.h"
+#include "lrc/LrcController.h"
+#include "music/MusicController.h"
+#include "platform/SystemColors.h"
+#include "printing/PrintController.h"
+#include "settings/SettingsController.h"
+#include "speech/SpeechController.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSlider>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QHeaderView>
+
+#include <climits>
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// Mouse wheel and focus changes of the position slider reach the player.
+class SliderEvents : public QObject
+{
+public:
+    SliderEvents(QSlider* slider, std::function<void(int)> wheel, std::function<void(bool)> focus)
+        : QObject(slider), wheel_(std::move(wheel)), focus_(std::move(focus))
+    {
+        slider->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::Wheel:
+            wheel_(static_cast<QWheelEvent*>(event)->angleDelta().y());
+            break;
+        case QEvent::FocusIn:
+            focus_(true);
+            break;
+        case QEvent::FocusOut:
+            focus_(false);
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    std::function<void(int)> wheel_;
+    std::function<void(bool)> focus_;
+};
+} // namespace
+
+MyForm::MyForm(Prompter& prompter, QWidget* parent)
+    : QWidget(parent), prompter_(prompter)
+{
+    BuildControls();
+
+    settings_ = std::make_unique<SettingsController>(state_, prompter_, ui_);
+    library_ = std::make_unique<LibraryController>(state_, prompter_, ui_);
+    documents_ = std::make_unique<DocumentController>(state_, prompter_, ui_);
+    speech_ = std::make_unique<SpeechController>(state_, prompter_, ui_);
+    music_ = std::make_unique<MusicController>(state_, prompter_, ui_);
+    lrc_ = std::make_unique<LrcController>(state_, prompter_, ui_);
+    art_ = std::make_unique<ArtController>(state_, prompter_, ui_);
+    printing_ = std::make_unique<PrintController>(state_, prompter_, ui_);
+    browser_ = std::make_unique<BrowserController>(state_, prompter_, ui_);
+
+    WireCommands();
+
+    // The message hook: every press over a child is seen before the child
+    // handles it (and before a list changes its selection).
+    qApp->installEventFilter(this);
+}
+
+MyForm::~MyForm()
+{
+    qApp->removeEventFilter(this);
+    // Disposal: the engines go first, then the rest of the window.
+    speech_->ReleaseEngines();
+}
+
+void MyForm::setSettings(std::unique_ptr<SettingsController> c) { settings_ = std::move(c); }
+void MyForm::setLibrary(std::unique_ptr<LibraryController> c) { library_ = std::move(c); }
+void MyForm::setDocuments(std::unique_ptr<DocumentController> c) { documents_ = std::move(c); }
+void MyForm::setSpeech(std::unique_ptr<SpeechController> c) { speech_ = std::move(c); }
+void MyForm::setMusic(std::unique_ptr<MusicController> c) { music_ = std::move(c); }
+void MyForm::setLrc(std::unique_ptr<LrcController> c) { lrc_ = std::move(c); }
+
+void MyForm::WireCommands()
+{
+    // Each command calls through the member at the time of the click, so a
+    // controller replaced by a test receives it.
+    auto on = [this](QAction* action, auto fn) { connect(action, &QAction::triggered, this, fn); };
+    auto click = [this](QPushButton* button, auto fn) { connect(button, &QPushButton::clicked, this, fn); };
+
+    // File menu
+    on(ui_.menuNewTextText, [this] { documents_->NewText(); });
+    on(ui_.menuNewTextLrc, [this] { documents_->NewLrcText(); });
+    on(ui_.menuOpen, [this] { library_->FileOpen(); });
+    on(ui_.menuOverWrite, [this] { documents_->OverWrite(); });
+    click(ui_.button32, [this] { documents_->OverWrite(); });
+    on(ui_.menuSaveAs, [this] { documents_->FileNameSpecifiedSave(); });
+    on(ui_.menuPageSetup, [this] { printing_->PrintMiriInch(); printing_->PrintPageSetting(); });
+    on(ui_.menuPrint, [this] { printing_->PrintMiriInch(); printing_->PrintStart(); });
+    on(ui_.menuPrintPreview, [this] { printing_->PrintMiriInch(); printing_->PrintPreview(); });
+    on(ui_.menuExit, [this] { close(); });
+
+    // Tools and help
+    on(ui_.menuBrowser, [this] { browser_->ManualDialog(u"ホーム"_s); });
+    on(ui_.menuManual, [this] { browser_->ManualDialog(BrowserController::ManualFirstPage()); });
+    on(ui_.menuVersion, [this] { prompter_.VersionInfo(); });
+
+    // Edit menu, and undo by button
+    on(ui_.menuUndo, [this] { documents_->Undo(); });
+    click(ui_.button33, [this] { documents_->Undo(); });
+    on(ui_.menuCut, [this] { documents_->Cut(); });
+    on(ui_.menuCopy, [this] { documents_->Copy(); });
+    on(ui_.menuPaste, [this] { documents_->Paste(); });
+    on(ui_.menuDelete, [this] { documents_->Delete(); });
+    on(ui_.menuSelectAll, [this] { documents_->SelectAll(); });
+
+    // Settings menu
+    on(ui_.menuFont, [this] { documents_->FontSetting(); });
+    on(ui_.menuVoice, [this] { speech_->SpeechSettingSub(); });
+
+    // File lists
+    on(ui_.contextDelete, [this] { library_->DeleteFile(); });
+    click(ui_.button1, [this] { library_->FolderSetting(); });
+    click(ui_.button18, [this] { library_->ShowList(0); });
+    click(ui_.button20, [this] { library_->ShowList(1); });
+    click(ui_.button19, [this] { library_->ShowList(2); });
+    int list = 0;
+    for (QTreeWidget* view : {ui_.listView1, ui_.listView2, ui_.listView3}) {
+        connect(view->header(), &QHeaderView::sectionClicked, this,
+                [this, list](int column) { library_->ColumnClick(list, column); });
+        connect(view, &QTreeWidget::itemSelectionChanged, this,
+                [this, list] { library_->SelectionChanged(list); });
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& pos) {
+            ui_.contextMenuStrip1->popup(view->viewport()->mapToGlobal(pos));
+        });
+        ++list;
+    }
+
+    // Views and documents
+    click(ui_.button12, [this] { if (SpeechGuard()) documents_->TextDisplaySwitch(); });
+    click(ui_.button13, [this] { if (SpeechGuard()) documents_->LrcTextDisplaySwitch(); });
+    click(ui_.button31, [this] { documents_->ArtDisplaySwitch(); });
+    connect(ui_.textBox1, &QPlainTextEdit::textChanged, this, [this] { documents_->textBox1_TextChanged(); });
+    connect(ui_.textBox2, &QPlainTextEdit::textChanged, this, [this] { documents_->textBox2_TextChanged(); });
+    click(ui_.button34, [this] { documents_->button34_Click(); });
+
+    // Reading aloud
+    click(ui_.button4, [this] { button4_Click(); });
+    click(ui_.button5, [this] { speech_->SpeechPause(); });
+    click(ui_.button6, [this] { speech_->SpeechStop(); });
+    click(ui_.button2, [this] { speech_->SpeechSkipBackward(); });
+    click(ui_.button3, [this] { speech_->SpeechSkipForward(); });
+    click(ui_.button9, [this] { speech_->SpeechReproductionModeSetting(); });
+    click(ui_.button10, [this] { speech_->SpeechLoopModeSetting(); });
+    click(ui_.button7, [this] { speech_->SpeechVolTrackBarDisp(); });
+    click(ui_.button8, [this] { speech_->SpeechRateTrackBarDisp(); });
+    connect(ui_.trackBar1, &QSlider::actionTriggered, this, [this] { speech_->SpeechVolSetting(); });
+    connect(ui_.trackBar2, &QSlider::actionTriggered, this, [this] { speech_->SpeechRateSetting(); });
+
+    // Music
+    click(ui_.button21, [this] { music_->MusicPlay(); });
+    click(ui_.button22, [this] { music_->MusicPause(); });
+    click(ui_.button23, [this] { music_->MusicStop(); });
+    connect(ui_.trackBar3, &QSlider::sliderPressed, this, [this] { music_->trackBarMovementStart(); });
+    connect(ui_.trackBar3, &QSlider::actionTriggered, this, [this] { music_->trackBarMovement(); });
+    connect(ui_.trackBar3, &QSlider::sliderReleased, this, [this] { music_->trackBarMovementEnd(); });
+    new SliderEvents(ui_.trackBar3,
+                     [this](int delta) { music_->trackBar3_MouseWheel(delta); },
+                     [this](bool entered) { music_->trackBar3_Focus(entered); });
+    connect(ui_.timer1, &QTimer::timeout, this, [this] { music_->timer1_Tick(); });
+    click(ui_.button24, [this] { music_->NextMusicPlay(); });
+    click(ui_.button25, [this] { music_->BackMusicPlay(); });
+    click(ui_.button26, [this] { music_->button26_Click(); });
+    click(ui_.button27, [this] { music_->button27_Click(); });
+    click(ui_.button28, [this] { music_->button28_Click(); });
+    click(ui_.button29, [this] { music_->button29_Click(); });
+    click(ui_.button14, [this] { music_->button14_Click(); });
+    click(ui_.button15, [this] { music_->button15_Click(); });
+    click(ui_.button16, [this] { music_->button16_Click(); });
+    click(ui_.button17, [this] { music_->button17_Click(); });
+    click(ui_.button30, [this] { music_->button30_Click(); });
+    click(ui_.button11, [this] { music_->MixerVolTrackBarDisp(); });
+    connect(ui_.trackBar4, &QSlider::actionTriggered, this, [this] { music_->MixerVolSetting(); });
+
+    // Synchronized text and picture
+    connect(ui_.timer2, &QTimer::timeout, this, [this] { lrc_->timer2_Tick(); });
+    connect(ui_.lineTimer, &QTimer::timeout, this, [this] { WndProcTimer(State::nTimerID); });
+    connect(ui_.comboBox3, &QComboBox::currentIndexChanged, this,
+            [this] { art_->comboBox3_SelectedIndexChanged(); });
+}
+
+void MyForm::button4_Click()
+{
+    if (state_.SpeechRuntimeError == 1 && state_.SpeechRuntime11Error == 1) {
+        prompter_.MessageInfoBox(
+            u"マニュアルを参照して、音声合成言語のインストールをしてください。\n"
+            u"Windows7/8.1/10では、インストール方法が異なりますので注意してください。"_s);
+        return;
+    }
+    speech_->SpeechPlay();
+}
+
+bool MyForm::SpeechGuard()
+{
+    if (!state_.SpeechBusy())
+        return true;
+    prompter_.MessageInfoBox(u"音声合成再生を停止してから行ってください。"_s);
+    return false;
+}
+
+void MyForm::ResetRunTimeState()
+{
+    state_.ResetRunTime();
+    ui_.listView1->show();
+    ui_.listView2->hide();
+    ui_.listView3->hide();
+    for (QPushButton* b : {ui_.button2, ui_.button3, ui_.button4, ui_.button5, ui_.button6,
+                           ui_.button7, ui_.button8, ui_.button9, ui_.button10,
+                           ui_.button32, ui_.button33, ui_.button34})
+        b->hide();
+    for (QPushButton* b : {ui_.button2, ui_.button3, ui_.button4, ui_.button5, ui_.button6,
+                           ui_.button9, ui_.button10, ui_.button32, ui_.button33}) {
+        b->setEnabled(false);
+        SystemColors::SetBackColor(b, SystemColors::ControlDark());
+    }
+}
+
+void MyForm::MyForm_Load()
+{
+    if (loaded_)
+        return;
+    loaded_ = true;
+    settings_->SystemVersionProbe();
+    settings_->ProgramFolderSetting();
+    library_->iniListView();
+    ResetRunTimeState();
+    browser_->GetIE_version();
+    settings_->iniRead();
+}
+
+void MyForm::MyForm_Shown()
+{
+    speech_->SpeechPlatformInstallationCheck();
+}
+
+bool MyForm::MyForm_FormClosing()
+{
+    if (State::HasUnsavedChanges(state_.TextNewFlag)
+        && !prompter_.YesNo(u"テキスト・データを保存せずに終了しても良いですか？"_s))
+        return false;
+    if (State::HasUnsavedChanges(state_.LrcTextNewFlag)
+        && !prompter_.YesNo(u"同期テキスト・データを保存せずに終了しても良いですか？"_s))
+        return false;
+    return true;
+}
+
+void MyForm::MyForm_FormClosed()
+{
+    if (closed_)
+        return;
+    closed_ = true;
+    settings_->iniWrite();
+    speech_->CancelQueuedSpeech();
+    emit closed();
+}
+
+void MyForm::WndProcTimer(std::uint32_t timerId)
+{
+    if (timerId == State::nTimerID)
+        lrc_->LrcTextDisplay();
+}
+
+void MyForm::SetTimer(std::uint32_t timerId, std::uint32_t elapseMs)
+{
+    if (timerId == State::nTimerID)
+        ui_.lineTimer->start(int(qMin<std::uint32_t>(elapseMs, INT_MAX)));
+}
+
+void MyForm::KillTimer(std::uint32_t timerId)
+{
+    if (timerId == State::nTimerID)
+        ui_.lineTimer->stop();
+}
+
+bool MyForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto* child = qobject_cast<QWidget*>(watched);
+        // Only presses over the window's own child controls count; the menu
+        // bar is the window's frame, not a child control.
+        if (child && child != this && isAncestorOf(child)
+            && !ui_.menuStrip1->isAncestorOf(child) && child != ui_.menuStrip1) {
+            const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+            if (button == Qt::LeftButton)
+                state_.MouseRightAndLeftButtonFlag = 2;
+            else if (button == Qt::RightButton)
+                state_.MouseRightAndLeftButtonFlag = 1;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MyForm::showEvent(QShowEvent* event)
+{
+    // Load runs before the window first appears; Shown once it is on screen.
+    if (!loaded_ && !event->spontaneous()) {
+        MyForm_Load();
+        QTimer::singleShot(0, this, [this] { MyForm_Shown(); });
+    }
+    QWidget::showEvent(event);
+}
+
+void MyForm::closeEvent(QCloseEvent* event)
+{
+    if (closed_) {
+        event->accept();
+        return;
+    }
+    if (!MyForm_FormClosing()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    MyForm_FormClosed();
+}

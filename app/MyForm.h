@@ -1,0 +1,105 @@
+#pragma once
+
+#include "app/Controls.h"
+#include "app/State.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+
+class AnchorLayout;
+class ArtController;
+class BrowserController;
+class DocumentController;
+class LibraryController;
+class LrcController;
+class MusicController;
+class PrintController;
+class Prompter;
+class SettingsController;
+class SpeechController;
+
+// The main window: builds every control, routes every command to its
+// controller, and runs start-up (Load, Shown) and the closing order.
+class MyForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr QSize DesignSize{964, 642};
+
+    // The prompter is shared by every controller; the form does not own it.
+    explicit MyForm(Prompter& prompter, QWidget* parent = nullptr);
+    ~MyForm() override;
+
+    State& state() { return state_; }
+    Controls& ui() { return ui_; }
+    AnchorLayout* anchorLayout() const { return layout_; }
+
+    // The controllers, replaceable by tests before the window is first shown.
+    SettingsController& settings() { return *settings_; }
+    LibraryController& library() { return *library_; }
+    DocumentController& documents() { return *documents_; }
+    SpeechController& speech() { return *speech_; }
+    MusicController& music() { return *music_; }
+    LrcController& lrc() { return *lrc_; }
+    ArtController& art() { return *art_; }
+    PrintController& printing() { return *printing_; }
+    BrowserController& browser() { return *browser_; }
+    void setSettings(std::unique_ptr<SettingsController> c);
+    void setLibrary(std::unique_ptr<LibraryController> c);
+    void setDocuments(std::unique_ptr<DocumentController> c);
+    void setSpeech(std::unique_ptr<SpeechController> c);
+    void setMusic(std::unique_ptr<MusicController> c);
+    void setLrc(std::unique_ptr<LrcController> c);
+
+    // Window events, in the order the program sees them.
+    void MyForm_Load();
+    void MyForm_Shown();
+    bool MyForm_FormClosing();   // false cancels the closing
+    void MyForm_FormClosed();
+
+    // The window-message hook: a timer message with its identifier. Only the
+    // line timer (identifier 1) advances the synchronized-text display.
+    void WndProcTimer(std::uint32_t timerId);
+
+    // Window timer 1, the line timer: armed again with a new delay, or killed.
+    void SetTimer(std::uint32_t timerId, std::uint32_t elapseMs);
+    void KillTimer(std::uint32_t timerId);
+
+signals:
+    // The window has closed and the Closed steps have run.
+    void closed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();      // MyFormLayout.cpp
+    void BuildMenus();         // MyFormLayout.cpp
+    void WireCommands();
+    void ResetRunTimeState();
+    void button4_Click();
+    bool SpeechGuard();
+
+    Prompter& prompter_;
+    State state_;
+    Controls ui_;
+    AnchorLayout* layout_ = nullptr;
+
+    std::unique_ptr<SettingsController> settings_;
+    std::unique_ptr<LibraryController> library_;
+    std::unique_ptr<DocumentController> documents_;
+    std::unique_ptr<SpeechController> speech_;
+    std::unique_ptr<MusicController> music_;
+    std::unique_ptr<LrcController> lrc_;
+    std::unique_ptr<ArtController> art_;
+    std::unique_ptr<PrintController> printing_;
+    std::unique_ptr<BrowserController> browser_;
+
+    bool loaded_ = false;
+    bool closed_ = false;
+};

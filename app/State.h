@@ -1,0 +1,187 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+
+// The process-wide variables every part of the program shares, under their
+// own names and widths. MyForm owns the one instance; each controller gets a
+// reference, and a test makes its own. The values here are the start-up
+// values; ResetRunTime() puts the run-time ones back as the Load event does.
+struct State
+{
+    // --- application shell ---------------------------------------------------
+    static constexpr std::uint32_t nTimerID = 1;   // the line timer's identifier
+    QString strPrintText;
+    QString strRepeatText;
+    QString strRepeatLrcText;
+    QString LrcText;
+    QString strOralName;
+    QString strDeleteFilelName;
+    std::int32_t MouseRightAndLeftButtonFlag = 0;  // 0 none yet, 1 right, 2 left
+
+    // --- settings --------------------------------------------------------------
+    std::int16_t OsMajor = 0;
+    std::int16_t OsMinor = 0;
+    QString dir;                    // program folder, no trailing separator
+    QString cMurmelinCreateFolder;  // working folder
+    QString cMurmelinListFolder;
+    QString cOpenDirFolder;
+
+    // --- file lists ------------------------------------------------------------
+    std::int32_t listViewSel = 0;
+    std::int32_t listView1Sorting = 0;
+    std::int32_t listView2Sorting = 0;
+    std::int32_t listView3Sorting = 0;
+    std::int32_t EXErrorFlag = 0;
+    std::int32_t MusicListCount = 0;
+    std::int32_t ListIndexMusic = 0;
+    std::int32_t MciTempFlag = 0;
+
+    // --- documents -------------------------------------------------------------
+    QString cMurmelinTextFolder;
+    QString cMurmelinLrcTextFolder;
+    std::int16_t TextNewFlag = 0;
+    std::int16_t LrcTextNewFlag = 0;
+    std::int32_t TextFileNewFlag = 0;
+    std::int32_t LrcTextFileNewFlag = 0;
+    std::int16_t TextCodeKind = 0;
+    std::int16_t LrcTextCodeKind = 0;
+    std::int32_t TextCodeKindLength = 0;
+    std::int32_t LrcTextCodeKindLength = 0;
+    QString TextFontName;
+    double TextFontSize = 0.0;
+    std::int32_t TextFontStyle = 0;
+    std::int32_t TextFontGdiChar = 0;
+
+    // --- speech ----------------------------------------------------------------
+    std::int32_t SpeechRuntimeError = 0;
+    std::int32_t SpeechRuntime11Error = 0;
+    QByteArray OralName;            // the voice name in the ANSI code page
+    std::int32_t OralSelectionNumber = 0;
+    std::int32_t SpeechStateFlag = 99;
+    std::int32_t SpeechRate = 0;
+    std::int32_t SpeechVol = 0;
+    std::int32_t ReproductionMode = 0;
+    std::int32_t LoopModeCount = 0;
+    std::int32_t SpeechLoopCount = 0;
+    std::int32_t SpeakLinesNo = 0;
+    std::int32_t AllLinesCount = 0;
+    std::int32_t OneLineSelectionStart = 0;
+    std::int32_t OneLineSelectionLength = 0;
+    std::int16_t RateTrackBarVisible = 0;
+    std::int16_t VolTrackBarVisible = 0;
+
+    // --- music -----------------------------------------------------------------
+    std::int32_t AudioStateFlag = 99;
+    std::int32_t MciDeviceID = 0;
+    std::int32_t MciMsg = 0;
+    QString wcWavMp3;
+    std::int32_t PlayTimeMiriSecond = 0;
+    double Second = 0.0;
+    std::int32_t PositionTimeMiriSecond = 0;
+    std::int32_t PauseMovementFlag = 0;
+    std::int32_t StartTime = 0;
+    std::int32_t EndingTime = 0;
+    std::int16_t RangeEn = 1;
+    std::int32_t MusicPlayMode = 0;
+    std::int32_t MixerVolume = 0;
+    std::int32_t MixerVolMinimum = 0;
+    std::int32_t MixerVolMaximum = 0;
+    std::int32_t MixerVolumeControlID = 0;
+    std::int16_t MixerTrackBarVisible = 0;
+
+    // --- synchronized text -----------------------------------------------------
+    std::int32_t LrcMp3TimeAdjustment = 0;
+    std::int32_t LrcMp3TrakBar0StartFlag = 0;
+    std::int32_t LrcStartArrayCunt = 0;
+    std::int32_t LrcEndArrayCunt = 0;
+    std::int32_t LrcDspArrayCunt = 0;
+    std::int32_t OffsetTime = 0;
+    std::int32_t LrcTime_mSec = 0;
+    std::int32_t LrcTimer_mSec = 0;
+    std::int32_t LrcTimerCount = 0;
+    std::int32_t LrcStartTime = 0;
+    std::int32_t LrcLineStartTime = 0;
+    std::int32_t CorrectTime = 0;
+    std::int32_t LrcDisplayShowFlag = 0;
+
+    // --- cover art -------------------------------------------------------------
+    std::int32_t PicMode = 0;
+
+    // --- printing --------------------------------------------------------------
+    std::int32_t PrintLeftMargin = 0;
+    std::int32_t PrintRightMargin = 0;
+    std::int32_t PrintTopMargin = 0;
+    std::int32_t PrintBottomMargin = 0;
+    std::int32_t PrintLandscape = 0;
+    std::int32_t PrintStartPage = 0;
+    std::int32_t PrintEndPage = 0;
+    std::int32_t PrintPageCount = 0;
+    std::int32_t StartPrintingPosition = 0;
+    std::int32_t PrintMarginBoundsWidth = 0;
+    std::int32_t PrintMarginBoundsBottom = 0;
+
+    // --- browser ---------------------------------------------------------------
+    std::int16_t ManualDialogOp = 0;
+
+    // Puts the run-time variables back to their start-up values, as the Load
+    // event does before the settings are read. Settings-backed values, the
+    // folders and the engine error flags are left alone.
+    void ResetRunTime()
+    {
+        strPrintText.clear();
+        strRepeatText.clear();
+        strRepeatLrcText.clear();
+        LrcText.clear();
+        strDeleteFilelName.clear();
+        MouseRightAndLeftButtonFlag = 0;
+        listViewSel = 0;
+        listView1Sorting = listView2Sorting = listView3Sorting = 0;
+        EXErrorFlag = 0;
+        MusicListCount = ListIndexMusic = 0;
+        MciTempFlag = 0;
+        TextNewFlag = LrcTextNewFlag = 0;
+        TextFileNewFlag = LrcTextFileNewFlag = 0;
+        TextCodeKind = LrcTextCodeKind = 0;
+        TextCodeKindLength = LrcTextCodeKindLength = 0;
+        OralSelectionNumber = 0;
+        SpeechStateFlag = 99;
+        SpeechLoopCount = 0;
+        SpeakLinesNo = AllLinesCount = 0;
+        OneLineSelectionStart = OneLineSelectionLength = 0;
+        RateTrackBarVisible = VolTrackBarVisible = 0;
+        AudioStateFlag = 99;
+        MciDeviceID = MciMsg = 0;
+        wcWavMp3.clear();
+        PlayTimeMiriSecond = 0;
+        Second = 0.0;
+        PositionTimeMiriSecond = 0;
+        PauseMovementFlag = 0;
+        StartTime = EndingTime = 0;
+        RangeEn = 1;
+        MixerTrackBarVisible = 0;
+        LrcMp3TimeAdjustment = LrcMp3TrakBar0StartFlag = 0;
+        LrcStartArrayCunt = LrcEndArrayCunt = LrcDspArrayCunt = 0;
+        OffsetTime = 0;
+        LrcTime_mSec = LrcTimer_mSec = LrcTimerCount = 0;
+        LrcStartTime = LrcLineStartTime = CorrectTime = 0;
+        LrcDisplayShowFlag = 0;
+        PrintStartPage = PrintEndPage = PrintPageCount = 0;
+        StartPrintingPosition = PrintMarginBoundsWidth = PrintMarginBoundsBottom = 0;
+        ManualDialogOp = 0;
+    }
+
+    // Unsaved changes: a document in state 2 (new, edited) or 4 (stored, edited).
+    static bool HasUnsavedChanges(std::int16_t documentState)
+    {
+        return documentState == 2 || documentState == 4;
+    }
+
+    // Reading aloud is busy while speaking or paused with either engine.
+    bool SpeechBusy() const
+    {
+        return SpeechStateFlag == 10 || SpeechStateFlag == 11
+            || SpeechStateFlag == 20 || SpeechStateFlag == 21;
+    }
+};

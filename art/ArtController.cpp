@@ -1,0 +1,6 @@
+#include "art/ArtController.h"
+
+void ArtController::comboBox3_SelectedIndexChanged()
+{
+}
+

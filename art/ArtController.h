@@ -1,0 +1,14 @@
+#pragma once
+
+#include "app/Controller.h"
+
+#include <QString>
+
+// Cover art and the picture view's size mode.
+class ArtController : public Controller
+{
+public:
+    using Controller::Controller;
+
+    virtual void comboBox3_SelectedIndexChanged();
+};

@@ -1,0 +1,30 @@
+#include "library/LibraryController.h"
+
+void LibraryController::iniListView()
+{
+}
+
+void LibraryController::FolderSetting()
+{
+}
+
+void LibraryController::ShowList(int /*listViewSel*/)
+{
+}
+
+void LibraryController::ColumnClick(int /*list*/, int /*column*/)
+{
+}
+
+void LibraryController::SelectionChanged(int /*list*/)
+{
+}
+
+void LibraryController::DeleteFile()
+{
+}
+
+void LibraryController::FileOpen()
+{
+}
+

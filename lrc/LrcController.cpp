@@ -1,0 +1,10 @@
+#include "lrc/LrcController.h"
+
+void LrcController::LrcTextDisplay()
+{
+}
+
+void LrcController::timer2_Tick()
+{
+}
+

@@ -1,0 +1,18 @@
+#include "printing/PrintController.h"
+
+void PrintController::PrintMiriInch()
+{
+}
+
+void PrintController::PrintPageSetting()
+{
+}
+
+void PrintController::PrintPreview()
+{
+}
+
+void PrintController::PrintStart()
+{
+}
+

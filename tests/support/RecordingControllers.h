@@ -1,0 +1,88 @@
+#pragma once
+
+// Controllers that only record which operation was called, in one shared log,
+// with the mouse-button flag as it was at the time of the call.
+
+#include "documents/DocumentController.h"
+#include "library/LibraryController.h"
+#include "lrc/LrcController.h"
+#include "music/MusicController.h"
+#include "settings/SettingsController.h"
+#include "speech/SpeechController.h"
+
+#include <QStringList>
+
+struct CallLog
+{
+    QStringList calls;
+    QList<int> mouseFlags;   // MouseRightAndLeftButtonFlag at each call
+};
+
+#define RECORD(name) \
+    void name() override { log.calls << QStringLiteral(#name); log.mouseFlags << state.MouseRightAndLeftButtonFlag; }
+#define RECORD1(name, type) \
+    void name(type a) override { log.calls << QStringLiteral(#name "(%1)").arg(a); log.mouseFlags << state.MouseRightAndLeftButtonFlag; }
+
+class RecordingSettings : public SettingsController
+{
+public:
+    RecordingSettings(CallLog& log, State& s, Prompter& p, Controls& c) : SettingsController(s, p, c), log(log) {}
+    RECORD(SystemVersionProbe) RECORD(ProgramFolderSetting) RECORD(iniRead) RECORD(iniWrite)
+    CallLog& log;
+};
+
+class RecordingLibrary : public LibraryController
+{
+public:
+    RecordingLibrary(CallLog& log, State& s, Prompter& p, Controls& c) : LibraryController(s, p, c), log(log) {}
+    RECORD(iniListView) RECORD(FolderSetting) RECORD1(ShowList, int) RECORD1(SelectionChanged, int)
+    RECORD(DeleteFile) RECORD(FileOpen)
+    void ColumnClick(int list, int column) override { log.calls << QStringLiteral("ColumnClick(%1,%2)").arg(list).arg(column); log.mouseFlags << state.MouseRightAndLeftButtonFlag; }
+    CallLog& log;
+};
+
+class RecordingDocuments : public DocumentController
+{
+public:
+    RecordingDocuments(CallLog& log, State& s, Prompter& p, Controls& c) : DocumentController(s, p, c), log(log) {}
+    RECORD(TextDisplaySwitch) RECORD(LrcTextDisplaySwitch) RECORD(ArtDisplaySwitch) RECORD(NewText) RECORD(NewLrcText)
+    RECORD(Undo) RECORD(Cut) RECORD(Copy) RECORD(Paste) RECORD(Delete) RECORD(SelectAll)
+    RECORD(textBox1_TextChanged) RECORD(textBox2_TextChanged) RECORD(OverWrite) RECORD(FileNameSpecifiedSave)
+    RECORD(button34_Click) RECORD(FontSetting)
+    CallLog& log;
+};
+
+class RecordingSpeech : public SpeechController
+{
+public:
+    RecordingSpeech(CallLog& log, State& s, Prompter& p, Controls& c) : SpeechController(s, p, c), log(log) {}
+    RECORD(SpeechPlatformInstallationCheck) RECORD(SpeechSettingSub) RECORD(SpeechPlay) RECORD(SpeechPause)
+    RECORD(SpeechStop) RECORD(SpeechSkipBackward) RECORD(SpeechSkipForward) RECORD(SpeechReproductionModeSetting)
+    RECORD(SpeechLoopModeSetting) RECORD(SpeechRateTrackBarDisp) RECORD(SpeechVolTrackBarDisp)
+    RECORD(SpeechRateSetting) RECORD(SpeechVolSetting) RECORD(CancelQueuedSpeech) RECORD(ReleaseEngines)
+    CallLog& log;
+};
+
+class RecordingMusic : public MusicController
+{
+public:
+    RecordingMusic(CallLog& log, State& s, Prompter& p, Controls& c) : MusicController(s, p, c), log(log) {}
+    RECORD(MusicPlay) RECORD(MusicPause) RECORD(MusicStop) RECORD(timer1_Tick) RECORD(trackBarMovementStart)
+    RECORD(trackBarMovement) RECORD(trackBarMovementEnd) RECORD(NextMusicPlay) RECORD(BackMusicPlay)
+    RECORD(button26_Click) RECORD(button27_Click) RECORD(button28_Click) RECORD(button29_Click)
+    RECORD(button14_Click) RECORD(button15_Click) RECORD(button16_Click) RECORD(button17_Click)
+    RECORD(button30_Click) RECORD(MixerVolTrackBarDisp) RECORD(MixerVolSetting)
+    RECORD1(trackBar3_MouseWheel, int) RECORD1(trackBar3_Focus, bool)
+    CallLog& log;
+};
+
+class RecordingLrc : public LrcController
+{
+public:
+    RecordingLrc(CallLog& log, State& s, Prompter& p, Controls& c) : LrcController(s, p, c), log(log) {}
+    RECORD(LrcTextDisplay) RECORD(timer2_Tick)
+    CallLog& log;
+};
+
+#undef RECORD
+#undef RECORD1
