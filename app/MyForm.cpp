@@ -74,15 +74,24 @@ MyForm::MyForm(Prompter& prompter, QWidget* parent)
 {
     BuildControls();
 
-    settings_ = std::make_unique<SettingsController>(state_, prompter_, ui_);
-    library_ = std::make_unique<LibraryController>(state_, prompter_, ui_);
-    documents_ = std::make_unique<DocumentController>(state_, prompter_, ui_);
-    speech_ = std::make_unique<SpeechController>(state_, prompter_, ui_);
-    music_ = std::make_unique<MusicController>(state_, prompter_, ui_);
-    lrc_ = std::make_unique<LrcController>(state_, prompter_, ui_);
-    art_ = std::make_unique<ArtController>(state_, prompter_, ui_);
-    printing_ = std::make_unique<PrintController>(state_, prompter_, ui_);
-    browser_ = std::make_unique<BrowserController>(state_, prompter_, ui_);
+    settings_ = std::make_unique<SettingsController>(context_);
+    peers_.settings = settings_.get();
+    library_ = std::make_unique<LibraryController>(context_);
+    peers_.library = library_.get();
+    documents_ = std::make_unique<DocumentController>(context_);
+    peers_.documents = documents_.get();
+    speech_ = std::make_unique<SpeechController>(context_);
+    peers_.speech = speech_.get();
+    music_ = std::make_unique<MusicController>(context_);
+    peers_.music = music_.get();
+    lrc_ = std::make_unique<LrcController>(context_);
+    peers_.lrc = lrc_.get();
+    art_ = std::make_unique<ArtController>(context_);
+    peers_.art = art_.get();
+    printing_ = std::make_unique<PrintController>(context_);
+    peers_.printing = printing_.get();
+    browser_ = std::make_unique<BrowserController>(context_);
+    peers_.browser = browser_.get();
 
     WireCommands();
 
@@ -98,12 +107,42 @@ MyForm::~MyForm()
     speech_->ReleaseEngines();
 }
 
-void MyForm::setSettings(std::unique_ptr<SettingsController> c) { settings_ = std::move(c); }
-void MyForm::setLibrary(std::unique_ptr<LibraryController> c) { library_ = std::move(c); }
-void MyForm::setDocuments(std::unique_ptr<DocumentController> c) { documents_ = std::move(c); }
-void MyForm::setSpeech(std::unique_ptr<SpeechController> c) { speech_ = std::move(c); }
-void MyForm::setMusic(std::unique_ptr<MusicController> c) { music_ = std::move(c); }
-void MyForm::setLrc(std::unique_ptr<LrcController> c) { lrc_ = std::move(c); }
+void MyForm::setSettings(std::unique_ptr<SettingsController> c)
+{
+    settings_ = std::move(c);
+    peers_.settings = settings_.get();
+}
+
+void MyForm::setLibrary(std::unique_ptr<LibraryController> c)
+{
+    library_ = std::move(c);
+    peers_.library = library_.get();
+}
+
+void MyForm::setDocuments(std::unique_ptr<DocumentController> c)
+{
+    documents_ = std::move(c);
+    peers_.documents = documents_.get();
+}
+
+void MyForm::setSpeech(std::unique_ptr<SpeechController> c)
+{
+    speech_ = std::move(c);
+    peers_.speech = speech_.get();
+}
+
+void MyForm::setMusic(std::unique_ptr<MusicController> c)
+{
+    music_ = std::move(c);
+    peers_.music = music_.get();
+}
+
+void MyForm::setLrc(std::unique_ptr<LrcController> c)
+{
+    lrc_ = std::move(c);
+    peers_.lrc = lrc_.get();
+}
+
 
 void MyForm::WireCommands()
 {

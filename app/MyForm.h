@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Controller.h"
 #include "app/Controls.h"
 #include "app/State.h"
 
@@ -9,16 +10,6 @@
 #include <memory>
 
 class AnchorLayout;
-class ArtController;
-class BrowserController;
-class DocumentController;
-class LibraryController;
-class LrcController;
-class MusicController;
-class PrintController;
-class Prompter;
-class SettingsController;
-class SpeechController;
 
 // The main window: builds every control, routes every command to its
 // controller, and runs start-up (Load, Shown) and the closing order.
@@ -35,6 +26,7 @@ public:
 
     State& state() { return state_; }
     Controls& ui() { return ui_; }
+    const Context& context() const { return context_; }
     AnchorLayout* anchorLayout() const { return layout_; }
 
     // The controllers, replaceable by tests before the window is first shown.
@@ -88,6 +80,8 @@ private:
     Prompter& prompter_;
     State state_;
     Controls ui_;
+    Peers peers_;
+    Context context_{state_, prompter_, ui_, peers_};
     AnchorLayout* layout_ = nullptr;
 
     std::unique_ptr<SettingsController> settings_;

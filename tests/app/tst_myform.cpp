@@ -140,14 +140,13 @@ class TestMyForm : public QObject
 
         Fixture()
         {
-            State& s = form.state();
-            Controls& c = form.ui();
-            form.setSettings(std::make_unique<RecordingSettings>(log, s, prompter, c));
-            form.setLibrary(std::make_unique<RecordingLibrary>(log, s, prompter, c));
-            form.setDocuments(std::make_unique<RecordingDocuments>(log, s, prompter, c));
-            form.setSpeech(std::make_unique<RecordingSpeech>(log, s, prompter, c));
-            form.setMusic(std::make_unique<RecordingMusic>(log, s, prompter, c));
-            form.setLrc(std::make_unique<RecordingLrc>(log, s, prompter, c));
+            const Context& c = form.context();
+            form.setSettings(std::make_unique<RecordingSettings>(log, c));
+            form.setLibrary(std::make_unique<RecordingLibrary>(log, c));
+            form.setDocuments(std::make_unique<RecordingDocuments>(log, c));
+            form.setSpeech(std::make_unique<RecordingSpeech>(log, c));
+            form.setMusic(std::make_unique<RecordingMusic>(log, c));
+            form.setLrc(std::make_unique<RecordingLrc>(log, c));
         }
 
         template <typename T> T* find(const char* name)
@@ -616,8 +615,8 @@ private slots:
         {
             MyForm form(prompter);
             State& s = form.state();
-            form.setSettings(std::make_unique<RecordingSettings>(log, s, prompter, form.ui()));
-            form.setSpeech(std::make_unique<RecordingSpeech>(log, s, prompter, form.ui()));
+            form.setSettings(std::make_unique<RecordingSettings>(log, form.context()));
+            form.setSpeech(std::make_unique<RecordingSpeech>(log, form.context()));
             form.show();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
             s.TextNewFlag = 2;

@@ -26,7 +26,7 @@ struct CallLog
 class RecordingSettings : public SettingsController
 {
 public:
-    RecordingSettings(CallLog& log, State& s, Prompter& p, Controls& c) : SettingsController(s, p, c), log(log) {}
+    RecordingSettings(CallLog& log, const Context& c) : SettingsController(c), log(log) {}
     RECORD(SystemVersionProbe) RECORD(ProgramFolderSetting) RECORD(iniRead) RECORD(iniWrite)
     CallLog& log;
 };
@@ -34,7 +34,7 @@ public:
 class RecordingLibrary : public LibraryController
 {
 public:
-    RecordingLibrary(CallLog& log, State& s, Prompter& p, Controls& c) : LibraryController(s, p, c), log(log) {}
+    RecordingLibrary(CallLog& log, const Context& c) : LibraryController(c), log(log) {}
     RECORD(iniListView) RECORD(FolderSetting) RECORD1(ShowList, int) RECORD1(SelectionChanged, int)
     RECORD(DeleteFile) RECORD(FileOpen)
     void ColumnClick(int list, int column) override { log.calls << QStringLiteral("ColumnClick(%1,%2)").arg(list).arg(column); log.mouseFlags << state.MouseRightAndLeftButtonFlag; }
@@ -44,7 +44,7 @@ public:
 class RecordingDocuments : public DocumentController
 {
 public:
-    RecordingDocuments(CallLog& log, State& s, Prompter& p, Controls& c) : DocumentController(s, p, c), log(log) {}
+    RecordingDocuments(CallLog& log, const Context& c) : DocumentController(c), log(log) {}
     RECORD(TextDisplaySwitch) RECORD(LrcTextDisplaySwitch) RECORD(ArtDisplaySwitch) RECORD(NewText) RECORD(NewLrcText)
     RECORD(Undo) RECORD(Cut) RECORD(Copy) RECORD(Paste) RECORD(Delete) RECORD(SelectAll)
     RECORD(textBox1_TextChanged) RECORD(textBox2_TextChanged) RECORD(OverWrite) RECORD(FileNameSpecifiedSave)
@@ -55,7 +55,7 @@ public:
 class RecordingSpeech : public SpeechController
 {
 public:
-    RecordingSpeech(CallLog& log, State& s, Prompter& p, Controls& c) : SpeechController(s, p, c), log(log) {}
+    RecordingSpeech(CallLog& log, const Context& c) : SpeechController(c), log(log) {}
     RECORD(SpeechPlatformInstallationCheck) RECORD(SpeechSettingSub) RECORD(SpeechPlay) RECORD(SpeechPause)
     RECORD(SpeechStop) RECORD(SpeechSkipBackward) RECORD(SpeechSkipForward) RECORD(SpeechReproductionModeSetting)
     RECORD(SpeechLoopModeSetting) RECORD(SpeechRateTrackBarDisp) RECORD(SpeechVolTrackBarDisp)
@@ -66,7 +66,7 @@ public:
 class RecordingMusic : public MusicController
 {
 public:
-    RecordingMusic(CallLog& log, State& s, Prompter& p, Controls& c) : MusicController(s, p, c), log(log) {}
+    RecordingMusic(CallLog& log, const Context& c) : MusicController(c), log(log) {}
     RECORD(MusicPlay) RECORD(MusicPause) RECORD(MusicStop) RECORD(timer1_Tick) RECORD(trackBarMovementStart)
     RECORD(trackBarMovement) RECORD(trackBarMovementEnd) RECORD(NextMusicPlay) RECORD(BackMusicPlay)
     RECORD(button26_Click) RECORD(button27_Click) RECORD(button28_Click) RECORD(button29_Click)
@@ -79,7 +79,7 @@ public:
 class RecordingLrc : public LrcController
 {
 public:
-    RecordingLrc(CallLog& log, State& s, Prompter& p, Controls& c) : LrcController(s, p, c), log(log) {}
+    RecordingLrc(CallLog& log, const Context& c) : LrcController(c), log(log) {}
     RECORD(LrcTextDisplay) RECORD(timer2_Tick)
     CallLog& log;
 };

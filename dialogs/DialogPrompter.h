@@ -1,0 +1,22 @@
+#pragma once
+
+#include "dialogs/Prompter.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// The program's prompter: every message and question is one of its own
+// dialogs (or the desktop's question box), shown modally over parent.
+class DialogPrompter : public Prompter
+{
+public:
+    explicit DialogPrompter(QWidget* parent = nullptr);
+
+    void MessageInfoBox(const QString& text) override;
+    bool YesNo(const QString& question) override;
+    bool StandardQuestion(const QString& text, const QString& title) override;
+    void VersionInfo() override;
+
+private:
+    QPointer<QWidget> m_parent;
+};

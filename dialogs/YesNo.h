@@ -1,0 +1,25 @@
+#pragma once
+
+#include "dialogs/DialogParts.h"
+
+#include <QDialog>
+
+class QPushButton;
+
+// The program's yes/no question: "はい" accepts, "いいえ" rejects. The focus
+// starts on "いいえ", so Enter right after opening answers no; Escape does
+// nothing, so a question is never answered by accident.
+class YesNo : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit YesNo(QWidget* parent = nullptr);
+
+    PictureLabel* label1;
+    QPushButton* button1; // はい
+    QPushButton* button2; // いいえ
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+};

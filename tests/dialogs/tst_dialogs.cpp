@@ -1,0 +1,515 @@
+#include "dialogs/DialogParts.h"
+#include "dialogs/DialogPrompter.h"
+#include "dialogs/MessageInfoBox.h"
+#include "dialogs/VersionInfo.h"
+#include "dialogs/YesNo.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int Timeout = 5000;
+
+// Acts once on the next active modal dialog from inside its own event loop.
+// Whatever is still modal when the time is up gets closed, so a dialog that
+// never shows, or an action that fails to end it, fails the test instead of
+// hanging it.
+class ModalDriver
+{
+public:
+    explicit ModalDriver(std::function<void(QWidget*)> action)
+        : m_action(std::move(action))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start(10);
+        m_clock.start();
+    }
+
+    bool acted() const { return m_acted; }
+    bool forced() const { return m_forced; }
+
+private:
+    void poll()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        const bool ready = modal && modal->isVisible() && modal->isActiveWindow();
+        if (ready && !m_acted) {
+            m_acted = true;
+            m_action(modal);
+        } else if (m_clock.elapsed() > Timeout && modal) {
+            m_forced = true;
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->done(-1);
+            else
+                modal->close();
+        }
+    }
+
+    std::function<void(QWidget*)> m_action;
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    bool m_acted = false;
+    bool m_forced = false;
+};
+
+// Presses a key where the keyboard focus is, as a user would.
+void pressKey(Qt::Key key) { QTest::keyClick(static_cast<QWidget*>(nullptr), key); }
+
+// A widget's colour at a point in its own (logical) coordinates.
+QRgb pixelAt(QWidget* widget, QPoint at)
+{
+    const QPixmap shot = widget->grab();
+    return shot.toImage().pixel((QPointF(at) * shot.devicePixelRatio()).toPoint());
+}
+
+// Opens a dialog without blocking and waits until it has the keyboard.
+bool openActive(QDialog& dialog)
+{
+    dialog.open();
+    // Neither answer (showing resets it), so the answer a test reads is a fresh one.
+    dialog.setResult(1000);
+    return QTest::qWaitForWindowActive(&dialog, Timeout);
+}
+
+void verifyCentred(QWidget* window)
+{
+    const QRect area = window->screen()->availableGeometry();
+    const QPoint offset = window->frameGeometry().center() - area.center();
+    QVERIFY2(qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1,
+             qPrintable(u"off centre by %1,%2"_s.arg(offset.x()).arg(offset.y())));
+}
+
+} // namespace
+
+class TstDialogs : public QObject
+{
+    Q_OBJECT
+public:
+    static void initMain()
+    {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+
+private slots:
+    void messageLabelFitsText_data();
+    void messageLabelFitsText();
+    void messageTextPutIntoLabelIsFittedOnShow();
+    void messageLayout();
+    void messageKeysClose_data();
+    void messageKeysClose();
+
+    void yesNoLayout();
+    void yesNoEnterAnswersNo();
+    void yesNoEscapeDoesNothing();
+    void yesNoButtons_data();
+    void yesNoButtons();
+    void yesNoButtonColours();
+
+    void versionInfo();
+
+    void prompterYesNo_data();
+    void prompterYesNo();
+    void prompterMessage();
+    void prompterStandardQuestion_data();
+    void prompterStandardQuestion();
+    void prompterVersionInfo();
+};
+
+void TstDialogs::messageLabelFitsText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("grows");
+    QTest::addColumn<bool>("elided");
+
+    const QString question = u"テキスト・データを保存しなくてもよいですか？"_s;
+    QTest::newRow("short") << u"フォルダが見つかりません。"_s << false << false;
+    QTest::newRow("two lines") << question.repeated(3) << true << false;
+    QTest::newRow("long Japanese") << question.repeated(12) << true << true;
+    QTest::newRow("long words")
+        << u"The device could not be opened because the file format is not supported. "_s.repeated(8)
+        << true << true;
+    QTest::newRow("many short lines") << u"一\n二\n三\n四\n五\n六"_s << true << true;
+}
+
+void TstDialogs::messageLabelFitsText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, grows);
+    QFETCH(bool, elided);
+
+    MessageInfoBox box;
+    box.setText(text);
+    QLabel* label = box.label1;
+    const QString shown = label->text();
+
+    QCOMPARE(label->width(), 440);
+    QVERIFY(label->height() >= 24 && label->height() <= 46);
+    QCOMPARE(label->height() > 24, grows);
+    QCOMPARE(box.isElided(), elided);
+    QCOMPARE(shown.endsWith(u'…'), elided);
+    QCOMPARE(box.fullText(), text);
+    QCOMPARE(label->toolTip(), elided ? text : QString());
+
+    // Everything shown is really drawn inside the label.
+    const QRect inside = label->contentsRect();
+    const QRect needed = QFontMetrics(label->font()).boundingRect(inside, label->alignment(), shown);
+    QVERIFY2(inside.contains(needed), qPrintable(u"text needs %1x%2"_s.arg(needed.width()).arg(needed.height())));
+
+    // What is shown is the message from its start, only broken into lines
+    // (and cut where elided).
+    auto squeezed = [](QString s) {
+        s.remove(u'…');
+        s.remove(QRegularExpression(u"\\s"_s));
+        return s;
+    };
+    if (elided)
+        QVERIFY(squeezed(text).startsWith(squeezed(shown)));
+    else
+        QCOMPARE(squeezed(shown), squeezed(text));
+}
+
+void TstDialogs::messageTextPutIntoLabelIsFittedOnShow()
+{
+    const QString text = u"ファイルを削除しますか？"_s.repeated(20);
+    MessageInfoBox fitted;
+    fitted.setText(text);
+
+    MessageInfoBox box;
+    box.label1->setText(text);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box, Timeout));
+    QCOMPARE(box.fullText(), text);
+    QVERIFY(box.isElided());
+    QCOMPARE(box.label1->text(), fitted.label1->text());
+    QCOMPARE(box.label1->size(), fitted.label1->size());
+}
+
+void TstDialogs::messageLayout()
+{
+    MessageInfoBox box;
+    QCOMPARE(box.size(), QSize(458, 79));
+    QCOMPARE(box.minimumSize(), box.maximumSize());
+    QVERIFY(box.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(box.testAttribute(Qt::WA_TranslucentBackground));
+    QVERIFY(!box.accessibleName().isEmpty());
+
+    QCOMPARE(box.findChild<QLabel*>(u"label1"_s), box.label1);
+    QCOMPARE(box.label1->text(), u"メッセージ"_s);
+    QCOMPARE(box.label1->geometry(), QRect(9, 6, 440, 24));
+    QVERIFY(box.label1->alignment().testFlag(Qt::AlignHCenter));
+    QVERIFY(box.label1->accessibleName().isEmpty());
+
+    QCOMPARE(box.findChild<QPushButton*>(u"button1"_s), box.button1);
+    QCOMPARE(box.button1->text(), u"OK"_s);
+    QCOMPARE(box.button1->geometry(), QRect(379, 54, 70, 21));
+    QVERIFY(box.button1->isFlat());
+    QVERIFY(box.button1->isDefault());
+
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box, Timeout));
+    verifyCentred(&box);
+    // Only the label and the button are painted.
+    QCOMPARE(qAlpha(pixelAt(&box, QPoint(2, 2))), 0);
+    QCOMPARE(qAlpha(pixelAt(&box, QPoint(200, 70))), 0);
+    QCOMPARE(QColor(pixelAt(&box, QPoint(200, 15))), QColor(0xFF, 0xE4, 0xC4));
+}
+
+void TstDialogs::messageKeysClose_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::newRow("Return") << Qt::Key_Return;
+    QTest::newRow("Enter") << Qt::Key_Enter;
+    QTest::newRow("Escape") << Qt::Key_Escape;
+}
+
+void TstDialogs::messageKeysClose()
+{
+    QFETCH(Qt::Key, key);
+    MessageInfoBox box;
+    box.setText(u"保存しました。"_s);
+    QVERIFY(openActive(box));
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), box.button1, Timeout);
+
+    pressKey(key);
+    QTRY_VERIFY_WITH_TIMEOUT(!box.isVisible(), Timeout);
+    QCOMPARE(box.result(), int(QDialog::Rejected));
+}
+
+void TstDialogs::yesNoLayout()
+{
+    YesNo dialog;
+    QCOMPARE(dialog.size(), QSize(376, 66));
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QVERIFY(dialog.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(dialog.testAttribute(Qt::WA_TranslucentBackground));
+    QVERIFY(!dialog.accessibleName().isEmpty());
+
+    QCOMPARE(dialog.label1->objectName(), u"label1"_s);
+    QCOMPARE(dialog.label1->text(), u"メッセージ"_s);
+    QCOMPARE(dialog.label1->geometry(), QRect(10, 9, 355, 24));
+    QCOMPARE(dialog.label1->minimumSize(), dialog.label1->maximumSize());
+    QVERIFY(dialog.label1->accessibleName().isEmpty());
+    QVERIFY(!dialog.label1->picture().isNull());
+
+    QCOMPARE(dialog.button1->objectName(), u"button1"_s);
+    QCOMPARE(dialog.button1->text(), u"はい"_s);
+    QCOMPARE(dialog.button1->geometry(), QRect(106, 41, 70, 21));
+    QCOMPARE(dialog.button2->objectName(), u"button2"_s);
+    QCOMPARE(dialog.button2->text(), u"いいえ"_s);
+    QCOMPARE(dialog.button2->geometry(), QRect(192, 41, 70, 21));
+    QVERIFY(dialog.button1->isFlat() && dialog.button2->isFlat());
+    QVERIFY(dialog.button2->isDefault());
+
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog, Timeout));
+    verifyCentred(&dialog);
+    QCOMPARE(qAlpha(pixelAt(&dialog, QPoint(3, 3))), 0);
+    // Bisque at the right, the picture at the left, and the text clear of it.
+    const QColor bisque(0xFF, 0xE4, 0xC4);
+    QCOMPARE(QColor(pixelAt(dialog.label1, QPoint(350, 4))), bisque);
+    const QRect picture = dialog.label1->pictureRect();
+    QVERIFY(picture.isValid());
+    QVERIFY(dialog.label1->contentsRect().left() >= picture.right());
+    QVERIFY(QColor(pixelAt(dialog.label1, picture.center())) != bisque);
+    // The thin line runs round the whole label, picture included.
+    for (const QPoint edge : {QPoint(0, 12), QPoint(354, 12), QPoint(picture.center().x(), 0),
+                              QPoint(picture.center().x(), 23), QPoint(200, 0)})
+        QCOMPARE(QColor(pixelAt(dialog.label1, edge)), QColor(Qt::black));
+}
+
+void TstDialogs::yesNoEnterAnswersNo()
+{
+    YesNo dialog;
+    dialog.label1->setText(u"ファイルを削除しますか？"_s);
+    QVERIFY(openActive(dialog));
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), dialog.button2, Timeout);
+
+    pressKey(Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible(), Timeout);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+
+    // Tab reaches はい next, and Enter there answers yes.
+    YesNo again;
+    QVERIFY(openActive(again));
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), again.button2, Timeout);
+    pressKey(Qt::Key_Tab);
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), again.button1, Timeout);
+    pressKey(Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(!again.isVisible(), Timeout);
+    QCOMPARE(again.result(), int(QDialog::Accepted));
+}
+
+void TstDialogs::yesNoEscapeDoesNothing()
+{
+    YesNo dialog;
+    QVERIFY(openActive(dialog));
+    pressKey(Qt::Key_Escape);
+    QTest::qWait(50);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), 1000);
+    dialog.done(QDialog::Rejected);
+}
+
+void TstDialogs::yesNoButtons_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("result");
+    QTest::newRow("はい") << u"button1"_s << int(QDialog::Accepted);
+    QTest::newRow("いいえ") << u"button2"_s << int(QDialog::Rejected);
+}
+
+void TstDialogs::yesNoButtons()
+{
+    QFETCH(QString, button);
+    QFETCH(int, result);
+    YesNo dialog;
+    QVERIFY(openActive(dialog));
+    QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible(), Timeout);
+    QCOMPARE(dialog.result(), result);
+}
+
+void TstDialogs::yesNoButtonColours()
+{
+    YesNo dialog;
+    QVERIFY(openActive(dialog));
+    const QPoint face(4, 4); // inside the border, away from the caption
+    const QColor plain = pixelAt(dialog.button1, face);
+
+    struct Case
+    {
+        QPushButton* button;
+        QColor hover;
+        QColor pressed;
+    };
+    const Case cases[] = {
+        {dialog.button1, QColor(0xFF, 0xE4, 0xE1), QColor(0xFF, 0x45, 0x00)},
+        {dialog.button2, QColor(0x99, 0xB4, 0xD1), QColor(0x55, 0x6B, 0x2F)},
+    };
+    for (const Case& c : cases) {
+        QTest::mouseMove(c.button);
+        QTRY_VERIFY_WITH_TIMEOUT(c.button->underMouse(), Timeout);
+        QTRY_COMPARE_WITH_TIMEOUT(QColor(pixelAt(c.button, face)), c.hover, Timeout);
+        c.button->setDown(true);
+        QCOMPARE(QColor(pixelAt(c.button, face)), c.pressed);
+        c.button->setDown(false);
+    }
+    // Away from the buttons they return to their plain face.
+    QTest::mouseMove(dialog.label1);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.button2->underMouse(), Timeout);
+    QCOMPARE(QColor(pixelAt(dialog.button2, face)), plain);
+    dialog.done(QDialog::Rejected);
+}
+
+void TstDialogs::versionInfo()
+{
+    VersionInfo dialog;
+    QCOMPARE(dialog.windowTitle(), u"バージョン情報"_s);
+    QCOMPARE(dialog.size(), QSize(439, 138));
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QCOMPARE(dialog.windowType(), Qt::Tool);
+    QVERIFY(!dialog.accessibleName().isEmpty());
+
+    QCOMPARE(dialog.label1->text(), u"   Murmelin"_s);
+    QCOMPARE(dialog.label1->geometry(), QRect(66, 8, 309, 54));
+    const QFont nameFont = dialog.label1->font();
+    QCOMPARE(nameFont.families().first(), u"恋文ペン字"_s);
+    QCOMPARE(nameFont.pointSizeF(), 20.25);
+    QVERIFY(nameFont.bold() && nameFont.italic());
+    QCOMPARE(dialog.label1->palette().color(QPalette::WindowText), QColor(0xB9, 0xD1, 0xEA));
+    QCOMPARE(dialog.label1->frameShadow(), QFrame::Sunken);
+    QVERIFY(!dialog.label1->picture().isNull());
+
+    QCOMPARE(dialog.label2->text(), u"Version:1.0.0.1"_s);
+    QCOMPARE(dialog.label2->geometry(), QRect(53, 67, 333, 20));
+    QCOMPARE(dialog.label2->font().pointSizeF(), 12.0);
+    QCOMPARE(dialog.label3->geometry(), QRect(94, 95, 333, 20));
+    QCOMPARE(dialog.label4->geometry(), QRect(94, 115, 333, 20));
+
+    // Every line is readable in full and speaks its own text.
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        QVERIFY(!label->text().trimmed().isEmpty());
+        QVERIFY2(label->accessibleName().isEmpty(), qPrintable(label->objectName()));
+        const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
+        QVERIFY2(needed <= label->contentsRect().width(), qPrintable(label->objectName()));
+    }
+    for (QLabel* label : {dialog.label3, dialog.label4}) {
+        QVERIFY(label->alignment().testFlag(Qt::AlignRight));
+        QCOMPARE(label->font().pointSizeF(), 9.75);
+    }
+
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog, Timeout));
+    verifyCentred(&dialog);
+}
+
+void TstDialogs::prompterYesNo_data()
+{
+    QTest::addColumn<bool>("clickYes");
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("はい clicked") << true << true;
+    QTest::newRow("Enter at once") << false << false;
+}
+
+void TstDialogs::prompterYesNo()
+{
+    QFETCH(bool, clickYes);
+    QFETCH(bool, answer);
+    QWidget owner;
+    DialogPrompter prompter(&owner);
+    const QString question = u"テキスト・データを上書き保存しますか？"_s;
+    QString asked;
+    QWidget* shownOver = nullptr;
+
+    ModalDriver driver([&](QWidget* modal) {
+        auto* dialog = qobject_cast<YesNo*>(modal);
+        if (!dialog)
+            return;
+        asked = dialog->label1->text();
+        shownOver = dialog->parentWidget();
+        if (clickYes)
+            QTest::mouseClick(dialog->button1, Qt::LeftButton);
+        else
+            pressKey(Qt::Key_Return);
+    });
+    QCOMPARE(prompter.YesNo(question), answer);
+    QVERIFY(driver.acted());
+    QVERIFY(!driver.forced());
+    QCOMPARE(asked, question);
+    QCOMPARE(shownOver, &owner);
+}
+
+void TstDialogs::prompterMessage()
+{
+    DialogPrompter prompter;
+    QString shown;
+    ModalDriver driver([&](QWidget* modal) {
+        if (auto* box = qobject_cast<MessageInfoBox*>(modal))
+            shown = box->fullText();
+        pressKey(Qt::Key_Escape);
+    });
+    prompter.MessageInfoBox(u"ファイルが見つかりません。"_s);
+    QVERIFY(driver.acted());
+    QVERIFY(!driver.forced());
+    QCOMPARE(shown, u"ファイルが見つかりません。"_s);
+}
+
+void TstDialogs::prompterStandardQuestion_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("yes") << int(QMessageBox::Yes) << true;
+    QTest::newRow("no") << int(QMessageBox::No) << false;
+}
+
+void TstDialogs::prompterStandardQuestion()
+{
+    QFETCH(int, button);
+    QFETCH(bool, answer);
+    DialogPrompter prompter;
+    QString title, text;
+    ModalDriver driver([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box)
+            return;
+        title = box->windowTitle();
+        text = box->text();
+        box->button(QMessageBox::StandardButton(button))->click();
+    });
+    QCOMPARE(prompter.StandardQuestion(u"貼り付けますか？"_s, u"貼り付け"_s), answer);
+    QVERIFY(driver.acted());
+    QVERIFY(!driver.forced());
+    QCOMPARE(title, u"貼り付け"_s);
+    QCOMPARE(text, u"貼り付けますか？"_s);
+}
+
+void TstDialogs::prompterVersionInfo()
+{
+    DialogPrompter prompter;
+    QString title;
+    ModalDriver driver([&](QWidget* modal) {
+        if (qobject_cast<VersionInfo*>(modal))
+            title = modal->windowTitle();
+        pressKey(Qt::Key_Escape);
+    });
+    prompter.VersionInfo();
+    QVERIFY(driver.acted());
+    QVERIFY(!driver.forced());
+    QCOMPARE(title, u"バージョン情報"_s);
+}
+
+QTEST_MAIN(TstDialogs)
+#include "tst_dialogs.moc"
