@@ -294,7 +294,8 @@ void MyForm::MyForm_Load()
         return;
     loaded_ = true;
     settings_->SystemVersionProbe();
-    settings_->ProgramFolderSetting();
+    if (!settings_->ProgramFolderSetting())
+        return;   // without the program folder the window keeps its design values
     library_->iniListView();
     ResetRunTimeState();
     browser_->GetIE_version();

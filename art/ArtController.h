@@ -11,4 +11,6 @@ public:
     using Controller::Controller;
 
     virtual void comboBox3_SelectedIndexChanged();
+    virtual void JpegCoverArtDisplay(const QString& strFolder);
+    virtual bool MP3JpegDel(const QString& strFolder, const QString& SelectedFileName);
 };

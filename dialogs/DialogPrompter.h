@@ -16,6 +16,11 @@ public:
     bool YesNo(const QString& question) override;
     bool StandardQuestion(const QString& text, const QString& title) override;
     void VersionInfo() override;
+    std::optional<QString> OpenFileName(const QString& startFolder, const QStringList& filters) override;
+    std::optional<SaveChoice> SaveFileName(const QString& startFolder, const QString& fileName,
+                                           const QStringList& filters, int filterIndex) override;
+    std::optional<QString> ExistingFolder(const QString& startFolder) override;
+    std::optional<QFont> ChooseFont(const QFont& initial) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 // The one way the program shows a message or asks a question. The program
 // uses DialogPrompter (its own dialogs); tests use a scripted prompter that
@@ -22,4 +26,17 @@ public:
 
     // The About dialog.
     virtual void VersionInfo() = 0;
+
+    // The desktop's common dialogs. Each returns nothing when the user cancels.
+    // Filters are "label (patterns)" entries as the file dialogs show them.
+    struct SaveChoice
+    {
+        QString path;
+        int filterIndex = 0;   // the filter chosen, counted from 0
+    };
+    virtual std::optional<QString> OpenFileName(const QString& startFolder, const QStringList& filters) = 0;
+    virtual std::optional<SaveChoice> SaveFileName(const QString& startFolder, const QString& fileName,
+                                                   const QStringList& filters, int filterIndex) = 0;
+    virtual std::optional<QString> ExistingFolder(const QString& startFolder) = 0;
+    virtual std::optional<QFont> ChooseFont(const QFont& initial) = 0;
 };

@@ -68,3 +68,11 @@ void DocumentController::FontSetting()
 {
 }
 
+
+void DocumentController::TextOpenFile(const QString& /*path*/, const QString& /*fileName*/)
+{
+}
+
+void DocumentController::TextFontSetting()
+{
+}

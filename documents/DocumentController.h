@@ -27,4 +27,6 @@ public:
     virtual void FileNameSpecifiedSave();
     virtual void button34_Click();
     virtual void FontSetting();
+    virtual void TextOpenFile(const QString& path, const QString& fileName);
+    virtual void TextFontSetting();
 };

@@ -8,3 +8,7 @@ void LrcController::timer2_Tick()
 {
 }
 
+
+void LrcController::LrcTextTempLabel(const QString& /*path*/)
+{
+}

@@ -12,4 +12,5 @@ public:
 
     virtual void LrcTextDisplay();
     virtual void timer2_Tick();
+    virtual void LrcTextTempLabel(const QString& path);
 };

@@ -1,5 +1,9 @@
 #include "music/MusicController.h"
 
+#include "platform/SystemColors.h"
+
+#include <QPushButton>
+
 void MusicController::MusicPlay()
 {
 }
@@ -88,3 +92,23 @@ void MusicController::MixerVolSetting()
 {
 }
 
+
+void MusicController::MusicStart(const QString& /*path*/, const QString& /*name*/)
+{
+}
+
+void MusicController::mixerSetControl()
+{
+}
+
+void MusicController::HighlightModeButton(QPushButton* active)
+{
+    for (QPushButton* b : {ui.button26, ui.button27, ui.button28, ui.button29})
+        SystemColors::SetBackColor(b, b == active ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
+}
+
+void MusicController::MusicPlayModeButtonColor() { HighlightModeButton(nullptr); }
+void MusicController::MusicPlayModeButton26ActiveColor() { HighlightModeButton(ui.button26); }
+void MusicController::MusicPlayModeButton27ActiveColor() { HighlightModeButton(ui.button27); }
+void MusicController::MusicPlayModeButton28ActiveColor() { HighlightModeButton(ui.button28); }
+void MusicController::MusicPlayModeButton29ActiveColor() { HighlightModeButton(ui.button29); }

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QPushButton;
+
 // Music playback: the player and its position slider, play modes and range, and the master volume.
 class MusicController : public Controller
 {
@@ -32,4 +34,16 @@ public:
     virtual void button30_Click();
     virtual void MixerVolTrackBarDisp();
     virtual void MixerVolSetting();
+    virtual void MusicStart(const QString& path, const QString& name);
+    virtual void mixerSetControl();
+
+    // The play-mode buttons: all plain, or one of them showing the active mode.
+    virtual void MusicPlayModeButtonColor();
+    virtual void MusicPlayModeButton26ActiveColor();
+    virtual void MusicPlayModeButton27ActiveColor();
+    virtual void MusicPlayModeButton28ActiveColor();
+    virtual void MusicPlayModeButton29ActiveColor();
+
+private:
+    void HighlightModeButton(QPushButton* active);
 };

@@ -16,3 +16,7 @@ void PrintController::PrintStart()
 {
 }
 
+
+void PrintController::PrintIni()
+{
+}

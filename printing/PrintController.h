@@ -14,4 +14,5 @@ public:
     virtual void PrintPageSetting();
     virtual void PrintPreview();
     virtual void PrintStart();
+    virtual void PrintIni();
 };

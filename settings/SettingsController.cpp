@@ -4,8 +4,9 @@ void SettingsController::SystemVersionProbe()
 {
 }
 
-void SettingsController::ProgramFolderSetting()
+bool SettingsController::ProgramFolderSetting()
 {
+    return true;
 }
 
 void SettingsController::iniRead()

@@ -11,7 +11,7 @@ public:
     using Controller::Controller;
 
     virtual void SystemVersionProbe();
-    virtual void ProgramFolderSetting();
+    virtual bool ProgramFolderSetting();
     virtual void iniRead();
     virtual void iniWrite();
 };

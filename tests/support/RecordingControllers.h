@@ -27,7 +27,9 @@ class RecordingSettings : public SettingsController
 {
 public:
     RecordingSettings(CallLog& log, const Context& c) : SettingsController(c), log(log) {}
-    RECORD(SystemVersionProbe) RECORD(ProgramFolderSetting) RECORD(iniRead) RECORD(iniWrite)
+    RECORD(SystemVersionProbe) RECORD(iniRead)
+    RECORD(iniWrite)
+    bool ProgramFolderSetting() override { log.calls << QStringLiteral("ProgramFolderSetting"); log.mouseFlags << 0; return true; }
     CallLog& log;
 };
 

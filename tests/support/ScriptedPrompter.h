@@ -12,7 +12,7 @@
 class ScriptedPrompter : public Prompter
 {
 public:
-    enum class Kind { Message, YesNo, StandardQuestion, VersionInfo };
+    enum class Kind { Message, YesNo, StandardQuestion, VersionInfo, OpenFile, SaveFile, Folder, Font };
 
     struct Entry
     {
@@ -24,6 +24,22 @@ public:
     QList<Entry> entries;
     QList<bool> answers;
     bool defaultAnswer = false;
+
+    // What the common dialogs return next (nothing: the user cancels). The
+    // arguments each was called with are kept for the test to inspect.
+    QList<std::optional<QString>> openFileAnswers;
+    QList<std::optional<SaveChoice>> saveFileAnswers;
+    QList<std::optional<QString>> folderAnswers;
+    QList<std::optional<QFont>> fontAnswers;
+    struct DialogCall
+    {
+        QString startFolder;
+        QString fileName;
+        QStringList filters;
+        int filterIndex = -1;
+        QFont font;
+    };
+    QList<DialogCall> dialogCalls;
 
     void MessageInfoBox(const QString& text) override
     {
@@ -44,12 +60,42 @@ public:
 
     void VersionInfo() override { entries.append({Kind::VersionInfo, {}, {}}); }
 
-    // The texts shown or asked, in order.
+    std::optional<QString> OpenFileName(const QString& startFolder, const QStringList& filters) override
+    {
+        entries.append({Kind::OpenFile, startFolder, {}});
+        dialogCalls.append({startFolder, {}, filters, -1, {}});
+        return openFileAnswers.isEmpty() ? std::nullopt : openFileAnswers.takeFirst();
+    }
+
+    std::optional<SaveChoice> SaveFileName(const QString& startFolder, const QString& fileName,
+                                           const QStringList& filters, int filterIndex) override
+    {
+        entries.append({Kind::SaveFile, startFolder, fileName});
+        dialogCalls.append({startFolder, fileName, filters, filterIndex, {}});
+        return saveFileAnswers.isEmpty() ? std::nullopt : saveFileAnswers.takeFirst();
+    }
+
+    std::optional<QString> ExistingFolder(const QString& startFolder) override
+    {
+        entries.append({Kind::Folder, startFolder, {}});
+        dialogCalls.append({startFolder, {}, {}, -1, {}});
+        return folderAnswers.isEmpty() ? std::nullopt : folderAnswers.takeFirst();
+    }
+
+    std::optional<QFont> ChooseFont(const QFont& initial) override
+    {
+        entries.append({Kind::Font, initial.family(), {}});
+        dialogCalls.append({{}, {}, {}, -1, initial});
+        return fontAnswers.isEmpty() ? std::nullopt : fontAnswers.takeFirst();
+    }
+
+    // The texts of the messages and questions, in order.
     QStringList texts() const
     {
         QStringList out;
         for (const Entry& e : entries)
-            out << e.text;
+            if (e.kind == Kind::Message || e.kind == Kind::YesNo || e.kind == Kind::StandardQuestion)
+                out << e.text;
         return out;
     }
 
@@ -66,6 +112,7 @@ public:
     {
         entries.clear();
         answers.clear();
+        dialogCalls.clear();
     }
 
 private:
