@@ -28,3 +28,15 @@ void LibraryController::FileOpen()
 {
 }
 
+
+void LibraryController::ListViewAllFileNameWriting(const QString& /*folder*/)
+{
+}
+
+void LibraryController::ListViewTextFileNameWriting(const QString& /*folder*/)
+{
+}
+
+void LibraryController::ListViewMusicFileNameWriting(const QString& /*folder*/)
+{
+}

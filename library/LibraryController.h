@@ -17,4 +17,7 @@ public:
     virtual void SelectionChanged(int list);
     virtual void DeleteFile();
     virtual void FileOpen();
+    virtual void ListViewAllFileNameWriting(const QString& folder);
+    virtual void ListViewTextFileNameWriting(const QString& folder);
+    virtual void ListViewMusicFileNameWriting(const QString& folder);
 };
