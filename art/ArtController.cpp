@@ -1,7 +1,16 @@
 #include "art/ArtController.h"
 
+#include "art/PictureBox.h"
+
+#include <QComboBox>
+
 void ArtController::comboBox3_SelectedIndexChanged()
 {
+    state.PicMode = ui.comboBox3->currentIndex();
+    // Any mode beyond the list fits like "Zoom".
+    const auto mode = state.PicMode >= 0 && state.PicMode <= 2 ? PictureBox::SizeMode(state.PicMode)
+                                                               : PictureBox::Zoom;
+    ui.pictureBox1->setSizeMode(mode);
 }
 
 

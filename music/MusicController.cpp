@@ -2,7 +2,9 @@
 
 #include "platform/SystemColors.h"
 
+#include <QLabel>
 #include <QPushButton>
+#include <QSlider>
 
 void MusicController::MusicPlay()
 {
@@ -50,18 +52,47 @@ void MusicController::BackMusicPlay()
 
 void MusicController::button26_Click()
 {
+    // Pressing the active mode again turns the modes off.
+    if (state.MusicPlayMode == 1) {
+        state.MusicPlayMode = 0;
+        MusicPlayModeButtonColor();
+    } else {
+        state.MusicPlayMode = 1;
+        MusicPlayModeButton26ActiveColor();
+    }
 }
 
 void MusicController::button27_Click()
 {
+    if (state.MusicPlayMode == 2) {
+        state.MusicPlayMode = 0;
+        MusicPlayModeButtonColor();
+    } else {
+        state.MusicPlayMode = 2;
+        MusicPlayModeButton27ActiveColor();
+    }
 }
 
 void MusicController::button28_Click()
 {
+    if (state.MusicPlayMode == 3) {
+        state.MusicPlayMode = 0;
+        MusicPlayModeButtonColor();
+    } else {
+        state.MusicPlayMode = 3;
+        MusicPlayModeButton28ActiveColor();
+    }
 }
 
 void MusicController::button29_Click()
 {
+    if (state.MusicPlayMode == 4) {
+        state.MusicPlayMode = 0;
+        MusicPlayModeButtonColor();
+    } else {
+        state.MusicPlayMode = 4;
+        MusicPlayModeButton29ActiveColor();
+    }
 }
 
 void MusicController::button14_Click()
@@ -86,6 +117,9 @@ void MusicController::button30_Click()
 
 void MusicController::MixerVolTrackBarDisp()
 {
+    state.MixerTrackBarVisible = state.MixerTrackBarVisible ? 0 : 1;
+    ui.trackBar4->setVisible(state.MixerTrackBarVisible);
+    ui.label6->setVisible(state.MixerTrackBarVisible);
 }
 
 void MusicController::MixerVolSetting()

@@ -1,19 +1,302 @@
 #include "settings/SettingsController.h"
 
+#include "art/ArtController.h"
+#include "documents/DocumentController.h"
+#include "library/LibraryController.h"
+#include "music/MusicController.h"
+#include "printing/PrintController.h"
+#include "settings/SettingsStore.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+constexpr int kPathCapacity = 511;       // folder paths, without the terminator
+constexpr int kFontNameCapacity = 127;
+constexpr int kOralNameCapacity = 511;   // bytes
+const QString kFavourites = u"お気に入り.txt"_s;
+const QString kDefaultFont = u"ＭＳ ゴシック"_s;
+constexpr double kDefaultFontSize = 11.25;
+} // namespace
+
+SettingsController::SettingsController(const Context& context)
+    : Controller(context)
+{
+}
+
+SettingsController::~SettingsController() = default;
+
+bool SettingsController::IsWindowsVersionOrGreater(std::uint16_t major, std::uint16_t minor,
+                                                   std::uint16_t servicePackMajor) const
+{
+    return version_ && version_->VerifyVersionInfo({major, minor, servicePackMajor});
+}
+
 void SettingsController::SystemVersionProbe()
 {
+    if (!version_)
+        version_ = std::make_shared<LinuxSystemVersion>();
+    const OsVersionInfo reported = version_->Reported();
+    state.OsMajor = std::int16_t(reported.major);
+    state.OsMinor = std::int16_t(reported.minor);
+    if (state.OsMajor == 6 && state.OsMinor == 2) {
+        if (IsWindowsVersionOrGreater(6, 3, 0))
+            state.OsMinor = 3;
+    } else if (IsWindowsVersionOrGreater(10, 0, 0)) {
+        state.OsMajor = 6;
+        state.OsMinor = 3;
+    }
+}
+
+QString SettingsController::DataFolder(const QString& executableFolder)
+{
+    if (QFileInfo::exists(executableFolder + u'/' + kFavourites))
+        return executableFolder;
+    return QStringLiteral(MURMELIN_DATA_INSTALL_DIR);
 }
 
 bool SettingsController::ProgramFolderSetting()
 {
+    const QString program = programFile_.isNull() ? QCoreApplication::applicationFilePath() : programFile_;
+    if (program.isEmpty() || program.size() > kPathCapacity)
+        return false;
+    state.dir = DataFolder(QFileInfo(program).absolutePath());
     return true;
+}
+
+QString SettingsController::SettingsFile() const
+{
+    return settingsFile_.isNull() ? SettingsStore::DefaultFilePath() : settingsFile_;
+}
+
+QString SettingsController::DocumentsFolder() const
+{
+    if (!documentsFolder_.isNull())
+        return documentsFolder_;
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+void SettingsController::FillLists(const QString& folder)
+{
+    peers.library->ListViewAllFileNameWriting(folder);
+    peers.library->ListViewTextFileNameWriting(folder);
+    peers.library->ListViewMusicFileNameWriting(folder);
+}
+
+void SettingsController::ShowSliders()
+{
+    ui.trackBar2->setValue(state.SpeechRate);
+    ui.label5->setText(QString::number(state.SpeechRate));
+    ui.trackBar1->setValue(state.SpeechVol);
+    ui.label8->setText(QString::number(state.SpeechVol));
+    ui.trackBar4->setValue(state.MixerVolume);
+    ui.label6->setText(QString::number(state.MixerVolume));
+}
+
+void SettingsController::ShowLoopCount()
+{
+    switch (state.LoopModeCount) {
+    case 1:
+    case 2:
+    case 4:
+        ui.button10->setText(QString::number(state.LoopModeCount));
+        break;
+    default:
+        ui.button10->setText(u"∞"_s);
+        break;
+    }
+}
+
+void SettingsController::ShowPictureMode()
+{
+    {
+        const QSignalBlocker quiet(ui.comboBox3);
+        ui.comboBox3->setCurrentIndex(state.PicMode);
+    }
+    peers.art->comboBox3_SelectedIndexChanged();
 }
 
 void SettingsController::iniRead()
 {
+    SettingsStore store(SettingsFile());
+    if (!store.Exists()) {
+        iniDefine();
+        return;
+    }
+
+    state.cMurmelinCreateFolder = DocumentsFolder() + u"/Murmelin"_s;
+    const QString defaultList = state.cMurmelinCreateFolder + u"/Speech1"_s;
+    if (!QFileInfo::exists(state.cMurmelinCreateFolder))
+        QDir().mkpath(defaultList);
+
+    state.cMurmelinListFolder = store.ReadString(u"MurmelinListFolder"_s, defaultList, kPathCapacity);
+    ui.label2->setText(state.cMurmelinListFolder);
+    FillLists(state.cMurmelinListFolder);
+
+    state.cOpenDirFolder = store.ReadString(u"OpenDirFolder"_s, defaultList, kPathCapacity);
+    state.cMurmelinTextFolder = state.cOpenDirFolder;
+    state.cMurmelinLrcTextFolder = state.cOpenDirFolder;
+    ui.label1->setText(state.cOpenDirFolder);
+    ui.label3->setText(state.cOpenDirFolder);
+
+    state.TextFontStyle = store.ReadDword(u"TextFontStyle"_s, 0, 0, 15);
+    state.TextFontSize = store.ReadFontSize(u"TextFontSize"_s, kDefaultFontSize);
+    state.TextFontName = store.ReadString(u"TextFontName"_s, kDefaultFont, kFontNameCapacity);
+    if (state.TextFontName.trimmed().isEmpty())
+        state.TextFontName = kDefaultFont;
+    state.TextFontGdiChar = store.ReadDword(u"TextFontGdiChar"_s, 0, 0, 255);
+    peers.documents->TextFontSetting();
+
+    state.SpeechRate = store.ReadDword(u"SpeechRate"_s, 0, -5, 5);
+    state.SpeechVol = store.ReadDword(u"SpeechVol"_s, 100, 0, 100);
+    state.MixerVolume = store.ReadDword(u"MixerVolume"_s, 80, 0, 100);
+    ShowSliders();
+    peers.music->mixerSetControl();
+
+    state.strOralName = store.ReadString(u"OralName"_s, u"なし"_s, kOralNameCapacity);
+    state.OralName = state.strOralName.toLocal8Bit().left(kOralNameCapacity);
+
+    state.SpeechRate = store.ReadDword(u"SpeechRate"_s, 0, -5, 5);
+    state.ReproductionMode = store.ReadDword(u"ReproductionMode"_s, 0, 0, 2);
+    // Any count but 1, 2 and 4 repeats without end ("∞"); a count below one
+    // would never read at all.
+    state.LoopModeCount = store.ReadDword(u"LoopModeCount"_s, 1, 1, INT32_MAX);
+    ShowLoopCount();
+
+    state.PicMode = store.ReadDword(u"PicMode"_s, 0, 0, 3);
+    ShowPictureMode();
+
+    state.MusicPlayMode = store.ReadDword(u"MusicPlayMode"_s, 0, INT32_MIN, INT32_MAX);
+    switch (state.MusicPlayMode) {
+    case 1: peers.music->MusicPlayModeButton26ActiveColor(); break;
+    case 2: peers.music->MusicPlayModeButton27ActiveColor(); break;
+    case 3: peers.music->MusicPlayModeButton28ActiveColor(); break;
+    case 4: peers.music->MusicPlayModeButton29ActiveColor(); break;
+    default:
+        peers.music->MusicPlayModeButtonColor();
+        state.MusicPlayMode = 0;
+        break;
+    }
+
+    // Margins in tenths of a millimetre, up to a metre.
+    state.PrintLeftMargin = store.ReadDword(u"PrintLeftMargin"_s, 200, 0, 10000);
+    state.PrintRightMargin = store.ReadDword(u"PrintRightMargin"_s, 200, 0, 10000);
+    state.PrintTopMargin = store.ReadDword(u"PrintTopMargin"_s, 250, 0, 10000);
+    state.PrintBottomMargin = store.ReadDword(u"PrintBottomMargin"_s, 250, 0, 10000);
+    state.PrintLandscape = store.ReadDword(u"PrintLandscape"_s, 0, 0, 1);
+    peers.printing->PrintIni();
+}
+
+void SettingsController::iniDefine()
+{
+    state.cMurmelinCreateFolder = DocumentsFolder() + u"/Murmelin"_s;
+    const QString defaultList = state.cMurmelinCreateFolder + u"/Speech1"_s;
+    state.cMurmelinListFolder = defaultList;
+    state.cOpenDirFolder = defaultList;
+    state.cMurmelinTextFolder = defaultList;
+    state.cMurmelinLrcTextFolder = defaultList;
+
+    if (!QDir().mkpath(defaultList)) {
+        const int error = errno;
+        prompter.MessageInfoBox(QString::fromLocal8Bit(std::strerror(error)));
+        return;
+    }
+
+    ui.label2->setText(defaultList);
+    FillLists(defaultList);
+    ui.label1->setText(defaultList);
+    ui.label3->setText(defaultList);
+
+    state.TextFontStyle = 0;
+    state.TextFontSize = kDefaultFontSize;
+    state.TextFontGdiChar = 0;
+    state.TextFontName = kDefaultFont;
+
+    state.SpeechRate = 0;
+    state.SpeechVol = 100;
+    state.MixerVolume = 80;
+    ShowSliders();
+
+    state.PicMode = 0;
+    ShowPictureMode();
+
+    state.strOralName = u"なし"_s;
+    state.OralSelectionNumber = 0;
+    state.SpeechRate = 0;
+    state.ReproductionMode = 0;
+    ui.button9->setText(u"一行"_s);
+    state.LoopModeCount = 1;
+    ui.button10->setText(u"1"_s);
+    state.MusicPlayMode = 0;
+
+    state.PrintLeftMargin = 200;
+    state.PrintRightMargin = 200;
+    state.PrintTopMargin = 250;
+    state.PrintBottomMargin = 250;
+    state.PrintLandscape = 0;
+    peers.printing->PrintIni();
+
+    // The favourites start from the template beside the program; an existing
+    // list is never overwritten.
+    QFile favourites(state.dir + u'/' + kFavourites);
+    if (!favourites.copy(state.cMurmelinCreateFolder + u'/' + kFavourites))
+        prompter.MessageInfoBox(favourites.errorString());
 }
 
 void SettingsController::iniWrite()
 {
-}
+    SettingsStore store(SettingsFile());
+    const QList<QPair<QString, QVariant>> values = {
+        {u"MurmelinListFolder"_s, state.cMurmelinListFolder},
+        {u"OpenDirFolder"_s, state.cOpenDirFolder},
+        {u"SpeechRate"_s, state.SpeechRate},
+        {u"SpeechVol"_s, state.SpeechVol},
+        {u"MixerVolume"_s, state.MixerVolume},
+        {u"OralName"_s, QString::fromLocal8Bit(state.OralName)},
+        {u"SpeechRate"_s, state.SpeechRate},
+        {u"ReproductionMode"_s, state.ReproductionMode},
+        {u"LoopModeCount"_s, state.LoopModeCount},
+        {u"PicMode"_s, state.PicMode},
+        {u"MusicPlayMode"_s, state.MusicPlayMode},
+        {u"TextFontStyle"_s, state.TextFontStyle},
+        {u"TextFontSize"_s, SettingsStore::FormatFontSize(state.TextFontSize)},
+        {u"TextFontName"_s, state.TextFontName},
+        {u"TextFontGdiChar"_s, state.TextFontGdiChar},
+        {u"PrintLeftMargin"_s, state.PrintLeftMargin},
+        {u"PrintRightMargin"_s, state.PrintRightMargin},
+        {u"PrintTopMargin"_s, state.PrintTopMargin},
+        {u"PrintBottomMargin"_s, state.PrintBottomMargin},
+        {u"PrintLandscape"_s, state.PrintLandscape},
+    };
+    switch (store.Write(values)) {
+    case SettingsStore::WriteResult::OpenFailed:
+        prompter.MessageInfoBox(u"レジストリ キーのオープンに失敗しました。"_s);
+        return;
+    case SettingsStore::WriteResult::CreateFailed:
+        prompter.MessageInfoBox(u"レジストリ キーの作成に失敗しました。"_s);
+        return;
+    case SettingsStore::WriteResult::Ok:
+        break;
+    }
 
+    if (state.cMurmelinCreateFolder.isEmpty())
+        return;
+    for (const QString& temporary : {u"temp0.mp3"_s, u"temp1.mp3"_s, u"Mp3ArtTemp.jpg"_s}) {
+        const QString path = state.cMurmelinCreateFolder + u'/' + temporary;
+        if (QFileInfo::exists(path))
+            QFile::remove(path);
+    }
+}

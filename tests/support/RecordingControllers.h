@@ -20,6 +20,8 @@ struct CallLog
 
 #define RECORD(name) \
     void name() override { log.calls << QStringLiteral(#name); log.mouseFlags << state.MouseRightAndLeftButtonFlag; }
+#define RECORDS(name) \
+    void name(const QString& a) override { log.calls << QStringLiteral(#name "(%1)").arg(a); log.mouseFlags << state.MouseRightAndLeftButtonFlag; }
 #define RECORD1(name, type) \
     void name(type a) override { log.calls << QStringLiteral(#name "(%1)").arg(a); log.mouseFlags << state.MouseRightAndLeftButtonFlag; }
 
@@ -39,6 +41,7 @@ public:
     RecordingLibrary(CallLog& log, const Context& c) : LibraryController(c), log(log) {}
     RECORD(iniListView) RECORD(FolderSetting) RECORD1(ShowList, int) RECORD1(SelectionChanged, int)
     RECORD(DeleteFile) RECORD(FileOpen)
+    RECORDS(ListViewAllFileNameWriting) RECORDS(ListViewTextFileNameWriting) RECORDS(ListViewMusicFileNameWriting)
     void ColumnClick(int list, int column) override { log.calls << QStringLiteral("ColumnClick(%1,%2)").arg(list).arg(column); log.mouseFlags << state.MouseRightAndLeftButtonFlag; }
     CallLog& log;
 };
@@ -50,7 +53,7 @@ public:
     RECORD(TextDisplaySwitch) RECORD(LrcTextDisplaySwitch) RECORD(ArtDisplaySwitch) RECORD(NewText) RECORD(NewLrcText)
     RECORD(Undo) RECORD(Cut) RECORD(Copy) RECORD(Paste) RECORD(Delete) RECORD(SelectAll)
     RECORD(textBox1_TextChanged) RECORD(textBox2_TextChanged) RECORD(OverWrite) RECORD(FileNameSpecifiedSave)
-    RECORD(button34_Click) RECORD(FontSetting)
+    RECORD(button34_Click) RECORD(FontSetting) RECORD(TextFontSetting)
     CallLog& log;
 };
 
@@ -73,7 +76,7 @@ public:
     RECORD(trackBarMovement) RECORD(trackBarMovementEnd) RECORD(NextMusicPlay) RECORD(BackMusicPlay)
     RECORD(button26_Click) RECORD(button27_Click) RECORD(button28_Click) RECORD(button29_Click)
     RECORD(button14_Click) RECORD(button15_Click) RECORD(button16_Click) RECORD(button17_Click)
-    RECORD(button30_Click) RECORD(MixerVolTrackBarDisp) RECORD(MixerVolSetting)
+    RECORD(button30_Click) RECORD(MixerVolTrackBarDisp) RECORD(MixerVolSetting) RECORD(mixerSetControl)
     RECORD1(trackBar3_MouseWheel, int) RECORD1(trackBar3_Focus, bool)
     CallLog& log;
 };
@@ -88,3 +91,4 @@ public:
 
 #undef RECORD
 #undef RECORD1
+#undef RECORDS

@@ -1,0 +1,499 @@
+// The settings store as the program uses it: first run, the values read
+// back and applied to the window, bad values, the save and its failures.
+
+#include "app/MyForm.h"
+#include "art/PictureBox.h"
+#include "platform/SystemColors.h"
+#include "settings/SettingsController.h"
+#include "settings/SettingsStore.h"
+#include "support/RecordingControllers.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QSettings>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <clocale>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QStringList kAllValues = {
+    u"MurmelinListFolder"_s, u"OpenDirFolder"_s, u"SpeechRate"_s, u"SpeechVol"_s, u"MixerVolume"_s,
+    u"OralName"_s, u"ReproductionMode"_s, u"LoopModeCount"_s, u"PicMode"_s, u"MusicPlayMode"_s,
+    u"TextFontStyle"_s, u"TextFontSize"_s, u"TextFontName"_s, u"TextFontGdiChar"_s, u"PrintLeftMargin"_s,
+    u"PrintRightMargin"_s, u"PrintTopMargin"_s, u"PrintBottomMargin"_s, u"PrintLandscape"_s,
+};
+
+class FakeVersion : public SystemVersion
+{
+public:
+    FakeVersion(OsVersionInfo reported, OsVersionInfo actual) : reported_(reported), actual_(actual) {}
+    OsVersionInfo Reported() const override { return reported_; }
+    bool VerifyVersionInfo(const OsVersionInfo& atLeast) const override { return VersionAtLeast(actual_, atLeast); }
+
+private:
+    OsVersionInfo reported_, actual_;
+};
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void touch(const QString& path)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("x");
+}
+
+} // namespace
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+    // One run of the program in a temporary home: a real window whose
+    // settings controller reads and writes the files under `home`.
+    struct Run
+    {
+        QString home;
+        ScriptedPrompter prompter;
+        CallLog log;
+        MyForm form{prompter};
+        SettingsController* settings = nullptr;
+
+        explicit Run(const QString& home) : home(home)
+        {
+            const Context& c = form.context();
+            form.setLibrary(std::make_unique<RecordingLibrary>(log, c));
+            form.setDocuments(std::make_unique<RecordingDocuments>(log, c));
+            auto controller = std::make_unique<SettingsController>(c);
+            controller->setSettingsFile(settingsFile());
+            controller->setDocumentsFolder(home + u"/Documents"_s);
+            controller->setSystemVersion(std::make_shared<FakeVersion>(OsVersionInfo{6, 2, 0}, OsVersionInfo{6, 3, 0}));
+            settings = controller.get();
+            form.setSettings(std::move(controller));
+        }
+
+        QString settingsFile() const { return home + u"/config/Kestrow Software/Murmelin.conf"_s; }
+        QString work() const { return home + u"/Documents/Murmelin"_s; }
+        State& state() { return form.state(); }
+        Controls& ui() { return form.ui(); }
+
+        void start() { form.MyForm_Load(); }
+        void exit() { form.MyForm_FormClosed(); }
+    };
+
+    QTemporaryDir tmp;
+    int runs = 0;
+
+    QString freshHome() { return tmp.filePath(QString::number(++runs)); }
+
+    static void writeSettings(const QString& file, const QList<QPair<QString, QString>>& values)
+    {
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("[General]\n");
+        for (const auto& [name, value] : values)
+            f.write((name + u'=' + value + u'\n').toUtf8());
+    }
+
+    static QVariant stored(const QString& file, const QString& name)
+    {
+        QSettings s(file, QSettings::NativeFormat);
+        return s.value(name);
+    }
+
+private slots:
+    void firstRunSetsDefaultsAndTheExitWritesEveryValue()
+    {
+        Run run(freshHome());
+        run.start();
+        const QString speech1 = run.work() + u"/Speech1"_s;
+        QVERIFY(QFileInfo(speech1).isDir());
+        QCOMPARE(run.state().cMurmelinCreateFolder, run.work());
+        QCOMPARE(run.state().cMurmelinListFolder, speech1);
+        QCOMPARE(run.state().cOpenDirFolder, speech1);
+        QCOMPARE(run.state().cMurmelinTextFolder, speech1);
+        QCOMPARE(run.ui().label2->text(), speech1);
+        QCOMPARE(run.ui().label1->text(), speech1);
+        QCOMPARE(run.ui().label3->text(), speech1);
+        // The three lists fill from the default folder, in order.
+        QCOMPARE(run.log.calls.filter(u"FileNameWriting"_s),
+                 (QStringList{u"ListViewAllFileNameWriting(%1)"_s.arg(speech1),
+                              u"ListViewTextFileNameWriting(%1)"_s.arg(speech1),
+                              u"ListViewMusicFileNameWriting(%1)"_s.arg(speech1)}));
+        // The editor font is only stored on a first run.
+        QVERIFY(!run.log.calls.contains(u"TextFontSetting"_s));
+        QCOMPARE(run.state().TextFontName, u"ＭＳ ゴシック"_s);
+        QCOMPARE(run.state().TextFontSize, 11.25);
+        QCOMPARE(run.ui().trackBar2->value(), 0);
+        QCOMPARE(run.ui().trackBar1->value(), 100);
+        QCOMPARE(run.ui().label8->text(), u"100"_s);
+        QCOMPARE(run.ui().trackBar4->value(), 80);
+        QCOMPARE(run.ui().label6->text(), u"80"_s);
+        QCOMPARE(run.state().strOralName, u"なし"_s);
+        QCOMPARE(run.ui().button10->text(), u"1"_s);
+        QCOMPARE(run.ui().button9->text(), u"一行"_s);
+        QCOMPARE(run.state().PrintTopMargin, 250);
+        QCOMPARE(run.state().OsMajor, std::int16_t(6));
+        QCOMPARE(run.state().OsMinor, std::int16_t(3));
+        // The favourites start as the template beside the program.
+        const QByteArray favourites = readAll(run.work() + u"/お気に入り.txt"_s);
+        QVERIFY(favourites.startsWith("\xEF\xBB\xBF"));
+        QCOMPARE(favourites, readAll(run.state().dir + u"/お気に入り.txt"_s));
+        QVERIFY(run.prompter.entries.isEmpty());
+
+        QVERIFY(!QFileInfo::exists(run.settingsFile()));
+        run.exit();
+        QSettings written(run.settingsFile(), QSettings::NativeFormat);
+        QStringList keys = written.allKeys();
+        keys.sort();
+        QStringList expected = kAllValues;
+        expected.sort();
+        QCOMPARE(keys, expected);
+        QCOMPARE(written.value(u"TextFontSize"_s).toString(), u"11.25"_s);
+        QCOMPARE(written.value(u"MixerVolume"_s).toInt(), 80);
+        QCOMPARE(written.value(u"OralName"_s).toString(), QString());   // no voice chosen yet
+        QCOMPARE(written.value(u"MurmelinListFolder"_s).toString(), speech1);
+    }
+
+    void favouritesAlreadyThereIsReportedAndKept()
+    {
+        Run run(freshHome());
+        QDir().mkpath(run.work());
+        QFile f(run.work() + u"/お気に入り.txt"_s);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("mine");
+        f.close();
+        run.start();
+        QCOMPARE(run.prompter.texts().size(), 1);
+        QCOMPARE(readAll(run.work() + u"/お気に入り.txt"_s), QByteArray("mine"));
+    }
+
+    void storedValuesAreReadAndApplied()
+    {
+        Run run(freshHome());
+        const QString list = tmp.filePath(u"songs"_s);
+        QDir().mkpath(list);
+        writeSettings(run.settingsFile(), {
+            {u"MurmelinListFolder"_s, list}, {u"OpenDirFolder"_s, u"/srv/texts"_s},
+            {u"TextFontStyle"_s, u"3"_s}, {u"TextFontSize"_s, u"9.75"_s}, {u"TextFontName"_s, u"IPAGothic"_s},
+            {u"SpeechRate"_s, u"-5"_s}, {u"SpeechVol"_s, u"35"_s}, {u"MixerVolume"_s, u"64"_s},
+            {u"OralName"_s, u"Japanese"_s}, {u"ReproductionMode"_s, u"2"_s}, {u"LoopModeCount"_s, u"1000"_s},
+            {u"PicMode"_s, u"3"_s}, {u"MusicPlayMode"_s, u"3"_s}, {u"PrintLeftMargin"_s, u"150"_s},
+            {u"PrintLandscape"_s, u"1"_s},
+        });
+        run.start();
+        const State& s = run.state();
+        QCOMPARE(s.cMurmelinListFolder, list);
+        QCOMPARE(run.ui().label2->text(), list);
+        QCOMPARE(run.log.calls.filter(u"FileNameWriting"_s).size(), 3);
+        QCOMPARE(s.cOpenDirFolder, u"/srv/texts"_s);
+        QCOMPARE(s.cMurmelinLrcTextFolder, u"/srv/texts"_s);
+        QCOMPARE(run.ui().label3->text(), u"/srv/texts"_s);
+        QCOMPARE(s.TextFontStyle, 3);
+        QCOMPARE(s.TextFontSize, 9.75);
+        QCOMPARE(s.TextFontName, u"IPAGothic"_s);
+        QVERIFY(run.log.calls.contains(u"TextFontSetting"_s));
+        QCOMPARE(run.ui().trackBar2->value(), -5);
+        QCOMPARE(run.ui().label5->text(), u"-5"_s);
+        QCOMPARE(run.ui().trackBar1->value(), 35);
+        QCOMPARE(run.ui().trackBar4->value(), 64);
+        QCOMPARE(run.ui().label6->text(), u"64"_s);
+        QCOMPARE(s.strOralName, u"Japanese"_s);
+        QCOMPARE(s.OralName, QByteArray("Japanese"));
+        QCOMPARE(s.ReproductionMode, 2);
+        QCOMPARE(s.LoopModeCount, 1000);
+        QCOMPARE(run.ui().button10->text(), u"∞"_s);
+        QCOMPARE(run.ui().comboBox3->currentIndex(), 3);
+        QCOMPARE(run.ui().pictureBox1->sizeMode(), PictureBox::Zoom);
+        QCOMPARE(s.MusicPlayMode, 3);
+        QCOMPARE(SystemColors::BackColor(run.ui().button28), SystemColors::ActiveCaption());
+        QCOMPARE(SystemColors::BackColor(run.ui().button27), SystemColors::ControlLight());
+        QCOMPARE(s.PrintLeftMargin, 150);
+        QCOMPARE(s.PrintRightMargin, 200);
+        QCOMPARE(s.PrintLandscape, 1);
+        QVERIFY(run.prompter.entries.isEmpty());
+
+        run.exit();
+        QCOMPARE(stored(run.settingsFile(), u"LoopModeCount"_s).toInt(), 1000);
+        QCOMPARE(stored(run.settingsFile(), u"TextFontSize"_s).toString(), u"9.75"_s);
+        QCOMPARE(stored(run.settingsFile(), u"SpeechRate"_s).toInt(), -5);
+        QCOMPARE(stored(run.settingsFile(), u"OralName"_s).toString(), u"Japanese"_s);
+    }
+
+    void badValuesFallBackToTheirDefaults_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("speech rate not a number") << u"SpeechRate"_s << u"fast"_s;
+        QTest::newRow("speech rate too high") << u"SpeechRate"_s << u"6"_s;
+        QTest::newRow("volume above 100") << u"SpeechVol"_s << u"150"_s;
+        QTest::newRow("mixer below 0") << u"MixerVolume"_s << u"-1"_s;
+        QTest::newRow("mixer a list") << u"MixerVolume"_s << u"1, 2"_s;
+        QTest::newRow("picture mode 9") << u"PicMode"_s << u"9"_s;
+        QTest::newRow("reading mode 3") << u"ReproductionMode"_s << u"3"_s;
+        QTest::newRow("loop count 0") << u"LoopModeCount"_s << u"0"_s;
+        QTest::newRow("font size text") << u"TextFontSize"_s << u"large"_s;
+        QTest::newRow("font size negative") << u"TextFontSize"_s << u"-3"_s;
+        QTest::newRow("font size zero") << u"TextFontSize"_s << u"0"_s;
+        QTest::newRow("font name too long") << u"TextFontName"_s << QString(200, u'a');
+        QTest::newRow("voice a list") << u"OralName"_s << u"a, b"_s;
+        QTest::newRow("margin negative") << u"PrintTopMargin"_s << u"-10"_s;
+        QTest::newRow("landscape 2") << u"PrintLandscape"_s << u"2"_s;
+        QTest::newRow("number too big") << u"SpeechVol"_s << u"99999999999"_s;
+        QTest::newRow("folder too long") << u"MurmelinListFolder"_s << (u"/"_s + QString(600, u'x'));
+    }
+
+    void badValuesFallBackToTheirDefaults()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        Run run(freshHome());
+        writeSettings(run.settingsFile(), {{name, text}});
+        run.start();
+        const State& s = run.state();
+        QCOMPARE(s.SpeechRate, 0);
+        QCOMPARE(s.SpeechVol, 100);
+        QCOMPARE(run.ui().trackBar1->value(), 100);
+        QCOMPARE(s.MixerVolume, 80);
+        QCOMPARE(run.ui().trackBar4->value(), 80);
+        QCOMPARE(s.PicMode, 0);
+        QCOMPARE(run.ui().comboBox3->currentIndex(), 0);
+        QCOMPARE(s.ReproductionMode, 0);
+        QCOMPARE(s.LoopModeCount, 1);
+        QCOMPARE(s.TextFontSize, 11.25);
+        QCOMPARE(s.TextFontName, u"ＭＳ ゴシック"_s);
+        QCOMPARE(s.strOralName, u"なし"_s);
+        QCOMPARE(s.PrintTopMargin, 250);
+        QCOMPARE(s.PrintLandscape, 0);
+        QCOMPARE(s.cMurmelinListFolder, run.work() + u"/Speech1"_s);
+    }
+
+    void numbersWrittenUnsignedReadBackSigned()
+    {
+        Run run(freshHome());
+        writeSettings(run.settingsFile(), {{u"SpeechRate"_s, u"4294967291"_s}});
+        run.start();
+        QCOMPARE(run.state().SpeechRate, -5);
+    }
+
+    void unknownPlayModeReadsAsNone()
+    {
+        Run run(freshHome());
+        writeSettings(run.settingsFile(), {{u"MusicPlayMode"_s, u"7"_s}});
+        run.start();
+        QCOMPARE(run.state().MusicPlayMode, 0);
+        for (QPushButton* b : {run.ui().button26, run.ui().button27, run.ui().button28, run.ui().button29})
+            QCOMPARE(SystemColors::BackColor(b), SystemColors::ControlLight());
+        run.exit();
+        QCOMPARE(stored(run.settingsFile(), u"MusicPlayMode"_s).toInt(), 0);
+    }
+
+    void fontSizeTextIsLocaleIndependent()
+    {
+        QCOMPARE(SettingsStore::FormatFontSize(11.25), u"11.25"_s);
+        QCOMPARE(SettingsStore::FormatFontSize(9.75), u"9.75"_s);
+        QCOMPARE(SettingsStore::FormatFontSize(12.0), u"12"_s);
+        QCOMPARE(SettingsStore::FormatFontSize(0.1 + 0.2), u"0.3"_s);
+        QCOMPARE(SettingsStore::ParseLeadingNumber(u"11.25pt"_s), 11.25);
+        QCOMPARE(SettingsStore::ParseLeadingNumber(u"  9.75"_s), 9.75);
+        QCOMPARE(SettingsStore::ParseLeadingNumber(u"abc"_s), 0.0);
+        QCOMPARE(SettingsStore::ParseLeadingNumber(u"11,25"_s), 11.0);
+
+        const QLocale before;
+        for (const auto& [language, posix] : {std::pair{QLocale::German, "de_DE.UTF-8"},
+                                              std::pair{QLocale::French, "fr_FR.UTF-8"}}) {
+            QLocale::setDefault(QLocale(language));
+            std::setlocale(LC_ALL, posix);   // where the system has it
+            Run run(freshHome());
+            writeSettings(run.settingsFile(), {{u"TextFontSize"_s, u"11.25"_s}});
+            run.start();
+            QCOMPARE(run.state().TextFontSize, 11.25);
+            run.exit();
+            QCOMPARE(stored(run.settingsFile(), u"TextFontSize"_s).toString(), u"11.25"_s);
+        }
+        std::setlocale(LC_ALL, "C");
+        QLocale::setDefault(before);
+    }
+
+    void deletedWorkingFolderIsMadeAgain()
+    {
+        Run run(freshHome());
+        const QString list = tmp.filePath(u"elsewhere"_s);
+        QDir().mkpath(list);
+        writeSettings(run.settingsFile(), {{u"MurmelinListFolder"_s, list}});
+        QVERIFY(!QFileInfo::exists(run.work()));
+        run.start();
+        QVERIFY(QFileInfo(run.work() + u"/Speech1"_s).isDir());
+        QCOMPARE(run.state().cMurmelinListFolder, list);
+        QCOMPARE(run.ui().label2->text(), list);
+    }
+
+    void exitRemovesTheTemporaryFiles()
+    {
+        Run run(freshHome());
+        run.start();
+        touch(run.work() + u"/Mp3ArtTemp.jpg"_s);
+        touch(run.work() + u"/keep.mp3"_s);
+        run.exit();
+        QVERIFY(!QFileInfo::exists(run.work() + u"/Mp3ArtTemp.jpg"_s));
+        QVERIFY(QFileInfo::exists(run.work() + u"/keep.mp3"_s));
+        QVERIFY(run.prompter.entries.isEmpty());
+
+        Run second(run.home);
+        second.start();
+        for (const QString& name : {u"temp0.mp3"_s, u"temp1.mp3"_s, u"Mp3ArtTemp.jpg"_s})
+            touch(second.work() + u'/' + name);
+        second.exit();
+        for (const QString& name : {u"temp0.mp3"_s, u"temp1.mp3"_s, u"Mp3ArtTemp.jpg"_s})
+            QVERIFY2(!QFileInfo::exists(second.work() + u'/' + name), qPrintable(name));
+    }
+
+    void unwritableSettingsAreReportedAndNothingIsRemoved()
+    {
+        // The settings folder cannot be made: a file stands where it belongs.
+        {
+            Run run(freshHome());
+            run.start();
+            QDir().mkpath(run.home + u"/config"_s);
+            touch(run.home + u"/config/Kestrow Software"_s);
+            touch(run.work() + u"/temp0.mp3"_s);
+            run.exit();
+            QCOMPARE(run.prompter.texts(), QStringList{u"レジストリ キーのオープンに失敗しました。"_s});
+            QVERIFY(QFileInfo::exists(run.work() + u"/temp0.mp3"_s));
+        }
+        // The file itself cannot be written: a folder stands in its place.
+        {
+            Run run(freshHome());
+            run.start();
+            QDir().mkpath(run.settingsFile());
+            touch(run.work() + u"/Mp3ArtTemp.jpg"_s);
+            run.exit();
+            QCOMPARE(run.prompter.texts(), QStringList{u"レジストリ キーの作成に失敗しました。"_s});
+            QVERIFY(QFileInfo::exists(run.work() + u"/Mp3ArtTemp.jpg"_s));
+        }
+    }
+
+    void versionProbe_data()
+    {
+        QTest::addColumn<int>("reportedMajor");
+        QTest::addColumn<int>("reportedMinor");
+        QTest::addColumn<int>("actualMajor");
+        QTest::addColumn<int>("actualMinor");
+        QTest::addColumn<int>("major");
+        QTest::addColumn<int>("minor");
+        QTest::newRow("6.2 on 6.3") << 6 << 2 << 6 << 3 << 6 << 3;
+        QTest::newRow("6.2 on 6.2") << 6 << 2 << 6 << 2 << 6 << 2;
+        QTest::newRow("6.1") << 6 << 1 << 6 << 1 << 6 << 1;
+        QTest::newRow("10.0 counts as 6.3") << 6 << 1 << 10 << 0 << 6 << 3;
+        QTest::newRow("5.1") << 5 << 1 << 5 << 1 << 5 << 1;
+    }
+
+    void versionProbe()
+    {
+        QFETCH(int, reportedMajor);
+        QFETCH(int, reportedMinor);
+        QFETCH(int, actualMajor);
+        QFETCH(int, actualMinor);
+        QFETCH(int, major);
+        QFETCH(int, minor);
+        ScriptedPrompter prompter;
+        MyForm form(prompter);
+        SettingsController& settings = form.settings();
+        settings.setSystemVersion(std::make_shared<FakeVersion>(
+            OsVersionInfo{std::uint16_t(reportedMajor), std::uint16_t(reportedMinor), 0},
+            OsVersionInfo{std::uint16_t(actualMajor), std::uint16_t(actualMinor), 0}));
+        settings.SystemVersionProbe();
+        QCOMPARE(form.state().OsMajor, std::int16_t(major));
+        QCOMPARE(form.state().OsMinor, std::int16_t(minor));
+    }
+
+    void desktopVersionFollowsTheSpeechService()
+    {
+        const LinuxSystemVersion version;
+        const bool usable = LinuxSystemVersion::SpeechServiceUsable();
+        QCOMPARE(version.Reported().major, std::uint16_t(6));
+        QCOMPARE(version.Reported().minor, std::uint16_t(usable ? 2 : 1));
+        QCOMPARE(version.VerifyVersionInfo({6, 3, 0}), usable);
+        QVERIFY(!version.VerifyVersionInfo({10, 0, 0}));
+        QVERIFY(version.VerifyVersionInfo({6, 1, 0}));
+    }
+
+    void programFolderFindsTheDataFiles()
+    {
+        ScriptedPrompter prompter;
+        MyForm form(prompter);
+        // The tests run from the build tree, where the data files sit beside them.
+        QVERIFY(form.settings().ProgramFolderSetting());
+        QCOMPARE(form.state().dir, QCoreApplication::applicationDirPath());
+        QVERIFY(QFileInfo::exists(form.state().dir + u"/inipic.jpg"_s));
+        // Installed, the executable's folder has no data: the share folder does.
+        QCOMPARE(SettingsController::DataFolder(tmp.path()), QStringLiteral(MURMELIN_DATA_INSTALL_DIR));
+        form.settings().setProgramFile(QString(u""_s));
+        QVERIFY(!form.settings().ProgramFolderSetting());
+    }
+
+    void changesOfOneRunAreThereInTheNext()
+    {
+        const QString home = freshHome();
+        {
+            Run run(home);
+            form_show(run);
+            // The user moves the sliders, picks a play mode and a picture mode.
+            Controls& c = run.ui();
+            run.state().RateTrackBarVisible = 0;
+            QTest::mouseClick(c.button8, Qt::LeftButton);
+            QVERIFY(c.trackBar2->isVisible());
+            c.trackBar2->setSliderPosition(3);
+            c.trackBar2->triggerAction(QAbstractSlider::SliderMove);
+            QCOMPARE(c.label5->text(), u"3"_s);
+            QTest::mouseClick(c.button7, Qt::LeftButton);
+            c.trackBar1->setSliderPosition(40);
+            c.trackBar1->triggerAction(QAbstractSlider::SliderMove);
+            QTest::mouseClick(c.button29, Qt::LeftButton);
+            QCOMPARE(SystemColors::BackColor(c.button29), SystemColors::ActiveCaption());
+            c.comboBox3->setCurrentIndex(2);
+            QCOMPARE(c.pictureBox1->sizeMode(), PictureBox::StretchImage);
+            QVERIFY(run.form.close());
+        }
+        {
+            Run run(home);
+            form_show(run);
+            QCOMPARE(run.state().SpeechRate, 3);
+            QCOMPARE(run.ui().trackBar2->value(), 3);
+            QCOMPARE(run.state().SpeechVol, 40);
+            QCOMPARE(run.ui().label8->text(), u"40"_s);
+            QCOMPARE(run.state().MusicPlayMode, 4);
+            QCOMPARE(SystemColors::BackColor(run.ui().button29), SystemColors::ActiveCaption());
+            QCOMPARE(run.ui().comboBox3->currentIndex(), 2);
+            QCOMPARE(run.ui().pictureBox1->sizeMode(), PictureBox::StretchImage);
+            // Pressing the active mode again turns it off, and that is kept too.
+            QTest::mouseClick(run.ui().button29, Qt::LeftButton);
+            QCOMPARE(run.state().MusicPlayMode, 0);
+            QVERIFY(run.form.close());
+        }
+        QCOMPARE(stored(Run(home).settingsFile(), u"MusicPlayMode"_s).toInt(), 0);
+    }
+
+private:
+    static void form_show(Run& run)
+    {
+        run.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&run.form));
+    }
+};
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
