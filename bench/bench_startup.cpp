@@ -1,0 +1,166 @@
+// Start-up as a user feels it: from starting the program to its main window
+// appearing on the X display, and the memory the idle program holds.
+//
+//   xvfb-run -a build/bin/bench_startup [runs]
+//
+// Each run starts build/bin/murmelin in a private HOME, waits for its window
+// to be mapped, lets it idle for a second, reads its resident memory, and
+// closes it the way a window manager would (WM_DELETE_WINDOW), so the next
+// run starts with the settings the previous one saved.
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string programPath(const char* self)
+{
+    std::string dir = self;
+    const auto slash = dir.rfind('/');
+    dir = slash == std::string::npos ? std::string(".") : dir.substr(0, slash);
+    return dir + "/murmelin";
+}
+
+xcb_atom_t atom(xcb_connection_t* c, const char* name)
+{
+    xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
+    const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(r);
+    return a;
+}
+
+std::string windowName(xcb_connection_t* c, xcb_window_t w)
+{
+    xcb_get_property_reply_t* r = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr);
+    std::string name;
+    if (r) {
+        name.assign(static_cast<const char*>(xcb_get_property_value(r)), xcb_get_property_value_length(r));
+        std::free(r);
+    }
+    return name;
+}
+
+long residentKb(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    return -1;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int runs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 11;
+    if (!std::getenv("DISPLAY")) {
+        std::fprintf(stderr, "bench_startup needs an X display: run it under xvfb-run\n");
+        return 2;
+    }
+    const std::string program = programPath(argv[0]);
+
+    char home[] = "/tmp/murmelin-bench-XXXXXX";
+    if (!mkdtemp(home))
+        return 2;
+    setenv("HOME", home, 1);
+    setenv("XDG_CONFIG_HOME", (std::string(home) + "/config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (std::string(home) + "/data").c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c))
+        return 2;
+    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c);
+    const xcb_atom_t wmProtocols = atom(c, "WM_PROTOCOLS");
+    const xcb_atom_t wmDelete = atom(c, "WM_DELETE_WINDOW");
+
+    std::vector<double> startMs;
+    std::vector<double> rssMb;
+    for (int run = 0; run < runs; ++run) {
+        pid_t pid = 0;
+        char* args[] = {const_cast<char*>(program.c_str()), nullptr};
+        const auto t0 = Clock::now();
+        if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, args, environ) != 0) {
+            std::fprintf(stderr, "cannot start %s\n", program.c_str());
+            return 2;
+        }
+        xcb_window_t shown = XCB_WINDOW_NONE;
+        double ms = 0;
+        while (shown == XCB_WINDOW_NONE) {
+            xcb_generic_event_t* e = xcb_wait_for_event(c);
+            if (!e)
+                return 2;
+            if ((e->response_type & 0x7f) == XCB_MAP_NOTIFY) {
+                const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(e);
+                if (windowName(c, map->window) == "Murmelin") {
+                    ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+                    shown = map->window;
+                }
+            }
+            std::free(e);
+        }
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        const long kb = residentKb(pid);
+
+        xcb_client_message_event_t close{};
+        close.response_type = XCB_CLIENT_MESSAGE;
+        close.format = 32;
+        close.window = shown;
+        close.type = wmProtocols;
+        close.data.data32[0] = wmDelete;
+        close.data.data32[1] = XCB_CURRENT_TIME;
+        xcb_send_event(c, 0, shown, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&close));
+        xcb_flush(c);
+        int status = 0;
+        for (int i = 0; i < 100 && waitpid(pid, &status, WNOHANG) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (waitpid(pid, &status, WNOHANG) == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            std::fprintf(stderr, "run %d: the window did not close\n", run + 1);
+        }
+        // The first run sets up the working folder; the rest are ordinary starts.
+        if (run > 0) {
+            startMs.push_back(ms);
+            rssMb.push_back(kb / 1024.0);
+        }
+        std::printf("run %2d: window shown after %7.1f ms, %6.1f MB resident at idle%s\n", run + 1, ms,
+                    kb / 1024.0, run == 0 ? " (first run)" : "");
+    }
+    std::printf("start-up to window shown: median %.1f ms over %zu runs (target < 300 ms)\n",
+                median(startMs), startMs.size());
+    std::printf("resident memory at idle:  median %.1f MB (target < 80 MB)\n", median(rssMb));
+    xcb_disconnect(c);
+    std::string cleanup = std::string("rm -rf '") + home + "'";
+    return std::system(cleanup.c_str()) == 0 ? 0 : 1;
+}
