@@ -143,6 +143,11 @@ void MyForm::setLrc(std::unique_ptr<LrcController> c)
     peers_.lrc = lrc_.get();
 }
 
+void MyForm::setArt(std::unique_ptr<ArtController> c)
+{
+    art_ = std::move(c);
+    peers_.art = art_.get();
+}
 
 void MyForm::WireCommands()
 {

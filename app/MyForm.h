@@ -45,6 +45,7 @@ public:
     void setSpeech(std::unique_ptr<SpeechController> c);
     void setMusic(std::unique_ptr<MusicController> c);
     void setLrc(std::unique_ptr<LrcController> c);
+    void setArt(std::unique_ptr<ArtController> c);
 
     // Window events, in the order the program sees them.
     void MyForm_Load();

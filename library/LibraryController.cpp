@@ -1,42 +1,380 @@
 #include "library/LibraryController.h"
 
+#include "art/ArtController.h"
+#include "documents/DocumentController.h"
+#include "library/FolderScan.h"
+#include "library/ListViewItemComparer.h"
+#include "library/ListViewSetup.h"
+#include "lrc/LrcController.h"
+#include "music/MusicController.h"
+#include "platform/SystemColors.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <cerrno>
+
+using namespace Qt::StringLiterals;
+using FileKinds::Route;
+
+namespace {
+
+const QStringList kAllSuffixes{u".wav"_s, u".mp3"_s, u".txt"_s, u".lrc"_s};
+const QStringList kTextSuffixes{u".txt"_s, u".lrc"_s};
+const QStringList kMusicSuffixes{u".wav"_s, u".mp3"_s};
+
+QString MissingFolderMessage(const QString& folder)
+{
+    return u"前回使用したデータ・フォルダー\n「"_s + folder
+        + u"」\nが見つかりません。フォルダー名の変更または削除された事が考えられます。"_s;
+}
+
+QString AccessMessage(const QString& reason)
+{
+    return u"選択フォルダー内にアクセス禁止フォルダーが有りますので別のフォルダーを選択してください。"_s
+        + u"\n("_s + reason + u')';
+}
+
+QTreeWidgetItem* SelectedEntry(QTreeWidget* list)
+{
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+} // namespace
+
+QTreeWidget* LibraryController::List(int index) const
+{
+    switch (index) {
+    case 0:
+        return ui.listView1;
+    case 1:
+        return ui.listView2;
+    default:
+        return ui.listView3;
+    }
+}
+
+// --- set-up and filling -----------------------------------------------------
+
 void LibraryController::iniListView()
 {
+    icons_[0] = QIcon(u":/icons/text.svg"_s);
+    icons_[1] = QIcon(u":/icons/music.svg"_s);
+    for (int i = 0; i < 3; ++i) {
+        ListViewSetup::Apply(List(i), i == 2);
+        ListSorter::Of(List(i));
+    }
+    state.listView1Sorting = 0;
+    state.listView2Sorting = 0;
+    state.listView3Sorting = 0;
 }
+
+QStringList LibraryController::Scan(const QString& folder, const QStringList& suffixes, bool reportMissing)
+{
+    const FolderScan::Result result = FolderScan::Scan(folder, suffixes);
+    switch (result.status) {
+    case FolderScan::Status::Ok:
+        state.EXErrorFlag = 0;
+        return result.paths;
+    case FolderScan::Status::Missing:
+        // Only the all-files scan reports it, so a refill says it once.
+        if (reportMissing)
+            prompter.MessageInfoBox(MissingFolderMessage(folder));
+        break;
+    case FolderScan::Status::Unreadable:
+        prompter.MessageInfoBox(AccessMessage(result.reason));
+        break;
+    }
+    state.EXErrorFlag = 1;
+    return {};
+}
+
+QStringList LibraryController::FileNameChek(const QString& folder)
+{
+    return Scan(folder, kAllSuffixes, true);
+}
+
+QStringList LibraryController::TextFileNameChek(const QString& folder)
+{
+    return Scan(folder, kTextSuffixes, false);
+}
+
+QStringList LibraryController::MusicFileNameChek(const QString& folder)
+{
+    return Scan(folder, kMusicSuffixes, false);
+}
+
+void LibraryController::Fill(QTreeWidget* list, const QStringList& paths,
+                             std::optional<FileKinds::Entry> (*classify)(const QString&), bool ticked)
+{
+    if (icons_[0].isNull() && icons_[1].isNull()) {
+        icons_[0] = QIcon(u":/icons/text.svg"_s);
+        icons_[1] = QIcon(u":/icons/music.svg"_s);
+    }
+    ListSorter* sorter = ListSorter::Of(list);
+    QList<QTreeWidgetItem*> entries;
+    entries.reserve(paths.size());
+    for (const QString& path : paths) {
+        const std::optional<FileKinds::Entry> kind = classify(path);
+        if (!kind)
+            continue;
+        auto* entry = new ListEntry(sorter, {FileKinds::FileNameOf(path), kind->type});
+        entry->setIcon(0, icons_[kind->icon]);
+        if (ticked)
+            entry->setCheckState(0, Qt::Checked);
+        entries << entry;
+    }
+    // Built apart and handed over at once, then ordered once.
+    const bool updates = list->updatesEnabled();
+    list->setUpdatesEnabled(false);
+    list->insertTopLevelItems(0, entries);
+    sorter->Sort();
+    list->setUpdatesEnabled(updates);
+}
+
+void LibraryController::ListViewAllFileNameWriting(const QString& folder)
+{
+    ui.listView1->clear();
+    const QStringList paths = FileNameChek(folder);
+    if (state.EXErrorFlag == 1)
+        return;
+    Fill(ui.listView1, paths, &FileKinds::ForAllList, false);
+}
+
+void LibraryController::ListViewTextFileNameWriting(const QString& folder)
+{
+    ui.listView2->clear();
+    const QStringList paths = TextFileNameChek(folder);
+    if (state.EXErrorFlag == 1)
+        return;
+    Fill(ui.listView2, paths, &FileKinds::ForTextList, false);
+}
+
+void LibraryController::ListViewMusicFileNameWriting(const QString& folder)
+{
+    ui.listView3->clear();
+    const QStringList paths = MusicFileNameChek(folder);
+    if (state.EXErrorFlag != 1)
+        Fill(ui.listView3, paths, &FileKinds::ForMusicList, true);
+    state.MusicListCount = ui.listView3->topLevelItemCount();
+    state.ListIndexMusic = 0;
+}
+
+void LibraryController::FillAll(const QString& folder)
+{
+    ListViewAllFileNameWriting(folder);
+    ListViewTextFileNameWriting(folder);
+    ListViewMusicFileNameWriting(folder);
+}
+
+// --- showing and sorting ------------------------------------------------------
+
+void LibraryController::ShowList(int listViewSel)
+{
+    if (listViewSel < 0 || listViewSel > 2 || listViewSel == state.listViewSel)
+        return;
+    QPushButton* const buttons[] = {ui.button18, ui.button20, ui.button19};
+    for (int i = 0; i < 3; ++i) {
+        List(i)->setVisible(i == listViewSel);
+        SystemColors::SetBackColor(buttons[i], i == listViewSel ? SystemColors::ActiveCaption()
+                                                                : SystemColors::ControlLight());
+    }
+    state.listViewSel = listViewSel;
+    if (listViewSel != 2)
+        return;
+
+    for (QPushButton* b : {ui.button25, ui.button24}) {
+        b->setEnabled(true);
+        SystemColors::SetBackColor(b, SystemColors::ControlLight());
+    }
+    for (QPushButton* b : {ui.button26, ui.button27, ui.button28, ui.button29})
+        b->setEnabled(true);
+    if (peers.music)
+        peers.music->ShowPlayMode();
+}
+
+void LibraryController::ColumnClick(int list, int column)
+{
+    if (list < 0 || list > 2)
+        return;
+    std::int32_t* const flags[] = {&state.listView1Sorting, &state.listView2Sorting, &state.listView3Sorting};
+    // One direction per list, whichever column is clicked.
+    *flags[list] = *flags[list] == 0 ? 1 : 0;
+    ListSorter::Of(List(list))->Install(std::make_unique<ListViewItemComparer>(state, column));
+}
+
+// --- selection routing --------------------------------------------------------
+
+void LibraryController::SelectionChanged(int list)
+{
+    if (state.MouseRightAndLeftButtonFlag != 2) {
+        SelFileName();
+        return;
+    }
+    switch (list) {
+    case 0:
+        ListSelect();
+        break;
+    case 1:
+        List2Select();
+        break;
+    default:
+        List3Select();
+        break;
+    }
+}
+
+void LibraryController::SelFileName()
+{
+    QTreeWidget* shown = nullptr;
+    for (QTreeWidget* list : {ui.listView1, ui.listView2, ui.listView3}) {
+        if (!list->isHidden()) {
+            shown = list;
+            break;
+        }
+    }
+    if (!shown)
+        return;
+    if (QTreeWidgetItem* entry = SelectedEntry(shown))
+        state.strDeleteFilelName = FileKinds::JoinPath(state.cMurmelinListFolder, entry->text(0));
+}
+
+void LibraryController::ListSelect()
+{
+    QTreeWidgetItem* entry = SelectedEntry(ui.listView1);
+    if (!entry)
+        return;
+    const QString name = entry->text(0);
+    const QString path = FileKinds::JoinPath(state.cMurmelinListFolder, name);
+    state.strDeleteFilelName = path;
+    Open(FileKinds::FromAllList(path), path, name, state.cMurmelinListFolder);
+}
+
+void LibraryController::List2Select()
+{
+    QTreeWidgetItem* entry = SelectedEntry(ui.listView2);
+    if (!entry)
+        return;
+    const QString name = entry->text(0);
+    const QString path = FileKinds::JoinPath(state.cMurmelinListFolder, name);
+    state.strDeleteFilelName = path;
+    Open(FileKinds::FromTextList(path), path, name, state.cMurmelinListFolder);
+}
+
+void LibraryController::List3Select()
+{
+    QTreeWidgetItem* entry = SelectedEntry(ui.listView3);
+    if (!entry || entry->checkState(0) != Qt::Checked)
+        return;
+    const QString name = entry->text(0);
+    const QString path = FileKinds::JoinPath(state.cMurmelinListFolder, name);
+    state.strDeleteFilelName = path;
+    state.ListIndexMusic = ui.listView3->indexOfTopLevelItem(entry);
+    Open(FileKinds::FromMusicList(path), path, name, state.cMurmelinListFolder);
+}
+
+void LibraryController::Open(Route route, const QString& path, const QString& name, const QString& artFolder)
+{
+    switch (route) {
+    case Route::Text:
+        if (peers.documents)
+            peers.documents->TextOpenFile(path, name);
+        break;
+    case Route::Wav:
+        PlayWav(path, name, artFolder);
+        break;
+    case Route::Mp3:
+        PlayMp3(path, name);
+        break;
+    case Route::Video:
+        break;
+    case Route::Unsupported:
+        prompter.MessageInfoBox(u"このファイルフォーマットには、現在対応していません。"_s);
+        break;
+    case Route::None:
+        break;
+    }
+}
+
+void LibraryController::PlayWav(const QString& path, const QString& name, const QString& artFolder)
+{
+    if (peers.lrc)
+        peers.lrc->LrcTextTempLabel(path);
+    ui.label4->setText(FileKinds::SongName(name));
+    if (peers.art)
+        peers.art->JpegCoverArtDisplay(artFolder);
+    if (peers.music)
+        peers.music->MusicStart(path, name);
+}
+
+void LibraryController::PlayMp3(const QString& path, const QString& name)
+{
+    if (peers.lrc)
+        peers.lrc->LrcTextTempLabel(path);
+    ui.label4->setText(FileKinds::SongName(name));
+    const QString temp = FileKinds::TempCopyName(state.MciTempFlag);
+    // A copy that could not be written may be missing or hold an older song;
+    // keep the player on what it has, and write the same name next time,
+    // since the player still holds the other one.
+    if (!peers.art || !peers.art->MP3JpegDel(path, temp))
+        return;
+    if (peers.music)
+        peers.music->MusicStart(FileKinds::JoinPath(state.cMurmelinCreateFolder, temp), temp);
+    state.MciTempFlag = FileKinds::NextTempFlag(state.MciTempFlag);
+}
+
+// --- folder, delete, open -----------------------------------------------------
 
 void LibraryController::FolderSetting()
 {
-}
-
-void LibraryController::ShowList(int /*listViewSel*/)
-{
-}
-
-void LibraryController::ColumnClick(int /*list*/, int /*column*/)
-{
-}
-
-void LibraryController::SelectionChanged(int /*list*/)
-{
+    const std::optional<QString> chosen = prompter.ExistingFolder(state.cMurmelinListFolder);
+    if (!chosen)
+        return;
+    if (const std::optional<QString> failure = FolderScan::ListingFailure(*chosen)) {
+        prompter.MessageInfoBox(*failure);
+        return;
+    }
+    ui.label2->setText(*chosen);
+    state.cMurmelinListFolder = *chosen;
+    FillAll(*chosen);
 }
 
 void LibraryController::DeleteFile()
 {
+    if (!prompter.YesNo(u"ファイルを削除しますか？"_s))
+        return;
+    const QString path = state.strDeleteFilelName;
+    // Only the remembered file goes: nothing remembered, or a folder that
+    // has taken its name since, is refused.
+    if (path.isEmpty()) {
+        prompter.MessageInfoBox(FolderScan::SystemMessage(path, ENOENT));
+        return;
+    }
+    if (QFileInfo(path).isDir()) {
+        prompter.MessageInfoBox(FolderScan::SystemMessage(path, EISDIR));
+        return;
+    }
+    QFile file(path);
+    if (!file.moveToTrash()) {
+        prompter.MessageInfoBox(file.errorString());
+        return;
+    }
+    FillAll(ui.label2->text());
 }
 
 void LibraryController::FileOpen()
 {
-}
-
-
-void LibraryController::ListViewAllFileNameWriting(const QString& /*folder*/)
-{
-}
-
-void LibraryController::ListViewTextFileNameWriting(const QString& /*folder*/)
-{
-}
-
-void LibraryController::ListViewMusicFileNameWriting(const QString& /*folder*/)
-{
+    const std::optional<QString> chosen = prompter.OpenFileName(state.cOpenDirFolder, FileKinds::OpenFilterStrings());
+    if (!chosen || chosen->isEmpty())
+        return;
+    const QString path = *chosen;
+    const QString name = FileKinds::FileNameOf(path);
+    state.cOpenDirFolder = FileKinds::FolderOf(path);
+    if (ui.form)
+        ui.form->repaint();
+    Open(FileKinds::FromOpenCommand(path), path, name, ui.label2->text());
 }

@@ -1,8 +1,13 @@
 #pragma once
 
 #include "app/Controller.h"
+#include "library/FileKinds.h"
 
+#include <QIcon>
 #include <QString>
+#include <QStringList>
+
+class QTreeWidget;
 
 // The three file lists over the list folder: filling, sorting, selection routing, folder choice, delete and the open command.
 class LibraryController : public Controller
@@ -20,4 +25,27 @@ public:
     virtual void ListViewAllFileNameWriting(const QString& folder);
     virtual void ListViewTextFileNameWriting(const QString& folder);
     virtual void ListViewMusicFileNameWriting(const QString& folder);
+
+    // The folder scans: the matching paths, or nothing with EXErrorFlag 1.
+    QStringList FileNameChek(const QString& folder);
+    QStringList TextFileNameChek(const QString& folder);
+    QStringList MusicFileNameChek(const QString& folder);
+
+    // Selection routing: open from a list, or only remember the delete target.
+    void ListSelect();
+    void List2Select();
+    void List3Select();
+    void SelFileName();
+
+private:
+    QTreeWidget* List(int index) const;
+    QStringList Scan(const QString& folder, const QStringList& suffixes, bool reportMissing);
+    void Fill(QTreeWidget* list, const QStringList& paths,
+              std::optional<FileKinds::Entry> (*classify)(const QString&), bool ticked);
+    void FillAll(const QString& folder);
+    void Open(FileKinds::Route route, const QString& path, const QString& name, const QString& artFolder);
+    void PlayWav(const QString& path, const QString& name, const QString& artFolder);
+    void PlayMp3(const QString& path, const QString& name);
+
+    QIcon icons_[2];   // 0 text kinds, 1 music kinds; loaded once
 };

@@ -146,3 +146,14 @@ void MusicController::MusicPlayModeButton26ActiveColor() { HighlightModeButton(u
 void MusicController::MusicPlayModeButton27ActiveColor() { HighlightModeButton(ui.button27); }
 void MusicController::MusicPlayModeButton28ActiveColor() { HighlightModeButton(ui.button28); }
 void MusicController::MusicPlayModeButton29ActiveColor() { HighlightModeButton(ui.button29); }
+
+void MusicController::ShowPlayMode()
+{
+    switch (state.MusicPlayMode) {
+    case 1: MusicPlayModeButton26ActiveColor(); break;
+    case 2: MusicPlayModeButton27ActiveColor(); break;
+    case 3: MusicPlayModeButton28ActiveColor(); break;
+    case 4: MusicPlayModeButton29ActiveColor(); break;
+    default: MusicPlayModeButtonColor(); break;
+    }
+}

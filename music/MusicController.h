@@ -43,6 +43,8 @@ public:
     virtual void MusicPlayModeButton27ActiveColor();
     virtual void MusicPlayModeButton28ActiveColor();
     virtual void MusicPlayModeButton29ActiveColor();
+    // Paints the buttons for the current MusicPlayMode (all plain for 0).
+    void ShowPlayMode();
 
 private:
     void HighlightModeButton(QPushButton* active);

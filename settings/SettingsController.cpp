@@ -179,17 +179,11 @@ void SettingsController::iniRead()
     state.PicMode = store.ReadDword(u"PicMode"_s, 0, 0, 3);
     ShowPictureMode();
 
+    // Only the four modes light a button; anything else means none.
     state.MusicPlayMode = store.ReadDword(u"MusicPlayMode"_s, 0, INT32_MIN, INT32_MAX);
-    switch (state.MusicPlayMode) {
-    case 1: peers.music->MusicPlayModeButton26ActiveColor(); break;
-    case 2: peers.music->MusicPlayModeButton27ActiveColor(); break;
-    case 3: peers.music->MusicPlayModeButton28ActiveColor(); break;
-    case 4: peers.music->MusicPlayModeButton29ActiveColor(); break;
-    default:
-        peers.music->MusicPlayModeButtonColor();
+    if (state.MusicPlayMode < 1 || state.MusicPlayMode > 4)
         state.MusicPlayMode = 0;
-        break;
-    }
+    peers.music->ShowPlayMode();
 
     // Margins in tenths of a millimetre, up to a metre.
     state.PrintLeftMargin = store.ReadDword(u"PrintLeftMargin"_s, 200, 0, 10000);
