@@ -7,7 +7,7 @@ class QLineEdit;
 class QMenu;
 class QMenuBar;
 class PictureBox;
-class QPlainTextEdit;
+class TextView;
 class QPushButton;
 class QSlider;
 class QTimer;
@@ -85,8 +85,8 @@ struct Controls
     QLabel* label15 = nullptr;
     QLineEdit* textBox3 = nullptr;
     QLineEdit* textBox4 = nullptr;
-    QPlainTextEdit* textBox1 = nullptr;
-    QPlainTextEdit* textBox2 = nullptr;
+    TextView* textBox1 = nullptr;
+    TextView* textBox2 = nullptr;
     PictureBox* pictureBox1 = nullptr;
     QComboBox* comboBox3 = nullptr;
 

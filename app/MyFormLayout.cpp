@@ -3,6 +3,7 @@
 #include "app/AnchorLayout.h"
 #include "app/MyForm.h"
 #include "art/PictureBox.h"
+#include "documents/TextView.h"
 #include "platform/DesignFonts.h"
 #include "platform/SystemColors.h"
 
@@ -249,7 +250,7 @@ void MyForm::BuildControls()
     // The two documents: name box and editor each.
     const struct {
         QLineEdit* Controls::*name;
-        QPlainTextEdit* Controls::*editor;
+        TextView* Controls::*editor;
         const char16_t* nameObject;
         const char16_t* editorObject;
         const char16_t* initialName;
@@ -273,7 +274,7 @@ void MyForm::BuildControls()
         name->hide();
         ui_.*d.name = name;
 
-        auto* editor = new QPlainTextEdit(this);
+        auto* editor = new TextView(this);
         editor->setObjectName(S(d.editorObject));
         editor->setLineWrapMode(QPlainTextEdit::NoWrap);
         editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

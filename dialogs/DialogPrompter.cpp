@@ -7,7 +7,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QIntValidator>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 
 // The methods are named after the dialogs, hence the "::" before each class.
@@ -76,12 +81,52 @@ std::optional<QString> DialogPrompter::ExistingFolder(const QString& startFolder
     return QDir::cleanPath(path);
 }
 
+namespace {
+// The editor font offers 9 to 24 points only: rows of other sizes are
+// hidden, and the size box takes no other number. The list is refilled for
+// every face and style, so the rows are hidden again each time.
+void LimitSizes(QFontDialog& dialog, int smallest, int largest)
+{
+    for (QLineEdit* edit : dialog.findChildren<QLineEdit*>())
+        if (qobject_cast<const QIntValidator*>(edit->validator()))
+            edit->setValidator(new QIntValidator(smallest, largest, edit));
+    for (QListView* list : dialog.findChildren<QListView*>()) {
+        QAbstractItemModel* model = list->model();
+        bool sizes = model && model->rowCount() > 0;
+        for (int row = 0; sizes && row < model->rowCount(); ++row)
+            model->index(row, 0).data().toString().toInt(&sizes);
+        if (!sizes)
+            continue;
+        const auto hide = [list, smallest, largest] {
+            QAbstractItemModel* m = list->model();
+            for (int row = 0; row < m->rowCount(); ++row) {
+                const int size = m->index(row, 0).data().toString().toInt();
+                list->setRowHidden(row, size < smallest || size > largest);
+            }
+        };
+        hide();
+        QObject::connect(model, &QAbstractItemModel::modelReset, list, hide);
+        QObject::connect(model, &QAbstractItemModel::rowsInserted, list, hide);
+    }
+}
+
+// No underline, strikeout or colour choice.
+void HideEffects(QFontDialog& dialog)
+{
+    for (QGroupBox* group : dialog.findChildren<QGroupBox*>())
+        if (!group->findChildren<QCheckBox*>().isEmpty())
+            group->hide();
+}
+} // namespace
+
 std::optional<QFont> DialogPrompter::ChooseFont(const QFont& initial)
 {
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, m_parent, QString(),
-                                            QFontDialog::DontUseNativeDialog);
-    if (!ok)
+    QFontDialog dialog(m_parent);
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    dialog.setCurrentFont(initial);
+    LimitSizes(dialog, 9, 24);
+    HideEffects(dialog);
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return font;
+    return dialog.selectedFont();
 }

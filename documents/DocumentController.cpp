@@ -1,78 +1,227 @@
+// Views, new documents, edit commands and the content change rule.
+
 #include "documents/DocumentController.h"
+
+#include "art/PictureBox.h"
+#include "documents/DocumentRules.h"
+#include "platform/SystemColors.h"
+#include "platform/TextCodec.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+DocumentController::DocumentController(const Context& context)
+    : Controller(context), codec_(TextCodec::System())
+{
+}
+
+DocumentController::Document DocumentController::Parts(DocumentKind kind)
+{
+    if (kind == DocumentKind::Lrc)
+        return {kind, ui.textBox2, ui.textBox4, ui.label3, state.cMurmelinLrcTextFolder,
+                state.LrcTextNewFlag, state.LrcTextFileNewFlag, state.LrcTextCodeKind,
+                state.LrcTextCodeKindLength, u".lrc"_s, u"NewLrcText"_s,
+                u"同期テキスト・データを保存しなくてもよいですか？"_s,
+                u"同期テキスト・データを上書き保存しますか？"_s};
+    return {DocumentKind::Text, ui.textBox1, ui.textBox3, ui.label1, state.cMurmelinTextFolder,
+            state.TextNewFlag, state.TextFileNewFlag, state.TextCodeKind,
+            state.TextCodeKindLength, u".txt"_s, u"NewText"_s,
+            u"テキスト・データを保存しなくてもよいですか？"_s,
+            u"テキスト・データを上書き保存しますか？"_s};
+}
+
+// The editor shown, the text editor tested first; none while the picture shows.
+std::optional<DocumentController::Document> DocumentController::Visible()
+{
+    if (!ui.textBox1->isHidden())
+        return Parts(DocumentKind::Text);
+    if (!ui.textBox2->isHidden())
+        return Parts(DocumentKind::Lrc);
+    return std::nullopt;
+}
+
+QString DocumentController::FilePath(const Document& doc) const
+{
+    return doc.folderLabel->text() + u'/' + doc.nameBox->text() + doc.extension;
+}
+
+bool DocumentController::SpeechGuard()
+{
+    if (!state.SpeechBusy())
+        return true;
+    prompter.MessageInfoBox(u"音声合成再生を停止してから行ってください。"_s);
+    return false;
+}
+
+void DocumentController::ShowView(View view)
+{
+    const bool text = view == View::Text;
+    const bool lrc = view == View::Lrc;
+    const bool art = view == View::Art;
+
+    for (QWidget* w : {static_cast<QWidget*>(ui.textBox1), static_cast<QWidget*>(ui.textBox3),
+                       static_cast<QWidget*>(ui.label1)})
+        w->setVisible(text);
+    for (QWidget* w : {static_cast<QWidget*>(ui.textBox2), static_cast<QWidget*>(ui.textBox4),
+                       static_cast<QWidget*>(ui.label3)})
+        w->setVisible(lrc);
+    ui.label12->setVisible(!art);
+    if (!art)
+        ui.label12->setText(text ? u"テキスト"_s : u"同期テキスト"_s);
+    for (QWidget* w : {static_cast<QWidget*>(ui.pictureBox1), static_cast<QWidget*>(ui.label15),
+                       static_cast<QWidget*>(ui.comboBox3)})
+        w->setVisible(art);
+
+    SystemColors::SetBackColor(ui.button12, text ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
+    SystemColors::SetBackColor(ui.button13, lrc ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
+    SystemColors::SetBackColor(ui.button31, art ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
+
+    for (QPushButton* b : {ui.button2, ui.button3, ui.button4, ui.button5, ui.button6, ui.button7,
+                           ui.button8, ui.button9, ui.button10, ui.button32, ui.button33, ui.button34})
+        b->setVisible(!art);
+
+    const auto enable = [](QPushButton* b, bool on) {
+        b->setEnabled(on);
+        SystemColors::SetBackColor(b, on ? SystemColors::ControlLight() : SystemColors::ControlDark());
+    };
+    if (art) {
+        for (QPushButton* b : {ui.button4, ui.button5, ui.button6, ui.button9, ui.button32, ui.button33,
+                               ui.button2, ui.button3, ui.button10})
+            enable(b, false);
+        return;
+    }
+    for (QPushButton* b : {ui.button4, ui.button5, ui.button6, ui.button7, ui.button8, ui.button9,
+                           ui.button32, ui.button33})
+        enable(b, true);
+    // The reading mode decides the caption of the mode button and its neighbours.
+    switch (state.ReproductionMode) {
+    case 1:
+        ui.button9->setText(u"範囲"_s);
+        enable(ui.button2, false);
+        enable(ui.button3, false);
+        enable(ui.button10, true);
+        break;
+    case 2:
+        ui.button9->setText(u"全て"_s);
+        enable(ui.button2, false);
+        enable(ui.button3, false);
+        enable(ui.button10, false);
+        break;
+    default:
+        ui.button9->setText(u"一行"_s);
+        enable(ui.button2, true);
+        enable(ui.button3, true);
+        enable(ui.button10, true);
+        break;
+    }
+}
 
 void DocumentController::TextDisplaySwitch()
 {
+    ShowView(View::Text);
 }
 
 void DocumentController::LrcTextDisplaySwitch()
 {
+    ShowView(View::Lrc);
 }
 
 void DocumentController::ArtDisplaySwitch()
 {
+    if (SpeechGuard())
+        ShowView(View::Art);
+}
+
+void DocumentController::NewDocument(DocumentKind kind)
+{
+    if (!SpeechGuard())
+        return;
+    ShowView(kind == DocumentKind::Lrc ? View::Lrc : View::Text);
+    Document doc = Parts(kind);
+    if (State::HasUnsavedChanges(doc.newFlag) && !prompter.YesNo(doc.discardQuestion))
+        return;
+    doc.nameBox->setText(doc.newName);
+    doc.newFlag = DocumentRules::New;
+    // Emptying an editor that held text is a change and moves the state on.
+    doc.editor->SetText(QString());
+    doc.codeKindLength = 0;
 }
 
 void DocumentController::NewText()
 {
+    NewDocument(DocumentKind::Text);
 }
 
 void DocumentController::NewLrcText()
 {
-}
-
-void DocumentController::Undo()
-{
-}
-
-void DocumentController::Cut()
-{
-}
-
-void DocumentController::Copy()
-{
-}
-
-void DocumentController::Paste()
-{
-}
-
-void DocumentController::Delete()
-{
-}
-
-void DocumentController::SelectAll()
-{
+    NewDocument(DocumentKind::Lrc);
 }
 
 void DocumentController::textBox1_TextChanged()
 {
+    DocumentRules::ContentChanged(state.TextNewFlag, state.TextFileNewFlag);
 }
 
 void DocumentController::textBox2_TextChanged()
 {
+    DocumentRules::ContentChanged(state.LrcTextNewFlag, state.LrcTextFileNewFlag);
 }
 
-void DocumentController::OverWrite()
+void DocumentController::Undo()
 {
+    if (auto doc = Visible())
+        doc->editor->undo();
 }
 
-void DocumentController::FileNameSpecifiedSave()
+void DocumentController::Cut()
 {
+    if (auto doc = Visible(); doc && doc->editor->textCursor().hasSelection())
+        doc->editor->cut();
 }
 
-void DocumentController::button34_Click()
+void DocumentController::Copy()
 {
+    if (auto doc = Visible(); doc && doc->editor->textCursor().hasSelection())
+        doc->editor->copy();
 }
 
-void DocumentController::FontSetting()
+void DocumentController::Paste()
 {
+    auto doc = Visible();
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    if (!doc || !data || !data->hasText())
+        return;
+    const QString text = data->text();
+    TextView* editor = doc->editor;
+    QTextCursor cursor = editor->textCursor();
+    if (cursor.hasSelection()
+        && !prompter.StandardQuestion(u"Do you want to paste over current selection?"_s, u"Cut Example"_s)) {
+        // The selection stays; the text goes in right after it.
+        cursor.setPosition(cursor.selectionEnd());
+        editor->setTextCursor(cursor);
+    }
+    editor->InsertText(text);
 }
 
-
-void DocumentController::TextOpenFile(const QString& /*path*/, const QString& /*fileName*/)
+void DocumentController::Delete()
 {
+    auto doc = Visible();
+    if (!doc || !doc->editor->textCursor().hasSelection())
+        return;
+    // Cut, so the text goes to the clipboard too, and no undo brings it back.
+    doc->editor->cut();
+    doc->editor->ClearUndo();
 }
 
-void DocumentController::TextFontSetting()
+void DocumentController::SelectAll()
 {
+    if (auto doc = Visible())
+        doc->editor->selectAll();
 }

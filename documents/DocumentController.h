@@ -1,14 +1,24 @@
 #pragma once
 
 #include "app/Controller.h"
+#include "documents/EncodingDetect.h"
+#include "documents/TextView.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class TextCodec;
 
 // The text and synchronized-text documents: views, new documents, edit commands, saving, line-ending repair and the editor font.
 class DocumentController : public Controller
 {
 public:
-    using Controller::Controller;
+    explicit DocumentController(const Context& context);
 
     virtual void TextDisplaySwitch();
     virtual void LrcTextDisplaySwitch();
@@ -29,4 +39,57 @@ public:
     virtual void FontSetting();
     virtual void TextOpenFile(const QString& path, const QString& fileName);
     virtual void TextFontSetting();
+
+    // Reads a whole file, detects its encoding and stores the encoding code
+    // and mark flag of the document the path names. A file that cannot be
+    // read gives an empty text and changes nothing.
+    virtual QString TextAndUnicodeCheck(const QString& path);
+    // Writes the text in the encoding of the document the path names.
+    virtual void FileSave(const QString& path, const QString& text);
+    // The save dialog with an encoding list, and the write; false when the
+    // user cancels or the write fails.
+    virtual bool NewFileSave(const QStringList& filters, const QString& path, const QString& text);
+
+private:
+    // Everything one document is made of.
+    struct Document
+    {
+        DocumentKind kind;
+        TextView* editor;
+        QLineEdit* nameBox;
+        QLabel* folderLabel;
+        QString& folder;
+        std::int16_t& newFlag;
+        std::int32_t& fileNewFlag;
+        std::int16_t& codeKind;
+        std::int32_t& codeKindLength;
+        QString extension;
+        QString newName;
+        QString discardQuestion;
+        QString overWriteQuestion;
+    };
+    Document Parts(DocumentKind kind);
+    std::optional<Document> Visible();
+    QString FilePath(const Document& doc) const;
+
+    enum class View { Text, Lrc, Art };
+    void ShowView(View view);
+    bool SpeechGuard();
+    void NewDocument(DocumentKind kind);
+
+    struct ReadResult
+    {
+        bool ok = false;
+        DetectedText detected;
+    };
+    ReadResult ReadFile(const QString& path);
+    void Store(DocumentKind kind, const DetectedText& detected);
+    bool WriteDocumentFile(DocumentKind kind, const QString& path, const QString& text);
+    // The save dialog and the write; the path saved to, or nothing.
+    std::optional<QString> SaveThroughDialog(Document& doc, const QStringList& filters, const QString& path,
+                                             const QString& text);
+    // Save under a name, then read the file back into the view.
+    void SaveUnderName(Document& doc);
+
+    const TextCodec& codec_;
 };

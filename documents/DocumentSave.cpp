@@ -1,0 +1,158 @@
+// Over-writing, saving under a name through the save dialog, and the
+// line-ending check.
+
+#include "documents/DocumentController.h"
+
+#include "documents/DocumentFile.h"
+#include "documents/DocumentRules.h"
+#include "documents/LineEndings.h"
+#include "library/LibraryController.h"
+#include "platform/TextCodec.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+constexpr QChar Mark(0xFEFF);
+}
+
+bool DocumentController::WriteDocumentFile(DocumentKind kind, const QString& path, const QString& text)
+{
+    const Document doc = Parts(kind);
+    // The conversion comes first, so a text Shift_JIS cannot hold leaves the
+    // file untouched; the write itself replaces the file only when complete.
+    const std::optional<QByteArray> bytes = codec_.Encode(text, EncodingOf(doc.codeKind));
+    if (bytes && DocumentFile::WriteWhole(path, *bytes).isEmpty())
+        return true;
+    state.EXErrorFlag = 1;
+    prompter.MessageInfoBox(
+        u"ANSI以外の文字が含まれていますので「名前を付けて保存」で「Unicodeなど」を指定して保存してください。"_s);
+    return false;
+}
+
+void DocumentController::FileSave(const QString& path, const QString& text)
+{
+    WriteDocumentFile(DocumentFor(path) == DocumentKind::Text ? DocumentKind::Text : DocumentKind::Lrc, path, text);
+}
+
+std::optional<QString> DocumentController::SaveThroughDialog(Document& doc, const QStringList& filters,
+                                                             const QString& path, const QString& text)
+{
+    const bool fromFile = doc.newFlag == DocumentRules::Stored || doc.newFlag == DocumentRules::StoredEdited;
+    const bool shiftJis = !fromFile && codec_.Encode(text, TextCodec::Encoding::ShiftJis).has_value();
+    const DocumentRules::Preselection pre = DocumentRules::Preselect(doc.newFlag, doc.codeKind, shiftJis);
+
+    const std::optional<Prompter::SaveChoice> choice = prompter.SaveFileName(
+        DocumentRules::FolderOf(path), DocumentRules::FileNameOf(path), filters, pre.position - 1);
+    if (!choice)
+        return std::nullopt;
+    const int position = choice->filterIndex >= 0 && choice->filterIndex < 4 ? choice->filterIndex + 1 : pre.position;
+
+    // Name, folder and start folder change before the write and stay if it fails.
+    const QString chosen = DocumentRules::WithExtension(choice->path, doc.extension);
+    doc.nameBox->setText(DocumentRules::BaseName(DocumentRules::FileNameOf(chosen)));
+    const bool carriesMark = pre.textCarriesMark && position == doc.codeKind + 1;
+    const QString folder = DocumentRules::FolderOf(chosen);
+    state.cOpenDirFolder = folder;
+    doc.folderLabel->setText(folder);
+    doc.folder = folder;
+
+    // In a newly chosen encoding the new mark replaces a mark character the
+    // text still has from its old file, rather than following it.
+    const QString body = !carriesMark && text.startsWith(Mark) ? text.mid(1) : text;
+    const TextCodec::Encoding encoding = EncodingOf(position - 1);
+    std::optional<QByteArray> bytes = codec_.Encode(body, encoding);
+    const bool writeMark = position > 1 && !carriesMark;
+    if (bytes && writeMark)
+        bytes->prepend(TextCodec::Mark(encoding));
+    if (!bytes || !DocumentFile::WriteWhole(chosen, *bytes).isEmpty()) {
+        prompter.MessageInfoBox(DocumentRules::SaveFailureMessage(position));
+        return std::nullopt;
+    }
+    if (position == 1 || writeMark)
+        doc.codeKind = std::int16_t(position - 1);
+
+    if (peers.library) {
+        const QString listFolder = ui.label2->text();
+        peers.library->ListViewAllFileNameWriting(listFolder);
+        peers.library->ListViewTextFileNameWriting(listFolder);
+        peers.library->ListViewMusicFileNameWriting(listFolder);
+    }
+    return chosen;
+}
+
+bool DocumentController::NewFileSave(const QStringList& filters, const QString& path, const QString& text)
+{
+    std::optional<Document> doc = Visible();
+    return doc && SaveThroughDialog(*doc, filters, path, text).has_value();
+}
+
+void DocumentController::SaveUnderName(Document& doc)
+{
+    const std::optional<QString> saved =
+        SaveThroughDialog(doc, DocumentRules::SaveFilters(doc.extension), FilePath(doc), doc.editor->Text());
+    if (!saved)
+        return;
+    // Reading the file back puts its mark character at the start of the text
+    // exactly when the file has one, so later over-writes keep it.
+    const ReadResult read = ReadFile(*saved);
+    if (!read.ok)
+        return;
+    Store(doc.kind, read.detected);
+    doc.editor->SetText(read.detected.text);
+    doc.newFlag = DocumentRules::Stored;
+}
+
+void DocumentController::OverWrite()
+{
+    std::optional<Document> doc = Visible();
+    if (!doc)
+        return;
+    const QString path = FilePath(*doc);
+    switch (DocumentRules::ForOverWrite(QFileInfo::exists(path), doc->newFlag)) {
+    case DocumentRules::OverWriteAction::Nothing:
+        return;
+    case DocumentRules::OverWriteAction::SaveUnderName:
+        SaveUnderName(*doc);
+        return;
+    case DocumentRules::OverWriteAction::Ask:
+        if (!prompter.YesNo(doc->overWriteQuestion))
+            return;
+        state.EXErrorFlag = 0;
+        WriteDocumentFile(doc->kind, path, doc->editor->Text());
+        if (state.EXErrorFlag == 0)
+            doc->newFlag = DocumentRules::Stored;
+        return;
+    }
+}
+
+void DocumentController::FileNameSpecifiedSave()
+{
+    if (std::optional<Document> doc = Visible())
+        SaveUnderName(*doc);
+}
+
+void DocumentController::button34_Click()
+{
+    std::optional<Document> doc = Visible();
+    if (!doc)
+        return;
+    const QString text = doc->editor->Text();
+    switch (LineEndings::Examine(text)) {
+    case LineEndings::Finding::Nothing:
+        return;
+    case LineEndings::Finding::Sound:
+        prompter.MessageInfoBox(u"改行コードに問題は有りません。"_s);
+        return;
+    case LineEndings::Finding::LoneLf:
+        if (!prompter.YesNo(u"テキストファイルの改行コードを修正しますか？"_s))
+            return;
+        // An edit like any other: it counts as a change and can be undone.
+        doc->editor->ReplaceAll(LineEndings::Repair(text));
+        prompter.MessageInfoBox(u"改行コードの修正を完了しました。"_s);
+        return;
+    }
+}

@@ -1,0 +1,57 @@
+#include "documents/EncodingDetect.h"
+
+using namespace Qt::StringLiterals;
+
+DocumentKind DocumentFor(const QString& path)
+{
+    if (path.contains(u".txt"_s))
+        return DocumentKind::Text;
+    if (path.contains(u".lrc"_s))
+        return DocumentKind::Lrc;
+    return DocumentKind::None;
+}
+
+TextCodec::Encoding EncodingOf(int code)
+{
+    switch (code) {
+    case 1: return TextCodec::Encoding::Utf16LE;
+    case 2: return TextCodec::Encoding::Utf16BE;
+    case 3: return TextCodec::Encoding::Utf8;
+    default: return TextCodec::Encoding::ShiftJis;
+    }
+}
+
+DetectedText DetectAndDecode(const QByteArray& bytes, const TextCodec& codec)
+{
+    DetectedText result;
+    if (bytes.isEmpty())
+        return result;
+    const auto at = [&bytes](qsizetype i) { return i < bytes.size() ? quint8(bytes[i]) : -1; };
+    int code = 0;
+    bool markComplete = true;
+    switch (at(0)) {
+    case 0xEF:
+        code = 3;
+        markComplete = at(1) == 0xBB && at(2) == 0xBF;
+        break;
+    case 0xFF:
+        code = 1;
+        markComplete = at(1) == 0xFE;
+        break;
+    case 0xFE:
+        code = 2;
+        markComplete = at(1) == 0xFF;
+        break;
+    default:
+        break;
+    }
+    if (!markComplete) {
+        // The first byte of a mark without the rest of it gives no text.
+        result.code = 0;
+        return result;
+    }
+    result.text = codec.Decode(bytes, EncodingOf(code));
+    result.code = std::int16_t(code);
+    result.markFlag = code == 0 ? 0 : 1;
+    return result;
+}

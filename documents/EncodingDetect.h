@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/TextCodec.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// Which of the two documents a path names: ".txt" anywhere in it (tested
+// first, exact letter case) names the text document, else ".lrc" the
+// synchronized-text document.
+enum class DocumentKind { None, Text, Lrc };
+DocumentKind DocumentFor(const QString& path);
+
+// The encoding of a file's bytes, decided by its first byte alone, and its
+// whole content decoded with the mark kept as U+FEFF. Empty optionals leave
+// the document's encoding code or mark flag as they were.
+struct DetectedText
+{
+    QString text;
+    std::optional<std::int16_t> code;       // 0 Shift_JIS, 1 UTF-16LE, 2 UTF-16BE, 3 UTF-8
+    std::optional<std::int32_t> markFlag;   // 1: the text begins with the mark
+};
+
+DetectedText DetectAndDecode(const QByteArray& bytes, const TextCodec& codec);
+
+// The codec's encoding for a document's encoding code (out of range: Shift_JIS).
+TextCodec::Encoding EncodingOf(int code);

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "documents/LineBreaks.h"
+
+#include <QPlainTextEdit>
+
+// A document editor that keeps the document's exact text. The editor holds
+// every line break as a paragraph; the form each break had (CR LF, LF, CR)
+// lives in the format of the paragraph after it, so edits, pastes, undo and
+// redo carry it along. Text() gives the exact characters back, and every
+// offset here counts a break by its characters, CR LF as two.
+class TextView : public QPlainTextEdit
+{
+    Q_OBJECT
+
+public:
+    explicit TextView(QWidget* parent = nullptr);
+
+    // The exact text, a leading U+FEFF included.
+    QString Text() const;
+    int TextLength() const;
+
+    // Puts a whole text in as a load does: no undo step, caret at the start.
+    // False when the text was the same already; then nothing changed and no
+    // change notification followed.
+    bool SetText(const QString& text);
+    // Replaces the whole text as one edit the user can undo.
+    void ReplaceAll(const QString& text);
+    // Inserts text at the caret over the selection, breaks as they are.
+    void InsertText(const QString& text);
+    void ClearUndo();
+
+    // The selection and caret in text offsets.
+    int SelectionStart() const;
+    int SelectionLength() const;
+    QString SelectedText() const;
+    void Select(int start, int length);
+
+    int ToTextOffset(int editorPosition) const;
+    int ToEditorPosition(int textOffset) const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    QMimeData* createMimeDataFromSelection() const override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    LineBreaks::Kind BreakBefore(const QTextBlock& block) const;
+    // Gives the paragraphs after firstBlock the break forms of an inserted
+    // text; they were created with the form of firstBlock.
+    void ApplyBreaks(int firstBlock, const QList<LineBreaks::Kind>& kinds);
+    void InsertAt(QTextCursor& cursor, const QString& text);
+    const OffsetMap& Map() const;
+
+    // Paragraphs without a form of their own have this one: the most common
+    // form of the last loaded text, so a load marks only the exceptions.
+    LineBreaks::Kind defaultBreak_ = LineBreaks::CrLf;
+    mutable OffsetMap map_;
+    mutable bool mapValid_ = false;
+};

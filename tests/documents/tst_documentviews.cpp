@@ -1,0 +1,419 @@
+// The three views, the new-document commands, the document state machine
+// and the edit commands, on a real main window; and the editor font.
+
+#include "DocumentFixture.h"
+
+#include "art/PictureBox.h"
+#include "documents/DocumentRules.h"
+#include "dialogs/DialogPrompter.h"
+#include "platform/SystemColors.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFontDialog>
+#include <QGroupBox>
+#include <QIntValidator>
+#include <QListView>
+#include <QTimer>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+using Kind = ScriptedPrompter::Kind;
+
+namespace {
+const QString Busy = u"音声合成再生を停止してから行ってください。"_s;
+}
+
+class TestDocumentViews : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { UsePrivateHome(home_); }
+
+    void viewTable_data();
+    void viewTable();
+    void switchingViewsKeepsBothDocuments();
+    void speechGuard();
+    void newDocumentCommands();
+    void typingAfterStartUpAndTheClosingQuestion();
+    void pasteOverASelection();
+    void deleteCannotBeUndone();
+    void editCommandsWithNothingToActOn();
+    void undoByButton();
+    void fontFromTheSettings();
+    void fontCommand();
+    void fontDialogOffersNineToTwentyFourPointsWithoutEffects();
+
+private:
+    QTemporaryDir home_;
+};
+
+void TestDocumentViews::viewTable_data()
+{
+    QTest::addColumn<int>("view");   // 0 text, 1 synchronized text, 2 picture
+    QTest::addColumn<int>("mode");
+    for (int view = 0; view < 3; ++view)
+        for (int mode : {0, 1, 2, 7})
+            QTest::addRow("view %d, mode %d", view, mode) << view << mode;
+}
+
+void TestDocumentViews::viewTable()
+{
+    QFETCH(int, view);
+    QFETCH(int, mode);
+    DocumentForm f;
+    Controls& ui = f.ui();
+    f.state().ReproductionMode = mode;
+    if (view == 2)
+        f.docs().TextDisplaySwitch();   // leave a text view for the picture
+    (view == 0 ? f.docs().TextDisplaySwitch() : view == 1 ? f.docs().LrcTextDisplaySwitch() : f.docs().ArtDisplaySwitch());
+
+    const bool text = view == 0, lrc = view == 1, art = view == 2;
+    QCOMPARE(!ui.textBox1->isHidden(), text);
+    QCOMPARE(!ui.textBox3->isHidden(), text);
+    QCOMPARE(!ui.label1->isHidden(), text);
+    QCOMPARE(!ui.textBox2->isHidden(), lrc);
+    QCOMPARE(!ui.textBox4->isHidden(), lrc);
+    QCOMPARE(!ui.label3->isHidden(), lrc);
+    QCOMPARE(!ui.label12->isHidden(), !art);
+    if (!art)
+        QCOMPARE(ui.label12->text(), text ? u"テキスト"_s : u"同期テキスト"_s);
+    for (QWidget* w : {static_cast<QWidget*>(ui.pictureBox1), static_cast<QWidget*>(ui.label15),
+                       static_cast<QWidget*>(ui.comboBox3)})
+        QCOMPARE(!w->isHidden(), art);
+    const QPushButton* highlighted = text ? ui.button12 : lrc ? ui.button13 : ui.button31;
+    for (QPushButton* b : {ui.button12, ui.button13, ui.button31})
+        QCOMPARE(SystemColors::BackColor(b), b == highlighted ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
+    for (QPushButton* b : {ui.button2, ui.button3, ui.button4, ui.button5, ui.button6, ui.button7, ui.button8,
+                           ui.button9, ui.button10, ui.button32, ui.button33, ui.button34})
+        QCOMPARE(!b->isHidden(), !art);
+
+    const auto expectEnabled = [](QPushButton* b, bool on) {
+        QCOMPARE(b->isEnabled(), on);
+        QCOMPARE(SystemColors::BackColor(b), on ? SystemColors::ControlLight() : SystemColors::ControlDark());
+    };
+    for (QPushButton* b : {ui.button4, ui.button5, ui.button6, ui.button9, ui.button32, ui.button33})
+        expectEnabled(b, !art);
+    if (!art) {
+        expectEnabled(ui.button7, true);
+        expectEnabled(ui.button8, true);
+    }
+    const bool stepping = !art && mode != 1 && mode != 2;
+    expectEnabled(ui.button2, stepping);
+    expectEnabled(ui.button3, stepping);
+    expectEnabled(ui.button10, !art && mode != 2);
+    if (!art)
+        QCOMPARE(ui.button9->text(), mode == 1 ? u"範囲"_s : mode == 2 ? u"全て"_s : u"一行"_s);
+    QCOMPARE(SystemColors::BackColor(ui.button34), QColor(0xFF, 0xE4, 0xC4));   // keeps its own colour
+}
+
+void TestDocumentViews::switchingViewsKeepsBothDocuments()
+{
+    DocumentForm f;
+    f.docs().TextDisplaySwitch();
+    DocumentForm::type(f.text(), u"本文"_s);
+    f.ui().textBox3->setText(u"name"_s);
+    f.docs().ArtDisplaySwitch();
+    f.docs().LrcTextDisplaySwitch();
+    f.docs().TextDisplaySwitch();
+    QCOMPARE(f.text()->Text(), u"本文"_s);
+    QCOMPARE(f.ui().textBox3->text(), u"name"_s);
+    QCOMPARE(f.state().TextNewFlag, 2);
+    QCOMPARE(f.state().LrcTextNewFlag, 0);
+    QVERIFY(f.prompter.entries.isEmpty());
+}
+
+void TestDocumentViews::speechGuard()
+{
+    for (int busy : {10, 11, 20, 21}) {
+        DocumentForm f;
+        f.docs().TextDisplaySwitch();
+        DocumentForm::type(f.text(), u"kept"_s);
+        f.state().SpeechStateFlag = busy;
+        f.docs().ArtDisplaySwitch();
+        f.docs().NewText();
+        f.docs().NewLrcText();
+        QCOMPARE(f.prompter.texts(), (QStringList{Busy, Busy, Busy}));
+        QVERIFY(!f.text()->isHidden());
+        QVERIFY(f.ui().pictureBox1->isHidden());
+        QCOMPARE(f.text()->Text(), u"kept"_s);
+        QCOMPARE(f.state().TextNewFlag, 2);
+        QCOMPARE(f.state().LrcTextNewFlag, 0);
+    }
+    // Stopped (12, 22) or never started (99): no refusal.
+    for (int idle : {12, 22, 99}) {
+        DocumentForm f;
+        f.state().SpeechStateFlag = idle;
+        f.docs().ArtDisplaySwitch();
+        f.docs().NewLrcText();
+        QVERIFY(f.prompter.entries.isEmpty());
+        QCOMPARE(f.state().LrcTextNewFlag, 1);
+    }
+}
+
+void TestDocumentViews::newDocumentCommands()
+{
+    DocumentForm f;
+    // On an empty editor in state 0: state 1, and closing asks nothing.
+    f.docs().NewText();
+    QVERIFY(!f.text()->isHidden());
+    QCOMPARE(f.state().TextNewFlag, 1);
+    QVERIFY(f.form->MyForm_FormClosing());
+    QVERIFY(f.prompter.entries.isEmpty());
+
+    // On an editor holding text that was never edited (state 3): emptied, state 2.
+    f.ui().textBox4->setText(u"old"_s);
+    f.state().LrcTextFileNewFlag = 1;
+    f.state().LrcTextNewFlag = 3;
+    f.lrc()->SetText(u"[00:00.00]\r\n"_s);
+    f.state().LrcTextCodeKindLength = 1;
+    f.state().LrcTextCodeKind = 3;
+    f.docs().NewLrcText();
+    QVERIFY(f.prompter.entries.isEmpty());
+    QCOMPARE(f.lrc()->Text(), QString());
+    QCOMPARE(f.state().LrcTextNewFlag, 2);
+    QCOMPARE(f.ui().textBox4->text(), u"NewLrcText"_s);
+    QCOMPARE(f.state().LrcTextCodeKindLength, 0);
+    QCOMPARE(f.state().LrcTextCodeKind, 3);   // only the mark flag is reset
+
+    // Unsaved: asked; No leaves the view shown and the document as it was.
+    DocumentForm::type(f.lrc(), u"x"_s);
+    f.docs().TextDisplaySwitch();
+    f.prompter.answers = {false};
+    f.docs().NewLrcText();
+    QCOMPARE(f.prompter.texts(), QStringList{u"同期テキスト・データを保存しなくてもよいですか？"_s});
+    QVERIFY(!f.lrc()->isHidden());
+    QCOMPARE(f.lrc()->Text(), u"x"_s);
+    QCOMPARE(f.state().LrcTextNewFlag, 2);
+    // Yes: a fresh document.
+    f.prompter.clear();
+    f.prompter.answers = {true};
+    DocumentForm::type(f.text(), u"t"_s);
+    f.docs().NewText();
+    QCOMPARE(f.prompter.texts(), QStringList{u"テキスト・データを保存しなくてもよいですか？"_s});
+    QCOMPARE(f.text()->Text(), QString());
+    QCOMPARE(f.state().TextNewFlag, 2);   // emptying held text is a change
+    QVERIFY(!f.text()->document()->isUndoAvailable());
+}
+
+void TestDocumentViews::typingAfterStartUpAndTheClosingQuestion()
+{
+    DocumentForm f;
+    f.docs().TextDisplaySwitch();
+    DocumentForm::type(f.text(), u"a"_s);
+    QCOMPARE(f.state().TextNewFlag, 2);
+    f.prompter.answers = {false};
+    QVERIFY(!f.form->MyForm_FormClosing());
+    QCOMPARE(f.prompter.texts(), QStringList{u"テキスト・データを保存せずに終了しても良いですか？"_s});
+}
+
+void TestDocumentViews::pasteOverASelection()
+{
+    DocumentForm f;
+    f.docs().TextDisplaySwitch();
+    f.text()->SetText(u"abc\r\ndef"_s);
+    QApplication::clipboard()->setText(u"XY\nZ"_s);
+    f.text()->Select(1, 5);   // "bc\r\nd"
+    f.prompter.answers = {false};
+    f.docs().Paste();
+    QCOMPARE(f.prompter.entries.size(), 1);
+    QCOMPARE(f.prompter.entries[0].kind, Kind::StandardQuestion);
+    QCOMPARE(f.prompter.entries[0].text, u"Do you want to paste over current selection?"_s);
+    QCOMPARE(f.prompter.entries[0].title, u"Cut Example"_s);
+    QCOMPARE(f.text()->Text(), u"abc\r\ndXY\nZef"_s);   // kept, clipboard right after it
+    QCOMPARE(f.state().TextNewFlag, 2);
+
+    f.text()->Select(0, 3);
+    f.prompter.answers = {true};
+    f.docs().Paste();
+    QCOMPARE(f.text()->Text(), u"XY\nZ\r\ndXY\nZef"_s);
+    // Without a selection: at the caret, no question.
+    f.prompter.clear();
+    f.text()->Select(0, 0);
+    f.docs().Paste();
+    QVERIFY(f.prompter.entries.isEmpty());
+    QCOMPARE(f.text()->Text(), u"XY\nZXY\nZ\r\ndXY\nZef"_s);
+}
+
+void TestDocumentViews::deleteCannotBeUndone()
+{
+    DocumentForm f;
+    f.docs().LrcTextDisplaySwitch();
+    f.lrc()->SetText(u"one\r\ntwo"_s);
+    DocumentForm::type(f.lrc(), u"!"_s);
+    f.lrc()->Select(0, 5);
+    f.docs().Delete();
+    QCOMPARE(f.lrc()->Text(), u"two!"_s);
+    QCOMPARE(QApplication::clipboard()->text(), u"one\r\n"_s);
+    f.docs().Undo();
+    QCOMPARE(f.lrc()->Text(), u"two!"_s);
+    // Cut, by contrast, can be undone.
+    f.lrc()->Select(0, 3);
+    f.docs().Cut();
+    QCOMPARE(f.lrc()->Text(), u"!"_s);
+    f.docs().Undo();
+    QCOMPARE(f.lrc()->Text(), u"two!"_s);
+    f.docs().SelectAll();
+    QCOMPARE(f.lrc()->SelectionLength(), 4);
+    f.docs().Copy();
+    QCOMPARE(QApplication::clipboard()->text(), u"two!"_s);
+}
+
+void TestDocumentViews::editCommandsWithNothingToActOn()
+{
+    DocumentForm f;
+    f.docs().TextDisplaySwitch();
+    f.text()->SetText(u"text"_s);
+    QApplication::clipboard()->setText(u"clip"_s);
+    f.docs().Cut();
+    f.docs().Copy();
+    f.docs().Delete();
+    QCOMPARE(f.text()->Text(), u"text"_s);
+    QCOMPARE(QApplication::clipboard()->text(), u"clip"_s);
+    QApplication::clipboard()->clear();
+    f.docs().Paste();
+    QCOMPARE(f.text()->Text(), u"text"_s);
+
+    // The picture view: every edit command does nothing.
+    QApplication::clipboard()->setText(u"clip"_s);
+    f.text()->selectAll();
+    f.docs().ArtDisplaySwitch();
+    f.docs().Paste();
+    f.docs().Delete();
+    f.docs().Cut();
+    f.docs().Undo();
+    f.docs().SelectAll();
+    QCOMPARE(f.text()->Text(), u"text"_s);
+    QVERIFY(f.prompter.entries.isEmpty());
+    QCOMPARE(QApplication::clipboard()->text(), u"clip"_s);
+    // The text editor is tested first: with the synchronized text shown, it is the one.
+    f.docs().LrcTextDisplaySwitch();
+    f.docs().Paste();
+    QCOMPARE(f.lrc()->Text(), u"clip"_s);
+    QCOMPARE(f.text()->Text(), u"text"_s);
+}
+
+void TestDocumentViews::undoByButton()
+{
+    DocumentForm f;
+    f.docs().TextDisplaySwitch();
+    DocumentForm::type(f.text(), u"abc"_s);
+    QVERIFY(f.ui().button33->isEnabled());
+    f.ui().button33->click();
+    QCOMPARE(f.text()->Text(), QString());
+    QCOMPARE(f.state().TextNewFlag, 2);   // undoing is a change too
+}
+
+void TestDocumentViews::fontFromTheSettings()
+{
+    DocumentForm f;
+    f.state().TextFontName = u"IPAGothic"_s;
+    f.state().TextFontSize = 9.75;
+    f.state().TextFontStyle = 3;
+    f.docs().TextFontSetting();
+    for (TextView* view : {f.text(), f.lrc()}) {
+        const QFont font = view->font();
+        QCOMPARE(font.family(), u"IPAGothic"_s);
+        QCOMPARE(font.pointSizeF(), 9.75);
+        QVERIFY(font.bold() && font.italic() && !font.underline());
+    }
+    // A style outside the table is regular.
+    f.state().TextFontStyle = 5;
+    f.state().TextFontSize = 12.1;
+    f.docs().TextFontSetting();
+    QVERIFY(!f.text()->font().bold() && !f.text()->font().underline() && !f.text()->font().italic());
+    QCOMPARE(f.text()->font().pointSizeF(), double(float(12.1)));   // narrowed to single precision
+    f.state().TextFontStyle = 8;
+    f.docs().TextFontSetting();
+    QVERIFY(f.lrc()->font().strikeOut());
+}
+
+void TestDocumentViews::fontCommand()
+{
+    DocumentForm f;
+    QFont chosen(u"IPAGothic"_s);
+    chosen.setPointSizeF(30);
+    chosen.setBold(true);
+    f.prompter.fontAnswers = {chosen, std::nullopt};
+    const QFont before = f.text()->font();
+    f.docs().FontSetting();
+    QCOMPARE(f.prompter.dialogCalls[0].font, before);   // opened on the view's font
+    QCOMPARE(f.state().TextFontStyle, 1);
+    QCOMPARE(f.state().TextFontSize, 24.0);   // the dialog's largest size
+    QCOMPARE(f.state().TextFontName, u"IPAGothic"_s);
+    const bool japanese = QFontDatabase::writingSystems(u"IPAGothic"_s).contains(QFontDatabase::Japanese);
+    QCOMPARE(f.state().TextFontGdiChar, japanese ? 128 : 0);
+    QVERIFY(f.text()->font().bold() && f.lrc()->font().bold());
+    QCOMPARE(f.lrc()->font().pointSizeF(), 24.0);
+
+    // The choice survives a restart through the stored settings.
+    DocumentForm restarted;
+    restarted.state().TextFontName = f.state().TextFontName;
+    restarted.state().TextFontSize = f.state().TextFontSize;
+    restarted.state().TextFontStyle = f.state().TextFontStyle;
+    restarted.docs().TextFontSetting();
+    QVERIFY(restarted.text()->font().bold());
+    QCOMPARE(restarted.text()->font().pointSizeF(), 24.0);
+
+    // Cancel changes nothing.
+    f.docs().FontSetting();
+    QCOMPARE(f.state().TextFontStyle, 1);
+    QCOMPARE(f.state().TextFontSize, 24.0);
+    QVERIFY(f.text()->font().bold());
+}
+
+void TestDocumentViews::fontDialogOffersNineToTwentyFourPointsWithoutEffects()
+{
+    QWidget parent;
+    DialogPrompter prompter(&parent);
+    QStringList shownSizes;
+    bool effectsShown = true;
+    bool sizeBoxTakes30 = true;
+    // The dialog is looked at and closed from the event loop it runs.
+    QTimer closer;
+    closer.setInterval(20);
+    connect(&closer, &QTimer::timeout, this, [&] {
+        auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        for (QListView* list : dialog->findChildren<QListView*>()) {
+            QStringList visible;
+            bool numbers = list->model()->rowCount() > 0;
+            for (int row = 0; row < list->model()->rowCount(); ++row) {
+                const QString size = list->model()->index(row, 0).data().toString();
+                size.toInt(&numbers);
+                if (!list->isRowHidden(row))
+                    visible << size;
+            }
+            if (numbers)
+                shownSizes = visible;
+        }
+        for (QGroupBox* group : dialog->findChildren<QGroupBox*>())
+            if (!group->findChildren<QCheckBox*>().isEmpty())
+                effectsShown = !group->isHidden();
+        for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
+            if (!qobject_cast<const QIntValidator*>(edit->validator()))
+                continue;
+            QString thirty = u"30"_s;
+            int pos = 0;
+            sizeBoxTakes30 = edit->validator()->validate(thirty, pos) == QValidator::Acceptable;
+        }
+        dialog->reject();
+    });
+    closer.start();
+    QFont initial(u"IPAGothic"_s);
+    initial.setPointSize(12);
+    QVERIFY(!prompter.ChooseFont(initial).has_value());
+    closer.stop();
+    QVERIFY(!shownSizes.isEmpty());
+    for (const QString& size : std::as_const(shownSizes))
+        QVERIFY2(size.toInt() >= 9 && size.toInt() <= 24, qPrintable(size));
+    QVERIFY(!effectsShown);
+    QVERIFY(!sizeBoxTakes30);
+}
+
+QTEST_MAIN(TestDocumentViews)
+#include "tst_documentviews.moc"
