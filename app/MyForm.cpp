@@ -287,10 +287,8 @@ void MyForm::ResetRunTimeState()
                            ui_.button32, ui_.button33, ui_.button34})
         b->hide();
     for (QPushButton* b : {ui_.button2, ui_.button3, ui_.button4, ui_.button5, ui_.button6,
-                           ui_.button9, ui_.button10, ui_.button32, ui_.button33}) {
-        b->setEnabled(false);
-        SystemColors::SetBackColor(b, SystemColors::ControlDark());
-    }
+                           ui_.button9, ui_.button10, ui_.button32, ui_.button33})
+        SystemColors::SetButtonEnabled(b, false);
 }
 
 void MyForm::MyForm_Load()

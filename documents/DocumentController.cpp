@@ -87,10 +87,7 @@ void DocumentController::ShowView(View view)
                            ui.button8, ui.button9, ui.button10, ui.button32, ui.button33, ui.button34})
         b->setVisible(!art);
 
-    const auto enable = [](QPushButton* b, bool on) {
-        b->setEnabled(on);
-        SystemColors::SetBackColor(b, on ? SystemColors::ControlLight() : SystemColors::ControlDark());
-    };
+    const auto enable = &SystemColors::SetButtonEnabled;
     if (art) {
         for (QPushButton* b : {ui.button4, ui.button5, ui.button6, ui.button9, ui.button32, ui.button33,
                                ui.button2, ui.button3, ui.button10})

@@ -37,4 +37,10 @@ void SetBackColor(QWidget* widget, const QColor& color)
 
 QColor BackColor(const QWidget* widget) { return widget->palette().color(QPalette::Button); }
 
+void SetButtonEnabled(QWidget* button, bool enabled)
+{
+    button->setEnabled(enabled);
+    SetBackColor(button, enabled ? ControlLight() : ControlDark());
+}
+
 } // namespace SystemColors

@@ -20,4 +20,8 @@ QColor ButtonHighlight();   // name boxes
 void SetBackColor(QWidget* widget, const QColor& color);
 QColor BackColor(const QWidget* widget);
 
+// Enables or disables a button and draws it the way the window does: the
+// light control colour when enabled, the dark one when not.
+void SetButtonEnabled(QWidget* button, bool enabled);
+
 } // namespace SystemColors
