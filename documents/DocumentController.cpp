@@ -2,6 +2,8 @@
 
 #include "documents/DocumentController.h"
 
+#include "speech/SpeechController.h"
+
 #include "art/PictureBox.h"
 #include "documents/DocumentRules.h"
 #include "platform/SystemColors.h"
@@ -98,26 +100,7 @@ void DocumentController::ShowView(View view)
                            ui.button32, ui.button33})
         enable(b, true);
     // The reading mode decides the caption of the mode button and its neighbours.
-    switch (state.ReproductionMode) {
-    case 1:
-        ui.button9->setText(u"範囲"_s);
-        enable(ui.button2, false);
-        enable(ui.button3, false);
-        enable(ui.button10, true);
-        break;
-    case 2:
-        ui.button9->setText(u"全て"_s);
-        enable(ui.button2, false);
-        enable(ui.button3, false);
-        enable(ui.button10, false);
-        break;
-    default:
-        ui.button9->setText(u"一行"_s);
-        enable(ui.button2, true);
-        enable(ui.button3, true);
-        enable(ui.button10, true);
-        break;
-    }
+    peers.speech->ShowReproductionMode();
 }
 
 void DocumentController::TextDisplaySwitch()

@@ -1,42 +1,255 @@
 #include "speech/SpeechController.h"
 
+#include "speech/SpeechReader.h"
+
+#include "platform/EspeakVoice.h"
+#include "platform/QtSpeechSynthesizer.h"
+#include "speech/LanguageSetting.h"
+
+#include <QComboBox>
 #include <QLabel>
 #include <QSlider>
 
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kNone = u"なし"_s;
+constexpr int kOralNameCapacity = 511;   // bytes
+
+// OralName is kept in the system's 8-bit code page, as it is saved.
+QByteArray OralNameOf(const QString& name)
+{
+    return name.toLocal8Bit().left(kOralNameCapacity);
+}
+
+std::unique_ptr<SpeechVoice> MakeBuiltInVoice()
+{
+    auto voice = std::make_unique<EspeakVoice>();
+    if (!voice->ok())
+        return nullptr;
+    return voice;
+}
+
+std::unique_ptr<SpeechSynthesizer> MakeSpeechService()
+{
+    return std::make_unique<QtSpeechSynthesizer>();
+}
+
+} // namespace
+
+SpeechController::SpeechController(const Context& context)
+    : Controller(context)
+{
+}
+
+SpeechController::~SpeechController() = default;
+
+void SpeechController::setEngineFactories(VoiceFactory voice, SynthesizerFactory synthesizer)
+{
+    voiceFactory_ = std::move(voice);
+    synthesizerFactory_ = std::move(synthesizer);
+}
+
+bool SpeechController::SynthesizerInUse() const
+{
+    return state.OsMajor == 6 && (state.OsMinor == 2 || state.OsMinor == 3);
+}
+
 void SpeechController::SpeechPlatformInstallationCheck()
 {
+    state.SpeechRuntimeError = 1;
+    state.SpeechRuntime11Error = 1;
+    if (!SynthesizerInUse()) {
+        VoiceSetUp();
+        return;
+    }
+
+    synthesizer_ = synthesizerFactory_ ? synthesizerFactory_() : MakeSpeechService();
+    if (!synthesizer_) {
+        SynthesizerSetUpFailed();
+        return;
+    }
+    SpeechSynthesizer* engine = synthesizer_.get();
+    QObject::connect(engine, &SpeechSynthesizer::SpeakCompleted, engine,
+                     [this] { SpeechSynthesizerEndEvent(); });
+    if (!engine->Starting()) {
+        SynthesizerSetUp(engine->Available());
+        return;
+    }
+    // The service may take seconds to come up: the window goes on, and the
+    // voice walk runs when it is there.
+    waitingForService_ = true;
+    QObject::connect(engine, &SpeechSynthesizer::Started, engine, [this](bool ok) {
+        if (!waitingForService_)
+            return;
+        waitingForService_ = false;
+        SynthesizerSetUp(ok);
+        if (std::exchange(settingAsked_, false))
+            SpeechSettingSub();
+    });
+}
+
+void SpeechController::SynthesizerSetUp(bool started)
+{
+    SpeechSynthesizer* engine = synthesizer_.get();
+    if (!started) {
+        SynthesizerSetUpFailed();
+        return;
+    }
+    const QStringList voices = engine->GetInstalledVoices();
+    for (const QString& name : voices) {
+        if (name == state.strOralName) {
+            if (!engine->SelectVoice(name)) {
+                SynthesizerSetUpFailed();
+                return;
+            }
+            state.OralName = OralNameOf(name);
+            break;
+        }
+        if (!engine->SetOutputToDefaultAudioDevice()) {
+            SynthesizerSetUpFailed();
+            return;
+        }
+        state.OralName = OralNameOf(engine->VoiceName());
+    }
+    if (!engine->setRate(state.SpeechRate)) {
+        SynthesizerSetUpFailed();
+        return;
+    }
+    state.SpeechRuntimeError = 0;
+}
+
+void SpeechController::SynthesizerSetUpFailed()
+{
+    state.OralSelectionNumber = 0;
+    state.SpeechRate = 0;
+    state.SpeechRuntimeError = 1;
+    state.OralName = OralNameOf(kNone);
+}
+
+void SpeechController::VoiceSetUp()
+{
+    voice_ = voiceFactory_ ? voiceFactory_() : MakeBuiltInVoice();
+    if (!voice_) {
+        VoiceSetUpFailed();
+        return;
+    }
+    SpeechVoice* engine = voice_.get();
+    QObject::connect(engine, &SpeechVoice::EndStream, engine, [this] { SpeechVoiceEndEvent(); });
+
+    const QStringList voices = engine->GetVoices();
+    if (!voices.isEmpty() && state.strOralName == kNone) {
+        // First run: the engine keeps its default voice.
+        state.SpeechRuntime11Error = 0;
+        state.strOralName = voices.first();
+        return;
+    }
+    qsizetype index = voices.indexOf(state.strOralName);
+    if (index < 0 && !voices.isEmpty())
+        index = 0;   // the saved voice is gone
+    if (index < 0)
+        return;      // no voice at all: unavailable
+    if (!engine->setVoice(int(index))) {
+        VoiceSetUpFailed();
+        return;
+    }
+    state.OralSelectionNumber = std::int32_t(index);
+    state.OralName = OralNameOf(voices.at(index));
+    state.SpeechRuntime11Error = 0;
+}
+
+void SpeechController::VoiceSetUpFailed()
+{
+    state.OralSelectionNumber = 0;
+    state.SpeechRate = 0;
+    state.SpeechRuntime11Error = 1;
+    state.OralName = OralNameOf(kNone);
 }
 
 void SpeechController::SpeechSettingSub()
 {
+    if (state.SpeechRuntimeError == 1 && state.SpeechRuntime11Error == 1) {
+        if (waitingForService_) {
+            // Not an installation problem yet: open it once the service is up.
+            settingAsked_ = true;
+            return;
+        }
+        prompter.MessageInfoBox(
+            u"マニュアルを参照して、音声合成言語のインストールをしてください。\n"
+            u"Windows7/8.1/10では、インストール方法が異なりますので注意してください。"_s);
+        return;
+    }
+
+    if (SynthesizerInUse()) {
+        if (state.SpeechRuntimeError != 0 || !synthesizer_)
+            return;
+        const QStringList names = synthesizer_->GetInstalledVoices();
+        const int preselected = std::max(0, int(names.lastIndexOf(QString::fromLocal8Bit(state.OralName))));
+        const std::optional<int> picked = ChooseVoice(names, preselected);
+        if (!picked || *picked < 0 || *picked >= names.size())
+            return;
+        state.OralSelectionNumber = *picked;
+        state.OralName = OralNameOf(names.at(*picked));
+        return;
+    }
+
+    if (state.SpeechRuntime11Error != 0 || !voice_)
+        return;
+    const QStringList names = voice_->GetVoices();
+    const int preselected = state.OralSelectionNumber >= 0 && state.OralSelectionNumber < names.size()
+                                ? state.OralSelectionNumber : 0;
+    const std::optional<int> picked = ChooseVoice(names, preselected);
+    if (!picked || *picked < 0 || *picked >= names.size())
+        return;
+    state.OralSelectionNumber = *picked;
+    state.OralName = OralNameOf(names.at(*picked));
+    voice_->setVoice(state.OralSelectionNumber);
+}
+
+std::optional<int> SpeechController::ChooseVoice(const QStringList& names, int preselected)
+{
+    LanguageSetting dialog(ui.form);
+    dialog.comboBox1->addItems(names);
+    dialog.comboBox1->setCurrentIndex(preselected);
+    if (dialog.exec() != QDialog::Accepted || dialog.comboBox1->currentIndex() < 0)
+        return std::nullopt;
+    return dialog.comboBox1->currentIndex();
 }
 
 void SpeechController::SpeechPlay()
 {
+    Reader().SpeechPlay();
 }
 
 void SpeechController::SpeechPause()
 {
+    Reader().SpeechPause();
 }
 
 void SpeechController::SpeechStop()
 {
+    Reader().SpeechStop();
 }
 
 void SpeechController::SpeechSkipBackward()
 {
+    Reader().SpeechSkipBackward();
 }
 
 void SpeechController::SpeechSkipForward()
 {
+    Reader().SpeechSkipForward();
 }
 
 void SpeechController::SpeechReproductionModeSetting()
 {
+    Reader().SpeechReproductionModeSetting();
 }
 
 void SpeechController::SpeechLoopModeSetting()
 {
+    Reader().SpeechLoopModeSetting();
 }
 
 void SpeechController::SpeechRateTrackBarDisp()
@@ -58,19 +271,58 @@ void SpeechController::SpeechRateSetting()
 {
     state.SpeechRate = ui.trackBar2->sliderPosition();
     ui.label5->setText(QString::number(state.SpeechRate));
+    const bool given = SynthesizerInUse() ? synthesizer_ && synthesizer_->setRate(state.SpeechRate)
+                                          : voice_ && voice_->setRate(state.SpeechRate);
+    if (!given)
+        NotSupported();
 }
 
 void SpeechController::SpeechVolSetting()
 {
     state.SpeechVol = ui.trackBar1->sliderPosition();
     ui.label8->setText(QString::number(state.SpeechVol));
+    const bool given = SynthesizerInUse() ? synthesizer_ && synthesizer_->setVolume(state.SpeechVol)
+                                          : voice_ && voice_->setVolume(state.SpeechVol);
+    if (!given)
+        NotSupported();
+}
+
+void SpeechController::NotSupported()
+{
+    prompter.MessageInfoBox(u"この音声言語はサポートされていない可能性が有ります。"_s);
 }
 
 void SpeechController::CancelQueuedSpeech()
 {
+    if (synthesizer_ && state.SpeechRuntimeError == 0)
+        synthesizer_->SpeakAsyncCancelAll();
 }
 
 void SpeechController::ReleaseEngines()
 {
+    waitingForService_ = false;
+    synthesizer_.reset();
+    voice_.reset();
 }
 
+void SpeechController::SpeechVoiceEndEvent()
+{
+    Reader().SpeechVoiceEndEvent();
+}
+
+void SpeechController::SpeechSynthesizerEndEvent()
+{
+    Reader().SpeechSynthesizerEndEvent();
+}
+
+SpeechReader& SpeechController::Reader()
+{
+    if (!reader_)
+        reader_ = std::make_unique<SpeechReader>(Context{state, prompter, ui, peers}, *this);
+    return *reader_;
+}
+
+void SpeechController::ShowReproductionMode()
+{
+    Reader().ShowReproductionMode();
+}

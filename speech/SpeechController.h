@@ -1,14 +1,41 @@
 #pragma once
 
 #include "app/Controller.h"
+#include "platform/SpeechSynthesizer.h"
+#include "platform/SpeechVoice.h"
+#include "speech/SpeechEngines.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
 
 // Reading aloud: engine set-up, voice choice, the reader and its sliders.
-class SpeechController : public Controller
+class SpeechReader;
+
+class SpeechController : public Controller, public SpeechEngines
 {
 public:
-    using Controller::Controller;
+    explicit SpeechController(const Context& context);
+    ~SpeechController() override;
+
+    // How the engines are made; tests give fakes before the set-up runs. A
+    // maker returns nothing when its engine cannot be created.
+    using VoiceFactory = std::function<std::unique_ptr<SpeechVoice>()>;
+    using SynthesizerFactory = std::function<std::unique_ptr<SpeechSynthesizer>()>;
+    void setEngineFactories(VoiceFactory voice, SynthesizerFactory synthesizer);
+
+    // The engines; only the one in use is ever created.
+    SpeechVoice* voice() const override { return voice_.get(); }
+    SpeechSynthesizer* synthesizer() const override { return synthesizer_.get(); }
+    // The desktop speech service for versions 6.2 and 6.3, the built-in voice
+    // otherwise; the error flags play no part.
+    bool SynthesizerInUse() const override;
+    // The set-up is waiting for the speech service to come up; both error
+    // flags stay set until it has.
+    bool EngineStarting() const { return waitingForService_; }
 
     virtual void SpeechPlatformInstallationCheck();
     virtual void SpeechSettingSub();
@@ -25,4 +52,33 @@ public:
     virtual void SpeechVolSetting();
     virtual void CancelQueuedSpeech();
     virtual void ReleaseEngines();
+
+    // The engines' completion events: a stream or prompt played to its end.
+    virtual void SpeechVoiceEndEvent();
+    virtual void SpeechSynthesizerEndEvent();
+
+    // The reading-mode button's face and the buttons that follow the mode.
+    virtual void ShowReproductionMode();
+    // The reader behind the reading buttons.
+    SpeechReader& Reader();
+
+protected:
+    // Shows the voice-language dialog with `names`, `preselected` chosen;
+    // the position picked, or nothing on cancel.
+    virtual std::optional<int> ChooseVoice(const QStringList& names, int preselected);
+
+private:
+    void SynthesizerSetUp(bool started);
+    void SynthesizerSetUpFailed();
+    void VoiceSetUp();
+    void VoiceSetUpFailed();
+    void NotSupported();
+
+    VoiceFactory voiceFactory_;
+    SynthesizerFactory synthesizerFactory_;
+    std::unique_ptr<SpeechVoice> voice_;
+    std::unique_ptr<SpeechSynthesizer> synthesizer_;
+    bool waitingForService_ = false;
+    bool settingAsked_ = false;   // the voice command came while waiting
+    std::unique_ptr<SpeechReader> reader_;
 };

@@ -1,0 +1,208 @@
+// The built-in voice as the play button drives it (rate, volume, speak with
+// purge): time from Speak to the first audio buffer reaching the audio
+// sink, and to the first sound heard on the sink's monitor; time from Pause
+// to silence; and memory over many utterances. Run on the private sound
+// session: eval "$(scripts/audio-session)".
+
+#include "platform/EspeakVoice.h"
+#include "support/MonitorRecorder.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+
+#include <memory>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const QString kTenWords = u"Please read this short line of ten words out loud."_s;
+const QString kLong = u"Reading aloud keeps going for a while, so that there is time to pause it, "
+                      u"to wait and to listen, and then to let it carry on from the very place "
+                      u"where it stopped, word after word, until the whole sentence is done."_s;
+constexpr int kRuns = 25;
+
+void Wait(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < timeoutMs)
+        Wait(2);
+    return done();
+}
+
+struct Figures
+{
+    QList<double> values;
+    void add(double v) { values << v; }
+    QString text() const
+    {
+        if (values.isEmpty())
+            return u"no data"_s;
+        QList<double> v = values;
+        std::sort(v.begin(), v.end());
+        return u"median %1 ms (min %2, p90 %3, max %4, n=%5)"_s.arg(v.at(v.size() / 2), 0, 'f', 1)
+            .arg(v.first(), 0, 'f', 1).arg(v.at(v.size() * 9 / 10), 0, 'f', 1).arg(v.last(), 0, 'f', 1)
+            .arg(v.size());
+    }
+};
+
+double Ms(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+long ResidentKb()
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
+        std::fprintf(stderr, "bench_speech: run it on the private sound session: "
+                             "eval \"$(scripts/audio-session)\"\n");
+        return 1;
+    }
+    MonitorRecorder monitor;
+    if (!monitor.start()) {
+        std::fprintf(stderr, "bench_speech: parec could not record the sink's monitor\n");
+        return 1;
+    }
+    // Creating the voice: the first also starts espeak-ng and lists its voices.
+    Clock::time_point made = Clock::now();
+    auto first = std::make_unique<EspeakVoice>();
+    const double firstMade = Ms(Clock::now() - made);
+    made = Clock::now();
+    auto second = std::make_unique<EspeakVoice>();
+    const double secondMade = Ms(Clock::now() - made);
+    second.reset();
+    EspeakVoice& voice = *first;
+    if (!voice.ok()) {
+        std::fprintf(stderr, "bench_speech: the built-in voice has no audio output\n");
+        return 1;
+    }
+    voice.setVoice(int(voice.GetVoices().indexOf(u"English (America) (en-us)"_s)));
+
+    std::atomic<Clock::time_point::rep> firstBuffer{0};
+    voice.setFirstBufferObserver([&] { firstBuffer = Clock::now().time_since_epoch().count(); });
+    bool ended = false;
+    QObject::connect(&voice, &SpeechVoice::EndStream, [&] { ended = true; });
+
+    // The play button from idle: rate, volume, speak with purge.
+    Figures toSink, toHeard, skipToSink;
+    for (int run = 0; run < kRuns + 1; ++run) {
+        ended = false;
+        firstBuffer = 0;
+        const qsizetype heardFrom = monitor.samples();
+        const Clock::time_point start = Clock::now();
+        voice.setRate(0);
+        voice.setVolume(100);
+        voice.Speak(kTenWords, 3);
+        if (!WaitFor([&] { return ended; }, 15000)) {
+            std::fprintf(stderr, "bench_speech: no end of stream\n");
+            return 1;
+        }
+        Wait(100);
+        if (run == 0)
+            continue;   // warm-up: the first stream also opens the sound server's stream
+        toSink.add(Ms(Clock::duration(firstBuffer.load()) - start.time_since_epoch()));
+        const qsizetype sound = monitor.soundFrom(heardFrom);
+        if (sound >= 0)
+            toHeard.add((sound - heardFrom) * 1000.0 / MonitorRecorder::Rate);
+    }
+
+    // A skip: the next line while the last one still sounds.
+    for (int run = 0; run < kRuns; ++run) {
+        voice.Speak(kLong, 3);
+        Wait(300);
+        firstBuffer = 0;
+        const Clock::time_point start = Clock::now();
+        voice.setRate(0);
+        voice.setVolume(100);
+        voice.Speak(kTenWords, 3);
+        WaitFor([&] { return firstBuffer.load() != 0; }, 5000);
+        if (firstBuffer.load())
+            skipToSink.add(Ms(Clock::duration(firstBuffer.load()) - start.time_since_epoch()));
+        voice.Speak(QString(), 3);
+        Wait(100);
+    }
+
+    // Pause to silence, as the monitor hears it; and the call itself.
+    Figures toSilence, pauseCall;
+    for (int run = 0; run < kRuns; ++run) {
+        voice.Speak(kLong, 3);
+        Wait(900 + 37 * run);   // land at different places in the words
+        const qsizetype at = monitor.samples();
+        const Clock::time_point start = Clock::now();
+        voice.Pause();
+        pauseCall.add(Ms(Clock::now() - start));
+        Wait(600);
+        // Only pauses that caught a sound count; then where the lasting
+        // silence begins (gaps between words are shorter).
+        const bool sounding = monitor.peak(at - MonitorRecorder::ms(30), at) > 256;
+        const qsizetype quiet = monitor.silenceFrom(at - MonitorRecorder::ms(30), 400);
+        if (sounding && quiet >= 0)
+            toSilence.add(std::max<qsizetype>(0, quiet - at) * 1000.0 / MonitorRecorder::Rate);
+        voice.Speak(QString(), 3);
+        Wait(100);
+    }
+
+    // Memory over many utterances: each starts, plays a moment, is replaced.
+    for (int i = 0; i < 20; ++i) {
+        voice.Speak(kTenWords, 3);
+        Wait(40);
+    }
+    voice.Speak(QString(), 3);
+    Wait(300);
+    const long before = ResidentKb();
+    for (int i = 0; i < 200; ++i) {
+        voice.Speak(kTenWords, 3);
+        Wait(40);
+    }
+    voice.Speak(QString(), 3);
+    Wait(300);
+    const long after = ResidentKb();
+
+    std::printf("built-in voice: created in %.1f ms (first in the process), %.1f ms (another)\n",
+                firstMade, secondMade);
+    std::printf("ten-word line, %d runs each\n", kRuns);
+    std::printf("  Speak to first buffer at the audio sink (from idle):   %s  [target < 100 ms]\n",
+                qPrintable(toSink.text()));
+    std::printf("  Speak to first buffer at the audio sink (skip):        %s\n", qPrintable(skipToSink.text()));
+    std::printf("  Speak to first sound on the sink's monitor (from idle): %s  (includes ~10 ms recording latency)\n",
+                qPrintable(toHeard.text()));
+    std::printf("  Pause to silence on the sink's monitor:                %s  [target < 50 ms]\n"
+                "      (counted from what the monitor had delivered at the call: add its ~10 ms latency)\n",
+                qPrintable(toSilence.text()));
+    std::printf("  Pause call on the UI thread:                           %s\n", qPrintable(pauseCall.text()));
+    std::printf("  resident memory over 200 utterances: %ld kB -> %ld kB (%+ld kB)\n", before, after,
+                after - before);
+    return 0;
+}

@@ -1,0 +1,356 @@
+#include "platform/EspeakVoice.h"
+
+#include "platform/EspeakEngine.h"
+
+#include <QDebug>
+
+#include <gst/app/gstappsrc.h>
+#include <gst/gst.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <mutex>
+#include <thread>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// The worker renders far faster than real time; it waits once this much
+// audio is queued so a long text does not pile up in memory.
+constexpr double kQueuedSecondsMax = 1.0;
+constexpr quint64 kDeadGeneration = ~quint64(0);
+} // namespace
+
+// What the user-interface thread and the synthesis worker share: the
+// pipeline and which utterance may still feed it.
+struct EspeakChannel
+{
+    GstElement* pipeline = nullptr;
+    GstElement* appsrc = nullptr;
+    GstElement* volume = nullptr;
+    GstElement* sink = nullptr;
+    int sampleRate = 0;
+    EspeakVoice* owner = nullptr;
+
+    // A restart and a push never interleave, so nothing of a purged
+    // utterance slips in behind the restart.
+    std::mutex push;
+    quint64 generation = 0;            // the utterance allowed to push
+    std::atomic<quint64> ended{0};     // the utterance whose end went in last
+    std::atomic<bool> firstSeen{true};
+    std::mutex observerMutex;
+    std::function<void()> observer;
+
+    bool Build(const char* sinkFactory);
+    void Destroy();
+    void Restart(quint64 next);
+    bool Push(quint64 utterance, const std::int16_t* samples, int count, quint64& offset);
+    void End(quint64 utterance);
+
+    static GstBusSyncReply OnBusMessage(GstBus*, GstMessage* message, gpointer data);
+    static GstPadProbeReturn OnSinkBuffer(GstPad*, GstPadProbeInfo*, gpointer data);
+};
+
+bool EspeakChannel::Build(const char* sinkFactory)
+{
+    pipeline = gst_pipeline_new("espeak");
+    appsrc = gst_element_factory_make("appsrc", nullptr);
+    GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
+    GstElement* resample = gst_element_factory_make("audioresample", nullptr);
+    volume = gst_element_factory_make("volume", nullptr);
+    sink = gst_element_factory_make(sinkFactory, nullptr);
+    if (!pipeline || !appsrc || !convert || !resample || !volume || !sink) {
+        for (GstElement* e : {appsrc, convert, resample, volume, sink})
+            if (e)
+                gst_object_unref(e);
+        if (pipeline)
+            gst_object_unref(pipeline);
+        pipeline = appsrc = volume = sink = nullptr;
+        return false;
+    }
+    gst_bin_add_many(GST_BIN(pipeline), appsrc, convert, resample, volume, sink, nullptr);
+    gst_element_link_many(appsrc, convert, resample, volume, sink, nullptr);
+
+    GstCaps* caps = gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE",
+                                        "layout", G_TYPE_STRING, "interleaved",
+                                        "rate", G_TYPE_INT, sampleRate,
+                                        "channels", G_TYPE_INT, 1, nullptr);
+    g_object_set(appsrc, "caps", caps, "format", GST_FORMAT_TIME, "is-live", FALSE,
+                 "max-bytes", guint64(0), "block", FALSE, nullptr);
+    gst_caps_unref(caps);
+
+    GstBus* bus = gst_element_get_bus(pipeline);
+    gst_bus_set_sync_handler(bus, &EspeakChannel::OnBusMessage, this, nullptr);
+    gst_object_unref(bus);
+
+    if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
+        gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, &EspeakChannel::OnSinkBuffer, this, nullptr);
+        gst_object_unref(pad);
+    }
+
+    // Opening the sink reaches the sound server; without one, try the next.
+    if (gst_element_set_state(pipeline, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) {
+        Destroy();
+        return false;
+    }
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    return true;
+}
+
+void EspeakChannel::Destroy()
+{
+    GstElement* old = nullptr;
+    {
+        std::lock_guard lock(push);
+        generation = kDeadGeneration;
+        old = pipeline;
+        pipeline = appsrc = volume = sink = nullptr;
+    }
+    if (!old)
+        return;
+    gst_element_set_state(old, GST_STATE_NULL);
+    GstBus* bus = gst_element_get_bus(old);
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst_object_unref(bus);
+    gst_object_unref(old);
+}
+
+void EspeakChannel::Restart(quint64 next)
+{
+    // Back to ready drops everything queued or sounding and clears the end
+    // of the last stream (appsrc keeps that through a flush); playing again
+    // starts the clock afresh for the new utterance.
+    std::lock_guard lock(push);
+    generation = next;
+    if (!pipeline)
+        return;
+    gst_element_set_state(pipeline, GST_STATE_READY);
+    firstSeen = false;
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+}
+
+bool EspeakChannel::Push(quint64 utterance, const std::int16_t* samples, int count, quint64& offset)
+{
+    const guint64 limit = guint64(kQueuedSecondsMax * sampleRate * 2);
+    for (;;) {
+        {
+            std::lock_guard lock(push);
+            if (generation != utterance || !appsrc)
+                return false;
+            if (!samples)
+                return true;
+            if (gst_app_src_get_current_level_bytes(GST_APP_SRC(appsrc)) <= limit) {
+                GstBuffer* buffer = gst_buffer_new_memdup(samples, gsize(count) * 2);
+                GST_BUFFER_PTS(buffer) = gst_util_uint64_scale(offset, GST_SECOND, sampleRate);
+                GST_BUFFER_DURATION(buffer) = gst_util_uint64_scale(count, GST_SECOND, sampleRate);
+                offset += quint64(count);
+                gst_app_src_push_buffer(GST_APP_SRC(appsrc), buffer);
+                return true;
+            }
+        }
+        // Paused or far ahead: wait for the sink, but give way to a purge.
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+void EspeakChannel::End(quint64 utterance)
+{
+    std::lock_guard lock(push);
+    if (generation != utterance || !appsrc)
+        return;
+    ended = utterance;
+    gst_app_src_end_of_stream(GST_APP_SRC(appsrc));
+}
+
+GstBusSyncReply EspeakChannel::OnBusMessage(GstBus*, GstMessage* message, gpointer data)
+{
+    auto* channel = static_cast<EspeakChannel*>(data);
+    EspeakVoice* owner = channel->owner;
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_EOS: {
+        const quint64 utterance = channel->ended.load();
+        QMetaObject::invokeMethod(owner, [owner, utterance] { owner->EndOfStream(utterance); },
+                                  Qt::QueuedConnection);
+        break;
+    }
+    case GST_MESSAGE_ERROR: {
+        GError* error = nullptr;
+        gst_message_parse_error(message, &error, nullptr);
+        qWarning("espeak voice: %s", error ? error->message : "pipeline error");
+        g_clear_error(&error);
+        QMetaObject::invokeMethod(owner, [owner] { owner->PipelineError(); }, Qt::QueuedConnection);
+        break;
+    }
+    default:
+        break;
+    }
+    // Nobody reads the bus: everything is handled here, and a dropped
+    // message is ours to release.
+    gst_message_unref(message);
+    return GST_BUS_DROP;
+}
+
+GstPadProbeReturn EspeakChannel::OnSinkBuffer(GstPad*, GstPadProbeInfo*, gpointer data)
+{
+    auto* channel = static_cast<EspeakChannel*>(data);
+    if (!channel->firstSeen.exchange(true)) {
+        std::lock_guard lock(channel->observerMutex);
+        if (channel->observer)
+            channel->observer();
+    }
+    return GST_PAD_PROBE_OK;
+}
+
+EspeakVoice::EspeakVoice(QObject* parent)
+    : SpeechVoice(parent)
+    , engine_(&EspeakEngine::Instance())
+    , channel_(std::make_shared<EspeakChannel>())
+{
+    voiceIndex_ = engine_->defaultVoice();
+    if (!engine_->ok())
+        return;
+    if (!gst_is_initialized())
+        gst_init(nullptr, nullptr);
+    channel_->owner = this;
+    channel_->sampleRate = engine_->sampleRate();
+    if (!channel_->Build("pulsesink") && !channel_->Build("autoaudiosink"))
+        qWarning("espeak voice: no audio output");
+}
+
+EspeakVoice::~EspeakVoice()
+{
+    channel_->Destroy();
+}
+
+bool EspeakVoice::ok() const
+{
+    return engine_->ok() && channel_->pipeline;
+}
+
+int EspeakVoice::WordsPerMinute(int rate)
+{
+    const double wpm = EspeakEngine::NormalWordsPerMinute * std::pow(3.0, rate / 10.0);
+    return std::clamp(int(std::lround(wpm)), 80, 450);
+}
+
+bool EspeakVoice::Speak(const QString& text, int /*flags*/)
+{
+    // Every Speak is asynchronous and purges first, whatever the flags.
+    if (broken_) {
+        // After an error the pipeline starts again from scratch.
+        channel_->Destroy();
+        broken_ = false;
+        pipelinePaused_ = false;
+        if (engine_->ok() && !channel_->Build("pulsesink"))
+            channel_->Build("autoaudiosink");
+    }
+    if (!ok())
+        return false;
+
+    const quint64 utterance = ++generation_;
+    channel_->Restart(utterance);
+    pipelinePaused_ = false;
+    g_object_set(channel_->volume, "volume", volume_ / 100.0, nullptr);
+    if (text.isEmpty()) {
+        running_ = SRSEDone;
+        return true;
+    }
+    running_ = SRSEIsSpeaking;
+
+    EspeakEngine::Request request;
+    request.text = text;
+    if (voiceIndex_ >= 0)
+        request.voice = engine_->voices().at(voiceIndex_).identifier;
+    request.wordsPerMinute = WordsPerMinute(rate_);
+    std::shared_ptr<EspeakChannel> channel = channel_;
+    request.chunk = [channel, utterance, offset = quint64(0)](const std::int16_t* samples, int count) mutable {
+        return channel->Push(utterance, samples, count, offset);
+    };
+    request.done = [channel, utterance] { channel->End(utterance); };
+    engine_->Synthesize(std::move(request));
+    return true;
+}
+
+bool EspeakVoice::Pause()
+{
+    if (!ok())
+        return false;
+    if (running_ == SRSEIsSpeaking) {
+        gst_element_set_state(channel_->pipeline, GST_STATE_PAUSED);
+        pipelinePaused_ = true;
+        running_ = SRSEPaused;
+    }
+    return true;
+}
+
+bool EspeakVoice::Resume()
+{
+    if (!ok())
+        return false;
+    if (running_ == SRSEPaused) {
+        gst_element_set_state(channel_->pipeline, GST_STATE_PLAYING);
+        pipelinePaused_ = false;
+        running_ = SRSEIsSpeaking;
+    }
+    return true;
+}
+
+bool EspeakVoice::setRate(int rate)
+{
+    if (rate < -10 || rate > 10)
+        return false;
+    rate_ = rate;
+    return ok();
+}
+
+bool EspeakVoice::setVolume(int volume)
+{
+    if (volume < 0 || volume > 100)
+        return false;
+    volume_ = volume;
+    return ok();
+}
+
+int EspeakVoice::RunningState() const
+{
+    return running_;
+}
+
+QStringList EspeakVoice::GetVoices() const
+{
+    QStringList out;
+    for (const EspeakEngine::Voice& v : engine_->voices())
+        out << v.description;
+    return out;
+}
+
+bool EspeakVoice::setVoice(int index)
+{
+    if (index < 0 || index >= engine_->voices().size())
+        return false;
+    voiceIndex_ = index;
+    return true;
+}
+
+void EspeakVoice::setFirstBufferObserver(std::function<void()> observer)
+{
+    std::lock_guard lock(channel_->observerMutex);
+    channel_->observer = std::move(observer);
+}
+
+void EspeakVoice::EndOfStream(quint64 generation)
+{
+    // Only the utterance still current counts; a purged one ends silently.
+    if (generation != generation_ || running_ == SRSEDone)
+        return;
+    running_ = SRSEDone;
+    emit EndStream();
+}
+
+void EspeakVoice::PipelineError()
+{
+    running_ = SRSEDone;
+    broken_ = true;
+}

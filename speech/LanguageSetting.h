@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+// The voice-language dialog. It has no logic of its own: the caller fills
+// the list, shows it, and reads the choice when it returns OK.
+class LanguageSetting : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit LanguageSetting(QWidget* parent = nullptr);
+
+    QLabel* label1;        // ・音声言語
+    QComboBox* comboBox1;  // pick from the list only
+    QPushButton* button1;  // 設定
+    QPushButton* button2;  // キャンセル
+};

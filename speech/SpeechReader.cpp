@@ -1,0 +1,453 @@
+// Reading aloud: the play, pause, stop and skip buttons, the mode and
+// repetition buttons, and what each engine's completion event does next.
+
+#include "speech/SpeechReader.h"
+
+#include "documents/TextView.h"
+#include "platform/SpeechSynthesizer.h"
+#include "platform/SpeechVoice.h"
+#include "platform/SystemColors.h"
+#include "speech/ReaderText.h"
+
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString kUnsupported = u"この音声言語はサポートされていない可能性が有ります。"_s;
+const QString kInstallVoices = u"マニュアルを参照して、音声合成言語のインストールをしてください。\n"
+                               u"Windows7/8.1/10では、インストール方法が異なりますので注意してください。"_s;
+} // namespace
+
+SpeechReader::SpeechReader(const Context& context, SpeechEngines& engines)
+    : Controller(context), engines_(engines)
+{
+}
+
+SpeechVoice* SpeechReader::voice() const
+{
+    return engines_.voice();
+}
+
+SpeechSynthesizer* SpeechReader::synthesizer() const
+{
+    return engines_.synthesizer();
+}
+
+bool SpeechReader::SynthesizerInUse() const
+{
+    return engines_.SynthesizerInUse();
+}
+
+// --- the view being read -------------------------------------------------------
+
+TextView* SpeechReader::VisibleView() const
+{
+    return ui.textBox1->isVisibleTo(ui.form) ? ui.textBox1 : ui.textBox2;
+}
+
+bool SpeechReader::ReadingTextView() const
+{
+    return VisibleView() == ui.textBox1;
+}
+
+int SpeechReader::MarkFlag() const
+{
+    return ReadingTextView() ? state.TextCodeKindLength : state.LrcTextCodeKindLength;
+}
+
+bool SpeechReader::NoEngine() const
+{
+    return state.SpeechRuntimeError == 1 && state.SpeechRuntime11Error == 1;
+}
+
+void SpeechReader::ShowPaused(bool paused)
+{
+    SystemColors::SetBackColor(ui.button5, paused ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
+}
+
+void SpeechReader::ShowReproductionMode()
+{
+    switch (state.ReproductionMode) {
+    case 1:
+        ui.button9->setText(u"範囲"_s);
+        SystemColors::SetButtonEnabled(ui.button2, false);
+        SystemColors::SetButtonEnabled(ui.button3, false);
+        SystemColors::SetButtonEnabled(ui.button10, true);
+        break;
+    case 2:
+        ui.button9->setText(u"全て"_s);
+        SystemColors::SetButtonEnabled(ui.button2, false);
+        SystemColors::SetButtonEnabled(ui.button3, false);
+        SystemColors::SetButtonEnabled(ui.button10, false);
+        break;
+    default:
+        ui.button9->setText(u"一行"_s);
+        SystemColors::SetButtonEnabled(ui.button2, true);
+        SystemColors::SetButtonEnabled(ui.button3, true);
+        SystemColors::SetButtonEnabled(ui.button10, true);
+        break;
+    }
+}
+
+void SpeechReader::EnableViews(bool enabled)
+{
+    ui.button9->setEnabled(enabled);
+    ui.textBox1->setEnabled(enabled);
+    ui.textBox2->setEnabled(enabled);
+}
+
+// --- speaking one text -----------------------------------------------------------
+
+bool SpeechReader::SpeakOnEngine(const QString& text)
+{
+    if (SynthesizerInUse()) {
+        SpeechSynthesizer* s = synthesizer();
+        return s && s->SpeakAsyncCancelAll() && s->SelectVoice(QString::fromLocal8Bit(state.OralName))
+               && s->setRate(state.SpeechRate) && s->setVolume(state.SpeechVol) && s->SpeakAsync(text);
+    }
+    SpeechVoice* v = voice();
+    return v && v->setRate(state.SpeechRate) && v->setVolume(state.SpeechVol)
+           && v->Speak(text, SpeechVoice::SVSFlagsAsync | SpeechVoice::SVSFPurgeBeforeSpeak);
+}
+
+void SpeechReader::SpeakAsyncOut(const QString& text)
+{
+    const bool synth = SynthesizerInUse();
+    if (synth ? state.SpeechRuntimeError == 1 : state.SpeechRuntime11Error == 1)
+        return;
+    if (!SpeakOnEngine(text)) {
+        prompter.MessageInfoBox(kUnsupported);
+        return;
+    }
+    state.SpeechStateFlag = synth ? 20 : 10;
+}
+
+void SpeechReader::SpeakAsyncOutRange(const QString& text)
+{
+    SpeakAsyncOut(text);
+}
+
+// --- play, pause, stop -----------------------------------------------------------
+
+void SpeechReader::SpeakLine(const QList<QString>& lines, int index)
+{
+    TextView* view = VisibleView();
+    const QString& line = lines.at(index);
+    state.OneLineSelectionStart = ReaderText::LineStart(lines, index);
+    state.OneLineSelectionLength = int(line.size());
+    const QString cut = ReaderText::CommentsCut(line);
+    view->Select(state.OneLineSelectionStart, int(cut.size()));
+    view->ensureCursorVisible();
+    (ReadingTextView() ? state.strRepeatText : state.strRepeatLrcText) = cut;
+    const int mark = index == 0 ? MarkFlag() : 0;
+    if (cut.size() - mark < 1)
+        return;
+    SpeakAsyncOut(cut);
+}
+
+void SpeechReader::SpeechPlay()
+{
+    state.SpeechLoopCount = 0;
+    TextView* view = VisibleView();
+    const QString text = view->Text();
+    if (text.isEmpty() || NoEngine())
+        return;
+    const QList<QString> lines = ReaderText::Lines(text);
+    state.AllLinesCount = int(lines.size());
+
+    // Play during a pause resumes it.
+    if (state.SpeechStateFlag == 21) {
+        if (synthesizer() && synthesizer()->State() == SpeechSynthesizer::Paused) {
+            ShowPaused(false);
+            synthesizer()->Resume();
+            state.SpeechStateFlag = 20;
+        }
+        return;
+    }
+    if (state.SpeechStateFlag == 11) {
+        if (voice() && voice()->RunningState() != SpeechVoice::SRSEDone) {
+            ShowPaused(false);
+            voice()->Resume();
+            state.SpeechStateFlag = 10;
+        }
+        return;
+    }
+    if (state.SpeechStateFlag == 10 || state.SpeechStateFlag == 20)
+        return;
+
+    switch (state.ReproductionMode) {
+    case 0: {
+        const int caret = view->ToTextOffset(view->textCursor().position());
+        const int index = ReaderText::LineAt(lines, caret);
+        if (index >= 0)
+            SpeakLine(lines, index);
+        break;
+    }
+    case 1: {
+        if (view->SelectionLength() == 0) {
+            prompter.MessageInfoBox(u"音声合成再生範囲を選択してください。"_s);
+            return;
+        }
+        const QString cut = ReaderText::RangeCommentsCut(view->SelectedText());
+        if (cut.size() < 2)
+            return;
+        (ReadingTextView() ? state.strRepeatText : state.strRepeatLrcText) = cut;
+        view->ensureCursorVisible();
+        SpeakAsyncOutRange(cut);
+        break;
+    }
+    case 2: {
+        state.OneLineSelectionStart = 0;
+        state.SpeakLinesNo = 0;
+        ui.button9->setEnabled(false);
+        if (int(ReaderText::CommentsCut(lines.at(0)).size()) - MarkFlag() < 1) {
+            state.OneLineSelectionStart += int(lines.at(0).size()) + 2;
+            state.SpeakLinesNo = 1;
+            SkipEmptyLines(lines);
+        }
+        if (state.SpeakLinesNo >= lines.size() || lines.at(state.SpeakLinesNo).isEmpty())
+            return;
+        view->setEnabled(false);
+        const QString cut = ReaderText::CommentsCut(lines.at(state.SpeakLinesNo));
+        view->Select(state.OneLineSelectionStart, int(cut.size()));
+        view->ensureCursorVisible();
+        state.OneLineSelectionStart += int(lines.at(state.SpeakLinesNo).size()) + 2;
+        SpeakAsyncOut(cut);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void SpeechReader::SkipEmptyLines(const QList<QString>& lines)
+{
+    while (state.SpeakLinesNo < lines.size()
+           && ReaderText::CommentsCut(lines.at(state.SpeakLinesNo)).isEmpty()) {
+        state.OneLineSelectionStart += int(lines.at(state.SpeakLinesNo).size()) + 2;
+        ++state.SpeakLinesNo;
+    }
+}
+
+void SpeechReader::SpeechPause()
+{
+    if (NoEngine())
+        return;
+    switch (state.SpeechStateFlag) {
+    case 20:
+        if (synthesizer() && synthesizer()->Pause()) {
+            state.SpeechStateFlag = 21;
+            ShowPaused(true);
+        }
+        break;
+    case 21:
+        if (synthesizer() && synthesizer()->Resume()) {
+            state.SpeechStateFlag = 20;
+            ShowPaused(false);
+        }
+        break;
+    case 10:
+        if (voice() && voice()->Pause()) {
+            state.SpeechStateFlag = 11;
+            ShowPaused(true);
+        }
+        break;
+    case 11:
+        if (voice() && voice()->Resume()) {
+            state.SpeechStateFlag = 10;
+            ShowPaused(false);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void SpeechReader::SpeechStop()
+{
+    EnableViews(true);
+    state.SpeechLoopCount = 0;
+    if (NoEngine())
+        return;
+    switch (state.SpeechStateFlag) {
+    case 21:
+        if (synthesizer())
+            synthesizer()->Resume();
+        [[fallthrough]];
+    case 20:
+        if (synthesizer())
+            synthesizer()->SpeakAsyncCancelAll();
+        state.SpeechStateFlag = 22;
+        ShowPaused(false);
+        break;
+    case 11:
+        if (voice())
+            voice()->Resume();
+        [[fallthrough]];
+    case 10:
+        if (voice())
+            voice()->Speak(QString(), SpeechVoice::SVSFlagsAsync | SpeechVoice::SVSFPurgeBeforeSpeak);
+        state.SpeechStateFlag = 12;
+        ShowPaused(false);
+        break;
+    default:
+        break;
+    }
+}
+
+// --- skips, modes, repetitions -------------------------------------------------------
+
+void SpeechReader::Skip(bool forward)
+{
+    state.SpeechLoopCount = 0;
+    const QList<QString> lines = ReaderText::Lines(VisibleView()->Text());
+    int target = forward ? state.OneLineSelectionStart + state.OneLineSelectionLength + 2
+                         : qMax(0, state.OneLineSelectionStart - 2);
+    const int index = ReaderText::LineAt(lines, target);
+    if (index >= 0)
+        SpeakLine(lines, index);
+}
+
+void SpeechReader::SpeechSkipBackward()
+{
+    Skip(false);
+}
+
+void SpeechReader::SpeechSkipForward()
+{
+    Skip(true);
+}
+
+void SpeechReader::SpeechReproductionModeSetting()
+{
+    state.ReproductionMode = state.ReproductionMode == 0 ? 1 : state.ReproductionMode == 1 ? 2 : 0;
+    ShowReproductionMode();
+}
+
+void SpeechReader::SpeechLoopModeSetting()
+{
+    switch (state.LoopModeCount) {
+    case 1:
+        state.LoopModeCount = 2;
+        ui.button10->setText(u"2"_s);
+        break;
+    case 2:
+        state.LoopModeCount = 4;
+        ui.button10->setText(u"4"_s);
+        break;
+    case 4:
+        state.LoopModeCount = 1000;
+        ui.button10->setText(u"∞"_s);
+        break;
+    default:
+        state.LoopModeCount = 1;
+        ui.button10->setText(u"1"_s);
+        break;
+    }
+}
+
+// --- completion events ---------------------------------------------------------------
+
+void SpeechReader::SpeechVoiceEndEvent()
+{
+    EndOfSpeech(10);
+}
+
+void SpeechReader::SpeechSynthesizerEndEvent()
+{
+    EndOfSpeech(20);
+}
+
+void SpeechReader::EndOfSpeech(int speaking)
+{
+    const int paused = speaking + 1;
+    const int stopped = speaking + 2;
+    if (state.SpeechStateFlag == stopped)
+        return;
+    if (state.ReproductionMode == 0 || state.ReproductionMode == 1) {
+        if (state.SpeechStateFlag == speaking || state.SpeechStateFlag == paused)
+            LoopStep(speaking, state.LoopModeCount);
+        return;
+    }
+    if (state.ReproductionMode != 2)
+        return;
+
+    TextView* view = VisibleView();
+    const QList<QString> lines = ReaderText::Lines(view->Text());
+    state.AllLinesCount = int(lines.size());
+    ++state.SpeakLinesNo;
+    SkipEmptyLines(lines);
+    if (state.SpeakLinesNo >= lines.size()) {
+        EnableViews(true);
+        state.SpeechStateFlag = stopped;
+        return;
+    }
+    const QString& line = lines.at(state.SpeakLinesNo);
+    const QString cut = ReaderText::CommentsCut(line);
+    view->Select(state.OneLineSelectionStart, int(cut.size()));
+    view->ensureCursorVisible();
+    state.OneLineSelectionStart += int(line.size()) + 2;
+    if (!SpeakOnEngine(cut))
+        prompter.MessageInfoBox(kUnsupported);
+}
+
+void SpeechReader::SpeechLoopSub(int count)
+{
+    LoopStep(10, count);
+}
+
+void SpeechReader::SpeechSynthesizerLoopSub(int count)
+{
+    LoopStep(20, count);
+}
+
+void SpeechReader::LoopStep(int speaking, int count)
+{
+    ++state.SpeechLoopCount;
+    if (state.SpeechLoopCount >= count) {
+        ShowPaused(false);
+        state.SpeechStateFlag = speaking + 2;
+        return;
+    }
+    if (state.SpeechStateFlag == speaking + 1) {
+        ShowPaused(false);
+        if (speaking == 20 && synthesizer())
+            synthesizer()->Resume();
+        else if (speaking == 10 && voice())
+            voice()->Resume();
+    }
+    const QString& again = ReadingTextView() ? state.strRepeatText : state.strRepeatLrcText;
+    if (!SpeakOnEngine(again)) {
+        prompter.MessageInfoBox(kUnsupported);
+        return;
+    }
+    state.SpeechStateFlag = speaking;
+}
+
+// --- the display window's speak buttons ------------------------------------------------
+
+void SpeechReader::DispSpeakAsyncOut(const QString& text, const State& state, SpeechVoice* voice,
+                                         SpeechSynthesizer* synthesizer, bool synthesizerInUse)
+{
+    if (text.isEmpty())
+        return;
+    const QString spoken = ReaderText::DisplayLineText(text);
+    if (synthesizerInUse) {
+        if (state.SpeechRuntimeError == 1 || !synthesizer)
+            return;
+        synthesizer->SpeakAsyncCancelAll();
+        synthesizer->SelectVoice(QString::fromLocal8Bit(state.OralName));
+        synthesizer->setRate(state.SpeechRate);
+        synthesizer->setVolume(state.SpeechVol);
+        synthesizer->SpeakAsync(spoken);
+        return;
+    }
+    if (state.SpeechRuntime11Error == 1 || !voice)
+        return;
+    const int purge = SpeechVoice::SVSFlagsAsync | SpeechVoice::SVSFPurgeBeforeSpeak;
+    voice->Speak(QString(), purge);
+    voice->setRate(state.SpeechRate);
+    voice->setVolume(state.SpeechVol);
+    voice->Speak(spoken, purge);
+}

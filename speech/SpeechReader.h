@@ -1,0 +1,66 @@
+#pragma once
+
+#include "app/Controller.h"
+#include "speech/SpeechEngines.h"
+
+#include <QList>
+#include <QString>
+
+class SpeechSynthesizer;
+class SpeechVoice;
+class TextView;
+
+// Reads the document on screen aloud: one line, a selected range or the
+// whole text, with repetitions, skips, pause and stop. One state variable
+// (SpeechStateFlag) follows the engine through speaking, pausing and
+// stopping and decides what each button and each completion event does.
+class SpeechReader : public Controller
+{
+public:
+    SpeechReader(const Context& context, SpeechEngines& engines);
+
+    void SpeechPlay();
+    void SpeechPause();
+    void SpeechStop();
+    void SpeechSkipBackward();
+    void SpeechSkipForward();
+    void SpeechReproductionModeSetting();
+    void SpeechLoopModeSetting();
+    void SpeechVoiceEndEvent();
+    void SpeechSynthesizerEndEvent();
+    void SpeechLoopSub(int count);
+    void SpeechSynthesizerLoopSub(int count);
+
+    // Speak one text on the engine in use; the state follows only when the
+    // engine took the text.
+    void SpeakAsyncOut(const QString& text);
+    void SpeakAsyncOutRange(const QString& text);
+
+    // The mode button's face and the buttons that depend on the mode.
+    void ShowReproductionMode();
+
+    // A line shown in the synchronized-text window, spoken on that window's
+    // own engines; the reading state is neither read nor changed.
+    static void DispSpeakAsyncOut(const QString& text, const State& state, SpeechVoice* voice,
+                                  SpeechSynthesizer* synthesizer, bool synthesizerInUse);
+
+private:
+    SpeechVoice* voice() const;
+    SpeechSynthesizer* synthesizer() const;
+    bool SynthesizerInUse() const;
+
+    TextView* VisibleView() const;
+    bool ReadingTextView() const;
+    int MarkFlag() const;
+    bool NoEngine() const;
+    void ShowPaused(bool paused);
+    void EnableViews(bool enabled);
+    bool SpeakOnEngine(const QString& text);
+    void SpeakLine(const QList<QString>& lines, int index);
+    void SkipEmptyLines(const QList<QString>& lines);
+    void Skip(bool forward);
+    void EndOfSpeech(int speaking);
+    void LoopStep(int speaking, int count);
+
+    SpeechEngines& engines_;
+};

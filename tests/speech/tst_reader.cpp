@@ -1,0 +1,501 @@
+// The reader against engines that only record: what is spoken, in which
+// state the reading is, what the view shows selected, for every button and
+// completion event.
+
+#include "app/MyForm.h"
+#include "documents/DocumentController.h"
+#include "documents/TextView.h"
+#include "platform/SpeechSynthesizer.h"
+#include "platform/SpeechVoice.h"
+#include "platform/SystemColors.h"
+#include "speech/SpeechReader.h"
+#include "speech/SpeechController.h"
+#include "support/FakeSpeechEngines.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kUnsupported = u"この音声言語はサポートされていない可能性が有ります。"_s;
+
+class FakeVoice : public SpeechVoice
+{
+public:
+    QStringList spoken;       // every non-empty text, in order
+    QStringList calls;        // every call, in order
+    int running = SRSEDone;
+    bool fail = false;
+    int rate = 99, volume = -1;
+
+    bool Speak(const QString& text, int flags) override
+    {
+        calls << u"Speak(%1,%2)"_s.arg(text).arg(flags);
+        if (fail)
+            return false;
+        running = text.isEmpty() ? SRSEDone : SRSEIsSpeaking;
+        if (!text.isEmpty())
+            spoken << text;
+        return true;
+    }
+    bool Pause() override { calls << u"Pause"_s; running = SRSEPaused; return true; }
+    bool Resume() override { calls << u"Resume"_s; if (running == SRSEPaused) running = SRSEIsSpeaking; return true; }
+    bool setRate(int r) override { rate = r; return !fail; }
+    bool setVolume(int v) override { volume = v; return !fail; }
+    int RunningState() const override { return running; }
+    QStringList GetVoices() const override { return {u"English (en)"_s}; }
+    bool setVoice(int) override { return true; }
+
+    // The current stream plays to its end.
+    void Finish()
+    {
+        running = SRSEDone;
+        emit EndStream();
+    }
+};
+
+class FakeSynthesizer : public SpeechSynthesizer
+{
+public:
+    QStringList spoken;
+    QStringList calls;
+    QStringList voices{u"Alice"_s, u"Kyoko"_s};
+    int state = Ready;
+
+    bool Starting() const override { return false; }
+    bool Available() const override { return true; }
+    bool SpeakAsync(const QString& text) override { calls << u"SpeakAsync"_s; spoken << text; state = Speaking; return true; }
+    bool SpeakAsyncCancelAll() override { calls << u"Cancel"_s; state = Ready; return true; }
+    bool Pause() override { calls << u"Pause"_s; state = Paused; return true; }
+    bool Resume() override { calls << u"Resume"_s; if (state == Paused) state = Speaking; return true; }
+    bool setRate(int) override { return true; }
+    bool setVolume(int) override { return true; }
+    int State() const override { return state; }
+    QStringList GetInstalledVoices() const override { return voices; }
+    bool SelectVoice(const QString& name) override { calls << u"Select(%1)"_s.arg(name); return voices.contains(name); }
+    QString VoiceName() const override { return voices.value(0); }
+    bool SetOutputToDefaultAudioDevice() override { return true; }
+
+    void Finish()
+    {
+        state = Ready;
+        emit SpeakCompleted();
+    }
+};
+
+struct TestEngines : SpeechEngines
+{
+    FakeVoice voice_;
+    FakeSynthesizer synthesizer_;
+    bool synth = false;
+    SpeechVoice* voice() const override { return const_cast<FakeVoice*>(&voice_); }
+    SpeechSynthesizer* synthesizer() const override { return const_cast<FakeSynthesizer*>(&synthesizer_); }
+    bool SynthesizerInUse() const override { return synth; }
+};
+
+} // namespace
+
+class TestReader : public QObject
+{
+    Q_OBJECT
+
+    // A main window showing the text view with a document, and a reader
+    // speaking through fake engines.
+    struct Fixture
+    {
+        ScriptedPrompter prompter;
+        MyForm form{prompter};
+        TestEngines engines;
+        SpeechReader reader{form.context(), engines};
+
+        explicit Fixture(const QString& text, bool synthesizer = false)
+        {
+            engines.synth = synthesizer;
+            State& s = state();
+            s.SpeechRuntimeError = synthesizer ? 0 : 1;
+            s.SpeechRuntime11Error = synthesizer ? 1 : 0;
+            s.OralName = "Kyoko";
+            s.SpeechRate = 2;
+            s.SpeechVol = 70;
+            s.LoopModeCount = 1;
+            form.documents().TextDisplaySwitch();
+            view()->SetText(text);
+            QObject::connect(&engines.voice_, &SpeechVoice::EndStream, &form, [this] { reader.SpeechVoiceEndEvent(); });
+            QObject::connect(&engines.synthesizer_, &SpeechSynthesizer::SpeakCompleted, &form,
+                             [this] { reader.SpeechSynthesizerEndEvent(); });
+        }
+
+        State& state() { return form.state(); }
+        TextView* view() { return form.ui().textBox1; }
+        QStringList& spoken() { return engines.synth ? engines.synthesizer_.spoken : engines.voice_.spoken; }
+        void caretAt(int offset)
+        {
+            QTextCursor c = view()->textCursor();
+            c.setPosition(view()->ToEditorPosition(offset));
+            view()->setTextCursor(c);
+        }
+        QString selected() { return view()->SelectedText(); }
+        void finish()
+        {
+            if (engines.synth)
+                engines.synthesizer_.Finish();
+            else
+                engines.voice_.Finish();
+        }
+    };
+
+private slots:
+    void oneLineReadsTheLineAtTheCaret()
+    {
+        Fixture f(u"first\r\nsecond\r\nthird\r\nfourth"_s);
+        const int endOfLine3 = 7 + 8 + 5;   // just after "third"
+        f.caretAt(endOfLine3);
+        f.reader.SpeechPlay();
+        QCOMPARE(f.spoken(), QStringList{u"third"_s});
+        QCOMPARE(f.selected(), u"third"_s);
+        QCOMPARE(f.state().SpeechStateFlag, 10);
+        QCOMPARE(f.state().OneLineSelectionStart, 15);
+        QCOMPARE(f.state().OneLineSelectionLength, 5);
+        QCOMPARE(f.state().strRepeatText, u"third"_s);
+        QCOMPARE(f.engines.voice_.rate, 2);
+        QCOMPARE(f.engines.voice_.volume, 70);
+        QVERIFY(f.engines.voice_.calls.last().endsWith(u",3)"_s));
+
+        f.finish();
+        QCOMPARE(f.state().SpeechStateFlag, 12);
+        f.caretAt(endOfLine3 + 2);   // the start of line 4
+        f.reader.SpeechPlay();
+        QCOMPARE(f.spoken().last(), u"fourth"_s);
+    }
+
+    void commentsAreSelectedButNotRead()
+    {
+        Fixture f(u"今日は；メモ\r\n;only a comment"_s);
+        f.caretAt(0);
+        f.reader.SpeechPlay();
+        QCOMPARE(f.spoken(), QStringList{u"今日は"_s});
+        QCOMPARE(f.selected(), u"今日は"_s);
+        f.finish();
+
+        f.caretAt(8);
+        f.reader.SpeechPlay();
+        QCOMPARE(f.spoken().size(), 1);   // nothing more was read
+        QCOMPARE(f.state().OneLineSelectionStart, 8);
+        QCOMPARE(f.state().SpeechStateFlag, 12);
+    }
+
+    void markCharacterCountsAsEmpty()
+    {
+        {
+            Fixture f(u"\uFEFF\r\nnext"_s);
+            f.state().TextCodeKindLength = 1;
+            f.caretAt(0);
+            f.reader.SpeechPlay();
+            QVERIFY(f.spoken().isEmpty());
+            QCOMPARE(f.state().SpeechStateFlag, 99);
+        }
+        {
+            Fixture f(u"\uFEFFa\r\nnext"_s);
+            f.state().TextCodeKindLength = 1;
+            f.caretAt(0);
+            f.reader.SpeechPlay();
+            QCOMPARE(f.spoken(), QStringList{u"\uFEFFa"_s});
+        }
+    }
+
+    void skipsMoveLineByLine()
+    {
+        Fixture f(u"one\r\ntwo\r\nthree"_s);
+        f.caretAt(5);
+        f.reader.SpeechPlay();
+        QCOMPARE(f.spoken(), QStringList{u"two"_s});
+        // A skip while speaking discards the line and starts the next.
+        f.reader.SpeechSkipForward();
+        QCOMPARE(f.spoken().last(), u"three"_s);
+        QCOMPARE(f.selected(), u"three"_s);
+        f.reader.SpeechSkipForward();   // on the last line: nothing
+        QCOMPARE(f.spoken().size(), 2);
+        f.reader.SpeechSkipBackward();
+        f.reader.SpeechSkipBackward();
+        QCOMPARE(f.spoken().mid(2), (QStringList{u"two"_s, u"one"_s}));
+        f.reader.SpeechSkipBackward();   // on the first line: read again
+        QCOMPARE(f.spoken().last(), u"one"_s);
+        QCOMPARE(f.spoken().size(), 5);
+        QCOMPARE(f.state().SpeechStateFlag, 10);
+    }
+
+    void repetitions()
+    {
+        Fixture f(u"again"_s);
+        f.state().LoopModeCount = 4;
+        f.reader.SpeechPlay();
+        for (int i = 0; i < 5; ++i)
+            f.finish();   // the fifth arrives after the end: ignored
+        QCOMPARE(f.spoken().size(), 4);
+        QCOMPARE(f.state().SpeechStateFlag, 12);
+
+        Fixture endless(u"loop"_s, true);
+        endless.state().LoopModeCount = 1000;
+        endless.reader.SpeechPlay();
+        for (int i = 0; i < 1100; ++i)
+            endless.finish();
+        QCOMPARE(endless.spoken().size(), 1000);
+        QCOMPARE(endless.state().SpeechStateFlag, 22);
+    }
+
+    void pauseResumeAndStop()
+    {
+        Fixture f(u"line"_s);
+        f.state().LoopModeCount = 4;
+        f.reader.SpeechPlay();
+        f.finish();
+        QCOMPARE(f.state().SpeechLoopCount, 1);
+
+        // The pause button resumes and keeps the count.
+        f.reader.SpeechPause();
+        QCOMPARE(f.state().SpeechStateFlag, 11);
+        QCOMPARE(SystemColors::BackColor(f.form.ui().button5), SystemColors::ActiveCaption());
+        f.reader.SpeechPause();
+        QCOMPARE(f.state().SpeechStateFlag, 10);
+        QCOMPARE(f.state().SpeechLoopCount, 1);
+        QCOMPARE(SystemColors::BackColor(f.form.ui().button5), SystemColors::ControlLight());
+
+        // Play while speaking does nothing; play while paused resumes and
+        // starts the count again.
+        f.reader.SpeechPlay();
+        QCOMPARE(f.spoken().size(), 2);
+        f.reader.SpeechPause();
+        f.reader.SpeechPlay();
+        QCOMPARE(f.state().SpeechStateFlag, 10);
+        QCOMPARE(f.state().SpeechLoopCount, 0);
+        QCOMPARE(f.spoken().size(), 2);
+
+        // Stop while paused resumes, then discards everything.
+        f.reader.SpeechPause();
+        f.engines.voice_.calls.clear();
+        f.reader.SpeechStop();
+        QCOMPARE(f.engines.voice_.calls, (QStringList{u"Resume"_s, u"Speak(,3)"_s}));
+        QCOMPARE(f.state().SpeechStateFlag, 12);
+        QCOMPARE(SystemColors::BackColor(f.form.ui().button5), SystemColors::ControlLight());
+        // A completion that arrives after the stop changes nothing.
+        f.finish();
+        QCOMPARE(f.spoken().size(), 2);
+        QCOMPARE(f.state().SpeechStateFlag, 12);
+    }
+
+    void wholeTextPassesOverEmptyAndCommentLines()
+    {
+        Fixture f(u"\r\n;note\r\nalpha\r\n\r\n；skip\r\nbeta；tail\r\n"_s);
+        f.reader.SpeechReproductionModeSetting();
+        f.reader.SpeechReproductionModeSetting();
+        QCOMPARE(f.state().ReproductionMode, 2);
+        QCOMPARE(f.form.ui().button9->text(), u"全て"_s);
+        QVERIFY(!f.form.ui().button10->isEnabled());
+
+        f.reader.SpeechPlay();
+        QCOMPARE(f.spoken(), QStringList{u"alpha"_s});
+        QCOMPARE(f.selected(), u"alpha"_s);
+        QVERIFY(!f.view()->isEnabled());
+        QVERIFY(!f.form.ui().button9->isEnabled());
+        f.finish();
+        QCOMPARE(f.spoken().last(), u"beta"_s);
+        QCOMPARE(f.selected(), u"beta"_s);
+        QCOMPARE(f.state().SpeechStateFlag, 10);
+        f.finish();
+        QCOMPARE(f.state().SpeechStateFlag, 12);
+        QVERIFY(f.view()->isEnabled());
+        QVERIFY(f.form.ui().button9->isEnabled());
+        QCOMPARE(f.spoken().size(), 2);
+        QVERIFY(f.prompter.entries.isEmpty());
+    }
+
+    void wholeTextWithNothingToRead()
+    {
+        Fixture f(u";only a comment"_s);
+        f.state().ReproductionMode = 2;
+        f.reader.SpeechPlay();
+        QVERIFY(f.spoken().isEmpty());
+        QCOMPARE(f.state().SpeechStateFlag, 99);
+        QVERIFY(f.prompter.entries.isEmpty());
+        f.reader.SpeechStop();
+        QVERIFY(f.form.ui().button9->isEnabled());
+    }
+
+    void rangeReadsTheSelectionWithoutComments()
+    {
+        Fixture f(u"a\r\n\r\nb；c\r\nd"_s);
+        f.state().ReproductionMode = 1;
+        f.reader.SpeechPlay();
+        QCOMPARE(f.prompter.texts(), QStringList{u"音声合成再生範囲を選択してください。"_s});
+        QVERIFY(f.spoken().isEmpty());
+
+        f.view()->Select(0, 8);   // "a", an empty line and "b；c"
+        f.reader.SpeechPlay();
+        QCOMPARE(f.spoken(), QStringList{u"a\r\nb\r\n"_s});
+        QCOMPARE(f.state().strRepeatText, u"a\r\nb\r\n"_s);
+
+        Fixture breaks(u"x\r\n\r\n\r\ny"_s);
+        breaks.state().ReproductionMode = 1;
+        breaks.view()->Select(1, 6);
+        breaks.reader.SpeechPlay();
+        QVERIFY(breaks.spoken().isEmpty());
+    }
+
+    void synthesizerSelectsTheVoiceBeforeEveryPrompt()
+    {
+        Fixture f(u"hello"_s, true);
+        f.state().LoopModeCount = 2;
+        f.reader.SpeechPlay();
+        QCOMPARE(f.state().SpeechStateFlag, 20);
+        QCOMPARE(f.engines.synthesizer_.calls, (QStringList{u"Cancel"_s, u"Select(Kyoko)"_s, u"SpeakAsync"_s}));
+        f.finish();
+        QCOMPARE(f.engines.synthesizer_.calls.mid(3), (QStringList{u"Cancel"_s, u"Select(Kyoko)"_s, u"SpeakAsync"_s}));
+        f.finish();
+        QCOMPARE(f.state().SpeechStateFlag, 22);
+
+        // A voice that is not installed: the reader says so and stays put.
+        f.state().OralName = "Nobody";
+        f.reader.SpeechPlay();
+        QCOMPARE(f.prompter.texts(), QStringList{kUnsupported});
+        QCOMPARE(f.state().SpeechStateFlag, 22);
+    }
+
+    void failingVoiceKeepsTheState()
+    {
+        Fixture f(u"text"_s);
+        f.engines.voice_.fail = true;
+        f.reader.SpeechPlay();
+        QCOMPARE(f.prompter.texts(), QStringList{kUnsupported});
+        QCOMPARE(f.state().SpeechStateFlag, 99);
+    }
+
+    void withoutAnyEngineASkipOnlyMoves()
+    {
+        Fixture f(u"one\r\ntwo"_s);
+        f.state().SpeechRuntime11Error = 1;
+        f.reader.SpeechPlay();
+        QVERIFY(f.spoken().isEmpty());
+        // Nothing read yet: the first skip lands on the first line.
+        f.reader.SpeechSkipForward();
+        QCOMPARE(f.selected(), u"one"_s);
+        f.reader.SpeechSkipForward();
+        QCOMPARE(f.selected(), u"two"_s);
+        QVERIFY(f.spoken().isEmpty());
+        QCOMPARE(f.state().SpeechStateFlag, 99);
+        f.reader.SpeechPause();
+        f.reader.SpeechStop();
+        QVERIFY(f.engines.voice_.calls.isEmpty());
+    }
+
+    void modeAndRepetitionButtonsCycle()
+    {
+        Fixture f(u"x"_s);
+        Controls& c = f.form.ui();
+        const QStringList faces{u"範囲"_s, u"全て"_s, u"一行"_s};
+        for (const QString& face : faces) {
+            f.reader.SpeechReproductionModeSetting();
+            QCOMPARE(c.button9->text(), face);
+        }
+        QVERIFY(c.button2->isEnabled());
+        QVERIFY(c.button3->isEnabled());
+        f.state().ReproductionMode = 7;
+        f.reader.SpeechReproductionModeSetting();
+        QCOMPARE(f.state().ReproductionMode, 0);
+
+        const QList<std::pair<int, QString>> counts{{2, u"2"_s}, {4, u"4"_s}, {1000, u"∞"_s}, {1, u"1"_s}};
+        for (const auto& [count, face] : counts) {
+            f.reader.SpeechLoopModeSetting();
+            QCOMPARE(f.state().LoopModeCount, count);
+            QCOMPARE(c.button10->text(), face);
+        }
+    }
+
+    void throughTheWindowsButtons()
+    {
+        // The real controller on a system that uses the built-in voice: set
+        // up on first show, then the reading buttons of the text view.
+        ScriptedPrompter prompter;
+        MyForm form(prompter);
+        FakeSpeechVoice* voice = nullptr;
+        form.speech().setEngineFactories([&voice]() -> std::unique_ptr<SpeechVoice> {
+            auto v = std::make_unique<FakeSpeechVoice>();
+            v->voices = {u"English (en)"_s, u"Japanese (ja)"_s};
+            voice = v.get();
+            return v;
+        }, [] { return std::unique_ptr<SpeechSynthesizer>(); });
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // Whatever this machine offers, read with the built-in voice.
+        form.state().OsMajor = 6;
+        form.state().OsMinor = 1;
+        form.speech().SpeechPlatformInstallationCheck();
+        QVERIFY(voice);
+        QCOMPARE(form.state().SpeechRuntime11Error, 0);
+
+        Controls& c = form.ui();
+        form.state().LoopModeCount = 2;
+        form.documents().TextDisplaySwitch();
+        c.textBox1->SetText(u"こんにちは\r\nさようなら；メモ"_s);
+        QVERIFY(c.button4->isVisible() && c.button4->isEnabled());
+
+        QTextCursor caret = c.textBox1->textCursor();
+        caret.setPosition(c.textBox1->ToEditorPosition(8));
+        c.textBox1->setTextCursor(caret);
+        prompter.clear();
+        QTest::mouseClick(c.button4, Qt::LeftButton);
+        QCOMPARE(voice->spoken, QStringList{u"さようなら"_s});
+        QCOMPARE(form.state().SpeechStateFlag, 10);
+        // While reading, the views stay put.
+        QTest::mouseClick(c.button31, Qt::LeftButton);
+        QCOMPARE(prompter.texts(), QStringList{u"音声合成再生を停止してから行ってください。"_s});
+        QVERIFY(c.textBox1->isVisible());
+
+        voice->finishUtterance();   // the first of two readings ends
+        QCOMPARE(voice->spoken.size(), 2);
+        QTest::mouseClick(c.button5, Qt::LeftButton);
+        QCOMPARE(form.state().SpeechStateFlag, 11);
+        QTest::mouseClick(c.button6, Qt::LeftButton);
+        QCOMPARE(form.state().SpeechStateFlag, 12);
+        QTest::mouseClick(c.button3, Qt::LeftButton);   // next line: none after the last
+        QCOMPARE(voice->spoken.size(), 2);
+        QTest::mouseClick(c.button2, Qt::LeftButton);
+        QCOMPARE(voice->spoken.last(), u"こんにちは"_s);
+        QCOMPARE(c.textBox1->SelectedText(), u"こんにちは"_s);
+
+        // The mode button's face follows the mode, also when the view is shown again.
+        QTest::mouseClick(c.button6, Qt::LeftButton);
+        QTest::mouseClick(c.button9, Qt::LeftButton);
+        QCOMPARE(c.button9->text(), u"範囲"_s);
+        QVERIFY(!c.button2->isEnabled());
+        form.documents().TextDisplaySwitch();
+        QCOMPARE(c.button9->text(), u"範囲"_s);
+        QVERIFY(!c.button3->isEnabled());
+    }
+
+    void displayWindowLines()
+    {
+        State s;
+        s.SpeechRuntime11Error = 0;
+        s.SpeechRuntimeError = 1;
+        FakeVoice voice;
+        SpeechReader::DispSpeakAsyncOut(u"歌詞;注"_s, s, &voice, nullptr, false);
+        QCOMPARE(voice.calls, (QStringList{u"Speak(,3)"_s, u"Speak(歌詞\r\n,3)"_s}));
+        voice.calls.clear();
+        SpeechReader::DispSpeakAsyncOut(QString(), s, &voice, nullptr, false);
+        QVERIFY(voice.calls.isEmpty());
+
+        s.SpeechRuntimeError = 0;
+        s.OralName = "Alice";
+        FakeSynthesizer synth;
+        SpeechReader::DispSpeakAsyncOut(u"歌詞"_s, s, nullptr, &synth, true);
+        QCOMPARE(synth.calls, (QStringList{u"Cancel"_s, u"Select(Alice)"_s, u"SpeakAsync"_s}));
+        QCOMPARE(synth.spoken, QStringList{u"歌詞"_s});
+        QCOMPARE(s.SpeechStateFlag, 99);
+    }
+};
+
+QTEST_MAIN(TestReader)
+#include "tst_reader.moc"

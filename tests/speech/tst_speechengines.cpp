@@ -1,0 +1,433 @@
+// The two real speech engines on the private PulseAudio session: the
+// built-in voice (espeak-ng through GStreamer) and the desktop speech
+// service (speech-dispatcher through Qt TextToSpeech).
+
+#include "platform/EspeakVoice.h"
+#include "platform/QtSpeechSynthesizer.h"
+#include "platform/QtSpeechWorker.h"
+#include "support/MonitorRecorder.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kLine = u"The quick brown fox jumps over the lazy dog near the river."_s;
+const QString kLong = u"Reading aloud keeps going for a while, so that there is time to pause it, "
+                      u"to wait, to listen to the silence, and then to let it carry on from the very "
+                      u"place where it stopped, word after word, until the whole sentence is done."_s;
+
+int EnglishVoice(const SpeechVoice& voice)
+{
+    const QStringList voices = voice.GetVoices();
+    for (int i = 0; i < voices.size(); ++i)
+        if (voices[i].endsWith(u"(en-us)"_s))
+            return i;
+    return voices.indexOf(u"English (Great Britain) (en-gb)"_s);
+}
+
+// Speaks a text to its end and returns how long that took, or -1.
+qint64 TimeToEnd(EspeakVoice& voice, const QString& text, int timeoutMs = 30000)
+{
+    QSignalSpy ended(&voice, &SpeechVoice::EndStream);
+    QElapsedTimer clock;
+    clock.start();
+    if (!voice.Speak(text, 3))
+        return -1;
+    if (!ended.wait(timeoutMs))
+        return -1;
+    return clock.elapsed();
+}
+
+} // namespace
+
+class TestSpeechEngines : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void builtInVoiceSpeaksToTheEndWithOneEvent();
+    void builtInVoiceListsItsVoices();
+    void pauseHoldsThePlaceAndResumeContinues();
+    void purgeSilencesAtOnceWithoutEvent();
+    void skipWhileSpeakingCountsOnlyTheNewLine();
+    void rateChangesTheSpeed();
+
+    void desktopServiceStartsWithoutHoldingTheWindow();
+    void desktopServiceSpeaksAndReturnsToReady();
+    void desktopServiceCancelRaisesNothing();
+    void desktopServicePauseHaltsAndResumeGoesOn();
+    void desktopServiceResumePosition();
+
+private:
+    std::unique_ptr<QtSpeechSynthesizer> StartService();
+    // Someone always listens to the null sink: unread, it plays in blocks of
+    // up to two seconds and ends of streams arrive that much late.
+    std::unique_ptr<MonitorRecorder> monitor_;
+    bool serviceTried_ = false;
+    bool serviceOk_ = false;
+};
+
+void TestSpeechEngines::initTestCase()
+{
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+        QFAIL("needs the private sound session: run through scripts/test or after "
+              "eval \"$(scripts/audio-session)\"");
+    QVERIFY2(!QStandardPaths::findExecutable(u"parec"_s).isEmpty(), "parec (pulseaudio-utils) is missing");
+}
+
+void TestSpeechEngines::init()
+{
+    monitor_ = std::make_unique<MonitorRecorder>();
+    QVERIFY(monitor_->start());
+}
+
+void TestSpeechEngines::cleanup()
+{
+    monitor_.reset();
+}
+
+void TestSpeechEngines::builtInVoiceSpeaksToTheEndWithOneEvent()
+{
+    EspeakVoice voice;
+    QVERIFY(voice.ok());
+    QVERIFY(voice.setVoice(EnglishVoice(voice)));
+    QCOMPARE(voice.RunningState(), SpeechVoice::SRSEDone);
+
+    MonitorRecorder& monitor = *monitor_;
+    const qsizetype before = monitor.samples();
+
+    QSignalSpy ended(&voice, &SpeechVoice::EndStream);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(voice.setRate(0));
+    QVERIFY(voice.setVolume(100));
+    QVERIFY(voice.Speak(kLine, 3));
+    QCOMPARE(voice.RunningState(), SpeechVoice::SRSEIsSpeaking);
+    QVERIFY(ended.wait(20000));
+    const qint64 took = clock.elapsed();
+    // The event comes when the sound has played, not when synthesis ended:
+    // the line lasts about three seconds.
+    QVERIFY2(took > 2000, qPrintable(u"ended after %1 ms"_s.arg(took)));
+    QCOMPARE(voice.RunningState(), SpeechVoice::SRSEDone);
+
+    QTest::qWait(700);
+    QCOMPARE(ended.count(), 1);
+    // Sound came out of the sink, and it is quiet again now.
+    const qsizetype sound = monitor.soundFrom(before);
+    QVERIFY2(sound >= 0, "nothing was heard on the sink's monitor");
+    QVERIFY(monitor.peak(before, monitor.samples()) > 2000);
+    QVERIFY(monitor.peak(monitor.samples() - MonitorRecorder::ms(300), monitor.samples()) < 64);
+}
+
+void TestSpeechEngines::builtInVoiceListsItsVoices()
+{
+    EspeakVoice voice;
+    const QStringList voices = voice.GetVoices();
+    QVERIFY(voices.size() > 20);
+    QVERIFY(voices.contains(u"Japanese (ja)"_s));
+    QVERIFY(voice.voiceIndex() >= 0);
+    QVERIFY(!voice.setVoice(voices.size()));
+    QVERIFY(!voice.setVoice(-1));
+    QVERIFY(!voice.setRate(11));
+    QVERIFY(!voice.setVolume(101));
+    // Rate -5..5 spans normal speed times 3^(-1/2) to 3^(1/2).
+    QCOMPARE(EspeakVoice::WordsPerMinute(0), 175);
+    QCOMPARE(EspeakVoice::WordsPerMinute(-5), 101);
+    QCOMPARE(EspeakVoice::WordsPerMinute(5), 303);
+}
+
+void TestSpeechEngines::pauseHoldsThePlaceAndResumeContinues()
+{
+    EspeakVoice voice;
+    QVERIFY(voice.setVoice(EnglishVoice(voice)));
+    const qint64 plain = TimeToEnd(voice, kLong);
+    QVERIFY(plain > 4000);
+
+    MonitorRecorder& monitor = *monitor_;
+    QSignalSpy ended(&voice, &SpeechVoice::EndStream);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(voice.Speak(kLong, 3));
+    QTest::qWait(1500);
+    const qsizetype atPause = monitor.samples();
+    QVERIFY(voice.Pause());
+    QCOMPARE(voice.RunningState(), SpeechVoice::SRSEPaused);
+    const int held = 2000;
+    QTest::qWait(held);
+    const qsizetype atResume = monitor.samples();
+    QCOMPARE(ended.count(), 0);
+    QVERIFY(voice.Resume());
+    QCOMPARE(voice.RunningState(), SpeechVoice::SRSEIsSpeaking);
+    QVERIFY(ended.wait(30000));
+    const qint64 total = clock.elapsed();
+
+    // Sound before the pause, silence while held, sound again after.
+    QVERIFY(monitor.peak(atPause - MonitorRecorder::ms(1000), atPause) > 1000);
+    QVERIFY(monitor.peak(atPause + MonitorRecorder::ms(300), atResume) < 64);
+    QVERIFY(monitor.peak(atResume, monitor.samples()) > 1000);
+    // Continued where it was: a restart would add the 1.5 s already read,
+    // a skip would lose some.
+    const qint64 expected = plain + held;
+    QVERIFY2(qAbs(total - expected) < 600,
+             qPrintable(u"plain %1 ms, with a %2 ms pause %3 ms"_s.arg(plain).arg(held).arg(total)));
+    QCOMPARE(ended.count(), 1);
+}
+
+void TestSpeechEngines::purgeSilencesAtOnceWithoutEvent()
+{
+    EspeakVoice voice;
+    QVERIFY(voice.setVoice(EnglishVoice(voice)));
+    MonitorRecorder& monitor = *monitor_;
+    QSignalSpy ended(&voice, &SpeechVoice::EndStream);
+    QVERIFY(voice.Speak(kLong, 3));
+    QTest::qWait(1200);
+    const qsizetype atPurge = monitor.samples();
+    QVERIFY(voice.Speak(QString(), 3));
+    QCOMPARE(voice.RunningState(), SpeechVoice::SRSEDone);
+    QTest::qWait(2500);
+    QCOMPARE(ended.count(), 0);
+    QVERIFY(monitor.peak(atPurge - MonitorRecorder::ms(800), atPurge) > 1000);
+    const qsizetype quiet = monitor.silenceFrom(atPurge - MonitorRecorder::ms(800), 500);
+    QVERIFY(quiet >= 0);
+    QVERIFY2(quiet - atPurge < MonitorRecorder::ms(200),
+             qPrintable(u"silent %1 ms after the purge"_s.arg((quiet - atPurge) * 1000 / MonitorRecorder::Rate)));
+
+    // Pausing, then purging leaves the voice ready to speak again unpaused.
+    QVERIFY(voice.Speak(kLong, 3));
+    QTest::qWait(500);
+    QVERIFY(voice.Pause());
+    QVERIFY(voice.Speak(QString(), 3));
+    QCOMPARE(voice.RunningState(), SpeechVoice::SRSEDone);
+    QVERIFY(TimeToEnd(voice, u"Again."_s, 10000) > 0);
+}
+
+void TestSpeechEngines::skipWhileSpeakingCountsOnlyTheNewLine()
+{
+    EspeakVoice voice;
+    QVERIFY(voice.setVoice(EnglishVoice(voice)));
+    const qint64 shortLine = TimeToEnd(voice, u"Next line."_s);
+    QVERIFY(shortLine > 0);
+
+    QSignalSpy ended(&voice, &SpeechVoice::EndStream);
+    QVERIFY(voice.Speak(kLong, 3));
+    QTest::qWait(800);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(voice.Speak(u"Next line."_s, 3));
+    QVERIFY(ended.wait(10000));
+    const qint64 took = clock.elapsed();
+    QVERIFY2(took < shortLine + 500, qPrintable(u"%1 ms vs %2 ms"_s.arg(took).arg(shortLine)));
+    QTest::qWait(1500);
+    QCOMPARE(ended.count(), 1);
+
+    // Purged while still waiting in the queue behind another voice's text.
+    EspeakVoice other;
+    QVERIFY(other.Speak(kLong, 3));
+    QVERIFY(voice.Speak(kLine, 3));
+    QVERIFY(voice.Speak(QString(), 3));
+    QVERIFY(other.Speak(QString(), 3));
+    QTest::qWait(800);
+    QCOMPARE(ended.count(), 1);
+}
+
+void TestSpeechEngines::rateChangesTheSpeed()
+{
+    EspeakVoice voice;
+    QVERIFY(voice.setVoice(EnglishVoice(voice)));
+    QVERIFY(voice.setRate(-5));
+    const qint64 slow = TimeToEnd(voice, kLine);
+    QVERIFY(voice.setRate(5));
+    const qint64 fast = TimeToEnd(voice, kLine);
+    // Both played in real time (the line lasts seconds at either rate).
+    QVERIFY2(fast > 1000, qPrintable(u"rate 5: %1 ms"_s.arg(fast)));
+    QVERIFY2(slow >= 2.5 * fast, qPrintable(u"rate -5: %1 ms, rate 5: %2 ms"_s.arg(slow).arg(fast)));
+}
+
+std::unique_ptr<QtSpeechSynthesizer> TestSpeechEngines::StartService()
+{
+    auto service = std::make_unique<QtSpeechSynthesizer>();
+    QSignalSpy started(service.get(), &SpeechSynthesizer::Started);
+    if (service->Starting() && !started.wait(30000))
+        return nullptr;
+    if (!service->Available()) {
+        return nullptr;
+    }
+    return service;
+}
+
+void TestSpeechEngines::desktopServiceStartsWithoutHoldingTheWindow()
+{
+    // The window keeps answering while the service starts (spawning
+    // speech-dispatcher takes seconds the first time).
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 longestGap = 0;
+    int ticks = 0;
+    QTimer ticker;
+    ticker.setInterval(10);
+    connect(&ticker, &QTimer::timeout, this, [&] {
+        const qint64 now = clock.elapsed();
+        longestGap = std::max(longestGap, now - last);
+        last = now;
+        ++ticks;
+    });
+    ticker.start();
+    auto service = std::make_unique<QtSpeechSynthesizer>();
+    const qint64 created = clock.elapsed();
+    QVERIFY(service->Starting());
+    QCOMPARE(service->State(), SpeechSynthesizer::Ready);
+    QSignalSpy started(service.get(), &SpeechSynthesizer::Started);
+    QVERIFY(started.wait(30000));
+    const qint64 took = clock.elapsed();
+    serviceTried_ = true;
+    serviceOk_ = service->Available();
+    QVERIFY2(created < 100, qPrintable(u"creating took %1 ms"_s.arg(created)));
+    QVERIFY2(longestGap < 250, qPrintable(u"the event loop stalled for %1 ms during a %2 ms start"_s
+                                              .arg(longestGap).arg(took)));
+    QVERIFY(ticks >= took / 40);
+    if (!serviceOk_)
+        QSKIP("speech-dispatcher cannot be reached in this session (not installed or it fails to start)");
+    QVERIFY(!service->Starting());
+    QVERIFY(service->GetInstalledVoices().size() > 0);
+    // Without a language of its own the user gets an English voice.
+    if (QLocale::system().language() == QLocale::C)
+        QVERIFY2(service->VoiceName().startsWith(u"English"_s), qPrintable(service->VoiceName()));
+}
+
+void TestSpeechEngines::desktopServiceSpeaksAndReturnsToReady()
+{
+    auto service = StartService();
+    if (!service)
+        QSKIP("speech-dispatcher cannot be reached in this session (not installed or it fails to start)");
+    const QStringList voices = service->GetInstalledVoices();
+    QVERIFY(!service->SelectVoice(u"No Such Voice Installed"_s));
+    const QString english = voices.contains(u"English (America)"_s) ? u"English (America)"_s : voices.first();
+    QVERIFY(service->SelectVoice(english));
+    QCOMPARE(service->VoiceName(), english);
+    QVERIFY(service->setRate(3));
+    QVERIFY(service->setVolume(100));
+
+    MonitorRecorder& monitor = *monitor_;
+    const qsizetype before = monitor.samples();
+    QSignalSpy completed(service.get(), &SpeechSynthesizer::SpeakCompleted);
+    QVERIFY(service->SpeakAsync(u"Hello from the speech service."_s));
+    QCOMPARE(service->State(), SpeechSynthesizer::Speaking);
+    QVERIFY(completed.wait(30000));
+    QCOMPARE(service->State(), SpeechSynthesizer::Ready);
+    QTest::qWait(500);
+    QCOMPARE(completed.count(), 1);
+    QVERIFY2(monitor.soundFrom(before) >= 0, "the service's speech was not heard on the monitor");
+}
+
+void TestSpeechEngines::desktopServiceCancelRaisesNothing()
+{
+    auto service = StartService();
+    if (!service)
+        QSKIP("speech-dispatcher cannot be reached in this session (not installed or it fails to start)");
+    QSignalSpy completed(service.get(), &SpeechSynthesizer::SpeakCompleted);
+
+    // Cancelled while speaking, and right after being asked to speak.
+    QVERIFY(service->SpeakAsync(kLong));
+    QTest::qWait(1200);
+    QVERIFY(service->Pause());
+    QCOMPARE(service->State(), SpeechSynthesizer::Paused);
+    QVERIFY(service->Resume());
+    QCOMPARE(service->State(), SpeechSynthesizer::Speaking);
+    QVERIFY(service->SpeakAsyncCancelAll());
+    QCOMPARE(service->State(), SpeechSynthesizer::Ready);
+    QVERIFY(service->SpeakAsync(kLong));
+    QVERIFY(service->SpeakAsyncCancelAll());
+    QTest::qWait(2000);
+    QCOMPARE(completed.count(), 0);
+
+    // A new prompt straight after a cancel: only its own end counts.
+    QVERIFY(service->SpeakAsync(kLong));
+    QTest::qWait(800);
+    QVERIFY(service->SpeakAsyncCancelAll());
+    QVERIFY(service->SpeakAsync(u"Short."_s));
+    QVERIFY(completed.wait(20000));
+    QTest::qWait(1000);
+    QCOMPARE(completed.count(), 1);
+    QCOMPARE(service->State(), SpeechSynthesizer::Ready);
+}
+
+void TestSpeechEngines::desktopServicePauseHaltsAndResumeGoesOn()
+{
+    auto service = StartService();
+    if (!service)
+        QSKIP("speech-dispatcher cannot be reached in this session (not installed or it fails to start)");
+    QVERIFY(service->setRate(0));
+    QSignalSpy completed(service.get(), &SpeechSynthesizer::SpeakCompleted);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(service->SpeakAsync(kLong));
+    QVERIFY(completed.wait(40000));
+    const qint64 plain = clock.elapsed();
+
+    MonitorRecorder& monitor = *monitor_;
+    clock.restart();
+    QVERIFY(service->SpeakAsync(kLong));
+    QTest::qWait(4000);
+    const qsizetype atPause = monitor.samples();
+    QVERIFY(service->Pause());
+    QCOMPARE(service->State(), SpeechSynthesizer::Paused);
+    const int held = 2000;
+    QTest::qWait(held);
+    const qsizetype atResume = monitor.samples();
+    QVERIFY(service->Resume());
+    QCOMPARE(service->State(), SpeechSynthesizer::Speaking);
+    QVERIFY(completed.wait(40000));
+    const qint64 total = clock.elapsed();
+    QTest::qWait(500);
+    QCOMPARE(completed.count(), 2);
+    QCOMPARE(service->State(), SpeechSynthesizer::Ready);
+
+    QVERIFY(monitor.peak(atPause - MonitorRecorder::ms(1000), atPause) > 1000);
+    QVERIFY(monitor.peak(atPause + MonitorRecorder::ms(400), atResume) < 64);
+    QVERIFY(monitor.peak(atResume, monitor.samples()) > 1000);
+    // It went on from the clause it had reached: neither the four seconds
+    // already said again in full, nor anything skipped.
+    const qint64 extra = total - held - plain;
+    QVERIFY2(extra > -500 && extra < 3000,
+             qPrintable(u"plain %1 ms, paused %2 ms, took %3 ms"_s.arg(plain).arg(held).arg(total)));
+}
+
+void TestSpeechEngines::desktopServiceResumePosition()
+{
+    const QString text = u"First part, second part here; third."_s;
+    // Nothing said yet, or less than a clause: from the start.
+    QCOMPARE(QtSpeechWorker::ResumePosition(text, 0, 0, 1.0), 0);
+    QCOMPARE(QtSpeechWorker::ResumePosition(text, 0, 500, 1.0), 0);
+    // Into the second clause: from its first word.
+    QCOMPARE(QtSpeechWorker::ResumePosition(text, 0, 1200, 1.0), text.indexOf(u"second"_s));
+    // Faster speech has got further.
+    QCOMPARE(QtSpeechWorker::ResumePosition(text, 0, 1200, 2.0), text.indexOf(u"third"_s));
+    // Past the end: the last clause again.
+    QCOMPARE(QtSpeechWorker::ResumePosition(text, 0, 60000, 1.0), text.indexOf(u"third"_s));
+    // Counting starts where the part being said started.
+    QCOMPARE(QtSpeechWorker::ResumePosition(text, text.indexOf(u"second"_s), 0, 1.0), text.indexOf(u"second"_s));
+    // Kana and kanji go slower; the clause breaks are the full-width ones.
+    const QString japanese = u"今日は良い天気です。明日も晴れるでしょう。"_s;
+    QCOMPARE(QtSpeechWorker::ResumePosition(japanese, 0, 1000, 1.0), 0);
+    QCOMPARE(QtSpeechWorker::ResumePosition(japanese, 0, 2000, 1.0), japanese.indexOf(u"明日"_s));
+    // A long clause without breaks backs up to the word only.
+    const QString words = u"one two three four five six seven eight nine ten eleven twelve thirteen"_s;
+    const qsizetype at = QtSpeechWorker::ResumePosition(words, 0, 3500, 1.0);
+    QVERIFY(at > 40);
+    QVERIFY(words[at - 1].isSpace());
+}
+
+QTEST_GUILESS_MAIN(TestSpeechEngines)
+#include "tst_speechengines.moc"

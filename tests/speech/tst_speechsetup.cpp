@@ -1,0 +1,329 @@
+// Engine set-up: which engine, the voice walk of each, failures, and a
+// speech service that takes its time to start.
+
+#include "app/MyForm.h"
+#include "SpeechRig.h"
+#include "support/RecordingControllers.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QAction>
+#include <QtTest>
+
+class TestSpeechSetup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void engineChoiceFollowsTheVersion_data();
+    void engineChoiceFollowsTheVersion();
+
+    void builtInVoiceFirstRunKeepsTheDefaultVoice();
+    void builtInVoiceFindsTheSavedVoiceEveryRun();
+    void builtInVoiceFallsBackToTheFirstVoice();
+    void builtInVoiceWithoutVoicesIsUnavailable();
+    void builtInVoiceFailures_data();
+    void builtInVoiceFailures();
+
+    void synthesizerWalkStopsAtTheSavedVoice();
+    void synthesizerWithoutMatchTakesItsCurrentVoice();
+    void synthesizerWithoutVoicesKeepsTheName();
+    void synthesizerFailures_data();
+    void synthesizerFailures();
+    void synthesizerStartingKeepsCommandsSensible();
+    void windowAnswersWhileTheServiceStarts();
+
+};
+
+void TestSpeechSetup::engineChoiceFollowsTheVersion_data()
+{
+    QTest::addColumn<int>("major");
+    QTest::addColumn<int>("minor");
+    QTest::addColumn<bool>("synthesizer");
+    QTest::newRow("6.3") << 6 << 3 << true;
+    QTest::newRow("6.2") << 6 << 2 << true;
+    QTest::newRow("6.1") << 6 << 1 << false;
+    QTest::newRow("6.4") << 6 << 4 << false;
+    QTest::newRow("10.0") << 10 << 0 << false;
+    QTest::newRow("5.2") << 5 << 2 << false;
+}
+
+void TestSpeechSetup::engineChoiceFollowsTheVersion()
+{
+    QFETCH(int, major);
+    QFETCH(int, minor);
+    QFETCH(bool, synthesizer);
+    Rig rig(major, minor);
+    // The choice does not look at the error flags.
+    rig.state.SpeechRuntimeError = 0;
+    rig.state.SpeechRuntime11Error = 0;
+    QCOMPARE(rig.speech.SynthesizerInUse(), synthesizer);
+    rig.speech.SpeechPlatformInstallationCheck();
+    QCOMPARE(rig.synthesizersMade, synthesizer ? 1 : 0);
+    QCOMPARE(rig.voicesMade, synthesizer ? 0 : 1);
+    QCOMPARE(rig.speech.synthesizer() != nullptr, synthesizer);
+    QCOMPARE(rig.speech.voice() != nullptr, !synthesizer);
+    // Only the flag of the engine in use is cleared.
+    QCOMPARE(rig.state.SpeechRuntimeError, synthesizer ? 0 : 1);
+    QCOMPARE(rig.state.SpeechRuntime11Error, synthesizer ? 1 : 0);
+}
+
+void TestSpeechSetup::builtInVoiceFirstRunKeepsTheDefaultVoice()
+{
+    Rig rig;
+    rig.state.OralSelectionNumber = 0;
+    rig.speech.SpeechPlatformInstallationCheck();
+    QCOMPARE(rig.state.SpeechRuntime11Error, 0);
+    QCOMPARE(rig.state.SpeechRuntimeError, 1);
+    QVERIFY(rig.available());
+    QCOMPARE(rig.state.strOralName, kVoices[0]);
+    QCOMPARE(rig.oralName(), kNone);
+    // No voice given: the engine's default speaks.
+    QCOMPARE(rig.voice->voiceIndex, -1);
+    QVERIFY(!rig.voice->calls.join(u' ').contains(u"setVoice"_s));
+    // The dialog then offers the first entry.
+    rig.speech.SpeechSettingSub();
+    QCOMPARE(rig.speech.asked.size(), 1);
+    QCOMPARE(rig.speech.asked[0].names, kVoices);
+    QCOMPARE(rig.speech.asked[0].preselected, 0);
+}
+
+void TestSpeechSetup::builtInVoiceFindsTheSavedVoiceEveryRun()
+{
+    QByteArray saved = kVoices[2].toLocal8Bit();
+    for (int run = 0; run < 3; ++run) {
+        Rig rig;
+        // Start-up reads OralName into both variables.
+        rig.state.strOralName = QString::fromLocal8Bit(saved);
+        rig.state.OralName = saved;
+        rig.speech.SpeechPlatformInstallationCheck();
+        QCOMPARE(rig.state.SpeechRuntime11Error, 0);
+        QCOMPARE(rig.voice->voiceIndex, 2);
+        QCOMPARE(rig.state.OralSelectionNumber, 2);
+        QCOMPARE(rig.oralName(), kVoices[2]);
+        saved = rig.state.OralName;   // written at exit
+    }
+}
+
+void TestSpeechSetup::builtInVoiceFallsBackToTheFirstVoice()
+{
+    Rig rig;
+    rig.state.strOralName = u"Uninstalled (zz)"_s;
+    rig.state.OralName = "Uninstalled (zz)";
+    rig.state.OralSelectionNumber = 2;
+    rig.speech.SpeechPlatformInstallationCheck();
+    QCOMPARE(rig.state.SpeechRuntime11Error, 0);
+    QCOMPARE(rig.voice->voiceIndex, 0);
+    QCOMPARE(rig.state.OralSelectionNumber, 0);
+    QCOMPARE(rig.oralName(), kVoices[0]);   // what is saved at exit
+}
+
+void TestSpeechSetup::builtInVoiceWithoutVoicesIsUnavailable()
+{
+    for (const QString& saved : {kNone, kVoices[1]}) {
+        Rig rig;
+        rig.voiceList.clear();
+        rig.state.strOralName = saved;
+        rig.state.OralName = saved.toLocal8Bit();
+        rig.speech.SpeechPlatformInstallationCheck();
+        QCOMPARE(rig.state.SpeechRuntime11Error, 1);
+        QVERIFY(!rig.available());
+        QCOMPARE(rig.oralName(), saved);
+        QCOMPARE(rig.state.SpeechRate, 2);
+    }
+}
+
+void TestSpeechSetup::builtInVoiceFailures_data()
+{
+    QTest::addColumn<bool>("missing");
+    QTest::addColumn<QString>("failing");
+    QTest::newRow("not installed") << true << QString();
+    QTest::newRow("voice refused") << false << u"setVoice"_s;
+}
+
+void TestSpeechSetup::builtInVoiceFailures()
+{
+    QFETCH(bool, missing);
+    QFETCH(QString, failing);
+    Rig rig;
+    rig.voiceMissing = missing;
+    if (!failing.isEmpty())
+        rig.voiceFailures.names << failing;
+    rig.state.strOralName = kVoices[1];
+    rig.state.OralName = kVoices[1].toLocal8Bit();
+    rig.state.OralSelectionNumber = 1;
+    rig.speech.SpeechPlatformInstallationCheck();
+    QCOMPARE(rig.state.SpeechRuntime11Error, 1);
+    QCOMPARE(rig.state.SpeechRuntimeError, 1);
+    QCOMPARE(rig.state.OralSelectionNumber, 0);
+    QCOMPARE(rig.state.SpeechRate, 0);
+    QCOMPARE(rig.oralName(), kNone);
+    // The commands then say the engine is missing.
+    rig.speech.SpeechSettingSub();
+    QCOMPARE(rig.prompter.texts(), QStringList{kInstall});
+    QVERIFY(rig.speech.asked.isEmpty());
+}
+
+void TestSpeechSetup::synthesizerWalkStopsAtTheSavedVoice()
+{
+    Rig rig(6, 3);
+    rig.state.strOralName = kVoices[1];
+    rig.speech.SpeechPlatformInstallationCheck();
+    QCOMPARE(rig.state.SpeechRuntimeError, 0);
+    QCOMPARE(rig.state.SpeechRuntime11Error, 1);
+    QVERIFY(rig.available());
+    QCOMPARE(rig.oralName(), kVoices[1]);
+    QCOMPARE(rig.synthesizer->voiceName, kVoices[1]);
+    // The first voice did not match: output to the default device; the
+    // second matched and ended the walk; then the rate.
+    QCOMPARE(rig.synthesizer->calls, (QStringList{u"SetOutputToDefaultAudioDevice"_s,
+                                                  u"SelectVoice(%1)"_s.arg(kVoices[1]),
+                                                  u"setRate(2)"_s}));
+}
+
+void TestSpeechSetup::synthesizerWithoutMatchTakesItsCurrentVoice()
+{
+    Rig rig(6, 2);
+    rig.state.strOralName = u"Uninstalled"_s;
+    rig.state.OralName = "Uninstalled";
+    rig.speech.SpeechPlatformInstallationCheck();
+    QCOMPARE(rig.state.SpeechRuntimeError, 0);
+    QCOMPARE(rig.oralName(), u"Current"_s);
+    QCOMPARE(rig.synthesizer->calls.count(u"SetOutputToDefaultAudioDevice"_s), 3);
+    QVERIFY(!rig.synthesizer->calls.join(u' ').contains(u"SelectVoice"_s));
+}
+
+void TestSpeechSetup::synthesizerWithoutVoicesKeepsTheName()
+{
+    Rig rig(6, 3);
+    rig.installed.clear();
+    rig.state.strOralName = u"Saved voice"_s;
+    rig.state.OralName = "Saved voice";
+    rig.speech.SpeechPlatformInstallationCheck();
+    QCOMPARE(rig.state.SpeechRuntimeError, 0);
+    QCOMPARE(rig.oralName(), u"Saved voice"_s);
+    // Speaking then fails: the voice cannot be selected.
+    QVERIFY(!rig.synthesizer->SelectVoice(rig.oralName()));
+}
+
+void TestSpeechSetup::synthesizerFailures_data()
+{
+    QTest::addColumn<bool>("missing");
+    QTest::addColumn<bool>("startFails");
+    QTest::addColumn<QString>("failing");
+    QTest::newRow("not installed") << true << false << QString();
+    QTest::newRow("service does not start") << false << true << QString();
+    QTest::newRow("voice refused") << false << false << u"SelectVoice"_s;
+    QTest::newRow("output refused") << false << false << u"SetOutputToDefaultAudioDevice"_s;
+    QTest::newRow("rate refused") << false << false << u"setRate"_s;
+}
+
+void TestSpeechSetup::synthesizerFailures()
+{
+    QFETCH(bool, missing);
+    QFETCH(bool, startFails);
+    QFETCH(QString, failing);
+    Rig rig(6, 3);
+    rig.synthesizerMissing = missing;
+    rig.starting = startFails;
+    if (!failing.isEmpty())
+        rig.synthesizerFailures.names << failing;
+    rig.state.strOralName = kVoices[2];
+    rig.state.OralName = kVoices[2].toLocal8Bit();
+    rig.state.OralSelectionNumber = 2;
+    rig.speech.SpeechPlatformInstallationCheck();
+    if (startFails)
+        rig.synthesizer->finishStart(false);
+    QCOMPARE(rig.state.SpeechRuntimeError, 1);
+    QCOMPARE(rig.state.SpeechRuntime11Error, 1);
+    QCOMPARE(rig.state.OralSelectionNumber, 0);
+    QCOMPARE(rig.state.SpeechRate, 0);
+    QCOMPARE(rig.oralName(), kNone);
+    QVERIFY(!rig.speech.EngineStarting());
+    QCOMPARE(rig.voicesMade, 0);
+}
+
+void TestSpeechSetup::synthesizerStartingKeepsCommandsSensible()
+{
+    Rig rig(6, 3);
+    rig.starting = true;
+    rig.state.strOralName = kVoices[2];
+    rig.speech.SpeechPlatformInstallationCheck();
+    // The set-up returned at once and waits; nothing is available yet.
+    QVERIFY(rig.speech.EngineStarting());
+    QCOMPARE(rig.state.SpeechRuntimeError, 1);
+    QCOMPARE(rig.state.SpeechRuntime11Error, 1);
+    QVERIFY(rig.synthesizer->calls.isEmpty());
+
+    // Meanwhile the voice command waits for the service instead of telling
+    // the user to install one, and the speed reaches the engine.
+    rig.speech.SpeechSettingSub();
+    rig.trackBar2->setSliderPosition(-3);
+    rig.speech.SpeechRateSetting();
+    QVERIFY(rig.prompter.texts().isEmpty());
+    QVERIFY(rig.speech.asked.isEmpty());
+    QCOMPARE(rig.synthesizer->rate, -3);
+
+    // The service comes up: the walk runs, then the waiting command.
+    rig.speech.answers << 0;
+    rig.synthesizer->finishStart(true);
+    QVERIFY(!rig.speech.EngineStarting());
+    QCOMPARE(rig.state.SpeechRuntimeError, 0);
+    QCOMPARE(rig.synthesizer->voiceName, kVoices[2]);
+    QCOMPARE(rig.speech.asked.size(), 1);
+    QCOMPARE(rig.speech.asked[0].preselected, 2);
+    QCOMPARE(rig.oralName(), kVoices[0]);
+    QVERIFY(rig.prompter.texts().isEmpty());
+
+    // A second start report changes nothing.
+    rig.synthesizer->finishStart(true);
+    QCOMPARE(rig.speech.asked.size(), 1);
+}
+
+void TestSpeechSetup::windowAnswersWhileTheServiceStarts()
+{
+    ScriptedPrompter prompter;
+    CallLog log;
+    MyForm form(prompter);
+    form.setSettings(std::make_unique<RecordingSettings>(log, form.context()));
+    form.setLibrary(std::make_unique<RecordingLibrary>(log, form.context()));
+    auto owned = std::make_unique<TestSpeech>(form.context());
+    TestSpeech* speech = owned.get();
+    FakeSpeechSynthesizer* service = nullptr;
+    speech->setEngineFactories(nullptr, [&service]() -> std::unique_ptr<SpeechSynthesizer> {
+        auto s = std::make_unique<FakeSpeechSynthesizer>();
+        s->voices = kVoices;
+        s->voiceName = kVoices[0];
+        s->starting = true;
+        service = s.get();
+        return s;
+    });
+    form.setSpeech(std::move(owned));
+    form.state().OsMajor = 6;
+    form.state().OsMinor = 3;
+    form.state().strOralName = kVoices[1];
+
+    form.show();
+    QTRY_VERIFY_WITH_TIMEOUT(service != nullptr, 5000);
+    QVERIFY(speech->EngineStarting());
+    // The window is up and its event loop turns while the service starts.
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });
+    ticker.start(10);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks >= 5, 5000);
+    QVERIFY(form.isVisible());
+    // The voice command from the menu waits for the service.
+    form.ui().menuVoice->trigger();
+    QVERIFY(prompter.texts().isEmpty());
+
+    speech->answers << std::nullopt;   // the user cancels the dialog
+    service->finishStart(true);
+    QCOMPARE(form.state().SpeechRuntimeError, 0);
+    QCOMPARE(QString::fromLocal8Bit(form.state().OralName), kVoices[1]);
+    QCOMPARE(speech->asked.size(), 1);
+    QCOMPARE(speech->asked[0].preselected, 1);
+    form.close();
+}
+
+QTEST_MAIN(TestSpeechSetup)
+#include "tst_speechsetup.moc"

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cmath>
+
+// Records what the session's default sink plays (its monitor) with parec,
+// as 16-bit mono at 22050 Hz, so a test can prove that sound came out and
+// find where it stopped. Data is collected as the event loop turns.
+class MonitorRecorder
+{
+public:
+    static constexpr int Rate = 22050;
+
+    MonitorRecorder()
+    {
+        QObject::connect(&process_, &QProcess::readyReadStandardOutput, &process_,
+                         [this] { data_ += process_.readAllStandardOutput(); });
+    }
+    ~MonitorRecorder() { stop(); }
+
+    // Returns once data flows: the null sink, unread, renders in blocks of up
+    // to two seconds, so the first data can take that long.
+    bool start()
+    {
+        process_.start(QStringLiteral("parec"),
+                       {QStringLiteral("-d"), QStringLiteral("@DEFAULT_MONITOR@"), QStringLiteral("--raw"),
+                        QStringLiteral("--format=s16le"), QStringLiteral("--rate=22050"),
+                        QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=10")});
+        if (!process_.waitForStarted(5000))
+            return false;
+        QElapsedTimer clock;
+        clock.start();
+        while (data_.isEmpty() && clock.elapsed() < 5000)
+            process_.waitForReadyRead(100);
+        return !data_.isEmpty();
+    }
+
+    void stop()
+    {
+        if (process_.state() == QProcess::NotRunning)
+            return;
+        process_.terminate();
+        if (!process_.waitForFinished(3000)) {
+            process_.kill();
+            process_.waitForFinished(3000);
+        }
+    }
+
+    // Samples received so far.
+    qsizetype samples() const { return data_.size() / 2; }
+
+    // Largest absolute sample in [from, to).
+    int peak(qsizetype from, qsizetype to) const
+    {
+        const auto* s = reinterpret_cast<const qint16*>(data_.constData());
+        to = std::min(to, samples());
+        int out = 0;
+        for (qsizetype i = std::max<qsizetype>(from, 0); i < to; ++i)
+            out = std::max(out, std::abs(int(s[i])));
+        return out;
+    }
+
+    // First sample at or after `from` that starts `windowMs` of silence.
+    qsizetype silenceFrom(qsizetype from, int windowMs, int threshold = 64) const
+    {
+        const qsizetype window = qsizetype(Rate) * windowMs / 1000;
+        qsizetype quietSince = -1;
+        const auto* s = reinterpret_cast<const qint16*>(data_.constData());
+        for (qsizetype i = std::max<qsizetype>(from, 0); i < samples(); ++i) {
+            if (std::abs(int(s[i])) > threshold) {
+                quietSince = -1;
+                continue;
+            }
+            if (quietSince < 0)
+                quietSince = i;
+            if (i - quietSince + 1 >= window)
+                return quietSince;
+        }
+        return -1;
+    }
+
+    // First sample at or after `from` louder than threshold, or -1.
+    qsizetype soundFrom(qsizetype from, int threshold = 256) const
+    {
+        const auto* s = reinterpret_cast<const qint16*>(data_.constData());
+        for (qsizetype i = std::max<qsizetype>(from, 0); i < samples(); ++i)
+            if (std::abs(int(s[i])) > threshold)
+                return i;
+        return -1;
+    }
+
+    static qsizetype ms(int milliseconds) { return qsizetype(Rate) * milliseconds / 1000; }
+
+private:
+    QProcess process_;
+    QByteArray data_;
+};
