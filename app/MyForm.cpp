@@ -260,6 +260,8 @@ void MyForm::WireCommands()
 void MyForm::button4_Click()
 {
     if (state_.SpeechRuntimeError == 1 && state_.SpeechRuntime11Error == 1) {
+        if (speech_->PlayWhenReady())
+            return;
         prompter_.MessageInfoBox(
             u"マニュアルを参照して、音声合成言語のインストールをしてください。\n"
             u"Windows7/8.1/10では、インストール方法が異なりますので注意してください。"_s);

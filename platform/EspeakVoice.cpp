@@ -242,7 +242,6 @@ bool EspeakVoice::Speak(const QString& text, int /*flags*/)
         // After an error the pipeline starts again from scratch.
         channel_->Destroy();
         broken_ = false;
-        pipelinePaused_ = false;
         if (engine_->ok() && !channel_->Build("pulsesink"))
             channel_->Build("autoaudiosink");
     }
@@ -251,7 +250,6 @@ bool EspeakVoice::Speak(const QString& text, int /*flags*/)
 
     const quint64 utterance = ++generation_;
     channel_->Restart(utterance);
-    pipelinePaused_ = false;
     g_object_set(channel_->volume, "volume", volume_ / 100.0, nullptr);
     if (text.isEmpty()) {
         running_ = SRSEDone;
@@ -279,7 +277,6 @@ bool EspeakVoice::Pause()
         return false;
     if (running_ == SRSEIsSpeaking) {
         gst_element_set_state(channel_->pipeline, GST_STATE_PAUSED);
-        pipelinePaused_ = true;
         running_ = SRSEPaused;
     }
     return true;
@@ -291,7 +288,6 @@ bool EspeakVoice::Resume()
         return false;
     if (running_ == SRSEPaused) {
         gst_element_set_state(channel_->pipeline, GST_STATE_PLAYING);
-        pipelinePaused_ = false;
         running_ = SRSEIsSpeaking;
     }
     return true;

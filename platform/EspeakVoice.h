@@ -55,6 +55,5 @@ private:
     int rate_ = 0;
     int volume_ = 100;
     int voiceIndex_ = -1;
-    bool pipelinePaused_ = false;
     bool broken_ = false;   // the pipeline reported an error; rebuilt on the next Speak
 };

@@ -87,6 +87,8 @@ void SpeechController::SpeechPlatformInstallationCheck()
         SynthesizerSetUp(ok);
         if (std::exchange(settingAsked_, false))
             SpeechSettingSub();
+        if (std::exchange(playAsked_, false) && state.SpeechRuntimeError == 0)
+            SpeechPlay();
     });
 }
 
@@ -325,4 +327,13 @@ SpeechReader& SpeechController::Reader()
 void SpeechController::ShowReproductionMode()
 {
     Reader().ShowReproductionMode();
+}
+
+bool SpeechController::PlayWhenReady()
+{
+    if (!waitingForService_)
+        return false;
+    // Not an installation problem yet: read as soon as the service is up.
+    playAsked_ = true;
+    return true;
 }

@@ -36,6 +36,9 @@ public:
     // The set-up is waiting for the speech service to come up; both error
     // flags stay set until it has.
     bool EngineStarting() const { return waitingForService_; }
+    // While the service is still starting, remembers a press of the play
+    // button and reads once the service is up; false when not starting.
+    bool PlayWhenReady();
 
     virtual void SpeechPlatformInstallationCheck();
     virtual void SpeechSettingSub();
@@ -80,5 +83,6 @@ private:
     std::unique_ptr<SpeechSynthesizer> synthesizer_;
     bool waitingForService_ = false;
     bool settingAsked_ = false;   // the voice command came while waiting
+    bool playAsked_ = false;      // the play button came while waiting
     std::unique_ptr<SpeechReader> reader_;
 };

@@ -2,11 +2,14 @@
 // speech service that takes its time to start.
 
 #include "app/MyForm.h"
+#include "documents/DocumentController.h"
+#include "documents/TextView.h"
 #include "SpeechRig.h"
 #include "support/RecordingControllers.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QtTest>
 
 class TestSpeechSetup : public QObject
@@ -315,9 +318,18 @@ void TestSpeechSetup::windowAnswersWhileTheServiceStarts()
     // The voice command from the menu waits for the service.
     form.ui().menuVoice->trigger();
     QVERIFY(prompter.texts().isEmpty());
+    // So does the play button: no install message, the line is read once
+    // the service is up.
+    form.documents().TextDisplaySwitch();
+    form.ui().textBox1->SetText(QStringLiteral("hello"));
+    QTest::mouseClick(form.ui().button4, Qt::LeftButton);
+    QVERIFY(prompter.texts().isEmpty());
+    QVERIFY(service->spoken.isEmpty());
 
     speech->answers << std::nullopt;   // the user cancels the dialog
     service->finishStart(true);
+    QCOMPARE(service->spoken, QStringList{QStringLiteral("hello")});
+    QCOMPARE(form.state().SpeechStateFlag, 20);
     QCOMPARE(form.state().SpeechRuntimeError, 0);
     QCOMPARE(QString::fromLocal8Bit(form.state().OralName), kVoices[1]);
     QCOMPARE(speech->asked.size(), 1);
