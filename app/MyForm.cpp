@@ -12,6 +12,7 @@
 #include "printing/PrintController.h"
 #include "settings/SettingsController.h"
 #include "speech/SpeechController.h"
+#include "speech/SpeechMessages.h"
 
 #include <QAction>
 #include <QApplication>
@@ -262,9 +263,7 @@ void MyForm::button4_Click()
     if (state_.SpeechRuntimeError == 1 && state_.SpeechRuntime11Error == 1) {
         if (speech_->PlayWhenReady())
             return;
-        prompter_.MessageInfoBox(
-            u"マニュアルを参照して、音声合成言語のインストールをしてください。\n"
-            u"Windows7/8.1/10では、インストール方法が異なりますので注意してください。"_s);
+        prompter_.MessageInfoBox(SpeechMessages::InstallVoices());
         return;
     }
     speech_->SpeechPlay();

@@ -1,5 +1,6 @@
 #include "speech/SpeechController.h"
 
+#include "speech/SpeechMessages.h"
 #include "speech/SpeechReader.h"
 
 #include "platform/EspeakVoice.h"
@@ -177,9 +178,7 @@ void SpeechController::SpeechSettingSub()
             settingAsked_ = true;
             return;
         }
-        prompter.MessageInfoBox(
-            u"マニュアルを参照して、音声合成言語のインストールをしてください。\n"
-            u"Windows7/8.1/10では、インストール方法が異なりますので注意してください。"_s);
+        prompter.MessageInfoBox(SpeechMessages::InstallVoices());
         return;
     }
 
@@ -291,7 +290,7 @@ void SpeechController::SpeechVolSetting()
 
 void SpeechController::NotSupported()
 {
-    prompter.MessageInfoBox(u"この音声言語はサポートされていない可能性が有ります。"_s);
+    prompter.MessageInfoBox(SpeechMessages::Unsupported());
 }
 
 void SpeechController::CancelQueuedSpeech()

@@ -8,16 +8,11 @@
 #include "platform/SpeechVoice.h"
 #include "platform/SystemColors.h"
 #include "speech/ReaderText.h"
+#include "speech/SpeechMessages.h"
 
 #include <QPushButton>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-const QString kUnsupported = u"この音声言語はサポートされていない可能性が有ります。"_s;
-const QString kInstallVoices = u"マニュアルを参照して、音声合成言語のインストールをしてください。\n"
-                               u"Windows7/8.1/10では、インストール方法が異なりますので注意してください。"_s;
-} // namespace
 
 SpeechReader::SpeechReader(const Context& context, SpeechEngines& engines)
     : Controller(context), engines_(engines)
@@ -117,7 +112,7 @@ void SpeechReader::SpeakAsyncOut(const QString& text)
     if (synth ? state.SpeechRuntimeError == 1 : state.SpeechRuntime11Error == 1)
         return;
     if (!SpeakOnEngine(text)) {
-        prompter.MessageInfoBox(kUnsupported);
+        prompter.MessageInfoBox(SpeechMessages::Unsupported());
         return;
     }
     state.SpeechStateFlag = synth ? 20 : 10;
@@ -389,7 +384,7 @@ void SpeechReader::EndOfSpeech(int speaking)
     view->ensureCursorVisible();
     state.OneLineSelectionStart += int(line.size()) + 2;
     if (!SpeakOnEngine(cut))
-        prompter.MessageInfoBox(kUnsupported);
+        prompter.MessageInfoBox(SpeechMessages::Unsupported());
 }
 
 void SpeechReader::SpeechLoopSub(int count)
@@ -419,7 +414,7 @@ void SpeechReader::LoopStep(int speaking, int count)
     }
     const QString& again = ReadingTextView() ? state.strRepeatText : state.strRepeatLrcText;
     if (!SpeakOnEngine(again)) {
-        prompter.MessageInfoBox(kUnsupported);
+        prompter.MessageInfoBox(SpeechMessages::Unsupported());
         return;
     }
     state.SpeechStateFlag = speaking;
