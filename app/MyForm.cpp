@@ -3,7 +3,7 @@
 #include "app/AnchorLayout.h"
 #include "art/ArtController.h"
 #include "browser/BrowserController.h"
-#include "dialogs/Prompter.h"
+#include "core/Prompter.h"
 #include "documents/DocumentController.h"
 #include "library/LibraryController.h"
 #include "lrc/LrcController.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Controller.h"
-#include "app/Controls.h"
-#include "app/State.h"
+#include "core/Controller.h"
+#include "core/Controls.h"
+#include "core/State.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Controller.h"
+#include "core/Controller.h"
 #include "documents/EncodingDetect.h"
 #include "documents/TextView.h"
 

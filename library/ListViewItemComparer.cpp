@@ -1,6 +1,6 @@
 #include "library/ListViewItemComparer.h"
 
-#include "app/State.h"
+#include "core/State.h"
 
 #include <QTreeWidget>
 

@@ -3,8 +3,8 @@
 // A speech controller with its own state, controls and recording engines,
 // for the set-up and command tests.
 
-#include "app/Controls.h"
-#include "app/State.h"
+#include "core/Controls.h"
+#include "core/State.h"
 #include "speech/SpeechController.h"
 #include "support/FakeSpeechEngines.h"
 #include "support/ScriptedPrompter.h"

@@ -1,9 +1,5 @@
 #pragma once
 
-#include "app/Controls.h"
-#include "app/State.h"
-#include "dialogs/Prompter.h"
-
 class ArtController;
 class BrowserController;
 class DocumentController;
@@ -27,30 +23,4 @@ struct Peers
     ArtController* art = nullptr;
     PrintController* printing = nullptr;
     BrowserController* browser = nullptr;
-};
-
-// What every controller works with.
-struct Context
-{
-    State& state;
-    Prompter& prompter;
-    Controls& ui;
-    Peers& peers;
-};
-
-class Controller
-{
-public:
-    explicit Controller(const Context& context)
-        : state(context.state), prompter(context.prompter), ui(context.ui), peers(context.peers) {}
-    virtual ~Controller() = default;
-
-    Controller(const Controller&) = delete;
-    Controller& operator=(const Controller&) = delete;
-
-protected:
-    State& state;
-    Prompter& prompter;
-    Controls& ui;
-    Peers& peers;
 };

@@ -1,0 +1,23 @@
+# Fails when a file includes a floor above its own: no library includes app/,
+# and core/ includes nothing of the program but core/.
+file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
+  ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)
+set(faults "")
+foreach(f ${sources})
+  string(REGEX MATCH "^[^/]+" top "${f}")
+  if(top STREQUAL "tests" OR top STREQUAL "bench" OR top STREQUAL "app" OR top MATCHES "^build")
+    continue()
+  endif()
+  file(STRINGS ${SOURCE_DIR}/${f} includes REGEX "^#include \"[a-z]+/")
+  foreach(line ${includes})
+    string(REGEX MATCH "\"([a-z]+)/" _ "${line}")
+    set(target ${CMAKE_MATCH_1})
+    if(target STREQUAL "app" OR (top STREQUAL "core" AND NOT target STREQUAL "core"))
+      list(APPEND faults "${f}: ${line}")
+    endif()
+  endforeach()
+endforeach()
+if(faults)
+  list(JOIN faults "\n" text)
+  message(FATAL_ERROR "includes across floors:\n${text}")
+endif()
