@@ -1,5 +1,6 @@
 #include "app/MyForm.h"
 #include "dialogs/DialogPrompter.h"
+#include "dialogs/QtTranslations.h"
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -10,6 +11,8 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Kestrow Software"));
     QApplication::setApplicationName(QStringLiteral("Murmelin"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
+    if (!InstallQtTranslations(&app))
+        qWarning("Qt's Japanese translations (qtbase_ja.qm) are missing: its dialogs stay English");
     // Fusion paints button faces in the colours the window gives them.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // The program ends with its main window, whatever else is still open.

@@ -2,9 +2,11 @@
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QPushButton>
+#include <QRegion>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -26,7 +28,28 @@ namespace DialogParts {
 
 namespace {
 constexpr int PictureGap = 3; // between the picture and the frame / the text
-}
+
+class ReturnAsSpace : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            return false;
+        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        QKeyEvent space(key->type(), Qt::Key_Space, Qt::NoModifier, u" "_s, key->isAutoRepeat());
+        QCoreApplication::sendEvent(watched, &space);
+        return true;
+    }
+};
+} // namespace
 
 QPixmap Picture(const QString& name, int side, qreal devicePixelRatio)
 {
@@ -75,6 +98,20 @@ void SetFlatButtonLook(QPushButton* button, const QColor& hover, const QColor& p
         u" QPushButton:pressed { background-color: %2; }"
         u" QPushButton:focus { border: 1px solid palette(highlight); }"_s
             .arg(hover.name(QColor::HexRgb), pressed.name(QColor::HexRgb)));
+}
+
+void ShapeToControls(QWidget* window)
+{
+    QRegion shape;
+    for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!child->isHidden() && !child->isWindow())
+            shape += child->geometry();
+    window->setMask(shape);
+}
+
+void ReturnActsLikeSpace(QPushButton* button)
+{
+    button->installEventFilter(new ReturnAsSpace(button));
 }
 
 } // namespace DialogParts

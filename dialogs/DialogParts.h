@@ -29,6 +29,18 @@ void SetMessageLabelLook(QLabel* label);
 // transparent) that changes colour under the mouse and while pressed.
 void SetFlatButtonLook(QPushButton* button, const QColor& hover, const QColor& pressed);
 
+// Cuts a window down to its controls. A see-through background alone needs a
+// compositor; without one (plain X, many virtual machines, remote desktops)
+// it shows black, while a shaped window is see-through everywhere. Call again
+// when a control changes its size.
+void ShapeToControls(QWidget* window);
+
+// Return and Enter on the focused button act as the space bar does: the
+// button goes down on the press and answers on the release. A held key then
+// does not repeat into the next question, and a key that was pressed before
+// the dialog opened does not answer it.
+void ReturnActsLikeSpace(QPushButton* button);
+
 } // namespace DialogParts
 
 // A plain-text, single-line label with a small picture at its left; the

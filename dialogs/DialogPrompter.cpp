@@ -16,6 +16,8 @@
 #include <QMessageBox>
 
 // The methods are named after the dialogs, hence the "::" before each class.
+// The common dialogs are Qt's own, never a desktop's native ones: those speak
+// the desktop's language, and these read Japanese with every other caption.
 
 DialogPrompter::DialogPrompter(QWidget* parent)
     : m_parent(parent)
@@ -50,17 +52,24 @@ void DialogPrompter::VersionInfo()
 
 std::optional<QString> DialogPrompter::OpenFileName(const QString& startFolder, const QStringList& filters)
 {
-    const QString path = QFileDialog::getOpenFileName(m_parent, QString(), startFolder,
-                                                      filters.join(QStringLiteral(";;")));
-    if (path.isEmpty())
+    QFileDialog dialog(m_parent);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDirectory(startFolder);
+    // The labels already name their patterns; the patterns after them stay
+    // out of sight but still choose the files.
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return path;
+    return dialog.selectedFiles().first();
 }
 
 std::optional<Prompter::SaveChoice> DialogPrompter::SaveFileName(const QString& startFolder, const QString& fileName,
                                                                  const QStringList& filters, int filterIndex)
 {
     QFileDialog dialog(m_parent);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDirectory(startFolder);
@@ -75,7 +84,8 @@ std::optional<Prompter::SaveChoice> DialogPrompter::SaveFileName(const QString& 
 
 std::optional<QString> DialogPrompter::ExistingFolder(const QString& startFolder)
 {
-    const QString path = QFileDialog::getExistingDirectory(m_parent, QString(), startFolder);
+    const QString path = QFileDialog::getExistingDirectory(
+        m_parent, QString(), startFolder, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return std::nullopt;
     return QDir::cleanPath(path);

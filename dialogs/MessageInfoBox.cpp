@@ -110,6 +110,7 @@ MessageInfoBox::MessageInfoBox(QWidget* parent)
     // Enter presses the button; Escape ends the dialog as rejected too.
     button1->setDefault(true);
     connect(button1, &QPushButton::clicked, this, &QDialog::reject);
+    DialogParts::ReturnActsLikeSpace(button1);
     button1->setFocus();
 
     setText(u"メッセージ"_s);
@@ -153,6 +154,7 @@ void MessageInfoBox::setText(const QString& text)
     // The whole message stays one hover away when it had to be cut.
     label1->setToolTip(m_elided ? text : QString());
     label1->setAccessibleDescription(m_elided ? text : u"メッセージ"_s);
+    DialogParts::ShapeToControls(this);
 }
 
 void MessageInfoBox::showEvent(QShowEvent* event)
@@ -160,6 +162,7 @@ void MessageInfoBox::showEvent(QShowEvent* event)
     // A caller may have put its text straight into label1.
     if (label1->text() != m_shownText)
         setText(label1->text());
+    DialogParts::ShapeToControls(this);
     QDialog::showEvent(event);
     if (!event->spontaneous())
         DialogParts::CentreOnScreen(this);

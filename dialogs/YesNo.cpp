@@ -3,7 +3,6 @@
 #include "dialogs/DialogParts.h"
 
 #include <QColor>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QShowEvent>
 
@@ -44,24 +43,19 @@ YesNo::YesNo(QWidget* parent)
     DialogParts::SetFlatButtonLook(button2, ActiveCaption, DarkOliveGreen);
     connect(button2, &QPushButton::clicked, this, &QDialog::reject);
 
+    DialogParts::ReturnActsLikeSpace(button1);
+    DialogParts::ReturnActsLikeSpace(button2);
+
     // "いいえ" first: the safe answer is the one Enter gives.
     setTabOrder(button2, button1);
     button2->setDefault(true);
     button2->setFocus();
-}
-
-void YesNo::keyPressEvent(QKeyEvent* event)
-{
-    // No Escape button: swallow the key instead of letting QDialog reject.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    DialogParts::ShapeToControls(this);
 }
 
 void YesNo::showEvent(QShowEvent* event)
 {
+    DialogParts::ShapeToControls(this);
     QDialog::showEvent(event);
     if (!event->spontaneous())
         DialogParts::CentreOnScreen(this);

@@ -7,8 +7,8 @@
 class QPushButton;
 
 // The program's yes/no question: "はい" accepts, "いいえ" rejects. The focus
-// starts on "いいえ", so Enter right after opening answers no; Escape does
-// nothing, so a question is never answered by accident.
+// starts on "いいえ", so Enter right after opening answers no; Escape gives
+// the same safe answer.
 class YesNo : public QDialog
 {
     Q_OBJECT
@@ -20,6 +20,5 @@ public:
     QPushButton* button2; // いいえ
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 };

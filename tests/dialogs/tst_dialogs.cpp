@@ -3,66 +3,21 @@
 #include "dialogs/MessageInfoBox.h"
 #include "dialogs/VersionInfo.h"
 #include "dialogs/YesNo.h"
+#include "ModalDriver.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <QtTest>
 
-#include <functional>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr int Timeout = 5000;
-
-// Acts once on the next active modal dialog from inside its own event loop.
-// Whatever is still modal when the time is up gets closed, so a dialog that
-// never shows, or an action that fails to end it, fails the test instead of
-// hanging it.
-class ModalDriver
-{
-public:
-    explicit ModalDriver(std::function<void(QWidget*)> action)
-        : m_action(std::move(action))
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start(10);
-        m_clock.start();
-    }
-
-    bool acted() const { return m_acted; }
-    bool forced() const { return m_forced; }
-
-private:
-    void poll()
-    {
-        QWidget* modal = QApplication::activeModalWidget();
-        const bool ready = modal && modal->isVisible() && modal->isActiveWindow();
-        if (ready && !m_acted) {
-            m_acted = true;
-            m_action(modal);
-        } else if (m_clock.elapsed() > Timeout && modal) {
-            m_forced = true;
-            if (auto* dialog = qobject_cast<QDialog*>(modal))
-                dialog->done(-1);
-            else
-                modal->close();
-        }
-    }
-
-    std::function<void(QWidget*)> m_action;
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    bool m_acted = false;
-    bool m_forced = false;
-};
 
 // Presses a key where the keyboard focus is, as a user would.
 void pressKey(Qt::Key key) { QTest::keyClick(static_cast<QWidget*>(nullptr), key); }
@@ -113,7 +68,9 @@ private slots:
 
     void yesNoLayout();
     void yesNoEnterAnswersNo();
-    void yesNoEscapeDoesNothing();
+    void yesNoEscapeAnswersNo();
+    void returnActsLikeSpace_data();
+    void returnActsLikeSpace();
     void yesNoButtons_data();
     void yesNoButtons();
     void yesNoButtonColours();
@@ -312,15 +269,69 @@ void TstDialogs::yesNoEnterAnswersNo()
     QCOMPARE(again.result(), int(QDialog::Accepted));
 }
 
-void TstDialogs::yesNoEscapeDoesNothing()
+void TstDialogs::yesNoEscapeAnswersNo()
 {
     YesNo dialog;
     QVERIFY(openActive(dialog));
     pressKey(Qt::Key_Escape);
-    QTest::qWait(50);
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(dialog.result(), 1000);
-    dialog.done(QDialog::Rejected);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible(), Timeout);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+}
+
+void TstDialogs::returnActsLikeSpace_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<int>("result");
+    const Qt::KeyboardModifiers none = Qt::NoModifier;
+    QTest::newRow("はい, Return") << u"question"_s << u"button1"_s << Qt::Key_Return << none << int(QDialog::Accepted);
+    QTest::newRow("はい, keypad Enter")
+        << u"question"_s << u"button1"_s << Qt::Key_Enter << Qt::KeyboardModifiers(Qt::KeypadModifier)
+        << int(QDialog::Accepted);
+    QTest::newRow("はい, space") << u"question"_s << u"button1"_s << Qt::Key_Space << none << int(QDialog::Accepted);
+    QTest::newRow("いいえ, Return") << u"question"_s << u"button2"_s << Qt::Key_Return << none << int(QDialog::Rejected);
+    QTest::newRow("OK, Return") << u"message"_s << u"button1"_s << Qt::Key_Return << none << int(QDialog::Rejected);
+    QTest::newRow("OK, Enter") << u"message"_s << u"button1"_s << Qt::Key_Enter << none << int(QDialog::Rejected);
+}
+
+// The focused button goes down on the press and answers on the release; a
+// repeated press or a release alone (the key was pressed before the dialog
+// opened) answers nothing.
+void TstDialogs::returnActsLikeSpace()
+{
+    QFETCH(QString, dialog);
+    QFETCH(QString, button);
+    QFETCH(Qt::Key, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(int, result);
+
+    std::unique_ptr<QDialog> shown;
+    if (dialog == u"message")
+        shown = std::make_unique<MessageInfoBox>();
+    else
+        shown = std::make_unique<YesNo>();
+    QVERIFY(openActive(*shown));
+    auto* target = shown->findChild<QPushButton*>(button);
+    target->setFocus();
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), target, Timeout);
+
+    QTest::keyRelease(target, key, modifiers);
+    QTest::qWait(20);
+    QVERIFY(shown->isVisible());
+
+    QTest::keyPress(target, key, modifiers);
+    QVERIFY(target->isDown());
+    QKeyEvent repeat(QEvent::KeyPress, key, modifiers, QString(), true);
+    QApplication::sendEvent(target, &repeat);
+    QTest::qWait(20);
+    QVERIFY(shown->isVisible());
+    QCOMPARE(shown->result(), 1000);
+
+    QTest::keyRelease(target, key, modifiers);
+    QTRY_VERIFY_WITH_TIMEOUT(!shown->isVisible(), Timeout);
+    QCOMPARE(shown->result(), result);
 }
 
 void TstDialogs::yesNoButtons_data()
