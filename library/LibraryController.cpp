@@ -3,6 +3,7 @@
 #include "art/ArtController.h"
 #include "documents/DocumentController.h"
 #include "library/FolderScan.h"
+#include "library/HomeTrash.h"
 #include "library/ListViewItemComparer.h"
 #include "library/ListViewSetup.h"
 #include "lrc/LrcController.h"
@@ -73,20 +74,22 @@ void LibraryController::iniListView()
     state.listView3Sorting = 0;
 }
 
-QStringList LibraryController::Scan(const QString& folder, const QStringList& suffixes, bool reportMissing)
+QStringList LibraryController::Scan(const QString& folder, const QStringList& suffixes, bool reports)
 {
     const FolderScan::Result result = FolderScan::Scan(folder, suffixes);
     switch (result.status) {
     case FolderScan::Status::Ok:
         state.EXErrorFlag = 0;
         return result.paths;
+    // Only the all-files scan reports, so a refill of the three lists says
+    // it once.
     case FolderScan::Status::Missing:
-        // Only the all-files scan reports it, so a refill says it once.
-        if (reportMissing)
+        if (reports)
             prompter.MessageInfoBox(MissingFolderMessage(folder));
         break;
     case FolderScan::Status::Unreadable:
-        prompter.MessageInfoBox(AccessMessage(result.reason));
+        if (reports)
+            prompter.MessageInfoBox(AccessMessage(result.reason));
         break;
     }
     state.EXErrorFlag = 1;
@@ -356,6 +359,12 @@ void LibraryController::DeleteFile()
     }
     if (QFileInfo(path).isDir()) {
         prompter.MessageInfoBox(FolderScan::SystemMessage(path, EISDIR));
+        return;
+    }
+    // Without a trash folder in the home the move would land in the current
+    // folder instead, so it is made first.
+    if (const std::optional<QString> failure = HomeTrash::Ensure()) {
+        prompter.MessageInfoBox(*failure);
         return;
     }
     QFile file(path);

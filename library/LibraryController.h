@@ -39,7 +39,7 @@ public:
 
 private:
     QTreeWidget* List(int index) const;
-    QStringList Scan(const QString& folder, const QStringList& suffixes, bool reportMissing);
+    QStringList Scan(const QString& folder, const QStringList& suffixes, bool reports);
     void Fill(QTreeWidget* list, const QStringList& paths,
               std::optional<FileKinds::Entry> (*classify)(const QString&), bool ticked);
     void FillAll(const QString& folder);

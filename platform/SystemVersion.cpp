@@ -16,21 +16,31 @@ bool VersionAtLeast(const OsVersionInfo& version, const OsVersionInfo& atLeast)
     return version.servicePackMajor >= atLeast.servicePackMajor;
 }
 
+bool LinuxSystemVersion::SpeechServiceUsable(const QStringList& engines, const QString& runtimeFolder,
+                                             bool serviceInstalled)
+{
+    if (!engines.contains(u"speechd"_s))
+        return false;
+    if (!runtimeFolder.isEmpty() && QFileInfo::exists(runtimeFolder + u"/speech-dispatcher/speechd.sock"_s))
+        return true;
+    return serviceInstalled;
+}
+
 bool LinuxSystemVersion::SpeechServiceUsable()
 {
-    if (!QTextToSpeech::availableEngines().contains(u"speechd"_s))
-        return false;
-    // A running service has its socket; otherwise the client library starts
-    // the daemon on first use, which needs the program to be installed.
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (!runtime.isEmpty() && QFileInfo::exists(runtime + u"/speech-dispatcher/speechd.sock"_s))
-        return true;
-    return !QStandardPaths::findExecutable(u"speech-dispatcher"_s).isEmpty();
+    return SpeechServiceUsable(QTextToSpeech::availableEngines(),
+                               QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
+                               !QStandardPaths::findExecutable(u"speech-dispatcher"_s).isEmpty());
 }
 
 LinuxSystemVersion::LinuxSystemVersion()
+    : LinuxSystemVersion(SpeechServiceUsable())
 {
-    actual_ = SpeechServiceUsable() ? OsVersionInfo{6, 3, 0} : OsVersionInfo{6, 1, 0};
+}
+
+LinuxSystemVersion::LinuxSystemVersion(bool speechServiceUsable)
+    : actual_(speechServiceUsable ? OsVersionInfo{6, 3, 0} : OsVersionInfo{6, 1, 0})
+{
 }
 
 OsVersionInfo LinuxSystemVersion::Reported() const

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
+
 #include <cstdint>
 #include <memory>
 
@@ -33,10 +36,16 @@ class LinuxSystemVersion : public SystemVersion
 {
 public:
     LinuxSystemVersion();
+    explicit LinuxSystemVersion(bool speechServiceUsable);
     OsVersionInfo Reported() const override;
     bool VerifyVersionInfo(const OsVersionInfo& atLeast) const override;
 
     static bool SpeechServiceUsable();
+    // The same judgement from what it looks at: Qt's speech engines, the
+    // runtime folder (a running service has its socket there) and whether
+    // the service's program is installed (the client starts it on demand).
+    static bool SpeechServiceUsable(const QStringList& engines, const QString& runtimeFolder,
+                                    bool serviceInstalled);
 
 private:
     OsVersionInfo actual_;

@@ -203,16 +203,19 @@ void SettingsController::iniDefine()
     state.cMurmelinTextFolder = defaultList;
     state.cMurmelinLrcTextFolder = defaultList;
 
-    if (!QDir().mkpath(defaultList)) {
+    // Without its folder the first run is not finished: the values below are
+    // still set, so this run works with them, but nothing is stored at exit
+    // and the next start is a first run again.
+    firstRunUnfinished_ = !QDir().mkpath(defaultList);
+    if (firstRunUnfinished_) {
         const int error = errno;
         prompter.MessageInfoBox(QString::fromLocal8Bit(std::strerror(error)));
-        return;
+    } else {
+        ui.label2->setText(defaultList);
+        FillLists(defaultList);
+        ui.label1->setText(defaultList);
+        ui.label3->setText(defaultList);
     }
-
-    ui.label2->setText(defaultList);
-    FillLists(defaultList);
-    ui.label1->setText(defaultList);
-    ui.label3->setText(defaultList);
 
     state.TextFontStyle = 0;
     state.TextFontSize = kDefaultFontSize;
@@ -243,15 +246,25 @@ void SettingsController::iniDefine()
     state.PrintLandscape = 0;
     peers.printing->PrintIni();
 
-    // The favourites start from the template beside the program; an existing
-    // list is never overwritten.
+    if (firstRunUnfinished_)
+        return;
+    // The favourites start from the template beside the program. A list
+    // already in the working folder is the user's own: it stays, unannounced.
+    const QString destination = state.cMurmelinCreateFolder + u'/' + kFavourites;
+    const QFileInfo existing(destination);
+    if (existing.exists() || existing.isSymLink())
+        return;
     QFile favourites(state.dir + u'/' + kFavourites);
-    if (!favourites.copy(state.cMurmelinCreateFolder + u'/' + kFavourites))
+    if (!favourites.copy(destination))
         prompter.MessageInfoBox(favourites.errorString());
 }
 
 void SettingsController::iniWrite()
 {
+    if (firstRunUnfinished_) {
+        RemoveTemporaryFiles();
+        return;
+    }
     SettingsStore store(SettingsFile());
     const QList<QPair<QString, QVariant>> values = {
         {u"MurmelinListFolder"_s, state.cMurmelinListFolder},
@@ -285,7 +298,11 @@ void SettingsController::iniWrite()
     case SettingsStore::WriteResult::Ok:
         break;
     }
+    RemoveTemporaryFiles();
+}
 
+void SettingsController::RemoveTemporaryFiles()
+{
     if (state.cMurmelinCreateFolder.isEmpty())
         return;
     for (const QString& temporary : {u"temp0.mp3"_s, u"temp1.mp3"_s, u"Mp3ArtTemp.jpg"_s}) {

@@ -43,9 +43,11 @@ private:
     void ShowSliders();
     void ShowLoopCount();
     void ShowPictureMode();
+    void RemoveTemporaryFiles();
 
     std::shared_ptr<SystemVersion> version_;
     QString settingsFile_;
     QString documentsFolder_;
     QString programFile_;
+    bool firstRunUnfinished_ = false;   // the first run could not make its folders
 };

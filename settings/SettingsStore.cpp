@@ -4,9 +4,11 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -71,8 +73,9 @@ double SettingsStore::ReadFontSize(const QString& name, double fallback) const
     if (v.typeId() != QMetaType::QString)
         return fallback;
     const double size = ParseLeadingNumber(v.toString());
-    // Sizes no font dialog would give are as good as missing.
-    if (!std::isfinite(size) || size <= 0.0 || size > 1000.0)
+    // Sizes no font dialog would give are as good as missing; below one
+    // point the editor's text would vanish.
+    if (!std::isfinite(size) || size < 1.0 || size > 1000.0)
         return fallback;
     return size;
 }
@@ -82,11 +85,35 @@ SettingsStore::WriteResult SettingsStore::Write(const QList<QPair<QString, QVari
     const QFileInfo info(path_);
     if (!QDir().mkpath(info.absolutePath()) || !QFileInfo(info.absolutePath()).isDir())
         return WriteResult::OpenFailed;
-    for (const auto& [name, value] : values)
-        settings_->setValue(name, value);
-    settings_->sync();
-    if (settings_->status() != QSettings::NoError)
+    // A link (a dotfile kept elsewhere) stays a link: its target is replaced.
+    const QString target = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
+
+    // The reader's status also tells what went wrong while reading (a stray
+    // line), and QSettings never clears it. A writer of its own on a fresh
+    // file is judged by the write alone; the finished file then replaces the
+    // old one in one step.
+    QTemporaryFile fresh(target + u".XXXXXX"_s);
+    if (!fresh.open())
         return WriteResult::CreateFailed;
+    fresh.close();
+    {
+        QSettings writer(fresh.fileName(), QSettings::NativeFormat);
+        writer.setAtomicSyncRequired(true);
+        // Whatever else the old file holds is kept.
+        const QStringList kept = settings_->allKeys();
+        for (const QString& key : kept) {
+            if (!key.isEmpty())   // a line "=x" has no name to keep
+                writer.setValue(key, settings_->value(key));
+        }
+        for (const auto& [name, value] : values)
+            writer.setValue(name, value);
+        writer.sync();
+        if (writer.status() != QSettings::NoError)
+            return WriteResult::CreateFailed;
+    }
+    if (std::rename(QFile::encodeName(fresh.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
+        return WriteResult::CreateFailed;
+    fresh.setAutoRemove(false);
     return WriteResult::Ok;
 }
 

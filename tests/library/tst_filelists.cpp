@@ -196,7 +196,7 @@ private slots:
         QCOMPARE(f.s().MusicListCount, 0);
         QCOMPARE(f.s().ListIndexMusic, 0);
 
-        // Each of the three scans says why it could not read the folder.
+        // A refill says once why it could not read the folder.
         f.prompter.clear();
         QDir().mkpath(gone);
         TestFolders::Touch(f.Path(u"a.txt"_s));
@@ -207,7 +207,7 @@ private slots:
         }
         QFile::setPermissions(gone, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         const QString expected = kAccess + gone + u": "_s + QString::fromLocal8Bit(std::strerror(EACCES)) + u')';
-        QCOMPARE(f.prompter.texts(), QStringList(3, expected));
+        QCOMPARE(f.prompter.texts(), QStringList{expected});
         QCOMPARE(f.ui().listView1->topLevelItemCount(), 0);
     }
 
