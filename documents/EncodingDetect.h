@@ -3,6 +3,7 @@
 #include "platform/TextCodec.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
@@ -14,9 +15,11 @@
 enum class DocumentKind { None, Text, Lrc };
 DocumentKind DocumentFor(const QString& path);
 
-// The encoding of a file's bytes, decided by its first byte alone, and its
-// whole content decoded with the mark kept as U+FEFF. Empty optionals leave
-// the document's encoding code or mark flag as they were.
+// The encoding of a file's bytes, decided by its mark, and its whole content
+// decoded with the mark kept as U+FEFF. Without a mark, valid UTF-8 holding
+// a non-ASCII byte is UTF-8 (code 3, mark flag 0), as most text on this
+// desktop is; anything else is Shift_JIS. Empty optionals leave the
+// document's encoding code or mark flag as they were.
 struct DetectedText
 {
     QString text;
@@ -25,6 +28,11 @@ struct DetectedText
 };
 
 DetectedText DetectAndDecode(const QByteArray& bytes, const TextCodec& codec);
+
+// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates
+// or code points past U+10FFFF) and hold at least one non-ASCII byte; one
+// pass over the bytes.
+bool IsNonAsciiUtf8(QByteArrayView bytes);
 
 // The codec's encoding for a document's encoding code (out of range: Shift_JIS).
 TextCodec::Encoding EncodingOf(int code);

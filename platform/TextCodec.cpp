@@ -81,6 +81,11 @@ std::optional<QByteArray> EncodeShiftJis(QStringView text)
     if (inLeft > 0 && iconv(cd.get(), &in, &inLeft, &outPtr, &outLeft) == size_t(-1))
         return std::nullopt;   // the first character without a Shift_JIS form
     out.truncate(outPtr - out.data());
+    // glibc maps a few characters to near neighbours (¥ to a backslash, ‾ to "~",
+    // 〜 to "～" ...): a character whose bytes read back as another one has
+    // no form either.
+    if (QStringView(DecodeShiftJis(out)) != text)
+        return std::nullopt;
     return out;
 }
 
