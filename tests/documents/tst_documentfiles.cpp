@@ -9,7 +9,9 @@
 #include <QDateTime>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
@@ -235,11 +237,13 @@ void TestDocumentFiles::refusalsAndQuestionsBeforeLoading()
     f.prompter.clear();
     f.open(path(u"b.lrc"_s));
     QCOMPARE(f.prompter.texts(), QStringList{u"同期テキスト・データを保存しなくてもよいですか？"_s});
-    // Yes to a file that does not exist: nothing more, no message.
+    // Yes to a file that does not exist (gone since the list was filled):
+    // the system's reason, and nothing loaded.
     f.prompter.clear();
     f.prompter.answers = {true};
     f.open(path(u"missing.txt"_s));
-    QCOMPARE(f.prompter.entries.size(), 1);
+    QCOMPARE(f.prompter.texts().value(1),
+             path(u"missing.txt"_s) + u": "_s + QString::fromLocal8Bit(std::strerror(ENOENT)));
     QCOMPARE(f.text()->Text(), u"mine"_s);
     f.prompter.answers = {true};
     f.open(p);
@@ -335,9 +339,10 @@ void TestDocumentFiles::failedWriteHalfWayLeavesTheOldFileWhole()
     std::signal(SIGXFSZ, previousHandler);
 
     QCOMPARE(ReadBytes(p), original);
+    // The system says what went wrong; the conversion messages are for characters.
+    const QString tooLarge = u": "_s + QString::fromLocal8Bit(std::strerror(EFBIG));
     QCOMPARE(f.prompter.texts(),
-             (QStringList{u"テキスト・データを上書き保存しますか？"_s, NotAnsi,
-                          u"nicode big endianコードに変換できない文字が含まれています。"_s}));
+             (QStringList{u"テキスト・データを上書き保存しますか？"_s, p + tooLarge, path(u"other.txt"_s) + tooLarge}));
     QCOMPARE(f.state().EXErrorFlag, 1);
     QCOMPARE(f.state().TextNewFlag, 4);
     QVERIFY(!QFile::exists(path(u"other.txt"_s)));
