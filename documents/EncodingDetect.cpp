@@ -1,7 +1,5 @@
 #include "documents/EncodingDetect.h"
 
-#include <cstring>
-
 using namespace Qt::StringLiterals;
 
 DocumentKind DocumentFor(const QString& path)
@@ -65,51 +63,4 @@ DetectedText DetectAndDecode(const QByteArray& bytes, const TextCodec& codec)
     result.code = std::int16_t(code);
     result.markFlag = hasMark ? 1 : 0;
     return result;
-}
-
-bool IsNonAsciiUtf8(QByteArrayView bytes)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* const end = p + bytes.size();
-    const auto continuation = [](unsigned char b) { return (b & 0xC0) == 0x80; };
-    bool nonAscii = false;
-    while (p < end) {
-        const unsigned lead = *p;
-        if (lead < 0x80) {
-            ++p;
-            // Runs of ASCII go eight bytes at a time.
-            while (end - p >= 8) {
-                std::uint64_t word;
-                std::memcpy(&word, p, sizeof word);
-                if (word & 0x8080808080808080ULL)
-                    break;
-                p += 8;
-            }
-            continue;
-        }
-        nonAscii = true;
-        const qsizetype left = end - p;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            if (left < 2 || !continuation(p[1]))
-                return false;
-            p += 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            // E0 would be overlong below A0, ED a surrogate from A0 on.
-            const unsigned lo = lead == 0xE0 ? 0xA0 : 0x80;
-            const unsigned hi = lead == 0xED ? 0x9F : 0xBF;
-            if (left < 3 || p[1] < lo || p[1] > hi || !continuation(p[2]))
-                return false;
-            p += 3;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            // F0 would be overlong below 90, F4 past U+10FFFF from 90 on.
-            const unsigned lo = lead == 0xF0 ? 0x90 : 0x80;
-            const unsigned hi = lead == 0xF4 ? 0x8F : 0xBF;
-            if (left < 4 || p[1] < lo || p[1] > hi || !continuation(p[2]) || !continuation(p[3]))
-                return false;
-            p += 4;
-        } else {
-            return false;   // a stray continuation byte, an overlong lead, or F5..FF
-        }
-    }
-    return nonAscii;
 }

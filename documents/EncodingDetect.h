@@ -1,9 +1,9 @@
 #pragma once
 
+#include "documents/Utf8Check.h"
 #include "platform/TextCodec.h"
 
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
@@ -28,11 +28,6 @@ struct DetectedText
 };
 
 DetectedText DetectAndDecode(const QByteArray& bytes, const TextCodec& codec);
-
-// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates
-// or code points past U+10FFFF) and hold at least one non-ASCII byte; one
-// pass over the bytes.
-bool IsNonAsciiUtf8(QByteArrayView bytes);
 
 // The codec's encoding for a document's encoding code (out of range: Shift_JIS).
 TextCodec::Encoding EncodingOf(int code);

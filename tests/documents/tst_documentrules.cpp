@@ -6,9 +6,13 @@
 #include "documents/EncodingDetect.h"
 #include "documents/LineBreaks.h"
 #include "documents/LineEndings.h"
+#include "documents/Utf8Check.h"
 #include "platform/TextCodec.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -34,6 +38,7 @@ private slots:
     void detection();
     void utf8Validity_data();
     void utf8Validity();
+    void utf8ValidityAgreesWithQt();
     void documentNamedByPath();
     void shiftJisDecodingReplacesBadBytes();
     void strictShiftJisRefusesCharactersWithoutForm();
@@ -112,6 +117,14 @@ void TestDocumentRules::utf8Validity_data()
     QTest::newRow("Shift_JIS あ") << bytes({0x82, 0xA0}) << false;
     QTest::newRow("bad byte far on") << QByteArray(5000, 'a') + "\xE3\x81\x82" + QByteArray(5000, 'b') + "\xFF"
                                      << false;
+    // Sequences across every place in a sixteen-byte block, and cut off there.
+    for (int k = 0; k < 20; ++k) {
+        const QByteArray lead(k, 'a');
+        QTest::addRow("あ😀 after %d", k) << lead + "\xE3\x81\x82\xF0\x9F\x98\x80" << true;
+        QTest::addRow("cut off after %d, then ASCII", k) << lead + "\xE3\x81" + QByteArray(20, 'b') << false;
+        QTest::addRow("cut off after %d, at the end", k) << lead + "\xF0\x9F\x98" << false;
+        QTest::addRow("surrogate after %d", k) << lead + "\xED\xB0\x80" + QByteArray(20, 'b') << false;
+    }
 }
 
 void TestDocumentRules::utf8Validity()
@@ -119,6 +132,27 @@ void TestDocumentRules::utf8Validity()
     QFETCH(QByteArray, bytes);
     QFETCH(bool, nonAsciiUtf8);
     QCOMPARE(IsNonAsciiUtf8(bytes), nonAsciiUtf8);
+    QCOMPARE(IsNonAsciiUtf8Scalar(bytes), nonAsciiUtf8);
+}
+
+void TestDocumentRules::utf8ValidityAgreesWithQt()
+{
+    // Random texts made of pieces of UTF-8, broken pieces and ASCII, against
+    // Qt's own validator.
+    const QList<QByteArray> pieces = {"a", "\r\n", "\xE3\x81\x82", "\xC3\xA9", "\xF0\x9F\x98\x80", "\x80",
+                                      "\xE3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xEF\xBF\xBF",
+                                      "\xFF", "\xE0\xA0\x80", "0123456789"};
+    QRandomGenerator random(7);
+    for (int i = 0; i < 20000; ++i) {
+        QByteArray text;
+        const int count = int(random.bounded(12));
+        for (int j = 0; j < count; ++j)
+            text += pieces[random.bounded(int(i % 2 ? pieces.size() : 5))];
+        const bool expected = QByteArrayView(text).isValidUtf8()
+                              && std::any_of(text.begin(), text.end(), [](char c) { return quint8(c) >= 0x80; });
+        QVERIFY2(IsNonAsciiUtf8(text) == expected, text.toHex(' ').constData());
+        QVERIFY2(IsNonAsciiUtf8Scalar(text) == expected, text.toHex(' ').constData());
+    }
 }
 
 void TestDocumentRules::documentNamedByPath()
