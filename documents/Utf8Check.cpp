@@ -81,77 +81,82 @@ __m128i Table(std::uint8_t a0, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3
                          char(a9), char(a10), char(a11), char(a12), char(a13), char(a14), char(a15));
 }
 
-#define SSSE3 __attribute__((target("ssse3")))
+constexpr std::uint8_t Large = Carry | TooLarge | TooLarge1000;
+constexpr std::uint8_t Cont = TooLong | Overlong2 | TwoConts;
 
-class SimdChecker
+__attribute__((target("ssse3"))) bool SimdCheck(const unsigned char* p, const unsigned char* const end)
 {
-public:
-    SSSE3 SimdChecker()
-        : byte1High_(Table(TooLong, TooLong, TooLong, TooLong, TooLong, TooLong, TooLong, TooLong, TwoConts, TwoConts,
-                           TwoConts, TwoConts, TooShort | Overlong2, TooShort, TooShort | Overlong3 | Surrogate,
-                           TooShort | TooLarge | TooLarge1000 | Overlong4)),
-          byte1Low_(Table(Carry | Overlong3 | Overlong2 | Overlong4, Carry | Overlong2, Carry, Carry, Carry | TooLarge,
-                          Large, Large, Large, Large, Large, Large, Large, Large, Large | Surrogate, Large, Large)),
-          byte2High_(Table(TooShort, TooShort, TooShort, TooShort, TooShort, TooShort, TooShort, TooShort,
-                           Cont | Overlong3 | TooLarge1000 | Overlong4, Cont | Overlong3 | TooLarge,
-                           Cont | Surrogate | TooLarge, Cont | Surrogate | TooLarge, TooShort, TooShort, TooShort,
-                           TooShort)),
-          // A lead in the last three bytes of a block wants bytes of the next one.
-          lastLeads_(Table(255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 0xF0 - 1, 0xE0 - 1,
-                           0xC0 - 1))
-    {
-    }
+    const __m128i byte1High = Table(TooLong, TooLong, TooLong, TooLong, TooLong, TooLong, TooLong, TooLong,
+                                    TwoConts, TwoConts, TwoConts, TwoConts, TooShort | Overlong2, TooShort,
+                                    TooShort | Overlong3 | Surrogate, TooShort | TooLarge | TooLarge1000 | Overlong4);
+    const __m128i byte1Low = Table(Carry | Overlong3 | Overlong2 | Overlong4, Carry | Overlong2, Carry, Carry,
+                                   Carry | TooLarge, Large, Large, Large, Large, Large, Large, Large, Large,
+                                   Large | Surrogate, Large, Large);
+    const __m128i byte2High = Table(TooShort, TooShort, TooShort, TooShort, TooShort, TooShort, TooShort, TooShort,
+                                    Cont | Overlong3 | TooLarge1000 | Overlong4, Cont | Overlong3 | TooLarge,
+                                    Cont | Surrogate | TooLarge, Cont | Surrogate | TooLarge, TooShort, TooShort,
+                                    TooShort, TooShort);
+    // A lead in the last three bytes of a block wants bytes of the next one.
+    const __m128i lastLeads = Table(255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 0xF0 - 1,
+                                    0xE0 - 1, 0xC0 - 1);
+    const __m128i nibble = _mm_set1_epi8(0x0F);
+    const __m128i highBit = _mm_set1_epi8(char(0x80));
+    const __m128i before3 = _mm_set1_epi8(char(0xE0 - 0x80));
+    const __m128i before4 = _mm_set1_epi8(char(0xF0 - 0x80));
 
-    SSSE3 bool Check(const unsigned char* p, const unsigned char* const end)
-    {
-        for (; end - p >= 16; p += 16)
-            Block(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
-        // The rest, padded with ASCII zeros: a sequence cut off at the end meets them and fails.
-        alignas(16) unsigned char tail[16] = {};
-        std::memcpy(tail, p, size_t(end - p));
-        Block(_mm_load_si128(reinterpret_cast<const __m128i*>(tail)));
-        error_ = _mm_or_si128(error_, previousIncomplete_);
-        return _mm_movemask_epi8(_mm_cmpeq_epi8(error_, _mm_setzero_si128())) == 0xFFFF
-            && _mm_movemask_epi8(seen_) != 0;
-    }
-
-private:
-    static constexpr std::uint8_t Large = Carry | TooLarge | TooLarge1000;
-    static constexpr std::uint8_t Cont = TooLong | Overlong2 | TwoConts;
-
-    SSSE3 void Block(__m128i input)
-    {
-        seen_ = _mm_or_si128(seen_, input);
-        if (_mm_movemask_epi8(input) == 0) {
-            // ASCII alone: only a sequence left open by the block before is wrong.
-            error_ = _mm_or_si128(error_, previousIncomplete_);
-            previous_ = input;
-            previousIncomplete_ = _mm_setzero_si128();
-            return;
+    __m128i previous = _mm_setzero_si128();
+    __m128i previousIncomplete = _mm_setzero_si128();
+    __m128i error = _mm_setzero_si128();
+    __m128i seen = _mm_setzero_si128();
+    alignas(16) unsigned char tail[16] = {};
+    for (bool last = false; !last;) {
+        // Runs of ASCII go 64 bytes at a time; only a sequence left open
+        // before them is wrong.
+        while (end - p >= 64) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32));
+            const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48));
+            if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))) != 0)
+                break;
+            error = _mm_or_si128(error, previousIncomplete);
+            previousIncomplete = _mm_setzero_si128();
+            previous = d;
+            p += 64;
         }
-        const __m128i nibble = _mm_set1_epi8(0x0F);
-        const __m128i prev1 = _mm_alignr_epi8(input, previous_, 15);
+        __m128i input;
+        if (end - p >= 16) {
+            input = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            p += 16;
+        } else {
+            // The rest, padded with ASCII zeros: a sequence cut off at the end meets them and fails.
+            std::memcpy(tail, p, size_t(end - p));
+            input = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
+            last = true;
+        }
+        if (_mm_movemask_epi8(input) == 0) {
+            error = _mm_or_si128(error, previousIncomplete);
+            previousIncomplete = _mm_setzero_si128();
+            previous = input;
+            continue;
+        }
+        seen = _mm_or_si128(seen, input);
+        const __m128i prev1 = _mm_alignr_epi8(input, previous, 15);
         const __m128i special = _mm_and_si128(
-            _mm_and_si128(_mm_shuffle_epi8(byte1High_, _mm_and_si128(_mm_srli_epi16(prev1, 4), nibble)),
-                          _mm_shuffle_epi8(byte1Low_, _mm_and_si128(prev1, nibble))),
-            _mm_shuffle_epi8(byte2High_, _mm_and_si128(_mm_srli_epi16(input, 4), nibble)));
-        const __m128i prev2 = _mm_alignr_epi8(input, previous_, 14);
-        const __m128i prev3 = _mm_alignr_epi8(input, previous_, 13);
+            _mm_and_si128(_mm_shuffle_epi8(byte1High, _mm_and_si128(_mm_srli_epi16(prev1, 4), nibble)),
+                          _mm_shuffle_epi8(byte1Low, _mm_and_si128(prev1, nibble))),
+            _mm_shuffle_epi8(byte2High, _mm_and_si128(_mm_srli_epi16(input, 4), nibble)));
         // High bit set where the byte is the third of a sequence from E0 or the fourth from F0.
-        const __m128i third = _mm_subs_epu8(prev2, _mm_set1_epi8(char(0xE0 - 0x80)));
-        const __m128i fourth = _mm_subs_epu8(prev3, _mm_set1_epi8(char(0xF0 - 0x80)));
-        const __m128i mustContinue = _mm_and_si128(_mm_or_si128(third, fourth), _mm_set1_epi8(char(0x80)));
-        error_ = _mm_or_si128(error_, _mm_xor_si128(mustContinue, special));
-        previous_ = input;
-        previousIncomplete_ = _mm_subs_epu8(input, lastLeads_);
+        const __m128i third = _mm_subs_epu8(_mm_alignr_epi8(input, previous, 14), before3);
+        const __m128i fourth = _mm_subs_epu8(_mm_alignr_epi8(input, previous, 13), before4);
+        const __m128i mustContinue = _mm_and_si128(_mm_or_si128(third, fourth), highBit);
+        error = _mm_or_si128(error, _mm_xor_si128(mustContinue, special));
+        previous = input;
+        previousIncomplete = _mm_subs_epu8(input, lastLeads);
     }
-
-    __m128i byte1High_, byte1Low_, byte2High_, lastLeads_;
-    __m128i previous_ = _mm_setzero_si128();
-    __m128i previousIncomplete_ = _mm_setzero_si128();
-    __m128i error_ = _mm_setzero_si128();
-    __m128i seen_ = _mm_setzero_si128();
-};
+    error = _mm_or_si128(error, previousIncomplete);
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(error, _mm_setzero_si128())) == 0xFFFF && _mm_movemask_epi8(seen) != 0;
+}
 
 bool HasSsse3()
 {
@@ -168,7 +173,7 @@ bool IsNonAsciiUtf8(QByteArrayView bytes)
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
 #ifdef MURMELIN_UTF8_SSSE3
     if (HasSsse3())
-        return SimdChecker().Check(p, p + bytes.size());
+        return SimdCheck(p, p + bytes.size());
 #endif
     return ScalarCheck(p, p + bytes.size());
 }
