@@ -109,6 +109,7 @@ __attribute__((target("ssse3"))) bool SimdCheck(const unsigned char* p, const un
     __m128i error = _mm_setzero_si128();
     __m128i seen = _mm_setzero_si128();
     alignas(16) unsigned char tail[16] = {};
+    unsigned blocks = 0;
     for (bool last = false; !last;) {
         // Runs of ASCII go 64 bytes at a time; only a sequence left open
         // before them is wrong.
@@ -153,6 +154,9 @@ __attribute__((target("ssse3"))) bool SimdCheck(const unsigned char* p, const un
         error = _mm_or_si128(error, _mm_xor_si128(mustContinue, special));
         previous = input;
         previousIncomplete = _mm_subs_epu8(input, lastLeads);
+        // A Shift_JIS text fails within its first bytes: stop there.
+        if (++blocks % 64 == 0 && _mm_movemask_epi8(_mm_cmpeq_epi8(error, _mm_setzero_si128())) != 0xFFFF)
+            return false;
     }
     error = _mm_or_si128(error, previousIncomplete);
     return _mm_movemask_epi8(_mm_cmpeq_epi8(error, _mm_setzero_si128())) == 0xFFFF && _mm_movemask_epi8(seen) != 0;
