@@ -117,6 +117,11 @@ void TestDocumentRules::utf8Validity_data()
     QTest::newRow("Shift_JIS あ") << bytes({0x82, 0xA0}) << false;
     QTest::newRow("bad byte far on") << QByteArray(5000, 'a') + "\xE3\x81\x82" + QByteArray(5000, 'b') + "\xFF"
                                      << false;
+    QByteArray japanese;
+    for (int i = 0; i < 1000; ++i)
+        japanese += "\xE3\x81\x82";
+    QTest::newRow("bad first byte, then valid") << "\x80" + japanese << false;
+    QTest::newRow("valid, then bad last byte") << japanese + "\x80" << false;
     // Sequences across every place in a sixteen-byte block, and cut off there.
     for (int k = 0; k < 20; ++k) {
         const QByteArray lead(k, 'a');
