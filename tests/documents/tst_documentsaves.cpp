@@ -302,15 +302,18 @@ void TestDocumentSaves::utf16IsAlwaysWrittenWithItsMark_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<bool>("newText");
-    QTest::addRow("LE, all replaced") << 1 << false;
-    QTest::addRow("BE, all replaced") << 2 << false;
-    QTest::addRow("LE, new text after a LE file") << 1 << true;
+    QTest::addColumn<bool>("underName");
+    QTest::addRow("LE, all replaced") << 1 << false << false;
+    QTest::addRow("BE, all replaced") << 2 << false << false;
+    QTest::addRow("BE, all replaced, under a name") << 2 << false << true;
+    QTest::addRow("LE, new text after a LE file") << 1 << true << true;
 }
 
 void TestDocumentSaves::utf16IsAlwaysWrittenWithItsMark()
 {
     QFETCH(int, code);
     QFETCH(bool, newText);
+    QFETCH(bool, underName);
     const auto encoding = code == 1 ? TextCodec::Encoding::Utf16LE : TextCodec::Encoding::Utf16BE;
     const QByteArray mark = code == 1 ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
     DocumentForm f;
@@ -321,13 +324,16 @@ void TestDocumentSaves::utf16IsAlwaysWrittenWithItsMark()
     if (newText) {
         f.docs().NewText();
         DocumentForm::type(f.text(), u"新"_s);
-        f.prompter.saveFileAnswers = {Prompter::SaveChoice{p, code}};
-        f.docs().FileNameSpecifiedSave();
     } else {
         f.docs().SelectAll();
         QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, u"新"_s);
         QApplication::sendEvent(f.text(), &press);
         QCOMPARE(f.text()->Text(), u"新"_s);
+    }
+    if (underName) {
+        f.prompter.saveFileAnswers = {Prompter::SaveChoice{p, code}};
+        f.docs().FileNameSpecifiedSave();
+    } else {
         f.docs().OverWrite();
     }
     QCOMPARE(ReadBytes(p), mark + *TextCodec::System().Encode(u"新"_s, encoding));
