@@ -1,7 +1,9 @@
-// Text documents: opening a 10 MB Shift_JIS text of 200 000 lines and a
-// 5 MB UTF-8 text (detection, decoding and display), over-writing them, and
-// typing a character in the big one; each the median of several runs, with
-// decoding and saving set against iconv and cp doing the same work.
+// Text documents: opening a 10 MB Shift_JIS text of 200 000 lines, a 5 MB
+// UTF-8 text with its mark and a UTF-8 text without one (detection, decoding
+// and display), over-writing them, typing a character in the big one, and
+// the UTF-8 check that texts without a mark go through; each the median of
+// several runs, with decoding, checking and saving set against iconv and cp
+// doing the same work.
 
 #include "app/MyForm.h"
 #include "documents/DocumentController.h"
@@ -114,6 +116,36 @@ Figures Measure(MyForm& form, ScriptedPrompter& prompter, const QString& path)
     return f;
 }
 
+// The check a text without a mark goes through, on 10 MB of Japanese UTF-8
+// and on 10 MB of ASCII.
+struct Utf8Check
+{
+    double japanese = 0, ascii = 0;
+    qsizetype japaneseBytes = 0;
+};
+
+Utf8Check MeasureUtf8Check(const QString& text, const QString& path)
+{
+    QByteArray japanese = text.toUtf8();
+    qsizetype cut = qMin<qsizetype>(japanese.size(), 10'000'000);
+    while (cut > 0 && (quint8(japanese[cut]) & 0xC0) == 0x80)
+        --cut;   // a whole character at the end, so the check runs to it
+    japanese.truncate(cut);
+    Write(path, japanese);
+    const QByteArray ascii(10'000'000, 'a');
+    QList<double> j, a;
+    for (int i = 0; i < kRuns * 2; ++i) {
+        bool valid = false;
+        j << TimeMs([&] { valid = IsNonAsciiUtf8(japanese); });
+        if (!valid)
+            qFatal("the UTF-8 check refused valid UTF-8");
+        a << TimeMs([&] { valid = IsNonAsciiUtf8(ascii); });
+        if (valid)
+            qFatal("the UTF-8 check took ASCII for UTF-8");
+    }
+    return {Median(j), Median(a), japanese.size()};
+}
+
 double MeasureTyping(MyForm& form)
 {
     TextView* view = form.ui().textBox1;
@@ -161,6 +193,10 @@ int main(int argc, char** argv)
     const Figures sjis = Measure(form, prompter, sjisPath);
     const double typing = MeasureTyping(form);
     const Figures utf8 = Measure(form, prompter, utf8Path);
+    const Figures utf8NoMark = Measure(form, prompter, utf8Plain);
+    const QString check10 = dir.filePath(u"check_utf8.txt"_s);
+    const Utf8Check check = MeasureUtf8Check(text, check10);
+    const double iconvCheck = TimeTool(u"iconv"_s, {u"-f"_s, u"UTF-8"_s, u"-t"_s, u"UTF-8"_s, check10}, {});
 
     const double iconvDecode = TimeTool(u"iconv"_s, {u"-f"_s, u"CP932"_s, u"-t"_s, u"UTF-8"_s, sjisPath}, {});
     const double iconvEncode = TimeTool(u"iconv"_s, {u"-f"_s, u"UTF-8"_s, u"-t"_s, u"CP932"_s, utf8Plain},
@@ -181,5 +217,13 @@ int main(int argc, char** argv)
     std::printf("    decode alone                    %8.1f ms\n", utf8.decode);
     std::printf("    over-write                      %8.1f ms   cp: %.1f ms, ratio %.2f\n",
                 utf8.overWrite, cp, utf8.overWrite / cp);
+    std::printf("  UTF-8 without mark %.1f MB, 200000 lines\n", mb(utf8Plain));
+    std::printf("    open                            %8.1f ms\n", utf8NoMark.open);
+    std::printf("    detect and decode               %8.1f ms\n", utf8NoMark.decode);
+    std::printf("    over-write                      %8.1f ms\n", utf8NoMark.overWrite);
+    std::printf("  UTF-8 check of a text without a mark (median of %d runs)\n", kRuns * 2);
+    std::printf("    %.1f MB Japanese                 %8.2f ms   (goal < 10 ms) iconv -f UTF-8 -t UTF-8: %.1f ms, ratio %.3f\n",
+                double(check.japaneseBytes) / 1e6, check.japanese, iconvCheck, check.japanese / iconvCheck);
+    std::printf("    10.0 MB ASCII                   %8.2f ms\n", check.ascii);
     return 0;
 }

@@ -3,20 +3,29 @@
 #include <QByteArray>
 #include <QString>
 
-// Documents are read and written whole. A write goes to a temporary file
-// that replaces the old one only once everything is on disk, so a failure
-// half-way (disk full, a lost mount) leaves the old file as it was.
+// Documents are read and written whole, with every failure reported in the
+// system's own words, the file's path first.
 namespace DocumentFile {
 
 struct ReadResult
 {
     bool ok = false;
     QByteArray bytes;
-    QString error;   // the system's error text when ok is false
+    QString error;   // the message when ok is false
 };
+// Regular files only: a FIFO or a device named like a text would block the
+// window or never end.
 ReadResult ReadWhole(const QString& path);
 
-// Empty on success, else the system's error text.
-QString WriteWhole(const QString& path, const QByteArray& bytes);
+// Writes to a new file in the same folder that replaces the old one only
+// once every byte is on disk, so a failure half-way (disk full, a lost
+// mount) leaves the old file as it was. A file whose folder takes no new
+// file is written in place instead, with a copy of its old bytes in
+// spareFolder until the write has succeeded; a failed write puts the old
+// bytes back. Empty on success, else the message.
+QString WriteWhole(const QString& path, const QByteArray& bytes, const QString& spareFolder);
+
+// "path: the system's text for the error number".
+QString SystemMessage(const QString& path, int error);
 
 } // namespace DocumentFile

@@ -6,7 +6,6 @@
 #include "documents/DocumentRules.h"
 #include "platform/DesignFonts.h"
 
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,10 +82,9 @@ void DocumentController::TextOpenFile(const QString& path, const QString& fileNa
         && !prompter.YesNo(u"同期テキスト・データを保存しなくてもよいですか？"_s))
         return;
 
-    if (!QFileInfo::exists(path))
-        return;
     // The whole file is read before anything changes; a file that cannot be
-    // read changes neither document.
+    // read (gone since the list was filled, a folder without search
+    // permission, not a regular file) changes neither document and says why.
     const ReadResult read = ReadFile(path);
     if (!read.ok)
         return;

@@ -17,19 +17,39 @@ using namespace Qt::StringLiterals;
 
 namespace {
 constexpr QChar Mark(0xFEFF);
+
+bool IsUtf16(TextCodec::Encoding encoding)
+{
+    return encoding == TextCodec::Encoding::Utf16LE || encoding == TextCodec::Encoding::Utf16BE;
 }
+
+// UTF-16 without its mark could not be read back: it always gets one, also
+// when the user's edits took the mark character out of the text.
+QString WithUtf16Mark(const QString& text, TextCodec::Encoding encoding)
+{
+    return IsUtf16(encoding) && !text.startsWith(Mark) ? Mark + text : text;
+}
+} // namespace
 
 bool DocumentController::WriteDocumentFile(DocumentKind kind, const QString& path, const QString& text)
 {
     const Document doc = Parts(kind);
+    const TextCodec::Encoding encoding = EncodingOf(doc.codeKind);
     // The conversion comes first, so a text Shift_JIS cannot hold leaves the
     // file untouched; the write itself replaces the file only when complete.
-    const std::optional<QByteArray> bytes = codec_.Encode(text, EncodingOf(doc.codeKind));
-    if (bytes && DocumentFile::WriteWhole(path, *bytes).isEmpty())
+    const std::optional<QByteArray> bytes = codec_.Encode(WithUtf16Mark(text, encoding), encoding);
+    if (!bytes) {
+        state.EXErrorFlag = 1;
+        prompter.MessageInfoBox(
+            u"ANSI以外の文字が含まれていますので「名前を付けて保存」で「Unicodeなど」を指定して保存してください。"_s);
+        return false;
+    }
+    // A full disk, a read-only file or a lost folder: the system says which.
+    const QString failure = DocumentFile::WriteWhole(path, *bytes, state.cMurmelinCreateFolder);
+    if (failure.isEmpty())
         return true;
     state.EXErrorFlag = 1;
-    prompter.MessageInfoBox(
-        u"ANSI以外の文字が含まれていますので「名前を付けて保存」で「Unicodeなど」を指定して保存してください。"_s);
+    prompter.MessageInfoBox(failure);
     return false;
 }
 
@@ -45,14 +65,28 @@ std::optional<QString> DocumentController::SaveThroughDialog(Document& doc, cons
     const bool shiftJis = !fromFile && codec_.Encode(text, TextCodec::Encoding::ShiftJis).has_value();
     const DocumentRules::Preselection pre = DocumentRules::Preselect(doc.newFlag, doc.codeKind, shiftJis);
 
-    const std::optional<Prompter::SaveChoice> choice = prompter.SaveFileName(
-        DocumentRules::FolderOf(path), DocumentRules::FileNameOf(path), filters, pre.position - 1);
-    if (!choice)
-        return std::nullopt;
+    QString proposed = path;
+    int proposedIndex = pre.position - 1;
+    std::optional<Prompter::SaveChoice> choice;
+    QString chosen;
+    for (;;) {
+        choice = prompter.SaveFileName(DocumentRules::FolderOf(proposed), DocumentRules::FileNameOf(proposed),
+                                       filters, proposedIndex);
+        if (!choice)
+            return std::nullopt;
+        chosen = DocumentRules::WithExtension(choice->path, doc.extension);
+        // The dialog asked about the name as typed; with the extension added
+        // it is another file, so ask about that one. No goes back to the dialog.
+        const QFileInfo info(chosen);
+        if (chosen == choice->path || !(info.exists() || info.isSymLink())
+            || prompter.YesNo(u"「"_s + info.fileName() + u"」は既に存在します。上書きしますか？"_s))
+            break;
+        proposed = chosen;
+        proposedIndex = choice->filterIndex;
+    }
     const int position = choice->filterIndex >= 0 && choice->filterIndex < 4 ? choice->filterIndex + 1 : pre.position;
 
     // Name, folder and start folder change before the write and stay if it fails.
-    const QString chosen = DocumentRules::WithExtension(choice->path, doc.extension);
     doc.nameBox->setText(DocumentRules::BaseName(DocumentRules::FileNameOf(chosen)));
     const bool carriesMark = pre.textCarriesMark && position == doc.codeKind + 1;
     const QString folder = DocumentRules::FolderOf(chosen);
@@ -65,11 +99,16 @@ std::optional<QString> DocumentController::SaveThroughDialog(Document& doc, cons
     const QString body = !carriesMark && text.startsWith(Mark) ? text.mid(1) : text;
     const TextCodec::Encoding encoding = EncodingOf(position - 1);
     std::optional<QByteArray> bytes = codec_.Encode(body, encoding);
-    const bool writeMark = position > 1 && !carriesMark;
-    if (bytes && writeMark)
-        bytes->prepend(TextCodec::Mark(encoding));
-    if (!bytes || !DocumentFile::WriteWhole(chosen, *bytes).isEmpty()) {
+    const bool writeMark = position > 1 && (!carriesMark || (IsUtf16(encoding) && !body.startsWith(Mark)));
+    if (!bytes) {
         prompter.MessageInfoBox(DocumentRules::SaveFailureMessage(position));
+        return std::nullopt;
+    }
+    if (writeMark)
+        bytes->prepend(TextCodec::Mark(encoding));
+    if (const QString failure = DocumentFile::WriteWhole(chosen, *bytes, state.cMurmelinCreateFolder);
+        !failure.isEmpty()) {
+        prompter.MessageInfoBox(failure);
         return std::nullopt;
     }
     if (position == 1 || writeMark)

@@ -45,6 +45,15 @@ DetectedText DetectAndDecode(const QByteArray& bytes, const TextCodec& codec)
     default:
         break;
     }
+    bool hasMark = code != 0;
+    // No mark: UTF-8 when it is well-formed and not plain ASCII. A text that
+    // starts with a full-width form (EF BC ..) has a first byte like the
+    // mark's and is still UTF-8.
+    if ((code == 0 || (code == 3 && !markComplete)) && IsNonAsciiUtf8(bytes)) {
+        code = 3;
+        hasMark = false;
+        markComplete = true;
+    }
     if (!markComplete) {
         // The first byte of a mark without the rest of it gives no text.
         result.code = 0;
@@ -52,6 +61,6 @@ DetectedText DetectAndDecode(const QByteArray& bytes, const TextCodec& codec)
     }
     result.text = codec.Decode(bytes, EncodingOf(code));
     result.code = std::int16_t(code);
-    result.markFlag = code == 0 ? 0 : 1;
+    result.markFlag = hasMark ? 1 : 0;
     return result;
 }

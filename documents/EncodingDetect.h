@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/Utf8Check.h"
 #include "platform/TextCodec.h"
 
 #include <QByteArray>
@@ -14,9 +15,11 @@
 enum class DocumentKind { None, Text, Lrc };
 DocumentKind DocumentFor(const QString& path);
 
-// The encoding of a file's bytes, decided by its first byte alone, and its
-// whole content decoded with the mark kept as U+FEFF. Empty optionals leave
-// the document's encoding code or mark flag as they were.
+// The encoding of a file's bytes, decided by its mark, and its whole content
+// decoded with the mark kept as U+FEFF. Without a mark, valid UTF-8 holding
+// a non-ASCII byte is UTF-8 (code 3, mark flag 0), as most text on this
+// desktop is; anything else is Shift_JIS. Empty optionals leave the
+// document's encoding code or mark flag as they were.
 struct DetectedText
 {
     QString text;

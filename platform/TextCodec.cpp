@@ -4,7 +4,10 @@
 #include <QStringEncoder>
 #include <QSysInfo>
 
+#include <array>
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <iconv.h>
 
@@ -68,6 +71,30 @@ QString DecodeShiftJis(const QByteArray& bytes)
     return out;
 }
 
+// Whether a character's CP932 bytes read back as the same character. glibc
+// maps a few characters to near neighbours (¥ to a backslash, ‾ to "~", 〜
+// to "～" ...): such a character has no form either. Each character is
+// tried once, when a text first holds it.
+bool RoundTrips(char16_t c, const Iconv& to)
+{
+    enum : std::uint8_t { Unknown, Same, Other };
+    static std::array<std::atomic<std::uint8_t>, 0x10000> known{};
+    if (const std::uint8_t k = known[c].load(std::memory_order_relaxed); k != Unknown)
+        return k == Same;
+    char bytes[8];
+    char* in = reinterpret_cast<char*>(&c);
+    size_t inLeft = sizeof c;
+    char* outPtr = bytes;
+    size_t outLeft = sizeof bytes;
+    bool same = iconv(to.get(), &in, &inLeft, &outPtr, &outLeft) != size_t(-1);
+    if (same) {
+        const QString back = DecodeShiftJis(QByteArray(bytes, outPtr - bytes));
+        same = back.size() == 1 && back.front().unicode() == c;
+    }
+    known[c].store(same ? Same : Other, std::memory_order_relaxed);
+    return same;
+}
+
 std::optional<QByteArray> EncodeShiftJis(QStringView text)
 {
     Iconv cd("CP932", HostUtf16());
@@ -81,6 +108,10 @@ std::optional<QByteArray> EncodeShiftJis(QStringView text)
     if (inLeft > 0 && iconv(cd.get(), &in, &inLeft, &outPtr, &outLeft) == size_t(-1))
         return std::nullopt;   // the first character without a Shift_JIS form
     out.truncate(outPtr - out.data());
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80 && !RoundTrips(c.unicode(), cd))
+            return std::nullopt;
+    }
     return out;
 }
 

@@ -22,7 +22,8 @@ public:
 
     // Encodes the text as it is, a leading U+FEFF included, without adding a
     // mark. Shift_JIS is strict: nothing comes back when a character has no
-    // form in it. The Unicode encodings always succeed.
+    // form in it, or only one that reads back as another character. The
+    // Unicode encodings always succeed.
     virtual std::optional<QByteArray> Encode(QStringView text, Encoding encoding) const = 0;
 
     // The byte order mark of an encoding (none for Shift_JIS).

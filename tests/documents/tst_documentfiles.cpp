@@ -9,7 +9,9 @@
 #include <QDateTime>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
@@ -83,6 +85,7 @@ void TestDocumentFiles::loadThenOverWriteIsByteExact_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("marked");
 
     const QString breaks[][2] = {{u"CRLF"_s, u"\r\n"_s}, {u"LF"_s, u"\n"_s}, {u"CR"_s, u"\r"_s}};
     const QString body = u"日本語のテキスト ABC;コメント"_s;
@@ -92,31 +95,37 @@ void TestDocumentFiles::loadThenOverWriteIsByteExact_data()
             QByteArray file = Encoded(text, code);
             if (code > 0)
                 file.prepend(Encoded(QString(Mark), code));
-            QTest::addRow("code %d, %s", code, qPrintable(name)) << code << file;
+            QTest::addRow("code %d, %s", code, qPrintable(name)) << code << file << (code > 0);
         }
         const QString mixed = u"一\r\n二\n三\r四\r\r\n\n五"_s;
         QByteArray file = Encoded(mixed, code);
         if (code > 0)
             file.prepend(Encoded(QString(Mark), code));
-        QTest::addRow("code %d, mixed", code) << code << file;
+        QTest::addRow("code %d, mixed", code) << code << file << (code > 0);
+        // UTF-8 without a mark, as most texts here are, stays without one.
+        if (code == 3)
+            QTest::addRow("UTF-8 without mark, mixed") << code << mixed.toUtf8() << false;
     }
-    // UTF-8 without a mark is read, and over-written, as Shift_JIS.
-    QTest::newRow("UTF-8 without mark, ASCII") << 0 << QByteArray("plain\nascii\r\n");
+    QTest::newRow("UTF-8 without mark, full-width first")
+        << 3 << u"（注）ＡＢＣ\n二行目\n"_s.toUtf8() << false;
+    // ASCII alone is read, and over-written, as Shift_JIS.
+    QTest::newRow("UTF-8 without mark, ASCII") << 0 << QByteArray("plain\nascii\r\n") << false;
     // A mark character further on is ordinary text.
-    QTest::newRow("two marks") << 3 << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF" "a");
+    QTest::newRow("two marks") << 3 << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF" "a") << true;
 }
 
 void TestDocumentFiles::loadThenOverWriteIsByteExact()
 {
     QFETCH(int, code);
     QFETCH(QByteArray, file);
+    QFETCH(bool, marked);
     DocumentForm f;
     const QString p = path(u"文書.txt"_s);
     QVERIFY(WriteBytes(p, file));
     f.open(p);
     QCOMPARE(int(f.state().TextCodeKind), code);
-    QCOMPARE(f.state().TextCodeKindLength, code > 0 ? 1 : 0);
-    QCOMPARE(f.text()->Text().startsWith(Mark), code > 0);
+    QCOMPARE(f.state().TextCodeKindLength, marked ? 1 : 0);
+    QCOMPARE(f.text()->Text().startsWith(Mark), marked);
     QCOMPARE(f.state().TextNewFlag, 3);
 
     // An edit undone by hand leaves the text as it came but the document edited.
@@ -235,11 +244,13 @@ void TestDocumentFiles::refusalsAndQuestionsBeforeLoading()
     f.prompter.clear();
     f.open(path(u"b.lrc"_s));
     QCOMPARE(f.prompter.texts(), QStringList{u"同期テキスト・データを保存しなくてもよいですか？"_s});
-    // Yes to a file that does not exist: nothing more, no message.
+    // Yes to a file that does not exist (gone since the list was filled):
+    // the system's reason, and nothing loaded.
     f.prompter.clear();
     f.prompter.answers = {true};
     f.open(path(u"missing.txt"_s));
-    QCOMPARE(f.prompter.entries.size(), 1);
+    QCOMPARE(f.prompter.texts().value(1),
+             path(u"missing.txt"_s) + u": "_s + QString::fromLocal8Bit(std::strerror(ENOENT)));
     QCOMPARE(f.text()->Text(), u"mine"_s);
     f.prompter.answers = {true};
     f.open(p);
@@ -335,9 +346,10 @@ void TestDocumentFiles::failedWriteHalfWayLeavesTheOldFileWhole()
     std::signal(SIGXFSZ, previousHandler);
 
     QCOMPARE(ReadBytes(p), original);
+    // The system says what went wrong; the conversion messages are for characters.
+    const QString tooLarge = u": "_s + QString::fromLocal8Bit(std::strerror(EFBIG));
     QCOMPARE(f.prompter.texts(),
-             (QStringList{u"テキスト・データを上書き保存しますか？"_s, NotAnsi,
-                          u"nicode big endianコードに変換できない文字が含まれています。"_s}));
+             (QStringList{u"テキスト・データを上書き保存しますか？"_s, p + tooLarge, path(u"other.txt"_s) + tooLarge}));
     QCOMPARE(f.state().EXErrorFlag, 1);
     QCOMPARE(f.state().TextNewFlag, 4);
     QVERIFY(!QFile::exists(path(u"other.txt"_s)));

@@ -6,9 +6,13 @@
 #include "documents/EncodingDetect.h"
 #include "documents/LineBreaks.h"
 #include "documents/LineEndings.h"
+#include "documents/Utf8Check.h"
 #include "platform/TextCodec.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -32,6 +36,9 @@ class TestDocumentRules : public QObject
 private slots:
     void detection_data();
     void detection();
+    void utf8Validity_data();
+    void utf8Validity();
+    void utf8ValidityAgreesWithQt();
     void documentNamedByPath();
     void shiftJisDecodingReplacesBadBytes();
     void strictShiftJisRefusesCharactersWithoutForm();
@@ -52,8 +59,14 @@ void TestDocumentRules::detection_data()
 
     QTest::newRow("empty file keeps both") << QByteArray() << QString() << -1 << -1;
     QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBF" "a\xE3\x81\x82") << (QString(Mark) + u"aあ"_s) << 3 << 1;
-    // Without a mark UTF-8 is taken for Shift_JIS: "あ" is E3 81 82 = 縺 + a bad 0x82.
-    QTest::newRow("UTF-8 without mark is Shift_JIS") << QByteArray("\xE3\x81\x82") << (u"縺"_s + Bad) << 0 << 0;
+    // Without a mark, well-formed UTF-8 with a non-ASCII byte is UTF-8 and keeps no mark.
+    QTest::newRow("UTF-8 without mark") << QByteArray("\xE3\x81\x82\r\n") << u"あ\r\n"_s << 3 << 0;
+    // A full-width first character starts with EF like the mark does.
+    QTest::newRow("UTF-8 starting with a full-width form") << QByteArray("\xEF\xBC\xA1\xEF\xBD\xB1")
+                                                           << u"Ａｱ"_s << 3 << 0;
+    QTest::newRow("ASCII alone is Shift_JIS") << QByteArray("plain\\") << u"plain\\"_s << 0 << 0;
+    // C0 AF is an overlong "/" in UTF-8, and two half-width kana in Shift_JIS.
+    QTest::newRow("overlong UTF-8 is Shift_JIS") << bytes({0xC0, 0xAF}) << u"ﾀｯ"_s << 0 << 0;
     QTest::newRow("FF FE is UTF-16LE") << bytes({0xFF, 0xFE, 0x42, 0x30, 0x0D, 0x00, 0x0A, 0x00})
                                        << (QString(Mark) + u"あ\r\n"_s) << 1 << 1;
     QTest::newRow("FF FE whatever follows") << bytes({0xFF, 0xFE, 0x41}) << (QString(Mark) + Bad) << 1 << 1;
@@ -77,6 +90,74 @@ void TestDocumentRules::detection()
     QCOMPARE(d.text, text);
     QCOMPARE(d.code.has_value() ? int(*d.code) : -1, code);
     QCOMPARE(d.markFlag.has_value() ? int(*d.markFlag) : -1, mark);
+}
+
+void TestDocumentRules::utf8Validity_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("nonAsciiUtf8");
+
+    const QByteArray run("0123456789abcdef");   // past the eight-byte ASCII stride
+    QTest::newRow("empty") << QByteArray() << false;
+    QTest::newRow("ASCII only") << run << false;
+    QTest::newRow("two bytes") << QByteArray("\xC3\xA9") << true;
+    QTest::newRow("three bytes after a run") << run + "\xE3\x81\x82" << true;
+    QTest::newRow("four bytes") << QByteArray("\xF0\x9F\x98\x80") << true;
+    QTest::newRow("last before surrogates") << QByteArray("\xED\x9F\xBF") << true;
+    QTest::newRow("last code point") << QByteArray("\xF4\x8F\xBF\xBF") << true;
+    QTest::newRow("overlong two bytes") << QByteArray("\xC1\xBF") << false;
+    QTest::newRow("overlong three bytes") << QByteArray("\xE0\x9F\xBF") << false;
+    QTest::newRow("overlong four bytes") << QByteArray("\xF0\x8F\xBF\xBF") << false;
+    QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << false;
+    QTest::newRow("past U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << false;
+    QTest::newRow("F5 lead") << QByteArray("\xF5\x80\x80\x80") << false;
+    QTest::newRow("stray continuation after a run") << run + "\x80" + run << false;
+    QTest::newRow("cut off at the end") << run + "\xE3\x81" << false;
+    QTest::newRow("lead before ASCII") << QByteArray("\xE3\x41\x42") << false;
+    QTest::newRow("Shift_JIS あ") << bytes({0x82, 0xA0}) << false;
+    QTest::newRow("bad byte far on") << QByteArray(5000, 'a') + "\xE3\x81\x82" + QByteArray(5000, 'b') + "\xFF"
+                                     << false;
+    QByteArray japanese;
+    for (int i = 0; i < 1000; ++i)
+        japanese += "\xE3\x81\x82";
+    QTest::newRow("bad first byte, then valid") << "\x80" + japanese << false;
+    QTest::newRow("valid, then bad last byte") << japanese + "\x80" << false;
+    // Sequences across every place in a sixteen-byte block, and cut off there.
+    for (int k = 0; k < 20; ++k) {
+        const QByteArray lead(k, 'a');
+        QTest::addRow("あ😀 after %d", k) << lead + "\xE3\x81\x82\xF0\x9F\x98\x80" << true;
+        QTest::addRow("cut off after %d, then ASCII", k) << lead + "\xE3\x81" + QByteArray(20, 'b') << false;
+        QTest::addRow("cut off after %d, at the end", k) << lead + "\xF0\x9F\x98" << false;
+        QTest::addRow("surrogate after %d", k) << lead + "\xED\xB0\x80" + QByteArray(20, 'b') << false;
+    }
+}
+
+void TestDocumentRules::utf8Validity()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, nonAsciiUtf8);
+    QCOMPARE(IsNonAsciiUtf8(bytes), nonAsciiUtf8);
+    QCOMPARE(IsNonAsciiUtf8Scalar(bytes), nonAsciiUtf8);
+}
+
+void TestDocumentRules::utf8ValidityAgreesWithQt()
+{
+    // Random texts made of pieces of UTF-8, broken pieces and ASCII, against
+    // Qt's own validator.
+    const QList<QByteArray> pieces = {"a", "\r\n", "\xE3\x81\x82", "\xC3\xA9", "\xF0\x9F\x98\x80", "\x80",
+                                      "\xE3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xEF\xBF\xBF",
+                                      "\xFF", "\xE0\xA0\x80", "0123456789"};
+    QRandomGenerator random(7);
+    for (int i = 0; i < 20000; ++i) {
+        QByteArray text;
+        const int count = int(random.bounded(12));
+        for (int j = 0; j < count; ++j)
+            text += pieces[random.bounded(int(i % 2 ? pieces.size() : 5))];
+        const bool expected = QByteArrayView(text).isValidUtf8()
+                              && std::any_of(text.begin(), text.end(), [](char c) { return quint8(c) >= 0x80; });
+        QVERIFY2(IsNonAsciiUtf8(text) == expected, text.toHex(' ').constData());
+        QVERIFY2(IsNonAsciiUtf8Scalar(text) == expected, text.toHex(' ').constData());
+    }
 }
 
 void TestDocumentRules::documentNamedByPath()
@@ -110,6 +191,12 @@ void TestDocumentRules::strictShiftJisRefusesCharactersWithoutForm()
     QVERIFY(!codec().Encode(u"한"_s, sjis));
     QVERIFY(!codec().Encode(QString(Mark) + u"a"_s, sjis));   // the mark character has no form either
     QVERIFY(!codec().Encode(QString(Bad), sjis));
+    // glibc gives these the bytes of a near neighbour (¥ would read back as
+    // "\\", 〜 as "～"): refused, never replaced.
+    for (const QString& c : {u"¥"_s, u"‾"_s, u"〜"_s, u"‖"_s, u"−"_s, u"¢"_s, u"£"_s, u"¬"_s, u"—"_s})
+        QVERIFY2(!codec().Encode(u"あ"_s + c, sjis), qPrintable(c));
+    // Their neighbours themselves round-trip.
+    QCOMPARE(codec().Encode(u"～＼―￢"_s, sjis), std::optional(bytes({0x81, 0x60, 0x81, 0x5F, 0x81, 0x5C, 0x81, 0xCA})));
 }
 
 void TestDocumentRules::unicodeEncodingsKeepTheMarkCharacterAndAddNone()
