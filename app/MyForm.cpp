@@ -28,6 +28,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QHeaderView>
+#include <QKeyEvent>
 
 #include <climits>
 #include <functional>
@@ -74,6 +75,7 @@ MyForm::MyForm(Prompter& prompter, QWidget* parent)
     : QWidget(parent), prompter_(prompter)
 {
     BuildControls();
+    BuildKeyboardAndNames();
 
     settings_ = std::make_unique<SettingsController>(context_);
     peers_.settings = settings_.get();
@@ -364,6 +366,14 @@ bool MyForm::eventFilter(QObject* watched, QEvent* event)
             else if (button == Qt::RightButton)
                 state_.MouseRightAndLeftButtonFlag = 1;
         }
+    }
+    // Keys the window's controls leave alone: Return on a button or a list
+    // row, Escape on a popup slider.
+    if (event->type() == QEvent::KeyPress) {
+        auto* target = qobject_cast<QWidget*>(watched);
+        if (target && target != this && isAncestorOf(target)
+            && KeyboardEvent(target, static_cast<QKeyEvent*>(event)))
+            return true;
     }
     return QWidget::eventFilter(watched, event);
 }

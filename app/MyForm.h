@@ -10,6 +10,7 @@
 #include <memory>
 
 class AnchorLayout;
+class QKeyEvent;
 
 // The main window: builds every control, routes every command to its
 // controller, and runs start-up (Load, Shown) and the closing order.
@@ -73,6 +74,9 @@ protected:
 private:
     void BuildControls();      // MyFormLayout.cpp
     void BuildMenus();         // MyFormLayout.cpp
+    void BuildKeyboardAndNames();                       // MyFormAccess.cpp
+    bool KeyboardEvent(QWidget* target, QKeyEvent* key);   // MyFormAccess.cpp
+    void OpenListRow(int list);                         // MyFormAccess.cpp
     void WireCommands();
     void ResetRunTimeState();
     void button4_Click();

@@ -305,7 +305,7 @@ void MyForm::BuildControls()
     ui_.comboBox3->addItems({u"CenterImage"_s, u"Normal"_s, u"StretchImage"_s, u"Zoom"_s});
     ui_.comboBox3->setEditable(false);
     ui_.comboBox3->setFont(DesignFont(u"MS UI Gothic"_s, 9));
-    NameForScreenReaders(ui_.comboBox3, u"画像の表示サイズ"_s);
+    NameForScreenReaders(ui_.comboBox3, u"画像の表示サイズを選択"_s);
     layout_->addWidget(ui_.comboBox3, QRect(849, 73, 113, 20), TR);
 
     // The reading column and the sliders sit over the document area.

@@ -191,6 +191,23 @@ void TextView::Select(int start, int length)
     setTextCursor(c);
 }
 
+bool TextView::event(QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (tab && (mods == Qt::ControlModifier || mods == (Qt::ControlModifier | Qt::ShiftModifier))) {
+            const bool forward = key->key() == Qt::Key_Tab && !(mods & Qt::ShiftModifier);
+            // The editor itself refuses to give the focus away while Tab types.
+            QWidget::focusNextPrevChild(forward);
+            key->accept();
+            return true;
+        }
+    }
+    return QPlainTextEdit::event(event);
+}
+
 void TextView::keyPressEvent(QKeyEvent* event)
 {
     // Enter writes CR LF, as the document's own breaks are.

@@ -40,6 +40,8 @@ public:
     int ToEditorPosition(int textOffset) const;
 
 protected:
+    // Tab types a tab; Ctrl+Tab and Ctrl+Shift+Tab move the focus on and back.
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData* source) override;
