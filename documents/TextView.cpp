@@ -50,7 +50,7 @@ void TextView::SetEnds(QTextBlock first, const std::vector<Ends>& wanted)
         size_t j = i;
         QTextBlock last = b;
         while (j + 1 < wanted.size() && wanted[j + 1] == wanted[i] && last.next().isValid()
-               && !(EndsOf(last.next()) == wanted[i])) {
+               && EndsOf(last.next()) != wanted[i]) {
             last = last.next();
             ++j;
         }
@@ -285,7 +285,7 @@ void TextView::keyPressEvent(QKeyEvent* event)
     // the joined line's breaks are put right afterwards: one edit block makes
     // the two one undo step.
     const QTextCursor caret = textCursor();
-    const bool joins = !caret.hasSelection()
+    const bool joins = !isReadOnly() && !caret.hasSelection()
         && ((event->key() == Qt::Key_Backspace && caret.atBlockStart() && !caret.atStart())
             || (event->key() == Qt::Key_Delete && caret.atBlockEnd() && !caret.atEnd()));
     QTextCursor group(document());
