@@ -36,6 +36,15 @@ LineBreaks::Kind TextView::BreakAfter(const QTextBlock& block) const
     return v.isValid() ? LineBreaks::Kind(v.toInt()) : defaultBreak_;
 }
 
+TextView::Ends TextView::EndsOf(const QTextBlock& block) const
+{
+    const QTextBlockFormat format = block.blockFormat();
+    const QVariant before = format.property(BreakBeforeProperty);
+    const QVariant after = format.property(BreakAfterProperty);
+    return {before.isValid() ? LineBreaks::Kind(before.toInt()) : defaultBreak_,
+            after.isValid() ? LineBreaks::Kind(after.toInt()) : defaultBreak_};
+}
+
 void TextView::SetEnds(QTextBlock first, const std::vector<Ends>& wanted)
 {
     QTextBlock b = first;

@@ -56,7 +56,7 @@ private:
     };
     LineBreaks::Kind BreakBefore(const QTextBlock& block) const;
     LineBreaks::Kind BreakAfter(const QTextBlock& block) const;
-    Ends EndsOf(const QTextBlock& block) const { return {BreakBefore(block), BreakAfter(block)}; }
+    Ends EndsOf(const QTextBlock& block) const;
     // Gives wanted.size() paragraphs from first on the wanted ends; runs of
     // equal ends take one format change each.
     void SetEnds(QTextBlock first, const std::vector<Ends>& wanted);
