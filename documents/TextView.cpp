@@ -2,26 +2,118 @@
 
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
 namespace {
-// The block format property holding the form of the break before a paragraph.
-constexpr int BreakProperty = QTextFormat::UserProperty + 0x4D42;
+// The block format properties holding the forms of the breaks around a paragraph.
+constexpr int BreakBeforeProperty = QTextFormat::UserProperty + 0x4D42;
+constexpr int BreakAfterProperty = QTextFormat::UserProperty + 0x4D43;
 constexpr char16_t EditorBreak = 0x2029;   // how the editor's raw text shows a paragraph break
 } // namespace
 
 TextView::TextView(QWidget* parent)
     : QPlainTextEdit(parent)
 {
-    connect(document(), &QTextDocument::contentsChange, this, [this] { mapValid_ = false; });
+    connect(document(), &QTextDocument::contentsChange, this, [this](int position, int, int added) {
+        mapValid_ = false;
+        if (!settingBreaks_)
+            RepairBreaks(position, added);
+    });
 }
 
 LineBreaks::Kind TextView::BreakBefore(const QTextBlock& block) const
 {
-    const QVariant v = block.blockFormat().property(BreakProperty);
+    const QVariant v = block.blockFormat().property(BreakBeforeProperty);
     return v.isValid() ? LineBreaks::Kind(v.toInt()) : defaultBreak_;
+}
+
+LineBreaks::Kind TextView::BreakAfter(const QTextBlock& block) const
+{
+    const QVariant v = block.blockFormat().property(BreakAfterProperty);
+    return v.isValid() ? LineBreaks::Kind(v.toInt()) : defaultBreak_;
+}
+
+TextView::Ends TextView::EndsOf(const QTextBlock& block) const
+{
+    const QTextBlockFormat format = block.blockFormat();
+    const QVariant before = format.property(BreakBeforeProperty);
+    const QVariant after = format.property(BreakAfterProperty);
+    return {before.isValid() ? LineBreaks::Kind(before.toInt()) : defaultBreak_,
+            after.isValid() ? LineBreaks::Kind(after.toInt()) : defaultBreak_};
+}
+
+void TextView::SetEnds(QTextBlock first, const std::vector<Ends>& wanted)
+{
+    QTextBlock b = first;
+    size_t i = 0;
+    while (i < wanted.size() && b.isValid()) {
+        if (EndsOf(b) == wanted[i]) {
+            b = b.next();
+            ++i;
+            continue;
+        }
+        QTextCursor run(b);
+        size_t j = i;
+        QTextBlock last = b;
+        while (j + 1 < wanted.size() && wanted[j + 1] == wanted[i] && last.next().isValid()
+               && EndsOf(last.next()) != wanted[i]) {
+            last = last.next();
+            ++j;
+        }
+        if (last != b)
+            run.setPosition(last.position(), QTextCursor::KeepAnchor);
+        QTextBlockFormat format;
+        format.setProperty(BreakBeforeProperty, int(wanted[i].before));
+        format.setProperty(BreakAfterProperty, int(wanted[i].after));
+        run.mergeBlockFormat(format);
+        b = last.next();
+        i = j + 1;
+    }
+}
+
+void TextView::RepairBreaks(int position, int added)
+{
+    QTextDocument* doc = document();
+    QTextBlock first = doc->findBlock(position);
+    QTextBlock last = doc->findBlock(position + added);
+    if (!first.isValid())
+        first = doc->lastBlock();
+    if (!last.isValid())
+        last = doc->lastBlock();
+    std::vector<Ends> wanted;
+    for (QTextBlock b = first;; b = b.next()) {
+        wanted.push_back(EndsOf(b));
+        if (b == last)
+            break;
+    }
+    // The paragraphs outside the change kept their formats, so they hold
+    // the true forms of the breaks at its two ends.
+    if (first.previous().isValid())
+        wanted.front().before = BreakAfter(first.previous());
+    if (last.next().isValid())
+        wanted.back().after = BreakBefore(last.next());
+    // A break the editor made itself inside the change is a typed one.
+    for (size_t i = 0; i + 1 < wanted.size(); ++i) {
+        if (wanted[i].after != wanted[i + 1].before)
+            wanted[i].after = wanted[i + 1].before = LineBreaks::CrLf;
+    }
+    bool same = true;
+    QTextBlock b = first;
+    for (const Ends& e : wanted) {
+        same = same && EndsOf(b) == e;
+        b = b.next();
+    }
+    if (same)
+        return;
+    // Part of the edit that caused it, so one undo takes both back.
+    const QScopedValueRollback<bool> busy(settingBreaks_, true);
+    QTextCursor cursor(doc);
+    cursor.joinPreviousEditBlock();
+    SetEnds(first, wanted);
+    cursor.endEditBlock();
 }
 
 const OffsetMap& TextView::Map() const
@@ -70,37 +162,27 @@ int TextView::TextLength() const
     return Map().TextLength();
 }
 
-void TextView::ApplyBreaks(int firstBlock, const QList<LineBreaks::Kind>& kinds)
-{
-    QTextDocument* doc = document();
-    const LineBreaks::Kind inherited = BreakBefore(doc->findBlockByNumber(firstBlock));
-    // Runs of equal forms take one format change each.
-    qsizetype i = 0;
-    while (i < kinds.size()) {
-        if (kinds[i] == inherited) {
-            ++i;
-            continue;
-        }
-        qsizetype j = i;
-        while (j + 1 < kinds.size() && kinds[j + 1] == kinds[i])
-            ++j;
-        QTextCursor run(doc->findBlockByNumber(firstBlock + 1 + int(i)));
-        if (j > i)
-            run.setPosition(doc->findBlockByNumber(firstBlock + 1 + int(j)).position(), QTextCursor::KeepAnchor);
-        QTextBlockFormat format;
-        format.setProperty(BreakProperty, int(kinds[i]));
-        run.mergeBlockFormat(format);
-        i = j + 1;
-    }
-}
-
 void TextView::InsertAt(QTextCursor& cursor, const QString& text)
 {
+    QTextDocument* doc = document();
+    const QScopedValueRollback<bool> busy(settingBreaks_, true);
     // Inside one edit block: one undo step and one change notification.
     cursor.beginEditBlock();
-    const int firstBlock = document()->findBlock(cursor.selectionStart()).blockNumber();
+    const int firstNumber = doc->findBlock(cursor.selectionStart()).blockNumber();
     cursor.insertText(text);
-    ApplyBreaks(firstBlock, LineBreaks::Kinds(text));
+    const QList<LineBreaks::Kind> kinds = LineBreaks::Kinds(text);
+    const QTextBlock first = doc->findBlockByNumber(firstNumber);
+    const QTextBlock last = doc->findBlockByNumber(firstNumber + int(kinds.size()));
+    // The inserted breaks, between the break before the first touched line
+    // and the one after the last, both kept by the untouched neighbours.
+    std::vector<Ends> wanted(size_t(kinds.size()) + 1);
+    wanted.front().before = first.previous().isValid() ? BreakAfter(first.previous()) : BreakBefore(first);
+    for (qsizetype i = 0; i < kinds.size(); ++i) {
+        wanted[size_t(i)].after = kinds[i];
+        wanted[size_t(i) + 1].before = kinds[i];
+    }
+    wanted.back().after = last.next().isValid() ? BreakBefore(last.next()) : BreakAfter(last);
+    SetEnds(first, wanted);
     cursor.endEditBlock();
 }
 
@@ -114,9 +196,16 @@ bool TextView::SetText(const QString& text)
     const QList<LineBreaks::Kind> kinds = LineBreaks::Kinds(text);
     doc->setUndoRedoEnabled(false);
     defaultBreak_ = LineBreaks::MostCommon(kinds);
+    const QScopedValueRollback<bool> busy(settingBreaks_, true);
     QTextCursor cursor(doc);
+    cursor.beginEditBlock();
     cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    // A paragraph without marks has the new default form on both sides, so
+    // the lines made from it need no format of their own.
+    cursor.setBlockFormat(QTextBlockFormat());
     InsertAt(cursor, text);
+    cursor.endEditBlock();
     doc->setUndoRedoEnabled(true);
     setTextCursor(QTextCursor(doc));
     return true;
@@ -218,7 +307,19 @@ void TextView::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // Backspace at a line's start or Delete at its end joins two lines, and
+    // the joined line's breaks are put right afterwards: one edit block makes
+    // the two one undo step.
+    const QTextCursor caret = textCursor();
+    const bool joins = !isReadOnly() && !caret.hasSelection()
+        && ((event->key() == Qt::Key_Backspace && caret.atBlockStart() && !caret.atStart())
+            || (event->key() == Qt::Key_Delete && caret.atBlockEnd() && !caret.atEnd()));
+    QTextCursor group(document());
+    if (joins)
+        group.beginEditBlock();
     QPlainTextEdit::keyPressEvent(event);
+    if (joins)
+        group.endEditBlock();
 }
 
 QMimeData* TextView::createMimeDataFromSelection() const

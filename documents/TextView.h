@@ -6,9 +6,9 @@
 
 // A document editor that keeps the document's exact text. The editor holds
 // every line break as a paragraph; the form each break had (CR LF, LF, CR)
-// lives in the format of the paragraph after it, so edits, pastes, undo and
-// redo carry it along. Text() gives the exact characters back, and every
-// offset here counts a break by its characters, CR LF as two.
+// lives in the formats of both paragraphs it separates, so edits, pastes,
+// undo and redo carry it along. Text() gives the exact characters back, and
+// every offset here counts a break by its characters, CR LF as two.
 class TextView : public QPlainTextEdit
 {
     Q_OBJECT
@@ -47,16 +47,32 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // The forms of the breaks before and after a paragraph. Each break is
+    // kept twice, so that when the editor joins paragraphs and keeps the
+    // format of either one, the untouched neighbours still know both ends.
+    struct Ends
+    {
+        LineBreaks::Kind before;
+        LineBreaks::Kind after;
+        bool operator==(const Ends&) const = default;
+    };
     LineBreaks::Kind BreakBefore(const QTextBlock& block) const;
-    // Gives the paragraphs after firstBlock the break forms of an inserted
-    // text; they were created with the form of firstBlock.
-    void ApplyBreaks(int firstBlock, const QList<LineBreaks::Kind>& kinds);
+    LineBreaks::Kind BreakAfter(const QTextBlock& block) const;
+    Ends EndsOf(const QTextBlock& block) const;
+    // Gives wanted.size() paragraphs from first on the wanted ends; runs of
+    // equal ends take one format change each.
+    void SetEnds(QTextBlock first, const std::vector<Ends>& wanted);
     void InsertAt(QTextCursor& cursor, const QString& text);
+    // After an edit the editor made on its own: the joined paragraph takes
+    // its ends from the untouched paragraphs around it.
+    void RepairBreaks(int position, int added);
     const OffsetMap& Map() const;
 
     // Paragraphs without a form of their own have this one: the most common
     // form of the last loaded text, so a load marks only the exceptions.
     LineBreaks::Kind defaultBreak_ = LineBreaks::CrLf;
+    // Set while an insert of ours sets every break itself.
+    bool settingBreaks_ = false;
     mutable OffsetMap map_;
     mutable bool mapValid_ = false;
 };
