@@ -24,7 +24,7 @@ QStringList JpegPaths(const QString& folder)
 {
     const QDir dir(folder);
     QStringList paths;
-    for (const QString& name : dir.entryList({u"*.jpg"_s}, QDir::Files | QDir::Readable, QDir::Unsorted))
+    for (const QString& name : dir.entryList({u"*.jpg"_s}, QDir::Files, QDir::Unsorted))
         paths << dir.filePath(name);
     return paths;
 }
