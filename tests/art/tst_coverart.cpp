@@ -277,7 +277,7 @@ void TestCoverArt::songPictureForWav_data()
                                                 << true << u"12 X 12 pixel"_s << 0;
     QTest::newRow("case matters") << u"Song"_s << QStringList{u"song.jpg 12x12"_s, u"zz.jpg 20x20"_s} << true
                                   << u"20 X 20 pixel"_s << 0;
-    QTest::newRow("song-named picture broken") << u"song"_s << QStringList{u"song.jpg bad"_s, u"b.jpg 8x8"_s}
+    QTest::newRow("song-named picture broken") << u"song"_s << QStringList{u"song.jpg bad"_s, u"zz.jpg 8x8"_s}
                                                << true << u"8 X 8 pixel"_s << 0;
     QTest::newRow("only media-library pictures")
         << u"song"_s << QStringList{u"Folder.jpg 9x9"_s, u"AlbumArtSmall.jpg 9x9"_s, u"AlbumArt_{1A}_Large.jpg 9x9"_s}

@@ -2,6 +2,7 @@
 // picture shows with its size, and the tag-less copies take turns.
 
 #include "app/MyForm.h"
+#include "art/PictureBox.h"
 #include "library/LibraryController.h"
 #include "support/RecordingControllers.h"
 #include "support/ScriptedPrompter.h"

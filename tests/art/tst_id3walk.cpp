@@ -123,8 +123,8 @@ void TestId3Walk::randomBytesStayInside()
         const Id3::Layout layout = Id3::Walk(file, file.size());
         QCOMPARE(layout.tagEnd, Id3::TagEnd(file));
         if (layout.HasPicture()) {
-            QVERIFY2(layout.pictureBegin >= 10 && layout.pictureBegin <= layout.pictureEnd, qPrintable(file.toHex()));
-            QVERIFY2(layout.pictureEnd <= std::min<qint64>(file.size(), layout.tagEnd), qPrintable(file.toHex()));
+            QVERIFY2(layout.pictureBegin >= 10 && layout.pictureBegin <= layout.pictureEnd, file.toHex().constData());
+            QVERIFY2(layout.pictureEnd <= std::min<qint64>(file.size(), layout.tagEnd), file.toHex().constData());
         }
     }
 }
