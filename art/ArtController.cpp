@@ -136,7 +136,7 @@ bool ArtController::MP3JpegDel(const QString& strFolder, const QString& Selected
     bool shown = false;
     if (layout.HasPicture()) {
         const QByteArray picture = mp3.PictureBytes(layout);
-        if (!WriteWholeFile(state.cMurmelinCreateFolder + u"/Mp3ArtTemp.jpg"_s, picture, error)) {
+        if (!WritePictureFile(state.cMurmelinCreateFolder + u"/Mp3ArtTemp.jpg"_s, picture, error)) {
             prompter.MessageInfoBox(error);
             return false;
         }

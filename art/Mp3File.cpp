@@ -73,10 +73,14 @@ bool Mp3File::CopyFrom(qint64 from, const QString& target, QString& error)
     return true;
 }
 
-bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString& error)
+bool WritePictureFile(const QString& path, const QByteArray& bytes, QString& error)
 {
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+    // Only this program reads it back, at once: a plain write, with no wait
+    // for the disk as the copy's replacement has. A new file rather than a
+    // truncated one, which the file system would flush on close.
+    QFile::remove(path);
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size()) {
         error = out.errorString();
         return false;
     }

@@ -33,5 +33,5 @@ private:
     QByteArray head_;
 };
 
-// Writes `bytes` to `path`, replacing it whole or not at all.
-bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString& error);
+// Creates or truncates `path` and writes `bytes` to it.
+bool WritePictureFile(const QString& path, const QByteArray& bytes, QString& error);
