@@ -1,8 +1,44 @@
 #include "art/ArtController.h"
 
+#include "art/FolderPictures.h"
+#include "art/Mp3File.h"
 #include "art/PictureBox.h"
+#include "platform/CRand.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QImage>
+#include <QImageReader>
+#include <QLabel>
+#include <QTime>
+
+#include <cerrno>
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The *.jpg files of one folder, as full paths in the listing's own order.
+QStringList JpegPaths(const QString& folder)
+{
+    const QDir dir(folder);
+    QStringList paths;
+    for (const QString& name : dir.entryList({u"*.jpg"_s}, QDir::Files, QDir::Unsorted))
+        paths << dir.filePath(name);
+    return paths;
+}
+
+QString FolderError(const QString& folder)
+{
+    return folder + u": "_s + QString::fromLocal8Bit(std::strerror(ENOENT));
+}
+
+} // namespace
+
+ArtController::ArtController(const Context& context) : ArtController(context, CRand::Shared()) {}
+
+ArtController::ArtController(const Context& context, CRand& rand) : Controller(context), rand_(rand) {}
 
 void ArtController::comboBox3_SelectedIndexChanged()
 {
@@ -13,12 +49,113 @@ void ArtController::comboBox3_SelectedIndexChanged()
     ui.pictureBox1->setSizeMode(mode);
 }
 
-
-void ArtController::JpegCoverArtDisplay(const QString& /*strFolder*/)
+int ArtController::CurrentMillisecond() const
 {
+    return QTime::currentTime().msec();
 }
 
-bool ArtController::MP3JpegDel(const QString& /*strFolder*/, const QString& /*SelectedFileName*/)
+void ArtController::ShowPicture(const QImage& image)
 {
-    return false;
+    ui.pictureBox1->setImage(image);
+    ui.label15->setText(u"%1 X %2 pixel"_s.arg(image.width()).arg(image.height()));
+}
+
+bool ArtController::ShowPictureFile(const QString& path)
+{
+    QImageReader reader(path);
+    const QImage image = reader.read();
+    if (image.isNull())
+        return false;
+    ShowPicture(image);
+    return true;
+}
+
+void ArtController::CoverArtDisplay(const QString& strFolder)
+{
+    // Every failure here keeps the picture shown before.
+    if (strFolder.isEmpty() || !QDir(strFolder).exists())
+        return;
+    const QStringList candidates = FolderPictures::Candidates(JpegPaths(strFolder));
+    if (candidates.isEmpty()) {
+        ShowPictureFile(state.dir + u"/inipic.jpg"_s);
+        return;
+    }
+    ShowPictureFile(candidates.at(FolderPictures::ChoiceIndex(rand_, CurrentMillisecond(), candidates.size())));
+}
+
+bool ArtController::SongOrFolderPicture(const QString& folder, QString& error)
+{
+    if (folder.isEmpty() || !QDir(folder).exists()) {
+        error = FolderError(folder);
+        return false;
+    }
+    const QString song = FolderPictures::SongPicture(JpegPaths(folder), ui.label4->text());
+    // A song-named picture that does not decode is passed over like a missing one.
+    if (song.isEmpty() || !ShowPictureFile(song))
+        CoverArtDisplay(folder);
+    return true;
+}
+
+void ArtController::JpegCoverArtDisplay(const QString& strFolder)
+{
+    // Called alone for a WAV, which plays whatever the picture does; a list
+    // folder that has gone is still worth saying.
+    QString error;
+    if (!SongOrFolderPicture(strFolder, error))
+        prompter.MessageInfoBox(error);
+}
+
+bool ArtController::MP3JpegDel(const QString& strFolder, const QString& SelectedFileName)
+{
+    Mp3File mp3(strFolder);
+    QString error;
+    if (!mp3.Open(error)) {
+        prompter.MessageInfoBox(error);
+        return false;
+    }
+    if (mp3.Length() < Mp3File::MinimumLength) {
+        prompter.MessageInfoBox(u"ファイルサイズが小さいです。"_s);
+        return false;
+    }
+    Id3::Layout layout;
+    if (!mp3.ReadTag(layout, error)) {
+        prompter.MessageInfoBox(error);
+        return false;
+    }
+    const QString listFolder = ui.label2->text();
+    const QString copy = state.cMurmelinCreateFolder + u'/' + SelectedFileName;
+
+    if (layout.end == Id3::End::Untagged) {
+        // No tag: a folder picture, never the song-named one, and the file as it is.
+        CoverArtDisplay(listFolder);
+        if (!mp3.CopyFrom(0, copy, error))
+            prompter.MessageInfoBox(u"ファイルのコピーに失敗しました。"_s);
+        return true;
+    }
+
+    bool shown = false;
+    if (layout.HasPicture()) {
+        const QByteArray picture = mp3.PictureBytes(layout);
+        if (!WritePictureFile(state.cMurmelinCreateFolder + u"/Mp3ArtTemp.jpg"_s, picture, error)) {
+            prompter.MessageInfoBox(error);
+            return false;
+        }
+        // Any picture the decoder knows is shown, a PNG cover too.
+        const QImage image = QImage::fromData(picture);
+        if (!image.isNull()) {
+            ShowPicture(image);
+            shown = true;
+        }
+    }
+    // Padding, the tag's end, a broken frame or a picture that does not
+    // decode: the folder's pictures, so the last song's never stays.
+    if (!shown && !SongOrFolderPicture(listFolder, error)) {
+        prompter.MessageInfoBox(error);
+        return false;
+    }
+    if (!mp3.CopyFrom(layout.tagEnd, copy, error)) {
+        prompter.MessageInfoBox(error);
+        return false;
+    }
+    return true;
 }

@@ -48,12 +48,12 @@ void PictureBox::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.fillRect(rect(), palette().color(QPalette::Window));
-    if (!background_.isNull()) {
-        // A modest backdrop: half the area, centred.
+    if (image_.isNull() && !background_.isNull()) {
+        // Until the first picture, a modest backdrop: half the area, centred.
         const QSize side = (size() / 2).boundedTo(QSize(256, 256));
         const QRect r = ImageRect(side, size(), Zoom).intersected(ImageRect(side, size(), CenterImage));
         background_.paint(&p, r);
     }
-    if (!image_.isNull())
+    else if (!image_.isNull())
         p.drawImage(ImageRect(image_.size(), size(), mode_), image_);
 }

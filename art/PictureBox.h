@@ -5,7 +5,7 @@
 #include <QWidget>
 
 // A picture area with the four fit modes of the size box, over a background
-// picture scaled to fit that shows while there is no picture.
+// picture scaled to fit that shows until the first picture is set.
 class PictureBox : public QWidget
 {
     Q_OBJECT

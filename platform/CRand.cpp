@@ -1,0 +1,7 @@
+#include "platform/CRand.h"
+
+CRand& CRand::Shared()
+{
+    static CRand shared;
+    return shared;
+}

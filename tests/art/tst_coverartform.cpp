@@ -1,0 +1,85 @@
+// Clicking MP3s in the real window's file list: the tag's picture or a folder
+// picture shows with its size, and the tag-less copies take turns.
+
+#include "app/MyForm.h"
+#include "art/PictureBox.h"
+#include "library/LibraryController.h"
+#include "support/RecordingControllers.h"
+#include "support/ScriptedPrompter.h"
+#include "TagBytes.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace Qt::StringLiterals;
+using namespace TagBytes;
+
+class TestCoverArtForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void clickingMp3s();
+};
+
+void TestCoverArtForm::clickingMp3s()
+{
+    ScriptedPrompter prompter;
+    CallLog calls;
+    MyForm form{prompter};
+    form.setSettings(std::make_unique<RecordingSettings>(calls, form.context()));
+    form.setSpeech(std::make_unique<RecordingSpeech>(calls, form.context()));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(u"Speech1"_s);
+    const QString work = dir.filePath(u"work"_s);
+    QVERIFY(QDir().mkpath(folder) && QDir().mkpath(work));
+    const QByteArray music = Music(3000);
+    auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    QVERIFY(write(folder + u"/tagged.mp3"_s, Tag(3, Frame("APIC", Apic("image/jpeg", "", Picture(60, 45, "JPG"))), 32)
+                                                 + music));
+    QVERIFY(write(folder + u"/plain.mp3"_s, music));
+    QVERIFY(write(folder + u"/cover.jpg"_s, Picture(16, 12, "JPG")));
+
+    State& s = form.state();
+    Controls& ui = form.ui();
+    s.cMurmelinListFolder = folder;
+    s.cMurmelinCreateFolder = work;
+    ui.label2->setText(folder);
+    form.library().ListViewAllFileNameWriting(folder);
+
+    auto click = [&](const QString& name) {
+        const QList<QTreeWidgetItem*> found = ui.listView1->findItems(name, Qt::MatchExactly, 0);
+        QVERIFY2(!found.isEmpty(), qPrintable(name));
+        QTest::mouseClick(ui.listView1->viewport(), Qt::LeftButton, {}, ui.listView1->visualItemRect(found.first()).center());
+        ui.contextMenuStrip1->hide();
+    };
+    auto read = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+
+    click(u"tagged.mp3"_s);
+    QCOMPARE(ui.label15->text(), u"60 X 45 pixel"_s);
+    QCOMPARE(ui.pictureBox1->image().size(), QSize(60, 45));
+    QCOMPARE(read(work + u"/temp0.mp3"_s), music);
+    QCOMPARE(s.MciTempFlag, 1);
+
+    click(u"plain.mp3"_s);
+    QCOMPARE(ui.label15->text(), u"16 X 12 pixel"_s);
+    QCOMPARE(read(work + u"/temp1.mp3"_s), music);
+    QCOMPARE(s.MciTempFlag, 0);
+    QCOMPARE(prompter.entries.size(), 0);
+}
+
+QTEST_MAIN(TestCoverArtForm)
+#include "tst_coverartform.moc"
