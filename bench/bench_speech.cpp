@@ -11,6 +11,7 @@
 #include "support/MonitorRecorder.h"
 
 #include <QProcess>
+#include <QTextToSpeech>
 #include <QSignalSpy>
 
 #include <sys/socket.h>
@@ -217,7 +218,20 @@ void DesktopVoice(MonitorRecorder& monitor)
     const bool connected = ssip.connect();
     PauseCase direct{[&] { spdSay({kLong}); }, [&] { ssip.command("CANCEL all"); }, [] {}, {}};
 
-    QList<PauseCase*> cases{&program, &shell};
+    // Where the program's time goes: Qt's stop called on this thread, with
+    // no hop to the service thread, and how long that call takes.
+    QTextToSpeech qt(u"speechd"_s);
+    qt.setRate(0);
+    Figures stopCall;
+    PauseCase qtStop{[&] { qt.say(kLong); },
+                     [&] {
+                         const Clock::time_point start = Clock::now();
+                         qt.stop();
+                         stopCall.add(Ms(Clock::now() - start));
+                     },
+                     [] {}, {}};
+
+    QList<PauseCase*> cases{&program, &qtStop, &shell};
     if (connected)
         cases << &direct;
     MeasurePauses(monitor, kDesktopRuns, 1200, cases);
@@ -226,6 +240,8 @@ void DesktopVoice(MonitorRecorder& monitor)
     std::printf("  Pause to silence on the sink's monitor:                %s  [target < 50 ms]\n",
                 qPrintable(program.toSilence.text()));
     std::printf("  Pause call on the UI thread:                           %s\n", qPrintable(pauseCall.text()));
+    std::printf("  Qt's stop on the calling thread, to silence:          %s\n", qPrintable(qtStop.toSilence.text()));
+    std::printf("  Qt's stop call (its round trip to the service):        %s\n", qPrintable(stopCall.text()));
     std::printf("  floor, spd-say then spd-say -C, to silence:            %s\n", qPrintable(shell.toSilence.text()));
     std::printf("  floor, spd-say then CANCEL on an open connection:      %s\n", qPrintable(direct.toSilence.text()));
 }
