@@ -219,7 +219,9 @@ void DesktopVoice(MonitorRecorder& monitor)
     PauseCase direct{[&] { spdSay({kLong}); }, [&] { ssip.command("CANCEL all"); }, [] {}, {}};
 
     // Where the program's time goes: Qt's stop called on this thread, with
-    // no hop to the service thread, and how long that call takes.
+    // no hop to the service thread, and how long that call takes. (Qt tells
+    // every speechd engine in the process of every change; the service
+    // only sees some stray ones, which it ignores while paused.)
     QTextToSpeech qt(u"speechd"_s);
     qt.setRate(0);
     Figures stopCall;
@@ -240,7 +242,7 @@ void DesktopVoice(MonitorRecorder& monitor)
     std::printf("  Pause to silence on the sink's monitor:                %s  [target < 50 ms]\n",
                 qPrintable(program.toSilence.text()));
     std::printf("  Pause call on the UI thread:                           %s\n", qPrintable(pauseCall.text()));
-    std::printf("  Qt's stop on the calling thread, to silence:          %s\n", qPrintable(qtStop.toSilence.text()));
+    std::printf("  Qt's stop on the calling thread, to silence:           %s\n", qPrintable(qtStop.toSilence.text()));
     std::printf("  Qt's stop call (its round trip to the service):        %s\n", qPrintable(stopCall.text()));
     std::printf("  floor, spd-say then spd-say -C, to silence:            %s\n", qPrintable(shell.toSilence.text()));
     std::printf("  floor, spd-say then CANCEL on an open connection:      %s\n", qPrintable(direct.toSilence.text()));
