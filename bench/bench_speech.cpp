@@ -1,11 +1,22 @@
 // The built-in voice as the play button drives it (rate, volume, speak with
 // purge): time from Speak to the first audio buffer reaching the audio
 // sink, and to the first sound heard on the sink's monitor; time from Pause
-// to silence; and memory over many utterances. Run on the private sound
-// session: eval "$(scripts/audio-session)".
+// to silence; and memory over many utterances. Then the desktop voice's
+// Pause to silence, beside speech-dispatcher's own floor measured the same
+// way in the same run. Run on the private sound session:
+// eval "$(scripts/audio-session)".
 
 #include "platform/EspeakVoice.h"
+#include "platform/QtSpeechSynthesizer.h"
 #include "support/MonitorRecorder.h"
+
+#include <QProcess>
+#include <QTextToSpeech>
+#include <QSignalSpy>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -19,6 +30,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -31,6 +43,7 @@ const QString kLong = u"Reading aloud keeps going for a while, so that there is 
                       u"to wait and to listen, and then to let it carry on from the very place "
                       u"where it stopped, word after word, until the whole sentence is done."_s;
 constexpr int kRuns = 25;
+constexpr int kDesktopRuns = 15;
 
 void Wait(int ms)
 {
@@ -78,6 +91,161 @@ long ResidentKb()
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').first().toLong();
     return -1;
+}
+
+// One way of pausing: what starts the speech, the pause, and what clears
+// up after it; and the time from each pause to silence.
+struct PauseCase
+{
+    std::function<void()> speak;
+    std::function<void()> pause;
+    std::function<void()> clear;
+    Figures toSilence;
+};
+
+// Pauses each case in turn, run after run (so that the machine's load falls
+// on all alike), at different places in the words, and adds the time from
+// the call to the lasting silence as the monitor hears it (gaps between
+// words are shorter). Pauses that caught no sound do not count; they are
+// counted from what the monitor had delivered at the call, so its ~10 ms
+// recording latency is included.
+void MeasurePauses(MonitorRecorder& monitor, int runs, int speakingMs, const QList<PauseCase*>& cases)
+{
+    for (int run = 0; run < runs; ++run) {
+        for (PauseCase* c : cases) {
+            c->speak();
+            Wait(speakingMs + 37 * run);
+            const qsizetype at = monitor.samples();
+            c->pause();
+            Wait(600);
+            const bool sounding = monitor.peak(at - MonitorRecorder::ms(30), at) > 256;
+            const qsizetype quiet = monitor.silenceFrom(at - MonitorRecorder::ms(30), 400);
+            if (sounding && quiet >= 0)
+                c->toSilence.add(std::max<qsizetype>(0, quiet - at) * 1000.0 / MonitorRecorder::Rate);
+            c->clear();
+            Wait(150);
+        }
+    }
+}
+
+// A client of speech-dispatcher's own protocol, connected ahead of time, so
+// that a command costs one round trip and no process start.
+class SsipClient
+{
+public:
+    ~SsipClient()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+
+    bool connect()
+    {
+        const QByteArray path = qgetenv("XDG_RUNTIME_DIR") + "/speech-dispatcher/speechd.sock";
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        if (size_t(path.size()) >= sizeof addr.sun_path)
+            return false;
+        std::copy(path.cbegin(), path.cend(), addr.sun_path);
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (fd_ < 0 || ::connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
+            return false;
+        return command("SET self CLIENT_NAME bench:bench_speech:floor").startsWith('2');
+    }
+
+    // Sends one command line and returns the final reply line.
+    QByteArray command(const QByteArray& line)
+    {
+        const QByteArray out = line + "\r\n";
+        if (::write(fd_, out.constData(), size_t(out.size())) != out.size())
+            return {};
+        for (;;) {
+            const qsizetype end = pending_.indexOf("\r\n");
+            if (end >= 0) {
+                const QByteArray reply = pending_.left(end);
+                pending_.remove(0, end + 2);
+                if (reply.size() < 4 || reply.at(3) == ' ')
+                    return reply;   // "NNN text" ends a reply, "NNN-text" continues it
+                continue;
+            }
+            char buf[512];
+            const ssize_t got = ::read(fd_, buf, sizeof buf);
+            if (got <= 0)
+                return {};
+            pending_.append(buf, got);
+        }
+    }
+
+private:
+    int fd_ = -1;
+    QByteArray pending_;
+};
+
+// The desktop voice's pause, and speech-dispatcher's own floor: a shell
+// speaking with spd-say and silenced with spd-say -C, and the same cancel
+// sent on a connection opened ahead.
+void DesktopVoice(MonitorRecorder& monitor)
+{
+    QtSpeechSynthesizer service;
+    QSignalSpy started(&service, &SpeechSynthesizer::Started);
+    if (!started.wait(30000) || !service.Available()) {
+        std::printf("desktop voice: speech-dispatcher cannot be reached, not measured\n");
+        return;
+    }
+    const QStringList voices = service.GetInstalledVoices();
+    service.SelectVoice(voices.contains(u"English (America)"_s) ? u"English (America)"_s : voices.first());
+    service.setRate(0);
+    service.setVolume(100);
+    QSignalSpy completed(&service, &SpeechSynthesizer::SpeakCompleted);
+    service.SpeakAsync(u"Warming up."_s);
+    completed.wait(15000);
+
+    Figures pauseCall;
+    PauseCase program{[&] { service.SpeakAsync(kLong); },
+                      [&] {
+                          const Clock::time_point start = Clock::now();
+                          service.Pause();
+                          pauseCall.add(Ms(Clock::now() - start));
+                      },
+                      [&] { service.SpeakAsyncCancelAll(); }, {}};
+
+    // The floor: a shell speaking with spd-say and silenced with spd-say -C;
+    // and the same cancel sent on a connection opened ahead, without the
+    // process start.
+    const auto spdSay = [](const QStringList& args) { QProcess::execute(u"spd-say"_s, args); };
+    PauseCase shell{[&] { spdSay({kLong}); }, [&] { spdSay({u"-C"_s}); }, [] {}, {}};
+    SsipClient ssip;
+    const bool connected = ssip.connect();
+    PauseCase direct{[&] { spdSay({kLong}); }, [&] { ssip.command("CANCEL all"); }, [] {}, {}};
+
+    // Where the program's time goes: Qt's stop called on this thread, with
+    // no hop to the service thread, and how long that call takes. (Qt tells
+    // every speechd engine in the process of every change; the service
+    // only sees some stray ones, which it ignores while paused.)
+    QTextToSpeech qt(u"speechd"_s);
+    qt.setRate(0);
+    Figures stopCall;
+    PauseCase qtStop{[&] { qt.say(kLong); },
+                     [&] {
+                         const Clock::time_point start = Clock::now();
+                         qt.stop();
+                         stopCall.add(Ms(Clock::now() - start));
+                     },
+                     [] {}, {}};
+
+    QList<PauseCase*> cases{&program, &qtStop, &shell};
+    if (connected)
+        cases << &direct;
+    MeasurePauses(monitor, kDesktopRuns, 1200, cases);
+
+    std::printf("desktop voice (speech-dispatcher), %d runs each\n", kDesktopRuns);
+    std::printf("  Pause to silence on the sink's monitor:                %s  [target < 50 ms]\n",
+                qPrintable(program.toSilence.text()));
+    std::printf("  Pause call on the UI thread:                           %s\n", qPrintable(pauseCall.text()));
+    std::printf("  Qt's stop on the calling thread, to silence:           %s\n", qPrintable(qtStop.toSilence.text()));
+    std::printf("  Qt's stop call (its round trip to the service):        %s\n", qPrintable(stopCall.text()));
+    std::printf("  floor, spd-say then spd-say -C, to silence:            %s\n", qPrintable(shell.toSilence.text()));
+    std::printf("  floor, spd-say then CANCEL on an open connection:      %s\n", qPrintable(direct.toSilence.text()));
 }
 
 } // namespace
@@ -155,24 +323,16 @@ int main(int argc, char** argv)
     }
 
     // Pause to silence, as the monitor hears it; and the call itself.
-    Figures toSilence, pauseCall;
-    for (int run = 0; run < kRuns; ++run) {
-        voice.Speak(kLong, 3);
-        Wait(900 + 37 * run);   // land at different places in the words
-        const qsizetype at = monitor.samples();
-        const Clock::time_point start = Clock::now();
-        voice.Pause();
-        pauseCall.add(Ms(Clock::now() - start));
-        Wait(600);
-        // Only pauses that caught a sound count; then where the lasting
-        // silence begins (gaps between words are shorter).
-        const bool sounding = monitor.peak(at - MonitorRecorder::ms(30), at) > 256;
-        const qsizetype quiet = monitor.silenceFrom(at - MonitorRecorder::ms(30), 400);
-        if (sounding && quiet >= 0)
-            toSilence.add(std::max<qsizetype>(0, quiet - at) * 1000.0 / MonitorRecorder::Rate);
-        voice.Speak(QString(), 3);
-        Wait(100);
-    }
+    Figures pauseCall;
+    PauseCase pauses{[&] { voice.Speak(kLong, 3); },
+                     [&] {
+                         const Clock::time_point start = Clock::now();
+                         voice.Pause();
+                         pauseCall.add(Ms(Clock::now() - start));
+                     },
+                     [&] { voice.Speak(QString(), 3); }, {}};
+    MeasurePauses(monitor, kRuns, 900, {&pauses});
+    const Figures& toSilence = pauses.toSilence;
 
     // Memory over many utterances: each starts, plays a moment, is replaced.
     for (int i = 0; i < 20; ++i) {
@@ -204,5 +364,8 @@ int main(int argc, char** argv)
     std::printf("  Pause call on the UI thread:                           %s\n", qPrintable(pauseCall.text()));
     std::printf("  resident memory over 200 utterances: %ld kB -> %ld kB (%+ld kB)\n", before, after,
                 after - before);
+    first.reset();
+
+    DesktopVoice(monitor);
     return 0;
 }
