@@ -185,6 +185,10 @@ int main(int argc, char** argv)
             QProcess player;
             const qsizetype heardFrom = monitor.samples();
             player.start(u"gst-play-1.0"_s, {u"--no-interactive"_s, u"-q"_s, mp3});
+            if (!player.waitForStarted(5000)) {
+                std::fprintf(stderr, "bench_music: gst-play-1.0 does not start (scripts/setup installs it)\n");
+                return 1;
+            }
             WaitFor([&] { return monitor.soundFrom(heardFrom) >= 0; }, 5000);
             if (const qsizetype sound = monitor.soundFrom(heardFrom); sound >= 0)
                 gstPlaySound.add((sound - heardFrom) * 1000.0 / MonitorRecorder::Rate);
@@ -213,6 +217,22 @@ int main(int argc, char** argv)
     const double pollMs = Ms(Clock::now() - p0) / kPolls;
     device.Close();
 
+    // How long the preroll keeps the UI waiting on a file that is no audio.
+    Figures badOpen;
+    const QString text = folder + u"/words.mp3"_s;
+    {
+        QFile f(text);
+        f.open(QIODevice::WriteOnly);
+        f.write(QByteArray("Words only, no sound at all.\n").repeated(4000));
+    }
+    for (int i = 0; i < 5; ++i) {
+        GstAudioDevice bad;
+        const auto b0 = Clock::now();
+        bad.Open(text, AudioDevice::Kind::Mpeg);
+        badOpen.add(Ms(Clock::now() - b0));
+    }
+    QFile::remove(text);
+
     Figures scan;
     for (int i = 0; i < 5; ++i) {
         const auto s0 = Clock::now();
@@ -230,6 +250,7 @@ int main(int argc, char** argv)
     std::printf("  ratio device/gst-play-1.0 (to sound, medians): %.2f\n", toSound.median() / gstPlaySound.median());
     std::printf("  CPU while playing: %.2f %% of one core\n", cpuShare);
     std::printf("  one position poll: %.4f ms (mean of %d)\n", pollMs, kPolls);
+    std::printf("  Open of a text file to its error: %s\n", qPrintable(badOpen.text()));
     std::printf("  exact length scan (mpg123) of the file: %s\n", qPrintable(scan.text()));
     return 0;
 }

@@ -280,10 +280,14 @@ int GstAudioDevice::OnBusMessage(GstBus*, GstMessage* message, void* data)
     case GST_MESSAGE_EOS:
         self->ended_ = true;
         break;
-    case GST_MESSAGE_DURATION_CHANGED:
-        self->length_ = -1;
-        self->QueryLength();
+    case GST_MESSAGE_DURATION_CHANGED: {
+        // A better estimate once more of the stream is known; keep the old
+        // one when there is none yet.
+        gint64 ns = -1;
+        if (gst_element_query_duration(self->pipeline_, GST_FORMAT_TIME, &ns) && ns >= 0)
+            self->length_ = ToMs(ns);
         break;
+    }
     case GST_MESSAGE_ERROR:
         // One failure often brings a train of follow-ups: report the first.
         if (self->failed_)

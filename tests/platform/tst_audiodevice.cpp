@@ -293,6 +293,23 @@ private slots:
         QCOMPARE(errors, 0);
     }
 
+    // The open file stays readable on Linux: playing goes on to its end.
+    void fileDeletedWhilePlaying()
+    {
+        const QString path = file(u"doomed.wav"_s);
+        QVERIFY(QFile::copy(file(u"tone.wav"_s), path));
+        GstAudioDevice device;
+        int errors = 0;
+        device.onError = [&](int) { ++errors; };
+        QCOMPARE(device.Open(path, AudioDevice::Kind::Waveform), 0);
+        QCOMPARE(device.Seek(kToneMs - 800), 0);
+        QCOMPARE(device.Play(), 0);
+        Wait(200);
+        QVERIFY(QFile::remove(path));
+        QVERIFY(WaitFor([&] { return PositionOf(device) >= kToneMs; }, 3000));
+        QCOMPARE(errors, 0);
+    }
+
     void commandsNeedAnOpenFile()
     {
         GstAudioDevice device;
