@@ -45,10 +45,12 @@ void PrintController::PrintPageSetting()
         return;
     const QPageLayout layout = printDocument1_->pageLayout();
     const QMarginsF inches = layout.margins(QPageLayout::Inch);
-    margins_.left = qRound(inches.left() * 100.0);
-    margins_.right = qRound(inches.right() * 100.0);
-    margins_.top = qRound(inches.top() * 100.0);
-    margins_.bottom = qRound(inches.bottom() * 100.0);
+    // No margin under 5 mm, which Qt's dialog would let through.
+    const auto take = [](double inch) { return qMax(qRound(inch * 100.0), MinimumMargin); };
+    margins_.left = take(inches.left());
+    margins_.right = take(inches.right());
+    margins_.top = take(inches.top());
+    margins_.bottom = take(inches.bottom());
     state.PrintLandscape = layout.orientation() == QPageLayout::Landscape ? 1 : 0;
     state.PrintLeftMargin = MarginUnits::HundredthsToSetting(margins_.left);
     state.PrintRightMargin = MarginUnits::HundredthsToSetting(margins_.right);

@@ -34,6 +34,8 @@ public:
 
     // The pages a job prints at most.
     static constexpr int LastPage = 100;
+    // The smallest margin the page set-up takes, hundredths of an inch (5 mm).
+    static constexpr int MinimumMargin = 20;
 
 private:
     // The text of the visible view with LF line ends; nothing while the

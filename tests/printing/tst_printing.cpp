@@ -181,6 +181,8 @@ void tst_Printing::pageSetupTakesMargins_data()
                                              << QList<int>{200, 200, 250, 250, 1} << QList<int>{78, 78, 98, 98};
     QTest::newRow("whole millimetres") << true << QMarginsF(12.4, 30, 5, 7.6)
                                        << QList<int>{120, 50, 300, 80, 1} << QList<int>{47, 19, 118, 31};
+    QTest::newRow("under 5 mm is 5 mm") << true << QMarginsF(2, 0, 4.9, 5)
+                                        << QList<int>{50, 50, 50, 50, 1} << QList<int>{19, 19, 19, 19};
     QTest::newRow("cancelled") << false << QMarginsF(1, 1, 1, 1)
                                << QList<int>{200, 200, 250, 250, 0} << QList<int>{78, 78, 98, 98};
 }
