@@ -177,6 +177,9 @@ void LrcController::TrackBarLrcTextTimerIni()
         LrcTimerOnStart(std::uint32_t(state.LrcTimerCount));
         if (current)
             ++state.LrcDspArrayCunt;
+    } else {
+        // Paused or stopped: the lines are placed, nothing ticks until a resume.
+        LrcTimerOnStop();
     }
 }
 
