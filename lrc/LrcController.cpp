@@ -208,27 +208,18 @@ void LrcController::LrcTextDisplay()
     ArmWithAdjustment(state.LrcTimer_mSec);
 }
 
-void LrcController::LrcTextDisplayRestart()
+void LrcController::LrcTextDisplayRestart(std::int64_t position)
 {
-    if (state.LrcText.isEmpty())
-        return;
-    std::int64_t p = 0;
-    const int code = position_ ? position_(p) : 0;
-    if (code != 0) {
-        if (onPositionError)
-            onPositionError(code);
-        return;
-    }
-    if (!aimed_)
-        return;   // past the last line: nothing to aim at
-    const auto position = std::int32_t(p);
-    state.LrcStartTime = Sub(TimeOfDay(), position);
-    ArmWithAdjustment(state.LrcTime_mSec - position);
+    if (state.LrcText.isEmpty() || !aimed_)
+        return;   // nothing read, or past the last line: nothing to aim at
+    const auto p = std::int32_t(position);
+    state.LrcStartTime = Sub(TimeOfDay(), p);
+    ArmWithAdjustment(state.LrcTime_mSec - p);
 }
 
 // --- the window -----------------------------------------------------------------------
 
-void LrcController::LrcDisplayShow()
+void LrcController::LrcDisplayOpen()
 {
     if (state.LrcText.isEmpty() || state.LrcDisplayShowFlag != 0)
         return;

@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 
 class Clock;
 #include "lrc/LrcDisplay.h"
@@ -21,26 +20,22 @@ public:
     explicit LrcController(const Context& context);
     ~LrcController() override;
 
-    // The device position in ms for a resume; answers the device's error
-    // code, 0 for success. The player gives it.
-    using PositionSource = std::function<int(std::int64_t& ms)>;
-    void setPositionSource(PositionSource source) { position_ = std::move(source); }
-    // Called with the code when the position cannot be read on a resume.
-    std::function<void(int code)> onPositionError;
     // The clock the line timer measures with; tests give a fake one.
     void setClock(const Clock* clock);
 
     virtual void LrcTextTempLabel(const QString& path);
     virtual void TrackBarLrcTextTimerIni();
     virtual void LrcTextDisplay();
-    virtual void LrcTextDisplayRestart();
+    // Aims the line timer from the device position the player has just read.
+    virtual void LrcTextDisplayRestart(std::int64_t position);
     virtual void LrcTextClear();
     virtual void LrcTimerOnStart(std::uint32_t delay);
     virtual void LrcTimerOnStop();
     virtual void timer2_Tick();
 
-    // The player's opening and closing of the window.
-    virtual void LrcDisplayShow();
+    // The player's opening (modeless, owned by the main window) and closing
+    // of the window.
+    virtual void LrcDisplayOpen();
     virtual void LrcDisplayClose();
     LrcDisplay* dlgLrcDisplay() const { return display_.data(); }
 
@@ -53,7 +48,6 @@ private:
     void Speak(const QString& text);
 
     const Clock* clock_;
-    PositionSource position_;
     LrcRules::Table table_;
     // Whether a line is still ahead for the line timer to aim at.
     bool aimed_ = false;

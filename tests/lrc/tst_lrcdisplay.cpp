@@ -36,7 +36,6 @@ struct Fixture
     QTimer timer2;
     FakeClock clock;
     LrcController lrc{Context{state, prompter, ui, peers}};
-    std::int64_t devicePosition = 0;
 
     explicit Fixture(const QString& text = kSong)
     {
@@ -44,11 +43,10 @@ struct Fixture
         ui.lineTimer = &lineTimer;
         ui.timer2 = &timer2;
         lrc.setClock(&clock);
-        lrc.setPositionSource([this](std::int64_t& ms) { ms = devicePosition; return 0; });
         state.LrcText = text;
         state.AudioStateFlag = 10;
         state.RangeEn = 0;
-        lrc.LrcDisplayShow();
+        lrc.LrcDisplayOpen();
     }
 
     QStringList labels() const
@@ -158,20 +156,17 @@ private slots:
         f.lrc.LrcTimerOnStop();   // the player pauses
         const QStringList paused = f.labels();
         f.clock.now = 60'000;       // the pause lasts a minute
-        f.devicePosition = 2600;
-        f.lrc.LrcTextDisplayRestart();
+        f.lrc.LrcTextDisplayRestart(2600);
         QCOMPARE(f.labels(), paused);
         QCOMPARE(f.armed(), 400);
         f.tickAt(60'400);
         QCOMPARE(f.labels(), (QStringList{u"二"_s, u"三"_s, u"四"_s, u""_s}));
         QCOMPARE(f.armed(), 1000);   // measured from the resumed position
 
-        int failed = 0;
-        f.lrc.onPositionError = [&failed](int code) { failed = code; };
-        f.lrc.setPositionSource([](std::int64_t&) { return 263; });
-        f.lineTimer.stop();
-        f.lrc.LrcTextDisplayRestart();
-        QCOMPARE(failed, 263);
+
+        // Paused past the last line: a resume has nothing to aim at.
+        f.syncAt(4500);
+        f.lrc.LrcTextDisplayRestart(4600);
         QCOMPARE(f.armed(), -1);
     }
 
@@ -246,7 +241,7 @@ private slots:
         w->resize(w->width() + 200, w->height());
         QCOMPARE(w->label4->width(), narrow + 200);
 
-        f.lrc.LrcDisplayShow();   // already open: the same window
+        f.lrc.LrcDisplayOpen();   // already open: the same window
         QCOMPARE(f.lrc.dlgLrcDisplay(), w);
         f.syncAt(2500);
         f.lrc.LrcTextClear();
@@ -261,7 +256,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(gone.isNull(), 2000);
 
         f.state.LrcText.clear();   // a track without synchronized text
-        f.lrc.LrcDisplayShow();
+        f.lrc.LrcDisplayOpen();
         QCOMPARE(f.state.LrcDisplayShowFlag, 0);
         QVERIFY(!f.lrc.dlgLrcDisplay());
     }

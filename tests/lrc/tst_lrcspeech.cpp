@@ -51,7 +51,7 @@ struct Fixture
         form.documents().TextDisplaySwitch();
         form.ui().textBox1->SetText(u"first line"_s);
         s.LrcText = u"[00:01.00]x"_s;
-        form.lrc().LrcDisplayShow();
+        form.lrc().LrcDisplayOpen();
     }
 
     QStringList spoken() const { return synth ? synthesizer->spoken : voice->spoken; }
