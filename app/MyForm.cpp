@@ -51,8 +51,10 @@ protected:
     {
         switch (event->type()) {
         case QEvent::Wheel:
+            // The player moves the slider itself; the slider's own step
+            // must not add to it.
             wheel_(static_cast<QWheelEvent*>(event)->angleDelta().y());
-            break;
+            return true;
         case QEvent::FocusIn:
             focus_(true);
             break;
@@ -85,7 +87,7 @@ MyForm::MyForm(Prompter& prompter, QWidget* parent)
     peers_.documents = documents_.get();
     speech_ = std::make_unique<SpeechController>(context_);
     peers_.speech = speech_.get();
-    music_ = std::make_unique<MusicController>(context_);
+    music_ = std::make_unique<MusicController>(context_, *audioDevice_, *mixer_);
     peers_.music = music_.get();
     lrc_ = std::make_unique<LrcController>(context_);
     peers_.lrc = lrc_.get();

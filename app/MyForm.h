@@ -3,6 +3,8 @@
 #include "core/Controller.h"
 #include "core/Controls.h"
 #include "core/State.h"
+#include "platform/AudioDevice.h"
+#include "platform/Mixer.h"
 
 #include <QWidget>
 
@@ -88,6 +90,10 @@ private:
     Peers peers_;
     Context context_{state_, prompter_, ui_, peers_};
     AnchorLayout* layout_ = nullptr;
+
+    // The sound services outlive the player that drives them.
+    std::unique_ptr<AudioDevice> audioDevice_ = CreateAudioDevice();
+    std::unique_ptr<Mixer> mixer_ = CreateMixer();
 
     std::unique_ptr<SettingsController> settings_;
     std::unique_ptr<LibraryController> library_;

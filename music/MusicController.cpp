@@ -1,159 +1,426 @@
 #include "music/MusicController.h"
 
+#include "lrc/LrcController.h"
+#include "music/MusicTimes.h"
 #include "platform/SystemColors.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QTimer>
+
+#include <algorithm>
+#include <exception>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// A range end reached a hair early (the device clock lags the timer) is
+// checked again; past this many retries the poll takes over.
+constexpr int MaxRangeEndRetries = 20;
+}
+
+MusicController::MusicController(const Context& context, AudioDevice& device, Mixer& mixer, CRand& rand)
+    : Controller(context), device_(device), mixer_(mixer), rand_(rand), rangeEndTimer_(std::make_unique<QTimer>())
+{
+    rangeEndTimer_->setObjectName(u"rangeEndTimer"_s);
+    rangeEndTimer_->setSingleShot(true);
+    rangeEndTimer_->setTimerType(Qt::PreciseTimer);
+    QObject::connect(rangeEndTimer_.get(), &QTimer::timeout, rangeEndTimer_.get(), [this] { RangeEndReached(); });
+    // A failure met while playing (file gone, output lost) ends like any
+    // examined command that fails.
+    device_.onError = [this](int code) {
+        if (state.AudioStateFlag == 99)
+            return;
+        state.MciMsg = code;
+        MciError();
+    };
+}
+
+MusicController::~MusicController()
+{
+    device_.onError = nullptr;
+}
+
+bool MusicController::Examined(int code)
+{
+    state.MciMsg = code;
+    return code == 0;
+}
+
+void MusicController::Synchronise()
+{
+    if (peers.lrc)
+        peers.lrc->TrackBarLrcTextTimerIni();
+}
+
+void MusicController::LrcClear()
+{
+    if (peers.lrc)
+        peers.lrc->LrcTextClear();
+}
+
+void MusicController::LrcTimerStop()
+{
+    if (peers.lrc)
+        peers.lrc->LrcTimerOnStop();
+}
+
+void MusicController::OpenLrcDisplayWhenNeeded()
+{
+    if (state.LrcText.isEmpty() || !peers.lrc)
+        return;
+    if (state.LrcDisplayShowFlag == 0) {
+        peers.lrc->LrcDisplayOpen();
+        peers.lrc->LrcTextClear();
+        state.LrcDisplayShowFlag = 2;
+    }
+    peers.lrc->TrackBarLrcTextTimerIni();
+}
+
+std::int64_t MusicController::TimeOfProperty(const QString& path)
+{
+    if (!path.contains(u".mp3"_s))
+        return 0;
+    return Mp3Duration(path);
+}
+
+void MusicController::MusicStart(const QString& path, const QString& /*name*/)
+{
+    LrcTimerStop();
+    SystemColors::SetBackColor(ui.button22, SystemColors::ControlLight());
+    if (state.AudioStateFlag != 99)
+        MciClose();
+    state.wcWavMp3 = path;
+
+    const bool mp3 = path.contains(u".mp3"_s);
+    std::int64_t length = 0;
+    if (!Examined(device_.Open(path, mp3 ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform))
+        || !Examined(device_.Length(length))) {
+        MciError();
+        return;
+    }
+    length = std::clamp<std::int64_t>(length, 0, INT32_MAX);
+    if (mp3) {
+        state.LrcMp3TimeAdjustment = std::int32_t((length - TimeOfProperty(path)) / 1000 * 1000);
+        state.AudioStateFlag = 20;
+    } else {
+        state.LrcMp3TimeAdjustment = 0;
+        state.AudioStateFlag = 10;
+    }
+
+    state.MciDeviceID = 1;
+    state.StartTime = 0;
+    state.EndingTime = state.PlayTimeMiriSecond = std::int32_t(length);
+    state.PositionTimeMiriSecond = 0;
+    ElapsedTimeDisplay(0, double(length));
+    state.Second = double(length) / 1000.0;
+    ui.label7->setText(MusicTimes::StartLabel(0));
+    ui.label9->setText(MusicTimes::EndLabel(state.Second));
+
+    device_.Seek(0);
+    const int played = device_.Play();
+    try {
+        OpenLrcDisplayWhenNeeded();
+    } catch (const std::exception& e) {
+        prompter.MessageInfoBox(QString::fromLocal8Bit(e.what()));
+    }
+    if (!Examined(played)) {
+        MciError();
+        return;
+    }
+
+    ui.timer1->start();
+    ui.trackBar3->setMaximum(state.PlayTimeMiriSecond);
+    ui.trackBar3->setValue(0);
+    ui.trackBar3->setEnabled(true);
+    for (QPushButton* b : {ui.button14, ui.button15, ui.button16, ui.button17})
+        b->setEnabled(true);
+    ArmRangeEnd();
+}
+
+int MusicController::SeekAndPlay(std::int64_t target)
+{
+    device_.Seek(target);
+    return device_.Play();
+}
+
+void MusicController::MusicSeekAndPlaySub()
+{
+    std::int64_t target = ui.trackBar3->value();
+    if (state.RangeEn != 0 && state.StartTime >= state.PositionTimeMiriSecond) {
+        target = state.StartTime;
+        ui.trackBar3->setValue(state.StartTime);
+    }
+    state.MciMsg = SeekAndPlay(target);
+}
+
+int MusicController::RestartFromRangeStart()
+{
+    // At the end of a track the slider sits at its maximum, so a restart
+    // from the slider would replay nothing: restarts go to the range start.
+    const std::int32_t target = state.RangeEn != 0 ? state.StartTime : 0;
+    state.PositionTimeMiriSecond = 0;
+    ui.trackBar3->setValue(target);
+    return SeekAndPlay(target);
+}
 
 void MusicController::MusicPlay()
 {
+    if (Playing()) {
+        device_.Stop();
+        const int played = RestartFromRangeStart();
+        LrcClear();
+        Synchronise();
+        if (!Examined(played)) {
+            MciError();
+        } else {
+            ArmRangeEnd();
+        }
+    } else if (Paused()) {
+        Resume();
+    } else if (Stopped()) {
+        state.AudioStateFlag = PlayingState();
+        bool opened = true;
+        try {
+            OpenLrcDisplayWhenNeeded();
+        } catch (const std::exception& e) {
+            prompter.MessageInfoBox(QString::fromLocal8Bit(e.what()));
+            opened = false;
+        }
+        if (opened) {
+            MusicSeekAndPlaySub();
+            if (state.MciMsg != 0) {
+                MciError();
+            } else {
+                ui.timer1->start();
+                ArmRangeEnd();
+            }
+        }
+    }
+    state.PositionTimeMiriSecond = 0;
+}
+
+void MusicController::Resume()
+{
+    SystemColors::SetBackColor(ui.button22, SystemColors::ControlLight());
+    int code = 0;
+    if (state.PauseMovementFlag == 1) {
+        // The slider moved while paused: start afresh from where it sought.
+        state.PauseMovementFlag = 0;
+        code = device_.Play();
+        state.AudioStateFlag = PlayingState();
+        Synchronise();
+    } else {
+        code = device_.Resume();
+        if (code == 0 && !state.LrcText.isEmpty()) {
+            std::int64_t position = 0;
+            code = device_.Position(position);
+            if (code == 0 && peers.lrc)
+                peers.lrc->LrcTextDisplayRestart(position);
+        }
+        state.AudioStateFlag = PlayingState();
+    }
+    if (!Examined(code)) {
+        MciError();
+        return;
+    }
+    ui.timer1->start();
+    ArmRangeEnd();
 }
 
 void MusicController::MusicPause()
 {
+    ui.timer1->stop();
+    if (Playing()) {
+        SystemColors::SetBackColor(ui.button22, SystemColors::ActiveCaption());
+        const int code = device_.Pause();
+        LrcTimerStop();
+        DisarmRangeEnd();
+        if (!Examined(code))
+            MciError();
+        else
+            state.AudioStateFlag = PlayingState() + 1;
+    } else if (Paused()) {
+        Resume();
+    }
 }
 
 void MusicController::MusicStop()
 {
+    ui.timer1->stop();
+    DisarmRangeEnd();
+    state.LrcMp3TrakBar0StartFlag = 0;
+    LrcTimerStop();
+    ui.trackBar3->setValue(0);
+    state.PositionTimeMiriSecond = 0;
+    ElapsedTimeDisplay(0, state.PlayTimeMiriSecond);
+    SystemColors::SetBackColor(ui.button22, SystemColors::ControlLight());
+    if (Playing() || Paused()) {
+        LrcClear();
+        ui.timer2->start();
+        const int stopped = PlayingState() + 2;
+        if (!Examined(device_.Stop()))
+            MciError();
+        else
+            state.AudioStateFlag = stopped;
+    }
+}
+
+void MusicController::MusicRangePlay()
+{
+    if (!Playing())
+        return;
+    device_.Stop();
+    const int played = RestartFromRangeStart();
+    Synchronise();
+    if (!Examined(played))
+        MciError();
+    else
+        ArmRangeEnd();
+}
+
+void MusicController::MciClose()
+{
+    device_.Close();
+    state.AudioStateFlag = 99;
+    state.MciDeviceID = 0;
+    state.StartTime = state.EndingTime = state.PositionTimeMiriSecond = state.PlayTimeMiriSecond = 0;
+    ElapsedTimeDisplay(0, 0);
+    ui.timer1->stop();
+    DisarmRangeEnd();
+    ui.trackBar3->setValue(0);
+    if (state.LrcDisplayShowFlag != 0) {
+        if (peers.lrc)
+            peers.lrc->LrcDisplayClose();
+        state.LrcDisplayShowFlag = 0;
+    }
+}
+
+void MusicController::MciError()
+{
+    const QString text = device_.ErrorText(state.MciMsg);
+    MciClose();
+    prompter.MessageInfoBox(text);
+}
+
+void MusicController::ElapsedTimeDisplay(double position, double length)
+{
+    const std::int32_t adjustment = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
+    ui.label13->setText(MusicTimes::Elapsed(position, length, adjustment));
 }
 
 void MusicController::timer1_Tick()
 {
+    std::int64_t position = 0;
+    if (!Examined(device_.Position(position))) {
+        MciError();
+        return;
+    }
+    ui.trackBar3->setValue(int(std::clamp<std::int64_t>(position, 0, INT32_MAX)));
+    ElapsedTimeDisplay(double(position), state.PlayTimeMiriSecond);
+    if ((state.RangeEn == 0 && position >= state.PlayTimeMiriSecond)
+        || (state.RangeEn != 0 && position >= state.EndingTime))
+        MusicLoopControl();
 }
 
 void MusicController::trackBarMovementStart()
 {
+    if (!Playing())
+        return;
+    device_.Pause();
+    LrcTimerStop();
+    ui.timer1->stop();
+    DisarmRangeEnd();
 }
 
 void MusicController::trackBarMovement()
 {
+    // Raised before the slider's value follows: show where it is going.
+    ElapsedTimeDisplay(ui.trackBar3->sliderPosition(), state.PlayTimeMiriSecond);
 }
 
 void MusicController::trackBarMovementEnd()
 {
-}
-
-void MusicController::trackBar3_MouseWheel(int /*delta*/)
-{
-}
-
-void MusicController::trackBar3_Focus(bool /*entered*/)
-{
-}
-
-void MusicController::NextMusicPlay()
-{
-}
-
-void MusicController::BackMusicPlay()
-{
-}
-
-void MusicController::button26_Click()
-{
-    // Pressing the active mode again turns the modes off.
-    if (state.MusicPlayMode == 1) {
-        state.MusicPlayMode = 0;
-        MusicPlayModeButtonColor();
-    } else {
-        state.MusicPlayMode = 1;
-        MusicPlayModeButton26ActiveColor();
+    int v = ui.trackBar3->value();
+    if (state.RangeEn == 1 && state.StartTime > v) {
+        v = state.StartTime;
+        ui.trackBar3->setValue(v);
+    }
+    device_.Seek(v);
+    state.PositionTimeMiriSecond = v;
+    state.PauseMovementFlag = 0;
+    if (Playing()) {
+        device_.Play();
+        Synchronise();
+        ui.timer1->start();
+        ArmRangeEnd();
+    } else if (Paused()) {
+        ElapsedTimeDisplay(v, state.PlayTimeMiriSecond);
+        Synchronise();
+        state.PauseMovementFlag = 1;
+    } else if (Stopped()) {
+        try {
+            OpenLrcDisplayWhenNeeded();
+        } catch (const std::exception& e) {
+            prompter.MessageInfoBox(QString::fromLocal8Bit(e.what()));
+        }
     }
 }
 
-void MusicController::button27_Click()
+void MusicController::trackBar3_MouseWheel(int delta)
 {
-    if (state.MusicPlayMode == 2) {
-        state.MusicPlayMode = 0;
-        MusicPlayModeButtonColor();
-    } else {
-        state.MusicPlayMode = 2;
-        MusicPlayModeButton27ActiveColor();
+    QSlider* slider = ui.trackBar3;
+    if (delta < 0 && slider->value() < slider->maximum())
+        slider->setValue(std::min(slider->value() + 500, slider->maximum()));
+    else if (delta > 0 && slider->value() > slider->minimum())
+        slider->setValue(std::max(slider->value() - 500, slider->minimum()));
+    else if (delta == 0)
+        return;
+    trackBarMovement();
+    trackBarMovementEnd();
+}
+
+void MusicController::trackBar3_Focus(bool entered)
+{
+    SystemColors::SetBackColor(ui.trackBar3, entered ? SystemColors::ActiveCaption() : SystemColors::WindowFrame());
+}
+
+void MusicController::ArmRangeEnd()
+{
+    rangeEndTimer_->stop();
+    rangeEndRetries_ = 0;
+    if (!Playing() || state.RangeEn == 0)
+        return;
+    if (state.StartTime == 0 && state.EndingTime == state.PlayTimeMiriSecond)
+        return;   // the whole track: the poll's end-of-track decision serves
+    std::int64_t position = 0;
+    if (device_.Position(position) != 0)
+        return;   // the poll meets the failure and reports it
+    const std::int64_t left = state.EndingTime - position;
+    if (left > 0)
+        rangeEndTimer_->start(int(std::min<std::int64_t>(left, INT32_MAX)));
+}
+
+void MusicController::DisarmRangeEnd()
+{
+    rangeEndTimer_->stop();
+}
+
+void MusicController::RangeEndReached()
+{
+    if (!Playing() || state.RangeEn == 0)
+        return;
+    std::int64_t position = 0;
+    if (!Examined(device_.Position(position))) {
+        MciError();
+        return;
     }
-}
-
-void MusicController::button28_Click()
-{
-    if (state.MusicPlayMode == 3) {
-        state.MusicPlayMode = 0;
-        MusicPlayModeButtonColor();
-    } else {
-        state.MusicPlayMode = 3;
-        MusicPlayModeButton28ActiveColor();
+    if (position >= state.EndingTime) {
+        MusicLoopControl();
+        return;
     }
-}
-
-void MusicController::button29_Click()
-{
-    if (state.MusicPlayMode == 4) {
-        state.MusicPlayMode = 0;
-        MusicPlayModeButtonColor();
-    } else {
-        state.MusicPlayMode = 4;
-        MusicPlayModeButton29ActiveColor();
-    }
-}
-
-void MusicController::button14_Click()
-{
-}
-
-void MusicController::button15_Click()
-{
-}
-
-void MusicController::button16_Click()
-{
-}
-
-void MusicController::button17_Click()
-{
-}
-
-void MusicController::button30_Click()
-{
-}
-
-void MusicController::MixerVolTrackBarDisp()
-{
-    state.MixerTrackBarVisible = state.MixerTrackBarVisible ? 0 : 1;
-    ui.trackBar4->setVisible(state.MixerTrackBarVisible);
-    ui.label6->setVisible(state.MixerTrackBarVisible);
-}
-
-void MusicController::MixerVolSetting()
-{
-}
-
-
-void MusicController::MusicStart(const QString& /*path*/, const QString& /*name*/)
-{
-}
-
-void MusicController::mixerSetControl()
-{
-}
-
-void MusicController::HighlightModeButton(QPushButton* active)
-{
-    for (QPushButton* b : {ui.button26, ui.button27, ui.button28, ui.button29})
-        SystemColors::SetBackColor(b, b == active ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
-}
-
-void MusicController::MusicPlayModeButtonColor() { HighlightModeButton(nullptr); }
-void MusicController::MusicPlayModeButton26ActiveColor() { HighlightModeButton(ui.button26); }
-void MusicController::MusicPlayModeButton27ActiveColor() { HighlightModeButton(ui.button27); }
-void MusicController::MusicPlayModeButton28ActiveColor() { HighlightModeButton(ui.button28); }
-void MusicController::MusicPlayModeButton29ActiveColor() { HighlightModeButton(ui.button29); }
-
-void MusicController::ShowPlayMode()
-{
-    switch (state.MusicPlayMode) {
-    case 1: MusicPlayModeButton26ActiveColor(); break;
-    case 2: MusicPlayModeButton27ActiveColor(); break;
-    case 3: MusicPlayModeButton28ActiveColor(); break;
-    case 4: MusicPlayModeButton29ActiveColor(); break;
-    default: MusicPlayModeButtonColor(); break;
-    }
+    if (++rangeEndRetries_ > MaxRangeEndRetries)
+        return;
+    rangeEndTimer_->start(int(std::max<std::int64_t>(1, state.EndingTime - position)));
 }

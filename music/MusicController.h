@@ -1,26 +1,45 @@
 #pragma once
 
 #include "core/Controller.h"
+#include "platform/AudioDevice.h"
+#include "platform/CRand.h"
+#include "platform/Mixer.h"
 
 #include <QString>
 
+#include <cstdint>
+#include <memory>
+
 class QPushButton;
+class QTimer;
 
 // Music playback: the player and its position slider, play modes and range, and the master volume.
 class MusicController : public Controller
 {
 public:
-    using Controller::Controller;
+    MusicController(const Context& context, AudioDevice& device, Mixer& mixer, CRand& rand = CRand::Shared());
+    ~MusicController() override;
 
+    // The player (MusicController.cpp).
+    virtual void MusicStart(const QString& path, const QString& name);
     virtual void MusicPlay();
     virtual void MusicPause();
     virtual void MusicStop();
+    virtual void MusicRangePlay();
+    virtual void MusicSeekAndPlaySub();
+    virtual void MciClose();
+    virtual void MciError();
+    virtual void ElapsedTimeDisplay(double position, double length);
+    virtual std::int64_t TimeOfProperty(const QString& path);
     virtual void timer1_Tick();
     virtual void trackBarMovementStart();
     virtual void trackBarMovement();
     virtual void trackBarMovementEnd();
     virtual void trackBar3_MouseWheel(int delta);
     virtual void trackBar3_Focus(bool entered);
+
+    // Play modes, list navigation and range (MusicModes.cpp).
+    virtual void MusicLoopControl();
     virtual void NextMusicPlay();
     virtual void BackMusicPlay();
     virtual void button26_Click();
@@ -32,10 +51,6 @@ public:
     virtual void button16_Click();
     virtual void button17_Click();
     virtual void button30_Click();
-    virtual void MixerVolTrackBarDisp();
-    virtual void MixerVolSetting();
-    virtual void MusicStart(const QString& path, const QString& name);
-    virtual void mixerSetControl();
 
     // The play-mode buttons: all plain, or one of them showing the active mode.
     virtual void MusicPlayModeButtonColor();
@@ -46,6 +61,51 @@ public:
     // Paints the buttons for the current MusicPlayMode (all plain for 0).
     void ShowPlayMode();
 
+    // The master volume (MusicMixer.cpp).
+    virtual void MixerVolTrackBarDisp();
+    virtual void MixerVolSetting();
+    virtual void mixerSetControl();
+    virtual void mixerSetError();
+
+    // The one-shot timer that ends a play range on time, between polls.
+    QTimer* rangeEndTimer() const { return rangeEndTimer_.get(); }
+
+protected:
+    // The millisecond part of the local clock, for random play.
+    virtual int ClockMillisecond() const;
+
 private:
+    bool Playing() const { return state.AudioStateFlag == 10 || state.AudioStateFlag == 20; }
+    bool Paused() const { return state.AudioStateFlag == 11 || state.AudioStateFlag == 21; }
+    bool Stopped() const { return state.AudioStateFlag == 12 || state.AudioStateFlag == 22; }
+    int PlayingState() const { return state.AudioStateFlag < 20 ? 10 : 20; }
+
+    // Runs a device command; a failure is kept in MciMsg.
+    bool Examined(int code);
+    void Resume();
+    void OpenLrcDisplayWhenNeeded();
+    void Synchronise();
+    void LrcClear();
+    void LrcTimerStop();
+    // Seeks to where a restart begins and plays: the range start with range
+    // play on, else the start of the track.
+    int RestartFromRangeStart();
+    int SeekAndPlay(std::int64_t target);
+
+    void ArmRangeEnd();
+    void DisarmRangeEnd();
+    void RangeEndReached();
+
+    void ToggleMode(int mode);
+    void SelectMusicEntry();
+    void ClearMusicEntrySelection();
+    void MoveToCheckedEntry(int step);
+
     void HighlightModeButton(QPushButton* active);
+
+    AudioDevice& device_;
+    Mixer& mixer_;
+    CRand& rand_;
+    std::unique_ptr<QTimer> rangeEndTimer_;
+    int rangeEndRetries_ = 0;
 };

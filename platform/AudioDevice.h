@@ -44,3 +44,8 @@ public:
 // The exact duration of an MP3 file in ms from a full scan, 0 when it cannot
 // be told.
 std::int64_t Mp3Duration(const QString& path);
+
+#include <memory>
+
+// The desktop's audio device for the main window.
+std::unique_ptr<AudioDevice> CreateAudioDevice();

@@ -26,3 +26,8 @@ public:
     virtual int GetValue(const VolumeControl& control, std::int32_t& value) = 0;
     virtual void Close() = 0;
 };
+
+#include <memory>
+
+// The desktop's master-volume mixer for the main window.
+std::unique_ptr<Mixer> CreateMixer();

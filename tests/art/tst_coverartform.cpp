@@ -33,6 +33,8 @@ void TestCoverArtForm::clickingMp3s()
     MyForm form{prompter};
     form.setSettings(std::make_unique<RecordingSettings>(calls, form.context()));
     form.setSpeech(std::make_unique<RecordingSpeech>(calls, form.context()));
+    // The player plays the copies on a fake device: these bytes are no audio.
+    form.setMusic(std::make_unique<RecordingMusic>(calls, form.context()));
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 

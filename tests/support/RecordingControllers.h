@@ -7,6 +7,7 @@
 #include "library/LibraryController.h"
 #include "lrc/LrcController.h"
 #include "music/MusicController.h"
+#include "support/MusicFakes.h"
 #include "settings/SettingsController.h"
 #include "speech/SpeechController.h"
 
@@ -68,10 +69,10 @@ public:
     CallLog& log;
 };
 
-class RecordingMusic : public MusicController
+class RecordingMusic : private MusicFakes, public MusicController
 {
 public:
-    RecordingMusic(CallLog& log, const Context& c) : MusicController(c), log(log) {}
+    RecordingMusic(CallLog& log, const Context& c) : MusicController(c, device, mixer), log(log) {}
     RECORD(MusicPlay) RECORD(MusicPause) RECORD(MusicStop) RECORD(timer1_Tick) RECORD(trackBarMovementStart)
     RECORD(trackBarMovement) RECORD(trackBarMovementEnd) RECORD(NextMusicPlay) RECORD(BackMusicPlay)
     RECORD(button26_Click) RECORD(button27_Click) RECORD(button28_Click) RECORD(button29_Click)

@@ -8,6 +8,7 @@
 #include "documents/DocumentController.h"
 #include "lrc/LrcController.h"
 #include "music/MusicController.h"
+#include "support/MusicFakes.h"
 
 #include <QLabel>
 #include <QStringList>
@@ -69,10 +70,10 @@ public:
     RoutingLog& log;
 };
 
-class RoutingMusic : public MusicController
+class RoutingMusic : private MusicFakes, public MusicController
 {
 public:
-    RoutingMusic(RoutingLog& log, const Context& c) : MusicController(c), log(log) {}
+    RoutingMusic(RoutingLog& log, const Context& c) : MusicController(c, device, mixer), log(log) {}
     void MusicStart(const QString& path, const QString& name) override
     {
         log.add(QStringLiteral("MusicStart(%1, %2)").arg(path, name), ui);

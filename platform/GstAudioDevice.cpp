@@ -1,0 +1,313 @@
+#include "platform/GstAudioDevice.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <gst/gst.h>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// playbin's "flags": audio only, with software volume left out so the
+// desktop's own volume stays in charge.
+constexpr int kPlayAudio = 0x2;
+
+std::int64_t ToMs(gint64 ns)
+{
+    return ns / GST_MSECOND;
+}
+
+QString MessageText(GstMessage* message)
+{
+    GError* error = nullptr;
+    gchar* debug = nullptr;
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
+        gst_message_parse_error(message, &error, &debug);
+    else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_WARNING)
+        gst_message_parse_warning(message, &error, &debug);
+    QString text;
+    if (error) {
+        text = QString::fromUtf8(error->message);
+        g_error_free(error);
+    }
+    g_free(debug);
+    return text;
+}
+
+} // namespace
+
+GstAudioDevice::GstAudioDevice(const char* sinkFactory)
+    : sinkFactory_(sinkFactory ? sinkFactory : "")
+{
+    if (!gst_is_initialized())
+        gst_init(nullptr, nullptr);
+}
+
+GstAudioDevice::~GstAudioDevice()
+{
+    Close();
+}
+
+int GstAudioDevice::Fail(int code, GstMessage* message)
+{
+    if (message) {
+        const QString text = MessageText(message);
+        if (!text.isEmpty())
+            texts_[code] = text;
+    }
+    return code;
+}
+
+// Keeps the words of the first error on the bus; a streaming thread may post
+// it just after the state change has failed, so wait for it a little.
+void GstAudioDevice::TakeBusErrors(int code)
+{
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    if (GstMessage* m = gst_bus_timed_pop_filtered(bus, 500 * GST_MSECOND, GST_MESSAGE_ERROR)) {
+        Fail(code, m);
+        gst_message_unref(m);
+    }
+    gst_object_unref(bus);
+}
+
+int GstAudioDevice::Open(const QString& path, Kind kind)
+{
+    Close();
+    texts_.remove(OpenFailed);
+    texts_.remove(OpenTimedOut);
+
+    GError* uriError = nullptr;
+    gchar* uri = gst_filename_to_uri(QFile::encodeName(QFileInfo(path).absoluteFilePath()).constData(), &uriError);
+    if (!uri) {
+        texts_[OpenFailed] = uriError ? QString::fromUtf8(uriError->message) : QString();
+        if (uriError)
+            g_error_free(uriError);
+        return OpenFailed;
+    }
+
+    pipeline_ = gst_element_factory_make("playbin", nullptr);
+    if (!pipeline_) {
+        g_free(uri);
+        texts_[OpenFailed] = u"playbin"_s;
+        return OpenFailed;
+    }
+    g_object_set(pipeline_, "uri", uri, "flags", kPlayAudio, nullptr);
+    g_free(uri);
+
+    GstElement* sink = nullptr;
+    if (!sinkFactory_.isEmpty())
+        sink = gst_element_factory_make(sinkFactory_.constData(), nullptr);
+    if (!sink)
+        sink = gst_element_factory_make("pulsesink", nullptr);
+    if (!sink)
+        sink = gst_element_factory_make("autoaudiosink", nullptr);
+    if (sink) {
+        if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
+            gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER,
+                              reinterpret_cast<GstPadProbeCallback>(&GstAudioDevice::OnSinkBuffer), this, nullptr);
+            gst_object_unref(pad);
+        }
+        g_object_set(pipeline_, "audio-sink", sink, nullptr);
+    }
+
+    path_ = path;
+    kind_ = kind;
+    length_ = -1;
+    lastPosition_ = 0;
+    ended_ = false;
+    failed_ = false;
+    firstBufferPending_ = true;
+
+    // Preroll: the file is opened, typed and decoded up to the sink, so the
+    // length is known when Open returns. Errors wait on the bus meanwhile.
+    GstStateChangeReturn r = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+    if (r != GST_STATE_CHANGE_FAILURE)
+        r = gst_element_get_state(pipeline_, nullptr, nullptr, PrerollTimeoutMs * GST_MSECOND);
+    if (r == GST_STATE_CHANGE_FAILURE || r == GST_STATE_CHANGE_ASYNC) {
+        const int code = r == GST_STATE_CHANGE_ASYNC ? OpenTimedOut : OpenFailed;
+        TakeBusErrors(code);
+        if (!texts_.contains(code) && code == OpenTimedOut)
+            texts_[code] = u"%1: %2 ms"_s.arg(QFileInfo(path).fileName()).arg(PrerollTimeoutMs);
+        Close();
+        return code;
+    }
+
+    QueryLength();
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    watch_ = gst_bus_add_watch(bus, reinterpret_cast<GstBusFunc>(&GstAudioDevice::OnBusMessage), this);
+    gst_object_unref(bus);
+    return 0;
+}
+
+void GstAudioDevice::QueryLength()
+{
+    gint64 ns = -1;
+    if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &ns) && ns >= 0) {
+        length_ = ToMs(ns);
+        return;
+    }
+    // An MP3 without a length header: count its frames.
+    if (kind_ == Kind::Mpeg && length_ < 0) {
+        if (const std::int64_t ms = Mp3Duration(path_); ms > 0)
+            length_ = ms;
+    }
+}
+
+int GstAudioDevice::Length(std::int64_t& ms)
+{
+    if (!pipeline_)
+        return NotOpen;
+    if (length_ < 0)
+        QueryLength();
+    if (length_ < 0)
+        return QueryFailed;
+    ms = length_;
+    return 0;
+}
+
+int GstAudioDevice::Position(std::int64_t& ms)
+{
+    if (!pipeline_)
+        return NotOpen;
+    gint64 ns = -1;
+    if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &ns) && ns >= 0)
+        lastPosition_ = ToMs(ns);
+    ms = lastPosition_;
+    if (ended_)
+        ms = std::max(ms, length_);
+    return 0;
+}
+
+int GstAudioDevice::Seek(std::int64_t ms)
+{
+    if (!pipeline_)
+        return NotOpen;
+    texts_.remove(SeekFailed);
+    const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME, flags, std::max<std::int64_t>(ms, 0) * GST_MSECOND))
+        return SeekFailed;
+    // A flushing seek prerolls again; wait for it (a local file takes a few
+    // ms) so that the position reads the target at once.
+    if (gst_element_get_state(pipeline_, nullptr, nullptr, PrerollTimeoutMs * GST_MSECOND) == GST_STATE_CHANGE_FAILURE) {
+        TakeBusErrors(SeekFailed);
+        return SeekFailed;
+    }
+    ended_ = false;
+    lastPosition_ = std::max<std::int64_t>(ms, 0);
+    if (length_ >= 0)
+        lastPosition_ = std::min(lastPosition_, length_);
+    return 0;
+}
+
+int GstAudioDevice::SetState(int state)
+{
+    if (!pipeline_)
+        return NotOpen;
+    texts_.remove(StateFailed);
+    if (gst_element_set_state(pipeline_, GstState(state)) == GST_STATE_CHANGE_FAILURE) {
+        TakeBusErrors(StateFailed);
+        return StateFailed;
+    }
+    return 0;
+}
+
+int GstAudioDevice::Play()
+{
+    // At the end of the stream there is nothing left to play.
+    if (pipeline_ && ended_)
+        return 0;
+    return SetState(GST_STATE_PLAYING);
+}
+
+int GstAudioDevice::Pause()
+{
+    return SetState(GST_STATE_PAUSED);
+}
+
+int GstAudioDevice::Resume()
+{
+    if (pipeline_ && ended_)
+        return 0;
+    return SetState(GST_STATE_PLAYING);
+}
+
+int GstAudioDevice::Stop()
+{
+    // Halting keeps the place: a later play goes on from here.
+    return SetState(GST_STATE_PAUSED);
+}
+
+int GstAudioDevice::Close()
+{
+    if (!pipeline_)
+        return 0;
+    if (watch_) {
+        g_source_remove(watch_);
+        watch_ = 0;
+    }
+    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    gst_object_unref(pipeline_);
+    pipeline_ = nullptr;
+    ended_ = false;
+    length_ = -1;
+    return 0;
+}
+
+QString GstAudioDevice::ErrorText(int code) const
+{
+    if (const auto it = texts_.constFind(code); it != texts_.constEnd())
+        return *it;
+    switch (code) {
+    case 0: return QString();
+    case NotOpen: return u"デバイスが開かれていません。"_s;
+    case OpenFailed: return u"ファイルを開けません。"_s;
+    case OpenTimedOut: return u"ファイルの準備が時間内に終わりません。"_s;
+    case QueryFailed: return u"長さまたは位置が分かりません。"_s;
+    case SeekFailed: return u"指定の位置へ移動できません。"_s;
+    case StateFailed: return u"再生の状態を変えられません。"_s;
+    case StreamFailed: return u"再生中に問題が起きました。"_s;
+    default: return u"不明なエラーです。"_s;
+    }
+}
+
+int GstAudioDevice::OnBusMessage(GstBus*, GstMessage* message, void* data)
+{
+    auto* self = static_cast<GstAudioDevice*>(data);
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_EOS:
+        self->ended_ = true;
+        break;
+    case GST_MESSAGE_DURATION_CHANGED: {
+        // A better estimate once more of the stream is known; keep the old
+        // one when there is none yet.
+        gint64 ns = -1;
+        if (gst_element_query_duration(self->pipeline_, GST_FORMAT_TIME, &ns) && ns >= 0)
+            self->length_ = ToMs(ns);
+        break;
+    }
+    case GST_MESSAGE_ERROR:
+        // One failure often brings a train of follow-ups: report the first.
+        if (self->failed_)
+            break;
+        self->failed_ = true;
+        self->Fail(StreamFailed, message);
+        // The handler may close or delete the device: touch nothing after it.
+        if (self->onError)
+            self->onError(StreamFailed);
+        break;
+    default:
+        break;
+    }
+    return TRUE;
+}
+
+int GstAudioDevice::OnSinkBuffer(GstPad*, GstPadProbeInfo*, void* data)
+{
+    auto* self = static_cast<GstAudioDevice*>(data);
+    if (self->firstBufferPending_.exchange(false) && self->onFirstBuffer)
+        self->onFirstBuffer();
+    return GST_PAD_PROBE_OK;
+}

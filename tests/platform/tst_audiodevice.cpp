@@ -1,0 +1,379 @@
+// The audio device on the private PulseAudio session: real files played
+// through GStreamer into the null sink, timed against the wall clock.
+
+#include "AudioMedia.h"
+#include "platform/GstAudioDevice.h"
+#include "support/MonitorRecorder.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kToneMs = 3000;
+
+void Wait(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < timeoutMs)
+        Wait(5);
+    return done();
+}
+
+std::int64_t PositionOf(GstAudioDevice& device)
+{
+    std::int64_t ms = -1;
+    if (device.Position(ms) != 0)
+        return -1;
+    return ms;
+}
+
+} // namespace
+
+class TestAudioDevice : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    // A null sink nobody reads renders in blocks of up to two seconds, and
+    // the sink's clock jumps with them; a reader makes it run smoothly as a
+    // sound card does.
+    MonitorRecorder monitor_;
+    QString file(const QString& name) const { return dir_.filePath(name); }
+
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+            QFAIL("needs the private sound session: run through scripts/test or after "
+                  "eval \"$(scripts/audio-session)\"");
+        QVERIFY(!AudioMedia::Pactl({u"info"_s}).isEmpty());
+        QVERIFY(monitor_.start());
+        QVERIFY(dir_.isValid());
+        QVERIFY(AudioMedia::WriteTone(file(u"tone.wav"_s), kToneMs));
+        QVERIFY2(AudioMedia::Encode(file(u"tone.wav"_s), file(u"cbr.mp3"_s), {u"-b"_s, u"128"_s}), "lame failed");
+        QVERIFY(AudioMedia::Encode(file(u"tone.wav"_s), file(u"vbr.mp3"_s), {u"-V"_s, u"4"_s}));
+        // No header frame: nothing in the file tells its length.
+        QVERIFY(AudioMedia::Encode(file(u"tone.wav"_s), file(u"bare.mp3"_s), {u"-V"_s, u"4"_s, u"-t"_s}));
+    }
+
+    void length_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("mpeg");
+        // An MP3 carries up to two frames of encoder delay and padding.
+        QTest::addColumn<int>("tolerance");
+        QTest::newRow("wav") << u"tone.wav"_s << false << 5;
+        QTest::newRow("mp3 constant rate") << u"cbr.mp3"_s << true << 60;
+        QTest::newRow("mp3 variable rate") << u"vbr.mp3"_s << true << 60;
+        QTest::newRow("mp3 without header frame") << u"bare.mp3"_s << true << 80;
+    }
+    void length()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, mpeg);
+        QFETCH(int, tolerance);
+        GstAudioDevice device;
+        QCOMPARE(device.Open(file(name), mpeg ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform), 0);
+        QVERIFY(device.IsOpen());
+        std::int64_t ms = -1;
+        QCOMPARE(device.Length(ms), 0);
+        QVERIFY2(std::abs(ms - kToneMs) <= tolerance, qPrintable(u"length %1"_s.arg(ms)));
+        if (mpeg) {
+            const std::int64_t scanned = Mp3Duration(file(name));
+            QVERIFY2(std::abs(scanned - kToneMs) <= tolerance, qPrintable(u"scanned %1"_s.arg(scanned)));
+        }
+        QCOMPARE(PositionOf(device), 0);
+    }
+
+    void durationOfNonMp3IsZero()
+    {
+        QCOMPARE(Mp3Duration(file(u"missing.mp3"_s)), 0);
+        QFile text(file(u"words.mp3"_s));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write(QByteArray("not an mp3 at all, only words\n").repeated(200));
+        text.close();
+        QCOMPARE(Mp3Duration(text.fileName()), 0);
+    }
+
+    void playPauseSeekStop_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("mpeg");
+        QTest::newRow("wav") << u"tone.wav"_s << false;
+        QTest::newRow("mp3") << u"cbr.mp3"_s << true;
+    }
+    void playPauseSeekStop()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, mpeg);
+        GstAudioDevice device;
+        QCOMPARE(device.Open(file(name), mpeg ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform), 0);
+
+        // Play runs on the clock.
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(device.Play(), 0);
+        QVERIFY2(clock.elapsed() < 100, "play must return at once");
+        Wait(1000);
+        std::int64_t at = PositionOf(device);
+        QVERIFY2(std::abs(at - clock.elapsed()) <= 50, qPrintable(u"%1 ms after %2 ms"_s.arg(at).arg(clock.elapsed())));
+
+        // Pause holds the place; resume goes on from it.
+        QCOMPARE(device.Pause(), 0);
+        const std::int64_t paused = PositionOf(device);
+        Wait(300);
+        QVERIFY(std::abs(PositionOf(device) - paused) <= 10);
+        QCOMPARE(device.Resume(), 0);
+        clock.restart();
+        Wait(400);
+        at = PositionOf(device);
+        QVERIFY2(std::abs(at - (paused + clock.elapsed())) <= 50, qPrintable(u"resumed at %1"_s.arg(at)));
+
+        // Stop halts without rewinding.
+        QCOMPARE(device.Stop(), 0);
+        const std::int64_t stopped = PositionOf(device);
+        QVERIFY(stopped > 1200);
+        Wait(200);
+        QVERIFY(std::abs(PositionOf(device) - stopped) <= 10);
+
+        // A seek lands where asked, and the next play starts there.
+        QCOMPARE(device.Seek(500), 0);
+        QCOMPARE(PositionOf(device), 500);
+        clock.restart();
+        QCOMPARE(device.Play(), 0);
+        Wait(500);
+        at = PositionOf(device);
+        QVERIFY2(std::abs(at - (500 + clock.elapsed())) <= 50, qPrintable(u"after seek at %1"_s.arg(at)));
+
+        // A seek while playing goes on playing from the target.
+        QCOMPARE(device.Seek(2000), 0);
+        clock.restart();
+        Wait(300);
+        at = PositionOf(device);
+        QVERIFY2(std::abs(at - (2000 + clock.elapsed())) <= 50, qPrintable(u"seek while playing at %1"_s.arg(at)));
+
+        QCOMPARE(device.Close(), 0);
+        QVERIFY(!device.IsOpen());
+    }
+
+    void endOfStream_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("mpeg");
+        QTest::newRow("wav") << u"tone.wav"_s << false;
+        QTest::newRow("mp3") << u"vbr.mp3"_s << true;
+    }
+    void endOfStream()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, mpeg);
+        GstAudioDevice device;
+        QCOMPARE(device.Open(file(name), mpeg ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform), 0);
+        std::int64_t length = 0;
+        QCOMPARE(device.Length(length), 0);
+        QCOMPARE(device.Seek(length - 300), 0);
+        QCOMPARE(device.Play(), 0);
+        QVERIFY(WaitFor([&] { return PositionOf(device) >= length; }, 3000));
+        // It stays there, and a seek back plays again.
+        Wait(200);
+        QVERIFY(PositionOf(device) >= length);
+        QCOMPARE(device.Seek(1000), 0);
+        QCOMPARE(PositionOf(device), 1000);
+        QCOMPARE(device.Play(), 0);
+        Wait(300);
+        QVERIFY(PositionOf(device) > 1100 && PositionOf(device) < length);
+    }
+
+    void oddWavFormats_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("bits");
+        QTest::newRow("8 bit mono 8 kHz") << 8000 << 1 << 8;
+        QTest::newRow("24 bit stereo 96 kHz") << 96000 << 2 << 24;
+        QTest::newRow("16 bit six channels 11025 Hz") << 11025 << 6 << 16;
+    }
+    void oddWavFormats()
+    {
+        QFETCH(int, rate);
+        QFETCH(int, channels);
+        QFETCH(int, bits);
+        const QString path = file(u"odd-%1-%2-%3.wav"_s.arg(rate).arg(channels).arg(bits));
+        QVERIFY(AudioMedia::WriteTone(path, 1000, {rate, channels, bits}));
+        GstAudioDevice device;
+        QCOMPARE(device.Open(path, AudioDevice::Kind::Waveform), 0);
+        std::int64_t length = 0;
+        QCOMPARE(device.Length(length), 0);
+        QVERIFY(std::abs(length - 1000) <= 5);
+        QCOMPARE(device.Play(), 0);
+        Wait(400);
+        QVERIFY(PositionOf(device) >= 300);
+    }
+
+    void badInput_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // empty: no file at all
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("missing file") << QByteArray() << false;
+        QTest::newRow("folder") << QByteArray() << true;
+        QTest::newRow("empty file") << QByteArray("") << false;
+        QTest::newRow("text") << QByteArray("Just some words, not a sound.\n").repeated(300) << false;
+        QTest::newRow("random bytes") << QByteArray(20000, '\x5a') << false;
+        QTest::newRow("wav header only") << QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16) << false;
+    }
+    void badInput()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, folder);
+        const QString path = file(u"bad-%1.mp3"_s.arg(QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-')));
+        if (folder)
+            QVERIFY(QDir().mkpath(path));
+        else if (!bytes.isNull()) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        }
+        GstAudioDevice device;
+        const QString fallback = device.ErrorText(GstAudioDevice::OpenFailed);
+        QElapsedTimer clock;
+        clock.start();
+        const int code = device.Open(path, AudioDevice::Kind::Mpeg);
+        QVERIFY(code != 0);
+        QVERIFY(clock.elapsed() < GstAudioDevice::PrerollTimeoutMs + 1000);
+        QVERIFY(!device.IsOpen());
+        // The words are GStreamer's, not our own stand-in.
+        QVERIFY(!device.ErrorText(code).isEmpty());
+        if (code == GstAudioDevice::OpenFailed)
+            QVERIFY2(device.ErrorText(code) != fallback, qPrintable(device.ErrorText(code)));
+        // The device is still usable afterwards.
+        QCOMPARE(device.Open(file(u"tone.wav"_s), AudioDevice::Kind::Waveform), 0);
+    }
+
+    void truncatedMp3PlaysToItsEnd()
+    {
+        QFile whole(file(u"cbr.mp3"_s));
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        const QByteArray bytes = whole.readAll();
+        QFile cut(file(u"cut.mp3"_s));
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        cut.write(bytes.left(bytes.size() / 3));
+        cut.close();
+        GstAudioDevice device;
+        int errors = 0;
+        device.onError = [&](int) { ++errors; };
+        QCOMPARE(device.Open(cut.fileName(), AudioDevice::Kind::Mpeg), 0);
+        std::int64_t length = 0;
+        QCOMPARE(device.Length(length), 0);
+        QCOMPARE(device.Seek(600), 0);
+        QCOMPARE(device.Play(), 0);
+        // Whatever length the header claimed, the end is reached and reported.
+        QVERIFY(WaitFor([&] { return PositionOf(device) >= length; }, 4000));
+        QCOMPARE(errors, 0);
+    }
+
+    // The open file stays readable on Linux: playing goes on to its end.
+    void fileDeletedWhilePlaying()
+    {
+        const QString path = file(u"doomed.wav"_s);
+        QVERIFY(QFile::copy(file(u"tone.wav"_s), path));
+        GstAudioDevice device;
+        int errors = 0;
+        device.onError = [&](int) { ++errors; };
+        QCOMPARE(device.Open(path, AudioDevice::Kind::Waveform), 0);
+        QCOMPARE(device.Seek(kToneMs - 800), 0);
+        QCOMPARE(device.Play(), 0);
+        Wait(200);
+        QVERIFY(QFile::remove(path));
+        QVERIFY(WaitFor([&] { return PositionOf(device) >= kToneMs; }, 3000));
+        QCOMPARE(errors, 0);
+    }
+
+    void commandsNeedAnOpenFile()
+    {
+        GstAudioDevice device;
+        std::int64_t ms = 0;
+        const QList<int> codes{device.Length(ms), device.Position(ms), device.Seek(0), device.Play(),
+                               device.Pause(),    device.Resume(),     device.Stop()};
+        for (int code : codes) {
+            QCOMPARE(code, int(GstAudioDevice::NotOpen));
+        }
+        QVERIFY(!device.ErrorText(GstAudioDevice::NotOpen).isEmpty());
+        QCOMPARE(device.Close(), 0);
+    }
+
+    // The sound server going away while playing: reported once, on the UI
+    // thread, with GStreamer's words. It is a second, throwaway server, so
+    // the session's own stays up.
+    void lostOutputIsReported()
+    {
+        QTemporaryDir gone(u"/tmp/murmelin-gone.XXXXXX"_s);
+        QVERIFY(gone.isValid());
+        QProcess session;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"MURMELIN_AUDIO_DIR"_s, gone.path());
+        session.setProcessEnvironment(env);
+        session.start(QStringLiteral(MURMELIN_AUDIO_SESSION), {});
+        QVERIFY(session.waitForFinished(15000) && session.exitCode() == 0);
+        static const QRegularExpression serverLine(u"export PULSE_SERVER=(\\S+)"_s);
+        const QString server = serverLine.match(QString::fromUtf8(session.readAllStandardOutput())).captured(1);
+        QVERIFY(!server.isEmpty());
+        const auto stopServer = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral(MURMELIN_AUDIO_SESSION), {u"stop"_s, gone.path()});
+        });
+
+        const QByteArray ownServer = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", server.toUtf8());
+        GstAudioDevice device;
+        int reported = 0;
+        int code = 0;
+        bool onUiThread = false;
+        device.onError = [&](int c) {
+            ++reported;
+            code = c;
+            onUiThread = QThread::currentThread() == qApp->thread();
+        };
+        const int opened = device.Open(file(u"tone.wav"_s), AudioDevice::Kind::Waveform);
+        qputenv("PULSE_SERVER", ownServer);
+        QCOMPARE(opened, 0);
+        QCOMPARE(device.Play(), 0);
+        Wait(300);
+        QProcess::execute(QStringLiteral(MURMELIN_AUDIO_SESSION), {u"stop"_s, gone.path()});
+        QVERIFY(WaitFor([&] { return reported > 0; }, 5000));
+        QCOMPARE(code, int(GstAudioDevice::StreamFailed));
+        QVERIFY(onUiThread);
+        QVERIFY2(device.ErrorText(code) != GstAudioDevice().ErrorText(code), qPrintable(device.ErrorText(code)));
+        Wait(300);
+        QCOMPARE(reported, 1);
+        // Closing after the failure and opening again on the live server works.
+        QCOMPARE(device.Close(), 0);
+        QCOMPARE(device.Open(file(u"tone.wav"_s), AudioDevice::Kind::Waveform), 0);
+        QCOMPARE(device.Play(), 0);
+        Wait(300);
+        QVERIFY(PositionOf(device) >= 200);
+    }
+};
+
+QTEST_MAIN(TestAudioDevice)
+#include "tst_audiodevice.moc"
