@@ -259,27 +259,3 @@ void LrcController::Speak(const QString& text)
     if (peers.speech)
         peers.speech->DispSpeakAsyncOut(text);
 }
-
-void LrcController::TrackBarLrcTextTimerIni()
-{
-}
-
-void LrcController::LrcTextDisplayRestart(std::int64_t /*position*/)
-{
-}
-
-void LrcController::LrcTextClear()
-{
-}
-
-void LrcController::LrcTimerOnStop()
-{
-}
-
-void LrcController::LrcDisplayOpen()
-{
-}
-
-void LrcController::LrcDisplayClose()
-{
-}
