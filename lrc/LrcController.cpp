@@ -19,6 +19,9 @@ const MonotonicClock& SystemClock()
     return clock;
 }
 
+// A tick this close to its line shows it; the timer's own grain.
+constexpr std::int32_t kEarlyMs = 1;
+
 // Differences of clock readings wrap like the 32-bit counters they are.
 std::int32_t Sub(std::int32_t a, std::int32_t b)
 {
@@ -190,6 +193,19 @@ void LrcController::LrcTextDisplay()
         LrcTimerOnStop();
         aimed_ = false;
         return;
+    }
+    std::int64_t audio = 0;
+    if (position_ && position_(audio)) {
+        const auto p = std::int32_t(audio);
+        state.LrcStartTime = Sub(TimeOfDay(), p);
+        const std::int32_t adjustment = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
+        const std::int32_t ahead = table_.Time(i) + adjustment - p;
+        if (ahead > kEarlyMs) {
+            // The audio is behind the timer: wait for it, looking again
+            // half-way, since a starting output moves in uneven steps.
+            LrcTimerOnStart(std::uint32_t(qMax(1, ahead / 2)));
+            return;
+        }
     }
     SetLabels(Label(1), table_.TextAt(i), TextOrBlank(i + 1), TextOrBlank(i + 2));
     ++state.LrcDspArrayCunt;

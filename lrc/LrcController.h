@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 class Clock;
 #include "lrc/LrcDisplay.h"
@@ -20,6 +21,11 @@ public:
     explicit LrcController(const Context& context);
     ~LrcController() override;
 
+    // Where the audio is now, in ms; false when the device cannot tell. With
+    // it each tick measures from the audio itself, which may start later
+    // than the timer (the sound server's start-up) or drift from the clock.
+    using PositionSource = std::function<bool(std::int64_t& ms)>;
+    void setPositionSource(PositionSource source) { position_ = std::move(source); }
     // The clock the line timer measures with; tests give a fake one.
     void setClock(const Clock* clock);
 
@@ -48,6 +54,7 @@ private:
     void Speak(const QString& text);
 
     const Clock* clock_;
+    PositionSource position_;
     LrcRules::Table table_;
     // Whether a line is still ahead for the line timer to aim at.
     bool aimed_ = false;

@@ -170,6 +170,25 @@ private slots:
         QCOMPARE(f.armed(), -1);
     }
 
+    // An output that starts late: a tick before the audio reaches the line
+    // waits for it, and the lines after are measured from the audio.
+    void ticksWaitForLateAudio()
+    {
+        Fixture f;
+        std::int64_t audio = 0;
+        f.lrc.setPositionSource([&audio](std::int64_t& ms) { ms = audio; return true; });
+        f.clock.now = 0;
+        f.syncAt(0);
+        audio = 700;   // 300 ms behind the clock
+        f.tickAt(1000);
+        QCOMPARE(f.labels(), (QStringList{u""_s, u""_s, u""_s, u""_s}));
+        QCOMPARE(f.armed(), 150);
+        audio = 1000;
+        f.tickAt(1300);
+        QCOMPARE(f.labels(), (QStringList{u""_s, u"一"_s, u"二"_s, u"三"_s}));
+        QCOMPARE(f.armed(), 1000);
+    }
+
     void equalTimesFollowAtOnce()
     {
         Fixture f(u"[00:01.00]a\n[00:01.00]b\n[00:02.00]c"_s);
