@@ -4,7 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
+
+class QPrinter;
 
 // The one way the program shows a message or asks a question. The program
 // uses DialogPrompter (its own dialogs); tests use a scripted prompter that
@@ -39,4 +42,10 @@ public:
                                                    const QStringList& filters, int filterIndex) = 0;
     virtual std::optional<QString> ExistingFolder(const QString& startFolder) = 0;
     virtual std::optional<QFont> ChooseFont(const QFont& initial) = 0;
+    // The print dialogs, over the document's printer, which they change only
+    // when the user confirms. The print dialog offers pages minPage to maxPage.
+    // The preview calls paint for every rendering, its own print command too.
+    virtual bool PageSetupDialog(QPrinter& printer) = 0;
+    virtual bool PrintDialog(QPrinter& printer, int minPage, int maxPage) = 0;
+    virtual void PrintPreviewDialog(QPrinter& printer, const std::function<void(QPrinter*)>& paint) = 0;
 };

@@ -14,6 +14,10 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 
 // The methods are named after the dialogs, hence the "::" before each class.
 // The common dialogs are Qt's own, never a desktop's native ones: those speak
@@ -139,4 +143,29 @@ std::optional<QFont> DialogPrompter::ChooseFont(const QFont& initial)
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.selectedFont();
+}
+
+bool DialogPrompter::PageSetupDialog(QPrinter& printer)
+{
+    QPageSetupDialog dialog(&printer, m_parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool DialogPrompter::PrintDialog(QPrinter& printer, int minPage, int maxPage)
+{
+    QPrintDialog dialog(&printer, m_parent);
+    dialog.setMinMax(minPage, maxPage);
+    // Printing to a file stays: on a desktop without a print service the
+    // PDF file is the one printer there is.
+    dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintToFile
+                      | QAbstractPrintDialog::PrintShowPageSize);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void DialogPrompter::PrintPreviewDialog(QPrinter& printer, const std::function<void(QPrinter*)>& paint)
+{
+    QPrintPreviewDialog dialog(&printer, m_parent);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
+    dialog.resize(500, 400);
+    dialog.exec();
 }

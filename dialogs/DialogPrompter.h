@@ -21,6 +21,9 @@ public:
                                            const QStringList& filters, int filterIndex) override;
     std::optional<QString> ExistingFolder(const QString& startFolder) override;
     std::optional<QFont> ChooseFont(const QFont& initial) override;
+    bool PageSetupDialog(QPrinter& printer) override;
+    bool PrintDialog(QPrinter& printer, int minPage, int maxPage) override;
+    void PrintPreviewDialog(QPrinter& printer, const std::function<void(QPrinter*)>& paint) override;
 
 private:
     QPointer<QWidget> m_parent;

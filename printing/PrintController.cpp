@@ -1,22 +1,130 @@
 #include "printing/PrintController.h"
 
+#include "documents/TextView.h"
+#include "printing/PageLayout.h"
+
+#include <QPainter>
+#include <QPrinter>
+
+using namespace Qt::StringLiterals;
+
+PrintController::PrintController(const Context& context)
+    : Controller(context), printDocument1_(std::make_unique<QPrinter>(QPrinter::HighResolution))
+{
+}
+
+PrintController::~PrintController() = default;
+
+void PrintController::PrintIni()
+{
+    // The layout places every line itself from the paper's corner.
+    printDocument1_->setFullPage(true);
+    printDocument1_->setFromTo(1, LastPage);
+    PrintMiriInch();
+}
+
 void PrintController::PrintMiriInch()
 {
+    margins_.left = MarginUnits::SettingToHundredths(state.PrintLeftMargin);
+    margins_.right = MarginUnits::SettingToHundredths(state.PrintRightMargin);
+    margins_.top = MarginUnits::SettingToHundredths(state.PrintTopMargin);
+    margins_.bottom = MarginUnits::SettingToHundredths(state.PrintBottomMargin);
+    printDocument1_->setPageOrientation(state.PrintLandscape == 1 ? QPageLayout::Landscape
+                                                                  : QPageLayout::Portrait);
+    // The page set-up shows the settings as they are, in millimetres. A
+    // margin the paper cannot take is refused here and still holds for the
+    // layout, which then gets an empty box.
+    printDocument1_->setPageMargins(QMarginsF(state.PrintLeftMargin / 10.0, state.PrintTopMargin / 10.0,
+                                              state.PrintRightMargin / 10.0, state.PrintBottomMargin / 10.0),
+                                    QPageLayout::Millimeter);
 }
 
 void PrintController::PrintPageSetting()
 {
+    if (!prompter.PageSetupDialog(*printDocument1_))
+        return;
+    const QPageLayout layout = printDocument1_->pageLayout();
+    const QMarginsF inches = layout.margins(QPageLayout::Inch);
+    // No margin under 5 mm, which Qt's dialog would let through.
+    const auto take = [](double inch) { return qMax(qRound(inch * 100.0), MinimumMargin); };
+    margins_.left = take(inches.left());
+    margins_.right = take(inches.right());
+    margins_.top = take(inches.top());
+    margins_.bottom = take(inches.bottom());
+    state.PrintLandscape = layout.orientation() == QPageLayout::Landscape ? 1 : 0;
+    state.PrintLeftMargin = MarginUnits::HundredthsToSetting(margins_.left);
+    state.PrintRightMargin = MarginUnits::HundredthsToSetting(margins_.right);
+    state.PrintTopMargin = MarginUnits::HundredthsToSetting(margins_.top);
+    state.PrintBottomMargin = MarginUnits::HundredthsToSetting(margins_.bottom);
+}
+
+std::optional<QString> PrintController::VisibleText()
+{
+    if (!ui.textBox1->isHidden())
+        return PageLayout::NormaliseLineEnds(ui.textBox1->Text());
+    if (!ui.textBox2->isHidden())
+        return PageLayout::NormaliseLineEnds(ui.textBox2->Text());
+    prompter.MessageInfoBox(u"テキスト表示画面または同期テキスト画面を選択してください。"_s);
+    return std::nullopt;
+}
+
+QFont PrintController::ViewFont() const
+{
+    return ui.textBox1->font();
 }
 
 void PrintController::PrintPreview()
 {
+    const std::optional<QString> text = VisibleText();
+    if (!text)
+        return;
+    prompter.PrintPreviewDialog(*printDocument1_, [this, text = *text](QPrinter* printer) {
+        PrintJob(printer, text, 1, LastPage);
+    });
 }
 
 void PrintController::PrintStart()
 {
+    if (ui.textBox1->isHidden() && ui.textBox2->isHidden()) {
+        VisibleText();   // tells the user
+        return;
+    }
+    if (!prompter.PrintDialog(*printDocument1_, 1, LastPage))
+        return;
+    // All pages are pages 1 to 100, whatever range an earlier print chose.
+    QPrinter& printer = *printDocument1_;
+    const bool range = printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0;
+    const int from = range ? printer.fromPage() : 1;
+    const int to = range ? qMax(printer.fromPage(), printer.toPage()) : LastPage;
+    if (const std::optional<QString> text = VisibleText())
+        PrintJob(&printer, *text, from, qMin(to, LastPage));
 }
 
-
-void PrintController::PrintIni()
+void PrintController::PrintJob(QPrinter* printer, const QString& text, int startPage, int endPage)
 {
+    const QFont font = ViewFont();
+    PageLayout layout(state, PrintPage::AdvanceFor(*printer, font));
+    layout.Reset(text, startPage, endPage);
+    QPainter painter;
+    if (!painter.begin(printer)) {
+        prompter.MessageInfoBox(u"印刷を開始できませんでした。"_s);
+        return;
+    }
+    while (PrintPageControl(painter, *printer, layout)) {
+        if (!printer->newPage()) {
+            prompter.MessageInfoBox(u"印刷を続けられませんでした。"_s);
+            break;
+        }
+    }
+    painter.end();
+}
+
+bool PrintController::PrintPageControl(QPainter& painter, QPrinter& printer, PageLayout& layout)
+{
+    const QFont font = ViewFont();
+    QList<PrintedLine> lines;
+    const QString text = state.strPrintText;   // the last page empties it
+    const bool more = layout.LayOutPage(PrintPage::BoxFor(printer, font, margins_), lines);
+    PrintPage::Draw(painter, printer, font, margins_, text, lines);
+    return more;
 }

@@ -6,13 +6,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <utility>
+
 // A prompter for tests: records every message and question in order and
 // answers questions from a script; when the script runs dry it answers with
 // defaultAnswer.
 class ScriptedPrompter : public Prompter
 {
 public:
-    enum class Kind { Message, YesNo, StandardQuestion, VersionInfo, OpenFile, SaveFile, Folder, Font };
+    enum class Kind { Message, YesNo, StandardQuestion, VersionInfo, OpenFile, SaveFile, Folder, Font,
+                      PageSetup, Print, PrintPreview };
 
     struct Entry
     {
@@ -87,6 +91,34 @@ public:
         entries.append({Kind::Font, initial.family(), {}});
         dialogCalls.append({{}, {}, {}, -1, initial});
         return fontAnswers.isEmpty() ? std::nullopt : fontAnswers.takeFirst();
+    }
+
+    // The print dialogs: each answer sets the printer as the user would in
+    // the dialog and says whether they confirmed; none left is a cancel. The
+    // preview answer gets the paint function to render with as it likes.
+    QList<std::function<bool(QPrinter&)>> pageSetupAnswers;
+    QList<std::function<bool(QPrinter&)>> printAnswers;
+    std::function<void(QPrinter&, const std::function<void(QPrinter*)>&)> previewAnswer;
+    QList<std::pair<int, int>> printDialogPages;   // minPage, maxPage of each print dialog
+
+    bool PageSetupDialog(QPrinter& printer) override
+    {
+        entries.append({Kind::PageSetup, {}, {}});
+        return !pageSetupAnswers.isEmpty() && pageSetupAnswers.takeFirst()(printer);
+    }
+
+    bool PrintDialog(QPrinter& printer, int minPage, int maxPage) override
+    {
+        entries.append({Kind::Print, {}, {}});
+        printDialogPages.append({minPage, maxPage});
+        return !printAnswers.isEmpty() && printAnswers.takeFirst()(printer);
+    }
+
+    void PrintPreviewDialog(QPrinter& printer, const std::function<void(QPrinter*)>& paint) override
+    {
+        entries.append({Kind::PrintPreview, {}, {}});
+        if (previewAnswer)
+            previewAnswer(printer, paint);
     }
 
     // The texts of the messages and questions, in order.
