@@ -91,6 +91,10 @@ MyForm::MyForm(Prompter& prompter, QWidget* parent)
     peers_.music = music_.get();
     lrc_ = std::make_unique<LrcController>(context_);
     peers_.lrc = lrc_.get();
+    // The lyric lines wait for the audio when the output starts late.
+    lrc_->setPositionSource([this](std::int64_t& ms) {
+        return audioDevice_->IsOpen() && audioDevice_->Position(ms) == 0;
+    });
     art_ = std::make_unique<ArtController>(context_);
     peers_.art = art_.get();
     printing_ = std::make_unique<PrintController>(context_);

@@ -1,28 +1,62 @@
 #pragma once
 
 #include "core/Controller.h"
+#include "lrc/LrcRules.h"
 
+#include <QPointer>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
-// The synchronized-text window and its line timer.
+class Clock;
+#include "lrc/LrcDisplay.h"
+
+// The synchronized-text window and its line timer: the player synchronises
+// it at every start, seek and resume, and each tick of the line timer moves
+// the four lines up by one.
 class LrcController : public Controller
 {
 public:
-    using Controller::Controller;
+    explicit LrcController(const Context& context);
+    ~LrcController() override;
 
-    virtual void LrcTextDisplay();
-    virtual void timer2_Tick();
+    // Where the audio is now, in ms; false when the device cannot tell. With
+    // it each tick measures from the audio itself, which may start later
+    // than the timer (the sound server's start-up) or drift from the clock.
+    using PositionSource = std::function<bool(std::int64_t& ms)>;
+    void setPositionSource(PositionSource source) { position_ = std::move(source); }
+    // The clock the line timer measures with; tests give a fake one.
+    void setClock(const Clock* clock);
+
     virtual void LrcTextTempLabel(const QString& path);
-
-    // What the player calls.
     virtual void TrackBarLrcTextTimerIni();
+    virtual void LrcTextDisplay();
     // Aims the line timer from the device position the player has just read.
     virtual void LrcTextDisplayRestart(std::int64_t position);
     virtual void LrcTextClear();
+    virtual void LrcTimerOnStart(std::uint32_t delay);
     virtual void LrcTimerOnStop();
-    // Creates and shows the window (modeless, owned by the main window).
+    virtual void timer2_Tick();
+
+    // The player's opening (modeless, owned by the main window) and closing
+    // of the window.
     virtual void LrcDisplayOpen();
     virtual void LrcDisplayClose();
+    LrcDisplay* dlgLrcDisplay() const { return display_.data(); }
+
+private:
+    void SetLabels(const QString& l1, const QString& l2, const QString& l3, const QString& l4);
+    QString Label(int i) const;
+    QString TextOrBlank(std::int32_t i) const;
+    std::int32_t TimeOfDay() const;
+    void ArmWithAdjustment(std::int32_t delay);
+    void Speak(const QString& text);
+
+    const Clock* clock_;
+    PositionSource position_;
+    LrcRules::Table table_;
+    // Whether a line is still ahead for the line timer to aim at.
+    bool aimed_ = false;
+    QPointer<LrcDisplay> display_;
 };

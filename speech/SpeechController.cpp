@@ -73,7 +73,10 @@ void SpeechController::SpeechPlatformInstallationCheck()
     }
     SpeechSynthesizer* engine = synthesizer_.get();
     QObject::connect(engine, &SpeechSynthesizer::SpeakCompleted, engine,
-                     [this] { SpeechSynthesizerEndEvent(); });
+                     [this] {
+                         if (speaker == Speaker::Reader)
+                             SpeechSynthesizerEndEvent();
+                     });
     if (!engine->Starting()) {
         SynthesizerSetUp(engine->Available());
         return;
@@ -139,7 +142,10 @@ void SpeechController::VoiceSetUp()
         return;
     }
     SpeechVoice* engine = voice_.get();
-    QObject::connect(engine, &SpeechVoice::EndStream, engine, [this] { SpeechVoiceEndEvent(); });
+    QObject::connect(engine, &SpeechVoice::EndStream, engine, [this] {
+        if (speaker == Speaker::Reader)
+            SpeechVoiceEndEvent();
+    });
 
     const QStringList voices = engine->GetVoices();
     if (!voices.isEmpty() && state.strOralName == kNone) {
@@ -335,4 +341,28 @@ bool SpeechController::PlayWhenReady()
     // Not an installation problem yet: read as soon as the service is up.
     playAsked_ = true;
     return true;
+}
+
+void SpeechController::DispSpeakAsyncOut(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    const bool available = SynthesizerInUse() ? state.SpeechRuntimeError == 0 && synthesizer_
+                                              : state.SpeechRuntime11Error == 0 && voice_;
+    if (!available)
+        return;
+    // The window shares the reader's engine, which says one text at a time:
+    // a reading in progress is stopped properly rather than left waiting for
+    // a completion that will never come.
+    const int s = state.SpeechStateFlag;
+    if (s == 10 || s == 11 || s == 20 || s == 21)
+        Reader().SpeechStop();
+    speaker = Speaker::Display;
+    SpeechReader::DispSpeakAsyncOut(text, state, voice_.get(), synthesizer_.get(), SynthesizerInUse());
+}
+
+void SpeechController::DisplayClosed()
+{
+    if (speaker == Speaker::Display && synthesizer_ && state.SpeechRuntimeError == 0)
+        synthesizer_->SpeakAsyncCancelAll();
 }

@@ -60,6 +60,12 @@ public:
     virtual void SpeechVoiceEndEvent();
     virtual void SpeechSynthesizerEndEvent();
 
+    // A speak button of the synchronized-text window: the line is said on
+    // the engine in use, and its completion never reaches the reader.
+    virtual void DispSpeakAsyncOut(const QString& text);
+    // The window closed: what it was saying is cancelled.
+    virtual void DisplayClosed();
+
     // The reading-mode button's face and the buttons that follow the mode.
     virtual void ShowReproductionMode();
     // The reader behind the reading buttons.

@@ -96,6 +96,7 @@ void SpeechReader::EnableViews(bool enabled)
 
 bool SpeechReader::SpeakOnEngine(const QString& text)
 {
+    engines_.speaker = SpeechEngines::Speaker::Reader;
     if (SynthesizerInUse()) {
         SpeechSynthesizer* s = synthesizer();
         return s && s->SpeakAsyncCancelAll() && s->SelectVoice(QString::fromLocal8Bit(state.OralName))

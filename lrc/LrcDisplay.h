@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QPushButton;
+
+// The synchronized-text window: the line just passed, the current line and
+// the next two, each with a button that reads it aloud. Only its width
+// changes; the labels widen with it.
+class LrcDisplay : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit LrcDisplay(QWidget* owner);
+
+    QLabel* label1 = nullptr;
+    QLabel* label2 = nullptr;
+    QLabel* label3 = nullptr;
+    QLabel* label4 = nullptr;
+    QPushButton* button1 = nullptr;
+    QPushButton* button2 = nullptr;
+    QPushButton* button3 = nullptr;
+    QPushButton* button4 = nullptr;
+
+    std::array<QLabel*, 4> labels() const { return {label1, label2, label3, label4}; }
+    std::array<QPushButton*, 4> buttons() const { return {button1, button2, button3, button4}; }
+    void Clear();
+
+signals:
+    // A speak button was pressed for the text its label shows.
+    void speakRequested(const QString& text);
+    void closed();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QPixmap background_;
+};

@@ -1,0 +1,192 @@
+// The LRC format as read: time tags, lines, headers, the offset, the first
+// timed line, the text a line shows, and the decoding of the file.
+
+#include "lrc/LrcController.h"
+#include "lrc/LrcRules.h"
+#include "platform/TextCodec.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+class TestLrcRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void timeTags_data()
+    {
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("ms");
+        QTest::newRow("mm:ss.xx") << u"01:02.34"_s << 0 << 62340;
+        QTest::newRow("mm:ss") << u"01:02"_s << 0 << 62000;
+        QTest::newRow("mm:ss:xx") << u"01:02:34"_s << 0 << 62340;
+        QTest::newRow("one digit is hundredths") << u"00:01.5"_s << 0 << 1050;
+        QTest::newRow("third digit dropped") << u"00:01.567"_s << 0 << 1560;
+        QTest::newRow("h:mm:ss.xx reads minutes, seconds") << u"1:02:03.45"_s << 0 << 62450;
+        QTest::newRow("point without colon ignores offset") << u"12.34"_s << 500 << 0;
+        QTest::newRow("offset added") << u"00:10"_s << -250 << 9750;
+        QTest::newRow("seconds past 59") << u"99:99.99"_s << 0 << 6039990;
+        QTest::newRow("negative minutes") << u"-1:00"_s << 0 << -60000;
+        QTest::newRow("atoi blanks and junk") << u" 01: 5x.7y"_s << 0 << 65070;
+        QTest::newRow("no digits") << u"ar:Someone"_s << 0 << 0;
+        QTest::newRow("empty tag is the offset") << u""_s << 300 << 300;
+        QTest::newRow("point with nothing after") << u"00:12."_s << 0 << 12000;
+        QTest::newRow("colon with nothing around") << u":"_s << 0 << 0;
+    }
+    void timeTags()
+    {
+        QFETCH(QString, tag);
+        QFETCH(int, offset);
+        QFETCH(int, ms);
+        QCOMPARE(LrcRules::LrcTextTimerSet(tag, offset), ms);
+    }
+
+    // Each row: the file's text, the first timed line (-1: none), and from
+    // it on every line as "time|text".
+    void firstTimedLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QStringList>("timed");
+        QTest::newRow("headers skipped, CR LF")
+            << u"[ti:歌]\r\n[ar:X]\r\n[00:01.00]あ\r\n[00:02.50]い\r\n"_s << 2
+            << QStringList{u"1000|あ"_s, u"2500|い"_s};
+        QTest::newRow("lone LF cuts lines") << u"[00:01.00]a\n[00:02.00]b\n"_s << 0
+                                            << QStringList{u"1000|a"_s, u"2000|b"_s};
+        QTest::newRow("lone CR cuts lines") << u"[00:01.00]a\r[00:02.00]b"_s << 0
+                                            << QStringList{u"1000|a"_s, u"2000|b"_s};
+        QTest::newRow("blank lines do not count") << u"[00:01.00]a\r\n\r\n\n\r\n[00:02.00]b"_s << 0
+                                                  << QStringList{u"1000|a"_s, u"2000|b"_s};
+        QTest::newRow("several leading tags show the text") << u"[00:12.00][01:30.50]chorus"_s << 0
+                                                            << QStringList{u"12000|chorus"_s};
+        QTest::newRow("only tag, empty text") << u"[00:12.34]"_s << 0 << QStringList{u"12340|"_s};
+        QTest::newRow("offset before the first timed line") << u"[offset:500]\n[00:01.00]x"_s << 1
+                                                            << QStringList{u"1500|x"_s};
+        QTest::newRow("offset after it is a timed line") << u"[00:01.00]x\n[offset:500]"_s << 0
+                                                         << QStringList{u"1000|x"_s, u"500000|"_s};
+        QTest::newRow("zero time and [re passed over")
+            << u"[00:00.00]zero\n[00:05.00]On the road [re-edit]\n[00:06.00]y [z]"_s << 2
+            << QStringList{u"6000|y "_s};
+        QTest::newRow("unlisted header passed over") << u"[la:ja]\n[00:03.00]z"_s << 1
+                                                     << QStringList{u"3000|z"_s};
+        QTest::newRow("unlisted header with offset qualifies") << u"[offset:+200]\n[la:ja]\n[00:03.00]z"_s << 1
+                                                               << QStringList{u"200|"_s, u"3200|z"_s};
+        QTest::newRow("negative offset") << u"[offset:-250]\n[00:03.00]z"_s << 1 << QStringList{u"2750|z"_s};
+        QTest::newRow("offset with nothing after its colon") << u"[offset:]\n[00:03.00]z"_s << 1
+                                                             << QStringList{u"3000|z"_s};
+        QTest::newRow("tab as eight spaces") << u"[00:01.00]a\tb"_s << 0 << QStringList{u"1000|a        b"_s};
+        QTest::newRow("word tags not shown") << u"[00:12.00]<00:12.00>Hel<00:12.50>lo 世界"_s << 0
+                                             << QStringList{u"12000|Hello 世界"_s};
+        QTest::newRow("untagged line after the first") << u"[00:01.00]a\nplain\n"_s << 0
+                                                       << QStringList{u"1000|a"_s, u"0|"_s};
+        QTest::newRow("point without colon is not a candidate") << u"[12.34]x\n[00:01]y"_s << 1
+                                                                << QStringList{u"1000|y"_s};
+        QTest::newRow("bad tags") << u"[-1:00]y\n[99:99.99]x\n[00:00.5]z"_s << 1
+                                  << QStringList{u"6039990|x"_s, u"50|z"_s};
+        QTest::newRow("empty file") << QString() << -1 << QStringList{};
+        QTest::newRow("only headers") << u"[ti:a]\n[ar:b]\n[offset:100]"_s << -1 << QStringList{};
+        QTest::newRow("unterminated tag") << u"[00:01.00 abc"_s << -1 << QStringList{};
+    }
+    void firstTimedLine()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, start);
+        QFETCH(QStringList, timed);
+        const LrcRules::Table table = LrcRules::FirstTimedLine(text);
+        QCOMPARE(table.start.value_or(-1), start);
+        QStringList got;
+        for (int i = table.start.value_or(table.size()); i < table.size(); ++i)
+            got << u"%1|%2"_s.arg(table.Time(i)).arg(table.TextAt(i));
+        QCOMPARE(got, timed);
+    }
+
+    void decoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const QString lyric = u"[00:01.00]あ"_s;
+        QTest::newRow("UTF-8 mark dropped") << QByteArray("\xEF\xBB\xBF") + lyric.toUtf8() << lyric;
+        QByteArray le("\xFF\xFE");
+        QByteArray be("\xFE\xFF");
+        for (QChar c : lyric) {
+            le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+            be.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+        }
+        QTest::newRow("UTF-16LE mark dropped") << le << lyric;
+        QTest::newRow("UTF-16BE mark dropped") << be << lyric;
+        QTest::newRow("half a mark gives nothing") << QByteArray("\xFF\x41\x42") << QString();
+        QTest::newRow("lone EF gives nothing") << QByteArray("\xEF") << QString();
+        QTest::newRow("Shift_JIS without mark") << QByteArray("[00:01.00]\x82\xA0") << lyric;
+        QTest::newRow("UTF-8 without mark") << lyric.toUtf8() << lyric;
+        QTest::newRow("empty") << QByteArray() << QString();
+    }
+    void decoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(LrcRules::Decode(bytes, TextCodec::System()), text);
+    }
+
+    // Real files beside a music file, with their line ends and marks.
+    void readsTheFileBesideTheMusic()
+    {
+        QTemporaryDir dir;
+        const QString body = u"[ti:歌]\r\n[00:01.00]一\r\n[00:02.00]二\r\n"_s;
+        auto write = [&](const QString& name, const QByteArray& bytes) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        };
+        write(u"crlf.lrc"_s, QByteArray("\xEF\xBB\xBF") + body.toUtf8());
+        write(u"lf.lrc"_s, QString(body).remove(u'\r').toUtf8());
+
+        State state;
+        ScriptedPrompter prompter;
+        Controls ui;
+        Peers peers;
+        LrcController lrc{Context{state, prompter, ui, peers}};
+        lrc.LrcTextTempLabel(dir.filePath(u"crlf.mp3"_s));
+        QCOMPARE(state.LrcText, body);
+        QCOMPARE(state.LrcTextCodeKindLength, 0);   // the editor's mark flag is not touched
+        lrc.LrcTextTempLabel(dir.filePath(u"lf.WAV"_s));
+        const LrcRules::Table table = LrcRules::FirstTimedLine(state.LrcText);
+        QCOMPARE(table.start.value_or(-1), 1);
+        QCOMPARE(table.TextAt(2), u"二"_s);
+        lrc.LrcTextTempLabel(dir.filePath(u"missing.mp3"_s));
+        QVERIFY(state.LrcText.isEmpty());
+    }
+
+    // Hostile files: no crash, no hang, the lines that qualify still found.
+    void badFiles()
+    {
+        const QString big = u"[00:01.00]"_s + QString(2 * 1024 * 1024, u'x');
+        LrcRules::Table table = LrcRules::FirstTimedLine(big + u"\n[00:02.00]b"_s);
+        QCOMPARE(table.start.value_or(-1), 0);
+        QCOMPARE(table.TextAt(0).size(), 2 * 1024 * 1024);
+        QCOMPARE(table.TextAt(1), u"b"_s);
+
+        QByteArray binary;
+        for (int i = 0; i < 4096; ++i)
+            binary.append(char((i * 37) & 0xFF));
+        binary.prepend("[00:03.00]ok\n");
+        table = LrcRules::FirstTimedLine(LrcRules::Decode(binary, TextCodec::System()));
+        QCOMPARE(table.start.value_or(-1), 0);
+        QCOMPARE(table.Time(0), 3000);
+
+        QByteArray odd("\xFF\xFE");
+        for (char c : QByteArray("[00:04.00]o"))
+            odd.append(c).append('\0');
+        odd.append('\x41');   // half a character at the end
+        table = LrcRules::FirstTimedLine(LrcRules::Decode(odd, TextCodec::System()));
+        QCOMPARE(table.start.value_or(-1), 0);
+        QCOMPARE(table.Time(0), 4000);
+        QVERIFY(table.TextAt(0).startsWith(u'o'));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLrcRules)
+#include "tst_lrcrules.moc"

@@ -1,0 +1,150 @@
+// The synchronized-text window's speak buttons share the main window's
+// engine: what they say must never drive the reader's repetitions, and the
+// reader's completions must still reach it after the window has spoken.
+
+#include "app/MyForm.h"
+#include "documents/DocumentController.h"
+#include "documents/TextView.h"
+#include "lrc/LrcController.h"
+#include "lrc/LrcDisplay.h"
+#include "speech/SpeechController.h"
+#include "support/FakeSpeechEngines.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Fixture
+{
+    ScriptedPrompter prompter;
+    MyForm form{prompter};
+    FakeSpeechVoice* voice = nullptr;
+    FakeSpeechSynthesizer* synthesizer = nullptr;
+    bool synth;
+
+    explicit Fixture(bool useSynthesizer) : synth(useSynthesizer)
+    {
+        State& s = form.state();
+        s.OsMajor = 6;
+        s.OsMinor = synth ? 3 : 1;
+        s.strOralName = u"Kyoko"_s;
+        s.LoopModeCount = 2;
+        form.speech().setEngineFactories(
+            [this] {
+                auto v = std::make_unique<FakeSpeechVoice>();
+                v->voices = QStringList{u"Kyoko"_s};
+                voice = v.get();
+                return v;
+            },
+            [this] {
+                auto e = std::make_unique<FakeSpeechSynthesizer>();
+                e->voices = QStringList{u"Kyoko"_s};
+                synthesizer = e.get();
+                return e;
+            });
+        form.speech().SpeechPlatformInstallationCheck();
+        form.documents().TextDisplaySwitch();
+        form.ui().textBox1->SetText(u"first line"_s);
+        s.LrcText = u"[00:01.00]x"_s;
+        form.lrc().LrcDisplayOpen();
+    }
+
+    QStringList spoken() const { return synth ? synthesizer->spoken : voice->spoken; }
+    void finish() { synth ? synthesizer->finishUtterance() : voice->finishUtterance(); }
+    int speaking() const { return synth ? 20 : 10; }
+    LrcDisplay* window() { return form.lrc().dlgLrcDisplay(); }
+};
+
+} // namespace
+
+class TestLrcSpeech : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void engines_data()
+    {
+        QTest::addColumn<bool>("synthesizer");
+        QTest::newRow("built-in voice") << false;
+        QTest::newRow("speech service") << true;
+    }
+
+
+    void windowSpeechNeverDrivesTheReader_data() { engines_data(); }
+    void windowSpeechNeverDrivesTheReader()
+    {
+        QFETCH(bool, synthesizer);
+        Fixture f(synthesizer);
+        QVERIFY(f.form.state().SpeechRuntimeError == 0 || f.form.state().SpeechRuntime11Error == 0);
+        f.form.speech().SpeechPlay();
+        QCOMPARE(f.spoken(), QStringList{u"first line"_s});
+        QCOMPARE(f.form.state().SpeechStateFlag, f.speaking());
+
+        // The reading is stopped cleanly, then the line is said with its
+        // comment cut.
+        f.window()->label2->setText(u"歌詞；メモ"_s);
+        f.window()->button2->click();
+        QCOMPARE(f.spoken(), (QStringList{u"first line"_s, u"歌詞\r\n"_s}));
+        QCOMPARE(f.form.state().SpeechStateFlag, f.speaking() + 2);
+
+        f.finish();   // the window's line ends: no repetition of the reader's
+        QCOMPARE(f.spoken().size(), 2);
+        QCOMPARE(f.form.state().SpeechLoopCount, 0);
+        QCOMPARE(f.form.state().SpeechStateFlag, f.speaking() + 2);
+
+        f.window()->label3->clear();
+        f.window()->button3->click();   // an empty line is not spoken
+        QCOMPARE(f.spoken().size(), 2);
+    }
+
+    void readerCompletionsStillReachTheReader_data() { engines_data(); }
+    void readerCompletionsStillReachTheReader()
+    {
+        QFETCH(bool, synthesizer);
+        Fixture f(synthesizer);
+        // Whole-text mode takes any completion as the cue for its next line.
+        f.form.state().ReproductionMode = 2;
+        f.window()->label1->setText(u"前の行"_s);
+        f.window()->button1->click();
+        f.finish();
+        QCOMPARE(f.spoken(), QStringList{u"前の行"_s});
+        QCOMPARE(f.form.state().SpeechStateFlag, 99);   // the window touched no reading state
+
+        f.form.state().ReproductionMode = 0;
+
+        f.form.speech().SpeechPlay();
+        f.finish();   // the reader's own completion: one repetition follows
+        QCOMPARE(f.spoken(), (QStringList{u"前の行"_s, u"first line"_s, u"first line"_s}));
+        QCOMPARE(f.form.state().SpeechStateFlag, f.speaking());
+        f.finish();
+        QCOMPARE(f.form.state().SpeechStateFlag, f.speaking() + 2);
+    }
+
+    // Closing the window silences only what the window said.
+    void closingCancelsOnlyTheWindowsSpeech()
+    {
+        {
+            Fixture f(true);
+            f.form.speech().SpeechPlay();
+            const int cancels = f.synthesizer->cancels;
+            f.window()->close();
+            QCOMPARE(f.synthesizer->cancels, cancels);
+        }
+        {
+            Fixture f(true);
+            f.window()->label2->setText(u"今"_s);
+            f.window()->button2->click();
+            const int cancels = f.synthesizer->cancels;
+            f.window()->close();
+            QCOMPARE(f.synthesizer->cancels, cancels + 1);
+        }
+    }
+};
+
+QTEST_MAIN(TestLrcSpeech)
+#include "tst_lrcspeech.moc"
