@@ -7,6 +7,7 @@
 
 #include "art/Mp3File.h"
 #include "platform/GstAudioDevice.h"
+#include "support/EventWait.h"
 #include "support/MonitorRecorder.h"
 
 #include <QCoreApplication>
@@ -34,22 +35,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kRuns = 15;
 constexpr int kSeconds = 262; // at 320 kbit/s: about 10 MB
-
-void Wait(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs)
-        Wait(2);
-    return done();
-}
 
 double Ms(Clock::duration d)
 {

@@ -8,6 +8,7 @@
 #include "music/MusicController.h"
 #include "platform/AlsaMixer.h"
 #include "platform/GstAudioDevice.h"
+#include "support/AudioMedia.h"
 #include "support/MonitorRecorder.h"
 #include "support/ScriptedPrompter.h"
 
@@ -15,7 +16,6 @@
 #include <QElapsedTimer>
 #include <QSlider>
 #include <QTemporaryDir>
-#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
@@ -45,28 +45,6 @@ public:
     }
 };
 
-QByteArray ToneWav(int seconds)
-{
-    constexpr int rate = 44100;
-    QByteArray pcm(rate * seconds * 2, Qt::Uninitialized);
-    for (int i = 0; i < rate * seconds; ++i)
-        qToLittleEndian<qint16>(qint16(8000 * std::sin(2 * M_PI * 440 * i / rate)), pcm.data() + 2 * i);
-    QByteArray h(44, '\0');
-    h.replace(0, 4, "RIFF");
-    qToLittleEndian<quint32>(quint32(36 + pcm.size()), h.data() + 4);
-    h.replace(8, 8, "WAVEfmt ");
-    qToLittleEndian<quint32>(16, h.data() + 16);
-    qToLittleEndian<quint16>(1, h.data() + 20);
-    qToLittleEndian<quint16>(1, h.data() + 22);
-    qToLittleEndian<quint32>(rate, h.data() + 24);
-    qToLittleEndian<quint32>(rate * 2, h.data() + 28);
-    qToLittleEndian<quint16>(2, h.data() + 32);
-    qToLittleEndian<quint16>(16, h.data() + 34);
-    h.replace(36, 4, "data");
-    qToLittleEndian<quint32>(quint32(pcm.size()), h.data() + 40);
-    return h + pcm;
-}
-
 double Percentile(std::vector<double> v, double p)
 {
     std::sort(v.begin(), v.end());
@@ -87,11 +65,8 @@ int main(int argc, char** argv)
     for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
         qputenv(name, QFile::encodeName(home.path()));
     const QString wav = home.filePath(u"tone.wav"_s);
-    QFile f(wav);
-    if (!f.open(QIODevice::WriteOnly))
+    if (!AudioMedia::WriteTone(wav, 10000, {44100, 1, 16}))
         return 2;
-    f.write(ToneWav(10));
-    f.close();
 
     MonitorRecorder monitor;   // the null sink at a sound card's pace
     if (!monitor.start())

@@ -8,6 +8,7 @@
 
 #include "platform/EspeakVoice.h"
 #include "platform/QtSpeechSynthesizer.h"
+#include "support/EventWait.h"
 #include "support/MonitorRecorder.h"
 
 #include <QProcess>
@@ -44,22 +45,6 @@ const QString kLong = u"Reading aloud keeps going for a while, so that there is 
                       u"where it stopped, word after word, until the whole sentence is done."_s;
 constexpr int kRuns = 25;
 constexpr int kDesktopRuns = 15;
-
-void Wait(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs)
-        Wait(2);
-    return done();
-}
 
 struct Figures
 {

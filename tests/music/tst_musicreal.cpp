@@ -5,6 +5,7 @@
 
 #include "app/MyForm.h"
 #include "music/MusicController.h"
+#include "support/AudioMedia.h"
 #include "support/MonitorRecorder.h"
 #include "support/ScriptedPrompter.h"
 
@@ -12,41 +13,10 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QtTest>
 
-#include <cmath>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// A mono 16-bit sine tone of the given length.
-QByteArray ToneWav(int seconds)
-{
-    constexpr int rate = 22050;
-    QByteArray pcm(rate * seconds * 2, Qt::Uninitialized);
-    for (int i = 0; i < rate * seconds; ++i)
-        qToLittleEndian<qint16>(qint16(8000 * std::sin(2 * M_PI * 440 * i / rate)), pcm.data() + 2 * i);
-    QByteArray h(44, '\0');
-    auto u32 = [&h](int at, quint32 v) { qToLittleEndian(v, h.data() + at); };
-    auto u16 = [&h](int at, quint16 v) { qToLittleEndian(v, h.data() + at); };
-    h.replace(0, 4, "RIFF");
-    u32(4, quint32(36 + pcm.size()));
-    h.replace(8, 8, "WAVEfmt ");
-    u32(16, 16);
-    u16(20, 1);
-    u16(22, 1);
-    u32(24, rate);
-    u32(28, rate * 2);
-    u16(32, 2);
-    u16(34, 16);
-    h.replace(36, 4, "data");
-    u32(40, quint32(pcm.size()));
-    return h + pcm;
-}
-
-} // namespace
 
 class TestMusicReal : public QObject
 {
@@ -65,10 +35,7 @@ private slots:
         for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
             qputenv(name, QFile::encodeName(home_.path()));
         wav_ = home_.filePath(u"tone.wav"_s);
-        QFile f(wav_);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(ToneWav(6));
-        f.close();
+        QVERIFY(AudioMedia::WriteTone(wav_, 6000, {22050, 1, 16}));
         QVERIFY(monitor_.start());
     }
 

@@ -1,8 +1,9 @@
 // The audio device on the private PulseAudio session: real files played
 // through GStreamer into the null sink, timed against the wall clock.
 
-#include "AudioMedia.h"
+#include "support/AudioMedia.h"
 #include "platform/GstAudioDevice.h"
+#include "support/EventWait.h"
 #include "support/MonitorRecorder.h"
 
 #include <QElapsedTimer>
@@ -23,22 +24,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kToneMs = 3000;
-
-void Wait(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < timeoutMs)
-        Wait(5);
-    return done();
-}
 
 std::int64_t PositionOf(GstAudioDevice& device)
 {
@@ -195,7 +180,7 @@ private slots:
         QCOMPARE(device.Length(length), 0);
         QCOMPARE(device.Seek(length - 300), 0);
         QCOMPARE(device.Play(), 0);
-        QVERIFY(WaitFor([&] { return PositionOf(device) >= length; }, 3000));
+        QVERIFY(WaitFor([&] { return PositionOf(device) >= length; }, 3000, 5));
         // It stays there, and a seek back plays again.
         Wait(200);
         QVERIFY(PositionOf(device) >= length);
@@ -289,7 +274,7 @@ private slots:
         QCOMPARE(device.Seek(600), 0);
         QCOMPARE(device.Play(), 0);
         // Whatever length the header claimed, the end is reached and reported.
-        QVERIFY(WaitFor([&] { return PositionOf(device) >= length; }, 4000));
+        QVERIFY(WaitFor([&] { return PositionOf(device) >= length; }, 4000, 5));
         QCOMPARE(errors, 0);
     }
 
@@ -306,7 +291,7 @@ private slots:
         QCOMPARE(device.Play(), 0);
         Wait(200);
         QVERIFY(QFile::remove(path));
-        QVERIFY(WaitFor([&] { return PositionOf(device) >= kToneMs; }, 3000));
+        QVERIFY(WaitFor([&] { return PositionOf(device) >= kToneMs; }, 3000, 5));
         QCOMPARE(errors, 0);
     }
 
@@ -360,7 +345,7 @@ private slots:
         QCOMPARE(device.Play(), 0);
         Wait(300);
         QProcess::execute(QStringLiteral(MURMELIN_AUDIO_SESSION), {u"stop"_s, gone.path()});
-        QVERIFY(WaitFor([&] { return reported > 0; }, 5000));
+        QVERIFY(WaitFor([&] { return reported > 0; }, 5000, 5));
         QCOMPARE(code, int(GstAudioDevice::StreamFailed));
         QVERIFY(onUiThread);
         QVERIFY2(device.ErrorText(code) != GstAudioDevice().ErrorText(code), qPrintable(device.ErrorText(code)));

@@ -2,7 +2,7 @@
 // session routes to its PulseAudio null sink: what is written must show up
 // as that sink's volume.
 
-#include "AudioMedia.h"
+#include "support/AudioMedia.h"
 #include "platform/AlsaMixer.h"
 
 #include <QRegularExpression>
