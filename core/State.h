@@ -125,6 +125,13 @@ struct State
     // --- browser ---------------------------------------------------------------
     std::int16_t ManualDialogOp = 0;
 
+    // --- study tools -----------------------------------------------------------
+    std::int32_t StudySpeedPercent = 100;   // playback speed, 50 to 150 in steps of 5
+    std::int32_t StudyLinePractice = 0;     // 1: lyric lines are practised one by one
+    std::int32_t StudyPausePercent = 0;     // pause after a line: 0, 50, 100 or 150 % of its length
+    std::int32_t StudyFollowWord = 1;       // 1: the spoken word is highlighted
+    std::int32_t StudyLyricShiftMs = 0;     // lyric lines moved while listening (not stored)
+
     // Puts the run-time variables back to their start-up values, as the Load
     // event does before the settings are read. Settings-backed values, the
     // folders and the engine error flags are left alone.
@@ -170,6 +177,7 @@ struct State
         PrintStartPage = PrintEndPage = PrintPageCount = 0;
         StartPrintingPosition = PrintMarginBoundsWidth = PrintMarginBoundsBottom = 0;
         ManualDialogOp = 0;
+        StudyLyricShiftMs = 0;
     }
 
     // Unsaved changes: a document in state 2 (new, edited) or 4 (stored, edited).

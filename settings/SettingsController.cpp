@@ -192,6 +192,19 @@ void SettingsController::iniRead()
     state.PrintBottomMargin = store.ReadDword(u"PrintBottomMargin"_s, 250, 0, 10000);
     state.PrintLandscape = store.ReadDword(u"PrintLandscape"_s, 0, 0, 1);
     peers.printing->PrintIni();
+
+    ReadStudyValues(store);
+}
+
+void SettingsController::ReadStudyValues(SettingsStore& store)
+{
+    // Speeds between the 5 % steps go to the step below.
+    const int speed = store.ReadDword(u"StudySpeed"_s, 100, 50, 150);
+    state.StudySpeedPercent = speed - speed % 5;
+    state.StudyLinePractice = store.ReadDword(u"StudyLinePractice"_s, 0, 0, 1);
+    const int pause = store.ReadDword(u"StudyPause"_s, 0, 0, 150);
+    state.StudyPausePercent = pause == 50 || pause == 100 || pause == 150 ? pause : 0;
+    state.StudyFollowWord = store.ReadDword(u"StudyFollowWord"_s, 1, 0, 1);
 }
 
 void SettingsController::iniDefine()
@@ -246,6 +259,11 @@ void SettingsController::iniDefine()
     state.PrintLandscape = 0;
     peers.printing->PrintIni();
 
+    state.StudySpeedPercent = 100;
+    state.StudyLinePractice = 0;
+    state.StudyPausePercent = 0;
+    state.StudyFollowWord = 1;
+
     if (firstRunUnfinished_)
         return;
     // The favourites start from the template beside the program. A list
@@ -287,6 +305,10 @@ void SettingsController::iniWrite()
         {u"PrintTopMargin"_s, state.PrintTopMargin},
         {u"PrintBottomMargin"_s, state.PrintBottomMargin},
         {u"PrintLandscape"_s, state.PrintLandscape},
+        {u"StudySpeed"_s, state.StudySpeedPercent},
+        {u"StudyLinePractice"_s, state.StudyLinePractice},
+        {u"StudyPause"_s, state.StudyPausePercent},
+        {u"StudyFollowWord"_s, state.StudyFollowWord},
     };
     switch (store.Write(values)) {
     case SettingsStore::WriteResult::OpenFailed:

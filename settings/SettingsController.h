@@ -10,6 +10,8 @@
 
 // The settings store: effective system version, program and working folders,
 // and the stored settings read at start-up and written at exit.
+class SettingsStore;
+
 class SettingsController : public Controller
 {
 public:
@@ -44,6 +46,7 @@ private:
     void ShowLoopCount();
     void ShowPictureMode();
     void RemoveTemporaryFiles();
+    void ReadStudyValues(SettingsStore& store);
 
     std::shared_ptr<SystemVersion> version_;
     QString settingsFile_;

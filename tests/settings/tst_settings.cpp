@@ -312,6 +312,11 @@ private slots:
         QTest::newRow("landscape 2") << u"PrintLandscape"_s << u"2"_s;
         QTest::newRow("number too big") << u"SpeechVol"_s << u"99999999999"_s;
         QTest::newRow("folder too long") << u"MurmelinListFolder"_s << (u"/"_s + QString(600, u'x'));
+        QTest::newRow("speed 40 %") << u"StudySpeed"_s << u"40"_s;
+        QTest::newRow("speed 200 %") << u"StudySpeed"_s << u"200"_s;
+        QTest::newRow("pause 75 %") << u"StudyPause"_s << u"75"_s;
+        QTest::newRow("practice 3") << u"StudyLinePractice"_s << u"3"_s;
+        QTest::newRow("follow word 2") << u"StudyFollowWord"_s << u"2"_s;
     }
 
     void badValuesFallBackToTheirDefaults()
@@ -337,6 +342,47 @@ private slots:
         QCOMPARE(s.PrintTopMargin, 250);
         QCOMPARE(s.PrintLandscape, 0);
         QCOMPARE(s.cMurmelinListFolder, run.work() + u"/Speech1"_s);
+        QCOMPARE(s.StudySpeedPercent, 100);
+        QCOMPARE(s.StudyPausePercent, 0);
+        QCOMPARE(s.StudyLinePractice, 0);
+        QCOMPARE(s.StudyFollowWord, 1);
+    }
+
+    void studyValuesRoundTrip_data()
+    {
+        QTest::addColumn<QString>("speed");
+        QTest::addColumn<int>("speedRead");
+        QTest::addColumn<QString>("pause");
+        QTest::addColumn<int>("pauseRead");
+        QTest::newRow("slowest, long pause") << u"50"_s << 50 << u"150"_s << 150;
+        QTest::newRow("between steps") << u"73"_s << 70 << u"50"_s << 50;
+        QTest::newRow("fastest, no pause") << u"150"_s << 150 << u"0"_s << 0;
+    }
+
+    void studyValuesRoundTrip()
+    {
+        QFETCH(QString, speed);
+        QFETCH(int, speedRead);
+        QFETCH(QString, pause);
+        QFETCH(int, pauseRead);
+        const QString home = freshHome();
+        {
+            Run run(home);
+            writeSettings(run.settingsFile(), {{u"StudySpeed"_s, speed}, {u"StudyPause"_s, pause},
+                                               {u"StudyLinePractice"_s, u"1"_s}, {u"StudyFollowWord"_s, u"0"_s}});
+            run.start();
+            QCOMPARE(run.state().StudySpeedPercent, speedRead);
+            QCOMPARE(run.state().StudyPausePercent, pauseRead);
+            QCOMPARE(run.state().StudyLinePractice, 1);
+            QCOMPARE(run.state().StudyFollowWord, 0);
+            run.exit();
+        }
+        Run again(home);
+        again.start();
+        QCOMPARE(again.state().StudySpeedPercent, speedRead);
+        QCOMPARE(again.state().StudyPausePercent, pauseRead);
+        QCOMPARE(again.state().StudyLinePractice, 1);
+        QCOMPARE(again.state().StudyFollowWord, 0);
     }
 
     void numbersWrittenUnsignedReadBackSigned()
