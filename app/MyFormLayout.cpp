@@ -8,6 +8,7 @@
 #include "platform/SystemColors.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QIcon>
@@ -402,6 +403,35 @@ void MyForm::BuildMenus()
     help->setObjectName(u"menuHelp"_s);
     ui_.menuManual = item(help, u"マニュアル"_s, u"menuManual"_s);
     ui_.menuVersion = item(help, u"バージョン情報"_s, u"menuVersion"_s);
+
+    QMenu* study = bar->addMenu(u"学習"_s);
+    study->setObjectName(u"menuStudy"_s);
+    ui_.menuLinePractice = item(study, u"1行ずつ練習"_s, u"menuLinePractice"_s);
+    ui_.menuLinePractice->setCheckable(true);
+    study->addSeparator();
+    ui_.menuSpeedUp = item(study, u"速く再生"_s, u"menuSpeedUp"_s, QKeySequence(u"Ctrl+Up"_s));
+    ui_.menuSpeedDown = item(study, u"遅く再生"_s, u"menuSpeedDown"_s, QKeySequence(u"Ctrl+Down"_s));
+    ui_.menuSpeedNormal = item(study, u"標準の速さ"_s, u"menuSpeedNormal"_s, QKeySequence(u"Ctrl+0"_s));
+    study->addSeparator();
+    ui_.menuLyricsEarlier = item(study, u"歌詞を早める"_s, u"menuLyricsEarlier"_s, QKeySequence(u"Alt+Left"_s));
+    ui_.menuLyricsLater = item(study, u"歌詞を遅らせる"_s, u"menuLyricsLater"_s, QKeySequence(u"Alt+Right"_s));
+    ui_.menuSaveTiming = item(study, u"タイミングを保存"_s, u"menuSaveTiming"_s);
+    study->addSeparator();
+    QMenu* pause = study->addMenu(u"練習の間"_s);
+    pause->setObjectName(u"menuPause"_s);
+    auto* pauses = new QActionGroup(pause);
+    ui_.menuPauseNone = item(pause, u"なし"_s, u"menuPauseNone"_s);
+    ui_.menuPauseHalf = item(pause, u"行の長さの0.5倍"_s, u"menuPauseHalf"_s);
+    ui_.menuPauseOne = item(pause, u"行の長さの1倍"_s, u"menuPauseOne"_s);
+    ui_.menuPauseOneHalf = item(pause, u"行の長さの1.5倍"_s, u"menuPauseOneHalf"_s);
+    for (QAction* a : {ui_.menuPauseNone, ui_.menuPauseHalf, ui_.menuPauseOne, ui_.menuPauseOneHalf}) {
+        a->setCheckable(true);
+        pauses->addAction(a);
+    }
+    ui_.menuPauseNone->setChecked(true);
+    ui_.menuFollowWord = item(study, u"話している単語を強調"_s, u"menuFollowWord"_s);
+    ui_.menuFollowWord->setCheckable(true);
+    ui_.menuFollowWord->setChecked(true);
 
     ui_.contextMenuStrip1 = new QMenu(this);
     ui_.contextMenuStrip1->setObjectName(u"contextMenuStrip1"_s);

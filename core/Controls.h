@@ -44,6 +44,19 @@ struct Controls
     QAction* menuVoice = nullptr;
     QAction* menuManual = nullptr;
     QAction* menuVersion = nullptr;
+    // The study menu, last in the bar.
+    QAction* menuLinePractice = nullptr;   // checkable
+    QAction* menuSpeedUp = nullptr;
+    QAction* menuSpeedDown = nullptr;
+    QAction* menuSpeedNormal = nullptr;
+    QAction* menuLyricsEarlier = nullptr;
+    QAction* menuLyricsLater = nullptr;
+    QAction* menuSaveTiming = nullptr;
+    QAction* menuPauseNone = nullptr;      // these four are exclusive and checkable
+    QAction* menuPauseHalf = nullptr;
+    QAction* menuPauseOne = nullptr;
+    QAction* menuPauseOneHalf = nullptr;
+    QAction* menuFollowWord = nullptr;     // checkable
     QAction* contextDelete = nullptr;        // 削除(D)
     QAction* contextClose = nullptr;         // 終了(X)
 
