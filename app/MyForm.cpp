@@ -12,6 +12,7 @@
 #include "printing/PrintController.h"
 #include "settings/SettingsController.h"
 #include "speech/SpeechController.h"
+#include "study/StudyController.h"
 #include "speech/SpeechMessages.h"
 
 #include <QAction>
@@ -103,6 +104,7 @@ MyForm::MyForm(Prompter& prompter, QWidget* parent)
     peers_.browser = browser_.get();
 
     WireCommands();
+    SetUpStudy();
 
     // The message hook: every press over a child is seen before the child
     // handles it (and before a list changes its selection).
@@ -144,12 +146,14 @@ void MyForm::setMusic(std::unique_ptr<MusicController> c)
 {
     music_ = std::move(c);
     peers_.music = music_.get();
+    HookStudy();
 }
 
 void MyForm::setLrc(std::unique_ptr<LrcController> c)
 {
     lrc_ = std::move(c);
     peers_.lrc = lrc_.get();
+    HookStudy();
 }
 
 void MyForm::setArt(std::unique_ptr<ArtController> c)
@@ -312,6 +316,7 @@ void MyForm::MyForm_Load()
     ResetRunTimeState();
     browser_->GetIE_version();
     settings_->iniRead();
+    UpdateStudyCommands();
 }
 
 void MyForm::MyForm_Shown()

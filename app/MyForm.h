@@ -12,6 +12,8 @@
 #include <memory>
 
 class AnchorLayout;
+class QAction;
+class StudyController;
 class QKeyEvent;
 
 // The main window: builds every control, routes every command to its
@@ -49,6 +51,7 @@ public:
     void setMusic(std::unique_ptr<MusicController> c);
     void setLrc(std::unique_ptr<LrcController> c);
     void setArt(std::unique_ptr<ArtController> c);
+    StudyController& study() { return *study_; }
 
     // Window events, in the order the program sees them.
     void MyForm_Load();
@@ -82,6 +85,9 @@ private:
     void WireCommands();
     void ResetRunTimeState();
     void button4_Click();
+    void SetUpStudy();            // MyFormStudy.cpp
+    void HookStudy();             // MyFormStudy.cpp
+    void UpdateStudyCommands();   // MyFormStudy.cpp
     bool SpeechGuard();
 
     Prompter& prompter_;
@@ -104,6 +110,9 @@ private:
     std::unique_ptr<ArtController> art_;
     std::unique_ptr<PrintController> printing_;
     std::unique_ptr<BrowserController> browser_;
+    std::unique_ptr<StudyController> study_;
+    QAction* skipBack_ = nullptr;
+    QAction* skipOn_ = nullptr;
 
     bool loaded_ = false;
     bool closed_ = false;

@@ -11,6 +11,8 @@
 
 #include <climits>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const MonotonicClock& SystemClock()
@@ -54,7 +56,8 @@ std::int32_t LrcController::TimeOfDay() const
 
 void LrcController::LrcTextTempLabel(const QString& path)
 {
-    QFile file(LrcRules::CompanionPath(path));
+    lrcPath_ = LrcRules::CompanionPath(path);
+    QFile file(lrcPath_);
     if (!file.exists() || !file.open(QIODevice::ReadOnly)) {
         state.LrcText.clear();
         return;
@@ -66,6 +69,7 @@ void LrcController::LrcTextTempLabel(const QString& path)
 
 void LrcController::SetLabels(const QString& l1, const QString& l2, const QString& l3, const QString& l4)
 {
+    shown_.fill(-1);
     if (!display_)
         return;
     display_->label1->setText(l1);
@@ -94,8 +98,10 @@ void LrcController::LrcTextClear()
 
 void LrcController::LrcTimerOnStart(std::uint32_t delay)
 {
+    // Delays count in track time; slower playback stretches them.
+    const std::uint64_t wall = std::uint64_t(delay) * 100u / std::uint64_t(qMax(1, state.StudySpeedPercent));
     if (ui.lineTimer)
-        ui.lineTimer->start(int(qMin<std::uint32_t>(delay, INT_MAX)));
+        ui.lineTimer->start(int(qMin<std::uint64_t>(wall, INT_MAX)));
 }
 
 void LrcController::LrcTimerOnStop()
@@ -130,13 +136,16 @@ void LrcController::TrackBarLrcTextTimerIni()
 
     const bool mp3 = state.AudioStateFlag >= 20 && state.AudioStateFlag <= 22;
     std::int32_t a = 0;
-    if (mp3 && (state.PositionTimeMiriSecond != 0 || (state.RangeEn == 1 && state.StartTime != 0))) {
+    if (resyncAt_) {
+        a = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
+    } else if (mp3 && (state.PositionTimeMiriSecond != 0 || (state.RangeEn == 1 && state.StartTime != 0))) {
         state.LrcMp3TrakBar0StartFlag = 1;
         a = state.LrcMp3TimeAdjustment;
     } else {
         state.LrcMp3TrakBar0StartFlag = 0;
     }
-    const std::int32_t b = state.RangeEn != 0 && state.StartTime >= state.PositionTimeMiriSecond
+    const std::int32_t b = resyncAt_ ? std::int32_t(*resyncAt_)
+                           : state.RangeEn != 0 && state.StartTime >= state.PositionTimeMiriSecond
                                ? state.StartTime : state.PositionTimeMiriSecond;
     const std::int32_t r = b - a;
 
@@ -150,6 +159,7 @@ void LrcController::TrackBarLrcTextTimerIni()
         if (last ? tc == r : (tc <= r && r < tn)) {
             state.LrcDspArrayCunt = i;
             SetLabels({}, table_.TextAt(i), TextOrBlank(i + 1), TextOrBlank(i + 2));
+            shown_ = {-1, i, i + 1, i + 2};
             current = true;
             if (last) {
                 // The last line is reached: nothing follows it.
@@ -207,7 +217,9 @@ void LrcController::LrcTextDisplay()
             return;
         }
     }
+    const std::int32_t before = shown_[1];
     SetLabels(Label(1), table_.TextAt(i), TextOrBlank(i + 1), TextOrBlank(i + 2));
+    shown_ = {before, i, i + 1, i + 2};
     ++state.LrcDspArrayCunt;
     if (state.LrcDspArrayCunt == state.LrcEndArrayCunt) {
         LrcTimerOnStop();
@@ -233,6 +245,13 @@ void LrcController::LrcTextDisplayRestart(std::int64_t position)
     ArmWithAdjustment(state.LrcTime_mSec - p);
 }
 
+void LrcController::LrcTextResync(std::int64_t position)
+{
+    resyncAt_ = position;
+    TrackBarLrcTextTimerIni();
+    resyncAt_.reset();
+}
+
 // --- the window -----------------------------------------------------------------------
 
 void LrcController::LrcDisplayOpen()
@@ -242,6 +261,12 @@ void LrcController::LrcDisplayOpen()
     delete display_.data();
     display_ = new LrcDisplay(ui.form);
     QObject::connect(display_, &LrcDisplay::speakRequested, display_, [this](const QString& text) { Speak(text); });
+    QObject::connect(display_, &LrcDisplay::lineClicked, display_, [this](int label) {
+        const std::int32_t line = shown_[size_t(label)];
+        if (line >= 0 && line < table_.size() && onLineClicked)
+            onLineClicked(line);
+    });
+    setTitleNote(titleNote_);
     QObject::connect(display_, &LrcDisplay::closed, display_, [this] {
         if (peers.speech)
             peers.speech->DisplayClosed();
@@ -259,6 +284,15 @@ void LrcController::LrcDisplayClose()
         display_ = nullptr;
     }
     state.LrcDisplayShowFlag = 0;
+}
+
+void LrcController::setTitleNote(const QString& note)
+{
+    titleNote_ = note;
+    if (display_) {
+        const QString title = u"同期テキスト・ディスプレイ"_s;
+        display_->setWindowTitle(note.isEmpty() ? title : title + u" ("_s + note + u")"_s);
+    }
 }
 
 void LrcController::timer2_Tick()

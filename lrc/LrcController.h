@@ -6,7 +6,9 @@
 #include <QPointer>
 #include <QString>
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <functional>
 
 class Clock;
@@ -45,6 +47,16 @@ public:
     virtual void LrcDisplayClose();
     LrcDisplay* dlgLrcDisplay() const { return display_.data(); }
 
+    // For the study tools: the lines as last synchronised, the .lrc file the
+    // text was read from, a click on a shown line (its index), re-aiming at a
+    // device position after the text's times have moved, and a note after
+    // the window's title.
+    const LrcRules::Table& table() const { return table_; }
+    QString lrcPath() const { return lrcPath_; }
+    std::function<void(std::int32_t line)> onLineClicked;
+    virtual void LrcTextResync(std::int64_t position);
+    void setTitleNote(const QString& note);
+
 private:
     void SetLabels(const QString& l1, const QString& l2, const QString& l3, const QString& l4);
     QString Label(int i) const;
@@ -59,4 +71,9 @@ private:
     // Whether a line is still ahead for the line timer to aim at.
     bool aimed_ = false;
     QPointer<LrcDisplay> display_;
+    // The line each label shows, -1 for none.
+    std::array<std::int32_t, 4> shown_{-1, -1, -1, -1};
+    std::optional<std::int64_t> resyncAt_;
+    QString lrcPath_;
+    QString titleNote_;
 };

@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLinearGradient>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -75,6 +76,9 @@ LrcDisplay::LrcDisplay(QWidget* owner)
         pal.setColor(QPalette::WindowText, colours[size_t(i)]);
         label->setPalette(pal);
         label->setAccessibleDescription(roles[size_t(i)]);
+        // A click on a line practises it.
+        label->setCursor(Qt::PointingHandCursor);
+        label->installEventFilter(this);
         *labelSlots[i] = label;
 
         auto* button = new QPushButton(this);
@@ -98,6 +102,20 @@ void LrcDisplay::Clear()
 {
     for (QLabel* label : labels())
         label->clear();
+}
+
+bool LrcDisplay::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        for (int i = 0; i < 4; ++i) {
+            if (watched == labels()[size_t(i)]) {
+                emit lineClicked(i);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void LrcDisplay::paintEvent(QPaintEvent*)

@@ -34,9 +34,12 @@ public:
 signals:
     // A speak button was pressed for the text its label shows.
     void speakRequested(const QString& text);
+    // A line's label (0 to 3 from the top) was clicked.
+    void lineClicked(int label);
     void closed();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -87,6 +87,8 @@ std::int64_t MusicController::TimeOfProperty(const QString& path)
 
 void MusicController::MusicStart(const QString& path, const QString& /*name*/)
 {
+    if (onTrackStart)
+        onTrackStart();
     LrcTimerStop();
     SystemColors::SetBackColor(ui.button22, SystemColors::ControlLight());
     if (state.AudioStateFlag != 99)
@@ -231,6 +233,8 @@ void MusicController::Resume()
 
 void MusicController::MusicPause()
 {
+    if (onHalt)
+        onHalt();
     ui.timer1->stop();
     if (Playing()) {
         SystemColors::SetBackColor(ui.button22, SystemColors::ActiveCaption());
@@ -248,6 +252,8 @@ void MusicController::MusicPause()
 
 void MusicController::MusicStop()
 {
+    if (onHalt)
+        onHalt();
     ui.timer1->stop();
     DisarmRangeEnd();
     state.LrcMp3TrakBar0StartFlag = 0;
@@ -282,6 +288,8 @@ void MusicController::MusicRangePlay()
 
 void MusicController::MciClose()
 {
+    if (onHalt)
+        onHalt();
     device_.Close();
     state.AudioStateFlag = 99;
     state.MciDeviceID = 0;
@@ -399,7 +407,7 @@ void MusicController::ArmRangeEnd()
         return;   // the poll meets the failure and reports it
     const std::int64_t left = state.EndingTime - position;
     if (left > 0)
-        rangeEndTimer_->start(int(std::min<std::int64_t>(left, INT32_MAX)));
+        rangeEndTimer_->start(WallMs(left));
 }
 
 void MusicController::DisarmRangeEnd()
@@ -422,5 +430,5 @@ void MusicController::RangeEndReached()
     }
     if (++rangeEndRetries_ > MaxRangeEndRetries)
         return;
-    rangeEndTimer_->start(int(std::max<std::int64_t>(1, state.EndingTime - position)));
+    rangeEndTimer_->start(std::max(1, WallMs(state.EndingTime - position)));
 }

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QPushButton;
@@ -67,6 +68,22 @@ public:
     virtual void mixerSetControl();
     virtual void mixerSetError();
 
+    // The study tools (MusicStudy.cpp).
+    // Plays at StudySpeedPercent from where the device is, and re-aims the
+    // range end and the line timer, which count in track time.
+    virtual void MusicSpeedApply();
+    // Holds playback silent at the range start, the lines showing the range,
+    // while the state stays playing: the gap after a practised line.
+    virtual void MusicRangeHold();
+    // The lyric times have moved: the lines follow from where the device is.
+    virtual void MusicLyricsMoved();
+    // Asked at the end of a play range before it replays; true when the
+    // study tools have taken over.
+    std::function<bool()> onRangeEnd;
+    // Told when a track start begins, and at a pause, a stop or a close.
+    std::function<void()> onTrackStart;
+    std::function<void()> onHalt;
+
     // The one-shot timer that ends a play range on time, between polls.
     QTimer* rangeEndTimer() const { return rangeEndTimer_.get(); }
 
@@ -92,6 +109,8 @@ private:
     int RestartFromRangeStart();
     int SeekAndPlay(std::int64_t target);
 
+    // Wall-clock ms for a stretch of track time at the current speed.
+    int WallMs(std::int64_t trackMs) const;
     void ArmRangeEnd();
     void DisarmRangeEnd();
     void RangeEndReached();

@@ -38,6 +38,8 @@ void MusicController::MusicLoopControl()
 {
     const bool partOfTrack = state.StartTime != 0 || state.EndingTime != state.PlayTimeMiriSecond;
     if (state.RangeEn == 1 && partOfTrack) {
+        if (onRangeEnd && onRangeEnd())
+            return;
         MusicRangePlay();
         return;
     }

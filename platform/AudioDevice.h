@@ -33,12 +33,24 @@ public:
     // Halts without rewinding.
     virtual int Stop() = 0;
     virtual int Close() = 0;
+    // Playback speed in percent of normal, the pitch kept. It goes with
+    // every seek; an open device takes it at once where it is. Positions
+    // and lengths stay in the track's own time.
+    virtual int SetSpeed(int percent)
+    {
+        speedPercent_ = percent;
+        return 0;
+    }
+    int SpeedPercent() const { return speedPercent_; }
 
     virtual QString ErrorText(int code) const = 0;
 
     // A failure met while playing (a file gone, an output lost), reported on
     // the UI thread with its code; ErrorText has its words.
     std::function<void(int code)> onError;
+
+protected:
+    int speedPercent_ = 100;
 };
 
 // The exact duration of an MP3 file in ms from a full scan, 0 when it cannot

@@ -112,6 +112,10 @@ int GstAudioDevice::Open(const QString& path, Kind kind)
         }
         g_object_set(pipeline_, "audio-sink", sink, nullptr);
     }
+    // Slower or faster playback keeps its pitch through scaletempo; without
+    // it a rate still plays, only higher or lower.
+    if (GstElement* tempo = gst_element_factory_make("scaletempo", nullptr))
+        g_object_set(pipeline_, "audio-filter", tempo, nullptr);
 
     path_ = path;
     kind_ = kind;
@@ -185,9 +189,17 @@ int GstAudioDevice::Seek(std::int64_t ms)
 {
     if (!pipeline_)
         return NotOpen;
+    return SeekAt(ms);
+}
+
+int GstAudioDevice::SeekAt(std::int64_t ms)
+{
     texts_.remove(SeekFailed);
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME, flags, std::max<std::int64_t>(ms, 0) * GST_MSECOND))
+    // The rate goes with every seek: a seek at another rate would undo it.
+    const double rate = speedPercent_ / 100.0;
+    if (!gst_element_seek(pipeline_, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                          std::max<std::int64_t>(ms, 0) * GST_MSECOND, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE))
         return SeekFailed;
     // A flushing seek prerolls again; wait for it (a local file takes a few
     // ms) so that the position reads the target at once.
@@ -200,6 +212,20 @@ int GstAudioDevice::Seek(std::int64_t ms)
     if (length_ >= 0)
         lastPosition_ = std::min(lastPosition_, length_);
     return 0;
+}
+
+int GstAudioDevice::SetSpeed(int percent)
+{
+    percent = std::clamp(percent, 10, 400);
+    if (percent == speedPercent_)
+        return 0;
+    speedPercent_ = percent;
+    // At the end of the stream the next start seeks anyway.
+    if (!pipeline_ || ended_)
+        return 0;
+    std::int64_t at = 0;
+    Position(at);
+    return SeekAt(at);
 }
 
 int GstAudioDevice::SetState(int state)

@@ -50,6 +50,7 @@ public:
     int Resume() override;
     int Stop() override;
     int Close() override;
+    int SetSpeed(int percent) override;
     QString ErrorText(int code) const override;
 
     // Called from the streaming thread when the first buffer of a newly
@@ -61,6 +62,8 @@ private:
     static int OnSinkBuffer(GstPad* pad, GstPadProbeInfo* info, void* self);
     int Fail(int code, GstMessage* message);
     int SetState(int state);
+    // A flushing, accurate seek at the current speed, waiting for preroll.
+    int SeekAt(std::int64_t ms);
     void QueryLength();
     void TakeBusErrors(int code);
 

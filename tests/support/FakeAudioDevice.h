@@ -92,11 +92,20 @@ public:
         return 0;
     }
     QString ErrorText(int code) const override { return u"device error %1"_s.arg(code); }
+    // The head runs at the speed from here on, as the real device's does.
+    int SetSpeed(int percent) override
+    {
+        if (int code = Log(u"Speed(%1)"_s.arg(percent), u"Speed"_s))
+            return code;
+        SetPosition(Head());
+        speedPercent_ = percent;
+        return 0;
+    }
 
 private:
     std::int64_t Head() const
     {
-        const std::int64_t run = playing_ ? clock_.elapsed() - since_ : 0;
+        const std::int64_t run = playing_ ? (clock_.elapsed() - since_) * speedPercent_ / 100 : 0;
         return std::min(base_ + run, length);
     }
     int Fail(const QString& name) const { return failures.value(name, 0); }

@@ -1,0 +1,78 @@
+#include "app/MyForm.h"
+
+#include "lrc/LrcController.h"
+#include "music/MusicController.h"
+#include "study/StudyController.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+using namespace Qt::StringLiterals;
+
+// The study menu's commands, and the player's and the lyric window's hooks
+// that line practice and the lyric timing hang on.
+void MyForm::SetUpStudy()
+{
+    study_ = std::make_unique<StudyController>(context_);
+
+    // Skipping lines is practice's own pair of keys, in the study menu.
+    if (auto* menu = ui_.menuStrip1->findChild<QMenu*>(u"menuStudy"_s)) {
+        // Right after the practice toggle.
+        const QList<QAction*> items = menu->actions();
+        const qsizetype at = items.indexOf(ui_.menuLinePractice) + 1;
+        QAction* before = at > 0 && at < items.size() ? items.at(at) : nullptr;
+        skipBack_ = new QAction(u"前の行を練習"_s, this);
+        skipBack_->setObjectName(u"menuPracticeBack"_s);
+        skipBack_->setShortcut(QKeySequence(u"Alt+Up"_s));
+        skipOn_ = new QAction(u"次の行を練習"_s, this);
+        skipOn_->setObjectName(u"menuPracticeOn"_s);
+        skipOn_->setShortcut(QKeySequence(u"Alt+Down"_s));
+        menu->insertActions(before, {skipBack_, skipOn_});
+        connect(menu, &QMenu::aboutToShow, this, [this] { study_->UpdateCommands(); });
+    }
+
+    auto on = [this](QAction* action, auto fn) {
+        if (action)
+            connect(action, &QAction::triggered, this, fn);
+    };
+    on(ui_.menuLinePractice, [this](bool checked) { study_->menuLinePractice_Toggled(checked); });
+    on(skipBack_, [this] { study_->SkipLine(-1); });
+    on(skipOn_, [this] { study_->SkipLine(+1); });
+    on(ui_.menuSpeedUp, [this] { study_->SpeedUp(); });
+    on(ui_.menuSpeedDown, [this] { study_->SpeedDown(); });
+    on(ui_.menuSpeedNormal, [this] { study_->SpeedNormal(); });
+    on(ui_.menuLyricsEarlier, [this] { study_->LyricsEarlier(); });
+    on(ui_.menuLyricsLater, [this] { study_->LyricsLater(); });
+    on(ui_.menuSaveTiming, [this] { study_->SaveTiming(); });
+    study_->setSkipActions(skipBack_, skipOn_);
+    HookStudy();
+}
+
+void MyForm::HookStudy()
+{
+    if (!study_)
+        return;
+    if (music_) {
+        // The window's parts go in reverse order: the player may outlive the study tools.
+        music_->onTrackStart = [this] {
+            if (study_)
+                study_->TrackStarting();
+        };
+        music_->onRangeEnd = [this] { return study_ && study_->RangeEnded(); };
+        music_->onHalt = [this] {
+            if (study_)
+                study_->Halted();
+        };
+    }
+    if (lrc_)
+        lrc_->onLineClicked = [this](std::int32_t line) {
+            if (study_)
+                study_->PracticeLine(line);
+        };
+}
+
+void MyForm::UpdateStudyCommands()
+{
+    study_->UpdateCommands();
+}

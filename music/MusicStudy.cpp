@@ -1,0 +1,52 @@
+#include "music/MusicController.h"
+
+#include "lrc/LrcController.h"
+
+#include <QSlider>
+#include <QTimer>
+
+#include <algorithm>
+#include <climits>
+
+int MusicController::WallMs(std::int64_t trackMs) const
+{
+    const int speed = std::max(1, state.StudySpeedPercent);
+    return int(std::clamp<std::int64_t>(trackMs * 100 / speed, 0, INT_MAX));
+}
+
+void MusicController::MusicSpeedApply()
+{
+    if (device_.SpeedPercent() == state.StudySpeedPercent)
+        return;
+    device_.SetSpeed(state.StudySpeedPercent);
+    if (!Playing())
+        return;   // a resume or a start re-aims everything
+    ArmRangeEnd();
+    std::int64_t position = 0;
+    if (!state.LrcText.isEmpty() && peers.lrc && device_.Position(position) == 0)
+        peers.lrc->LrcTextDisplayRestart(position);
+}
+
+void MusicController::MusicRangeHold()
+{
+    if (!Playing())
+        return;
+    DisarmRangeEnd();
+    device_.Pause();
+    device_.Seek(state.StartTime);
+    state.PositionTimeMiriSecond = 0;
+    ui.trackBar3->setValue(state.StartTime);
+    // The lines go back to the range's first line and wait there: a resume
+    // aims the next line from the device, as after any pause.
+    Synchronise();
+    LrcTimerStop();
+}
+
+void MusicController::MusicLyricsMoved()
+{
+    if (!peers.lrc || state.LrcText.isEmpty() || (!Playing() && !Paused()))
+        return;
+    std::int64_t position = 0;
+    if (device_.Position(position) == 0)
+        peers.lrc->LrcTextResync(position);
+}

@@ -1,0 +1,353 @@
+#include "study/StudyController.h"
+
+#include "documents/DocumentFile.h"
+#include "documents/EncodingDetect.h"
+#include "lrc/LrcController.h"
+#include "lrc/LrcRules.h"
+#include "music/MusicController.h"
+#include "music/MusicTimes.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+StudyController::StudyController(const Context& context, const TextCodec& codec)
+    : Controller(context), codec_(codec), gap_(std::make_unique<QTimer>())
+{
+    gap_->setObjectName(u"studyGapTimer"_s);
+    gap_->setSingleShot(true);
+    gap_->setTimerType(Qt::PreciseTimer);
+    QObject::connect(gap_.get(), &QTimer::timeout, gap_.get(), [this] { GapEnded(); });
+    if (ui.form)
+        formTitle_ = ui.form->windowTitle();
+}
+
+StudyController::~StudyController() = default;
+
+bool StudyController::HasTimedLines() const
+{
+    return !state.LrcText.isEmpty() && LrcRules::FirstTimedLine(state.LrcText).start.has_value();
+}
+
+void StudyController::UpdateCommands()
+{
+    const bool timed = HasTimedLines();
+    for (QAction* a : {ui.menuLyricsEarlier, ui.menuLyricsLater, skipBack_, skipOn_}) {
+        if (a)
+            a->setEnabled(timed);
+    }
+    if (ui.menuSaveTiming)
+        ui.menuSaveTiming->setEnabled(timed && state.StudyLyricShiftMs != 0);
+    if (ui.menuLinePractice)
+        ui.menuLinePractice->setChecked(state.StudyLinePractice == 1);
+    ShowSpeed();
+}
+
+void StudyController::setSkipActions(QAction* back, QAction* on)
+{
+    skipBack_ = back;
+    skipOn_ = on;
+    UpdateCommands();
+}
+
+// --- line practice ----------------------------------------------------------------------
+
+int StudyController::Repetitions() const
+{
+    switch (state.LoopModeCount) {
+    case 1:
+    case 2:
+    case 4:
+        return state.LoopModeCount;
+    default:
+        return 0;
+    }
+}
+
+bool StudyController::RangeIsPractised() const
+{
+    return line_ >= 0 && range_ && state.RangeEn == 1 && state.StartTime == range_->start
+           && state.EndingTime == range_->end;
+}
+
+bool StudyController::SetRange(std::int32_t line)
+{
+    if (state.AudioStateFlag == 99 || state.LrcText.isEmpty())
+        return false;
+    // Lines are in track time; an MP3 started past 0 counts device time
+    // with its adjustment, and a range start past 0 is such a start.
+    const std::int32_t a = state.AudioStateFlag >= 20 ? state.LrcMp3TimeAdjustment : 0;
+    const LrcRules::Table table = LrcRules::FirstTimedLine(state.LrcText);
+    const auto range = LrcTiming::RangeFromLine(table, line, state.PlayTimeMiriSecond - a);
+    if (!range)
+        return false;
+    const std::int32_t start = std::clamp(range->start + a, 0, state.PlayTimeMiriSecond);
+    const std::int32_t end = std::clamp(range->end + a, start, state.PlayTimeMiriSecond);
+    if (end <= start)
+        return false;
+    state.RangeEn = 1;
+    ui.button30->setText(u"レ"_s);
+    state.StartTime = start;
+    state.EndingTime = end;
+    ui.label7->setText(MusicTimes::StartLabel((state.StartTime - state.LrcMp3TimeAdjustment) / 1000.0));
+    ui.label9->setText(MusicTimes::EndLabel(state.EndingTime / 1000.0));
+    line_ = line;
+    range_ = LrcTiming::Range{start, end};
+    return true;
+}
+
+void StudyController::PlayRange()
+{
+    MusicController* music = peers.music;
+    if (!music)
+        return;
+    if (Paused())
+        music->MusicPause();   // resumes, then the range restarts below
+    if (Playing()) {
+        music->MusicRangePlay();
+    } else {
+        state.PositionTimeMiriSecond = 0;
+        music->MusicPlay();
+    }
+}
+
+void StudyController::PracticeLine(std::int32_t line)
+{
+    gap_->stop();
+    nextLine_ = -1;
+    if (!SetRange(line))
+        return;
+    passes_ = 0;
+    PlayRange();
+}
+
+void StudyController::EndPractice()
+{
+    gap_->stop();
+    line_ = -1;
+    range_.reset();
+    passes_ = 0;
+}
+
+bool StudyController::RangeEnded()
+{
+    if (!RangeIsPractised()) {
+        EndPractice();
+        return false;
+    }
+    if (gap_->isActive())
+        return true;   // held silent at the range start meanwhile
+    ++passes_;
+    std::int32_t next = -1;
+    const int n = Repetitions();
+    if (state.StudyLinePractice == 1 && n != 0 && passes_ >= n) {
+        const LrcRules::Table table = LrcRules::FirstTimedLine(state.LrcText);
+        const std::int32_t a = state.AudioStateFlag >= 20 ? state.LrcMp3TimeAdjustment : 0;
+        if (!LrcTiming::RangeFromLine(table, line_ + 1, state.PlayTimeMiriSecond - a)) {
+            // The last line has been practised: the song ends here.
+            EndPractice();
+            if (peers.music)
+                peers.music->MusicStop();
+            return true;
+        }
+        next = line_ + 1;
+    }
+    // The learner repeats the line aloud in a gap as long as the line took.
+    const std::int64_t lineMs = std::int64_t(range_->end - range_->start) * 100 / std::max(1, state.StudySpeedPercent);
+    const std::int64_t gapMs = lineMs * std::max(0, state.StudyPausePercent) / 100;
+    if (gapMs > 0 && peers.music) {
+        nextLine_ = next;
+        peers.music->MusicRangeHold();
+        gap_->start(int(std::min<std::int64_t>(gapMs, INT32_MAX)));
+        return true;
+    }
+    if (next >= 0) {
+        PracticeLine(next);
+        return true;
+    }
+    return false;   // the player replays the range
+}
+
+void StudyController::GapEnded()
+{
+    const std::int32_t next = std::exchange(nextLine_, -1);
+    if (!Playing() || !RangeIsPractised())
+        return;
+    if (next >= 0)
+        PracticeLine(next);
+    else if (peers.music)
+        peers.music->MusicRangePlay();
+}
+
+void StudyController::Halted()
+{
+    // A pause, stop or close ends the gap at once; a resume plays the line.
+    gap_->stop();
+    nextLine_ = -1;
+}
+
+void StudyController::SkipLine(int step)
+{
+    if (!HasTimedLines() || state.AudioStateFlag == 99)
+        return;
+    const LrcRules::Table table = LrcRules::FirstTimedLine(state.LrcText);
+    std::int32_t from = RangeIsPractised() ? line_ : -1;
+    if (from < 0) {
+        const std::int32_t a = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
+        const auto at = LrcTiming::LineAt(table, (ui.trackBar3 ? ui.trackBar3->value() : 0) - a);
+        // Before the first line, a step on goes to the first line.
+        from = at ? *at : *table.start - (step > 0 ? 1 : 0);
+    }
+    const std::int32_t to = std::clamp(from + step, *table.start, table.size() - 1);
+    PracticeLine(to);
+}
+
+void StudyController::menuLinePractice_Toggled(bool on)
+{
+    state.StudyLinePractice = on ? 1 : 0;
+    if (on) {
+        if (line_ < 0 && (Playing() || Paused()))
+            SkipLine(0);
+        return;
+    }
+    if (line_ < 0)
+        return;
+    // Off: the song plays on from the line, over the whole track.
+    const bool held = gap_->isActive();
+    EndPractice();
+    if (held && peers.music)
+        peers.music->MusicRangePlay();
+    if (peers.music) {
+        peers.music->button16_Click();
+        peers.music->button17_Click();
+    }
+}
+
+// --- speed ------------------------------------------------------------------------------
+
+void StudyController::ChangeSpeed(int percent)
+{
+    percent = std::clamp(percent, MinSpeed, MaxSpeed);
+    if (percent == state.StudySpeedPercent)
+        return;
+    state.StudySpeedPercent = percent;
+    if (peers.music) {
+        peers.music->MusicSpeedApply();
+        if (gap_->isActive())
+            peers.music->MusicRangeHold();   // the gap stays silent
+    }
+    ShowSpeed();
+}
+
+void StudyController::SpeedUp() { ChangeSpeed(state.StudySpeedPercent + SpeedStep); }
+void StudyController::SpeedDown() { ChangeSpeed(state.StudySpeedPercent - SpeedStep); }
+void StudyController::SpeedNormal() { ChangeSpeed(100); }
+
+void StudyController::ShowSpeed()
+{
+    if (!ui.form)
+        return;
+    const int s = state.StudySpeedPercent;
+    ui.form->setWindowTitle(s == 100 ? formTitle_
+                                     : u"%1 (速さ %2.%3倍)"_s.arg(formTitle_).arg(s / 100).arg(s % 100, 2, 10, QLatin1Char('0')));
+}
+
+// --- lyric timing -----------------------------------------------------------------------
+
+void StudyController::TrackStarting()
+{
+    EndPractice();
+    // Another song: its lyrics start where its file puts them.
+    state.StudyLyricShiftMs = 0;
+    baseText_ = shownText_ = state.LrcText;
+    ShowShift();
+    if (peers.music)
+        peers.music->MusicSpeedApply();
+    UpdateCommands();
+}
+
+void StudyController::TakeNewLyrics()
+{
+    if (state.LrcText != shownText_) {
+        state.StudyLyricShiftMs = 0;
+        baseText_ = shownText_ = state.LrcText;
+    }
+}
+
+void StudyController::ShowShift()
+{
+    if (peers.lrc)
+        peers.lrc->setTitleNote(state.StudyLyricShiftMs == 0 ? QString() : LrcTiming::ShiftText(state.StudyLyricShiftMs));
+    if (ui.menuSaveTiming)
+        ui.menuSaveTiming->setEnabled(HasTimedLines() && state.StudyLyricShiftMs != 0);
+}
+
+void StudyController::ShiftBy(int deltaMs)
+{
+    if (!HasTimedLines())
+        return;
+    TakeNewLyrics();
+    const std::int32_t shift = state.StudyLyricShiftMs + deltaMs;
+    // No line is moved to 0 or before, where it would never be shown.
+    if (deltaMs < 0) {
+        const auto earliest = LrcTiming::EarliestTag(baseText_);
+        if (earliest && *earliest + shift <= 0)
+            return;
+    }
+    state.StudyLyricShiftMs = shift;
+    state.LrcText = shownText_ = LrcTiming::ShiftTimeTags(baseText_, shift);
+    ShowShift();
+    if (RangeIsPractised()) {
+        // The practised line moves with its lyrics.
+        const int passes = passes_;
+        PracticeLine(line_);
+        passes_ = passes;
+    } else if (peers.music) {
+        peers.music->MusicLyricsMoved();
+    }
+}
+
+void StudyController::LyricsEarlier() { ShiftBy(-ShiftStep); }
+void StudyController::LyricsLater() { ShiftBy(ShiftStep); }
+
+void StudyController::SaveTiming()
+{
+    TakeNewLyrics();
+    const std::int32_t shift = state.StudyLyricShiftMs;
+    const QString path = peers.lrc ? peers.lrc->lrcPath() : QString();
+    if (shift == 0 || path.isEmpty() || !HasTimedLines())
+        return;
+    if (!prompter.YesNo(u"「%1」の歌詞のタイミングを%2移して上書き保存しますか？"_s
+                            .arg(QFileInfo(path).fileName(), LrcTiming::ShiftText(shift))))
+        return;
+    // The file as it is now: its encoding, its mark and its breaks stay.
+    const DocumentFile::ReadResult read = DocumentFile::ReadWhole(path);
+    if (!read.ok) {
+        prompter.MessageInfoBox(read.error);
+        return;
+    }
+    const DetectedText decoded = DetectAndDecode(read.bytes, codec_);
+    const auto bytes = codec_.Encode(LrcTiming::ShiftTimeTags(decoded.text, shift), EncodingOf(decoded.code.value_or(0)));
+    if (!bytes) {
+        prompter.MessageInfoBox(u"「%1」には元のエンコードに戻せない文字があるため、保存できません。"_s
+                                    .arg(QFileInfo(path).fileName()));
+        return;
+    }
+    if (const QString failure = DocumentFile::WriteWhole(path, *bytes, state.cMurmelinCreateFolder);
+        !failure.isEmpty()) {
+        prompter.MessageInfoBox(failure);
+        return;
+    }
+    // The file now holds what is shown: nothing is left to save.
+    state.StudyLyricShiftMs = 0;
+    baseText_ = shownText_ = state.LrcText;
+    ShowShift();
+}

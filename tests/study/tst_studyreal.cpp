@@ -1,0 +1,173 @@
+// Song practice on the real audio output (the private PulseAudio of the
+// test session): at 0.75× the lyric lines stay on the audio, and a practised
+// line is heard as many times as the repetition button says, with the pause
+// to repeat it between the passes.
+
+#include "app/MyForm.h"
+#include "lrc/LrcController.h"
+#include "lrc/LrcDisplay.h"
+#include "music/MusicController.h"
+#include "platform/GstAudioDevice.h"
+#include "study/StudyController.h"
+#include "support/AudioMedia.h"
+#include "support/FakeMixer.h"
+#include "support/MonitorRecorder.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// 16-bit mono at 22050 Hz: a 440 Hz tone for toneMs, then silence.
+bool WriteToneThenSilence(const QString& path, int toneMs, int totalMs)
+{
+    const int rate = 22050;
+    const qint64 frames = qint64(rate) * totalMs / 1000;
+    const qint64 toneFrames = qint64(rate) * toneMs / 1000;
+    QByteArray data;
+    for (qint64 i = 0; i < frames; ++i) {
+        const qint16 s = i < toneFrames ? qint16(std::lround(16000 * std::sin(2 * M_PI * 440.0 * double(i) / rate))) : 0;
+        AudioMedia::PutLe(data, quint16(s), 2);
+    }
+    QByteArray out("RIFF");
+    AudioMedia::PutLe(out, quint32(36 + data.size()), 4);
+    out += "WAVEfmt ";
+    AudioMedia::PutLe(out, 16, 4);
+    AudioMedia::PutLe(out, 1, 2);
+    AudioMedia::PutLe(out, 1, 2);
+    AudioMedia::PutLe(out, rate, 4);
+    AudioMedia::PutLe(out, rate * 2, 4);
+    AudioMedia::PutLe(out, 2, 2);
+    AudioMedia::PutLe(out, 16, 2);
+    out += "data";
+    AudioMedia::PutLe(out, quint32(data.size()), 4);
+    out += data;
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(out) == out.size();
+}
+
+bool WriteText(const QString& path, const QString& text)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(text.toUtf8()) > 0;
+}
+
+} // namespace
+
+class TestStudyReal : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir home_;
+    MonitorRecorder monitor_;   // keeps the null sink at a sound card's pace
+
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
+            QFAIL("no PulseAudio session: run through scripts/test");
+        QVERIFY(home_.isValid());
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+            qputenv(name, QFile::encodeName(home_.path()));
+        QVERIFY(monitor_.start());
+    }
+
+    void linesStayOnTheAudioAtThreeQuarters()
+    {
+        const QString wav = home_.filePath(u"slow.wav"_s);
+        QVERIFY(WriteToneThenSilence(wav, 0, 3500));
+        QVERIFY(WriteText(home_.filePath(u"slow.lrc"_s),
+                          u"[ti:テスト]\r\n[00:00.50]一\r\n[00:01.00]二\r\n[00:01.50]三\r\n[00:02.00]四\r\n"_s));
+        GstAudioDevice device;
+        FakeMixer mixer;
+        ScriptedPrompter prompter;
+        MyForm form{prompter};
+        form.setMusic(std::make_unique<MusicController>(form.context(), device, mixer));
+        form.lrc().setPositionSource([&device](std::int64_t& ms) { return device.IsOpen() && device.Position(ms) == 0; });
+        form.state().StudySpeedPercent = 75;
+
+        struct Change { QString line; std::int64_t position; qint64 wall; };
+        QList<Change> changes;
+        QElapsedTimer wall;
+        QObject::connect(form.ui().lineTimer, &QTimer::timeout, &form, [&] {
+            std::int64_t p = -1;
+            device.Position(p);
+            if (LrcDisplay* d = form.lrc().dlgLrcDisplay())
+                changes.append({d->label2->text(), p, wall.elapsed()});
+        });
+        form.lrc().LrcTextTempLabel(wav);
+        wall.start();
+        form.music().MusicStart(wav, u"slow"_s);
+        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(device.SpeedPercent(), 75);
+        QTRY_COMPARE_WITH_TIMEOUT(form.lrc().dlgLrcDisplay()->label2->text(), u"四"_s, 6000);
+
+        const QStringList lines{u"一"_s, u"二"_s, u"三"_s, u"四"_s};
+        const QList<std::int64_t> due{500, 1000, 1500, 2000};
+        QStringList shown;
+        for (const Change& c : changes) {
+            if (c.line.isEmpty() || shown.contains(c.line))
+                continue;
+            shown << c.line;
+            const std::int64_t error = c.position - due.at(lines.indexOf(c.line));
+            qInfo("%s at audio %lld ms (%+lld ms), %lld ms after the start", qPrintable(c.line),
+                  qlonglong(c.position), qlonglong(error), qlonglong(c.wall));
+            QVERIFY2(std::abs(error) <= 100, qPrintable(u"%1 at %2 ms"_s.arg(c.line).arg(c.position)));
+        }
+        QCOMPARE(shown, lines);
+        // The audio itself ran slower: 2 s of track took about 2.67 s.
+        QVERIFY2(changes.last().wall >= 2400, qPrintable(QString::number(changes.last().wall)));
+        form.music().MusicStop();
+    }
+
+    // Line 一 (1.0 s to 1.6 s of tone) twice with a pause as long as the
+    // line, then 二 (1.6 s to 2.0 s) twice; 三 is silent and the last line.
+    void practisedLineIsHeardNTimes()
+    {
+        const QString wav = home_.filePath(u"tone.wav"_s);
+        QVERIFY(WriteToneThenSilence(wav, 2000, 2400));
+        QVERIFY(WriteText(home_.filePath(u"tone.lrc"_s), u"[00:01.00]一\r\n[00:01.60]二\r\n[00:02.00]三\r\n"_s));
+        ScriptedPrompter prompter;
+        MyForm form{prompter};
+        form.state().LoopModeCount = 2;
+        form.state().StudyPausePercent = 100;
+        form.lrc().LrcTextTempLabel(wav);
+        form.music().MusicStart(wav, u"tone"_s);
+        QCOMPARE(form.state().AudioStateFlag, 10);
+        form.study().menuLinePractice_Toggled(true);
+        const qsizetype from = monitor_.samples();
+        form.study().PracticeLine(0);
+        QTRY_COMPARE_WITH_TIMEOUT(form.state().AudioStateFlag, 12, 12000);
+        QTest::qWait(600);   // the monitor's last blocks
+
+        // Bursts of sound at least 150 ms long, split by 250 ms of silence.
+        QList<int> bursts;
+        qsizetype at = monitor_.soundFrom(from);
+        while (at >= 0) {
+            qsizetype quiet = monitor_.silenceFrom(at, 250);
+            if (quiet < 0)
+                quiet = monitor_.samples();
+            const int ms = int((quiet - at) * 1000 / MonitorRecorder::Rate);
+            if (ms >= 150)
+                bursts << ms;
+            at = monitor_.soundFrom(quiet);
+        }
+        qInfo() << "bursts (ms):" << bursts;
+        QCOMPARE(bursts.size(), 4);
+        for (int i = 0; i < 4; ++i) {
+            const int expected = i < 2 ? 600 : 400;
+            QVERIFY2(std::abs(bursts[i] - expected) <= 120, qPrintable(u"burst %1: %2 ms"_s.arg(i).arg(bursts[i])));
+        }
+    }
+};
+
+QTEST_MAIN(TestStudyReal)
+#include "tst_studyreal.moc"
