@@ -1,7 +1,7 @@
 // Song practice on the real audio output (the private PulseAudio of the
 // test session): at 0.75× the lyric lines stay on the audio, and a practised
 // line is heard as many times as the repetition button says, with the pause
-// to repeat it between the passes.
+// to repeat it between the passes (recorded on the null sink's monitor).
 
 #include "app/MyForm.h"
 #include "lrc/LrcController.h"
@@ -20,39 +20,10 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <cmath>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// 16-bit mono at 22050 Hz: a 440 Hz tone for toneMs, then silence.
-bool WriteToneThenSilence(const QString& path, int toneMs, int totalMs)
-{
-    const int rate = 22050;
-    const qint64 frames = qint64(rate) * totalMs / 1000;
-    const qint64 toneFrames = qint64(rate) * toneMs / 1000;
-    QByteArray data;
-    for (qint64 i = 0; i < frames; ++i) {
-        const qint16 s = i < toneFrames ? qint16(std::lround(16000 * std::sin(2 * M_PI * 440.0 * double(i) / rate))) : 0;
-        AudioMedia::PutLe(data, quint16(s), 2);
-    }
-    QByteArray out("RIFF");
-    AudioMedia::PutLe(out, quint32(36 + data.size()), 4);
-    out += "WAVEfmt ";
-    AudioMedia::PutLe(out, 16, 4);
-    AudioMedia::PutLe(out, 1, 2);
-    AudioMedia::PutLe(out, 1, 2);
-    AudioMedia::PutLe(out, rate, 4);
-    AudioMedia::PutLe(out, rate * 2, 4);
-    AudioMedia::PutLe(out, 2, 2);
-    AudioMedia::PutLe(out, 16, 2);
-    out += "data";
-    AudioMedia::PutLe(out, quint32(data.size()), 4);
-    out += data;
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(out) == out.size();
-}
 
 bool WriteText(const QString& path, const QString& text)
 {
@@ -83,7 +54,7 @@ private slots:
     void linesStayOnTheAudioAtThreeQuarters()
     {
         const QString wav = home_.filePath(u"slow.wav"_s);
-        QVERIFY(WriteToneThenSilence(wav, 0, 3500));
+        QVERIFY(AudioMedia::WriteTone(wav, 3000, {22050, 1, 16}));
         QVERIFY(WriteText(home_.filePath(u"slow.lrc"_s),
                           u"[ti:テスト]\r\n[00:00.50]一\r\n[00:01.00]二\r\n[00:01.50]三\r\n[00:02.00]四\r\n"_s));
         GstAudioDevice device;
@@ -128,13 +99,13 @@ private slots:
         form.music().MusicStop();
     }
 
-    // Line 一 (1.0 s to 1.6 s of tone) twice with a pause as long as the
-    // line, then 二 (1.6 s to 2.0 s) twice; 三 is silent and the last line.
+    // Line 一 (1.0 s to 1.6 s) twice with a pause as long as the line, then
+    // 二, the last line (1.6 s to the end at 2.0 s), twice; then the end.
     void practisedLineIsHeardNTimes()
     {
         const QString wav = home_.filePath(u"tone.wav"_s);
-        QVERIFY(WriteToneThenSilence(wav, 2000, 2400));
-        QVERIFY(WriteText(home_.filePath(u"tone.lrc"_s), u"[00:01.00]一\r\n[00:01.60]二\r\n[00:02.00]三\r\n"_s));
+        QVERIFY(AudioMedia::WriteTone(wav, 2000, {22050, 1, 16}));
+        QVERIFY(WriteText(home_.filePath(u"tone.lrc"_s), u"[00:01.00]一\r\n[00:01.60]二\r\n"_s));
         ScriptedPrompter prompter;
         MyForm form{prompter};
         form.state().LoopModeCount = 2;
