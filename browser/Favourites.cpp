@@ -54,10 +54,14 @@ QByteArray FileBytes(const QString& text)
     return kMark + utf8;
 }
 
+int RowHeight()
+{
+    return static_cast<int>(kTableMargins * 1.333 + kTablePoints * 1.333);
+}
+
 int ListHeight(qsizetype entries)
 {
-    const int row = static_cast<int>(kTableMargins * 1.333 + kTablePoints * 1.333);
-    const qint64 height = qint64(row) * (entries + 1) + 20;
+    const qint64 height = qint64(RowHeight()) * (entries + 1) + 20;
     return static_cast<int>(std::clamp<qint64>(height, MinListHeight, MaxListHeight));
 }
 

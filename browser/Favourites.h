@@ -37,6 +37,10 @@ QString FileText(const FavouriteEntries& entries);
 // The text's UTF-8 bytes after the mark, unless the text brings its own.
 QByteArray FileBytes(const QString& text);
 
+// The height of one row of the table (and of its header): the table's
+// margins and font size in points, each × 1.333.
+int RowHeight();
+
 // The table's height for a list of that many entries (MyFavoriteListSize):
 // a row of 20 pixels per entry and one for the header, plus 20, within
 // MinListHeight..MaxListHeight.

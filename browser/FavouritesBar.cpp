@@ -15,6 +15,7 @@
 #include <QSaveFile>
 #include <QStyle>
 #include <QStyleOptionMenuItem>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
@@ -49,6 +50,18 @@ protected:
         for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
             for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
                 option->palette.setColor(group, role, dim);
+    }
+};
+
+// Rows as high as the height rule counts them, so the table fits its list.
+class RowDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), Favourites::RowHeight()};
     }
 };
 
@@ -130,6 +143,8 @@ void FavouritesBar::build()
     listView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     listView1->setCursor(Qt::PointingHandCursor);
     listView1->setFont(DesignFont(u"メイリオ"_s, 9.75));
+    listView1->setItemDelegate(new RowDelegate(listView1));
+    listView1->header()->setFixedHeight(Favourites::RowHeight());
     // The selection stays as visible when the table loses the focus.
     QPalette palette = listView1->palette();
     for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})

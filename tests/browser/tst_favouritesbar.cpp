@@ -35,6 +35,8 @@ private slots:
     void tableHeight_data();
     void tableHeight();
     void leftClickOpensRow();
+    void keyboard();
+    void longTitles();
     void rightClickDeleteAndUndo();
     void addAndSave();
     void unsafeAddresses();
@@ -146,6 +148,7 @@ void tst_FavouritesBar::tableHeight_data()
     QTest::addColumn<int>("height");
     QTest::newRow("0") << 0 << 66;
     QTest::newRow("1") << 1 << 66;
+    QTest::newRow("10") << 10 << 240;
     QTest::newRow("30") << 30 << 600;
 }
 
@@ -159,6 +162,12 @@ void tst_FavouritesBar::tableHeight()
     QVERIFY(table()->isVisible());
     QVERIFY(table()->isEnabled());
     QCOMPARE(table()->geometry(), QRect(627, 65, 400, height));
+    // Below the limit every row is in sight, each 20 pixels high.
+    if (entries > 0 && height < 600) {
+        const QRect last = table()->visualItemRect(table()->topLevelItem(entries - 1));
+        QCOMPARE(last.height(), 20);
+        QVERIFY2(last.bottom() < table()->viewport()->height(), qPrintable(QString::number(last.bottom())));
+    }
     // The quick buttons after the last entry are empty and open nothing.
     if (entries < 7) {
         QCOMPARE(button(QuickNames[entries])->text(), QString());
@@ -179,6 +188,54 @@ void tst_FavouritesBar::leftClickOpensRow()
     QCOMPARE(navigated_->at(0).at(0).toString(), u"https://example.com/2"_s);
     QVERIFY(!table()->isVisible());
     QVERIFY(table()->selectedItems().isEmpty());
+}
+
+void tst_FavouritesBar::keyboard()
+{
+    writeList(3);
+    makeBar();
+    QTest::mouseClick(button("button9"), Qt::LeftButton);
+    table()->setFocus();
+    // Moving the selection with the keys opens nothing; Return does.
+    QTest::keyClick(table(), Qt::Key_Down);
+    QTest::keyClick(table(), Qt::Key_Down);
+    QCOMPARE(table()->selectedItems().size(), 1);
+    QCOMPARE(navigated_->size(), 0);
+    QTest::keyClick(table(), Qt::Key_Return);
+    QCOMPARE(navigated_->size(), 1);
+    QCOMPARE(navigated_->at(0).at(0).toString(),
+             u"https://example.com/"_s + QString::number(table()->indexOfTopLevelItem(table()->currentItem())));
+    QVERIFY(!table()->isVisible());
+
+    // Escape closes the table.
+    QTest::mouseClick(button("button9"), Qt::LeftButton);
+    table()->setFocus();
+    QTest::keyClick(table(), Qt::Key_Escape);
+    QVERIFY(!table()->isVisible());
+    QCOMPARE(navigated_->size(), 1);
+}
+
+void tst_FavouritesBar::longTitles()
+{
+    const QByteArray title = "とても長いお気に入りのページのタイトルがボタンの幅に収まらない";
+    QByteArray bytes;
+    for (int i = 0; i < 7; ++i)
+        bytes += (i ? "\r\n" : "") + title + "\r\nhttps://example.com/";
+    writeList(0, bytes);
+    makeBar();
+    const QString full = QString::fromUtf8(title);
+    for (int k = 0; k < 7; ++k) {
+        QPushButton* quick = button(QuickNames[k]);
+        if (k == 5) {
+            // button8 clips its title instead.
+            QCOMPARE(quick->text(), full);
+        } else {
+            QVERIFY2(quick->text().endsWith(QChar(0x2026)), qPrintable(quick->text()));
+            QCOMPARE(quick->toolTip(), full);
+        }
+    }
+    QVERIFY(bar_->pressFunctionKey(Qt::Key_F1));
+    QCOMPARE(navigated_->size(), 1);
 }
 
 void tst_FavouritesBar::rightClickDeleteAndUndo()
