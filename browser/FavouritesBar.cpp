@@ -120,6 +120,8 @@ void FavouritesBar::build()
     button9 = makeButton(m_window, u"button9"_s, u"▽"_s, {980, kQuickTop, 43, kButtonHeight});
     button9->setToolTip(u"お気に入り登録情報"_s);
     button9->setAccessibleName(u"お気に入り一覧の表示"_s);
+    // Checked while the table is shown, so a screen reader can tell.
+    button9->setCheckable(true);
     connect(button9, &QPushButton::clicked, this, &FavouritesBar::ShowOrHideList);
 
     button2 = makeButton(m_window, u"button2"_s, u"☆"_s, {1023, kQuickTop, 24, kButtonHeight});
@@ -271,7 +273,8 @@ void FavouritesBar::MyFavoriteButtonName()
             const int room = button->width() - 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
             shown = button->fontMetrics().elidedText(names[k], Qt::ElideRight, room);
         }
-        button->setText(shown);
+        // A "&" in a title is a character, not a mnemonic.
+        button->setText(QString(shown).replace(u'&', u"&&"_s));
         // A cut title is still readable in full in the tooltip.
         button->setToolTip(shown == names[k] ? QString() : names[k]);
     }
@@ -376,6 +379,7 @@ void FavouritesBar::ShowOrHideList()
         // Over the page, which the window may have made after the table.
         listView1->raise();
         UrlDsp = 1;
+        button9->setChecked(true);
     } else {
         hideList();
     }
@@ -389,6 +393,7 @@ void FavouritesBar::hideList()
     listView1->setVisible(false);
     listView1->setEnabled(false);
     UrlDsp = 0;
+    button9->setChecked(false);
 }
 
 void FavouritesBar::go(const QString& address)

@@ -37,6 +37,7 @@ private slots:
     void leftClickOpensRow();
     void keyboard();
     void longTitles();
+    void ampersandTitle();
     void rightClickDeleteAndUndo();
     void addAndSave();
     void unsafeAddresses();
@@ -161,6 +162,7 @@ void tst_FavouritesBar::tableHeight()
     QTest::mouseClick(button("button9"), Qt::LeftButton);
     QVERIFY(table()->isVisible());
     QVERIFY(table()->isEnabled());
+    QVERIFY(button("button9")->isChecked());
     QCOMPARE(table()->geometry(), QRect(627, 65, 400, height));
     // Below the limit every row is in sight, each 20 pixels high.
     if (entries > 0 && height < 600) {
@@ -176,6 +178,7 @@ void tst_FavouritesBar::tableHeight()
     }
     QTest::mouseClick(button("button9"), Qt::LeftButton);
     QVERIFY(!table()->isVisible());
+    QVERIFY(!button("button9")->isChecked());
 }
 
 void tst_FavouritesBar::leftClickOpensRow()
@@ -235,6 +238,16 @@ void tst_FavouritesBar::longTitles()
         }
     }
     QVERIFY(bar_->pressFunctionKey(Qt::Key_F1));
+    QCOMPARE(navigated_->size(), 1);
+}
+
+void tst_FavouritesBar::ampersandTitle()
+{
+    writeList(0, "Q&A\r\nhttps://example.com/qa");
+    makeBar();
+    // Shown as "Q&A", not as "QA" with an underlined A.
+    QCOMPARE(button("button3")->text(), u"Q&&A"_s);
+    QTest::mouseClick(button("button3"), Qt::LeftButton);
     QCOMPARE(navigated_->size(), 1);
 }
 
