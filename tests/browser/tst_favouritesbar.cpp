@@ -37,7 +37,6 @@ private slots:
     void leftClickOpensRow();
     void keyboard();
     void longTitles();
-    void ampersandTitle();
     void rightClickDeleteAndUndo();
     void addAndSave();
     void unsafeAddresses();
@@ -222,12 +221,14 @@ void tst_FavouritesBar::longTitles()
 {
     const QByteArray title = "とても長いお気に入りのページのタイトルがボタンの幅に収まらない";
     QByteArray bytes;
-    for (int i = 0; i < 7; ++i)
-        bytes += (i ? "\r\n" : "") + title + "\r\nhttps://example.com/";
-    writeList(0, bytes);
+    for (int i = 0; i < 6; ++i)
+        bytes += title + "\r\nhttps://example.com/\r\n";
+    writeList(0, bytes + "Q&A\r\nhttps://example.com/qa");
     makeBar();
     const QString full = QString::fromUtf8(title);
-    for (int k = 0; k < 7; ++k) {
+    // A "&" shows as itself, not as a mnemonic.
+    QCOMPARE(button("button10")->text(), u"Q&&A"_s);
+    for (int k = 0; k < 6; ++k) {
         QPushButton* quick = button(QuickNames[k]);
         if (k == 5) {
             // button8 clips its title instead.
@@ -238,16 +239,6 @@ void tst_FavouritesBar::longTitles()
         }
     }
     QVERIFY(bar_->pressFunctionKey(Qt::Key_F1));
-    QCOMPARE(navigated_->size(), 1);
-}
-
-void tst_FavouritesBar::ampersandTitle()
-{
-    writeList(0, "Q&A\r\nhttps://example.com/qa");
-    makeBar();
-    // Shown as "Q&A", not as "QA" with an underlined A.
-    QCOMPARE(button("button3")->text(), u"Q&&A"_s);
-    QTest::mouseClick(button("button3"), Qt::LeftButton);
     QCOMPARE(navigated_->size(), 1);
 }
 
