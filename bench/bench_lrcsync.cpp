@@ -3,7 +3,11 @@
 // device's position is read, and the figure is that position minus the
 // line's time. Three phases: from the start, after a seek to 20.25 s, and
 // after a pause of 1 s at about 40.2 s. Run on the private sound session:
-// eval "$(scripts/audio-session)"; QT_QPA_PLATFORM=offscreen bench_lrcsync [mp3]
+// eval "$(scripts/audio-session)"; QT_QPA_PLATFORM=offscreen bench_lrcsync [mp3] [unread]
+// ("unread": no recording of the sink's monitor, so the null sink runs on
+// its own timer in coarse blocks instead of at a sound card's pace) [unread]
+// ("unread": no recording of the sink's monitor, so the null sink runs on
+// its own timer instead of at a sound card's pace)
 
 #include "app/MyForm.h"
 #include "lrc/LrcController.h"
@@ -82,7 +86,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_lrcsync: run inside scripts/audio-session\n");
         return 2;
     }
-    const bool mp3 = argc > 1 && qstrcmp(argv[1], "mp3") == 0;
+    const QStringList args = app.arguments();
+    const bool mp3 = args.contains(u"mp3"_s);
     QTemporaryDir home;
     for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
         qputenv(name, QFile::encodeName(home.path()));
@@ -104,7 +109,7 @@ int main(int argc, char** argv)
     file.close();
 
     MonitorRecorder monitor;   // the null sink at a sound card's pace
-    if (!monitor.start())
+    if (!args.contains(u"unread"_s) && !monitor.start())
         std::fprintf(stderr, "bench_lrcsync: no monitor recording; the null sink runs in blocks\n");
 
     ScriptedPrompter prompter;
