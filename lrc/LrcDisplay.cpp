@@ -94,8 +94,31 @@ LrcDisplay::LrcDisplay(QWidget* owner)
     }
     resizeEvent(nullptr);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    // Beside the main window, not over its player controls.
+    const QScreen* screen = owner && owner->isVisible() ? owner->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        QRect frame;
+        QSize size = this->size();
+        if (owner && owner->isVisible()) {
+            frame = owner->frameGeometry();
+            // Our frame will be as thick as the owner's.
+            size += frame.size() - owner->size();
+        }
+        move(PlaceBeside(screen->availableGeometry(), frame, size));
+    }
+}
+
+QPoint LrcDisplay::PlaceBeside(const QRect& screen, const QRect& owner, const QSize& size)
+{
+    if (owner.isValid()) {
+        const int x = qBound(screen.left(), owner.x() + (owner.width() - size.width()) / 2,
+                             qMax(screen.left(), screen.right() + 1 - size.width()));
+        if (owner.bottom() + 1 + size.height() <= screen.bottom() + 1)
+            return {x, owner.bottom() + 1};
+        if (owner.top() - size.height() >= screen.top())
+            return {x, owner.top() - size.height()};
+    }
+    return {screen.x() + (screen.width() - size.width()) / 2, screen.y() + (screen.height() - size.height()) / 2};
 }
 
 void LrcDisplay::Clear()

@@ -31,6 +31,11 @@ public:
     std::array<QPushButton*, 4> buttons() const { return {button1, button2, button3, button4}; }
     void Clear();
 
+    // Where a window of `size` (frame included) goes so that it hides none
+    // of its owner's frame: below it, else above it, centred on it and kept
+    // on the screen; when neither fits, the screen's centre.
+    static QPoint PlaceBeside(const QRect& screen, const QRect& owner, const QSize& size);
+
 signals:
     // A speak button was pressed for the text its label shows.
     void speakRequested(const QString& text);

@@ -279,6 +279,32 @@ private slots:
         QCOMPARE(f.state.LrcDisplayShowFlag, 0);
         QVERIFY(!f.lrc.dlgLrcDisplay());
     }
+
+    // The window must never cover the main window's player controls.
+    void placedBesideTheMainWindow_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("owner");
+        QTest::addColumn<QPoint>("expected");
+        const QRect screen(0, 0, 1280, 1024);
+        // The window is 840 × 250 with its frame.
+        QTest::newRow("below, centred on the owner") << screen << QRect(100, 0, 960, 640) << QPoint(160, 640);
+        QTest::newRow("below, kept on the screen") << screen << QRect(0, 0, 400, 300) << QPoint(0, 300);
+        QTest::newRow("right edge kept") << screen << QRect(1000, 100, 280, 300) << QPoint(440, 400);
+        QTest::newRow("exactly fits below") << screen << QRect(0, 0, 1280, 774) << QPoint(220, 774);
+        QTest::newRow("no room below: above") << screen << QRect(0, 500, 1280, 400) << QPoint(220, 250);
+        QTest::newRow("no room either side: screen centre") << screen << QRect(0, 200, 1280, 700) << QPoint(220, 387);
+        QTest::newRow("no owner shown: screen centre") << screen << QRect() << QPoint(220, 387);
+        QTest::newRow("second screen") << QRect(1280, 0, 1920, 1080) << QRect(1400, 300, 900, 500) << QPoint(1430, 800);
+    }
+
+    void placedBesideTheMainWindow()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(QRect, owner);
+        QFETCH(QPoint, expected);
+        QCOMPARE(LrcDisplay::PlaceBeside(screen, owner, QSize(840, 250)), expected);
+    }
 };
 
 QTEST_MAIN(TestLrcDisplay)
