@@ -1,11 +1,19 @@
 #pragma once
 
+#include "browser/Favourites.h"
+
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <utility>
 
+class QAction;
+class QEvent;
+class QMenu;
+class QPushButton;
+class QTreeWidget;
 class QWidget;
 class Prompter;
 
@@ -37,7 +45,55 @@ public:
     // was one of them.
     bool pressFunctionKey(int key);
 
+    // The list as it stands (for the window and tests).
+    const FavouriteEntries& entries() const { return m_list.entries(); }
+
+    // The messages this bar shows.
+    static QString EmptyHistoryMessage();
+    static QString NotWebAddressMessage();
+    static QString NoUrlInFileMessage();
+
 signals:
     // An address to navigate to, already converted with URL_UTF8Conversion.
     void navigate(const QString& address);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build();
+    void fillTable();
+    void MyFavoriteListSize();
+    void MyFavoriteButtonName();
+    void MyFavoriteAdd();
+    void MyFavoriteButton(int k);
+    void MyFavoriteSelRUN();
+    void MyFavoriteDelete();
+    void MyFavoriteReturn();
+    void MyFavoriteClose();
+    void WinMyFavoriteOpen();
+    void ShowOrHideList();
+    void hideList();
+    void go(const QString& address);
+
+    QWidget* m_window;
+    Prompter& m_prompter;
+    QString m_filePath;
+    NewestPage m_newestPage;
+    FavouriteList m_list;
+
+    int UrlDsp = 0;
+    int MouseRightAndLeftButtonFlag = 0;
+    bool m_choosing = false;
+
+    QPushButton* button1 = nullptr;
+    QPushButton* button2 = nullptr;
+    QPushButton* button9 = nullptr;
+    // button3 ... button8, button10: entries 0 to 6.
+    std::array<QPushButton*, Favourites::QuickButtonCount> m_quick{};
+    QTreeWidget* listView1 = nullptr;
+    QMenu* contextMenuStrip1 = nullptr;
+    QAction* m_undo = nullptr;
+    QAction* m_delete = nullptr;
+    QAction* m_close = nullptr;
 };

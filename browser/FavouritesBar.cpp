@@ -1,0 +1,402 @@
+#include "browser/FavouritesBar.h"
+
+#include "browser/UrlRules.h"
+#include "core/Prompter.h"
+#include "platform/DesignFonts.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QStyle>
+#include <QStyleOptionMenuItem>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kQuickTop = 34;
+constexpr int kQuickWidth = 140;
+constexpr int kButtonHeight = 23;
+constexpr int kListLeft = 627;
+constexpr int kListTop = 65;
+constexpr int kListWidth = 400;
+// button8 shows its title clipped, not ended in an ellipsis.
+constexpr int kUnelidedButton = 5;
+
+const char* const kDimmed = "dimmed";
+
+// The undo item is never disabled, only drawn in the dimmed colour while
+// there is nothing to undo.
+class FavouritesMenu : public QMenu
+{
+public:
+    using QMenu::QMenu;
+
+protected:
+    void initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const override
+    {
+        QMenu::initStyleOption(option, action);
+        if (!action || !action->property(kDimmed).toBool())
+            return;
+        const QColor dim = palette().color(QPalette::Active, QPalette::Dark);
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+            for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+                option->palette.setColor(group, role, dim);
+    }
+};
+
+// Rows as high as the height rule counts them, so the table fits its list.
+class RowDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), Favourites::RowHeight()};
+    }
+};
+
+QPushButton* makeButton(QWidget* window, const QString& name, const QString& text, const QRect& place)
+{
+    auto* button = new QPushButton(text, window);
+    button->setObjectName(name);
+    button->setGeometry(place);
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+} // namespace
+
+FavouritesBar::FavouritesBar(QWidget* window, Prompter& prompter, QString filePath, NewestPage newestPage)
+    : QObject(window)
+    , m_window(window)
+    , m_prompter(prompter)
+    , m_filePath(std::move(filePath))
+    , m_newestPage(std::move(newestPage))
+{
+    build();
+}
+
+FavouritesBar::~FavouritesBar() = default;
+
+QString FavouritesBar::EmptyHistoryMessage()
+{
+    return u"お気に入りに登録するページがありません。"_s;
+}
+
+QString FavouritesBar::NotWebAddressMessage()
+{
+    return u"http: か https: で始まるアドレスだけを開けます。"_s;
+}
+
+QString FavouritesBar::NoUrlInFileMessage()
+{
+    return u"お気に入りファイルにURLがありません。"_s;
+}
+
+void FavouritesBar::build()
+{
+    button1 = makeButton(m_window, u"button1"_s, u"IEのお気に入り"_s, {952, 5, 91, kButtonHeight});
+    button1->setToolTip(u"Internet Explorerのお気に入り情報"_s);
+    connect(button1, &QPushButton::clicked, this, &FavouritesBar::WinMyFavoriteOpen);
+
+    const char* const quickNames[] = {"button3", "button4", "button5", "button6", "button7", "button8", "button10"};
+    for (int k = 0; k < Favourites::QuickButtonCount; ++k) {
+        m_quick[k] = makeButton(m_window, QString::fromLatin1(quickNames[k]), {},
+                                {k * kQuickWidth, kQuickTop, kQuickWidth, kButtonHeight});
+        connect(m_quick[k], &QPushButton::clicked, this, [this, k] { MyFavoriteButton(k); });
+    }
+
+    // "▽" and "☆" are symbols: their names say what they do.
+    button9 = makeButton(m_window, u"button9"_s, u"▽"_s, {980, kQuickTop, 43, kButtonHeight});
+    button9->setToolTip(u"お気に入り登録情報"_s);
+    button9->setAccessibleName(u"お気に入り一覧の表示"_s);
+    connect(button9, &QPushButton::clicked, this, &FavouritesBar::ShowOrHideList);
+
+    button2 = makeButton(m_window, u"button2"_s, u"☆"_s, {1023, kQuickTop, 24, kButtonHeight});
+    button2->setToolTip(u"このページをお気に入りへ登録"_s);
+    button2->setAccessibleName(u"お気に入りに登録"_s);
+    connect(button2, &QPushButton::clicked, this, &FavouritesBar::MyFavoriteAdd);
+
+    listView1 = new QTreeWidget(m_window);
+    listView1->setObjectName(u"listView1"_s);
+    listView1->setAccessibleName(u"お気に入り一覧"_s);
+    listView1->setColumnCount(2);
+    listView1->setHeaderLabels({u"タイトル"_s, u"URL"_s});
+    listView1->header()->setStretchLastSection(false);
+    listView1->setColumnWidth(0, 400);
+    listView1->setColumnWidth(1, 300);
+    listView1->setRootIsDecorated(false);
+    listView1->setItemsExpandable(false);
+    listView1->setUniformRowHeights(true);
+    listView1->setAllColumnsShowFocus(true);
+    listView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    listView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    listView1->setCursor(Qt::PointingHandCursor);
+    listView1->setFont(DesignFont(u"メイリオ"_s, 9.75));
+    listView1->setItemDelegate(new RowDelegate(listView1));
+    listView1->header()->setFixedHeight(Favourites::RowHeight());
+    // The selection stays as visible when the table loses the focus.
+    QPalette palette = listView1->palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    listView1->setPalette(palette);
+    listView1->setGeometry(kListLeft, kListTop, kListWidth, Favourites::MinListHeight);
+    listView1->setVisible(false);
+    listView1->setEnabled(false);
+    listView1->viewport()->installEventFilter(this);
+    listView1->installEventFilter(this);
+    connect(listView1, &QTreeWidget::itemSelectionChanged, this, &FavouritesBar::MyFavoriteSelRUN);
+    // Return opens the selected row as a left click does.
+    connect(listView1, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        if (!item || !item->isSelected())
+            return;
+        const qsizetype row = listView1->indexOfTopLevelItem(item);
+        const QString address = m_list.entries().value(row).address;
+        hideList();
+        go(address);
+    });
+
+    contextMenuStrip1 = new FavouritesMenu(listView1);
+    contextMenuStrip1->setObjectName(u"contextMenuStrip1"_s);
+    m_undo = contextMenuStrip1->addAction(u"元に戻す(&U)"_s, this, &FavouritesBar::MyFavoriteReturn);
+    m_undo->setObjectName(u"favouritesUndo"_s);
+    m_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_undo->setProperty(kDimmed, true);
+    m_delete = contextMenuStrip1->addAction(u"削除(&D)"_s, this, &FavouritesBar::MyFavoriteDelete);
+    m_delete->setObjectName(u"favouritesDelete"_s);
+    m_delete->setShortcut(QKeySequence(Qt::Key_Delete));
+    contextMenuStrip1->addSeparator();
+    m_close = contextMenuStrip1->addAction(u"終了(&X)"_s, this, &FavouritesBar::MyFavoriteClose);
+    m_close->setObjectName(u"favouritesClose"_s);
+    // The shortcuts also work in the table while the menu is closed.
+    for (QAction* action : {m_undo, m_delete}) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        listView1->addAction(action);
+    }
+    listView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(listView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        contextMenuStrip1->popup(listView1->viewport()->mapToGlobal(pos));
+    });
+}
+
+bool FavouritesBar::eventFilter(QObject* watched, QEvent* event)
+{
+    // Presses on the table set the button flag before the table selects the
+    // row, as they do over the window's other controls.
+    if (watched == listView1->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+        if (button == Qt::LeftButton)
+            MouseRightAndLeftButtonFlag = 2;
+        else if (button == Qt::RightButton)
+            MouseRightAndLeftButtonFlag = 1;
+    } else if (watched == listView1 && event->type() == QEvent::KeyPress
+               && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        MyFavoriteClose();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void FavouritesBar::load()
+{
+    FavouriteEntries entries;
+    QFile file(m_filePath);
+    if (file.open(QIODevice::ReadOnly))
+        entries = Favourites::ReadEntries(file.readAll());
+    else
+        m_prompter.MessageInfoBox(file.errorString());
+    m_list.setEntries(std::move(entries));
+    fillTable();
+    MyFavoriteButtonName();
+    MyFavoriteListSize();
+    hideList();
+}
+
+void FavouritesBar::save()
+{
+    // The list lives in m_list, so saving works after the window's
+    // controls are gone.
+    const QByteArray bytes = Favourites::FileBytes(Favourites::FileText(m_list.entries()));
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        m_prompter.MessageInfoBox(file.errorString());
+}
+
+void FavouritesBar::setMouseButtonFlag(int flag)
+{
+    MouseRightAndLeftButtonFlag = flag;
+}
+
+bool FavouritesBar::pressFunctionKey(int key)
+{
+    if (key < Qt::Key_F1 || key > Qt::Key_F7)
+        return false;
+    MyFavoriteButton(key - Qt::Key_F1);
+    return true;
+}
+
+void FavouritesBar::fillTable()
+{
+    // One insertion for the whole list keeps a long list quick to show.
+    QList<QTreeWidgetItem*> items;
+    items.reserve(m_list.size());
+    for (const FavouriteEntry& e : m_list.entries())
+        items << new QTreeWidgetItem(QStringList{e.title, e.address});
+    listView1->clear();
+    listView1->addTopLevelItems(items);
+}
+
+void FavouritesBar::MyFavoriteListSize()
+{
+    listView1->resize(kListWidth, Favourites::ListHeight(m_list.size()));
+}
+
+void FavouritesBar::MyFavoriteButtonName()
+{
+    const QStringList names = Favourites::ButtonNames(m_list.entries());
+    for (int k = 0; k < Favourites::QuickButtonCount; ++k) {
+        QPushButton* button = m_quick[k];
+        QString shown = names[k];
+        if (k != kUnelidedButton) {
+            const int room = button->width() - 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+            shown = button->fontMetrics().elidedText(names[k], Qt::ElideRight, room);
+        }
+        button->setText(shown);
+        // A cut title is still readable in full in the tooltip.
+        button->setToolTip(shown == names[k] ? QString() : names[k]);
+    }
+}
+
+void FavouritesBar::MyFavoriteAdd()
+{
+    const auto [title, address] = m_newestPage ? m_newestPage() : std::pair<QString, QString>();
+    if (address.isEmpty()) {
+        m_prompter.MessageInfoBox(EmptyHistoryMessage());
+        return;
+    }
+    m_list.append({title, address});
+    listView1->addTopLevelItem(new QTreeWidgetItem(QStringList{title, address}));
+    MyFavoriteListSize();
+    MyFavoriteButtonName();
+}
+
+void FavouritesBar::MyFavoriteButton(int k)
+{
+    if (k < 0 || k >= Favourites::QuickButtonCount || m_quick[k]->text().isEmpty() || k >= m_list.size())
+        return;
+    const QString address = m_list.entries()[k].address;
+    hideList();
+    go(address);
+}
+
+void FavouritesBar::MyFavoriteSelRUN()
+{
+    if (m_choosing)
+        return;
+    const int flag = MouseRightAndLeftButtonFlag;
+    MouseRightAndLeftButtonFlag = 0;
+    const QList<QTreeWidgetItem*> selected = listView1->selectedItems();
+    if (flag != 2 || selected.isEmpty())
+        return;
+    const QString address = m_list.entries().value(listView1->indexOfTopLevelItem(selected.first())).address;
+    hideList();
+    go(address);
+}
+
+void FavouritesBar::MyFavoriteDelete()
+{
+    const QList<QTreeWidgetItem*> selected = listView1->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const int row = listView1->indexOfTopLevelItem(selected.first());
+    if (!m_list.remove(row))
+        return;
+    m_choosing = true;
+    delete listView1->takeTopLevelItem(row);
+    m_choosing = false;
+    MyFavoriteListSize();
+    MyFavoriteButtonName();
+    m_undo->setProperty(kDimmed, false);
+}
+
+void FavouritesBar::MyFavoriteReturn()
+{
+    const std::optional<qsizetype> row = m_list.undo();
+    if (!row)
+        return;
+    const FavouriteEntry& e = m_list.entries()[*row];
+    listView1->insertTopLevelItem(static_cast<int>(*row), new QTreeWidgetItem(QStringList{e.title, e.address}));
+    MyFavoriteListSize();
+    MyFavoriteButtonName();
+    m_undo->setProperty(kDimmed, true);
+}
+
+void FavouritesBar::MyFavoriteClose()
+{
+    hideList();
+    contextMenuStrip1->close();
+}
+
+void FavouritesBar::WinMyFavoriteOpen()
+{
+    // Favourites brought over from another system are most likely somewhere
+    // in the user's home folder.
+    const std::optional<QString> chosen = m_prompter.OpenFileName(QDir::homePath(), {u"お気に入り(*.url)"_s});
+    if (!chosen)
+        return;
+    QFile file(*chosen);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_prompter.MessageInfoBox(file.errorString());
+        return;
+    }
+    const std::optional<QString> address = Favourites::UrlFileAddress(file.readAll());
+    if (!address) {
+        m_prompter.MessageInfoBox(NoUrlInFileMessage());
+        return;
+    }
+    go(*address);
+}
+
+void FavouritesBar::ShowOrHideList()
+{
+    MyFavoriteListSize();
+    if (UrlDsp == 0) {
+        listView1->setVisible(true);
+        listView1->setEnabled(true);
+        // Over the page, which the window may have made after the table.
+        listView1->raise();
+        UrlDsp = 1;
+    } else {
+        hideList();
+    }
+}
+
+void FavouritesBar::hideList()
+{
+    m_choosing = true;
+    listView1->clearSelection();
+    m_choosing = false;
+    listView1->setVisible(false);
+    listView1->setEnabled(false);
+    UrlDsp = 0;
+}
+
+void FavouritesBar::go(const QString& address)
+{
+    const QString converted = URL_UTF8Conversion(address);
+    if (!Favourites::IsWebAddress(converted)) {
+        m_prompter.MessageInfoBox(NotWebAddressMessage());
+        return;
+    }
+    emit navigate(converted);
+}
