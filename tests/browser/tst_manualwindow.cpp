@@ -44,7 +44,10 @@ struct Fixture
     {
         state.dir = QCoreApplication::applicationDirPath();
         state.cMurmelinCreateFolder = work.path();
+        QFile::copy(QCoreApplication::applicationDirPath() + u"/お気に入り.txt"_s, favourites());
     }
+
+    QString favourites() const { return work.path() + u"/お気に入り.txt"_s; }
 
     ManualWindow* open(const QString& request)
     {
@@ -165,15 +168,22 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!f.browser.window(), 5000);
     }
 
-    // The program ends with the window open: it is closed as by the user.
+    // The program ends with the window open: it is closed as by the user,
+    // and the favourites are written.
     void closedAtExit()
     {
+        QTemporaryDir keep;
         auto f = std::make_unique<Fixture>();
+        const QString saved = keep.path() + u"/お気に入り.txt"_s;
+        f->state.cMurmelinCreateFolder = keep.path();
+        QVERIFY(QFile::copy(f->favourites(), saved));
         ManualWindow* w = f->open(BrowserController::ManualFirstPage());
         QVERIFY(w);
+        QVERIFY(QFile::remove(saved));
         QSignalSpy closed(w, &ManualWindow::closed);
         f.reset();
         QCOMPARE(closed.count(), 1);
+        QVERIFY(QFileInfo(saved).size() > 0);
     }
 
     // Where a page comes from and what it asks for: only the manual's own
