@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
@@ -247,6 +248,13 @@ void ManualWindow::Reload()
 void ManualWindow::webBrowser1_DocumentCompleted()
 {
     const QString address = CurrentAddress();
+    // The engine stands the address in for a missing title; a real one is
+    // taken at once, without asking the page.
+    const QString engineTitle = webBrowser1->title();
+    if (!engineTitle.isEmpty() && engineTitle != webBrowser1->url().toString()) {
+        DocumentCompleted(address, engineTitle, {});
+        return;
+    }
     QPointer<ManualWindow> self(this);
     webBrowser1->page()->runJavaScript(kTitleScript, QWebEngineScript::ApplicationWorld,
                                        [self, address](const QVariant& result) {
@@ -254,14 +262,17 @@ void ManualWindow::webBrowser1_DocumentCompleted()
             return;
         // An engine error page answers nothing: it is listed by its address.
         const QVariantList parts = result.toList();
-        const QString title = parts.value(0).toString();
-        const QString source = parts.value(1).toString();
-        if (self->history_.DocumentCompleted(address, title, source)) {
-            self->SetBoxText(title);
-            self->ShowHistory();
-        }
-        emit self->pageHandled();
+        self->DocumentCompleted(address, parts.value(0).toString(), parts.value(1).toString());
     });
+}
+
+void ManualWindow::DocumentCompleted(const QString& address, const QString& title, const QString& source)
+{
+    if (history_.DocumentCompleted(address, title, source)) {
+        SetBoxText(title);
+        ShowHistory();
+    }
+    emit pageHandled();
 }
 
 void ManualWindow::SetBoxText(const QString& text)

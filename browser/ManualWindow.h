@@ -65,6 +65,7 @@ private:
     void Manual_Load();
     void Manual_Closed();
     void webBrowser1_DocumentCompleted();
+    void DocumentCompleted(const QString& address, const QString& title, const QString& source);
     void AddressBoxChanged();
     void HistoryChosen(int index);
     void Reload();

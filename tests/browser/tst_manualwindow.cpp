@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -166,6 +167,15 @@ private slots:
         w->close();
         QCOMPARE(f.state.ManualDialogOp, 0);
         QTRY_VERIFY_WITH_TIMEOUT(!f.browser.window(), 5000);
+
+        // Opened again, the window starts afresh: one page in its history,
+        // nothing to go back to.
+        w = f.open(BrowserController::ManualFirstPage());
+        QVERIFY(w);
+        QCOMPARE(f.state.ManualDialogOp, 1);
+        QCOMPARE(w->history().titles(), QStringList{first});
+        QCOMPARE(w->comboBox1->count(), 1);
+        QVERIFY(!w->webBrowser1->history()->canGoBack());
     }
 
     // The program ends with the window open: it is closed as by the user,
@@ -224,6 +234,30 @@ private slots:
         if (!fromManual)
             w->webBrowser1->setHtml(html, QUrl(u"https://remote.invalid/page.html"_s));
         QTRY_COMPARE_WITH_TIMEOUT(w->webBrowser1->title(), outcome, kPageTimeoutMs);
+    }
+
+    // A page without a title is listed by what its source holds after
+    // "title", else by its address.
+    void untitledPage_data()
+    {
+        QTest::addColumn<QByteArray>("html");
+        QTest::addColumn<QString>("name");   // empty: the address
+        QTest::newRow("no title") << "<html><body><p>text</p></body></html>"_ba << QString();
+        QTest::newRow("title in the text") << "<html><body><!--title>Top<--><p>text</p></body></html>"_ba << u"Top"_s;
+    }
+    void untitledPage()
+    {
+        QFETCH(QByteArray, html);
+        QFETCH(QString, name);
+        Fixture f;
+        const QString folder = f.work.path() + u"/manual"_s;
+        QVERIFY(QDir().mkpath(folder));
+        WriteFile(folder + u"/Murmelinマニュアル はじめに.html"_s, html);
+        f.browser.setManualFolder(folder);
+        ManualWindow* w = f.open(BrowserController::ManualFirstPage());
+        QVERIFY(w);
+        QCOMPARE(w->history().titles(), QStringList{name.isEmpty() ? BrowserController::ManualFirstPage() : name});
+        QCOMPARE(w->textBox1->toPlainText(), QString());
     }
 
     // Scripts of a page raise nothing: no error box, no alert, and a
