@@ -1,4 +1,5 @@
 #include "app/MyForm.h"
+#include "browser/BrowserEngine.h"
 #include "dialogs/DialogPrompter.h"
 #include "dialogs/QtTranslations.h"
 
@@ -7,6 +8,8 @@
 
 int main(int argc, char* argv[])
 {
+    // The web engine takes its settings before the application starts.
+    PrepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Kestrow Software"));
     QApplication::setApplicationName(QStringLiteral("Murmelin"));

@@ -1,6 +1,24 @@
 #include "browser/BrowserController.h"
 
+#include "browser/BrowserEngine.h"
+#include "browser/ManualWindow.h"
+
 using namespace Qt::StringLiterals;
+
+BrowserController::BrowserController(const Context& context)
+    : Controller(context)
+{
+}
+
+BrowserController::~BrowserController()
+{
+    // The program ends with the window open: it closes as the user would
+    // close it, so the favourites are saved.
+    if (window_) {
+        window_->close();
+        delete window_.data();
+    }
+}
 
 QString BrowserController::ManualFirstPage()
 {
@@ -9,9 +27,42 @@ QString BrowserController::ManualFirstPage()
 
 void BrowserController::GetIE_version()
 {
+    // Nothing to register: the engine always renders in its newest mode.
 }
 
-void BrowserController::ManualDialog(const QString& /*strUrlTitle*/)
+ManualWindow* BrowserController::window() const
 {
+    return window_;
 }
 
+void BrowserController::setManualFolder(const QString& folder)
+{
+    manualFolder_ = folder;
+    if (engine_)
+        engine_->setManualFolder(ManualFolder());
+}
+
+QString BrowserController::ManualFolder() const
+{
+    return manualFolder_.isEmpty() ? state.dir + u"/manual"_s : manualFolder_;
+}
+
+void BrowserController::ManualDialog(const QString& strUrlTitle)
+{
+    if (state.ManualDialogOp != 0) {
+        prompter.MessageInfoBox(u"簡易ブラウザーの複数起動はできません。"_s);
+        return;
+    }
+    // The engine outlives the window, so a second opening starts warm.
+    if (!engine_)
+        engine_ = std::make_unique<BrowserEngine>(ManualFolder());
+    else
+        engine_->setManualFolder(ManualFolder());
+    auto* window = new ManualWindow(prompter, engine_->profile(),
+                                    state.cMurmelinCreateFolder + u"/お気に入り.txt"_s, strUrlTitle);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(window, &ManualWindow::closed, window, [this] { state.ManualDialogOp = 0; });
+    window_ = window;
+    state.ManualDialogOp = 1;
+    window->show();
+}

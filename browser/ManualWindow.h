@@ -1,0 +1,88 @@
+#pragma once
+
+#include "browser/BrowserHistory.h"
+
+#include <QPrinter>
+#include <QWidget>
+
+class FavouritesBar;
+class Prompter;
+class QAction;
+class QComboBox;
+class QPlainTextEdit;
+class QToolBar;
+class QToolButton;
+class QWebEngineProfile;
+class QWebEngineView;
+
+// The small browser window ("簡易ブラウザー"): toolbar, the address box over
+// the history drop-down, the favourites bar and the page. Modeless; it
+// saves the favourites and reports closed() when it has closed.
+class ManualWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    // strUrlTitle: "ホーム" or the manual's first page address.
+    ManualWindow(Prompter& prompter, QWebEngineProfile* profile, const QString& favouritesFile,
+                 const QString& strUrlTitle, QWidget* parent = nullptr);
+    ~ManualWindow() override;
+
+    const BrowserHistory& history() const { return history_; }
+    // The engine's current address as the user knows it.
+    QString CurrentAddress() const;
+    void Navigate(const QString& address);
+
+    QToolBar* toolStrip1 = nullptr;
+    QAction* toolStripButton1 = nullptr;   // back
+    QAction* toolStripButton2 = nullptr;   // forward
+    QAction* toolStripButton3 = nullptr;   // reload
+    QAction* toolStripButton4 = nullptr;   // manual
+    QAction* toolStripButton6 = nullptr;   // search page
+    QAction* toolStripButton5 = nullptr;   // home page
+    QToolButton* toolStripSplitButton1 = nullptr;
+    QAction* printPreviewItem = nullptr;
+    QAction* printItem = nullptr;
+    QAction* pageSetupItem = nullptr;
+    QComboBox* comboBox1 = nullptr;
+    QPlainTextEdit* textBox1 = nullptr;
+    QWebEngineView* webBrowser1 = nullptr;
+
+signals:
+    void closed();
+    // A page has been through the completion step (for tests and timing).
+    void pageHandled();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildToolbar();
+    void BuildAddressBox();
+    void BuildView(QWebEngineProfile* profile);
+    void Manual_Load();
+    void Manual_Closed();
+    void webBrowser1_DocumentCompleted();
+    void DocumentCompleted(const QString& address, const QString& title, const QString& source);
+    void AddressBoxChanged();
+    void HistoryChosen(int index);
+    void Reload();
+    void ShowHistory();
+    void SetBoxText(const QString& text);
+    void PrintPage(QPrinter* printer);
+    void PrintPreview();
+    void PrintWithDialog();
+    void PageSetup();
+    bool IsOurs(QObject* object) const;
+
+    Prompter& prompter_;
+    BrowserHistory history_;
+    QString startRequest_;
+    FavouritesBar* favourites_ = nullptr;
+    QPrinter printer_;
+    bool loaded_ = false;
+    bool closedDone_ = false;
+    bool printing_ = false;
+};

@@ -1,0 +1,334 @@
+// The browser window on the real engine: the offline manual, its links,
+// the side mouse buttons, one window at a time, printing, silent scripts,
+// and local files kept from pages.
+
+#include "browser/BrowserController.h"
+#include "browser/BrowserEngine.h"
+#include "browser/ManualWindow.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWebEngineHistory>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kPageTimeoutMs = 30000;
+
+struct Fixture
+{
+    QTemporaryDir work;
+    State state;
+    ScriptedPrompter prompter;
+    Controls ui;
+    Peers peers;
+    BrowserController browser{Context{state, prompter, ui, peers}};
+
+    Fixture()
+    {
+        state.dir = QCoreApplication::applicationDirPath();
+        state.cMurmelinCreateFolder = work.path();
+        QFile::copy(QCoreApplication::applicationDirPath() + u"/お気に入り.txt"_s, favourites());
+    }
+
+    QString favourites() const { return work.path() + u"/お気に入り.txt"_s; }
+
+    ManualWindow* open(const QString& request)
+    {
+        browser.ManualDialog(request);
+        ManualWindow* w = browser.window();
+        if (w && !QSignalSpy(w, &ManualWindow::pageHandled).wait(kPageTimeoutMs))
+            return nullptr;
+        return w;
+    }
+};
+
+// Runs an action and waits until the window has handled the page it loads.
+bool Handled(ManualWindow* w, const std::function<void()>& action)
+{
+    QSignalSpy spy(w, &ManualWindow::pageHandled);
+    action();
+    return spy.wait(kPageTimeoutMs);
+}
+
+QString TitleOf(const QString& htmlFile)
+{
+    QFile f(htmlFile);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const auto m = QRegularExpression(u"<title>([^<]*)</title>"_s).match(QString::fromUtf8(f.readAll()));
+    return m.captured(1);
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestManualWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void toolbarAndPlaces()
+    {
+        Fixture f;
+        ManualWindow* w = f.open(BrowserController::ManualFirstPage());
+        QVERIFY(w);
+        QCOMPARE(w->windowTitle(), u"簡易ブラウザー"_s);
+        QCOMPARE(w->size(), QSize(1047, 632));
+        QStringList tips;
+        for (QAction* a : w->toolStrip1->actions()) {
+            if (a->isSeparator())
+                tips << u"|"_s;
+            else if (auto* b = qobject_cast<QToolButton*>(w->toolStrip1->widgetForAction(a)))
+                tips << b->toolTip();
+        }
+        QCOMPARE(tips, (QStringList{u"前に戻る"_s, u"次に進む"_s, u"再読み込み"_s, u"|"_s, u"マニュアル"_s,
+                                    u"IEに登録された検索エンジンの実行"_s, u"IEに登録されたホームページの実行"_s,
+                                    u"|"_s, u"印刷"_s}));
+        QStringList items;
+        for (QAction* a : w->toolStripSplitButton1->menu()->actions())
+            items << a->text();
+        QCOMPARE(items, (QStringList{u"プレビュー"_s, u"印刷"_s, u"ページ設定"_s}));
+        QCOMPARE(w->printItem->shortcut(), QKeySequence(u"Ctrl+P"_s));
+        // The box covers the drop-down's text and leaves its arrow free.
+        QCOMPARE(w->comboBox1->geometry(), QRect(282, 5, 664, 23));
+        QCOMPARE(w->textBox1->geometry(), QRect(283, 7, 644, 19));
+        QCOMPARE(w->webBrowser1->geometry(), QRect(-4, 58, 1047, 574));
+        w->resize(1200, 700);
+        QCOMPARE(w->webBrowser1->geometry(), QRect(-4, 58, 1200, 642));
+        QCOMPARE(w->textBox1->geometry(), QRect(283, 7, 644, 19));
+    }
+
+    // The manual without a network: its first page, a link, the side
+    // buttons, and a second opening refused.
+    void offlineManual()
+    {
+        Fixture f;
+        const QString folder = QCoreApplication::applicationDirPath() + u"/manual"_s;
+        const QString first = TitleOf(folder + u"/Murmelinマニュアル はじめに.html"_s);
+        const QString files = TitleOf(folder + u"/files.html"_s);
+        QVERIFY(!first.isEmpty() && !files.isEmpty());
+
+        ManualWindow* w = f.open(BrowserController::ManualFirstPage());
+        QVERIFY(w);
+        QCOMPARE(f.state.ManualDialogOp, 1);
+        QCOMPARE(w->history().titles(), QStringList{first});
+        QCOMPARE(w->history().addresses(), QStringList{BrowserController::ManualFirstPage()});
+        QCOMPARE(w->textBox1->toPlainText(), first);
+        QCOMPARE(w->comboBox1->itemText(0), first);
+
+        // A click of the mouse, as a person follows a link.
+        QWidget* inner = w->webBrowser1->focusProxy();
+        QVERIFY(inner);
+        QVariant where;
+        w->webBrowser1->page()->runJavaScript(
+            u"(function() { var r = document.querySelector('a[href=\"files.html\"]').getBoundingClientRect();"
+            " return [r.left + r.width / 2, r.top + r.height / 2]; })()"_s,
+            [&where](const QVariant& v) { where = v; });
+        QTRY_VERIFY_WITH_TIMEOUT(where.isValid(), kPageTimeoutMs);
+        const QPoint link(where.toList().value(0).toInt(), where.toList().value(1).toInt());
+        QVERIFY(Handled(w, [inner, link] { QTest::mouseClick(inner, Qt::LeftButton, {}, link); }));
+        QCOMPARE(w->history().titles(), (QStringList{files, first}));
+        QCOMPARE(w->CurrentAddress(), u"http://murmelin.kestrow.invalid/SoftWare/Murmelin/files.html"_s);
+
+        QVERIFY(Handled(w, [inner] { QTest::mousePress(inner, Qt::BackButton, {}, QPoint(50, 50)); }));
+        QCOMPARE(w->CurrentAddress(), BrowserController::ManualFirstPage());
+        QVERIFY(Handled(w, [inner] { QTest::mousePress(inner, Qt::ForwardButton, {}, QPoint(50, 50)); }));
+        QCOMPARE(w->history().titles(), (QStringList{files, first, files, first}));
+
+        f.browser.ManualDialog(u"ホーム"_s);
+        QCOMPARE(f.prompter.texts(), QStringList{u"簡易ブラウザーの複数起動はできません。"_s});
+        QCOMPARE(f.browser.window(), w);
+        QCOMPARE(w->history().addresses().size(), 4);
+
+        w->close();
+        QCOMPARE(f.state.ManualDialogOp, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!f.browser.window(), 5000);
+
+        // Opened again, the window starts afresh: one page in its history,
+        // nothing to go back to.
+        w = f.open(BrowserController::ManualFirstPage());
+        QVERIFY(w);
+        QCOMPARE(f.state.ManualDialogOp, 1);
+        QCOMPARE(w->history().titles(), QStringList{first});
+        QCOMPARE(w->comboBox1->count(), 1);
+        QVERIFY(!w->webBrowser1->history()->canGoBack());
+    }
+
+    // The program ends with the window open: it is closed as by the user,
+    // and the favourites are written.
+    void closedAtExit()
+    {
+        QTemporaryDir keep;
+        auto f = std::make_unique<Fixture>();
+        const QString saved = keep.path() + u"/お気に入り.txt"_s;
+        f->state.cMurmelinCreateFolder = keep.path();
+        QVERIFY(QFile::copy(f->favourites(), saved));
+        ManualWindow* w = f->open(BrowserController::ManualFirstPage());
+        QVERIFY(w);
+        QVERIFY(QFile::remove(saved));
+        QSignalSpy closed(w, &ManualWindow::closed);
+        f.reset();
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(QFileInfo(saved).size() > 0);
+    }
+
+    // Where a page comes from and what it asks for: only the manual's own
+    // files are handed to it, never a local file.
+    void localFiles_data()
+    {
+        QTest::addColumn<bool>("fromManual");
+        QTest::addColumn<QString>("source");   // %1: the temporary folder
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("remote page, local file") << false << u"file://%1/secret.png"_s << u"blocked"_s;
+        QTest::newRow("manual page, local file") << true << u"file://%1/secret.png"_s << u"blocked"_s;
+        QTest::newRow("manual page, its own picture") << true << u"in.png"_s << u"loaded"_s;
+        QTest::newRow("manual page, out of its folder") << true << u"../secret.png"_s << u"blocked"_s;
+        QTest::newRow("manual page, escaped way out") << true << u"%2E%2E/secret.png"_s << u"blocked"_s;
+    }
+    void localFiles()
+    {
+        QFETCH(bool, fromManual);
+        QFETCH(QString, source);
+        QFETCH(QString, outcome);
+        Fixture f;
+        const QString folder = f.work.path() + u"/manual"_s;
+        QVERIFY(QDir().mkpath(folder));
+        QImage picture(4, 4, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(f.work.path() + u"/secret.png"_s));
+        QVERIFY(picture.save(folder + u"/in.png"_s));
+        const QString html = u"<html><body><img src=\"%1\" onload=\"document.title='loaded'\" "
+                             "onerror=\"document.title='blocked'\"></body></html>"_s.arg(source.replace(u"%1"_s, f.work.path()));
+        WriteFile(folder + u"/Murmelinマニュアル はじめに.html"_s, html.toUtf8());
+        f.browser.setManualFolder(folder);
+
+        ManualWindow* w = f.open(BrowserController::ManualFirstPage());
+        QVERIFY(w);
+        QWebEngineSettings* settings = w->webBrowser1->page()->settings();
+        QVERIFY(!settings->testAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls));
+        QVERIFY(!settings->testAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls));
+        if (!fromManual)
+            w->webBrowser1->setHtml(html, QUrl(u"https://remote.invalid/page.html"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(w->webBrowser1->title(), outcome, kPageTimeoutMs);
+    }
+
+    // A page without a title is listed by what its source holds after
+    // "title", else by its address.
+    void untitledPage_data()
+    {
+        QTest::addColumn<QByteArray>("html");
+        QTest::addColumn<QString>("name");   // empty: the address
+        QTest::newRow("no title") << "<html><body><p>text</p></body></html>"_ba << QString();
+        QTest::newRow("title in the text") << "<html><body><!--title>Top<--><p>text</p></body></html>"_ba << u"Top"_s;
+    }
+    void untitledPage()
+    {
+        QFETCH(QByteArray, html);
+        QFETCH(QString, name);
+        Fixture f;
+        const QString folder = f.work.path() + u"/manual"_s;
+        QVERIFY(QDir().mkpath(folder));
+        WriteFile(folder + u"/Murmelinマニュアル はじめに.html"_s, html);
+        f.browser.setManualFolder(folder);
+        ManualWindow* w = f.open(BrowserController::ManualFirstPage());
+        QVERIFY(w);
+        QCOMPARE(w->history().titles(), QStringList{name.isEmpty() ? BrowserController::ManualFirstPage() : name});
+        QCOMPARE(w->textBox1->toPlainText(), QString());
+    }
+
+    // Scripts of a page raise nothing: no error box, no alert, and a
+    // question is answered no.
+    void scriptsSilent()
+    {
+        Fixture f;
+        ManualWindow* w = f.open(BrowserController::ManualFirstPage());
+        QVERIFY(w);
+        QVERIFY(Handled(w, [w] {
+            w->webBrowser1->setHtml(u"<html><body><script>alert('a'); document.title = 'c' + confirm('q') + "
+                                    "prompt('p'); missing();</script></body></html>"_s,
+                                    QUrl(u"https://remote.invalid/"_s));
+        }));
+        QTRY_COMPARE_WITH_TIMEOUT(w->webBrowser1->title(), u"cfalsenull"_s, kPageTimeoutMs);
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(f.prompter.entries.isEmpty());
+    }
+
+    // The page goes to paper through the engine, from the preview and from
+    // the print dialog (Ctrl+P); a PDF file stands for the printer.
+    void printing_data()
+    {
+        QTest::addColumn<bool>("preview");
+        QTest::newRow("preview") << true;
+        QTest::newRow("print dialog") << false;
+    }
+    void printing()
+    {
+        QFETCH(bool, preview);
+        Fixture f;
+        ManualWindow* w = f.open(BrowserController::ManualFirstPage());
+        QVERIFY(w);
+        const QString pdf = f.work.path() + u"/page.pdf"_s;
+        if (preview) {
+            f.prompter.previewAnswer = [pdf](QPrinter& printer, const std::function<void(QPrinter*)>& paint) {
+                printer.setOutputFileName(pdf);
+                paint(&printer);
+            };
+            w->printPreviewItem->trigger();
+        } else {
+            f.prompter.printAnswers << [pdf](QPrinter& printer) {
+                printer.setOutputFileName(pdf);
+                return true;
+            };
+            w->activateWindow();
+            QTest::keyClick(w, Qt::Key_P, Qt::ControlModifier);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(pdf).size() > 0, kPageTimeoutMs);
+        // The engine prints pictures of its pages: the first one shows text.
+        QProcess render;
+        render.start(u"pdftoppm"_s, {u"-r"_s, u"30"_s, u"-f"_s, u"1"_s, u"-l"_s, u"1"_s, u"-singlefile"_s,
+                                     u"-png"_s, pdf, f.work.path() + u"/page"_s});
+        QVERIFY(render.waitForFinished(20000));
+        const QImage page(f.work.path() + u"/page.png"_s);
+        QVERIFY(!page.isNull());
+        int dark = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                dark += qGray(page.pixel(x, y)) < 128;
+        QVERIFY2(dark > page.width() * page.height() / 200, qPrintable(u"%1 dark pixels"_s.arg(dark)));
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    PrepareWebEngine();
+    QApplication app(argc, argv);
+    TestManualWindow test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_manualwindow.moc"
