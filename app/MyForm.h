@@ -6,6 +6,7 @@
 #include "platform/AudioDevice.h"
 #include "platform/Mixer.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
@@ -49,6 +50,10 @@ public:
     void setMusic(std::unique_ptr<MusicController> c);
     void setLrc(std::unique_ptr<LrcController> c);
     void setArt(std::unique_ptr<ArtController> c);
+
+    // Files from the command line, opened once the window is shown and the
+    // settings are read.
+    void setStartFiles(const QStringList& paths) { startFiles_ = paths; }
 
     // Window events, in the order the program sees them.
     void MyForm_Load();
@@ -105,6 +110,7 @@ private:
     std::unique_ptr<PrintController> printing_;
     std::unique_ptr<BrowserController> browser_;
 
+    QStringList startFiles_;
     bool loaded_ = false;
     bool closed_ = false;
 };
