@@ -31,7 +31,7 @@ step "dependencies"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 has_dep() { # has_dep NAME: NAME appears as a package in Depends
-  tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/ .*//' | grep -qx "$1"
+  tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/ .*//' | grep -x "$1" >/dev/null
 }
 # From the libraries it links (dpkg-shlibdeps) ...
 for p in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6printsupport6 libqt6texttospeech6 \
