@@ -33,6 +33,7 @@
 
 #include <climits>
 #include <functional>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -322,6 +323,8 @@ void MyForm::MyForm_Load()
 void MyForm::MyForm_Shown()
 {
     speech_->SpeechPlatformInstallationCheck();
+    if (!startFiles_.isEmpty())
+        library_->CommandLineOpen(std::exchange(startFiles_, {}));
 }
 
 bool MyForm::MyForm_FormClosing()

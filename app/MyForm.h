@@ -6,6 +6,7 @@
 #include "platform/AudioDevice.h"
 #include "platform/Mixer.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
@@ -52,6 +53,10 @@ public:
     void setLrc(std::unique_ptr<LrcController> c);
     void setArt(std::unique_ptr<ArtController> c);
     StudyController& study() { return *study_; }
+
+    // Files from the command line, opened once the window is shown and the
+    // settings are read.
+    void setStartFiles(const QStringList& paths) { startFiles_ = paths; }
 
     // Window events, in the order the program sees them.
     void MyForm_Load();
@@ -114,6 +119,7 @@ private:
     QAction* skipBack_ = nullptr;
     QAction* skipOn_ = nullptr;
 
+    QStringList startFiles_;
     bool loaded_ = false;
     bool closed_ = false;
 };

@@ -380,7 +380,11 @@ void LibraryController::FileOpen()
     const std::optional<QString> chosen = prompter.OpenFileName(state.cOpenDirFolder, FileKinds::OpenFilterStrings());
     if (!chosen || chosen->isEmpty())
         return;
-    const QString path = *chosen;
+    OpenPath(*chosen);
+}
+
+void LibraryController::OpenPath(const QString& path)
+{
     const QString name = FileKinds::FileNameOf(path);
     state.cOpenDirFolder = FileKinds::FolderOf(path);
     if (ui.form)

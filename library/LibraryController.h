@@ -22,6 +22,9 @@ public:
     virtual void SelectionChanged(int list);
     virtual void DeleteFile();
     virtual void FileOpen();
+    // Files named on the command line ("Open with" in a file manager), opened
+    // as the open command opens the file it is given.
+    virtual void CommandLineOpen(const QStringList& paths);
     virtual void ListViewAllFileNameWriting(const QString& folder);
     virtual void ListViewTextFileNameWriting(const QString& folder);
     virtual void ListViewMusicFileNameWriting(const QString& folder);
@@ -43,6 +46,7 @@ private:
     void Fill(QTreeWidget* list, const QStringList& paths,
               std::optional<FileKinds::Entry> (*classify)(const QString&), bool ticked);
     void FillAll(const QString& folder);
+    void OpenPath(const QString& path);
     void Open(FileKinds::Route route, const QString& path, const QString& name, const QString& artFolder);
     void PlayWav(const QString& path, const QString& name, const QString& artFolder);
     void PlayMp3(const QString& path, const QString& name);

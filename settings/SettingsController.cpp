@@ -65,6 +65,11 @@ QString SettingsController::DataFolder(const QString& executableFolder)
 {
     if (QFileInfo::exists(executableFolder + u'/' + kFavourites))
         return executableFolder;
+    // Installed: the share folder beside the executable's bin folder, wherever
+    // the tree was put; the configured prefix only when that is not there.
+    const QString beside = QDir::cleanPath(executableFolder + u'/' + QStringLiteral(MURMELIN_DATA_RELATIVE_DIR));
+    if (QFileInfo::exists(beside + u'/' + kFavourites))
+        return beside;
     return QStringLiteral(MURMELIN_DATA_INSTALL_DIR);
 }
 

@@ -599,6 +599,15 @@ private slots:
         QVERIFY(QFileInfo::exists(form.state().dir + u"/inipic.jpg"_s));
         // Installed, the executable's folder has no data: the share folder does.
         QCOMPARE(SettingsController::DataFolder(tmp.path()), QStringLiteral(MURMELIN_DATA_INSTALL_DIR));
+        // An installed tree put anywhere (an unpacked package): the share
+        // folder seen from its bin folder, not the configured prefix.
+        const QString root = tmp.path() + u"/unpacked/usr"_s;
+        QVERIFY(QDir().mkpath(root + u"/bin"_s));
+        const QString share = QDir::cleanPath(root + u"/bin/"_s + QStringLiteral(MURMELIN_DATA_RELATIVE_DIR));
+        QVERIFY(QDir().mkpath(share));
+        QVERIFY(QFile::copy(form.state().dir + u"/お気に入り.txt"_s, share + u"/お気に入り.txt"_s));
+        QCOMPARE(SettingsController::DataFolder(root + u"/bin"_s), share);
+        QVERIFY(share.endsWith(u"/share/murmelin"_s));
         form.settings().setProgramFile(QString(u""_s));
         QVERIFY(!form.settings().ProgramFolderSetting());
     }
