@@ -103,6 +103,7 @@ MyForm::MyForm(Prompter& prompter, QWidget* parent)
     peers_.browser = browser_.get();
 
     WireCommands();
+    WireShadowing();
 
     // The message hook: every press over a child is seen before the child
     // handles it (and before a list changes its selection).
@@ -312,6 +313,7 @@ void MyForm::MyForm_Load()
     ResetRunTimeState();
     browser_->GetIE_version();
     settings_->iniRead();
+    ShowShadowingSettings();
 }
 
 void MyForm::MyForm_Shown()

@@ -6,6 +6,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextEdit>
 
 namespace {
 // The block format properties holding the forms of the breaks around a paragraph.
@@ -333,4 +334,32 @@ void TextView::insertFromMimeData(const QMimeData* source)
 {
     if (!isReadOnly() && source && source->hasText())
         InsertText(source->text());
+}
+
+void TextView::SetWordHighlight(int start, int length)
+{
+    const std::pair<int, int> word = length > 0 ? std::pair{start, length} : std::pair{-1, 0};
+    if (word == word_)
+        return;
+    word_ = word;
+    QList<QTextEdit::ExtraSelection> marks;
+    if (word_.first >= 0) {
+        // The line being read stays selected; the selection's colours cover
+        // those of anything beneath it, so the word is also underlined.
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(document());
+        mark.cursor.setPosition(ToEditorPosition(word_.first));
+        mark.cursor.setPosition(ToEditorPosition(word_.first + word_.second), QTextCursor::KeepAnchor);
+        mark.format.setBackground(QColor(0xFF, 0xD8, 0x4D));
+        mark.format.setForeground(Qt::black);
+        mark.format.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+        mark.format.setUnderlineColor(QColor(0xD0, 0x40, 0x00));
+        marks.append(mark);
+    }
+    setExtraSelections(marks);
+}
+
+std::pair<int, int> TextView::WordHighlight() const
+{
+    return word_;
 }

@@ -9,6 +9,7 @@
 #include "support/RecordingControllers.h"
 #include "support/ScriptedPrompter.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLocale>
@@ -375,6 +376,11 @@ private slots:
             QCOMPARE(run.state().StudyPausePercent, pauseRead);
             QCOMPARE(run.state().StudyLinePractice, 1);
             QCOMPARE(run.state().StudyFollowWord, 0);
+            // The study menu shows the values read.
+            QCOMPARE(run.ui().menuPauseNone->isChecked(), pauseRead == 0);
+            QCOMPARE(run.ui().menuPauseHalf->isChecked(), pauseRead == 50);
+            QCOMPARE(run.ui().menuPauseOneHalf->isChecked(), pauseRead == 150);
+            QVERIFY(!run.ui().menuFollowWord->isChecked());
             run.exit();
         }
         Run again(home);
