@@ -43,6 +43,7 @@ struct Reading
         s.OsMinor = 1;
         s.strOralName = EnglishVoice();
         s.ReproductionMode = 0;
+        s.SpeechVol = 100;   // the start-up value is 0 until the settings are read
         form.speech().SpeechPlatformInstallationCheck();
         form.documents().TextDisplaySwitch();
         view()->SetText(text);

@@ -233,7 +233,8 @@ private slots:
         QVERIFY(WaitFor([&] { return f.spoken().size() == 2; }, 3000));
         // What was left of it, not a new gap (about 200 of 300 ms).
         QVERIFY2(rest.elapsed() < 290, qPrintable(QString::number(rest.elapsed())));
-        QCOMPARE(f.state().SpeechLoopCount, byPlay ? 0 : 1);
+        QCOMPARE(f.spoken(), (QStringList{u"line"_s, u"line"_s}));
+        QCOMPARE(f.state().SpeechStateFlag, speaking);
     }
 
     void stopEndsTheGap_data()
