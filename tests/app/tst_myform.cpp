@@ -301,7 +301,7 @@ private slots:
             return out;
         };
         const QList<QAction*> top = f.form.ui().menuStrip1->actions();
-        QCOMPARE(titles(top), (QStringList{u"ファイル"_s, u"ツール"_s, u"編集"_s, u"設定"_s, u"ヘルプ"_s}));
+        QCOMPARE(titles(top), (QStringList{u"ファイル"_s, u"ツール"_s, u"編集"_s, u"設定"_s, u"ヘルプ"_s, u"学習"_s}));
         QCOMPARE(titles(top[0]->menu()->actions()),
                  (QStringList{u"新規テキスト"_s, u"-"_s, u"開く"_s, u"上書き保存"_s, u"名前を付けて保存"_s, u"-"_s,
                               u"ページ設定"_s, u"印刷"_s, u"印刷プレビュー"_s, u"-"_s, u"終了"_s}));
