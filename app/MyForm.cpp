@@ -106,6 +106,7 @@ MyForm::MyForm(Prompter& prompter, QWidget* parent)
 
     WireCommands();
     SetUpStudy();
+    WireShadowing();
 
     // The message hook: every press over a child is seen before the child
     // handles it (and before a list changes its selection).
@@ -318,6 +319,7 @@ void MyForm::MyForm_Load()
     browser_->GetIE_version();
     settings_->iniRead();
     UpdateStudyCommands();
+    ShowShadowingSettings();
 }
 
 void MyForm::MyForm_Shown()

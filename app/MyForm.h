@@ -88,6 +88,8 @@ private:
     bool KeyboardEvent(QWidget* target, QKeyEvent* key);   // MyFormAccess.cpp
     void OpenListRow(int list);                         // MyFormAccess.cpp
     void WireCommands();
+    void WireShadowing();          // MyFormShadow.cpp
+    void ShowShadowingSettings();  // MyFormShadow.cpp
     void ResetRunTimeState();
     void button4_Click();
     void SetUpStudy();            // MyFormStudy.cpp

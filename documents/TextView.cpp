@@ -6,6 +6,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextEdit>
+#include <QPainter>
 
 namespace {
 // The block format properties holding the forms of the breaks around a paragraph.
@@ -333,4 +335,61 @@ void TextView::insertFromMimeData(const QMimeData* source)
 {
     if (!isReadOnly() && source && source->hasText())
         InsertText(source->text());
+}
+
+void TextView::SetWordHighlight(int start, int length)
+{
+    const std::pair<int, int> word = length > 0 ? std::pair{start, length} : std::pair{-1, 0};
+    if (word == word_)
+        return;
+    word_ = word;
+    QList<QTextEdit::ExtraSelection> marks;
+    if (word_.first >= 0) {
+        // The colours show where nothing is selected; the line being read
+        // stays selected, and the selection's colours cover these, so
+        // paintEvent also frames the word.
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(document());
+        mark.cursor.setPosition(ToEditorPosition(word_.first));
+        mark.cursor.setPosition(ToEditorPosition(word_.first + word_.second), QTextCursor::KeepAnchor);
+        mark.format.setBackground(QColor(0xFF, 0xD8, 0x4D));
+        mark.format.setForeground(Qt::black);
+        mark.format.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+        mark.format.setUnderlineColor(QColor(0xD0, 0x40, 0x00));
+        marks.append(mark);
+    }
+    setExtraSelections(marks);
+    viewport()->update();
+}
+
+void TextView::paintEvent(QPaintEvent* event)
+{
+    QPlainTextEdit::paintEvent(event);
+    if (word_.first < 0)
+        return;
+    // One frame per visual line the word takes.
+    QList<QRect> frames;
+    QTextCursor at(document());
+    const int from = ToEditorPosition(word_.first);
+    const int to = ToEditorPosition(word_.first + word_.second);
+    for (int position = from; position <= to; ++position) {
+        at.setPosition(position);
+        const QRect caret = cursorRect(at);
+        if (frames.isEmpty() || caret.top() != frames.last().top())
+            frames.append(caret);
+        else
+            frames.last() = frames.last().united(caret);
+    }
+    QPainter painter(viewport());
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0xD0, 0x40, 0x00), 2));
+    painter.setBrush(QColor(0xFF, 0xD8, 0x4D, 70));
+    for (const QRect& frame : frames)
+        if (frame.width() > 1)
+            painter.drawRoundedRect(QRectF(frame).adjusted(-1.5, 0.5, 1.5, -0.5), 3, 3);
+}
+
+std::pair<int, int> TextView::WordHighlight() const
+{
+    return word_;
 }

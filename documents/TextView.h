@@ -4,6 +4,8 @@
 
 #include <QPlainTextEdit>
 
+#include <utility>
+
 // A document editor that keeps the document's exact text. The editor holds
 // every line break as a paragraph; the form each break had (CR LF, LF, CR)
 // lives in the formats of both paragraphs it separates, so edits, pastes,
@@ -36,6 +38,13 @@ public:
     QString SelectedText() const;
     void Select(int start, int length);
 
+    // The word being read, marked without touching the text, the caret, the
+    // selection or the undo history; an empty range clears it.
+    void SetWordHighlight(int start, int length);
+    void ClearWordHighlight() { SetWordHighlight(0, 0); }
+    // The marked word in text offsets, {-1, 0} when none.
+    std::pair<int, int> WordHighlight() const;
+
     int ToTextOffset(int editorPosition) const;
     int ToEditorPosition(int textOffset) const;
 
@@ -44,6 +53,7 @@ protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
+    void paintEvent(QPaintEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
@@ -73,6 +83,7 @@ private:
     LineBreaks::Kind defaultBreak_ = LineBreaks::CrLf;
     // Set while an insert of ours sets every break itself.
     bool settingBreaks_ = false;
+    std::pair<int, int> word_{-1, 0};
     mutable OffsetMap map_;
     mutable bool mapValid_ = false;
 };

@@ -164,10 +164,22 @@ bool EspeakEngine::Deliver(const std::int16_t* samples, int count)
     return !stopped_;
 }
 
-static int EspeakSynthCallback(short* wav, int count, espeak_EVENT*)
+void EspeakEngine::DeliverWord(int position, int length, std::int64_t sample)
+{
+    if (active_ && !stopped_ && active_->word)
+        active_->word(position, length, sample);
+}
+
+static int EspeakSynthCallback(short* wav, int count, espeak_EVENT* events)
 {
     EspeakEngine* engine = gRunning;
-    if (!engine || !wav || count <= 0)
+    if (!engine)
+        return 0;
+    // The events of a call belong to the audio handed over with it or later.
+    for (espeak_EVENT* e = events; e && e->type != espeakEVENT_LIST_TERMINATED; ++e)
+        if (e->type == espeakEVENT_WORD)
+            engine->DeliverWord(e->text_position, e->length, e->sample);
+    if (!wav || count <= 0)
         return 0;
     return engine->Deliver(wav, count) ? 0 : 1;
 }

@@ -36,6 +36,10 @@ public:
         std::function<bool(const std::int16_t* samples, int count)> chunk;
         // The whole text was rendered (not called when chunk said stop).
         std::function<void()> done;
+        // A word begins at this sample of the rendered audio; position (from
+        // 1) and length count characters of the text. Comes before the
+        // chunk holding that sample.
+        std::function<void(int position, int length, std::int64_t sample)> word;
     };
 
     // espeak-ng's normal speed.
@@ -62,6 +66,7 @@ public:
     // Worker thread only: hands one rendered chunk to the running request;
     // false stops the synthesis.
     bool Deliver(const std::int16_t* samples, int count);
+    void DeliverWord(int position, int length, std::int64_t sample);
 
 private:
     EspeakEngine();

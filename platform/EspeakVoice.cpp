@@ -1,8 +1,10 @@
 #include "platform/EspeakVoice.h"
 
 #include "platform/EspeakEngine.h"
+#include "platform/EspeakWords.h"
 
 #include <QDebug>
+#include <QTimer>
 
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
@@ -10,9 +12,11 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <cmath>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +25,17 @@ namespace {
 // audio is queued so a long text does not pile up in memory.
 constexpr double kQueuedSecondsMax = 1.0;
 constexpr quint64 kDeadGeneration = ~quint64(0);
+// How often the played position is looked at while a stream sounds: a word
+// is shown at most this late.
+constexpr int kFollowMs = 5;
+
+struct Word
+{
+    quint64 utterance;
+    qint64 sample;
+    int start;
+    int length;
+};
 } // namespace
 
 // What the user-interface thread and the synthesis worker share: the
@@ -42,12 +57,16 @@ struct EspeakChannel
     std::atomic<bool> firstSeen{true};
     std::mutex observerMutex;
     std::function<void()> observer;
+    std::deque<Word> words;            // under push, in the order rendered
 
     bool Build(const char* sinkFactory);
     void Destroy();
     void Restart(quint64 next);
     bool Push(quint64 utterance, const std::int16_t* samples, int count, quint64& offset);
     void End(quint64 utterance);
+    void AddWord(quint64 utterance, qint64 sample, int start, int length);
+    // The words of the utterance whose first sample has been played.
+    QList<std::pair<int, int>> TakeWords(quint64 utterance, qint64 played);
 
     static GstBusSyncReply OnBusMessage(GstBus*, GstMessage* message, gpointer data);
     static GstPadProbeReturn OnSinkBuffer(GstPad*, GstPadProbeInfo*, gpointer data);
@@ -124,6 +143,7 @@ void EspeakChannel::Restart(quint64 next)
     // starts the clock afresh for the new utterance.
     std::lock_guard lock(push);
     generation = next;
+    words.clear();
     if (!pipeline)
         return;
     gst_element_set_state(pipeline, GST_STATE_READY);
@@ -153,6 +173,25 @@ bool EspeakChannel::Push(quint64 utterance, const std::int16_t* samples, int cou
         // Paused or far ahead: wait for the sink, but give way to a purge.
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+}
+
+void EspeakChannel::AddWord(quint64 utterance, qint64 sample, int start, int length)
+{
+    std::lock_guard lock(push);
+    if (generation == utterance)
+        words.push_back({utterance, sample, start, length});
+}
+
+QList<std::pair<int, int>> EspeakChannel::TakeWords(quint64 utterance, qint64 played)
+{
+    QList<std::pair<int, int>> due;
+    std::lock_guard lock(push);
+    while (!words.empty() && (words.front().utterance != utterance || words.front().sample < played)) {
+        if (words.front().utterance == utterance)
+            due.append({words.front().start, words.front().length});
+        words.pop_front();
+    }
+    return due;
 }
 
 void EspeakChannel::End(quint64 utterance)
@@ -209,6 +248,10 @@ EspeakVoice::EspeakVoice(QObject* parent)
     , channel_(std::make_shared<EspeakChannel>())
 {
     voiceIndex_ = engine_->defaultVoice();
+    follow_ = new QTimer(this);
+    follow_->setTimerType(Qt::PreciseTimer);
+    follow_->setInterval(kFollowMs);
+    connect(follow_, &QTimer::timeout, this, &EspeakVoice::FollowPosition);
     if (!engine_->ok())
         return;
     if (!gst_is_initialized())
@@ -251,11 +294,14 @@ bool EspeakVoice::Speak(const QString& text, int /*flags*/)
     const quint64 utterance = ++generation_;
     channel_->Restart(utterance);
     g_object_set(channel_->volume, "volume", volume_ / 100.0, nullptr);
+    heard_ = false;
     if (text.isEmpty()) {
         running_ = SRSEDone;
+        follow_->stop();
         return true;
     }
     running_ = SRSEIsSpeaking;
+    follow_->start();
 
     EspeakEngine::Request request;
     request.text = text;
@@ -267,6 +313,11 @@ bool EspeakVoice::Speak(const QString& text, int /*flags*/)
         return channel->Push(utterance, samples, count, offset);
     };
     request.done = [channel, utterance] { channel->End(utterance); };
+    request.word = [channel, utterance, text](int position, int length, std::int64_t sample) {
+        const auto [start, units] = EspeakWords::TextRange(text, position, length);
+        if (start >= 0)
+            channel->AddWord(utterance, sample, start, units);
+    };
     engine_->Synthesize(std::move(request));
     return true;
 }
@@ -336,17 +387,35 @@ void EspeakVoice::setFirstBufferObserver(std::function<void()> observer)
     channel_->observer = std::move(observer);
 }
 
+void EspeakVoice::FollowPosition()
+{
+    if (running_ == SRSEDone || !channel_->pipeline) {
+        follow_->stop();
+        return;
+    }
+    gint64 position = 0;
+    if (!gst_element_query_position(channel_->pipeline, GST_FORMAT_TIME, &position) || position <= 0)
+        return;
+    if (!std::exchange(heard_, true))
+        emit AudioStarted();
+    const qint64 played = qint64(gst_util_uint64_scale(guint64(position), guint64(channel_->sampleRate), GST_SECOND));
+    for (const auto& [start, length] : channel_->TakeWords(generation_, played))
+        emit WordStarted(start, length);
+}
+
 void EspeakVoice::EndOfStream(quint64 generation)
 {
     // Only the utterance still current counts; a purged one ends silently.
     if (generation != generation_ || running_ == SRSEDone)
         return;
+    follow_->stop();
     running_ = SRSEDone;
     emit EndStream();
 }
 
 void EspeakVoice::PipelineError()
 {
+    follow_->stop();
     running_ = SRSEDone;
     broken_ = true;
 }

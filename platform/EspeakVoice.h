@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 
+class QTimer;
+
 class EspeakEngine;
 struct EspeakChannel;
 
@@ -13,7 +15,9 @@ struct EspeakChannel;
 // volume ! the desktop's audio sink). Pause and resume halt and continue the
 // sound where it was; a purge drops what is queued or sounding at once. The
 // end of a stream is the pipeline's EOS, raised as EndStream on this
-// object's thread.
+// object's thread. espeak-ng's word events keep the sample they begin at,
+// and are raised as WordStarted when the output's played position reaches
+// that sample, so a word is shown when it is heard, not when it is rendered.
 class EspeakVoice : public SpeechVoice
 {
     Q_OBJECT
@@ -47,6 +51,8 @@ private:
     friend struct EspeakChannel;
     void EndOfStream(quint64 generation);
     void PipelineError();
+    // Looks at the played position while a stream sounds.
+    void FollowPosition();
 
     EspeakEngine* engine_;
     std::shared_ptr<EspeakChannel> channel_;
@@ -56,4 +62,6 @@ private:
     int volume_ = 100;
     int voiceIndex_ = -1;
     bool broken_ = false;   // the pipeline reported an error; rebuilt on the next Speak
+    bool heard_ = false;    // the current stream's first sound has been played
+    QTimer* follow_ = nullptr;
 };

@@ -50,4 +50,10 @@ signals:
     // A stream played to its end. Raised on the user-interface thread, and
     // never for a stream that was purged.
     void EndStream();
+    // The current stream's first sound is being heard.
+    void AudioStarted();
+    // The word at [start, start + length) of the text given to Speak (in
+    // QString units) is being heard now. Engines without word timing never
+    // raise it.
+    void WordStarted(int start, int length);
 };

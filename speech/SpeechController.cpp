@@ -146,6 +146,14 @@ void SpeechController::VoiceSetUp()
         if (speaker == Speaker::Reader)
             SpeechVoiceEndEvent();
     });
+    QObject::connect(engine, &SpeechVoice::AudioStarted, engine, [this] {
+        if (speaker == Speaker::Reader)
+            Reader().AudioStarted();
+    });
+    QObject::connect(engine, &SpeechVoice::WordStarted, engine, [this](int start, int length) {
+        if (speaker == Speaker::Reader)
+            Reader().WordStarted(start, length);
+    });
 
     const QStringList voices = engine->GetVoices();
     if (!voices.isEmpty() && state.strOralName == kNone) {

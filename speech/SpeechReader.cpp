@@ -96,6 +96,9 @@ void SpeechReader::EnableViews(bool enabled)
 
 bool SpeechReader::SpeakOnEngine(const QString& text)
 {
+    // A new text ends the silence after the last one and its word mark.
+    ClearWord();
+    gap_.LineStarted();
     engines_.speaker = SpeechEngines::Speaker::Reader;
     if (SynthesizerInUse()) {
         SpeechSynthesizer* s = synthesizer();
@@ -135,6 +138,7 @@ void SpeechReader::SpeakLine(const QList<QString>& lines, int index)
     const QString cut = ReaderText::CommentsCut(line);
     view->Select(state.OneLineSelectionStart, int(cut.size()));
     view->ensureCursorVisible();
+    ReadFrom(view, SpokenText::Line(state.OneLineSelectionStart, int(cut.size())));
     (ReadingTextView() ? state.strRepeatText : state.strRepeatLrcText) = cut;
     const int mark = index == 0 ? MarkFlag() : 0;
     if (cut.size() - mark < 1)
@@ -152,11 +156,19 @@ void SpeechReader::SpeechPlay()
     const QList<QString> lines = ReaderText::Lines(text);
     state.AllLinesCount = int(lines.size());
 
-    // Play during a pause resumes it.
+    // Play during a pause resumes it; in the silence after a line, the rest
+    // of the silence goes on.
+    if ((state.SpeechStateFlag == 11 || state.SpeechStateFlag == 21) && gap_.Waiting()) {
+        ShowPaused(false);
+        gap_.Release();
+        state.SpeechStateFlag -= 1;
+        return;
+    }
     if (state.SpeechStateFlag == 21) {
         if (synthesizer() && synthesizer()->State() == SpeechSynthesizer::Paused) {
             ShowPaused(false);
             synthesizer()->Resume();
+            gap_.Release();
             state.SpeechStateFlag = 20;
         }
         return;
@@ -165,6 +177,7 @@ void SpeechReader::SpeechPlay()
         if (voice() && voice()->RunningState() != SpeechVoice::SRSEDone) {
             ShowPaused(false);
             voice()->Resume();
+            gap_.Release();
             state.SpeechStateFlag = 10;
         }
         return;
@@ -190,6 +203,7 @@ void SpeechReader::SpeechPlay()
             return;
         (ReadingTextView() ? state.strRepeatText : state.strRepeatLrcText) = cut;
         view->ensureCursorVisible();
+        ReadFrom(view, SpokenText::Range(view->SelectedText(), view->SelectionStart()));
         SpeakAsyncOutRange(cut);
         break;
     }
@@ -208,6 +222,7 @@ void SpeechReader::SpeechPlay()
         const QString cut = ReaderText::CommentsCut(lines.at(state.SpeakLinesNo));
         view->Select(state.OneLineSelectionStart, int(cut.size()));
         view->ensureCursorVisible();
+        ReadFrom(view, SpokenText::Line(state.OneLineSelectionStart, int(cut.size())));
         state.OneLineSelectionStart += int(lines.at(state.SpeakLinesNo).size()) + 2;
         SpeakAsyncOut(cut);
         break;
@@ -230,29 +245,47 @@ void SpeechReader::SpeechPause()
 {
     if (NoEngine())
         return;
+    if (gap_.Waiting()) {
+        // Nothing sounds in the silence after a line: only the wait stops.
+        const int s = state.SpeechStateFlag;
+        if (s == 10 || s == 20) {
+            gap_.Hold();
+            state.SpeechStateFlag = s + 1;
+            ShowPaused(true);
+        } else if (s == 11 || s == 21) {
+            gap_.Release();
+            state.SpeechStateFlag = s - 1;
+            ShowPaused(false);
+        }
+        return;
+    }
     switch (state.SpeechStateFlag) {
     case 20:
         if (synthesizer() && synthesizer()->Pause()) {
             state.SpeechStateFlag = 21;
             ShowPaused(true);
+            gap_.Hold();
         }
         break;
     case 21:
         if (synthesizer() && synthesizer()->Resume()) {
             state.SpeechStateFlag = 20;
             ShowPaused(false);
+            gap_.Release();
         }
         break;
     case 10:
         if (voice() && voice()->Pause()) {
             state.SpeechStateFlag = 11;
             ShowPaused(true);
+            gap_.Hold();
         }
         break;
     case 11:
         if (voice() && voice()->Resume()) {
             state.SpeechStateFlag = 10;
             ShowPaused(false);
+            gap_.Release();
         }
         break;
     default:
@@ -264,6 +297,8 @@ void SpeechReader::SpeechStop()
 {
     EnableViews(true);
     state.SpeechLoopCount = 0;
+    gap_.Cancel();
+    ClearWord();
     if (NoEngine())
         return;
     switch (state.SpeechStateFlag) {
@@ -357,6 +392,35 @@ void SpeechReader::SpeechSynthesizerEndEvent()
 
 void SpeechReader::EndOfSpeech(int speaking)
 {
+    if (state.SpeechStateFlag == speaking + 2 || gap_.Waiting())
+        return;
+    ClearWord();
+    // The learner says the line again in the silence before the next one;
+    // after the last one the reading simply ends.
+    if (state.StudyPausePercent > 0 && SomethingFollows()
+        && gap_.Wait(state.StudyPausePercent, [this, speaking] { ContinueReading(speaking); }))
+        return;
+    ContinueReading(speaking);
+}
+
+bool SpeechReader::SomethingFollows() const
+{
+    const int s = state.SpeechStateFlag;
+    if (s != 10 && s != 11 && s != 20 && s != 21)
+        return false;
+    if (state.ReproductionMode == 0 || state.ReproductionMode == 1)
+        return state.SpeechLoopCount + 1 < state.LoopModeCount;
+    if (state.ReproductionMode != 2)
+        return false;
+    const QList<QString> lines = ReaderText::Lines(VisibleView()->Text());
+    for (qsizetype k = qsizetype(state.SpeakLinesNo) + 1; k < lines.size(); ++k)
+        if (!ReaderText::CommentsCut(lines.at(k)).isEmpty())
+            return true;
+    return false;
+}
+
+void SpeechReader::ContinueReading(int speaking)
+{
     const int paused = speaking + 1;
     const int stopped = speaking + 2;
     if (state.SpeechStateFlag == stopped)
@@ -383,6 +447,7 @@ void SpeechReader::EndOfSpeech(int speaking)
     const QString cut = ReaderText::CommentsCut(line);
     view->Select(state.OneLineSelectionStart, int(cut.size()));
     view->ensureCursorVisible();
+    ReadFrom(view, SpokenText::Line(state.OneLineSelectionStart, int(cut.size())));
     state.OneLineSelectionStart += int(line.size()) + 2;
     if (!SpeakOnEngine(cut))
         prompter.MessageInfoBox(SpeechMessages::Unsupported());
@@ -446,4 +511,41 @@ void SpeechReader::DispSpeakAsyncOut(const QString& text, const State& state, Sp
     voice->setRate(state.SpeechRate);
     voice->setVolume(state.SpeechVol);
     voice->Speak(spoken, purge);
+}
+
+// --- the word being heard -------------------------------------------------------
+
+void SpeechReader::ReadFrom(TextView* view, SpokenText spoken)
+{
+    ClearWord();
+    spokenView_ = view;
+    spoken_ = std::move(spoken);
+}
+
+void SpeechReader::ClearWord()
+{
+    if (spokenView_)
+        spokenView_->ClearWordHighlight();
+}
+
+void SpeechReader::AudioStarted()
+{
+    gap_.AudioStarted();
+}
+
+void SpeechReader::WordStarted(int start, int length)
+{
+    // Only while the reader's own text sounds; a late word of a stopped or
+    // replaced text is not shown.
+    if (state.StudyFollowWord != 1 || !spokenView_ || state.SpeechStateFlag != 10 || gap_.Waiting())
+        return;
+    const auto [from, count] = spoken_.ViewRange(start, length);
+    if (from >= 0)
+        spokenView_->SetWordHighlight(from, count);
+}
+
+void SpeechReader::FollowWordChanged()
+{
+    if (state.StudyFollowWord != 1)
+        ClearWord();
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "core/Controller.h"
+#include "speech/ShadowGap.h"
 #include "speech/SpeechEngines.h"
+#include "speech/SpokenText.h"
 
 #include <QList>
 #include <QString>
@@ -39,6 +41,15 @@ public:
     // The mode button's face and the buttons that depend on the mode.
     void ShowReproductionMode();
 
+    // The built-in voice is being heard, and is at a word of the text it
+    // was given: the word is marked in the view when the user wants that.
+    void AudioStarted();
+    void WordStarted(int start, int length);
+    // The word mark was switched off: the view loses it at once.
+    void FollowWordChanged();
+    // The silence after each line, for tests and measurements.
+    ShadowGap& Gap() { return gap_; }
+
     // A line shown in the synchronized-text window, spoken on that window's
     // own engines; the reading state is neither read nor changed.
     static void DispSpeakAsyncOut(const QString& text, const State& state, SpeechVoice* voice,
@@ -60,7 +71,14 @@ private:
     void SkipEmptyLines(const QList<QString>& lines);
     void Skip(bool forward);
     void EndOfSpeech(int speaking);
+    void ContinueReading(int speaking);
+    bool SomethingFollows() const;
     void LoopStep(int speaking, int count);
+    void ReadFrom(TextView* view, SpokenText spoken);
+    void ClearWord();
 
     SpeechEngines& engines_;
+    ShadowGap gap_;
+    TextView* spokenView_ = nullptr;   // where the text being spoken came from
+    SpokenText spoken_;
 };

@@ -9,6 +9,7 @@
 #include "support/RecordingControllers.h"
 #include "support/ScriptedPrompter.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLocale>
@@ -29,6 +30,7 @@ const QStringList kAllValues = {
     u"OralName"_s, u"ReproductionMode"_s, u"LoopModeCount"_s, u"PicMode"_s, u"MusicPlayMode"_s,
     u"TextFontStyle"_s, u"TextFontSize"_s, u"TextFontName"_s, u"TextFontGdiChar"_s, u"PrintLeftMargin"_s,
     u"PrintRightMargin"_s, u"PrintTopMargin"_s, u"PrintBottomMargin"_s, u"PrintLandscape"_s,
+    u"StudySpeed"_s, u"StudyLinePractice"_s, u"StudyPause"_s, u"StudyFollowWord"_s,
 };
 
 class FakeVersion : public SystemVersion
@@ -377,6 +379,11 @@ private slots:
             QCOMPARE(run.state().StudyPausePercent, pauseRead);
             QCOMPARE(run.state().StudyLinePractice, 1);
             QCOMPARE(run.state().StudyFollowWord, 0);
+            // The study menu shows the values read.
+            QCOMPARE(run.ui().menuPauseNone->isChecked(), pauseRead == 0);
+            QCOMPARE(run.ui().menuPauseHalf->isChecked(), pauseRead == 50);
+            QCOMPARE(run.ui().menuPauseOneHalf->isChecked(), pauseRead == 150);
+            QVERIFY(!run.ui().menuFollowWord->isChecked());
             run.exit();
         }
         Run again(home);

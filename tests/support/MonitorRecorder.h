@@ -18,8 +18,15 @@ public:
 
     MonitorRecorder()
     {
-        QObject::connect(&process_, &QProcess::readyReadStandardOutput, &process_,
-                         [this] { data_ += process_.readAllStandardOutput(); });
+        clock_.start();
+        QObject::connect(&process_, &QProcess::readyReadStandardOutput, &process_, [this] {
+            data_ += process_.readAllStandardOutput();
+            // The least delayed block tells when a sample was recorded.
+            const double lead = double(clock_.nsecsElapsed()) / 1e6 - double(samples()) * 1000 / Rate;
+            if (!offsetKnown_ || lead < offsetMs_)
+                offsetMs_ = lead;
+            offsetKnown_ = true;
+        });
     }
     ~MonitorRecorder() { stop(); }
 
@@ -94,9 +101,17 @@ public:
         return -1;
     }
 
+    // Milliseconds on this recorder's clock: now, and when sample n was
+    // recorded (the monitor hears what the sink plays as it plays it).
+    double NowMs() const { return double(clock_.nsecsElapsed()) / 1e6; }
+    double SampleMs(qsizetype n) const { return offsetMs_ + double(n) * 1000 / Rate; }
+
     static qsizetype ms(int milliseconds) { return qsizetype(Rate) * milliseconds / 1000; }
 
 private:
     QProcess process_;
     QByteArray data_;
+    QElapsedTimer clock_;
+    double offsetMs_ = 0;
+    bool offsetKnown_ = false;
 };

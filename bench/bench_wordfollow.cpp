@@ -1,0 +1,169 @@
+// The word mark against the sound: for each word of a line read by the
+// built-in voice, the time the view marks it minus the time its first sample
+// is heard on the sink's monitor. The word's place in the sound comes from
+// the same text rendered beforehand by espeak-ng (same voice, same speed),
+// lined up with the monitor at the first sound. Beside it, the same words
+// shown when espeak-ng renders them, as a reader timed to synthesis would.
+// Run on the private sound session: eval "$(scripts/audio-session)".
+
+#include "documents/TextView.h"
+#include "platform/EspeakEngine.h"
+#include "platform/EspeakVoice.h"
+#include "platform/EspeakWords.h"
+#include "support/EventWait.h"
+#include "support/MonitorRecorder.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <map>
+#include <mutex>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QStringList kLines{
+    u"Please read this short line out loud and then say it again"_s,
+    u"The quick brown fox jumps over the lazy dog near the river bank"_s,
+};
+constexpr int kRuns = 12;
+constexpr int kThreshold = 256;
+
+struct Figures
+{
+    QList<double> values;
+    QString text() const
+    {
+        if (values.isEmpty())
+            return u"no data"_s;
+        QList<double> v = values;
+        std::sort(v.begin(), v.end());
+        return u"median %1 ms (min %2, p10 %3, p90 %4, max %5, n=%6)"_s.arg(v.at(v.size() / 2), 0, 'f', 1)
+            .arg(v.first(), 0, 'f', 1).arg(v.at(v.size() / 10), 0, 'f', 1).arg(v.at(v.size() * 9 / 10), 0, 'f', 1)
+            .arg(v.last(), 0, 'f', 1).arg(v.size());
+    }
+};
+
+struct Rendered
+{
+    QList<std::int16_t> pcm;
+    std::map<int, qint64> wordSample;   // word start in the text -> its first sample
+};
+
+Rendered Render(const QString& text, const QByteArray& voice)
+{
+    Rendered out;
+    std::mutex m;
+    std::atomic<bool> done{false};
+    EspeakEngine::Request request;
+    request.text = text;
+    request.voice = voice;
+    request.wordsPerMinute = EspeakVoice::WordsPerMinute(0);
+    request.chunk = [&](const std::int16_t* samples, int count) {
+        std::lock_guard lock(m);
+        for (int i = 0; i < count; ++i)
+            out.pcm.append(samples[i]);
+        return true;
+    };
+    request.word = [&](int position, int length, std::int64_t sample) {
+        const auto [start, units] = EspeakWords::TextRange(text, position, length);
+        std::lock_guard lock(m);
+        if (start >= 0 && !out.wordSample.count(start))
+            out.wordSample[start] = sample;
+    };
+    request.done = [&] { done = true; };
+    EspeakEngine::Instance().Synthesize(std::move(request));
+    WaitFor([&] { return done.load(); }, 30000);
+    return out;
+}
+
+qsizetype FirstSound(const QList<std::int16_t>& pcm)
+{
+    for (qsizetype i = 0; i < pcm.size(); ++i)
+        if (std::abs(int(pcm[i])) > kThreshold)
+            return i;
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
+        std::fprintf(stderr, "needs the private sound session: eval \"$(scripts/audio-session)\"\n");
+        return 1;
+    }
+    EspeakVoice voice;
+    int english = -1;
+    const auto& voices = EspeakEngine::Instance().voices();
+    for (int i = 0; i < voices.size(); ++i)
+        if (voices[i].languages.value(0) == u"en-us"_s)
+            english = i;
+    if (!voice.ok() || english < 0 || !voice.setVoice(english)) {
+        std::fprintf(stderr, "the built-in voice or its en-us voice is missing\n");
+        return 1;
+    }
+    MonitorRecorder monitor;
+    if (!monitor.start()) {
+        std::fprintf(stderr, "parec could not record the monitor\n");
+        return 1;
+    }
+
+    TextView view;
+    view.resize(700, 200);
+    view.show();
+
+    Figures heard, rendered;
+    Figures firstSound;
+    for (int run = 0; run < kRuns; ++run) {
+        const QString line = kLines.at(run % kLines.size());
+        view.SetText(line);
+        const Rendered reference = Render(line, voices[english].identifier);
+        const qsizetype referenceStart = FirstSound(reference.pcm);
+
+        // When each word was marked, on the monitor's clock.
+        std::map<int, double> marked;
+        auto connection = QObject::connect(&voice, &SpeechVoice::WordStarted, &voice, [&](int start, int length) {
+            view.SetWordHighlight(start, length);
+            view.viewport()->repaint();
+            if (!marked.count(start))
+                marked[start] = monitor.NowMs();
+        });
+        QSignalSpy ended(&voice, &SpeechVoice::EndStream);
+        const qsizetype from = monitor.samples();
+        const double spoken = monitor.NowMs();
+        voice.Speak(line, 3);
+        ended.wait(30000);
+        QObject::disconnect(connection);
+        Wait(700);   // the monitor's tail
+
+        const qsizetype start = monitor.soundFrom(from, kThreshold);
+        if (start < 0 || referenceStart < 0) {
+            std::fprintf(stderr, "run %d: no sound found\n", run);
+            continue;
+        }
+        firstSound.values << monitor.SampleMs(start) - spoken;
+        for (const auto& [word, sample] : reference.wordSample) {
+            const double audio = monitor.SampleMs(start + (sample - referenceStart));
+            if (marked.count(word))
+                heard.values << marked[word] - audio;
+            // A reader timed to synthesis shows every word about when it is
+            // rendered: all of a short line within the first few ms.
+            rendered.values << spoken - audio;
+        }
+        Wait(200);
+    }
+
+    std::printf("built-in voice, %d readings of %lld-word lines, monitor at %d Hz\n", kRuns,
+                qlonglong(kLines.first().split(u' ').size()), MonitorRecorder::Rate);
+    std::printf("word marked minus word heard:              %s\n", qPrintable(heard.text()));
+    std::printf("word timed to synthesis minus word heard:  %s (lower bound: shown at the speak call)\n",
+                qPrintable(rendered.text()));
+    std::printf("speak call to first sound:                 %s\n", qPrintable(firstSound.text()));
+    return 0;
+}
