@@ -161,9 +161,7 @@ private slots:
         QSettings written(run.settingsFile(), QSettings::NativeFormat);
         QStringList keys = written.allKeys();
         keys.sort();
-        // The nineteen values, and the study tools' own after them.
-        QStringList expected = kAllValues
-                               + QStringList{u"StudySpeed"_s, u"StudyLinePractice"_s, u"StudyPause"_s, u"StudyFollowWord"_s};
+        QStringList expected = kAllValues;
         expected.sort();
         QCOMPARE(keys, expected);
         QCOMPARE(written.value(u"TextFontSize"_s).toString(), u"11.25"_s);
