@@ -65,11 +65,21 @@ void MyForm::HookStudy()
                 study_->Halted();
         };
     }
-    if (lrc_)
+    if (lrc_) {
         lrc_->onLineClicked = [this](std::int32_t line) {
             if (study_)
                 study_->PracticeLine(line);
         };
+        // A click on a line makes the lyric window the active one: the
+        // study keys work there too.
+        lrc_->onDisplayOpened = [this](QWidget* window) {
+            for (QAction* a : {ui_.menuLinePractice, skipBack_, skipOn_, ui_.menuSpeedUp, ui_.menuSpeedDown,
+                               ui_.menuSpeedNormal, ui_.menuLyricsEarlier, ui_.menuLyricsLater, ui_.menuSaveTiming}) {
+                if (a)
+                    window->addAction(a);
+            }
+        };
+    }
 }
 
 void MyForm::UpdateStudyCommands()

@@ -8,23 +8,27 @@
 #include <QStyleFactory>
 
 #include <cstdio>
+#include <cstring>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
-int main(int argc, char* argv[])
-{
-    // The web engine takes its settings before the application starts.
-    PrepareWebEngine();
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Kestrow Software"));
-    QApplication::setApplicationName(QStringLiteral("Murmelin"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
-    // Ties the window to its menu entry and icon (Wayland app id, task bars).
-    QGuiApplication::setDesktopFileName(u"murmelin"_s);
-    if (!InstallQtTranslations(&app))
-        qWarning("Qt's Japanese translations (qtbase_ja.qm) are missing: its dialogs stay English");
+namespace {
 
-    // Files come from "Open with" in a file manager as well as from a shell.
+// The names and texts every start takes, with or without a window.
+void SetUpApplication(QCoreApplication* app)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Kestrow Software"));
+    QCoreApplication::setApplicationName(QStringLiteral("Murmelin"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(MURMELIN_VERSION));
+    if (!InstallQtTranslations(app))
+        qWarning("Qt's Japanese translations (qtbase_ja.qm) are missing: its dialogs stay English");
+}
+
+// Reads the command line: the files to open, or an exit status when the
+// program ends here (help, version, an unknown option).
+std::optional<int> ParseCommandLine(QStringList* files)
+{
     QCommandLineParser parser;
     parser.setApplicationDescription(u"文章の読み上げ（シャドーイング練習）と同期テキスト付きのミュージック再生"_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"この使い方を表示して終了します。"_s);
@@ -34,7 +38,7 @@ int main(int argc, char* argv[])
     parser.addPositionalArgument(u"ファイル"_s,
                                  u"開くファイル（.txt .lrc .mp3 .wav）。最初のテキストを表示し、最初の曲を再生します。"_s,
                                  u"[ファイル…]"_s);
-    if (!parser.parse(QApplication::arguments())) {
+    if (!parser.parse(QCoreApplication::arguments())) {
         std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
         return 2;
     }
@@ -43,9 +47,49 @@ int main(int argc, char* argv[])
         return 0;
     }
     if (parser.isSet(version)) {
-        std::printf("%s %s\n", qPrintable(QApplication::applicationName()), qPrintable(QApplication::applicationVersion()));
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                    qPrintable(QCoreApplication::applicationVersion()));
         return 0;
     }
+    *files = parser.positionalArguments();
+    return std::nullopt;
+}
+
+// Help and version need no window, and so no display. Other options go to
+// the window's start, where Qt takes its own (-platform, -display ...).
+bool AnswersWithoutWindow(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            return false;
+        for (const char* option : {"-h", "--help", "-?", "--help-all", "-v", "--version"}) {
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QStringList files;
+    if (AnswersWithoutWindow(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        SetUpApplication(&app);
+        return ParseCommandLine(&files).value_or(0);
+    }
+
+    // The web engine takes its settings before the application starts.
+    PrepareWebEngine();
+    QApplication app(argc, argv);
+    SetUpApplication(&app);
+    // Ties the window to its menu entry and icon (Wayland app id, task bars).
+    QGuiApplication::setDesktopFileName(u"murmelin"_s);
+    // Files come from "Open with" in a file manager as well as from a shell.
+    if (const std::optional<int> status = ParseCommandLine(&files))
+        return *status;
 
     // Fusion paints button faces in the colours the window gives them.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
@@ -55,7 +99,7 @@ int main(int argc, char* argv[])
     DialogPrompter prompter;
     {
         MyForm form(prompter);
-        form.setStartFiles(parser.positionalArguments());
+        form.setStartFiles(files);
         QObject::connect(&form, &MyForm::closed, &app, &QApplication::quit, Qt::QueuedConnection);
         form.show();
         app.exec();

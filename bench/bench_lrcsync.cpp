@@ -5,9 +5,7 @@
 // after a pause of 1 s at about 40.2 s. Run on the private sound session:
 // eval "$(scripts/audio-session)"; QT_QPA_PLATFORM=offscreen bench_lrcsync [mp3] [unread]
 // ("unread": no recording of the sink's monitor, so the null sink runs on
-// its own timer in coarse blocks instead of at a sound card's pace) [unread]
-// ("unread": no recording of the sink's monitor, so the null sink runs on
-// its own timer instead of at a sound card's pace)
+// its own timer in coarse blocks instead of at a sound card's pace)
 
 #include "app/MyForm.h"
 #include "lrc/LrcController.h"

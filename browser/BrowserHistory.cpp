@@ -33,9 +33,13 @@ QString BrowserHistory::DisplayName(const QString& title, const QString& source,
         for (qsizetype i = 0; i <= rest.size(); ++i) {
             if (i < rest.size() && rest[i] != u'<' && rest[i] != u'>')
                 continue;
-            const QString piece = rest.mid(start, i - start).trimmed();
-            if (!piece.isEmpty())
-                return piece;
+            // Blanks inside count as one space: a name with a line break
+            // would split its favourites entry in two.
+            const QString piece = rest.mid(start, i - start).simplified();
+            if (!piece.isEmpty()) {
+                // An empty <title></title> leaves its own closing tag first.
+                return piece.startsWith(u'/') ? address : piece;
+            }
             start = i + 1;
         }
     }

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -107,6 +108,13 @@ void FavouritesBar::build()
 {
     button1 = makeButton(m_window, u"button1"_s, u"IEのお気に入り"_s, {952, 5, 91, kButtonHeight});
     button1->setToolTip(u"Internet Explorerのお気に入り情報"_s);
+    {
+        // The caption fits its 91 pixels whole, as in the designer's font.
+        QFont font = button1->font();
+        while (font.pointSizeF() > 6.0 && QFontMetrics(font).horizontalAdvance(button1->text()) > button1->width() - 10)
+            font.setPointSizeF(font.pointSizeF() - 0.5);
+        button1->setFont(font);
+    }
     connect(button1, &QPushButton::clicked, this, &FavouritesBar::WinMyFavoriteOpen);
 
     const char* const quickNames[] = {"button3", "button4", "button5", "button6", "button7", "button8", "button10"};
@@ -287,7 +295,8 @@ void FavouritesBar::MyFavoriteAdd()
         m_prompter.MessageInfoBox(EmptyHistoryMessage());
         return;
     }
-    m_list.append({title, address});
+    // One line each in the file, whatever the page called itself.
+    m_list.append({QString(title).replace(u'\r', u' ').replace(u'\n', u' '), address});
     listView1->addTopLevelItem(new QTreeWidgetItem(QStringList{title, address}));
     MyFavoriteListSize();
     MyFavoriteButtonName();

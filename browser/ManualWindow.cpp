@@ -213,6 +213,13 @@ void ManualWindow::Manual_Load()
 
 void ManualWindow::closeEvent(QCloseEvent* event)
 {
+    // Closed while the engine prints, the window would be deleted inside the
+    // print's own loop, under the engine's feet: it closes once that ends.
+    if (printing_) {
+        closeAfterPrint_ = true;
+        event->ignore();
+        return;
+    }
     QWidget::closeEvent(event);
     if (event->isAccepted())
         Manual_Closed();
@@ -296,8 +303,16 @@ void ManualWindow::AddressBoxChanged()
     const BrowserHistory::BoxResult r = history_.UrlInRUN(textBox1->toPlainText());
     if (r.replaceText)
         SetBoxText(r.boxText);
-    if (r.address != u"No"_s)
-        Navigate(r.address);
+    if (r.address == u"No"_s)
+        return;
+    // Text holding "http:" goes to the engine as typed; a "javascript:"
+    // address would run in the page on view, so only web addresses go.
+    const QString scheme = QUrl::fromUserInput(r.address).scheme();
+    if (scheme != u"http"_s && scheme != u"https"_s) {
+        prompter_.MessageInfoBox(FavouritesBar::NotWebAddressMessage());
+        return;
+    }
+    Navigate(r.address);
 }
 
 void ManualWindow::HistoryChosen(int index)
@@ -322,6 +337,10 @@ void ManualWindow::PrintPage(QPrinter* printer)
     webBrowser1->print(printer);
     loop.exec();
     printing_ = false;
+    if (closeAfterPrint_) {
+        closeAfterPrint_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
 }
 
 void ManualWindow::PrintPreview()

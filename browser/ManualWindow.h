@@ -85,4 +85,5 @@ private:
     bool loaded_ = false;
     bool closedDone_ = false;
     bool printing_ = false;
+    bool closeAfterPrint_ = false;
 };

@@ -24,8 +24,9 @@ set(murmelin_runtime_depends
   "speech-dispatcher-espeak-ng"
   "qt6-speech-speechd-plugin"
   "gstreamer1.0-plugins-base"
+  # pulsesink is in the good plugins (gstreamer1.0-pulseaudio is only a
+  # transitional package on Debian 12)
   "gstreamer1.0-plugins-good"
-  "gstreamer1.0-pulseaudio | gstreamer1.0-pipewire"
   "libasound2-plugins"
   "fonts-ipafont-gothic | fonts-noto-cjk"
   "fonts-ipafont-mincho | fonts-noto-cjk"
@@ -35,6 +36,7 @@ set(murmelin_runtime_depends
   "libqt6webenginecore6-bin"
   "libqt6webengine6-data")
 list(JOIN murmelin_runtime_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# A sound server for the pulse sink and the ALSA mixer.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, pulseaudio | pipewire-pulse")
 
 include(CPack)

@@ -50,6 +50,13 @@ public:
     // user cancels or the write fails.
     virtual bool NewFileSave(const QStringList& filters, const QString& path, const QString& text);
 
+    // The synchronized-text editor holds the file `path` as read or saved
+    // (edited since or not).
+    bool HoldsLrcFile(const QString& path);
+    // Reads the synchronized-text editor's file into it again, as stored,
+    // leaving the view as it is: another part of the program wrote it.
+    void ReloadLrcFile();
+
 private:
     // Everything one document is made of.
     struct Document

@@ -6,6 +6,7 @@
 #include "documents/DocumentRules.h"
 #include "platform/DesignFonts.h"
 
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -113,6 +114,29 @@ void DocumentController::TextOpenFile(const QString& path, const QString& fileNa
     }
     state.OneLineSelectionStart = 0;
     state.OneLineSelectionLength = 0;
+}
+
+bool DocumentController::HoldsLrcFile(const QString& path)
+{
+    if (state.LrcTextNewFlag != DocumentRules::Stored && state.LrcTextNewFlag != DocumentRules::StoredEdited)
+        return false;
+    const QFileInfo held(FilePath(Parts(DocumentKind::Lrc)));
+    const QFileInfo other(path);
+    return held.exists() && other.exists() ? held.canonicalFilePath() == other.canonicalFilePath()
+                                           : held.absoluteFilePath() == other.absoluteFilePath();
+}
+
+void DocumentController::ReloadLrcFile()
+{
+    Document doc = Parts(DocumentKind::Lrc);
+    const ReadResult read = ReadFile(FilePath(doc));
+    if (!read.ok)
+        return;
+    Store(DocumentKind::Lrc, read.detected);
+    doc.fileNewFlag = 1;
+    doc.newFlag = DocumentRules::Stored;
+    if (!doc.editor->SetText(read.detected.text))
+        doc.fileNewFlag = 0;
 }
 
 void DocumentController::TextFontSetting()

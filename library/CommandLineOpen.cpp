@@ -20,7 +20,9 @@ Slot SlotOf(Route route, const QString& path)
 {
     switch (route) {
     case Route::Text:
-        return path.endsWith(u".lrc"_s) ? Slot::Lrc : Slot::Text;
+        // The editor's own order: ".txt" anywhere in the path makes it the
+        // text document ("a.txt.lrc" too).
+        return path.contains(u".txt"_s) ? Slot::Text : Slot::Lrc;
     case Route::Wav:
     case Route::Mp3:
         return Slot::Music;

@@ -271,6 +271,8 @@ void LrcController::LrcDisplayOpen()
         if (peers.speech)
             peers.speech->DisplayClosed();
     });
+    if (onDisplayOpened)
+        onDisplayOpened(display_);
     display_->Clear();
     display_->show();
     state.LrcDisplayShowFlag = 2;

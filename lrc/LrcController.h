@@ -54,6 +54,8 @@ public:
     const LrcRules::Table& table() const { return table_; }
     QString lrcPath() const { return lrcPath_; }
     std::function<void(std::int32_t line)> onLineClicked;
+    // Told each time the window has been made, before it shows.
+    std::function<void(QWidget* window)> onDisplayOpened;
     virtual void LrcTextResync(std::int64_t position);
     void setTitleNote(const QString& note);
 

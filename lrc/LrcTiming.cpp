@@ -130,8 +130,10 @@ std::optional<Range> RangeFromLine(const LrcRules::Table& table, std::int32_t li
 {
     if (!table.start || line < *table.start || line >= table.size())
         return std::nullopt;
-    const std::int32_t start = std::max(0, table.Time(line));
-    if (start >= length)
+    // A line without a time of its own (an untagged line reads as the
+    // offset) names no place in the song.
+    const std::int32_t start = table.Time(line);
+    if (start <= 0 || start >= length)
         return std::nullopt;
     std::int32_t end = length;
     for (std::int32_t j = line + 1; j < table.size(); ++j) {
@@ -149,11 +151,34 @@ std::optional<std::int32_t> LineAt(const LrcRules::Table& table, std::int32_t po
         return std::nullopt;
     std::optional<std::int32_t> found;
     for (std::int32_t i = *table.start; i < table.size(); ++i) {
-        if (table.Time(i) > position)
+        const std::int32_t t = table.Time(i);
+        if (t > position)
             break;
-        found = i;
+        if (t > 0)
+            found = i;
     }
     return found;
+}
+
+std::optional<std::int32_t> StepLine(const LrcRules::Table& table, std::int32_t line, int step)
+{
+    if (!table.start || line < *table.start || line >= table.size())
+        return std::nullopt;
+    const std::int32_t t = table.Time(line);
+    if (step > 0) {
+        for (std::int32_t j = line + 1; j < table.size(); ++j) {
+            if (table.Time(j) > t)
+                return j;
+        }
+    } else if (step < 0) {
+        for (std::int32_t j = line - 1; j >= *table.start; --j) {
+            if (const std::int32_t u = table.Time(j); u > 0 && u < t)
+                return j;
+        }
+    } else if (t > 0) {
+        return line;
+    }
+    return std::nullopt;
 }
 
 QString ShiftTimeTags(const QString& text, std::int32_t shiftMs)
@@ -162,7 +187,23 @@ QString ShiftTimeTags(const QString& text, std::int32_t shiftMs)
     out.reserve(text.size() + 16);
     Walk(
         text, [&](QStringView part) { out += part; },
-        [&](const Tag& tag, QChar open, QChar close) { out += open + Format(tag, tag.Ms() + shiftMs) + close; },
+        [&](const Tag& tag, QChar open, QChar close) {
+            // A tag at 0 (a title line, as a rule) is never shown; moved
+            // later it would be, and could not be moved back.
+            if (tag.Ms() == 0) {
+                out += open;
+                out += tag.minutes;
+                out += u':';
+                out += tag.seconds;
+                if (!tag.separator.isNull()) {
+                    out += tag.separator;
+                    out += tag.fraction;
+                }
+                out += close;
+            } else {
+                out += open + Format(tag, tag.Ms() + shiftMs) + close;
+            }
+        },
         true);
     return out;
 }

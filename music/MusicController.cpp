@@ -170,6 +170,8 @@ int MusicController::RestartFromRangeStart()
 void MusicController::MusicPlay()
 {
     if (Playing()) {
+        if (onHalt)
+            onHalt();   // a restart ends a practice gap: the line plays now
         device_.Stop();
         const int played = RestartFromRangeStart();
         LrcClear();
@@ -359,6 +361,8 @@ void MusicController::trackBarMovementEnd()
     state.PositionTimeMiriSecond = v;
     state.PauseMovementFlag = 0;
     if (Playing()) {
+        if (onHalt)
+            onHalt();   // a seek ends a practice gap: the song plays from there
         device_.Play();
         Synchronise();
         ui.timer1->start();

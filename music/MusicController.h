@@ -75,6 +75,8 @@ public:
     // Holds playback silent at the range start, the lines showing the range,
     // while the state stays playing: the gap after a practised line.
     virtual void MusicRangeHold();
+    // Plays on from where the hold left the device.
+    virtual void MusicRangeRelease();
     // The lyric times have moved: the lines follow from where the device is.
     virtual void MusicLyricsMoved();
     // Asked at the end of a play range before it replays; true when the

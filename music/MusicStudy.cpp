@@ -42,6 +42,18 @@ void MusicController::MusicRangeHold()
     LrcTimerStop();
 }
 
+void MusicController::MusicRangeRelease()
+{
+    if (!Playing())
+        return;
+    const int code = device_.Play();
+    Synchronise();
+    if (!Examined(code))
+        MciError();
+    else
+        ArmRangeEnd();
+}
+
 void MusicController::MusicLyricsMoved()
 {
     if (!peers.lrc || state.LrcText.isEmpty() || (!Playing() && !Paused()))

@@ -1,5 +1,6 @@
 #include "study/StudyController.h"
 
+#include "documents/DocumentController.h"
 #include "documents/DocumentFile.h"
 #include "documents/EncodingDetect.h"
 #include "lrc/LrcController.h"
@@ -143,22 +144,28 @@ bool StudyController::RangeEnded()
         EndPractice();
         return false;
     }
-    if (gap_->isActive())
-        return true;   // held silent at the range start meanwhile
+    if (gap_->isActive()) {
+        // Whatever set the sound going in the gap, it stays silent.
+        if (peers.music)
+            peers.music->MusicRangeHold();
+        return true;
+    }
     ++passes_;
     std::int32_t next = -1;
     const int n = Repetitions();
     if (state.StudyLinePractice == 1 && n != 0 && passes_ >= n) {
         const LrcRules::Table table = LrcRules::FirstTimedLine(state.LrcText);
         const std::int32_t a = state.AudioStateFlag >= 20 ? state.LrcMp3TimeAdjustment : 0;
-        if (!LrcTiming::RangeFromLine(table, line_ + 1, state.PlayTimeMiriSecond - a)) {
+        // Lines of equal time are one place in the song: practised once.
+        const auto following = LrcTiming::StepLine(table, line_, +1);
+        if (!following || !LrcTiming::RangeFromLine(table, *following, state.PlayTimeMiriSecond - a)) {
             // The last line has been practised: the song ends here.
             EndPractice();
             if (peers.music)
                 peers.music->MusicStop();
             return true;
         }
-        next = line_ + 1;
+        next = *following;
     }
     // The learner repeats the line aloud in a gap as long as the line took.
     const std::int64_t lineMs = std::int64_t(range_->end - range_->start) * 100 / std::max(1, state.StudySpeedPercent);
@@ -179,8 +186,16 @@ bool StudyController::RangeEnded()
 void StudyController::GapEnded()
 {
     const std::int32_t next = std::exchange(nextLine_, -1);
-    if (!Playing() || !RangeIsPractised())
+    if (!Playing())
         return;
+    if (!RangeIsPractised()) {
+        // The range was changed by hand meanwhile: the song plays on from
+        // where it waited.
+        EndPractice();
+        if (peers.music)
+            peers.music->MusicRangeRelease();
+        return;
+    }
     if (next >= 0)
         PracticeLine(next);
     else if (peers.music)
@@ -199,15 +214,17 @@ void StudyController::SkipLine(int step)
     if (!HasTimedLines() || state.AudioStateFlag == 99)
         return;
     const LrcRules::Table table = LrcRules::FirstTimedLine(state.LrcText);
-    std::int32_t from = RangeIsPractised() ? line_ : -1;
-    if (from < 0) {
+    std::optional<std::int32_t> from;
+    if (RangeIsPractised()) {
+        from = line_;
+    } else {
         const std::int32_t a = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
-        const auto at = LrcTiming::LineAt(table, (ui.trackBar3 ? ui.trackBar3->value() : 0) - a);
-        // Before the first line, a step on goes to the first line.
-        from = at ? *at : *table.start - (step > 0 ? 1 : 0);
+        from = LrcTiming::LineAt(table, (ui.trackBar3 ? ui.trackBar3->value() : 0) - a);
     }
-    const std::int32_t to = std::clamp(from + step, *table.start, table.size() - 1);
-    PracticeLine(to);
+    // Before the first line any step goes to the first line; at either end
+    // of the lyrics the line stays.
+    const auto to = from ? LrcTiming::StepLine(table, *from, step) : table.start;
+    PracticeLine(to ? *to : *from);
 }
 
 void StudyController::menuLinePractice_Toggled(bool on)
@@ -325,6 +342,15 @@ void StudyController::SaveTiming()
     const QString path = peers.lrc ? peers.lrc->lrcPath() : QString();
     if (shift == 0 || path.isEmpty() || !HasTimedLines())
         return;
+    // The same file open in the editor: its edits are not written behind
+    // its back, and an unedited copy is read again after the write.
+    DocumentController* editor = peers.documents;
+    const bool inEditor = editor && editor->HoldsLrcFile(path);
+    if (inEditor && State::HasUnsavedChanges(state.LrcTextNewFlag)) {
+        prompter.MessageInfoBox(u"「%1」は同期テキスト表示で編集中です。先に保存してから行ってください。"_s
+                                    .arg(QFileInfo(path).fileName()));
+        return;
+    }
     if (!prompter.YesNo(u"「%1」の歌詞のタイミングを%2移して上書き保存しますか？"_s
                             .arg(QFileInfo(path).fileName(), LrcTiming::ShiftText(shift))))
         return;
@@ -335,6 +361,13 @@ void StudyController::SaveTiming()
         return;
     }
     const DetectedText decoded = DetectAndDecode(read.bytes, codec_);
+    // A file emptied or changed past reading since the song started is
+    // not written over with nothing.
+    if (!LrcRules::FirstTimedLine(decoded.text).start) {
+        prompter.MessageInfoBox(u"「%1」に時間タグのある行が見つからないため、保存できません。"_s
+                                    .arg(QFileInfo(path).fileName()));
+        return;
+    }
     const auto bytes = codec_.Encode(LrcTiming::ShiftTimeTags(decoded.text, shift), EncodingOf(decoded.code.value_or(0)));
     if (!bytes) {
         prompter.MessageInfoBox(u"「%1」には元のエンコードに戻せない文字があるため、保存できません。"_s
@@ -346,6 +379,8 @@ void StudyController::SaveTiming()
         prompter.MessageInfoBox(failure);
         return;
     }
+    if (inEditor)
+        editor->ReloadLrcFile();
     // The file now holds what is shown: nothing is left to save.
     state.StudyLyricShiftMs = 0;
     baseText_ = shownText_ = state.LrcText;

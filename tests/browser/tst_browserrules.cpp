@@ -201,6 +201,8 @@ private slots:
         QTest::newRow("case matters") << QString() << u"<TITLE>Top</TITLE>"_s << u"http://p/"_s;
         QTest::newRow("no title anywhere") << QString() << u"<p>text</p>"_s << u"http://p/"_s;
         QTest::newRow("nothing after title") << QString() << u"<p>title<>"_s << u"http://p/"_s;
+        QTest::newRow("empty title element") << QString() << u"<title></title><p>x</p>"_s << u"http://p/"_s;
+        QTest::newRow("line break inside") << QString() << u"<span id=title>A\r\n  B</span>"_s << u"A B"_s;
     }
     void displayName()
     {

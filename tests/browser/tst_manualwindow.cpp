@@ -14,10 +14,12 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWebEngineHistory>
@@ -159,6 +161,13 @@ private slots:
         QVERIFY(Handled(w, [inner] { QTest::mousePress(inner, Qt::ForwardButton, {}, QPoint(50, 50)); }));
         QCOMPARE(w->history().titles(), (QStringList{files, first, files, first}));
 
+        // A script typed into the box never runs in the page on view.
+        w->textBox1->setPlainText(u"javascript:document.title='x'+'http:'\n"_s);
+        QTest::qWait(500);
+        QCOMPARE(w->webBrowser1->title(), files);
+        QCOMPARE(f.prompter.texts(), QStringList{u"http: か https: で始まるアドレスだけを開けます。"_s});
+        f.prompter.entries.clear();
+
         f.browser.ManualDialog(u"ホーム"_s);
         QCOMPARE(f.prompter.texts(), QStringList{u"簡易ブラウザーの複数起動はできません。"_s});
         QCOMPARE(f.browser.window(), w);
@@ -282,12 +291,17 @@ private slots:
     void printing_data()
     {
         QTest::addColumn<bool>("preview");
-        QTest::newRow("preview") << true;
-        QTest::newRow("print dialog") << false;
+        QTest::addColumn<bool>("closeMeanwhile");
+        QTest::newRow("preview") << true << false;
+        QTest::newRow("print dialog") << false << false;
+        // The window asked to close while the engine prints: the page is
+        // printed whole, then the window closes.
+        QTest::newRow("closed while printing") << false << true;
     }
     void printing()
     {
         QFETCH(bool, preview);
+        QFETCH(bool, closeMeanwhile);
         Fixture f;
         ManualWindow* w = f.open(BrowserController::ManualFirstPage());
         QVERIFY(w);
@@ -299,14 +313,21 @@ private slots:
             };
             w->printPreviewItem->trigger();
         } else {
-            f.prompter.printAnswers << [pdf](QPrinter& printer) {
+            f.prompter.printAnswers << [pdf, w, closeMeanwhile](QPrinter& printer) {
                 printer.setOutputFileName(pdf);
+                if (closeMeanwhile)
+                    QTimer::singleShot(0, w, &QWidget::close);
                 return true;
             };
             w->activateWindow();
             QTest::keyClick(w, Qt::Key_P, Qt::ControlModifier);
         }
+        QPointer<ManualWindow> window(w);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(pdf).size() > 0, kPageTimeoutMs);
+        if (closeMeanwhile) {
+            QTRY_VERIFY_WITH_TIMEOUT(!window, kPageTimeoutMs);
+            QCOMPARE(f.state.ManualDialogOp, 0);
+        }
         // The engine prints pictures of its pages: the first one shows text.
         QProcess render;
         render.start(u"pdftoppm"_s, {u"-r"_s, u"30"_s, u"-f"_s, u"1"_s, u"-l"_s, u"1"_s, u"-singlefile"_s,

@@ -35,6 +35,38 @@ private slots:
         QTest::newRow("earlier line after is passed over")
             << u"[00:05.00]a\n[00:02.00]b\n[00:07.00]c\n"_s << 0 << 10000 << OptRange({5000, 7000});
         QTest::newRow("no timed lines") << u"[ti:x]\nplain\n"_s << 1 << 10000 << OptRange();
+        QTest::newRow("untagged line names no place")
+            << u"[00:01.00]a\nplain\n[00:03.00]c\n"_s << 1 << 10000 << OptRange();
+    }
+
+    // Where practice goes from a line: equal times are one place, untagged
+    // lines none, and the ends of the lyrics stop it.
+    void stepLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("to");   // -1: none
+        const QString song = u"[ti:x]\n[00:01.00]a\n[00:02.00]b\n[00:02.00]b2\nplain\n[00:04.00]c\n"_s;
+        QTest::newRow("on") << song << 1 << 1 << 2;
+        QTest::newRow("on past equal times") << song << 2 << 1 << 5;
+        QTest::newRow("on from the second of equal times") << song << 3 << 1 << 5;
+        QTest::newRow("on from an untagged line") << song << 4 << 1 << 5;
+        QTest::newRow("back past equal times") << song << 3 << -1 << 1;
+        QTest::newRow("back over an untagged line") << song << 5 << -1 << 3;
+        QTest::newRow("on from the last") << song << 5 << 1 << -1;
+        QTest::newRow("back from the first") << song << 1 << -1 << -1;
+        QTest::newRow("stay") << song << 2 << 0 << 2;
+        QTest::newRow("stay on an untagged line") << song << 4 << 0 << -1;
+        QTest::newRow("before the first timed line") << song << 0 << 1 << -1;
+    }
+    void stepLine()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, line);
+        QFETCH(int, step);
+        QFETCH(int, to);
+        QCOMPARE(LrcTiming::StepLine(LrcRules::FirstTimedLine(text), line, step).value_or(-1), to);
     }
     void rangeFromLine()
     {
@@ -59,6 +91,8 @@ private slots:
         QTest::newRow("third digit kept as written") << u"[00:01.567]a"_s << 100 << u"[00:01.667]a"_s;
         QTest::newRow("minute width kept") << u"[1:02.00]a"_s << 100 << u"[1:02.10]a"_s;
         QTest::newRow("below 0 lands on 0") << u"[00:00.05]a"_s << -100 << u"[00:00.00]a"_s;
+        QTest::newRow("a tag at 0 stays") << u"[00:00.00]題\n[00:00]x\n[00:01.00]a"_s << 200
+                                          << u"[00:00.00]題\n[00:00]x\n[00:01.20]a"_s;
         QTest::newRow("several leading tags") << u"[00:01.00][00:15.00]あ"_s << 200
                                               << u"[00:01.20][00:15.20]あ"_s;
         QTest::newRow("word tags inside the text") << u"[00:01.00]<00:01.00>風<00:01.40>が"_s << 100

@@ -40,8 +40,9 @@ for p in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6printsupport6 libqt6t
   has_dep "$p" || fail "Depends lacks the linked library package $p"
 done
 # ... and the services it only reaches at run time.
+# (pulsesink comes with the good plugins.)
 for p in speech-dispatcher qt6-speech-speechd-plugin gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
-         gstreamer1.0-pulseaudio fonts-ipafont-gothic qt6-translations-l10n; do
+         fonts-ipafont-gothic qt6-translations-l10n; do
   has_dep "$p" || fail "Depends lacks the runtime package $p"
 done
 # Every dependency is a package apt knows and can satisfy here.
@@ -78,6 +79,15 @@ mkdir -p "$tmp/mime/packages"
 cp "$root/usr/share/mime/packages/murmelin.xml" "$tmp/mime/packages/"
 update-mime-database "$tmp/mime" || fail "update-mime-database"
 grep -q '^50:text/x-lrc:\*\.lrc$' "$tmp/mime/globs2" || fail "no *.lrc glob for text/x-lrc"
+
+step "help and version, without a display"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/murmelin" --help 2>&1) ||
+  fail "murmelin --help without a display: $out"
+grep -q 'ファイル' <<<"$out" || fail "murmelin --help: $out"
+release=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$root/usr/share/metainfo/invalid.kestrow.murmelin.metainfo.xml")
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/murmelin" --version 2>&1)
+[ "$out" = "Murmelin $release" ] || fail "murmelin --version says '$out', the metainfo's release is '$release'"
+[ "$(dpkg-deb -f "$deb" Version)" = "$release" ] || fail "the package's version is not the metainfo's release $release"
 
 step "the unpacked program"
 home=$tmp/home

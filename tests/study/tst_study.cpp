@@ -4,12 +4,14 @@
 // timers, and the timing saved into the .lrc in its own encoding.
 
 #include "app/MyForm.h"
+#include "documents/DocumentController.h"
 #include "lrc/LrcController.h"
 #include "lrc/LrcDisplay.h"
 #include "music/PlayerRig.h"
 #include "study/StudyController.h"
 #include "documents/TextView.h"
 #include "support/EventWait.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QAction>
 #include <QStringEncoder>
@@ -182,6 +184,8 @@ private slots:
         QTest::newRow("skip on") << u"on"_s << 1600;
         QTest::newRow("skip back") << u"back"_s << 1000;
         QTest::newRow("slower: the gap goes on to the next line") << u"slower"_s << 1600;
+        QTest::newRow("play: the line again now") << u"play"_s << 1300;
+        QTest::newRow("range off: plays on after the gap") << u"range"_s << 1300;
     }
     void commandsDuringTheGap()
     {
@@ -204,6 +208,13 @@ private slots:
             QVERIFY(!rig.device.playing());
             QVERIFY(!rig.music->rangeEndTimer()->isActive());
             QVERIFY(WaitFor([&] { return rig.device.playing(); }, 1500));
+        } else if (command == u"play"_s) {
+            rig.music->MusicPlay();
+            QVERIFY(!rig.study.gapTimer()->isActive());
+        } else if (command == u"range"_s) {
+            rig.music->button30_Click();
+            QVERIFY(WaitFor([&] { return rig.device.playing(); }, 1500));
+            QCOMPARE(rig.study.practisedLine(), -1);
         } else {
             rig.study.SkipLine(command == u"on"_s ? 1 : -1);
             QVERIFY(!rig.study.gapTimer()->isActive());
@@ -254,6 +265,53 @@ private slots:
         QTest::newRow("UTF-16BE") << u"UTF-16BE"_s << false;
         QTest::newRow("UTF-8") << u"UTF-8"_s << false;
         QTest::newRow("read-only") << u"UTF-8"_s << true;
+    }
+
+    // The same file in the synchronized-text editor: edited, it is not
+    // written behind its back; unedited, it shows the saved tags. A file
+    // emptied meanwhile is not written over.
+    void saveTimingBesideTheEditor_data()
+    {
+        QTest::addColumn<QString>("editor");   // "edited", "unedited", "emptied"
+        QTest::newRow("edited in the editor") << u"edited"_s;
+        QTest::newRow("unedited in the editor") << u"unedited"_s;
+        QTest::newRow("file emptied meanwhile") << u"emptied"_s;
+    }
+    void saveTimingBesideTheEditor()
+    {
+        QFETCH(QString, editor);
+        ScriptedPrompter prompter;
+        MyForm form{prompter};
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"song.lrc"_s);
+        const QByteArray original = SongBytes(u"UTF-8"_s, u"00:01.00"_s, u"01:02.50"_s);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(original) == original.size());
+        f.close();
+        form.documents().TextOpenFile(path, u"song.lrc"_s);
+        QCOMPARE(form.state().LrcTextNewFlag, std::int16_t(3));
+        if (editor == u"edited"_s)
+            form.ui().textBox2->appendPlainText(u"[00:09.00]追加"_s);
+        form.lrc().LrcTextTempLabel(dir.filePath(u"song.wav"_s));
+        form.study().TrackStarting();
+        form.study().LyricsLater();
+        if (editor == u"emptied"_s)
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.close();
+        prompter.answers = {true};
+        form.study().SaveTiming();
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray saved = f.readAll();
+        f.close();
+        if (editor == u"unedited"_s) {
+            QCOMPARE(saved, SongBytes(u"UTF-8"_s, u"00:01.10"_s, u"01:02.60"_s));
+            QCOMPARE(form.ui().textBox2->toPlainText(), QString::fromUtf8(saved).replace(u"\r\n"_s, u"\n"_s));
+            QCOMPARE(form.state().LrcTextNewFlag, std::int16_t(3));
+            return;
+        }
+        QCOMPARE(saved, editor == u"emptied"_s ? QByteArray() : original);
+        QCOMPARE(form.state().StudyLyricShiftMs, 100);
+        QCOMPARE(prompter.entries.last().kind, ScriptedPrompter::Kind::Message);
     }
     void saveTiming()
     {
@@ -333,6 +391,20 @@ private slots:
         QVERIFY(!form.ui().menuLyricsLater->isEnabled());
         QTest::keyClick(view, Qt::Key_Right, Qt::AltModifier);
         QCOMPARE(form.state().StudyLyricShiftMs, 0);
+
+        // The lyric window, active after a click on a line, takes them too.
+        form.state().LrcText = kSong;
+        form.study().TrackStarting();
+        form.lrc().LrcDisplayOpen();
+        LrcDisplay* lyrics = form.lrc().dlgLrcDisplay();
+        QVERIFY(lyrics);
+        lyrics->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(lyrics));
+        QTest::keyClick(lyrics, Qt::Key_Right, Qt::AltModifier);
+        QCOMPARE(form.state().StudyLyricShiftMs, 100);
+        QTest::keyClick(lyrics, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(form.state().StudySpeedPercent, 95);
+        form.lrc().LrcDisplayClose();
         form.close();
     }
 };
