@@ -140,6 +140,15 @@ private slots:
         QCOMPARE(rig.ui.label7->text(), u"Start：1.30 sec"_s);
     }
 
+    // Lines of equal time are one place in the song: practised once.
+    void equalTimesPractisedOnce()
+    {
+        StudyRig rig(u"[00:01.00]一\r\n[00:01.30]二\r\n[00:01.30]二\r\n[00:01.60]三\r\n[00:01.90]四\r\n"_s);
+        rig.study.menuLinePractice_Toggled(true);
+        QVERIFY(WaitFor([&] { return rig.study.practisedLine() == 3; }, 3000));
+        QCOMPARE(rig.SeeksTo(1300), 1);
+    }
+
     // The pause after a pass: the line's length at the playing speed times
     // the factor, silent at the line's start, the line shown.
     void gapAfterAPass_data()
@@ -404,6 +413,9 @@ private slots:
         QCOMPARE(form.state().StudyLyricShiftMs, 100);
         QTest::keyClick(lyrics, Qt::Key_Down, Qt::ControlModifier);
         QCOMPARE(form.state().StudySpeedPercent, 95);
+        // Back to the normal speed, which the settings keep for the next start.
+        QTest::keyClick(lyrics, Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(form.state().StudySpeedPercent, 100);
         form.lrc().LrcDisplayClose();
         form.close();
     }
