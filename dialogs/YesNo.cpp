@@ -2,8 +2,12 @@
 
 #include "dialogs/DialogParts.h"
 
+#include <algorithm>
+
 #include <QColor>
+#include <QFontMetrics>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
 
 using namespace Qt::StringLiterals;
@@ -53,8 +57,31 @@ YesNo::YesNo(QWidget* parent)
     DialogParts::ShapeToControls(this);
 }
 
+void YesNo::FitToQuestion()
+{
+    // The questions of the program fit the design's 355 pixels; one that
+    // names a file may not, and a question must be read whole before it is
+    // answered: the dialog widens for it, up to the screen's width, with
+    // its buttons kept in the middle.
+    constexpr int designWidth = 376, designLabel = 355;
+    const int side = designWidth - designLabel;
+    const int textWidth = label1->fontMetrics().horizontalAdvance(label1->text());
+    const int room = designLabel - (label1->width() - label1->contentsRect().width()) - 8;
+    int width = designWidth;
+    if (textWidth > room) {
+        const QScreen* screen = this->screen();
+        const int most = screen ? screen->availableGeometry().width() - 40 : 1200;
+        width = std::clamp(designWidth + textWidth - room, designWidth, std::max(designWidth, most));
+    }
+    setFixedSize(width, height());
+    label1->setFixedSize(width - side, label1->height());
+    button1->move(width / 2 - 82, button1->y());
+    button2->move(width / 2 + 4, button2->y());
+}
+
 void YesNo::showEvent(QShowEvent* event)
 {
+    FitToQuestion();
     DialogParts::ShapeToControls(this);
     QDialog::showEvent(event);
     if (!event->spontaneous())

@@ -21,4 +21,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+
+private:
+    void FitToQuestion();
 };

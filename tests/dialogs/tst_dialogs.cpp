@@ -67,6 +67,7 @@ private slots:
     void messageKeysClose();
 
     void yesNoLayout();
+    void yesNoWidensForALongQuestion();
     void yesNoEnterAnswersNo();
     void yesNoEscapeAnswersNo();
     void returnActsLikeSpace_data();
@@ -245,6 +246,23 @@ void TstDialogs::yesNoLayout()
     for (const QPoint edge : {QPoint(0, 12), QPoint(354, 12), QPoint(picture.center().x(), 0),
                               QPoint(picture.center().x(), 23), QPoint(200, 0)})
         QCOMPARE(QColor(pixelAt(dialog.label1, edge)), QColor(Qt::black));
+}
+
+// A question naming a long file is shown whole, the buttons in the middle.
+void TstDialogs::yesNoWidensForALongQuestion()
+{
+    YesNo dialog;
+    dialog.label1->setText(u"「とても長い名前の歌のファイル.lrc」の歌詞のタイミングを-0.3秒移して上書き保存しますか？"_s);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog, Timeout));
+    QVERIFY(dialog.width() > 376);
+    QCOMPARE(dialog.height(), 66);
+    QVERIFY(dialog.label1->fontMetrics().horizontalAdvance(dialog.label1->text())
+            <= dialog.label1->contentsRect().width());
+    QCOMPARE(dialog.label1->geometry().right(), dialog.width() - 12);
+    // Where the design's 376 pixels have them: 106 + 261 = 376 - 9.
+    QCOMPARE(dialog.button1->geometry().left() + dialog.button2->geometry().right(), dialog.width() - 9);
+    verifyCentred(&dialog);
 }
 
 void TstDialogs::yesNoEnterAnswersNo()
