@@ -91,6 +91,8 @@ private:
     };
     ReadResult ReadFile(const QString& path);
     void Store(DocumentKind kind, const DetectedText& detected);
+    // The document's editor shows the text as read from its file.
+    void PutStoredText(Document& doc, const QString& text);
     bool WriteDocumentFile(DocumentKind kind, const QString& path, const QString& text);
     // The save dialog and the write; the path saved to, or nothing.
     std::optional<QString> SaveThroughDialog(Document& doc, const QStringList& filters, const QString& path,

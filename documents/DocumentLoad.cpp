@@ -99,13 +99,7 @@ void DocumentController::TextOpenFile(const QString& path, const QString& fileNa
         Document doc = Parts(kind);
         doc.folder = folder;
         doc.folderLabel->setText(folder);
-        doc.fileNewFlag = 1;
-        doc.newFlag = DocumentRules::Stored;
-        // Putting the text in is not an edit: the one notification it raises
-        // is swallowed, and when it raises none the flag must not wait for
-        // the user's first change.
-        if (!doc.editor->SetText(read.detected.text))
-            doc.fileNewFlag = 0;
+        PutStoredText(doc, read.detected.text);
         doc.nameBox->setText(baseName);
         if (kind == DocumentKind::Text)
             TextDisplaySwitch();
@@ -133,9 +127,17 @@ void DocumentController::ReloadLrcFile()
     if (!read.ok)
         return;
     Store(DocumentKind::Lrc, read.detected);
+    PutStoredText(doc, read.detected.text);
+}
+
+void DocumentController::PutStoredText(Document& doc, const QString& text)
+{
     doc.fileNewFlag = 1;
     doc.newFlag = DocumentRules::Stored;
-    if (!doc.editor->SetText(read.detected.text))
+    // Putting the text in is not an edit: the one notification it raises
+    // is swallowed, and when it raises none the flag must not wait for
+    // the user's first change.
+    if (!doc.editor->SetText(text))
         doc.fileNewFlag = 0;
 }
 
