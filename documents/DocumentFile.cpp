@@ -1,11 +1,12 @@
 #include "documents/DocumentFile.h"
 
+#include "platform/FileErrors.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,9 +45,11 @@ private:
     int fd_;
 };
 
-QString NotRegular(const QString& path)
+using FileErrors::Doing;
+
+QString NotRegular(Doing doing, const QString& path)
 {
-    return path + u": "_s + u"通常のファイルではありません"_s;
+    return FileErrors::Message(doing, path, FileErrors::NotRegularReason());
 }
 
 // 0, or the errno of the first failed write; short writes go on.
@@ -129,38 +132,38 @@ QString WriteInPlace(const QString& path, const QByteArray& native, const QByteA
 {
     Fd file(::open(native.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!file.ok())
-        return SystemMessage(path, errno);
+        return SystemMessage(Doing::Write, path, errno);
     QByteArray old;
     if (const int error = ReadAll(file.get(), old))
-        return SystemMessage(path, error);
+        return SystemMessage(Doing::Write, path, error);
     // Without a safe copy the old bytes are not risked.
     if (spareFolder.isEmpty())
-        return SystemMessage(path, folderError);
+        return SystemMessage(Doing::Write, path, folderError);
     const QByteArray name = native.mid(native.lastIndexOf('/') + 1);
     Created spare = CreateUnique(QFile::encodeName(spareFolder), name, 0600);
     Fd spareFd(spare.fd);
     if (spare.error)
-        return SystemMessage(spareFolder, spare.error);
+        return SystemMessage(Doing::Create, spareFolder, spare.error);
     const QString sparePath = QFile::decodeName(spare.path);
     int spareError = Store(spareFd.get(), old);
     if (const int closeError = spareFd.close(); spareError == 0)
         spareError = closeError;
     if (spareError) {
         ::unlink(spare.path.constData());
-        return SystemMessage(sparePath, spareError);
+        return SystemMessage(Doing::Write, sparePath, spareError);
     }
 
     const int error = Store(file.get(), bytes);
     if (error == 0) {
         if (const int closeError = file.close())
-            return SystemMessage(path, closeError) + u"\n元の内容は「"_s + sparePath + u"」に残してあります。"_s;
+            return SystemMessage(Doing::Write, path, closeError) + u"\n元の内容は「"_s + sparePath + u"」に残してあります。"_s;
         ::unlink(spare.path.constData());
         return {};
     }
     if (Store(file.get(), old) != 0)
-        return SystemMessage(path, error) + u"\n元の内容は「"_s + sparePath + u"」に残してあります。"_s;
+        return SystemMessage(Doing::Write, path, error) + u"\n元の内容は「"_s + sparePath + u"」に残してあります。"_s;
     ::unlink(spare.path.constData());
-    return SystemMessage(path, error);
+    return SystemMessage(Doing::Write, path, error);
 }
 
 bool FolderRefuses(int error)
@@ -170,9 +173,9 @@ bool FolderRefuses(int error)
 
 } // namespace
 
-QString SystemMessage(const QString& path, int error)
+QString SystemMessage(Doing doing, const QString& path, int error)
 {
-    return path + u": "_s + QString::fromLocal8Bit(std::strerror(error));
+    return FileErrors::Message(doing, path, error);
 }
 
 ReadResult ReadWhole(const QString& path)
@@ -184,31 +187,31 @@ ReadResult ReadWhole(const QString& path)
         // A name whose bytes are not UTF-8 reached us with U+FFFD in their
         // place, so it names no file: say why.
         const int error = errno == ENOENT && path.contains(QChar::ReplacementCharacter) ? EILSEQ : errno;
-        result.error = SystemMessage(path, error);
+        result.error = SystemMessage(Doing::Read, path, error);
         return result;
     }
     if (S_ISDIR(st.st_mode)) {
-        result.error = SystemMessage(path, EISDIR);
+        result.error = SystemMessage(Doing::Read, path, EISDIR);
         return result;
     }
     if (!S_ISREG(st.st_mode)) {
-        result.error = NotRegular(path);
+        result.error = NotRegular(Doing::Read, path);
         return result;
     }
     // Non-blocking and checked again once open: it may have been swapped
     // for a FIFO in between.
     Fd fd(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd.ok()) {
-        result.error = SystemMessage(path, errno);
+        result.error = SystemMessage(Doing::Read, path, errno);
         return result;
     }
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        result.error = NotRegular(path);
+        result.error = NotRegular(Doing::Read, path);
         return result;
     }
     if (const int error = ReadAll(fd.get(), result.bytes)) {
         result.bytes.clear();
-        result.error = SystemMessage(path, error);
+        result.error = SystemMessage(Doing::Read, path, error);
         return result;
     }
     result.ok = true;
@@ -224,14 +227,14 @@ QString WriteWhole(const QString& path, const QByteArray& bytes, const QString& 
     struct stat st;
     const bool exists = ::stat(native.constData(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode))
-        return SystemMessage(target, EISDIR);
+        return SystemMessage(Doing::Write, target, EISDIR);
     if (exists && !S_ISREG(st.st_mode))
-        return NotRegular(target);
+        return NotRegular(Doing::Write, target);
     if (exists) {
         // A file the user may not write is not replaced behind its back.
         const Fd probe(::open(native.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
         if (!probe.ok())
-            return SystemMessage(target, errno);
+            return SystemMessage(Doing::Write, target, errno);
     }
 
     const qsizetype slash = native.lastIndexOf('/');
@@ -242,7 +245,7 @@ QString WriteWhole(const QString& path, const QByteArray& bytes, const QString& 
     if (temp.error) {
         if (exists && FolderRefuses(temp.error))
             return WriteInPlace(target, native, bytes, spareFolder, temp.error);
-        return SystemMessage(target, temp.error);
+        return SystemMessage(Doing::Write, target, temp.error);
     }
     if (exists) {
         // The new file keeps the old one's permissions, and its owner where
@@ -263,7 +266,7 @@ QString WriteWhole(const QString& path, const QByteArray& bytes, const QString& 
     // mount point): the file itself still can be written.
     if (exists && FolderRefuses(error) && error != EROFS)
         return WriteInPlace(target, native, bytes, spareFolder, error);
-    return SystemMessage(target, error);
+    return SystemMessage(Doing::Write, target, error);
 }
 
 } // namespace DocumentFile

@@ -3,8 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
-// Documents are read and written whole, with every failure reported in the
-// system's own words, the file's path first.
+#include "platform/FileErrors.h"
+
+// Documents are read and written whole; every failure is reported with the
+// file, what was being done and the system's reason.
 namespace DocumentFile {
 
 struct ReadResult
@@ -25,7 +27,7 @@ ReadResult ReadWhole(const QString& path);
 // bytes back. Empty on success, else the message.
 QString WriteWhole(const QString& path, const QByteArray& bytes, const QString& spareFolder);
 
-// "path: the system's text for the error number".
-QString SystemMessage(const QString& path, int error);
+// "「path」を読み込めませんでした（reason）。" and its kin.
+QString SystemMessage(FileErrors::Doing doing, const QString& path, int error);
 
 } // namespace DocumentFile

@@ -250,7 +250,7 @@ void TestDocumentFiles::refusalsAndQuestionsBeforeLoading()
     f.prompter.answers = {true};
     f.open(path(u"missing.txt"_s));
     QCOMPARE(f.prompter.texts().value(1),
-             path(u"missing.txt"_s) + u": "_s + QString::fromLocal8Bit(std::strerror(ENOENT)));
+             u"「"_s + path(u"missing.txt"_s) + u"」を読み込めませんでした（ファイルまたはフォルダーが見つかりません）。"_s);
     QCOMPARE(f.text()->Text(), u"mine"_s);
     f.prompter.answers = {true};
     f.open(p);
@@ -347,9 +347,9 @@ void TestDocumentFiles::failedWriteHalfWayLeavesTheOldFileWhole()
 
     QCOMPARE(ReadBytes(p), original);
     // The system says what went wrong; the conversion messages are for characters.
-    const QString tooLarge = u": "_s + QString::fromLocal8Bit(std::strerror(EFBIG));
+    const auto tooLarge = [](const QString& p) { return u"「"_s + p + u"」を保存できませんでした（ファイルが大きすぎます）。"_s; };
     QCOMPARE(f.prompter.texts(),
-             (QStringList{u"テキスト・データを上書き保存しますか？"_s, p + tooLarge, path(u"other.txt"_s) + tooLarge}));
+             (QStringList{u"テキスト・データを上書き保存しますか？"_s, tooLarge(p), tooLarge(path(u"other.txt"_s))}));
     QCOMPARE(f.state().EXErrorFlag, 1);
     QCOMPARE(f.state().TextNewFlag, 4);
     QVERIFY(!QFile::exists(path(u"other.txt"_s)));

@@ -4,6 +4,7 @@
 
 #include "DocumentFixture.h"
 
+#include "platform/FileErrors.h"
 #include "platform/TextCodec.h"
 
 #include <QElapsedTimer>
@@ -26,9 +27,14 @@ using Kind = ScriptedPrompter::Kind;
 
 namespace {
 
-QString Reason(int error)
+// What the user reads when a save or a read of path fails with error.
+QString Unsaved(const QString& path, int error)
 {
-    return u": "_s + QString::fromLocal8Bit(std::strerror(error));
+    return FileErrors::Message(FileErrors::Doing::Write, path, error);
+}
+QString Unread(const QString& path, int error)
+{
+    return FileErrors::Message(FileErrors::Doing::Read, path, error);
 }
 
 // A small filesystem that can be filled up: a 64 KiB tmpfs when the test
@@ -190,8 +196,8 @@ void TestDocumentSaves::fullDiskKeepsTheOldFileAndSaysWhy()
 
     QCOMPARE(ReadBytes(p), file);
     QCOMPARE(f.prompter.texts(),
-             (QStringList{u"テキスト・データを上書き保存しますか？"_s, p + Reason(disk.Error()),
-                          u"「memo.txt」は既に存在します。上書きしますか？"_s, p + Reason(disk.Error())}));
+             (QStringList{u"テキスト・データを上書き保存しますか？"_s, Unsaved(p, disk.Error()),
+                          u"「memo.txt」は既に存在します。上書きしますか？"_s, Unsaved(p, disk.Error())}));
     QCOMPARE(f.state().EXErrorFlag, 1);
     QCOMPARE(f.state().TextNewFlag, 4);
     QCOMPARE(f.text()->Text(), typed);
@@ -225,7 +231,7 @@ void TestDocumentSaves::folderWithoutWriteSavesInPlace()
     f.docs().OverWrite();
     disk.Empty();
     QCOMPARE(ReadBytes(p), u"元の行\r\n追記"_s.toUtf8());
-    QCOMPARE(f.prompter.texts().value(2), p + Reason(disk.Error()));
+    QCOMPARE(f.prompter.texts().value(2), Unsaved(p, disk.Error()));
     QCOMPARE(f.state().TextNewFlag, 4);
     // The copy of the old bytes went once they were safe; the folder holds nothing new.
     QVERIFY(QDir(path(u"work"_s)).isEmpty(QDir::Files | QDir::Hidden));
@@ -251,7 +257,7 @@ void TestDocumentSaves::systemReasonsForOtherFailures()
         f.prompter.answers = {true};
         f.docs().OverWrite();
     }
-    QCOMPARE(f.prompter.texts().value(1), p + Reason(EACCES));
+    QCOMPARE(f.prompter.texts().value(1), Unsaved(p, EACCES));
     QCOMPARE(ReadBytes(p), QByteArray("abc"));
     QCOMPARE(f.state().TextNewFlag, 4);
 
@@ -259,7 +265,7 @@ void TestDocumentSaves::systemReasonsForOtherFailures()
     f.prompter.clear();
     f.prompter.saveFileAnswers = {Prompter::SaveChoice{path(u"gone/new.txt"_s), 0}};
     f.docs().FileNameSpecifiedSave();
-    QCOMPARE(f.prompter.texts(), QStringList{path(u"gone/new.txt"_s) + Reason(ENOENT)});
+    QCOMPARE(f.prompter.texts(), QStringList{Unsaved(path(u"gone/new.txt"_s), ENOENT)});
     QCOMPARE(f.state().TextNewFlag, 4);
 }
 
@@ -368,7 +374,9 @@ void TestDocumentSaves::openingFailuresSayWhy()
         if (w >= 0)
             ::close(w);
     });
-    const QString notRegular = u": 通常のファイルではありません"_s;
+    const auto notRegular = [](const QString& p) {
+        return u"「"_s + p + u"」を読み込めませんでした（通常のファイルではありません）。"_s;
+    };
     QElapsedTimer clock;
     clock.start();
     {
@@ -381,8 +389,8 @@ void TestDocumentSaves::openingFailuresSayWhy()
     unblock.join();
     ::unlink(badName.constData());   // a name the temporary folder's clean-up cannot spell
     QVERIFY(clock.elapsed() < 2000);
-    QCOMPARE(f.prompter.texts(), (QStringList{shown + Reason(EILSEQ), path(u"closed/in.txt"_s) + Reason(EACCES),
-                                              path(u"pipe.txt"_s) + notRegular, path(u"zero.txt"_s) + notRegular}));
+    QCOMPARE(f.prompter.texts(), (QStringList{Unread(shown, EILSEQ), Unread(path(u"closed/in.txt"_s), EACCES),
+                                              notRegular(path(u"pipe.txt"_s)), notRegular(path(u"zero.txt"_s))}));
     QCOMPARE(f.text()->Text(), u"kept"_s);
     QCOMPARE(f.ui().textBox3->text(), u"kept"_s);
     QCOMPARE(f.state().TextNewFlag, 3);
