@@ -206,6 +206,23 @@ private slots:
         QCOMPARE(f.labels(), (QStringList{u""_s, u"b"_s, u"c"_s, u""_s}));
     }
 
+    // A line with several tags comes at each of them, in the song's order,
+    // however the file lists them.
+    void severalTagsComeInTimeOrder()
+    {
+        Fixture f(u"[00:03.00][00:01.00]a\n[00:02.00]b"_s);
+        f.clock.now = 0;
+        f.syncAt(0);
+        QCOMPARE(f.armed(), 1000);
+        f.tickAt(1000);
+        QCOMPARE(f.labels(), (QStringList{u""_s, u"a"_s, u"b"_s, u"a"_s}));
+        QCOMPARE(f.armed(), 1000);
+        f.tickAt(2000);
+        f.tickAt(3000);
+        QCOMPARE(f.labels(), (QStringList{u"b"_s, u"a"_s, u""_s, u""_s}));
+        QCOMPARE(f.armed(), -1);
+    }
+
     // The clock folds into one day; a tick after the wrap is still measured
     // from the start.
     void dayWrapKeepsTheLinesInTime()
