@@ -378,6 +378,26 @@ private slots:
         QCOMPARE(rig.lyrics.dlgLrcDisplay()->windowTitle(), u"同期テキスト・ディスプレイ"_s);
     }
 
+    // The lyrics move earlier until a tag would pass 0, a tag at 0
+    // (shown from the start) included.
+    void lyricsEarlierStopsAtZero_data()
+    {
+        QTest::addColumn<QString>("lyrics");
+        QTest::addColumn<int>("shift");   // after ten presses
+        QTest::newRow("first line reaches 0") << u"[ti:x]\n[00:00.50]a\n[00:01.00]b"_s << -500;
+        QTest::newRow("a line at 0 moves no earlier") << u"[00:00.00]t\n[00:00.50]a"_s << 0;
+        QTest::newRow("word tag counts") << u"[00:01.00]<00:00.80>a\n[00:02.00]b"_s << -800;
+    }
+    void lyricsEarlierStopsAtZero()
+    {
+        QFETCH(QString, lyrics);
+        QFETCH(int, shift);
+        StudyRig rig(lyrics);
+        for (int i = 0; i < 10; ++i)
+            rig.study.LyricsEarlier();
+        QCOMPARE(rig.state.StudyLyricShiftMs, shift);
+    }
+
     // Only the tags' bytes change: bytes that form no character, half a
     // UTF-16 unit, half a surrogate pair and the NEC/IBM twins of CP932 come
     // back as they were, whatever the breaks.
