@@ -1,11 +1,11 @@
 #include "lrc/LrcController.h"
 
+#include "documents/DocumentFile.h"
 #include "lrc/LrcDisplay.h"
 #include "platform/Clock.h"
 #include "platform/TextCodec.h"
 #include "speech/SpeechController.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QTimer>
 
@@ -57,12 +57,15 @@ std::int32_t LrcController::TimeOfDay() const
 void LrcController::LrcTextTempLabel(const QString& path)
 {
     lrcPath_ = LrcRules::CompanionPath(path);
-    QFile file(lrcPath_);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly)) {
+    // Regular files only, read without blocking: a FIFO or a device under
+    // the name would hold the window for good. A song whose lyrics cannot
+    // be read plays without them, as one without an .lrc does.
+    const DocumentFile::ReadResult read = DocumentFile::ReadWhole(lrcPath_);
+    if (!read.ok) {
         state.LrcText.clear();
         return;
     }
-    state.LrcText = LrcRules::Decode(file.readAll(), TextCodec::System());
+    state.LrcText = LrcRules::Decode(read.bytes, TextCodec::System());
 }
 
 // --- the labels -----------------------------------------------------------------------

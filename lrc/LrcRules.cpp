@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 
@@ -39,7 +40,7 @@ constexpr QStringView kBrackets = u"[]";
 // Word-timing tags of the enhanced format, which are never shown.
 const QRegularExpression& WordTag()
 {
-    static const QRegularExpression re(u"<\\d+:\\d+(?:[.:]\\d+)?>"_s);
+    static const QRegularExpression re(u"<[0-9]+:[0-9]+(?:[.:][0-9]+)?>"_s);
     return re;
 }
 
@@ -50,18 +51,83 @@ QString CompanionPath(const QString& musicPath)
     return musicPath.chopped(qMin<qsizetype>(3, musicPath.size())) + u"lrc"_s;
 }
 
+Decoded DecodeFile(const QByteArray& bytes, const TextCodec& codec)
+{
+    const DetectedText detected = DetectAndDecode(bytes, codec);
+    Decoded decoded;
+    decoded.text = detected.text;
+    decoded.encoding = EncodingOf(detected.code.value_or(0));
+    if (detected.markFlag.value_or(0) == 1 && decoded.text.startsWith(QChar(0xFEFF))) {
+        decoded.text.remove(0, 1);
+        decoded.markBytes = TextCodec::Mark(decoded.encoding).size();
+    }
+    // UTF-16 decoding keeps half a pair as it is; text tools downstream
+    // (regular expressions above all) give up on the whole text for it.
+    QChar* c = decoded.text.data();
+    const qsizetype n = decoded.text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (c[i].isHighSurrogate() && i + 1 < n && c[i + 1].isLowSurrogate())
+            ++i;
+        else if (c[i].isSurrogate())
+            c[i] = QChar::ReplacementCharacter;
+    }
+    return decoded;
+}
+
 QString Decode(const QByteArray& bytes, const TextCodec& codec)
 {
-    DetectedText decoded = DetectAndDecode(bytes, codec);
-    if (decoded.markFlag.value_or(0) == 1 && decoded.text.startsWith(QChar(0xFEFF)))
-        decoded.text.remove(0, 1);
-    return decoded.text;
+    return DecodeFile(bytes, codec).text;
 }
 
 QStringList Lines(const QString& text)
 {
-    static const QRegularExpression lineEnd(u"\r\n|\r|\n"_s);
-    return text.split(lineEnd, Qt::SkipEmptyParts);
+    QStringList lines;
+    const qsizetype n = text.size();
+    qsizetype begin = 0;
+    for (qsizetype i = 0; i <= n; ++i) {
+        if (i < n && text[i] != u'\r' && text[i] != u'\n')
+            continue;
+        if (i > begin)
+            lines << text.sliced(begin, i - begin);
+        begin = i + 1;
+    }
+    return lines;
+}
+
+bool IsTimeTag(QStringView tag)
+{
+    const qsizetype colon = tag.indexOf(u':');
+    if (colon < 0)
+        return false;
+    bool digit = false;
+    for (QChar c : tag.left(colon)) {
+        if (c.isLetter())
+            return false;
+        digit = digit || (c >= u'0' && c <= u'9');
+    }
+    return digit;
+}
+
+QList<QStringView> LeadingTimeTags(QStringView line)
+{
+    QList<QStringView> tags;
+    qsizetype pos = 0;
+    while (pos < line.size() && line[pos] == u'[') {
+        const qsizetype close = line.indexOf(u']', pos);
+        if (close < 0)
+            break;
+        const QStringView tag = line.sliced(pos + 1, close - pos - 1);
+        if (!IsTimeTag(tag))
+            break;
+        tags << tag;
+        pos = close + 1;
+        qsizetype next = pos;
+        while (next < line.size() && line[next] == u' ')
+            ++next;
+        if (next < line.size() && line[next] == u'[')
+            pos = next;
+    }
+    return tags;
 }
 
 bool IsHeader(const QString& line)
@@ -72,7 +138,15 @@ bool IsHeader(const QString& line)
         if (line.contains(h))
             return true;
     }
-    return false;
+    // Any other tag that names something instead of a time, whatever the
+    // name: [la:ja], [total:375275], [作詞:…].
+    const qsizetype open = line.indexOf(u'[');
+    const qsizetype close = open < 0 ? -1 : line.indexOf(u']', open);
+    if (close < 0)
+        return false;
+    const QStringView tag = QStringView(line).sliced(open + 1, close - open - 1);
+    const qsizetype colon = tag.indexOf(u':');
+    return colon >= 0 && std::any_of(tag.begin(), tag.begin() + colon, [](QChar c) { return c.isLetter(); });
 }
 
 std::int32_t Atoi(QStringView text)
@@ -166,16 +240,29 @@ std::int32_t Offset(const QString& line)
     return Atoi(Piece(line, u":]", 1));
 }
 
+std::optional<std::int32_t> Table::EntryOfLine(std::int32_t line) const
+{
+    for (std::int32_t i = 0; i < size(); ++i) {
+        if (Line(i) == line)
+            return i;
+    }
+    return std::nullopt;
+}
+
 Table FirstTimedLine(const QString& text)
 {
     Table table;
     table.lines = Lines(text);
-    for (std::int32_t i = 0; i < table.size(); ++i) {
+    const auto n = std::int32_t(table.lines.size());
+    for (std::int32_t i = 0; i < n; ++i) {
         const QString& line = table.lines.at(i);
         const bool candidate = line.contains(u'[') && line.contains(u':') && line.contains(u']')
                                && !IsHeader(line);
         if (candidate) {
-            if (table.Time(i) > 0) {
+            // A line at 0 is sung from the start; only a real time tag
+            // counts there, not a text that happens to read as 0.
+            const std::int32_t time = LrcTextTimerSet(Tag(line), table.offset);
+            if (time > 0 || (time == 0 && !LeadingTimeTags(line).isEmpty())) {
                 table.start = i;
                 break;
             }
@@ -183,6 +270,34 @@ Table FirstTimedLine(const QString& text)
             table.offset = Offset(line);
         }
     }
+    const std::int32_t s = table.start.value_or(n);
+    for (std::int32_t i = 0; i < s; ++i)
+        table.entries.push_back({LrcTextTimerSet(Tag(table.lines.at(i)), table.offset), i, false});
+    if (!table.start)
+        return table;
+
+    // Each entry with the time it is sorted by: its own, or for a line
+    // without a tag that of the entry before it.
+    std::vector<std::pair<std::int64_t, Entry>> timed;
+    std::int64_t previous = 0;
+    for (std::int32_t i = s; i < n; ++i) {
+        const QString& line = table.lines.at(i);
+        const QList<QStringView> tags = LeadingTimeTags(line);
+        for (QStringView tag : tags) {
+            const std::int32_t time = LrcTextTimerSet(tag.toString(), table.offset);
+            timed.push_back({time, {time, i, true}});
+            previous = time;
+        }
+        if (!tags.isEmpty() || (i != s && IsHeader(line)))
+            continue;
+        const std::int32_t time = LrcTextTimerSet(Tag(line), table.offset);
+        if (i == s)
+            previous = time;
+        timed.push_back({previous, {time, i, i == s}});
+    }
+    std::stable_sort(timed.begin(), timed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [key, entry] : timed)
+        table.entries.push_back(entry);
     return table;
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 // The LRC format as the program reads it: finding and decoding the file,
 // cutting lines, headers, time tags and the first timed line. Plain
@@ -18,14 +19,30 @@ namespace LrcRules {
 QString CompanionPath(const QString& musicPath);
 
 // The file's text without its byte order mark; empty when the first byte
-// begins a mark that does not follow.
+// begins a mark that does not follow. Half a surrogate pair becomes U+FFFD,
+// so one bad character cannot spoil the whole text.
+struct Decoded
+{
+    QString text;
+    TextCodec::Encoding encoding = TextCodec::Encoding::ShiftJis;
+    qsizetype markBytes = 0;   // the mark's length in the file
+};
+Decoded DecodeFile(const QByteArray& bytes, const TextCodec& codec);
 QString Decode(const QByteArray& bytes, const TextCodec& codec);
 
 // The text cut at CR LF, lone LF and lone CR; blank lines do not count.
 QStringList Lines(const QString& text);
 
-// A line naming one of the known header tags anywhere in it.
+// A line naming one of the known header tags anywhere in it, or whose
+// first tag is a name rather than a time ([la:ja], [total:375275]).
 bool IsHeader(const QString& line);
+
+// A tag (without brackets) that reads as a time: a colon with digits and no
+// letter before it.
+bool IsTimeTag(QStringView tag);
+
+// The time tags at the start of a line, blanks allowed between them.
+QList<QStringView> LeadingTimeTags(QStringView line);
 
 // `atoi` of the C library: blanks, a sign, digits; no digits give 0.
 std::int32_t Atoi(QStringView text);
@@ -45,17 +62,36 @@ QString Text(const QString& line);
 // The value of an offset header ([offset:+500] gives 500).
 std::int32_t Offset(const QString& line);
 
-// The lines of a text with the index of the first line whose time is after
-// 0 (none when no line qualifies) and the offset read before it.
+// One place of the table: a line as it shows at a time.
+struct Entry
+{
+    std::int32_t time = 0;
+    std::int32_t line = 0;   // index in the line list
+    bool tagged = false;     // a time tag of its own: a place in the song
+};
+
+// The lines of a text, the index of the first timed line (the first line
+// whose time is 0 or later; none when no line qualifies) and the offset read
+// before it. The table holds the lines before the first timed line as they
+// are, then from it on one entry per time tag, in time order (equal times in
+// file order): a line with several tags is sung at each of them. A line
+// without a tag of its own follows the line before it; header lines there
+// are left out. Indices (start, size, Time, TextAt) address this table.
 struct Table
 {
     QStringList lines;
     std::int32_t offset = 0;
     std::optional<std::int32_t> start;
+    std::vector<Entry> entries;
 
-    std::int32_t size() const { return std::int32_t(lines.size()); }
-    std::int32_t Time(std::int32_t i) const { return LrcTextTimerSet(Tag(lines.at(i)), offset); }
-    QString TextAt(std::int32_t i) const { return LrcRules::Text(lines.at(i)); }
+    std::int32_t size() const { return std::int32_t(entries.size()); }
+    std::int32_t Time(std::int32_t i) const { return entries.at(size_t(i)).time; }
+    bool Tagged(std::int32_t i) const { return entries.at(size_t(i)).tagged; }
+    std::int32_t Line(std::int32_t i) const { return entries.at(size_t(i)).line; }
+    QString TextAt(std::int32_t i) const { return LrcRules::Text(lines.at(Line(i))); }
+    // The first place of a line of the file in the table; none for a line
+    // the table leaves out.
+    std::optional<std::int32_t> EntryOfLine(std::int32_t line) const;
 };
 Table FirstTimedLine(const QString& text);
 

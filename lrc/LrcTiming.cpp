@@ -28,13 +28,13 @@ struct Tag
 
 const QRegularExpression& LeadingTag()
 {
-    static const QRegularExpression re(u"\\[(\\d{1,6}):(\\d{1,6})(?:([.:])(\\d{1,6}))?\\]"_s);
+    static const QRegularExpression re(u"\\[([0-9]{1,6}):([0-9]{1,6})(?:([.:])([0-9]{1,6}))?\\]"_s);
     return re;
 }
 
 const QRegularExpression& WordTag()
 {
-    static const QRegularExpression re(u"<(\\d{1,6}):(\\d{1,6})(?:([.:])(\\d{1,6}))?>"_s);
+    static const QRegularExpression re(u"<([0-9]{1,6}):([0-9]{1,6})(?:([.:])([0-9]{1,6}))?>"_s);
     return re;
 }
 
@@ -64,9 +64,11 @@ QString Format(const Tag& tag, std::int64_t ms)
     return out;
 }
 
-// Calls `leading` for each leading tag of every line and `word` for each
-// word tag, with the text between them handed to `plain`.
-void Walk(const QString& text, const std::function<void(QStringView)>& plain,
+// Calls `tagFound` for each leading tag of every line and, with wordTags,
+// for each word tag, and `plain` with the spans of `text` between them.
+// Tags are ASCII, so `text` may stand for bytes of any encoding with every
+// other character replaced.
+void Walk(const QString& text, const std::function<void(qsizetype from, qsizetype to)>& plain,
           const std::function<void(const Tag&, QChar open, QChar close)>& tagFound, bool wordTags)
 {
     qsizetype i = 0;
@@ -74,7 +76,7 @@ void Walk(const QString& text, const std::function<void(QStringView)>& plain,
     const qsizetype n = text.size();
     auto flush = [&](qsizetype upTo) {
         if (upTo > copied)
-            plain(QStringView(text).sliced(copied, upTo - copied));
+            plain(copied, upTo);
         copied = upTo;
     };
     bool lineStart = true;
@@ -124,6 +126,61 @@ void Walk(const QString& text, const std::function<void(QStringView)>& plain,
     flush(n);
 }
 
+// The moved tag in its own form; none below 0.
+QString Moved(const Tag& tag, QChar open, QChar close, std::int32_t shiftMs)
+{
+    return open + Format(tag, tag.Ms() + shiftMs) + close;
+}
+
+// The file's code units as characters: ASCII as itself, anything else
+// (a character of two or more bytes, a byte that forms none) as U+FFFD.
+// unitStart[i] is where character i begins in the bytes.
+struct Skeleton
+{
+    QString text;
+    std::vector<qsizetype> unitStart;
+};
+
+Skeleton SkeletonOf(const QByteArray& bytes, qsizetype from, TextCodec::Encoding encoding)
+{
+    Skeleton s;
+    const qsizetype n = bytes.size();
+    s.text.reserve(n - from);
+    s.unitStart.reserve(size_t(n - from + 1));
+    const auto byte = [&bytes](qsizetype i) { return quint8(bytes[i]); };
+    qsizetype i = from;
+    while (i < n) {
+        s.unitStart.push_back(i);
+        qsizetype width = 1;
+        char16_t c = byte(i);
+        switch (encoding) {
+        case TextCodec::Encoding::Utf16LE:
+        case TextCodec::Encoding::Utf16BE:
+            if (i + 1 < n) {
+                width = 2;
+                c = encoding == TextCodec::Encoding::Utf16LE ? char16_t(byte(i) | byte(i + 1) << 8)
+                                                              : char16_t(byte(i) << 8 | byte(i + 1));
+            } else {
+                c = 0xFFFD;   // half a unit at the end
+            }
+            break;
+        case TextCodec::Encoding::ShiftJis:
+            // A lead byte takes its trail byte, which may look like '[' or ']'.
+            if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+                if (i + 1 < n && ((byte(i + 1) >= 0x40 && byte(i + 1) <= 0x7E) || (byte(i + 1) >= 0x80 && byte(i + 1) <= 0xFC)))
+                    width = 2;
+            }
+            break;
+        case TextCodec::Encoding::Utf8:
+            break;
+        }
+        s.text += QChar(c < 0x80 ? c : char16_t(0xFFFD));
+        i += width;
+    }
+    s.unitStart.push_back(n);
+    return s;
+}
+
 } // namespace
 
 std::optional<Range> RangeFromLine(const LrcRules::Table& table, std::int32_t line, std::int32_t length)
@@ -133,11 +190,11 @@ std::optional<Range> RangeFromLine(const LrcRules::Table& table, std::int32_t li
     // A line without a time of its own (an untagged line reads as the
     // offset) names no place in the song.
     const std::int32_t start = table.Time(line);
-    if (start <= 0 || start >= length)
+    if (!table.Tagged(line) || start < 0 || start >= length)
         return std::nullopt;
     std::int32_t end = length;
     for (std::int32_t j = line + 1; j < table.size(); ++j) {
-        if (const std::int32_t t = table.Time(j); t > start) {
+        if (const std::int32_t t = table.Time(j); table.Tagged(j) && t > start) {
             end = std::min(t, length);
             break;
         }
@@ -151,10 +208,12 @@ std::optional<std::int32_t> LineAt(const LrcRules::Table& table, std::int32_t po
         return std::nullopt;
     std::optional<std::int32_t> found;
     for (std::int32_t i = *table.start; i < table.size(); ++i) {
+        if (!table.Tagged(i))
+            continue;
         const std::int32_t t = table.Time(i);
         if (t > position)
             break;
-        if (t > 0)
+        if (t >= 0)
             found = i;
     }
     return found;
@@ -167,15 +226,15 @@ std::optional<std::int32_t> StepLine(const LrcRules::Table& table, std::int32_t 
     const std::int32_t t = table.Time(line);
     if (step > 0) {
         for (std::int32_t j = line + 1; j < table.size(); ++j) {
-            if (table.Time(j) > t)
+            if (table.Tagged(j) && table.Time(j) > t)
                 return j;
         }
     } else if (step < 0) {
         for (std::int32_t j = line - 1; j >= *table.start; --j) {
-            if (const std::int32_t u = table.Time(j); u > 0 && u < t)
+            if (const std::int32_t u = table.Time(j); table.Tagged(j) && u >= 0 && u < t)
                 return j;
         }
-    } else if (t > 0) {
+    } else if (table.Tagged(line) && t >= 0) {
         return line;
     }
     return std::nullopt;
@@ -186,22 +245,32 @@ QString ShiftTimeTags(const QString& text, std::int32_t shiftMs)
     QString out;
     out.reserve(text.size() + 16);
     Walk(
-        text, [&](QStringView part) { out += part; },
+        text, [&](qsizetype from, qsizetype to) { out += QStringView(text).sliced(from, to - from); },
+        [&](const Tag& tag, QChar open, QChar close) { out += Moved(tag, open, close, shiftMs); }, true);
+    return out;
+}
+
+QByteArray ShiftTimeTagBytes(const QByteArray& bytes, qsizetype markBytes, TextCodec::Encoding encoding,
+                             std::int32_t shiftMs)
+{
+    const Skeleton s = SkeletonOf(bytes, markBytes, encoding);
+    QByteArray out;
+    out.reserve(bytes.size() + 32);
+    out += bytes.left(markBytes);
+    Walk(
+        s.text,
+        [&](qsizetype from, qsizetype to) {
+            out += QByteArrayView(bytes).sliced(s.unitStart[size_t(from)], s.unitStart[size_t(to)] - s.unitStart[size_t(from)]);
+        },
         [&](const Tag& tag, QChar open, QChar close) {
-            // A tag at 0 (a title line, as a rule) is never shown; moved
-            // later it would be, and could not be moved back.
-            if (tag.Ms() == 0) {
-                out += open;
-                out += tag.minutes;
-                out += u':';
-                out += tag.seconds;
-                if (!tag.separator.isNull()) {
-                    out += tag.separator;
-                    out += tag.fraction;
-                }
-                out += close;
-            } else {
-                out += open + Format(tag, tag.Ms() + shiftMs) + close;
+            for (QChar c : Moved(tag, open, close, shiftMs)) {
+                const char a = char(c.unicode());
+                if (encoding == TextCodec::Encoding::Utf16LE)
+                    out.append(a).append('\0');
+                else if (encoding == TextCodec::Encoding::Utf16BE)
+                    out.append('\0').append(a);
+                else
+                    out.append(a);
             }
         },
         true);
@@ -212,12 +281,12 @@ std::optional<std::int32_t> EarliestTag(const QString& text)
 {
     std::optional<std::int64_t> earliest;
     Walk(
-        text, [](QStringView) {},
+        text, [](qsizetype, qsizetype) {},
         [&](const Tag& tag, QChar, QChar) {
-            if (const std::int64_t ms = tag.Ms(); ms > 0 && (!earliest || ms < *earliest))
+            if (const std::int64_t ms = tag.Ms(); !earliest || ms < *earliest)
                 earliest = ms;
         },
-        false);
+        true);
     if (!earliest)
         return std::nullopt;
     return std::int32_t(std::min<std::int64_t>(*earliest, INT32_MAX));

@@ -2,11 +2,11 @@
 
 #include "documents/DocumentController.h"
 #include "documents/DocumentFile.h"
-#include "documents/EncodingDetect.h"
 #include "lrc/LrcController.h"
 #include "lrc/LrcRules.h"
 #include "music/MusicController.h"
 #include "music/MusicTimes.h"
+#include "platform/FileErrors.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -17,8 +17,35 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// A failure as DocumentFile words it ("path: the system's text") in the
+// form the user reads everywhere: the file, what was being done and why,
+// in Japanese. A message already in that form passes as it is.
+QString FileMessage(FileErrors::Doing doing, const QString& path, const QString& failure)
+{
+    if (failure.startsWith(u"「"_s))
+        return failure;
+    const QString first = failure.section(u'\n', 0, 0);
+    const QString more = failure.section(u'\n', 1);
+    const qsizetype colon = first.lastIndexOf(u": "_s);
+    const QString named = colon > 0 ? first.left(colon) : path;
+    QString reason = colon > 0 ? first.mid(colon + 2) : first;
+    for (int error = 1; error < 256; ++error) {
+        if (reason == QString::fromLocal8Bit(std::strerror(error))) {
+            reason = FileErrors::Reason(error);
+            break;
+        }
+    }
+    const QString message = FileErrors::Message(doing, named, reason);
+    return more.isEmpty() ? message : message + u'\n' + more;
+}
+
+} // namespace
 
 StudyController::StudyController(const Context& context, const TextCodec& codec)
     : Controller(context), codec_(codec), gap_(std::make_unique<QTimer>())
@@ -313,10 +340,10 @@ void StudyController::ShiftBy(int deltaMs)
         return;
     TakeNewLyrics();
     const std::int32_t shift = state.StudyLyricShiftMs + deltaMs;
-    // No line is moved to 0 or before, where it would never be shown.
+    // No tag is moved before 0, where its time would be lost.
     if (deltaMs < 0) {
         const auto earliest = LrcTiming::EarliestTag(baseText_);
-        if (earliest && *earliest + shift <= 0)
+        if (earliest && *earliest + shift < 0)
             return;
     }
     state.StudyLyricShiftMs = shift;
@@ -354,13 +381,14 @@ void StudyController::SaveTiming()
     if (!prompter.YesNo(u"「%1」の歌詞のタイミングを%2移して上書き保存しますか？"_s
                             .arg(QFileInfo(path).fileName(), LrcTiming::ShiftText(shift))))
         return;
-    // The file as it is now: its encoding, its mark and its breaks stay.
+    // The file as it is now: only its tags change, every other byte stays,
+    // whether it forms a character or not.
     const DocumentFile::ReadResult read = DocumentFile::ReadWhole(path);
     if (!read.ok) {
-        prompter.MessageInfoBox(read.error);
+        prompter.MessageInfoBox(FileMessage(FileErrors::Doing::Read, path, read.error));
         return;
     }
-    const DetectedText decoded = DetectAndDecode(read.bytes, codec_);
+    const LrcRules::Decoded decoded = LrcRules::DecodeFile(read.bytes, codec_);
     // A file emptied or changed past reading since the song started is
     // not written over with nothing.
     if (!LrcRules::FirstTimedLine(decoded.text).start) {
@@ -368,15 +396,15 @@ void StudyController::SaveTiming()
                                     .arg(QFileInfo(path).fileName()));
         return;
     }
-    const auto bytes = codec_.Encode(LrcTiming::ShiftTimeTags(decoded.text, shift), EncodingOf(decoded.code.value_or(0)));
-    if (!bytes) {
-        prompter.MessageInfoBox(u"「%1」には元のエンコードに戻せない文字があるため、保存できません。"_s
-                                    .arg(QFileInfo(path).fileName()));
+    if (const auto earliest = LrcTiming::EarliestTag(decoded.text); earliest && *earliest + shift < 0) {
+        prompter.MessageInfoBox(u"「%1」には%2移すと0秒より前になる時間タグがあるため、保存できません。"_s
+                                    .arg(QFileInfo(path).fileName(), LrcTiming::ShiftText(shift)));
         return;
     }
-    if (const QString failure = DocumentFile::WriteWhole(path, *bytes, state.cMurmelinCreateFolder);
+    const QByteArray bytes = LrcTiming::ShiftTimeTagBytes(read.bytes, decoded.markBytes, decoded.encoding, shift);
+    if (const QString failure = DocumentFile::WriteWhole(path, bytes, state.cMurmelinCreateFolder);
         !failure.isEmpty()) {
-        prompter.MessageInfoBox(failure);
+        prompter.MessageInfoBox(FileMessage(FileErrors::Doing::Write, path, failure));
         return;
     }
     if (inEditor)

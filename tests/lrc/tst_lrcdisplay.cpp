@@ -9,6 +9,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -205,6 +206,23 @@ private slots:
         QCOMPARE(f.labels(), (QStringList{u""_s, u"b"_s, u"c"_s, u""_s}));
     }
 
+    // A line with several tags comes at each of them, in the song's order,
+    // however the file lists them.
+    void severalTagsComeInTimeOrder()
+    {
+        Fixture f(u"[00:03.00][00:01.00]a\n[00:02.00]b"_s);
+        f.clock.now = 0;
+        f.syncAt(0);
+        QCOMPARE(f.armed(), 1000);
+        f.tickAt(1000);
+        QCOMPARE(f.labels(), (QStringList{u""_s, u"a"_s, u"b"_s, u"a"_s}));
+        QCOMPARE(f.armed(), 1000);
+        f.tickAt(2000);
+        f.tickAt(3000);
+        QCOMPARE(f.labels(), (QStringList{u"b"_s, u"a"_s, u""_s, u""_s}));
+        QCOMPARE(f.armed(), -1);
+    }
+
     // The clock folds into one day; a tick after the wrap is still measured
     // from the start.
     void dayWrapKeepsTheLinesInTime()
@@ -225,6 +243,29 @@ private slots:
         QTest::qWait(30);
         const std::int32_t after = real.TimeOfDay();
         QVERIFY2(after - before >= 29 && after - before < 1000, qPrintable(QString::number(after - before)));
+    }
+
+    // Half a surrogate pair in a UTF-16 file spoils one character, not the
+    // window.
+    void loneSurrogateSpoilsOneCharacter()
+    {
+        QTemporaryDir dir;
+        QByteArray bytes("\xFF\xFE");
+        const auto append = [&bytes](const QString& text) {
+            for (QChar c : text)
+                bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        };
+        append(u"[00:01.00]一\r\n[00:02.00]x"_s);
+        bytes.append("\x00\xD8", 2);
+        append(u"y\r\n[00:03.00]三\r\n"_s);
+        QFile file(dir.filePath(u"song.lrc"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+        Fixture f(u"[00:09.00]before"_s);
+        f.lrc.LrcTextTempLabel(dir.filePath(u"song.mp3"_s));
+        f.syncAt(2500);
+        QCOMPARE(f.labels(), (QStringList{u""_s, u"x\uFFFDy"_s, u"三"_s, u""_s}));
+        QCOMPARE(f.armed(), 500);
     }
 
     void fileWithoutTimedLinesShowsNothing()

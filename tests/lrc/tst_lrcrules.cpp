@@ -9,6 +9,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 class TestLrcRules : public QObject
@@ -61,20 +66,37 @@ private slots:
                                             << QStringList{u"1000|a"_s, u"2000|b"_s};
         QTest::newRow("blank lines do not count") << u"[00:01.00]a\r\n\r\n\n\r\n[00:02.00]b"_s << 0
                                                   << QStringList{u"1000|a"_s, u"2000|b"_s};
-        QTest::newRow("several leading tags show the text") << u"[00:12.00][01:30.50]chorus"_s << 0
-                                                            << QStringList{u"12000|chorus"_s};
+        // Each time tag is a place of its own, and the table runs in time order.
+        QTest::newRow("several leading tags, one entry each") << u"[00:12.00][01:30.50]chorus"_s << 0
+                                                              << QStringList{u"12000|chorus"_s, u"90500|chorus"_s};
+        QTest::newRow("several tags in time order")
+            << u"[01:43.65][00:23.36]因为梦见你离开\n[00:30.00]b\n[01:50.00]c"_s << 0
+            << QStringList{u"23360|因为梦见你离开"_s, u"30000|b"_s, u"103650|因为梦见你离开"_s, u"110000|c"_s};
+        QTest::newRow("equal times keep file order") << u"[00:05.00]b\n[00:01.00][00:05.00]a\n[00:05.00]c"_s << 0
+                                                     << QStringList{u"1000|a"_s, u"5000|b"_s, u"5000|a"_s, u"5000|c"_s};
+        QTest::newRow("word tags in a line of several tags")
+            << u"[00:03.00][00:01.00]<00:01.00>風<00:01.40>が"_s << 0
+            << QStringList{u"1000|風が"_s, u"3000|風が"_s};
+        QTest::newRow("untagged line follows the line before it") << u"[00:05.00]a\nplain\n[00:02.00]b"_s << 0
+                                                                  << QStringList{u"2000|b"_s, u"5000|a"_s, u"0|"_s};
         QTest::newRow("only tag, empty text") << u"[00:12.34]"_s << 0 << QStringList{u"12340|"_s};
         QTest::newRow("offset before the first timed line") << u"[offset:500]\n[00:01.00]x"_s << 1
                                                             << QStringList{u"1500|x"_s};
-        QTest::newRow("offset after it is a timed line") << u"[00:01.00]x\n[offset:500]"_s << 0
-                                                         << QStringList{u"1000|x"_s, u"500000|"_s};
-        QTest::newRow("zero time and [re passed over")
-            << u"[00:00.00]zero\n[00:05.00]On the road [re-edit]\n[00:06.00]y [z]"_s << 2
-            << QStringList{u"6000|y "_s};
+        QTest::newRow("offset after it is a header, left out") << u"[00:01.00]x\n[offset:500]\n[by:me]"_s << 0
+                                                               << QStringList{u"1000|x"_s};
+        QTest::newRow("[re passed over") << u"[00:05.00]On the road [re-edit]\n[00:06.00]y [z]"_s << 1
+                                         << QStringList{u"6000|y "_s};
+        // Real files start their first line at 0: it is sung from the start.
+        QTest::newRow("line at 0 shown") << u"[ti:歌]\n[00:00.00]作詞 某\n[00:05.00]あ"_s << 1
+                                         << QStringList{u"0|作詞 某"_s, u"5000|あ"_s};
+        QTest::newRow("text reading as 0 is no line at 0") << u"作詞: [某]\n[00:01.00]a"_s << 1
+                                                           << QStringList{u"1000|a"_s};
         QTest::newRow("unlisted header passed over") << u"[la:ja]\n[00:03.00]z"_s << 1
                                                      << QStringList{u"3000|z"_s};
-        QTest::newRow("unlisted header with offset qualifies") << u"[offset:+200]\n[la:ja]\n[00:03.00]z"_s << 1
-                                                               << QStringList{u"200|"_s, u"3200|z"_s};
+        QTest::newRow("unlisted header with offset is a header") << u"[offset:+200]\n[la:ja]\n[00:03.00]z"_s << 2
+                                                                 << QStringList{u"3200|z"_s};
+        QTest::newRow("unknown numeric header") << u"[ti:歌]\n[total:375275]\n[00:01.00]あ\n[00:02.00]い"_s << 2
+                                                << QStringList{u"1000|あ"_s, u"2000|い"_s};
         QTest::newRow("negative offset") << u"[offset:-250]\n[00:03.00]z"_s << 1 << QStringList{u"2750|z"_s};
         QTest::newRow("offset with nothing after its colon") << u"[offset:]\n[00:03.00]z"_s << 1
                                                              << QStringList{u"3000|z"_s};
@@ -86,7 +108,7 @@ private slots:
         QTest::newRow("point without colon is not a candidate") << u"[12.34]x\n[00:01]y"_s << 1
                                                                 << QStringList{u"1000|y"_s};
         QTest::newRow("bad tags") << u"[-1:00]y\n[99:99.99]x\n[00:00.5]z"_s << 1
-                                  << QStringList{u"6039990|x"_s, u"50|z"_s};
+                                  << QStringList{u"50|z"_s, u"6039990|x"_s};
         QTest::newRow("empty file") << QString() << -1 << QStringList{};
         QTest::newRow("only headers") << u"[ti:a]\n[ar:b]\n[offset:100]"_s << -1 << QStringList{};
         QTest::newRow("unterminated tag") << u"[00:01.00 abc"_s << -1 << QStringList{};
@@ -123,6 +145,10 @@ private slots:
         QTest::newRow("Shift_JIS without mark") << QByteArray("[00:01.00]\x82\xA0") << lyric;
         QTest::newRow("UTF-8 without mark") << lyric.toUtf8() << lyric;
         QTest::newRow("empty") << QByteArray() << QString();
+        // Half a surrogate pair is one bad character, not a spoiled text.
+        QTest::newRow("UTF-16LE lone surrogate") << QByteArray("\xFF\xFEx\0\x00\xD8y\0", 8) << u"x\uFFFDy"_s;
+        QTest::newRow("UTF-16BE low surrogate first") << QByteArray("\xFE\xFF\0x\xDC\x00\xD8\x3D\xDE\x00", 10)
+                                                      << u"x\uFFFD\U0001F600"_s;
     }
     void decoding()
     {
@@ -158,6 +184,31 @@ private slots:
         QCOMPARE(table.TextAt(2), u"二"_s);
         lrc.LrcTextTempLabel(dir.filePath(u"missing.mp3"_s));
         QVERIFY(state.LrcText.isEmpty());
+    }
+
+    // A FIFO under the lyrics' name is not read: opening it would wait for a
+    // writer for good.
+    void fifoBesideTheMusicIsNotRead()
+    {
+        QTemporaryDir dir;
+        const QByteArray fifo = QFile::encodeName(dir.filePath(u"song.lrc"_s));
+        QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+        State state;
+        ScriptedPrompter prompter;
+        Controls ui;
+        Peers peers;
+        LrcController lrc{Context{state, prompter, ui, peers}};
+        state.LrcText = u"[00:01.00]the song before"_s;
+        auto read = std::async(std::launch::async, [&] { lrc.LrcTextTempLabel(dir.filePath(u"song.mp3"_s)); });
+        const bool finished = read.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        if (!finished) {
+            // A writer that comes and goes lets the stuck reader end.
+            ::close(::open(fifo.constData(), O_WRONLY | O_NONBLOCK));
+            read.wait();
+        }
+        QVERIFY(finished);
+        QVERIFY(state.LrcText.isEmpty());
+        QVERIFY(prompter.entries.isEmpty());
     }
 
     // Hostile files: no crash, no hang, the lines that qualify still found.

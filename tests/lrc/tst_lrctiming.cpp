@@ -37,6 +37,12 @@ private slots:
         QTest::newRow("no timed lines") << u"[ti:x]\nplain\n"_s << 1 << 10000 << OptRange();
         QTest::newRow("untagged line names no place")
             << u"[00:01.00]a\nplain\n[00:03.00]c\n"_s << 1 << 10000 << OptRange();
+        QTest::newRow("line at 0 can be practised") << u"[ti:x]\n[00:00.00]a\n[00:02.00]b\n"_s << 1 << 10000
+                                                    << OptRange({0, 2000});
+        // A line of several tags is practised at its first time, up to the
+        // next time of any line.
+        QTest::newRow("several tags: the earliest, to the next time")
+            << u"[00:05.00][00:01.00]a\n[00:03.00]b\n"_s << 0 << 10000 << OptRange({1000, 3000});
     }
 
     // Where practice goes from a line: equal times are one place, untagged
@@ -59,14 +65,26 @@ private slots:
         QTest::newRow("stay") << song << 2 << 0 << 2;
         QTest::newRow("stay on an untagged line") << song << 4 << 0 << -1;
         QTest::newRow("before the first timed line") << song << 0 << 1 << -1;
+        QTest::newRow("back to a line at 0") << u"[00:00.00]a\n[00:01.00]b"_s << 1 << -1 << 0;
+        // Steps follow the song's time, where a line of several tags comes
+        // back: from the line at 3 s on to the one sung again at 5 s.
+        const QString repeated = u"[00:01.00]a\n[00:05.00][00:02.00]b\n[00:03.00]c\n"_s;
+        QTest::newRow("on to a line sung again") << repeated << 2 << 1 << 1;
+        QTest::newRow("on from a line sung first") << repeated << 1 << 1 << 2;
+        QTest::newRow("back from a line sung first") << repeated << 1 << -1 << 0;
     }
+    // Rows name lines of the file; the table counts a line at each of its
+    // times, the first of them here.
     void stepLine()
     {
         QFETCH(QString, text);
         QFETCH(int, line);
         QFETCH(int, step);
         QFETCH(int, to);
-        QCOMPARE(LrcTiming::StepLine(LrcRules::FirstTimedLine(text), line, step).value_or(-1), to);
+        const LrcRules::Table table = LrcRules::FirstTimedLine(text);
+        const auto entry = table.EntryOfLine(line).value_or(-1);
+        const auto reached = LrcTiming::StepLine(table, entry, step);
+        QCOMPARE(reached ? table.Line(*reached) : -1, to);
     }
     void rangeFromLine()
     {
@@ -74,7 +92,8 @@ private slots:
         QFETCH(int, line);
         QFETCH(int, length);
         QFETCH(OptRange, range);
-        QCOMPARE(LrcTiming::RangeFromLine(LrcRules::FirstTimedLine(text), line, length), range);
+        const LrcRules::Table table = LrcRules::FirstTimedLine(text);
+        QCOMPARE(LrcTiming::RangeFromLine(table, table.EntryOfLine(line).value_or(-1), length), range);
     }
 
     void shiftTimeTags_data()
@@ -91,8 +110,9 @@ private slots:
         QTest::newRow("third digit kept as written") << u"[00:01.567]a"_s << 100 << u"[00:01.667]a"_s;
         QTest::newRow("minute width kept") << u"[1:02.00]a"_s << 100 << u"[1:02.10]a"_s;
         QTest::newRow("below 0 lands on 0") << u"[00:00.05]a"_s << -100 << u"[00:00.00]a"_s;
-        QTest::newRow("a tag at 0 stays") << u"[00:00.00]題\n[00:00]x\n[00:01.00]a"_s << 200
-                                          << u"[00:00.00]題\n[00:00]x\n[00:01.20]a"_s;
+        // A line at 0 is shown like any other, so it moves with the rest.
+        QTest::newRow("a tag at 0 moves") << u"[00:00.00]題\n[00:00]x\n[00:01.00]a"_s << 200
+                                          << u"[00:00.20]題\n[00:00.20]x\n[00:01.20]a"_s;
         QTest::newRow("several leading tags") << u"[00:01.00][00:15.00]あ"_s << 200
                                               << u"[00:01.20][00:15.20]あ"_s;
         QTest::newRow("word tags inside the text") << u"[00:01.00]<00:01.00>風<00:01.40>が"_s << 100
@@ -118,7 +138,7 @@ private slots:
         const auto after = LrcRules::FirstTimedLine(shifted);
         if (before.start && shift >= 0) {
             for (std::int32_t i = *before.start; i < before.size(); ++i) {
-                if (before.Time(i) > 0)   // untagged lines have no time to move
+                if (before.Tagged(i))   // untagged lines have no time to move
                     QCOMPARE(after.Time(i), before.Time(i) + shift);
             }
         }

@@ -356,6 +356,8 @@ private slots:
         if (readOnly) {
             QCOMPARE(saved, original);
             QVERIFY(rig.prompter.entries.last().text.contains(f.fileName()));
+            QVERIFY2(rig.prompter.entries.last().text.contains(u"を保存できませんでした"_s),
+                     qPrintable(rig.prompter.entries.last().text));
             QCOMPARE(rig.state.StudyLyricShiftMs, 300);
             QVERIFY(rig.ui.menuSaveTiming->isEnabled());
             return;
@@ -374,6 +376,83 @@ private slots:
         rig.music->MusicStart(u"/m/a.wav"_s, QString());
         QCOMPARE(rig.state.StudyLyricShiftMs, 0);
         QCOMPARE(rig.lyrics.dlgLrcDisplay()->windowTitle(), u"同期テキスト・ディスプレイ"_s);
+    }
+
+    // The lyrics move earlier until a tag would pass 0, a tag at 0
+    // (shown from the start) included.
+    void lyricsEarlierStopsAtZero_data()
+    {
+        QTest::addColumn<QString>("lyrics");
+        QTest::addColumn<int>("shift");   // after ten presses
+        QTest::newRow("first line reaches 0") << u"[ti:x]\n[00:00.50]a\n[00:01.00]b"_s << -500;
+        QTest::newRow("a line at 0 moves no earlier") << u"[00:00.00]t\n[00:00.50]a"_s << 0;
+        QTest::newRow("word tag counts") << u"[00:01.00]<00:00.80>a\n[00:02.00]b"_s << -800;
+    }
+    void lyricsEarlierStopsAtZero()
+    {
+        QFETCH(QString, lyrics);
+        QFETCH(int, shift);
+        StudyRig rig(lyrics);
+        for (int i = 0; i < 10; ++i)
+            rig.study.LyricsEarlier();
+        QCOMPARE(rig.state.StudyLyricShiftMs, shift);
+    }
+
+    // Only the tags' bytes change: bytes that form no character, half a
+    // UTF-16 unit, half a surrogate pair and the NEC/IBM twins of CP932 come
+    // back as they were, whatever the breaks.
+    void saveTimingTouchesOnlyTheTags_data()
+    {
+        QTest::addColumn<QByteArray>("original");
+        QTest::addColumn<QByteArray>("saved");   // after +0.2 s
+        const auto utf16 = [](const QByteArray& ascii, bool le) {
+            QByteArray out = le ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+            for (char c : ascii)
+                le ? out.append(c).append('\0') : out.append('\0').append(c);
+            return out;
+        };
+        const QByteArray before = "[ti:x]\r\n[00:01.00]a\r\n[00:02.00]b\r\n";
+        const QByteArray after = "[ti:x]\r\n[00:01.20]a\r\n[00:02.20]b\r\n";
+        QTest::newRow("UTF-8 with mark, a byte that forms nothing")
+            << QByteArray("\xEF\xBB\xBF[00:01.00]\xE6\xAD\x8C\xFF!\r\n[00:02.00]\xC3\r\n")
+            << QByteArray("\xEF\xBB\xBF[00:01.20]\xE6\xAD\x8C\xFF!\r\n[00:02.20]\xC3\r\n");
+        QTest::newRow("UTF-16LE, half a unit at the end") << utf16(before, true) + 'Z' << utf16(after, true) + 'Z';
+        QTest::newRow("UTF-16BE, half a unit at the end") << utf16(before, false) + 'Z' << utf16(after, false) + 'Z';
+        QTest::newRow("UTF-16LE, half a surrogate pair")
+            << utf16("[00:01.00]", true) + QByteArray("\x00\xD8", 2) + utf16("\r\n[00:02.00]b", true).mid(2)
+            << utf16("[00:01.20]", true) + QByteArray("\x00\xD8", 2) + utf16("\r\n[00:02.20]b", true).mid(2);
+        QTest::newRow("UTF-16BE, half a surrogate pair")
+            << utf16("[00:01.00]", false) + QByteArray("\xDC\x00", 2) + utf16("\r\n[00:02.00]b", false).mid(2)
+            << utf16("[00:01.20]", false) + QByteArray("\xDC\x00", 2) + utf16("\r\n[00:02.20]b", false).mid(2);
+        // ED40 and FA5C are one kanji, EEEF and FA40 one numeral, 8754 and
+        // FA4A one numeral, 8790 and 81E0 one sign; 815B has ']'-like trail.
+        QTest::newRow("Shift_JIS NEC/IBM twins")
+            << QByteArray("[ti:\xED\x40]\r\n[00:01.00]\xED\x40\xFA\x5C\xEE\xEF\xFA\x40\r\n"
+                          "[00:02.00]\x87\x54\xFA\x4A\x87\x90\x81\xE0\x81\x5B\r\n")
+            << QByteArray("[ti:\xED\x40]\r\n[00:01.20]\xED\x40\xFA\x5C\xEE\xEF\xFA\x40\r\n"
+                          "[00:02.20]\x87\x54\xFA\x4A\x87\x90\x81\xE0\x81\x5B\r\n");
+        QTest::newRow("Shift_JIS, LF, CR and CR LF, a byte that forms nothing")
+            << QByteArray("[00:01.00]a\r[00:02.00]\x80\x82\xA0\n\n[00:03]c\r\n\r\n[00:04.00]<00:04.50>d")
+            << QByteArray("[00:01.20]a\r[00:02.20]\x80\x82\xA0\n\n[00:03.20]c\r\n\r\n[00:04.20]<00:04.70>d");
+    }
+    void saveTimingTouchesOnlyTheTags()
+    {
+        QFETCH(QByteArray, original);
+        QFETCH(QByteArray, saved);
+        QTemporaryDir dir;
+        QFile f(dir.filePath(u"song.lrc"_s));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(original) == original.size());
+        f.close();
+        StudyRig rig{QString()};
+        rig.lyrics.LrcTextTempLabel(dir.filePath(u"song.wav"_s));
+        rig.music->MusicStart(u"/m/a.wav"_s, QString());
+        rig.study.LyricsLater();
+        rig.study.LyricsLater();
+        rig.prompter.answers = {true};
+        rig.study.SaveTiming();
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll().toHex(' '), saved.toHex(' '));
+        QCOMPARE(rig.prompter.entries.size(), 1);   // the question, nothing refused
     }
 
     // The keys reach the study menu with the text view focused; the title
