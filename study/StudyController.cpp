@@ -6,7 +6,6 @@
 #include "lrc/LrcRules.h"
 #include "music/MusicController.h"
 #include "music/MusicTimes.h"
-#include "platform/FileErrors.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -17,35 +16,8 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <cstring>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// A failure as DocumentFile words it ("path: the system's text") in the
-// form the user reads everywhere: the file, what was being done and why,
-// in Japanese. A message already in that form passes as it is.
-QString FileMessage(FileErrors::Doing doing, const QString& path, const QString& failure)
-{
-    if (failure.startsWith(u"「"_s))
-        return failure;
-    const QString first = failure.section(u'\n', 0, 0);
-    const QString more = failure.section(u'\n', 1);
-    const qsizetype colon = first.lastIndexOf(u": "_s);
-    const QString named = colon > 0 ? first.left(colon) : path;
-    QString reason = colon > 0 ? first.mid(colon + 2) : first;
-    for (int error = 1; error < 256; ++error) {
-        if (reason == QString::fromLocal8Bit(std::strerror(error))) {
-            reason = FileErrors::Reason(error);
-            break;
-        }
-    }
-    const QString message = FileErrors::Message(doing, named, reason);
-    return more.isEmpty() ? message : message + u'\n' + more;
-}
-
-} // namespace
 
 StudyController::StudyController(const Context& context, const TextCodec& codec)
     : Controller(context), codec_(codec), gap_(std::make_unique<QTimer>())
@@ -385,7 +357,7 @@ void StudyController::SaveTiming()
     // whether it forms a character or not.
     const DocumentFile::ReadResult read = DocumentFile::ReadWhole(path);
     if (!read.ok) {
-        prompter.MessageInfoBox(FileMessage(FileErrors::Doing::Read, path, read.error));
+        prompter.MessageInfoBox(read.error);
         return;
     }
     const LrcRules::Decoded decoded = LrcRules::DecodeFile(read.bytes, codec_);
@@ -404,7 +376,7 @@ void StudyController::SaveTiming()
     const QByteArray bytes = LrcTiming::ShiftTimeTagBytes(read.bytes, decoded.markBytes, decoded.encoding, shift);
     if (const QString failure = DocumentFile::WriteWhole(path, bytes, state.cMurmelinCreateFolder);
         !failure.isEmpty()) {
-        prompter.MessageInfoBox(FileMessage(FileErrors::Doing::Write, path, failure));
+        prompter.MessageInfoBox(failure);
         return;
     }
     if (inEditor)
