@@ -42,6 +42,10 @@ public:
     // CR LF, then every lone CR, become LF.
     static QString NormaliseLineEnds(QString text);
 
+    // The most UTF-16 units a line of `width` hundredths of an inch holds,
+    // whatever their widths: with the page cap it bounds a job's work.
+    static int MostUnitsPerLine(int width);
+
     // Starts a job over: the text from its first character, page 1, the range.
     void Reset(const QString& text, int startPage, int endPage);
 
