@@ -77,6 +77,7 @@ PrintedLine PageLayout::NextLine(int width)
         line.length += units;
         p += units;
     }
+    line.width = used;
     return line;
 }
 

@@ -25,6 +25,7 @@ struct PrintedLine
     int start = 0;
     int length = 0;
     int y = 0;
+    double width = 0;   // hundredths of an inch; 0 when nothing of it shows
 };
 
 // Lays out the text being printed page by page, one page per request, on
