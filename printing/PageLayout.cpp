@@ -45,6 +45,14 @@ double PageLayout::AdvanceAt(int position, int units)
     return advance;
 }
 
+int PageLayout::MostUnitsPerLine(int width)
+{
+    // Two per hundredth of an inch is more than any legible glyph allows, so
+    // only characters of (almost) no width meet it; without it a run of them
+    // would be one line however long, and the page cap would bound nothing.
+    return qMax(2, 2 * width);
+}
+
 PrintedLine PageLayout::NextLine(int width)
 {
     const QString& text = state_.strPrintText;
@@ -52,6 +60,7 @@ PrintedLine PageLayout::NextLine(int width)
     int& p = state_.StartPrintingPosition;
     PrintedLine line{p, 0, 0};
     double used = 0;
+    const int most = MostUnitsPerLine(width);
     while (p < n) {
         if (text[p] == u'\n') {
             ++p;
@@ -60,7 +69,7 @@ PrintedLine PageLayout::NextLine(int width)
         // A surrogate pair is one character: never split it.
         const int units = text[p].isHighSurrogate() && p + 1 < n && text[p + 1].isLowSurrogate() ? 2 : 1;
         const double advance = AdvanceAt(p, units);
-        if (used + advance > width && line.length > 0)
+        if ((used + advance > width || line.length + units > most) && line.length > 0)
             break;   // this character starts the next line
         // A character wider than the whole box goes alone on its line,
         // else it would never fit and the job would never move on.
@@ -68,6 +77,7 @@ PrintedLine PageLayout::NextLine(int width)
         line.length += units;
         p += units;
     }
+    line.width = used;
     return line;
 }
 

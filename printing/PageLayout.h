@@ -25,6 +25,7 @@ struct PrintedLine
     int start = 0;
     int length = 0;
     int y = 0;
+    double width = 0;   // hundredths of an inch; 0 when nothing of it shows
 };
 
 // Lays out the text being printed page by page, one page per request, on
@@ -41,6 +42,10 @@ public:
 
     // CR LF, then every lone CR, become LF.
     static QString NormaliseLineEnds(QString text);
+
+    // The most UTF-16 units a line of `width` hundredths of an inch holds,
+    // whatever their widths: with the page cap it bounds a job's work.
+    static int MostUnitsPerLine(int width);
 
     // Starts a job over: the text from its first character, page 1, the range.
     void Reset(const QString& text, int startPage, int endPage);

@@ -3,10 +3,68 @@
 #include "documents/TextView.h"
 #include "printing/PageLayout.h"
 
+#include "platform/FileErrors.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// Why a file cannot be written: the system's answer for the file or, when
+// there is none yet, for its folder; nothing when writing would be allowed
+// (then the printing system itself refused). Nothing is created.
+std::optional<int> WhyNotWritable(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    if (errno != ENOENT)
+        return errno;
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    if (::access(folder.constData(), W_OK | X_OK) != 0)
+        return errno;
+    return std::nullopt;
+}
+
+const QString kRefused = u"印刷システムが受け付けませんでした"_s;
+
+// Where the job goes, as the user knows it.
+QString Destination(const QPrinter& printer)
+{
+    if (!printer.outputFileName().isEmpty())
+        return u"「"_s + printer.outputFileName() + u"」への印刷"_s;
+    const QString name = printer.printerName().isEmpty() ? u"既定のプリンター"_s : printer.printerName();
+    return u"プリンター「"_s + name + u"」での印刷"_s;
+}
+
+QString StartFailure(const QPrinter& printer)
+{
+    const QString path = printer.outputFileName();
+    if (path.isEmpty())
+        return u"%1を開始できませんでした（%2）。"_s.arg(Destination(printer), kRefused);
+    const std::optional<int> error = WhyNotWritable(path);
+    return u"印刷を開始できませんでした。\n"_s
+           + (error ? FileErrors::Message(FileErrors::Doing::Write, path, *error)
+                    : FileErrors::Message(FileErrors::Doing::Write, path, kRefused));
+}
+
+QString PageFailure(const QPrinter& printer, int page)
+{
+    return u"%1で%2ページ目に進めませんでした（%3）。印刷はここまでです。"_s.arg(Destination(printer)).arg(page).arg(kRefused);
+}
+
+} // namespace
 
 PrintController::PrintController(const Context& context)
     : Controller(context), printDocument1_(std::make_unique<QPrinter>(QPrinter::HighResolution))
@@ -107,12 +165,12 @@ void PrintController::PrintJob(QPrinter* printer, const QString& text, int start
     layout.Reset(text, startPage, endPage);
     QPainter painter;
     if (!painter.begin(printer)) {
-        prompter.MessageInfoBox(u"印刷を開始できませんでした。"_s);
+        prompter.MessageInfoBox(StartFailure(*printer));
         return;
     }
-    while (PrintPageControl(painter, *printer, layout)) {
+    for (int sheet = 1; PrintPageControl(painter, *printer, layout); ++sheet) {
         if (!printer->newPage()) {
-            prompter.MessageInfoBox(u"印刷を続けられませんでした。"_s);
+            prompter.MessageInfoBox(PageFailure(*printer, sheet + 1));
             break;
         }
     }

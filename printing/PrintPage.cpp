@@ -40,8 +40,13 @@ void Draw(QPainter& painter, QPrinter& printer, const QFont& font, const PrintMa
     const double ascent = QFontMetricsF(font, &printer).ascent();
     const double x = margins.left * perHundredth;
     const double top = margins.top * perHundredth;
-    for (const PrintedLine& line : lines)
+    for (const PrintedLine& line : lines) {
+        // A line of no width (empty, or only zero-width characters) shows
+        // nothing, and shaping a long one of them costs much.
+        if (line.width <= 0)
+            continue;
         painter.drawText(QPointF(x, top + line.y * perHundredth + ascent), text.mid(line.start, line.length));
+    }
 }
 
 } // namespace PrintPage

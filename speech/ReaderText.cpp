@@ -16,45 +16,37 @@ qsizetype FirstSemicolon(const QString& line)
 
 QList<QString> Lines(const QString& text)
 {
-    QList<QString> lines;
+    return TextLines(text).lines();
+}
+
+TextLines::TextLines(const QString& text)
+{
     if (text.isEmpty())
-        return lines;
+        return;
     qsizetype start = 0;
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text.at(i);
         if (c == u'\r' || c == u'\n') {
-            lines.append(text.mid(start, i - start));
-            if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n')
+            lines_.append(text.mid(start, i - start));
+            starts_.append(int(start));
+            const bool crLf = c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n';
+            breaks_.append(crLf ? 2 : 1);
+            if (crLf)
                 ++i;
             start = i + 1;
         }
     }
-    lines.append(text.mid(start));
-    return lines;
+    lines_.append(text.mid(start));
+    starts_.append(int(start));
+    breaks_.append(2);
 }
 
-int LineStart(const QList<QString>& lines, int index)
+int TextLines::At(int position) const
 {
-    int start = 0;
-    for (int k = 0; k < index && k < lines.size(); ++k)
-        start += int(lines.at(k).size()) + 2;
-    return start;
-}
-
-int LineEnd(const QList<QString>& lines, int index)
-{
-    return LineStart(lines, index) + int(lines.at(index).size()) + 2;
-}
-
-int LineAt(const QList<QString>& lines, int position)
-{
-    int end = 0;
-    for (int k = 0; k < lines.size(); ++k) {
-        end += int(lines.at(k).size()) + 2;
-        if (end > position)
+    for (int k = 0; k < size(); ++k)
+        if (End(k) > position)
             return k;
-    }
     return -1;
 }
 

@@ -11,13 +11,33 @@ namespace ReaderText {
 // ends with a break has an empty last line; an empty text has no lines.
 QList<QString> Lines(const QString& text);
 
-// Offsets count every break as two characters: line k starts at the sum of
-// (length + 2) over the lines before it.
-int LineStart(const QList<QString>& lines, int index);
-int LineEnd(const QList<QString>& lines, int index);   // start + length + 2
+// The lines of a text with where each stands in it. A break counts by its
+// characters, CR LF as two and a lone CR or LF as one, so the offsets are
+// the view's whatever breaks the text has (a text from Linux has LF, one
+// repaired has CR LF, a pasted one may mix them). The last line has no
+// break and counts two, so a caret just past the text still belongs to it.
+class TextLines
+{
+public:
+    explicit TextLines(const QString& text);
 
-// The first line whose end lies beyond `position`, or -1 when none does.
-int LineAt(const QList<QString>& lines, int position);
+    int size() const { return int(lines_.size()); }
+    const QString& at(int index) const { return lines_.at(index); }
+    const QList<QString>& lines() const { return lines_; }
+
+    int Start(int index) const { return starts_.at(index); }
+    // The characters of the break after the line.
+    int BreakLength(int index) const { return breaks_.at(index); }
+    // Where the next line starts: start + length + break.
+    int End(int index) const { return Start(index) + int(at(index).size()) + BreakLength(index); }
+    // The first line whose end lies beyond `position`, or -1 when none does.
+    int At(int position) const;
+
+private:
+    QList<QString> lines_;
+    QList<int> starts_;
+    QList<int> breaks_;
+};
 
 // The part of a line before its first semicolon, full-width "；" or ";".
 QString CommentsCut(const QString& line);

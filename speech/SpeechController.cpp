@@ -186,6 +186,7 @@ void SpeechController::VoiceSetUpFailed()
 
 void SpeechController::SpeechSettingSub()
 {
+    Reader().FollowEngine();
     if (state.SpeechRuntimeError == 1 && state.SpeechRuntime11Error == 1) {
         if (waitingForService_) {
             // Not an installation problem yet: open it once the service is up.

@@ -127,13 +127,63 @@ void SpeechReader::SpeakAsyncOutRange(const QString& text)
     SpeakAsyncOut(text);
 }
 
+// --- the engine's word on the state ----------------------------------------------
+
+std::optional<SpeechReader::Sound> SpeechReader::EngineSound() const
+{
+    if (SynthesizerInUse()) {
+        const SpeechSynthesizer* s = synthesizer();
+        if (!s)
+            return std::nullopt;
+        const int now = s->State();
+        return now == SpeechSynthesizer::Speaking ? Sound::Speaking
+               : now == SpeechSynthesizer::Paused ? Sound::Paused : Sound::Done;
+    }
+    const SpeechVoice* v = voice();
+    if (!v)
+        return std::nullopt;
+    const int now = v->RunningState();
+    return now == SpeechVoice::SRSEDone ? Sound::Done
+           : now == SpeechVoice::SRSEIsSpeaking ? Sound::Speaking : Sound::Paused;
+}
+
+void SpeechReader::FollowEngine()
+{
+    // In the silence after a line nothing sounds by design; while a speak
+    // button of the synchronized-text window holds the engine, what sounds
+    // is not the reader's.
+    if (NoEngine() || gap_.Waiting() || engines_.speaker != SpeechEngines::Speaker::Reader)
+        return;
+    const std::optional<Sound> sound = EngineSound();
+    if (!sound)
+        return;
+    const int speaking = SynthesizerInUse() ? 20 : 10;
+    const int paused = speaking + 1;
+    const int s = state.SpeechStateFlag;
+    const bool reading = s == speaking || s == paused;
+    if (reading && *sound == Sound::Done) {
+        // The engine finished or dropped the text without an end event: no
+        // end will ever come, so the reading is over, as after Stop.
+        ClearWord();
+        ShowPaused(false);
+        EnableViews(true);
+        state.SpeechLoopCount = 0;
+        state.SpeechStateFlag = speaking + 2;
+    } else if (*sound != Sound::Done && (s != (*sound == Sound::Speaking ? speaking : paused))) {
+        // The reader's text sounds (or waits paused) while the state says
+        // otherwise; its end would be ignored and Stop would not reach it.
+        state.SpeechStateFlag = *sound == Sound::Speaking ? speaking : paused;
+        ShowPaused(*sound == Sound::Paused);
+    }
+}
+
 // --- play, pause, stop -----------------------------------------------------------
 
-void SpeechReader::SpeakLine(const QList<QString>& lines, int index)
+void SpeechReader::SpeakLine(const ReaderText::TextLines& lines, int index)
 {
     TextView* view = VisibleView();
     const QString& line = lines.at(index);
-    state.OneLineSelectionStart = ReaderText::LineStart(lines, index);
+    state.OneLineSelectionStart = lines.Start(index);
     state.OneLineSelectionLength = int(line.size());
     const QString cut = ReaderText::CommentsCut(line);
     view->Select(state.OneLineSelectionStart, int(cut.size()));
@@ -148,13 +198,14 @@ void SpeechReader::SpeakLine(const QList<QString>& lines, int index)
 
 void SpeechReader::SpeechPlay()
 {
+    FollowEngine();
     state.SpeechLoopCount = 0;
     TextView* view = VisibleView();
     const QString text = view->Text();
     if (text.isEmpty() || NoEngine())
         return;
-    const QList<QString> lines = ReaderText::Lines(text);
-    state.AllLinesCount = int(lines.size());
+    const ReaderText::TextLines lines(text);
+    state.AllLinesCount = lines.size();
 
     // Play during a pause resumes it; in the silence after a line, the rest
     // of the silence goes on.
@@ -188,7 +239,7 @@ void SpeechReader::SpeechPlay()
     switch (state.ReproductionMode) {
     case 0: {
         const int caret = view->ToTextOffset(view->textCursor().position());
-        const int index = ReaderText::LineAt(lines, caret);
+        const int index = lines.At(caret);
         if (index >= 0)
             SpeakLine(lines, index);
         break;
@@ -212,7 +263,7 @@ void SpeechReader::SpeechPlay()
         state.SpeakLinesNo = 0;
         ui.button9->setEnabled(false);
         if (int(ReaderText::CommentsCut(lines.at(0)).size()) - MarkFlag() < 1) {
-            state.OneLineSelectionStart += int(lines.at(0).size()) + 2;
+            state.OneLineSelectionStart = lines.End(0);
             state.SpeakLinesNo = 1;
             SkipEmptyLines(lines);
         }
@@ -223,7 +274,7 @@ void SpeechReader::SpeechPlay()
         view->Select(state.OneLineSelectionStart, int(cut.size()));
         view->ensureCursorVisible();
         ReadFrom(view, SpokenText::Line(state.OneLineSelectionStart, int(cut.size())));
-        state.OneLineSelectionStart += int(lines.at(state.SpeakLinesNo).size()) + 2;
+        state.OneLineSelectionStart = lines.End(state.SpeakLinesNo);
         SpeakAsyncOut(cut);
         break;
     }
@@ -232,11 +283,11 @@ void SpeechReader::SpeechPlay()
     }
 }
 
-void SpeechReader::SkipEmptyLines(const QList<QString>& lines)
+void SpeechReader::SkipEmptyLines(const ReaderText::TextLines& lines)
 {
     while (state.SpeakLinesNo < lines.size()
            && ReaderText::CommentsCut(lines.at(state.SpeakLinesNo)).isEmpty()) {
-        state.OneLineSelectionStart += int(lines.at(state.SpeakLinesNo).size()) + 2;
+        state.OneLineSelectionStart = lines.End(state.SpeakLinesNo);
         ++state.SpeakLinesNo;
     }
 }
@@ -245,6 +296,7 @@ void SpeechReader::SpeechPause()
 {
     if (NoEngine())
         return;
+    FollowEngine();
     if (gap_.Waiting()) {
         // Nothing sounds in the silence after a line: only the wait stops.
         const int s = state.SpeechStateFlag;
@@ -295,6 +347,7 @@ void SpeechReader::SpeechPause()
 
 void SpeechReader::SpeechStop()
 {
+    FollowEngine();
     EnableViews(true);
     state.SpeechLoopCount = 0;
     gap_.Cancel();
@@ -331,11 +384,16 @@ void SpeechReader::SpeechStop()
 
 void SpeechReader::Skip(bool forward)
 {
+    FollowEngine();
     state.SpeechLoopCount = 0;
-    const QList<QString> lines = ReaderText::Lines(VisibleView()->Text());
-    int target = forward ? state.OneLineSelectionStart + state.OneLineSelectionLength + 2
-                         : qMax(0, state.OneLineSelectionStart - 2);
-    const int index = ReaderText::LineAt(lines, target);
+    const ReaderText::TextLines lines(VisibleView()->Text());
+    // Past the current line's break, or back over the one before it, as
+    // many characters as that break has.
+    const int current = lines.At(state.OneLineSelectionStart);
+    const int target = forward ? state.OneLineSelectionStart + state.OneLineSelectionLength
+                                     + (current >= 0 ? lines.BreakLength(current) : 2)
+                               : qMax(0, state.OneLineSelectionStart - (current > 0 ? lines.BreakLength(current - 1) : 2));
+    const int index = lines.At(target);
     if (index >= 0)
         SpeakLine(lines, index);
 }
@@ -352,12 +410,14 @@ void SpeechReader::SpeechSkipForward()
 
 void SpeechReader::SpeechReproductionModeSetting()
 {
+    FollowEngine();
     state.ReproductionMode = state.ReproductionMode == 0 ? 1 : state.ReproductionMode == 1 ? 2 : 0;
     ShowReproductionMode();
 }
 
 void SpeechReader::SpeechLoopModeSetting()
 {
+    FollowEngine();
     switch (state.LoopModeCount) {
     case 1:
         state.LoopModeCount = 2;
@@ -434,8 +494,8 @@ void SpeechReader::ContinueReading(int speaking)
         return;
 
     TextView* view = VisibleView();
-    const QList<QString> lines = ReaderText::Lines(view->Text());
-    state.AllLinesCount = int(lines.size());
+    const ReaderText::TextLines lines(view->Text());
+    state.AllLinesCount = lines.size();
     ++state.SpeakLinesNo;
     SkipEmptyLines(lines);
     if (state.SpeakLinesNo >= lines.size()) {
@@ -448,7 +508,7 @@ void SpeechReader::ContinueReading(int speaking)
     view->Select(state.OneLineSelectionStart, int(cut.size()));
     view->ensureCursorVisible();
     ReadFrom(view, SpokenText::Line(state.OneLineSelectionStart, int(cut.size())));
-    state.OneLineSelectionStart += int(line.size()) + 2;
+    state.OneLineSelectionStart = lines.End(state.SpeakLinesNo);
     if (!SpeakOnEngine(cut))
         prompter.MessageInfoBox(SpeechMessages::Unsupported());
 }

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "core/Controller.h"
+#include "speech/ReaderText.h"
 #include "speech/ShadowGap.h"
 #include "speech/SpeechEngines.h"
 #include "speech/SpokenText.h"
 
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 class SpeechSynthesizer;
 class SpeechVoice;
@@ -38,6 +41,11 @@ public:
     void SpeakAsyncOut(const QString& text);
     void SpeakAsyncOutRange(const QString& text);
 
+    // Brings the reading state back to what the engine says, before any
+    // command acts on it: a reading whose end never came is over, and the
+    // reader's own text still sounding is a reading again.
+    void FollowEngine();
+
     // The mode button's face and the buttons that depend on the mode.
     void ShowReproductionMode();
 
@@ -67,8 +75,8 @@ private:
     void ShowPaused(bool paused);
     void EnableViews(bool enabled);
     bool SpeakOnEngine(const QString& text);
-    void SpeakLine(const QList<QString>& lines, int index);
-    void SkipEmptyLines(const QList<QString>& lines);
+    void SpeakLine(const ReaderText::TextLines& lines, int index);
+    void SkipEmptyLines(const ReaderText::TextLines& lines);
     void Skip(bool forward);
     void EndOfSpeech(int speaking);
     void ContinueReading(int speaking);
@@ -76,6 +84,10 @@ private:
     void LoopStep(int speaking, int count);
     void ReadFrom(TextView* view, SpokenText spoken);
     void ClearWord();
+    // What the engine in use is doing: done, speaking or paused; nothing
+    // when there is no engine to ask.
+    enum class Sound { Done, Speaking, Paused };
+    std::optional<Sound> EngineSound() const;
 
     SpeechEngines& engines_;
     ShadowGap gap_;

@@ -108,6 +108,13 @@ void tst_PageLayout::layout_data()
         << Pages{{u"一"_s, u"二"_s, u"三"_s, u""_s, u"四"_s}};
     QTest::newRow("lone LF after CR LF") << PageLayout::NormaliseLineEnds(u"a\r\n\nb\r"_s) << 1 << 100 << 0
                                          << Pages{{u"a"_s, u""_s, u"b"_s}};
+    // Characters of no width never fill a line by width: a line holds at
+    // most two per hundredth of an inch, so the 100-page cap still bounds
+    // how much of the text is laid out.
+    const QString invisible(2 * box_.width, QChar(0x200B));
+    Pages hundredInvisible(100, QStringList(N, invisible));
+    QTest::newRow("huge run of zero-width characters stops at 100 pages")
+        << QString(101 * N * invisible.size(), QChar(0x200B)) << 1 << 100 << 0 << hundredInvisible;
     QTest::newRow("box lower than a line ends the job") << Text(1, 3) << 1 << 100 << 1 << Pages{{}};
     QTest::newRow("character wider than the box goes alone")
         << u"あい\nう"_s << 1 << 100 << 2 << Pages{{u"あ"_s, u"い"_s, u"う"_s}};

@@ -228,7 +228,7 @@ void tst_Printing::badInput_data()
     QTest::newRow("only line breaks") << u"\r\n\r\n\n\r"_s << 200 << true << blank << QStringList();
     QTest::newRow("margins wider than the page") << u"本文"_s << 3000 << true << blank << QStringList();
     QTest::newRow("printer fails") << u"本文"_s << 200 << false << QStringList()
-                                   << QStringList{u"印刷を開始できませんでした。"_s};
+                                   << QStringList{u"印刷を開始できませんでした。\n「%1」を保存できませんでした（ファイルまたはフォルダーが見つかりません）。"_s};
 }
 
 void tst_Printing::badInput()
@@ -245,6 +245,8 @@ void tst_Printing::badInput()
     prompter_->printAnswers = {ToPdf(path)};
     form_->printing().PrintMiriInch();
     form_->printing().PrintStart();
+    for (QString& message : messages)
+        message = message.arg(path);
     QCOMPARE(prompter_->texts(), messages);
     QCOMPARE(QFile::exists(path), writable);
     if (writable)

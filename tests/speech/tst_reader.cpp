@@ -13,7 +13,10 @@
 #include "support/FakeSpeechEngines.h"
 #include "support/ScriptedPrompter.h"
 
+#include <QAction>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -94,6 +97,24 @@ struct TestEngines : SpeechEngines
     SpeechVoice* voice() const override { return const_cast<FakeVoice*>(&voice_); }
     SpeechSynthesizer* synthesizer() const override { return const_cast<FakeSynthesizer*>(&synthesizer_); }
     bool SynthesizerInUse() const override { return synth; }
+};
+
+// The real controller with the voice dialog answered by the test.
+class VoiceChoosingSpeech : public SpeechController
+{
+public:
+    using SpeechController::SpeechController;
+    QList<int> answers;
+    int asked = 0;
+
+protected:
+    std::optional<int> ChooseVoice(const QStringList&, int) override
+    {
+        ++asked;
+        if (answers.isEmpty())
+            return std::nullopt;
+        return answers.takeFirst();
+    }
 };
 
 } // namespace
@@ -473,6 +494,181 @@ private slots:
         form.documents().TextDisplaySwitch();
         QCOMPARE(c.button9->text(), u"範囲"_s);
         QVERIFY(!c.button3->isEnabled());
+    }
+
+    // Whatever breaks the text has, the line marked is the line being read:
+    // at the caret, skipping, and through the whole text.
+    void markedLineFollowsEveryLineEnd_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("read");   // each line as read; empty for nothing to read
+
+        const QStringList three{u"一行目"_s, u"二行目"_s, u"三行目"_s};
+        QTest::newRow("LF") << u"一行目\n二行目\n三行目"_s << three;
+        QTest::newRow("CR LF") << u"一行目\r\n二行目\r\n三行目"_s << three;
+        QTest::newRow("CR") << u"一行目\r二行目\r三行目"_s << three;
+        QTest::newRow("mixed, ending with a break")
+            << u"一行目\n二行目\r\n三行目\r四行目\n"_s
+            << QStringList{u"一行目"_s, u"二行目"_s, u"三行目"_s, u"四行目"_s, QString()};
+        QTest::newRow("LF with comment and empty lines")
+            << u"；見出し\n本文；メモ\n\n;注\n最後"_s
+            << QStringList{QString(), u"本文"_s, QString(), QString(), u"最後"_s};
+        QTest::newRow("mixed with comments")
+            << u"a；x\r\n；\nb\r\n\rc;y\r\nd"_s
+            << QStringList{u"a"_s, QString(), u"b"_s, QString(), u"c"_s, u"d"_s};
+    }
+
+    void markedLineFollowsEveryLineEnd()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, read);
+        Fixture f(text);
+        const QTextDocument* document = f.view()->document();
+        QCOMPARE(document->blockCount(), read.size());
+        const auto lineStart = [&](int k) { return f.view()->ToTextOffset(document->findBlockByNumber(k).position()); };
+
+        for (int k = 0; k < read.size(); ++k) {
+            f.caretAt(lineStart(k));
+            f.reader.SpeechPlay();
+            QCOMPARE(f.view()->SelectionStart(), lineStart(k));
+            QCOMPARE(f.selected(), read[k]);
+            if (!read[k].isEmpty()) {
+                QCOMPARE(f.spoken().last(), read[k]);
+                f.finish();
+            }
+        }
+
+        f.caretAt(0);
+        f.reader.SpeechPlay();
+        f.reader.SpeechStop();
+        for (int k = 1; k < read.size(); ++k) {
+            f.reader.SpeechSkipForward();
+            QCOMPARE(f.view()->SelectionStart(), lineStart(k));
+            QCOMPARE(f.selected(), read[k]);
+        }
+        for (int k = read.size() - 2; k >= 0; --k) {
+            f.reader.SpeechSkipBackward();
+            QCOMPARE(f.view()->SelectionStart(), lineStart(k));
+            QCOMPARE(f.selected(), read[k]);
+        }
+        f.reader.SpeechStop();
+
+        QStringList expected;
+        for (const QString& line : read)
+            if (!line.isEmpty())
+                expected << line;
+        f.state().ReproductionMode = 2;
+        f.reader.SpeechPlay();
+        QStringList marked;
+        for (int guard = 0; f.state().SpeechStateFlag == 10 && guard < 20; ++guard) {
+            marked << f.selected();
+            f.finish();
+        }
+        QCOMPARE(marked, expected);
+        QCOMPARE(f.state().SpeechStateFlag, 12);
+    }
+
+    // An engine that lets a text go without its end event (a failed stream,
+    // a prompt the speech service dropped) must not leave the reader waiting
+    // for that end: the next command finds the engine silent, and reading
+    // goes on. The steps a user took when it happened: a Japanese text with
+    // LF breaks repaired, two readings of the first line, and during the
+    // second the voice changed and the count button pressed.
+    void readerFollowsAnEngineThatLostItsEnd_data()
+    {
+        QTest::addColumn<bool>("service");
+        QTest::newRow("built-in voice") << false;
+        QTest::newRow("desktop speech service") << true;
+    }
+
+    void readerFollowsAnEngineThatLostItsEnd()
+    {
+        QFETCH(bool, service);
+        ScriptedPrompter prompter;
+        MyForm form(prompter);
+        auto owned = std::make_unique<VoiceChoosingSpeech>(form.context());
+        VoiceChoosingSpeech* speech = owned.get();
+        form.setSpeech(std::move(owned));
+        FakeSpeechVoice* voice = nullptr;
+        FakeSpeechSynthesizer* synthesizer = nullptr;
+        speech->setEngineFactories(
+            [&voice]() -> std::unique_ptr<SpeechVoice> {
+                auto v = std::make_unique<FakeSpeechVoice>();
+                v->voices = {u"English (en)"_s, u"Japanese (ja)"_s};
+                voice = v.get();
+                return v;
+            },
+            [&synthesizer]() -> std::unique_ptr<SpeechSynthesizer> {
+                auto s = std::make_unique<FakeSpeechSynthesizer>();
+                s->voices = {u"English"_s, u"Japanese"_s};
+                s->voiceName = u"English"_s;
+                synthesizer = s.get();
+                return s;
+            });
+        State& state = form.state();
+        state.OsMajor = 6;
+        state.OsMinor = service ? 3 : 1;
+        state.strOralName = u"English"_s;
+        speech->SpeechPlatformInstallationCheck();
+        QVERIFY(service ? synthesizer != nullptr : voice != nullptr);
+        const auto spoken = [&] { return service ? synthesizer->spoken : voice->spoken; };
+        const auto dropTheText = [&] {
+            if (service)
+                synthesizer->state = SpeechSynthesizer::Ready;
+            else
+                voice->running = SpeechVoice::SRSEDone;
+        };
+        const int speaking = service ? 20 : 10;
+
+        Controls& c = form.ui();
+        form.documents().TextDisplaySwitch();
+        c.textBox1->SetText(u"日本語の一行目\n二行目\n"_s);
+        prompter.answers = {true};
+        QTest::mouseClick(c.button34, Qt::LeftButton);
+        QCOMPARE(c.textBox1->Text(), u"日本語の一行目\r\n二行目\r\n"_s);
+        state.LoopModeCount = 1;
+        QTest::mouseClick(c.button10, Qt::LeftButton);
+        QCOMPARE(state.LoopModeCount, 2);
+        c.textBox1->Select(0, 0);
+
+        QTest::mouseClick(c.button4, Qt::LeftButton);
+        QCOMPARE(spoken(), QStringList{u"日本語の一行目"_s});
+        service ? synthesizer->finishUtterance() : voice->finishUtterance();
+        QCOMPARE(spoken().size(), 2);
+        QCOMPARE(state.SpeechStateFlag, speaking);
+
+        speech->answers = {1};
+        c.menuVoice->trigger();
+        QCOMPARE(speech->asked, 1);
+        dropTheText();
+        QTest::mouseClick(c.button10, Qt::LeftButton);
+        QCOMPARE(state.LoopModeCount, 4);
+        QCOMPARE(state.SpeechStateFlag, speaking + 2);
+        QVERIFY(c.textBox1->isEnabled() && c.button9->isEnabled());
+
+        // Play reads again, with the voice chosen.
+        QTest::mouseClick(c.button4, Qt::LeftButton);
+        QCOMPARE(spoken().size(), 3);
+        QCOMPARE(state.SpeechStateFlag, speaking);
+        if (service)
+            QVERIFY(synthesizer->calls.contains(u"SelectVoice(Japanese)"_s));
+        else
+            QCOMPARE(voice->voiceIndex, 1);
+        QVERIFY(!prompter.texts().contains(kUnsupported));
+    }
+
+    // The reader's own text sounding while the state says the reading is
+    // over: its end would be ignored and Stop would not reach it.
+    void readerTakesBackItsTextStillSounding()
+    {
+        Fixture f(u"line"_s, true);
+        f.state().LoopModeCount = 2;
+        f.reader.SpeechPlay();
+        f.state().SpeechStateFlag = 22;   // an end counted twice
+        f.reader.SpeechStop();
+        QCOMPARE(f.engines.synthesizer_.state, int(SpeechSynthesizer::Ready));
+        QCOMPARE(f.engines.synthesizer_.calls.last(), u"Cancel"_s);
+        QCOMPARE(f.state().SpeechStateFlag, 22);
     }
 
     void displayWindowLines()

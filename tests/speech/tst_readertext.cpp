@@ -23,23 +23,33 @@ private slots:
         QCOMPARE(Lines(u"\r\n\r\n"_s), (QList<QString>{QString(), QString(), QString()}));
     }
 
-    void offsetsCountTwoForEveryBreak()
+    void offsetsCountEachBreakByItsCharacters()
     {
-        const QList<QString> lines = Lines(u"ab\r\n\r\n今日は；メモ\r\nxyz"_s);
-        QCOMPARE(LineStart(lines, 0), 0);
-        QCOMPARE(LineStart(lines, 1), 4);
-        QCOMPARE(LineStart(lines, 2), 6);
-        QCOMPARE(LineStart(lines, 3), 14);
-        QCOMPARE(LineEnd(lines, 3), 19);
+        const TextLines lines(u"ab\r\n\r\n今日は；メモ\r\nxyz"_s);
+        QCOMPARE(lines.Start(0), 0);
+        QCOMPARE(lines.Start(1), 4);
+        QCOMPARE(lines.Start(2), 6);
+        QCOMPARE(lines.Start(3), 14);
+        QCOMPARE(lines.End(3), 19);
         // The caret just after a line's last character still belongs to it;
         // the start of the next line does not.
-        QCOMPARE(LineAt(lines, 2), 0);
-        QCOMPARE(LineAt(lines, 3), 0);
-        QCOMPARE(LineAt(lines, 4), 1);
-        QCOMPARE(LineAt(lines, 17), 3);
-        QCOMPARE(LineAt(lines, 18), 3);
-        QCOMPARE(LineAt(lines, 19), -1);
-        QCOMPARE(LineAt({}, 0), -1);
+        QCOMPARE(lines.At(2), 0);
+        QCOMPARE(lines.At(3), 0);
+        QCOMPARE(lines.At(4), 1);
+        QCOMPARE(lines.At(17), 3);
+        QCOMPARE(lines.At(18), 3);
+        QCOMPARE(lines.At(19), -1);
+        QCOMPARE(TextLines(QString()).At(0), -1);
+
+        // A lone LF or CR is one character.
+        const TextLines mixed(u"ab\ncd\r\ne\rf"_s);
+        QCOMPARE(mixed.Start(1), 3);
+        QCOMPARE(mixed.Start(2), 7);
+        QCOMPARE(mixed.Start(3), 9);
+        QCOMPARE(mixed.At(2), 0);
+        QCOMPARE(mixed.At(3), 1);
+        QCOMPARE(mixed.At(8), 2);
+        QCOMPARE(mixed.At(9), 3);
     }
 
     void commentsAreNeverRead()
