@@ -123,6 +123,9 @@ int GstAudioDevice::Open(const QString& path, Kind kind)
     lastPosition_ = 0;
     ended_ = false;
     failed_ = false;
+    playing_ = false;
+    restarts_ = 0;
+    stallRecoveries_ = 0;
     firstBufferPending_ = true;
 
     // Preroll: the file is opened, typed and decoded up to the sink, so the
@@ -189,6 +192,7 @@ int GstAudioDevice::Seek(std::int64_t ms)
 {
     if (!pipeline_)
         return NotOpen;
+    restarts_ = 0;
     return SeekAt(ms);
 }
 
@@ -211,6 +215,9 @@ int GstAudioDevice::SeekAt(std::int64_t ms)
     lastPosition_ = std::max<std::int64_t>(ms, 0);
     if (length_ >= 0)
         lastPosition_ = std::min(lastPosition_, length_);
+    // The position stands still while the seek settles: watch from here.
+    if (playing_)
+        WatchFromHere();
     return 0;
 }
 
@@ -245,25 +252,110 @@ int GstAudioDevice::Play()
     // At the end of the stream there is nothing left to play.
     if (pipeline_ && ended_)
         return 0;
-    return SetState(GST_STATE_PLAYING);
+    const int code = SetState(GST_STATE_PLAYING);
+    if (code == 0) {
+        playing_ = true;
+        restarts_ = 0;
+        WatchFromHere();
+    }
+    return code;
 }
 
 int GstAudioDevice::Pause()
 {
+    playing_ = false;
+    StopWatching();
     return SetState(GST_STATE_PAUSED);
 }
 
 int GstAudioDevice::Resume()
 {
-    if (pipeline_ && ended_)
-        return 0;
-    return SetState(GST_STATE_PLAYING);
+    return Play();
 }
 
 int GstAudioDevice::Stop()
 {
     // Halting keeps the place: a later play goes on from here.
-    return SetState(GST_STATE_PAUSED);
+    return Pause();
+}
+
+void GstAudioDevice::WatchFromHere()
+{
+    gint64 ns = -1;
+    gst_element_query_position(pipeline_, GST_FORMAT_TIME, &ns);
+    watchedNs_ = ns;
+    movedAtUs_ = g_get_monotonic_time();
+    if (!watchdog_)
+        watchdog_ = g_timeout_add(250, reinterpret_cast<GSourceFunc>(&GstAudioDevice::OnWatchdog), this);
+}
+
+void GstAudioDevice::StopWatching()
+{
+    if (watchdog_) {
+        g_source_remove(watchdog_);
+        watchdog_ = 0;
+    }
+}
+
+// After flushing seeks the PulseAudio output now and then stops taking data
+// for good while everything still says "playing": its clock jumps to a
+// nonsense time (the sink's clock never runs backwards, so it then stands
+// still), or the server's buffer claims years of audio. Seeking again or
+// pausing does not bring it back; a new output stream does, so the pipeline
+// goes back to READY and is brought up again where it was.
+bool GstAudioDevice::Restart()
+{
+    std::int64_t at = 0;
+    Position(at);
+    if (gst_element_set_state(pipeline_, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE)
+        return false;
+    GstStateChangeReturn r = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+    if (r != GST_STATE_CHANGE_FAILURE)
+        r = gst_element_get_state(pipeline_, nullptr, nullptr, PrerollTimeoutMs * GST_MSECOND);
+    if (r == GST_STATE_CHANGE_FAILURE || r == GST_STATE_CHANGE_ASYNC)
+        return false;
+    if (SeekAt(at) != 0)
+        return false;
+    return gst_element_set_state(pipeline_, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+}
+
+int GstAudioDevice::OnWatchdog(void* data)
+{
+    auto* self = static_cast<GstAudioDevice*>(data);
+    if (!self->pipeline_ || !self->playing_ || self->ended_) {
+        self->watchdog_ = 0;
+        return G_SOURCE_REMOVE;
+    }
+    gint64 ns = -1;
+    gst_element_query_position(self->pipeline_, GST_FORMAT_TIME, &ns);
+    const std::int64_t now = g_get_monotonic_time();
+    // Moving, or at the end with the end of stream on its way.
+    if ((ns >= 0 && ns != self->watchedNs_) || (self->length_ >= 0 && ToMs(ns) >= self->length_ - 200)) {
+        if (ns != self->watchedNs_)
+            self->restarts_ = 0;
+        self->watchedNs_ = ns;
+        self->movedAtUs_ = now;
+        return G_SOURCE_CONTINUE;
+    }
+    if (now - self->movedAtUs_ < std::int64_t(StallMs) * 1000)
+        return G_SOURCE_CONTINUE;
+    if (self->restarts_ < StallRetries) {
+        ++self->restarts_;
+        if (self->Restart()) {
+            ++self->stallRecoveries_;
+            return G_SOURCE_CONTINUE;
+        }
+    }
+    // Still stuck: said once, like any failure met while playing.
+    self->watchdog_ = 0;
+    self->playing_ = false;
+    if (!self->failed_) {
+        self->failed_ = true;
+        // The handler may close or delete the device: touch nothing after it.
+        if (self->onError)
+            self->onError(Stalled);
+    }
+    return G_SOURCE_REMOVE;
 }
 
 int GstAudioDevice::Close()
@@ -274,6 +366,8 @@ int GstAudioDevice::Close()
         g_source_remove(watch_);
         watch_ = 0;
     }
+    StopWatching();
+    playing_ = false;
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     gst_object_unref(pipeline_);
     pipeline_ = nullptr;
@@ -295,6 +389,7 @@ QString GstAudioDevice::ErrorText(int code) const
     case SeekFailed: return u"指定の位置へ移動できません。"_s;
     case StateFailed: return u"再生の状態を変えられません。"_s;
     case StreamFailed: return u"再生中に問題が起きました。"_s;
+    case Stalled: return u"再生が止まったまま進みません。出力をやり直しても戻りませんでした。"_s;
     default: return u"不明なエラーです。"_s;
     }
 }
@@ -305,6 +400,7 @@ int GstAudioDevice::OnBusMessage(GstBus*, GstMessage* message, void* data)
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_EOS:
         self->ended_ = true;
+        self->StopWatching();
         break;
     case GST_MESSAGE_DURATION_CHANGED: {
         // A better estimate once more of the stream is known; keep the old

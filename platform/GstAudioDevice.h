@@ -15,8 +15,9 @@ typedef struct _GstPadProbeInfo GstPadProbeInfo;
 
 // The audio device over a GStreamer playbin playing into the desktop's audio
 // sink. Bus messages are read from the default GLib main context, which is
-// the UI thread's event loop under Qt on Linux; nothing here polls or runs a
-// thread of its own.
+// the UI thread's event loop under Qt on Linux; nothing here runs a thread of
+// its own. While playing, a watchdog on the same context looks at the position
+// a few times a second (see OnWatchdog).
 class GstAudioDevice : public AudioDevice
 {
 public:
@@ -30,10 +31,16 @@ public:
         SeekFailed = 5,
         StateFailed = 6,  // play, pause, resume or stop refused
         StreamFailed = 7, // a failure met while playing
+        Stalled = 8,      // playing, but the position stopped moving for good
     };
 
     // How long Open waits for the file to get ready.
     static constexpr int PrerollTimeoutMs = 5000;
+    // A position that has not moved for this long while playing counts as
+    // stuck. An output nobody reads may hold it still for most of a second.
+    static constexpr int StallMs = 1500;
+    // Fresh starts of the output tried on one stuck position before giving up.
+    static constexpr int StallRetries = 2;
 
     explicit GstAudioDevice(const char* sinkFactory = nullptr);
     ~GstAudioDevice() override;
@@ -57,9 +64,17 @@ public:
     // opened file reaches the audio sink (for measuring start-up).
     std::function<void()> onFirstBuffer;
 
+    // How often playback got stuck and was started afresh since opening.
+    int StallRecoveries() const { return stallRecoveries_; }
+
 private:
     static int OnBusMessage(GstBus* bus, GstMessage* message, void* self);
     static int OnSinkBuffer(GstPad* pad, GstPadProbeInfo* info, void* self);
+    static int OnWatchdog(void* self);
+    // Playing from now on: the position is watched from where it is.
+    void WatchFromHere();
+    void StopWatching();
+    bool Restart();
     int Fail(int code, GstMessage* message);
     int SetState(int state);
     // A flushing, accurate seek at the current speed, waiting for preroll.
@@ -76,6 +91,12 @@ private:
     std::int64_t lastPosition_ = 0;
     bool ended_ = false;
     bool failed_ = false;
+    bool playing_ = false;
+    unsigned watchdog_ = 0;
+    std::int64_t watchedNs_ = -1;
+    std::int64_t movedAtUs_ = 0;
+    int restarts_ = 0;
+    int stallRecoveries_ = 0;
     std::atomic<bool> firstBufferPending_ = false;
     QHash<int, QString> texts_;
 };

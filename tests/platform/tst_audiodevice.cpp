@@ -295,6 +295,66 @@ private slots:
         QCOMPARE(errors, 0);
     }
 
+    // Flushing seeks while playing, again and again, as a looping play range
+    // or a slider let go makes them, at changing speeds: now and then the
+    // PulseAudio output stops taking data while everything says "playing".
+    // After every seek the position must move on.
+    void positionMovesAfterEverySeek()
+    {
+        GstAudioDevice device;
+        QList<int> errors;
+        device.onError = [&](int code) { errors << code; };
+        QCOMPARE(device.Open(file(u"tone.wav"_s), AudioDevice::Kind::Waveform), 0);
+        QCOMPARE(device.Play(), 0);
+        constexpr int seeks = 60;
+        constexpr int speeds[] = {100, 150, 75};
+        QElapsedTimer clock;
+        clock.start();
+        int done = 0;
+        for (; done < seeks && clock.elapsed() < 18000; ++done) {
+            // Stalls come with time played between seeks more than with
+            // the number of seeks.
+            Wait(250);
+            QCOMPARE(device.Stop(), 0);
+            QCOMPARE(device.SetSpeed(speeds[done / 15 % 3]), 0);
+            QCOMPARE(device.Seek(1000), 0);
+            QCOMPARE(device.Play(), 0);
+            QVERIFY2(WaitFor([&] { return PositionOf(device) >= 1050; }, 2 * GstAudioDevice::StallMs + 1500, 5),
+                     qPrintable(u"stuck at %1 ms after seek %2"_s.arg(PositionOf(device)).arg(done)));
+        }
+        qInfo("%d seeks in %lld ms, %d stuck outputs started afresh", done, clock.elapsed(),
+              device.StallRecoveries());
+        QVERIFY(done >= seeks / 3);
+        // And it goes on.
+        const std::int64_t from = PositionOf(device);
+        Wait(400);
+        QVERIFY2(PositionOf(device) - from >= 200, qPrintable(u"%1 -> %2"_s.arg(from).arg(PositionOf(device))));
+        QCOMPARE(errors, QList<int>());
+    }
+
+    // A position standing still on purpose is no stall: a pause longer than
+    // the watchdog's patience, and the end of the track.
+    void stillOnPurposeIsNoStall()
+    {
+        GstAudioDevice device;
+        QList<int> errors;
+        device.onError = [&](int code) { errors << code; };
+        QCOMPARE(device.Open(file(u"tone.wav"_s), AudioDevice::Kind::Waveform), 0);
+        QCOMPARE(device.Seek(kToneMs - 600), 0);
+        QCOMPARE(device.Play(), 0);
+        Wait(200);
+        QCOMPARE(device.Pause(), 0);
+        const std::int64_t paused = PositionOf(device);
+        Wait(GstAudioDevice::StallMs + 500);
+        QCOMPARE(PositionOf(device), paused);
+        QCOMPARE(device.Resume(), 0);
+        QVERIFY(WaitFor([&] { return PositionOf(device) >= kToneMs; }, 3000, 5));
+        Wait(GstAudioDevice::StallMs + 500);
+        QVERIFY(PositionOf(device) >= kToneMs);
+        QCOMPARE(device.StallRecoveries(), 0);
+        QCOMPARE(errors, QList<int>());
+    }
+
     void commandsNeedAnOpenFile()
     {
         GstAudioDevice device;
