@@ -35,8 +35,7 @@ ReadResult ReadEntries(const QByteArray& bytes)
         return result;
     const TextCodec& codec = TextCodec::System();
     const DetectedText detected = DetectAndDecode(bytes, codec);
-    // Only a mark cut short gives no encoding: one or two bytes like the
-    // first of the UTF-8 mark.
+    // Only a mark cut short (EF, EF BB, a lone FF or FE) gives no encoding.
     if (!detected.markFlag) {
         result.decoded = false;
         return result;

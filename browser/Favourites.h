@@ -39,9 +39,8 @@ struct ReadResult
 };
 ReadResult ReadEntries(const QByteArray& bytes);
 
-// The file is written as it always was, so older copies read it too:
-// UTF-8 with the mark, CR LF, title line then address line per entry.
-// The file's text: title, CR LF, address, CR LF, ... last address.
+// The file is always written in one form, which every earlier version reads:
+// title, CR LF, address, CR LF, ... last address, as UTF-8 after the mark.
 QString FileText(const FavouriteEntries& entries);
 
 // The text's UTF-8 bytes after the mark, unless the text brings its own.
