@@ -1,6 +1,7 @@
 #include "browser/BrowserController.h"
 
 #include "browser/BrowserEngine.h"
+#include "browser/Favourites.h"
 #include "browser/ManualWindow.h"
 
 using namespace Qt::StringLiterals;
@@ -58,8 +59,10 @@ void BrowserController::ManualDialog(const QString& strUrlTitle)
         engine_ = std::make_unique<BrowserEngine>(ManualFolder());
     else
         engine_->setManualFolder(ManualFolder());
-    auto* window = new ManualWindow(prompter, engine_->profile(),
-                                    state.cMurmelinCreateFolder + u"/お気に入り.txt"_s, strUrlTitle);
+    const QString favouritesPath = state.cMurmelinCreateFolder + u"/お気に入り.txt"_s;
+    if (!favourites_ || favourites_->path() != favouritesPath)
+        favourites_ = std::make_unique<FavouritesFile>(favouritesPath);
+    auto* window = new ManualWindow(prompter, engine_->profile(), *favourites_, strUrlTitle);
     window->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(window, &ManualWindow::closed, window, [this] { state.ManualDialogOp = 0; });
     window_ = window;

@@ -8,6 +8,7 @@
 #include <memory>
 
 class BrowserEngine;
+class FavouritesFile;
 class ManualWindow;
 
 // The small browser window for the manual and the web.
@@ -33,6 +34,8 @@ public:
 
 private:
     std::unique_ptr<BrowserEngine> engine_;
+    // Outlives the windows: a file that failed is reported once a run.
+    std::unique_ptr<FavouritesFile> favourites_;
     QPointer<ManualWindow> window_;
     QString manualFolder_;
 };

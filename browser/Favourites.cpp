@@ -1,7 +1,13 @@
 #include "browser/Favourites.h"
 
 #include "browser/UrlRules.h"
+#include "documents/DocumentFile.h"
+#include "documents/EncodingDetect.h"
+#include "documents/FileFailure.h"
+#include "platform/FileErrors.h"
+#include "platform/TextCodec.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -22,19 +28,32 @@ constexpr double kTablePoints = 9.75;
 
 namespace Favourites {
 
-FavouriteEntries ReadEntries(const QByteArray& bytes)
+ReadResult ReadEntries(const QByteArray& bytes)
 {
-    // A file of one or two bytes that begins like the mark has no mark
-    // either: it reads as empty like any other file without one.
-    if (!bytes.startsWith(kMark))
-        return {};
-    const QString text = QString::fromUtf8(QByteArrayView(bytes).sliced(kMark.size()));
-    const QStringList lines = text.split(kLineBreak, Qt::SkipEmptyParts);
-    FavouriteEntries entries;
-    entries.reserve(lines.size() / 2);
+    ReadResult result;
+    if (bytes.isEmpty())
+        return result;
+    const TextCodec& codec = TextCodec::System();
+    const DetectedText detected = DetectAndDecode(bytes, codec);
+    // Only a mark cut short (EF, EF BB, a lone FF or FE) gives no encoding.
+    if (!detected.markFlag) {
+        result.decoded = false;
+        return result;
+    }
+    QString text = detected.text;
+    // A replacement character the file does not hold itself stands for
+    // bytes that would be lost if the list were written back.
+    if (text.contains(QChar::ReplacementCharacter)
+        && codec.Encode(text, EncodingOf(detected.code.value_or(3))) != bytes)
+        result.decoded = false;
+    if (*detected.markFlag == 1)
+        text.remove(0, 1);
+    static const QRegularExpression lineEnd(u"\r\n|\r|\n"_s);
+    const QStringList lines = text.split(lineEnd, Qt::SkipEmptyParts);
+    result.entries.reserve(lines.size() / 2);
     for (qsizetype i = 0; i + 1 < lines.size(); i += 2)
-        entries.append({lines[i], lines[i + 1]});
-    return entries;
+        result.entries.append({lines[i], lines[i + 1]});
+    return result;
 }
 
 QString FileText(const FavouriteEntries& entries)
@@ -132,4 +151,83 @@ std::optional<qsizetype> FavouriteList::undo()
     BackUpIndex = 0;
     m_hasBackUp = false;
     return row;
+}
+
+FavouritesFile::FavouritesFile(QString path)
+    : m_path(std::move(path))
+{
+}
+
+QString FavouritesFile::NotTextReason()
+{
+    return u"文字として読み取れないバイトがあります"_s;
+}
+
+namespace {
+const QString kKeptUntilExit = u"お気に入りの変更はプログラムを終了するまで保たれます。"_s;
+}
+
+QString FavouritesFile::KeptInMemoryNote()
+{
+    return u"このファイルには書き込みません。"_s + kKeptUntilExit;
+}
+
+QString FavouritesFile::NotSavedNote()
+{
+    return u"ファイルは元のままです。"_s + kKeptUntilExit;
+}
+
+FavouritesFile::Loaded FavouritesFile::Load()
+{
+    // The file failed before: the list goes on from memory, unannounced.
+    if (m_pending)
+        return {*m_pending, {}};
+    const DocumentFile::ReadResult read = DocumentFile::ReadWhole(m_path);
+    if (!read.ok) {
+        const QString message = FileFailureMessage(FileErrors::Doing::Read, m_path, read.error);
+        const QFileInfo info(m_path);
+        // A file that is not there has nothing to lose: closing makes it.
+        if (!info.exists() && !info.isSymLink()) {
+            m_onDisk.clear();
+            return {{}, message};
+        }
+        m_refused = true;
+        m_pending = FavouriteEntries();
+        return {{}, message + u'\n' + KeptInMemoryNote()};
+    }
+    Favourites::ReadResult decoded = Favourites::ReadEntries(read.bytes);
+    if (!decoded.decoded) {
+        m_refused = true;
+        m_pending = decoded.entries;
+        return {decoded.entries, FileErrors::Message(FileErrors::Doing::Read, m_path, NotTextReason()) + u'\n'
+                                     + KeptInMemoryNote()};
+    }
+    m_onDisk = decoded.entries;
+    return {std::move(decoded.entries), {}};
+}
+
+QString FavouritesFile::Save(const FavouriteEntries& entries)
+{
+    if (m_refused) {
+        m_pending = entries;
+        return {};
+    }
+    const QFileInfo info(m_path);
+    const bool missing = !info.exists() && !info.isSymLink();
+    // An unchanged list leaves the file's bytes as they are, whatever form
+    // they have; a file removed meanwhile gets the list back.
+    if (entries == m_onDisk && !missing) {
+        m_pending.reset();
+        return {};
+    }
+    const QByteArray bytes = Favourites::FileBytes(Favourites::FileText(entries));
+    const QString error = DocumentFile::WriteWhole(m_path, bytes, {});
+    if (!error.isEmpty()) {
+        m_pending = entries;
+        const QString message = FileFailureMessage(FileErrors::Doing::Write, m_path, error);
+        return message + u'\n' + (missing ? kKeptUntilExit : NotSavedNote());
+    }
+    m_onDisk = entries;
+    m_pending.reset();
+    return {};
 }

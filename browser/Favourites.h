@@ -25,13 +25,22 @@ inline constexpr int QuickButtonCount = 7;
 inline constexpr int MinListHeight = 66;
 inline constexpr int MaxListHeight = 600;
 
-// The file's bytes as entries: the UTF-8 mark is required (without it the
-// list is empty), lines are split at CR LF, empty lines dropped, and the
-// lines taken in pairs (title, address); a last unpaired line is lost.
-// Bytes that are not UTF-8 read as U+FFFD.
-FavouriteEntries ReadEntries(const QByteArray& bytes);
+// What a file's bytes hold. The file is read as texts are (its mark, or
+// without one valid UTF-8 as UTF-8 and anything else as Shift_JIS); lines
+// end in CR LF, LF or CR, empty lines are dropped, and the lines are taken
+// in pairs (title, address); a last unpaired line is lost.
+struct ReadResult
+{
+    FavouriteEntries entries;
+    // False when the bytes are no text: a mark cut short, or bytes that form
+    // no character in their encoding (those read as U+FFFD). Such a file
+    // is not written over, since its bytes would not come back.
+    bool decoded = true;
+};
+ReadResult ReadEntries(const QByteArray& bytes);
 
-// The file's text: title, CR LF, address, CR LF, ... last address.
+// The file is always written in one form, which every earlier version reads:
+// title, CR LF, address, CR LF, ... last address, as UTF-8 after the mark.
 QString FileText(const FavouriteEntries& entries);
 
 // The text's UTF-8 bytes after the mark, unless the text brings its own.
@@ -90,4 +99,40 @@ private:
     qsizetype BackUpIndex = 0;
     QString MyFavoriteTitleBackUp;
     QString MyFavoriteURLBackUp;
+};
+
+// The favourites file over one run of the program. Every opening of the
+// browser reads it again, and closing writes the list only when it is not
+// what the file holds, through a checked save that keeps the old file when
+// anything fails. A file that cannot be read or decoded is reported once
+// and is not written over in this run: the list then lives in memory.
+class FavouritesFile
+{
+public:
+    explicit FavouritesFile(QString path);
+
+    const QString& path() const { return m_path; }
+
+    struct Loaded
+    {
+        FavouriteEntries entries;
+        QString message;   // to show the user; empty when all went well
+    };
+    Loaded Load();
+
+    // Empty on success or when nothing had to be written, else the message.
+    QString Save(const FavouriteEntries& entries);
+
+    // The reason given for a file whose bytes are no text.
+    static QString NotTextReason();
+    // Said after a read failure: what happens to the user's changes.
+    static QString KeptInMemoryNote();
+    // Said after a failed write.
+    static QString NotSavedNote();
+
+private:
+    QString m_path;
+    FavouriteEntries m_onDisk;       // what the file holds, as last read or written
+    bool m_refused = false;          // not to be written over in this run
+    std::optional<FavouriteEntries> m_pending;   // a list the file does not hold
 };

@@ -2,18 +2,18 @@
 
 #include "browser/UrlRules.h"
 #include "core/Prompter.h"
+#include "documents/DocumentFile.h"
+#include "documents/FileFailure.h"
 #include "platform/DesignFonts.h"
 
 #include <QAction>
 #include <QDir>
-#include <QFile>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStyle>
 #include <QStyleOptionMenuItem>
 #include <QStyledItemDelegate>
@@ -77,11 +77,22 @@ QPushButton* makeButton(QWidget* window, const QString& name, const QString& tex
 
 } // namespace
 
+FavouritesBar::FavouritesBar(QWidget* window, Prompter& prompter, FavouritesFile& file, NewestPage newestPage)
+    : QObject(window)
+    , m_window(window)
+    , m_prompter(prompter)
+    , m_file(file)
+    , m_newestPage(std::move(newestPage))
+{
+    build();
+}
+
 FavouritesBar::FavouritesBar(QWidget* window, Prompter& prompter, QString filePath, NewestPage newestPage)
     : QObject(window)
     , m_window(window)
     , m_prompter(prompter)
-    , m_filePath(std::move(filePath))
+    , m_ownFile(std::make_unique<FavouritesFile>(std::move(filePath)))
+    , m_file(*m_ownFile)
     , m_newestPage(std::move(newestPage))
 {
     build();
@@ -219,13 +230,10 @@ bool FavouritesBar::eventFilter(QObject* watched, QEvent* event)
 
 void FavouritesBar::load()
 {
-    FavouriteEntries entries;
-    QFile file(m_filePath);
-    if (file.open(QIODevice::ReadOnly))
-        entries = Favourites::ReadEntries(file.readAll());
-    else
-        m_prompter.MessageInfoBox(file.errorString());
-    m_list.setEntries(std::move(entries));
+    FavouritesFile::Loaded loaded = m_file.Load();
+    if (!loaded.message.isEmpty())
+        m_prompter.MessageInfoBox(loaded.message);
+    m_list.setEntries(std::move(loaded.entries));
     fillTable();
     MyFavoriteButtonName();
     MyFavoriteListSize();
@@ -236,10 +244,9 @@ void FavouritesBar::save()
 {
     // The list lives in m_list, so saving works after the window's
     // controls are gone.
-    const QByteArray bytes = Favourites::FileBytes(Favourites::FileText(m_list.entries()));
-    QSaveFile file(m_filePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        m_prompter.MessageInfoBox(file.errorString());
+    const QString message = m_file.Save(m_list.entries());
+    if (!message.isEmpty())
+        m_prompter.MessageInfoBox(message);
 }
 
 void FavouritesBar::setMouseButtonFlag(int flag)
@@ -366,12 +373,12 @@ void FavouritesBar::WinMyFavoriteOpen()
     const std::optional<QString> chosen = m_prompter.OpenFileName(QDir::homePath(), {u"お気に入り(*.url)"_s});
     if (!chosen)
         return;
-    QFile file(*chosen);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_prompter.MessageInfoBox(file.errorString());
+    const DocumentFile::ReadResult read = DocumentFile::ReadWhole(*chosen);
+    if (!read.ok) {
+        m_prompter.MessageInfoBox(FileFailureMessage(FileErrors::Doing::Read, *chosen, read.error));
         return;
     }
-    const std::optional<QString> address = Favourites::UrlFileAddress(file.readAll());
+    const std::optional<QString> address = Favourites::UrlFileAddress(read.bytes);
     if (!address) {
         m_prompter.MessageInfoBox(NoUrlInFileMessage());
         return;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <utility>
 
 class QAction;
@@ -21,7 +22,7 @@ class Prompter;
 // buttons, the seven quick buttons and the drop-down table, made as
 // children of the browser window at their places in its layout. The list
 // is read by load() when the window opens and written by save() after it
-// has closed.
+// has closed, through the run's favourites file.
 class FavouritesBar : public QObject
 {
     Q_OBJECT
@@ -30,6 +31,9 @@ public:
     // while the history is empty.
     using NewestPage = std::function<std::pair<QString, QString>()>;
 
+    FavouritesBar(QWidget* window, Prompter& prompter, FavouritesFile& file,
+                  NewestPage newestPage);
+    // With a file of its own, for a bar that lives alone.
     FavouritesBar(QWidget* window, Prompter& prompter, QString filePath,
                   NewestPage newestPage);
     ~FavouritesBar() override;
@@ -78,7 +82,8 @@ private:
 
     QWidget* m_window;
     Prompter& m_prompter;
-    QString m_filePath;
+    std::unique_ptr<FavouritesFile> m_ownFile;
+    FavouritesFile& m_file;
     NewestPage m_newestPage;
     FavouriteList m_list;
 

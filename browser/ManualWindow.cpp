@@ -51,7 +51,7 @@ const QString kTitleScript = uR"((function() {
 
 } // namespace
 
-ManualWindow::ManualWindow(Prompter& prompter, QWebEngineProfile* profile, const QString& favouritesFile,
+ManualWindow::ManualWindow(Prompter& prompter, QWebEngineProfile* profile, FavouritesFile& favourites,
                            const QString& strUrlTitle, QWidget* parent)
     : QWidget(parent, Qt::Window), prompter_(prompter), startRequest_(strUrlTitle)
 {
@@ -64,7 +64,7 @@ ManualWindow::ManualWindow(Prompter& prompter, QWebEngineProfile* profile, const
     BuildAddressBox();
     BuildView(profile);
 
-    favourites_ = new FavouritesBar(this, prompter_, favouritesFile, [this] {
+    favourites_ = new FavouritesBar(this, prompter_, favourites, [this] {
         const auto& titles = history_.titles();
         const auto& addresses = history_.addresses();
         if (titles.isEmpty())

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class FavouritesBar;
+class FavouritesFile;
 class Prompter;
 class QAction;
 class QComboBox;
@@ -23,7 +24,7 @@ class ManualWindow : public QWidget
     Q_OBJECT
 public:
     // strUrlTitle: "ホーム" or the manual's first page address.
-    ManualWindow(Prompter& prompter, QWebEngineProfile* profile, const QString& favouritesFile,
+    ManualWindow(Prompter& prompter, QWebEngineProfile* profile, FavouritesFile& favourites,
                  const QString& strUrlTitle, QWidget* parent = nullptr);
     ~ManualWindow() override;
 

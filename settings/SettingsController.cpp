@@ -2,8 +2,11 @@
 
 #include "art/ArtController.h"
 #include "documents/DocumentController.h"
+#include "documents/DocumentFile.h"
+#include "documents/FileFailure.h"
 #include "library/LibraryController.h"
 #include "music/MusicController.h"
+#include "platform/FileErrors.h"
 #include "printing/PrintController.h"
 #include "settings/SettingsStore.h"
 
@@ -19,7 +22,6 @@
 #include <QStandardPaths>
 
 #include <cerrno>
-#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -224,10 +226,11 @@ void SettingsController::iniDefine()
     // Without its folder the first run is not finished: the values below are
     // still set, so this run works with them, but nothing is stored at exit
     // and the next start is a first run again.
+    errno = 0;
     firstRunUnfinished_ = !QDir().mkpath(defaultList);
     if (firstRunUnfinished_) {
         const int error = errno;
-        prompter.MessageInfoBox(QString::fromLocal8Bit(std::strerror(error)));
+        prompter.MessageInfoBox(FileErrors::Message(FileErrors::Doing::Create, defaultList, error ? error : EIO));
     } else {
         ui.label2->setText(defaultList);
         FillLists(defaultList);
@@ -277,9 +280,13 @@ void SettingsController::iniDefine()
     const QFileInfo existing(destination);
     if (existing.exists() || existing.isSymLink())
         return;
-    QFile favourites(state.dir + u'/' + kFavourites);
-    if (!favourites.copy(destination))
-        prompter.MessageInfoBox(favourites.errorString());
+    // Read whole and written through a checked save, so a full disk leaves
+    // no cut copy behind.
+    const QString source = state.dir + u'/' + kFavourites;
+    const DocumentFile::ReadResult read = DocumentFile::ReadWhole(source);
+    const QString error = read.ok ? DocumentFile::WriteWhole(destination, read.bytes, {}) : read.error;
+    if (!error.isEmpty())
+        prompter.MessageInfoBox(FileFailureMessage(FileErrors::Doing::Copy, read.ok ? destination : source, error));
 }
 
 void SettingsController::iniWrite()

@@ -3,9 +3,11 @@
 
 #include "browser/FavouritesBar.h"
 
+#include "platform/FileErrors.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QAction>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
@@ -15,6 +17,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <cerrno>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -323,10 +326,9 @@ void tst_FavouritesBar::unsafeAddresses()
 
 void tst_FavouritesBar::fileFailures()
 {
-    // Missing at load: the system's reason, an empty list.
+    // Missing at load: the file and the reason, an empty list.
     makeBar();
-    QCOMPARE(prompter_.texts().size(), 1);
-    QVERIFY(!prompter_.texts().first().isEmpty());
+    QCOMPARE(prompter_.texts(), QStringList{FileErrors::Message(FileErrors::Doing::Read, path_, ENOENT)});
     QVERIFY(bar_->entries().isEmpty());
     // Saving makes the file with the mark alone.
     bar_->save();
@@ -335,12 +337,23 @@ void tst_FavouritesBar::fileFailures()
     QCOMPARE(file.readAll(), Mark);
     file.close();
 
-    // A folder that is not there cannot be written: the reason is shown.
-    FavouritesBar lost(window_.get(), prompter_, dir_->filePath(u"missing/お気に入り.txt"_s), {});
+    // A folder that is not there cannot be written: the file and the reason are shown.
+    const QString lostPath = dir_->filePath(u"missing/お気に入り.txt"_s);
+    FavouritesBar lost(window_.get(), prompter_, lostPath, {});
     prompter_.clear();
     lost.save();
     QCOMPARE(prompter_.texts().size(), 1);
-    QVERIFY(!prompter_.texts().first().isEmpty());
+    QVERIFY2(prompter_.texts().first().startsWith(FileErrors::Message(FileErrors::Doing::Write, lostPath, ENOENT)),
+             qPrintable(prompter_.texts().first()));
+
+    // An Internet Explorer favourite that is a folder: the file and the reason.
+    const QString folder = dir_->filePath(u"folder.url"_s);
+    QVERIFY(QDir().mkdir(folder));
+    prompter_.clear();
+    prompter_.openFileAnswers = {folder};
+    QTest::mouseClick(button("button1"), Qt::LeftButton);
+    QCOMPARE(prompter_.texts(), QStringList{FileErrors::Message(FileErrors::Doing::Read, folder, EISDIR)});
+    QCOMPARE(navigated_->size(), 0);
 }
 
 void tst_FavouritesBar::internetExplorerFavourite_data()

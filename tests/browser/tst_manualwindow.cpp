@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QPushButton>
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
@@ -77,6 +78,12 @@ QString TitleOf(const QString& htmlFile)
         return {};
     const auto m = QRegularExpression(u"<title>([^<]*)</title>"_s).match(QString::fromUtf8(f.readAll()));
     return m.captured(1);
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
 }
 
 void WriteFile(const QString& path, const QByteArray& bytes)
@@ -185,6 +192,36 @@ private slots:
         QCOMPARE(w->history().titles(), QStringList{first});
         QCOMPARE(w->comboBox1->count(), 1);
         QVERIFY(!w->webBrowser1->history()->canGoBack());
+    }
+
+    // A list written by an editor here (LF, no mark) is read whole and
+    // comes through opening and closing the window untouched; a file that
+    // cannot be read is reported at the first opening only and left alone.
+    void favouritesFileSurvivesTheWindow()
+    {
+        Fixture f;
+        const QByteArray lf = "\xE3\x83\x8B\xE3\x83\xA5\xE3\x83\xBC\xE3\x82\xB9\nhttps://example.jp/news\nTop\nhttp://example.com/\n";
+        WriteFile(f.favourites(), lf);
+        ManualWindow* w = f.open(u"ホーム"_s);
+        QVERIFY(w);
+        QCOMPARE(w->findChild<QPushButton*>(u"button3"_s)->text(), u"ニュース"_s);
+        QCOMPARE(w->findChild<QPushButton*>(u"button4"_s)->text(), u"Top"_s);
+        w->close();
+        QTRY_VERIFY_WITH_TIMEOUT(!f.browser.window(), 5000);
+        QCOMPARE(ReadFile(f.favourites()), lf);
+        QCOMPARE(f.prompter.texts(), QStringList());
+
+        const QByteArray cut("\xEF\xBB");
+        WriteFile(f.favourites(), cut);
+        for (int opening = 0; opening < 2; ++opening) {
+            w = f.open(u"ホーム"_s);
+            QVERIFY(w);
+            w->close();
+            QTRY_VERIFY_WITH_TIMEOUT(!f.browser.window(), 5000);
+        }
+        QCOMPARE(f.prompter.texts().size(), 1);
+        QVERIFY(f.prompter.texts().first().startsWith(u"「"_s + f.favourites() + u"」を読み込めませんでした"_s));
+        QCOMPARE(ReadFile(f.favourites()), cut);
     }
 
     // The program ends with the window open: it is closed as by the user,

@@ -3,6 +3,7 @@
 
 #include "app/MyForm.h"
 #include "art/PictureBox.h"
+#include "platform/FileErrors.h"
 #include "platform/SystemColors.h"
 #include "settings/SettingsController.h"
 #include "settings/SettingsStore.h"
@@ -19,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <clocale>
 
 using namespace Qt::StringLiterals;
@@ -204,6 +206,20 @@ private slots:
         QVERIFY(QFileInfo(run.work() + u"/Speech1"_s).isDir());
     }
 
+    // A template that cannot be copied is named, with what was done and why.
+    void firstRunTemplateNotCopied()
+    {
+        Run run(freshHome());
+        const QString program = tmp.filePath(u"program"_s);
+        QVERIFY(QDir().mkpath(program + u"/お気に入り.txt"_s));   // a folder where the template belongs
+        run.settings->setProgramFile(program + u"/murmelin"_s);
+        run.start();
+        QCOMPARE(run.state().dir, program);
+        QVERIFY(run.prompter.texts().contains(
+            FileErrors::Message(FileErrors::Doing::Copy, program + u"/お気に入り.txt"_s, EISDIR)));
+        QVERIFY(!QFileInfo::exists(run.work() + u"/お気に入り.txt"_s));
+    }
+
     // A first run that cannot make its folder still runs with the defaults,
     // stores nothing, and the next start is a first run that finishes.
     void firstRunWithoutItsFolderIsRepeated()
@@ -214,7 +230,9 @@ private slots:
         {
             Run run(home);
             run.start();
-            QCOMPARE(run.prompter.texts().size(), 1);
+            // The folder that could not be made, and why.
+            QCOMPARE(run.prompter.texts(),
+                     QStringList{FileErrors::Message(FileErrors::Doing::Create, run.work() + u"/Speech1"_s, ENOTDIR)});
             const State& s = run.state();
             QCOMPARE(s.SpeechVol, 100);
             QCOMPARE(run.ui().trackBar1->value(), 100);
