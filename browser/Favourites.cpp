@@ -3,7 +3,6 @@
 #include "browser/UrlRules.h"
 #include "documents/DocumentFile.h"
 #include "documents/EncodingDetect.h"
-#include "documents/FileFailure.h"
 #include "platform/FileErrors.h"
 #include "platform/TextCodec.h"
 
@@ -184,7 +183,7 @@ FavouritesFile::Loaded FavouritesFile::Load()
         return {*m_pending, {}};
     const DocumentFile::ReadResult read = DocumentFile::ReadWhole(m_path);
     if (!read.ok) {
-        const QString message = FileFailureMessage(FileErrors::Doing::Read, m_path, read.error);
+        const QString message = read.error;
         const QFileInfo info(m_path);
         // A file that is not there has nothing to lose: closing makes it.
         if (!info.exists() && !info.isSymLink()) {
@@ -224,7 +223,7 @@ QString FavouritesFile::Save(const FavouriteEntries& entries)
     const QString error = DocumentFile::WriteWhole(m_path, bytes, {});
     if (!error.isEmpty()) {
         m_pending = entries;
-        const QString message = FileFailureMessage(FileErrors::Doing::Write, m_path, error);
+        const QString message = error;
         return message + u'\n' + (missing ? kKeptUntilExit : NotSavedNote());
     }
     m_onDisk = entries;

@@ -3,7 +3,6 @@
 #include "browser/UrlRules.h"
 #include "core/Prompter.h"
 #include "documents/DocumentFile.h"
-#include "documents/FileFailure.h"
 #include "platform/DesignFonts.h"
 
 #include <QAction>
@@ -375,7 +374,7 @@ void FavouritesBar::WinMyFavoriteOpen()
         return;
     const DocumentFile::ReadResult read = DocumentFile::ReadWhole(*chosen);
     if (!read.ok) {
-        m_prompter.MessageInfoBox(FileFailureMessage(FileErrors::Doing::Read, *chosen, read.error));
+        m_prompter.MessageInfoBox(read.error);
         return;
     }
     const std::optional<QString> address = Favourites::UrlFileAddress(read.bytes);

@@ -3,7 +3,6 @@
 #include "art/ArtController.h"
 #include "documents/DocumentController.h"
 #include "documents/DocumentFile.h"
-#include "documents/FileFailure.h"
 #include "library/LibraryController.h"
 #include "music/MusicController.h"
 #include "platform/FileErrors.h"
@@ -286,7 +285,7 @@ void SettingsController::iniDefine()
     const DocumentFile::ReadResult read = DocumentFile::ReadWhole(source);
     const QString error = read.ok ? DocumentFile::WriteWhole(destination, read.bytes, {}) : read.error;
     if (!error.isEmpty())
-        prompter.MessageInfoBox(FileFailureMessage(FileErrors::Doing::Copy, read.ok ? destination : source, error));
+        prompter.MessageInfoBox(error);
 }
 
 void SettingsController::iniWrite()

@@ -216,7 +216,7 @@ private slots:
         run.start();
         QCOMPARE(run.state().dir, program);
         QVERIFY(run.prompter.texts().contains(
-            FileErrors::Message(FileErrors::Doing::Copy, program + u"/お気に入り.txt"_s, EISDIR)));
+            FileErrors::Message(FileErrors::Doing::Read, program + u"/お気に入り.txt"_s, EISDIR)));
         QVERIFY(!QFileInfo::exists(run.work() + u"/お気に入り.txt"_s));
     }
 
