@@ -18,6 +18,7 @@ using FileErrors::Doing;
 namespace {
 
 constexpr qint64 BlockSize = qint64(1) << 20;
+constexpr qint64 FirstTagRead = qint64(256) << 10;
 
 // The descriptor of a regular file opened without blocking, or -1 with the
 // message. Checked again once open: the name may have become a FIFO between.
@@ -110,15 +111,23 @@ bool Mp3File::ReadTag(Id3::Layout& layout, QString& error)
 {
     head_.resize(std::min(Id3::HeaderSize, length_));
     qint64 got = ReadAt(fd_, head_.data(), head_.size(), 0);
-    if (got >= 0) {
+    if (got >= 0)
         head_.truncate(got);
-        const qint64 want = std::min({Id3::TagEnd(head_), length_, MaxTagRead});
-        if (want > head_.size()) {
-            const qint64 at = head_.size();
-            head_.resize(want);
-            got = ReadAt(fd_, head_.data() + at, want - at, at);
-            if (got >= 0)
-                head_.truncate(at + got);   // a file that shrank meanwhile walks as a short one
+    const qint64 want = std::min({Id3::TagEnd(head_), length_, MaxTagRead});
+    // Most tags are small and end in padding or a cover near the start: the
+    // bytes are read in growing steps, as far as the walk needs them.
+    for (qint64 step = FirstTagRead; got >= 0; step *= 2) {
+        layout = Id3::Walk(head_, length_);
+        if (layout.end != Id3::End::BadFrame || head_.size() >= want)
+            break;
+        const qint64 at = head_.size();
+        const qint64 next = std::min(want, std::max(at, step));
+        head_.resize(next);
+        got = ReadAt(fd_, head_.data() + at, next - at, at);
+        if (got >= 0 && got < next - at) {
+            head_.truncate(at + got);   // a file that shrank meanwhile walks as a short one
+            layout = Id3::Walk(head_, length_);
+            break;
         }
     }
     if (got < 0) {
@@ -126,7 +135,6 @@ bool Mp3File::ReadTag(Id3::Layout& layout, QString& error)
         head_.clear();
         return false;
     }
-    layout = Id3::Walk(head_, length_);
     return true;
 }
 
