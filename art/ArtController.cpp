@@ -4,16 +4,15 @@
 #include "art/Mp3File.h"
 #include "art/PictureBox.h"
 #include "platform/CRand.h"
+#include "platform/FileErrors.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
-#include <QImageReader>
 #include <QLabel>
 #include <QTime>
 
 #include <cerrno>
-#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -31,7 +30,7 @@ QStringList JpegPaths(const QString& folder)
 
 QString FolderError(const QString& folder)
 {
-    return folder + u": "_s + QString::fromLocal8Bit(std::strerror(ENOENT));
+    return FileErrors::Message(FileErrors::Doing::List, folder, ENOENT);
 }
 
 } // namespace
@@ -62,8 +61,13 @@ void ArtController::ShowPicture(const QImage& image)
 
 bool ArtController::ShowPictureFile(const QString& path)
 {
-    QImageReader reader(path);
-    const QImage image = reader.read();
+    // Read as the tag's picture is, regular files only and bounded, so a
+    // FIFO or a huge file named .jpg never holds the window.
+    QByteArray bytes;
+    QString error;
+    if (!ReadPictureFile(path, bytes, error))
+        return false;
+    const QImage image = QImage::fromData(bytes);
     if (image.isNull())
         return false;
     ShowPicture(image);
@@ -126,10 +130,13 @@ bool ArtController::MP3JpegDel(const QString& strFolder, const QString& Selected
     const QString copy = state.cMurmelinCreateFolder + u'/' + SelectedFileName;
 
     if (layout.end == Id3::End::Untagged) {
-        // No tag: a folder picture, never the song-named one, and the file as it is.
+        // No tag: a folder picture, never the song-named one, and the file
+        // as it is. Without its copy the song cannot play.
         CoverArtDisplay(listFolder);
-        if (!mp3.CopyFrom(0, copy, error))
-            prompter.MessageInfoBox(u"ファイルのコピーに失敗しました。"_s);
+        if (!mp3.CopyFrom(0, copy, error)) {
+            prompter.MessageInfoBox(error);
+            return false;
+        }
         return true;
     }
 

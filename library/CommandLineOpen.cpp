@@ -1,6 +1,6 @@
 #include "library/LibraryController.h"
 
-#include "library/FolderScan.h"
+#include "platform/FileErrors.h"
 
 #include <QFileInfo>
 #include <QUrl>
@@ -64,7 +64,7 @@ void LibraryController::CommandLineOpen(const QStringList& paths)
         // The open dialog only returns files that are there; a path typed on
         // the command line may not be.
         if (!QFileInfo::exists(path)) {
-            prompter.MessageInfoBox(FolderScan::SystemMessage(path, ENOENT));
+            prompter.MessageInfoBox(FileErrors::Message(FileErrors::Doing::Open, path, ENOENT));
             continue;
         }
         bool& seen = taken[static_cast<int>(slot)];

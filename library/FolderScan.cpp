@@ -1,12 +1,12 @@
 #include "library/FolderScan.h"
 
 #include "library/FileKinds.h"
+#include "platform/FileErrors.h"
 
 #include <QFile>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -49,12 +49,6 @@ bool IsRegularFile(int dirFd, const dirent* entry)
 
 } // namespace
 
-QString SystemMessage(const QString& path, int error)
-{
-    const QString reason = QString::fromLocal8Bit(std::strerror(error));
-    return path.isEmpty() ? reason : path + u": "_s + reason;
-}
-
 Result Scan(const QString& folder, const QStringList& suffixes)
 {
     Result result;
@@ -70,7 +64,7 @@ Result Scan(const QString& folder, const QStringList& suffixes)
     DirHandle handle(native);
     if (!handle.dir) {
         result.status = Status::Unreadable;
-        result.reason = SystemMessage(folder, errno);
+        result.reason = FileErrors::Message(FileErrors::Doing::List, folder, errno);
         return result;
     }
     const int dirFd = ::dirfd(handle.dir);
@@ -91,7 +85,7 @@ Result Scan(const QString& folder, const QStringList& suffixes)
     }
     if (errno != 0) {
         result.status = Status::Unreadable;
-        result.reason = SystemMessage(folder, errno);
+        result.reason = FileErrors::Message(FileErrors::Doing::List, folder, errno);
         return result;
     }
 
@@ -111,15 +105,15 @@ std::optional<QString> ListingFailure(const QString& folder)
 {
     const QByteArray native = QFile::encodeName(folder);
     if (folder.isEmpty())
-        return SystemMessage(folder, ENOENT);
+        return FileErrors::Message(FileErrors::Doing::List, folder, ENOENT);
     DirHandle handle(native);
     if (!handle.dir)
-        return SystemMessage(folder, errno);
+        return FileErrors::Message(FileErrors::Doing::List, folder, errno);
     errno = 0;
     while (::readdir(handle.dir))
         errno = 0;
     if (errno != 0)
-        return SystemMessage(folder, errno);
+        return FileErrors::Message(FileErrors::Doing::List, folder, errno);
     return std::nullopt;
 }
 

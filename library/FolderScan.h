@@ -16,18 +16,15 @@ struct Result
 {
     Status status = Status::Ok;
     QStringList paths;   // folder + "/" + name
-    QString reason;      // Unreadable: the system's own message
+    QString reason;      // Unreadable: the message, naming the folder and why
 };
 
 // The regular files (or links to them) directly in folder whose names end in
 // one of suffixes, e.g. {".wav", ".mp3"}. Each suffix's group is in name order.
 Result Scan(const QString& folder, const QStringList& suffixes);
 
-// Lists the sub-folders of folder as an access test; the system's message
-// when that fails, nothing when it works.
+// Lists the sub-folders of folder as an access test; the message when that
+// fails, nothing when it works.
 std::optional<QString> ListingFailure(const QString& folder);
-
-// The system's message for an error number, with the path it concerns.
-QString SystemMessage(const QString& path, int error);
 
 } // namespace FolderScan

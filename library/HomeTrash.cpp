@@ -1,6 +1,6 @@
 #include "library/HomeTrash.h"
 
-#include "library/FolderScan.h"
+#include "platform/FileErrors.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,10 +24,10 @@ std::optional<QString> MakeFolder(const QString& path)
     if (::stat(native.constData(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             return std::nullopt;
-        return FolderScan::SystemMessage(path, ENOTDIR);
+        return FileErrors::Message(FileErrors::Doing::Create, path, ENOTDIR);
     }
     if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
-        return FolderScan::SystemMessage(path, errno);
+        return FileErrors::Message(FileErrors::Doing::Create, path, errno);
     return std::nullopt;
 }
 

@@ -8,6 +8,7 @@
 #include "library/ListViewSetup.h"
 #include "lrc/LrcController.h"
 #include "music/MusicController.h"
+#include "platform/FileErrors.h"
 #include "platform/SystemColors.h"
 
 #include <QFile>
@@ -66,7 +67,7 @@ void LibraryController::iniListView()
     icons_[0] = QIcon(u":/icons/text.svg"_s);
     icons_[1] = QIcon(u":/icons/music.svg"_s);
     for (int i = 0; i < 3; ++i) {
-        ListViewSetup::Apply(List(i), i == 2);
+        ListViewSetup::Apply(List(i), i == 2, [this, i] { RowClickedAgain(i); });
         ListSorter::Of(List(i));
     }
     state.listView1Sorting = 0;
@@ -316,18 +317,44 @@ void LibraryController::PlayWav(const QString& path, const QString& name, const 
 
 void LibraryController::PlayMp3(const QString& path, const QString& name)
 {
-    if (peers.lrc)
-        peers.lrc->LrcTextTempLabel(path);
+    // The song's name first: the cover art looks for a picture named after it.
     ui.label4->setText(FileKinds::SongName(name));
     const QString temp = FileKinds::TempCopyName(state.MciTempFlag);
-    // A copy that could not be written may be missing or hold an older song;
-    // keep the player on what it has, and write the same name next time,
-    // since the player still holds the other one.
-    if (!peers.art || !peers.art->MP3JpegDel(path, temp))
+    if (!peers.art || !peers.art->MP3JpegDel(path, temp)) {
+        // Without its copy the song cannot play. The one playing stops
+        // rather than go on under this one's name, and nothing of this song
+        // (name, lyrics, range) is kept; the same copy name is written next
+        // time, since the player held the other one.
+        ui.label4->clear();
+        if (peers.music && state.AudioStateFlag != 99)
+            peers.music->MciClose();
         return;
+    }
+    // Lyrics only once the song is sure to open, so they never belong to
+    // the one before.
+    if (peers.lrc)
+        peers.lrc->LrcTextTempLabel(path);
     if (peers.music)
         peers.music->MusicStart(FileKinds::JoinPath(state.cMurmelinCreateFolder, temp), temp);
     state.MciTempFlag = FileKinds::NextTempFlag(state.MciTempFlag);
+}
+
+void LibraryController::RowClickedAgain(int list)
+{
+    // A click on the row already selected changes no selection. For a song
+    // it plays it again, as a click on any other row plays that one; a text
+    // is not read in again over the editor's copy.
+    if (state.MouseRightAndLeftButtonFlag != 2)
+        return;
+    QTreeWidgetItem* entry = SelectedEntry(List(list));
+    if (!entry)
+        return;
+    const QString path = FileKinds::JoinPath(state.cMurmelinListFolder, entry->text(0));
+    const Route route = list == 0 ? FileKinds::FromAllList(path)
+                      : list == 2 ? FileKinds::FromMusicList(path)
+                                  : Route::None;
+    if (route == Route::Wav || route == Route::Mp3)
+        SelectionChanged(list);
 }
 
 // --- folder, delete, open -----------------------------------------------------
@@ -354,11 +381,11 @@ void LibraryController::DeleteFile()
     // Only the remembered file goes: nothing remembered, or a folder that
     // has taken its name since, is refused.
     if (path.isEmpty()) {
-        prompter.MessageInfoBox(FolderScan::SystemMessage(path, ENOENT));
+        prompter.MessageInfoBox(u"削除するファイルが選ばれていません。"_s);
         return;
     }
     if (QFileInfo(path).isDir()) {
-        prompter.MessageInfoBox(FolderScan::SystemMessage(path, EISDIR));
+        prompter.MessageInfoBox(FileErrors::Message(FileErrors::Doing::Delete, path, EISDIR));
         return;
     }
     // Without a trash folder in the home the move would land in the current
@@ -368,8 +395,12 @@ void LibraryController::DeleteFile()
         return;
     }
     QFile file(path);
+    errno = 0;
     if (!file.moveToTrash()) {
-        prompter.MessageInfoBox(file.errorString());
+        // The move's own error number where it is left, else its text.
+        const int error = errno;
+        prompter.MessageInfoBox(error != 0 ? FileErrors::Message(FileErrors::Doing::Delete, path, error)
+                                           : FileErrors::Message(FileErrors::Doing::Delete, path, file.errorString()));
         return;
     }
     FillAll(ui.label2->text());

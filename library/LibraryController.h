@@ -39,6 +39,8 @@ public:
     void List2Select();
     void List3Select();
     void SelFileName();
+    // A left click on the row that is already selected.
+    void RowClickedAgain(int list);
 
 private:
     QTreeWidget* List(int index) const;

@@ -3,8 +3,11 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -30,15 +33,19 @@ public:
 
 // A click on an entry's check box only ticks or unticks it. Left to the
 // view, the press would first select the entry, and selecting a ticked music
-// entry with the left button starts playing it.
-class CheckBoxClicks : public QObject
+// entry with the left button starts playing it. A plain left click on the
+// row that was already selected is reported at its release, since the view
+// has no selection change to tell of.
+class RowClicks : public QObject
 {
 public:
-    explicit CheckBoxClicks(QTreeWidget* list) : QObject(list), list_(list)
+    RowClicks(QTreeWidget* list, bool checkBoxes) : QObject(list), list_(list), checkBoxes_(checkBoxes)
     {
-        setObjectName(u"checkBoxClicks"_s);
+        setObjectName(u"rowClicks"_s);
         list->viewport()->installEventFilter(this);
     }
+
+    std::function<void()> clickedAgain;
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
@@ -49,17 +56,29 @@ protected:
             auto* mouse = static_cast<QMouseEvent*>(event);
             const QPoint pos = mouse->position().toPoint();
             QTreeWidgetItem* item = mouse->button() == Qt::LeftButton ? list_->itemAt(pos) : nullptr;
-            if (!item || !CheckBoxRect(item).contains(pos))
+            // The second press of a double click is part of the first click.
+            again_ = event->type() == QEvent::MouseButtonPress && item && item->isSelected()
+                ? QPersistentModelIndex(list_->indexAt(pos).siblingAtColumn(0)) : QPersistentModelIndex();
+            if (!checkBoxes_ || !item || !CheckBoxRect(item).contains(pos))
                 return false;
+            again_ = QPersistentModelIndex();
             item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
             swallowRelease_ = true;
             return true;
         }
-        case QEvent::MouseButtonRelease:
-            if (!swallowRelease_)
-                return false;
-            swallowRelease_ = false;
-            return true;
+        case QEvent::MouseButtonRelease: {
+            if (swallowRelease_) {
+                swallowRelease_ = false;
+                return true;
+            }
+            const QPersistentModelIndex pressed = std::exchange(again_, QPersistentModelIndex());
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (pressed.isValid() && mouse->button() == Qt::LeftButton
+                && list_->indexAt(mouse->position().toPoint()).siblingAtColumn(0) == pressed
+                && list_->selectionModel()->isSelected(pressed) && clickedAgain)
+                clickedAgain();
+            return false;
+        }
         default:
             return false;
         }
@@ -86,14 +105,16 @@ private:
     }
 
     QTreeWidget* list_;
+    bool checkBoxes_;
     bool swallowRelease_ = false;
+    QPersistentModelIndex again_;
 };
 
 } // namespace
 
 namespace ListViewSetup {
 
-void Apply(QTreeWidget* list, bool checkBoxes)
+void Apply(QTreeWidget* list, bool checkBoxes, std::function<void()> clickedAgain)
 {
     list->setColumnCount(2);
     list->setHeaderLabels({u"ファイル名"_s, u"種類"_s});
@@ -125,8 +146,10 @@ void Apply(QTreeWidget* list, bool checkBoxes)
 
     if (!list->itemDelegate() || !dynamic_cast<GridLineDelegate*>(list->itemDelegate()))
         list->setItemDelegate(new GridLineDelegate(list));
-    if (checkBoxes && !list->findChild<QObject*>(u"checkBoxClicks"_s, Qt::FindDirectChildrenOnly))
-        new CheckBoxClicks(list);
+    auto* clicks = list->findChild<RowClicks*>(u"rowClicks"_s, Qt::FindDirectChildrenOnly);
+    if (!clicks)
+        clicks = new RowClicks(list, checkBoxes);
+    clicks->clickedAgain = std::move(clickedAgain);
 }
 
 } // namespace ListViewSetup

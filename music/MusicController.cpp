@@ -2,7 +2,10 @@
 
 #include "lrc/LrcController.h"
 #include "music/MusicTimes.h"
+#include "platform/FileErrors.h"
 #include "platform/SystemColors.h"
+
+#include <QFile>
 
 #include <QLabel>
 #include <QPushButton>
@@ -10,7 +13,11 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 #include <exception>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -18,6 +25,29 @@ namespace {
 // A range end reached a hair early (the device clock lags the timer) is
 // checked again; past this many retries the poll takes over.
 constexpr int MaxRangeEndRetries = 20;
+
+// Why path is no file to play, or empty. The device opens the file itself,
+// and a FIFO or a device named .wav would hold the window in that open for
+// good, so anything there other than a regular file is refused first, and
+// the name is tried without blocking. A name that cannot be looked at is
+// left to the device, which says why.
+QString NotPlayable(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0)
+        return {};
+    if (S_ISDIR(st.st_mode))
+        return FileErrors::Reason(EISDIR);
+    if (!S_ISREG(st.st_mode))
+        return FileErrors::NotRegularReason();
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular ? QString() : FileErrors::NotRegularReason();
+}
 }
 
 MusicController::MusicController(const Context& context, AudioDevice& device, Mixer& mixer, CRand& rand)
@@ -94,6 +124,10 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
     if (state.AudioStateFlag != 99)
         MciClose();
     state.wcWavMp3 = path;
+    if (const QString reason = NotPlayable(path); !reason.isEmpty()) {
+        prompter.MessageInfoBox(FileErrors::Message(FileErrors::Doing::Play, path, reason));
+        return;
+    }
 
     const bool mp3 = path.contains(u".mp3"_s);
     std::int64_t length = 0;

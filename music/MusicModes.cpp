@@ -22,8 +22,11 @@ void MusicController::SelectMusicEntry()
     QTreeWidgetItem* entry = ui.listView3->topLevelItem(state.ListIndexMusic);
     if (!entry)
         return;
-    // The list's selection handler starts the entry when it is checked.
-    entry->setSelected(true);
+    // The list's selection handler starts the entry when it is checked. It
+    // becomes the one selected row: a row the user clicked meanwhile (an
+    // unticked one plays nothing) must not stay selected beside it, or the
+    // handler would read that one.
+    ui.listView3->setCurrentItem(entry, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     ui.listView3->scrollToItem(entry);
 }
 

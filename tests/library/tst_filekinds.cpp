@@ -4,6 +4,7 @@
 
 #include "library/FileKinds.h"
 #include "library/FolderScan.h"
+#include "platform/FileErrors.h"
 #include "TestFolders.h"
 
 #include <QRegularExpression>
@@ -179,14 +180,15 @@ private slots:
         }
         QVERIFY(!FolderScan::ListingFailure(dir.path()));
         const std::optional<QString> gone = FolderScan::ListingFailure(dir.filePath(u"nowhere"_s));
-        QVERIFY(gone && gone->contains(QString::fromLocal8Bit(std::strerror(ENOENT))));
+        QCOMPARE(gone.value_or(QString()),
+                 FileErrors::Message(FileErrors::Doing::List, dir.filePath(u"nowhere"_s), ENOENT));
 
         const QString locked = dir.filePath(u"locked"_s);
         QVERIFY(QDir().mkdir(locked));
         TestFolders::Touch(locked + u"/a.txt"_s);
         QVERIFY(QFile::setPermissions(locked, {}));
         TestFolders::NoPermissionOverride asUser;
-        const QString denied = QString::fromLocal8Bit(std::strerror(EACCES));
+        const QString denied = FileErrors::Message(FileErrors::Doing::List, locked, EACCES);
         const FolderScan::Result r = FolderScan::Scan(locked, {u".txt"_s});
         QCOMPARE(r.status, FolderScan::Status::Unreadable);
         QVERIFY2(r.reason.contains(denied), qPrintable(r.reason));

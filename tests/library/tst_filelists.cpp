@@ -7,6 +7,7 @@
 #include "app/MyForm.h"
 #include "library/LibraryController.h"
 #include "library/ListViewItemComparer.h"
+#include "platform/FileErrors.h"
 #include "platform/SystemColors.h"
 #include "support/RecordingControllers.h"
 #include "support/RecordingRouting.h"
@@ -206,7 +207,7 @@ private slots:
             f.Refill();
         }
         QFile::setPermissions(gone, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        const QString expected = kAccess + gone + u": "_s + QString::fromLocal8Bit(std::strerror(EACCES)) + u')';
+        const QString expected = kAccess + FileErrors::Message(FileErrors::Doing::List, gone, EACCES) + u')';
         QCOMPARE(f.prompter.texts(), QStringList{expected});
         QCOMPARE(f.ui().listView1->topLevelItemCount(), 0);
     }
@@ -310,9 +311,9 @@ private slots:
         QCOMPARE(all->currentItem()->text(0), u"b.mp3"_s);
         const QString b = f.Path(u"b.mp3"_s);
         const QString temp0 = f.dir.filePath(u"work/temp0.mp3"_s);
-        QCOMPARE(f.log.calls, (QStringList{u"LrcTextTempLabel(%1)"_s.arg(b), u"MP3JpegDel(%1, temp0.mp3)"_s.arg(b),
+        QCOMPARE(f.log.calls, (QStringList{u"MP3JpegDel(%1, temp0.mp3)"_s.arg(b), u"LrcTextTempLabel(%1)"_s.arg(b),
                                           u"MusicStart(%1, temp0.mp3)"_s.arg(temp0)}));
-        QCOMPARE(f.log.songNames.value(1), u"b"_s);
+        QCOMPARE(f.log.songNames.value(0), u"b"_s);
         QCOMPARE(f.s().strDeleteFilelName, b);
 
         // After a right click, selections only remember the file again.
@@ -335,7 +336,7 @@ private slots:
         for (const QString& name : {u"one.mp3"_s, u"two.mp3"_s, u"three.mp3"_s}) {
             f.Click(music, name);
             const QString temp = u"temp%1.mp3"_s.arg(flag);
-            expected << u"LrcTextTempLabel(%1)"_s.arg(f.Path(name)) << u"MP3JpegDel(%1, %2)"_s.arg(f.Path(name), temp)
+            expected << u"MP3JpegDel(%1, %2)"_s.arg(f.Path(name), temp) << u"LrcTextTempLabel(%1)"_s.arg(f.Path(name))
                      << u"MusicStart(%1, %2)"_s.arg(f.dir.filePath(u"work/"_s + temp), temp);
             flag = 1 - flag;
             QCOMPARE(f.s().ListIndexMusic, music->indexOfTopLevelItem(Fixture::Entry(music, name)));
@@ -351,7 +352,8 @@ private slots:
                                           u"MusicStart(%1, Four.WAV)"_s.arg(four)}));
         QCOMPARE(f.log.songNames.value(1), u"Four"_s);
 
-        // An unticked entry does nothing at all; a copy that failed is not played.
+        // An unticked entry does nothing at all; a copy that failed is not
+        // played, and its lyrics are not read.
         f.log.clear();
         Fixture::Entry(music, u"one.mp3"_s)->setCheckState(0, Qt::Unchecked);
         f.Click(music, u"one.mp3"_s);
@@ -359,7 +361,8 @@ private slots:
         QCOMPARE(f.s().strDeleteFilelName, four);
         f.log.copyWorks = false;
         f.Click(music, u"two.mp3"_s);
-        QCOMPARE(f.log.calls.size(), 2);
+        QCOMPARE(f.log.calls, QStringList{u"MP3JpegDel(%1, temp1.mp3)"_s.arg(f.Path(u"two.mp3"_s))});
+        QCOMPARE(f.ui().label4->text(), QString());
         QCOMPARE(f.s().MciTempFlag, 1);
     }
 
@@ -393,6 +396,36 @@ private slots:
         QCOMPARE(f.log.calls.size(), 3);
     }
 
+    // A click on the row already selected changes no selection: a song
+    // plays again, a text is not read in again.
+    void clickingTheSelectedRowAgain()
+    {
+        Fixture f({u"one.mp3"_s, u"two.wav"_s, u"memo.txt"_s});
+        QTreeWidget* all = f.ui().listView1;
+        for (const QString& name : {u"one.mp3"_s, u"two.wav"_s, u"memo.txt"_s}) {
+            f.log.clear();
+            f.Click(all, name);
+            f.Click(all, name);
+            const int starts = int(f.log.calls.filter(u"MusicStart("_s).size());
+            QCOMPARE(starts, name.endsWith(u".txt"_s) ? 0 : 2);
+            QCOMPARE(int(f.log.calls.filter(u"TextOpenFile("_s).size()), name.endsWith(u".txt"_s) ? 1 : 0);
+        }
+        QTest::mouseClick(f.ui().button19, Qt::LeftButton);
+        QTreeWidget* music = f.ui().listView3;
+        f.Click(music, u"two.wav"_s);
+        f.log.clear();
+        f.Click(music, u"two.wav"_s);
+        QCOMPARE(f.log.calls.filter(u"MusicStart("_s), QStringList{u"MusicStart(%1, two.wav)"_s.arg(f.Path(u"two.wav"_s))});
+        // A double click on it starts it once more, not twice; a right click not at all.
+        f.log.clear();
+        const QPoint at = music->visualItemRect(Fixture::Entry(music, u"two.wav"_s)).center();
+        QTest::mouseClick(music->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(music->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(music->viewport(), Qt::LeftButton, {}, at);
+        f.Click(music, u"two.wav"_s, Qt::RightButton);
+        QCOMPARE(f.log.calls.filter(u"MusicStart("_s).size(), 1);
+    }
+
     void openCommand()
     {
         Fixture f({});
@@ -421,7 +454,7 @@ private slots:
         QCOMPARE(f.log.calls,
                  (QStringList{u"TextOpenFile(/d/メモ.txt, メモ.txt)"_s, u"LrcTextTempLabel(/w/a.wav)"_s,
                               u"JpegCoverArtDisplay(/shown folder)"_s, u"MusicStart(/w/a.wav, a.wav)"_s,
-                              u"LrcTextTempLabel(/m/s.mp3)"_s, u"MP3JpegDel(/m/s.mp3, temp1.mp3)"_s,
+                              u"MP3JpegDel(/m/s.mp3, temp1.mp3)"_s, u"LrcTextTempLabel(/m/s.mp3)"_s,
                               u"MusicStart(%1, temp1.mp3)"_s.arg(f.dir.filePath(u"work/temp1.mp3"_s))}));
         QCOMPARE(f.s().MciTempFlag, 0);
         QCOMPARE(f.s().cOpenDirFolder, u"/m"_s);
@@ -439,7 +472,8 @@ private slots:
             f.lib().FolderSetting();
         QCOMPARE(f.prompter.dialogCalls.value(0).startFolder, f.folder);
         QCOMPARE(f.prompter.texts().size(), 1);
-        QVERIFY(f.prompter.texts().value(0).contains(QString::fromLocal8Bit(std::strerror(ENOENT))));
+        QCOMPARE(f.prompter.texts().value(0),
+                 FileErrors::Message(FileErrors::Doing::List, f.dir.filePath(u"nowhere"_s), ENOENT));
         QCOMPARE(f.s().cMurmelinListFolder, f.folder);
         QCOMPARE(Fixture::Column(f.ui().listView1, 0), QStringList{u"old.txt"_s});
         f.lib().FolderSetting();

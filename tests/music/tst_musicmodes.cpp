@@ -23,21 +23,24 @@ private slots:
         QTest::addColumn<int>("selected");       // -1: nothing selected
         QTest::addColumn<int>("state");
         QTest::addColumn<QStringList>("commands");
+        QTest::addColumn<int>("clicked");        // an unticked row the user clicked meanwhile, or -1
 
         const QStringList none;
         const QStringList stop{u"Stop"_s};
-        QTest::newRow("no mode stops") << 0 << 1 << 0 << false << 1 << 1 << 12 << stop;
+        QTest::newRow("no mode stops") << 0 << 1 << 0 << false << 1 << 1 << 12 << stop << -1;
         QTest::newRow("repeat restarts") << 1 << 1 << 0 << false << 1 << 1 << 10
-                                         << QStringList{u"Stop"_s, u"Seek(0)"_s, u"Play"_s};
-        QTest::newRow("in order moves on") << 2 << 1 << 0 << false << 2 << 2 << 10 << none;
-        QTest::newRow("in order ends at the last") << 2 << 4 << 0 << false << 4 << -1 << 12 << stop;
-        QTest::newRow("loop wraps to the first") << 3 << 4 << 0 << false << 0 << 0 << 10 << none;
+                                         << QStringList{u"Stop"_s, u"Seek(0)"_s, u"Play"_s} << -1;
+        QTest::newRow("in order moves on") << 2 << 1 << 0 << false << 2 << 2 << 10 << none << -1;
+        QTest::newRow("in order ends at the last") << 2 << 4 << 0 << false << 4 << -1 << 12 << stop << -1;
+        QTest::newRow("loop wraps to the first") << 3 << 4 << 0 << false << 0 << 0 << 10 << none << -1;
         // The generator's classic sequence from 1: 41, 18467, 6334, 26500, 19169 ...
-        QTest::newRow("random, 2 draws skipped") << 4 << 1 << 23 << false << 0 << 0 << 10 << none;
-        QTest::newRow("random, 4 draws skipped") << 4 << 1 << 45 << false << 2 << 2 << 10 << none;
-        QTest::newRow("random, none skipped") << 4 << 3 << 9 << false << 0 << 0 << 10 << none;
+        QTest::newRow("random, 2 draws skipped") << 4 << 1 << 23 << false << 0 << 0 << 10 << none << -1;
+        QTest::newRow("random, 4 draws skipped") << 4 << 1 << 45 << false << 2 << 2 << 10 << none << -1;
+        QTest::newRow("random, none skipped") << 4 << 3 << 9 << false << 0 << 0 << 10 << none << -1;
         QTest::newRow("a part range replays in any mode") << 2 << 1 << 0 << true << 1 << 1 << 10
-                                                           << QStringList{u"Stop"_s, u"Seek(10000)"_s, u"Play"_s};
+                                                           << QStringList{u"Stop"_s, u"Seek(10000)"_s, u"Play"_s} << -1;
+        QTest::newRow("in order after an unticked row was clicked") << 2 << 1 << 0 << false << 2 << 2 << 10 << none << 3;
+        QTest::newRow("loop after an unticked row was clicked") << 3 << 4 << 0 << false << 0 << 0 << 10 << none << 2;
     }
 
     void endOfTrack()
@@ -50,11 +53,18 @@ private slots:
         QFETCH(int, selected);
         QFETCH(int, state);
         QFETCH(QStringList, commands);
+        QFETCH(int, clicked);
 
         PlayerRig rig;
         rig.FillList(5, {0, 1, 2, 3, 4});
         rig.state.ListIndexMusic = index;
         rig.ui.listView3->topLevelItem(index)->setSelected(true);
+        if (clicked >= 0) {
+            // A click selects that row alone; unticked, it plays nothing.
+            QTreeWidgetItem* row = rig.ui.listView3->topLevelItem(clicked);
+            row->setCheckState(0, Qt::Unchecked);
+            rig.ui.listView3->setCurrentItem(row, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
         rig.state.MusicPlayMode = mode;
         rig.music->millisecond = millisecond;
         rig.Reach(u"playing"_s);
@@ -101,16 +111,19 @@ private slots:
         QTest::addColumn<int>("step");
         QTest::addColumn<int>("expectedIndex");
         QTest::addColumn<int>("selected");
+        QTest::addColumn<int>("clicked");   // an unticked row the user clicked meanwhile, or -1
 
         const QList<int> all{0, 1, 2, 3};
-        QTest::newRow("next") << 4 << all << 1 << 1 << 2 << 2;
-        QTest::newRow("next wraps to the top") << 4 << all << 3 << 1 << 0 << 0;
-        QTest::newRow("previous wraps to the bottom") << 4 << all << 0 << -1 << 3 << 3;
-        QTest::newRow("next skips unchecked") << 4 << QList<int>{0, 3} << 0 << 1 << 3 << 3;
-        QTest::newRow("previous skips unchecked") << 4 << QList<int>{1} << 3 << -1 << 1 << 1;
-        QTest::newRow("only the current checked") << 4 << QList<int>{2} << 2 << 1 << 2 << 2;
-        QTest::newRow("nothing checked") << 4 << QList<int>{} << 2 << 1 << 2 << -1;
-        QTest::newRow("empty list") << 0 << QList<int>{} << 0 << 1 << 0 << -1;
+        QTest::newRow("next") << 4 << all << 1 << 1 << 2 << 2 << -1;
+        QTest::newRow("next wraps to the top") << 4 << all << 3 << 1 << 0 << 0 << -1;
+        QTest::newRow("previous wraps to the bottom") << 4 << all << 0 << -1 << 3 << 3 << -1;
+        QTest::newRow("next skips unchecked") << 4 << QList<int>{0, 3} << 0 << 1 << 3 << 3 << -1;
+        QTest::newRow("previous skips unchecked") << 4 << QList<int>{1} << 3 << -1 << 1 << 1 << -1;
+        QTest::newRow("only the current checked") << 4 << QList<int>{2} << 2 << 1 << 2 << 2 << -1;
+        QTest::newRow("nothing checked") << 4 << QList<int>{} << 2 << 1 << 2 << -1 << -1;
+        QTest::newRow("empty list") << 0 << QList<int>{} << 0 << 1 << 0 << -1 << -1;
+        QTest::newRow("next after an unticked row was clicked") << 4 << QList<int>{0, 1, 3} << 1 << 1 << 3 << 3 << 2;
+        QTest::newRow("previous after an unticked row was clicked") << 4 << QList<int>{0, 2, 3} << 2 << -1 << 0 << 0 << 1;
     }
 
     void nextAndPrevious()
@@ -121,12 +134,16 @@ private slots:
         QFETCH(int, step);
         QFETCH(int, expectedIndex);
         QFETCH(int, selected);
+        QFETCH(int, clicked);
 
         PlayerRig rig;
         rig.FillList(count, checked);
         rig.state.ListIndexMusic = index;
         if (count)
             rig.ui.listView3->topLevelItem(index)->setSelected(true);
+        if (clicked >= 0)
+            rig.ui.listView3->setCurrentItem(rig.ui.listView3->topLevelItem(clicked), 0,
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         rig.Reach(u"paused"_s);
         if (step > 0)
             rig.music->NextMusicPlay();
