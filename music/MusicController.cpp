@@ -6,6 +6,7 @@
 #include "platform/SystemColors.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <QLabel>
 #include <QPushButton>
@@ -343,7 +344,11 @@ void MusicController::MciClose()
 
 void MusicController::MciError()
 {
-    const QString text = device_.ErrorText(state.MciMsg);
+    // The device's own words say what went wrong; the song's name (the
+    // played file may be a tag-less copy) says with what.
+    const QString shown = ui.label4 ? ui.label4->text() : QString();
+    const QString song = shown.isEmpty() ? QFileInfo(state.wcWavMp3).fileName() : shown;
+    const QString text = u"「"_s + song + u"」を再生できませんでした。\n"_s + device_.ErrorText(state.MciMsg);
     MciClose();
     prompter.MessageInfoBox(text);
 }

@@ -9,6 +9,15 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+// A device failure names the song and ends with the device's own words.
+bool IsPlayFailure(const QString& message, const QString& deviceText)
+{
+    return message.startsWith(u"「"_s) && message.contains(u"」を再生できませんでした。\n"_s)
+        && message.endsWith(deviceText);
+}
+} // namespace
+
 class TestMusicPlayer : public QObject
 {
     Q_OBJECT
@@ -79,7 +88,7 @@ private slots:
             QVERIFY(rig.prompter.entries.isEmpty());
         } else {
             QCOMPARE(rig.prompter.entries.size(), 1);
-            QCOMPARE(rig.prompter.entries[0].text, u"device error 263"_s);
+            QVERIFY2(IsPlayFailure(rig.prompter.entries[0].text, u"device error 263"_s), qPrintable(rig.prompter.entries[0].text));
             QCOMPARE(rig.ui.trackBar3->value(), 0);
             QCOMPARE(rig.ui.label13->text(), u"0:00.00 / 0:00.00 sec"_s);
         }
@@ -130,7 +139,7 @@ private slots:
         QCOMPARE(rig.device.Commands(), commands);
         if (state == 99) {
             QCOMPARE(rig.prompter.entries.size(), 1);
-            QCOMPARE(rig.prompter.entries[0].text, u"device error 7"_s);
+            QVERIFY2(IsPlayFailure(rig.prompter.entries[0].text, u"device error 7"_s), qPrintable(rig.prompter.entries[0].text));
             QVERIFY(!rig.ui.timer1->isActive());
             QVERIFY(!rig.ui.trackBar3->isEnabled());
             return;
@@ -358,7 +367,7 @@ private slots:
         }
         QCOMPARE(rig.state.AudioStateFlag, 99);
         QCOMPARE(rig.prompter.entries.size(), 1);
-        QCOMPARE(rig.prompter.entries[0].text, u"device error 42"_s);
+        QVERIFY2(IsPlayFailure(rig.prompter.entries[0].text, u"device error 42"_s), qPrintable(rig.prompter.entries[0].text));
         QVERIFY(!rig.ui.timer1->isActive());
         QVERIFY(!rig.music->rangeEndTimer()->isActive());
         QCOMPARE(rig.state.LrcDisplayShowFlag, 0);
