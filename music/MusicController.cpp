@@ -85,6 +85,14 @@ void MusicController::Synchronise()
         peers.lrc->TrackBarLrcTextTimerIni();
 }
 
+void MusicController::ForgetSong()
+{
+    // A song that did not open keeps neither its name nor its lyrics.
+    if (ui.label4)
+        ui.label4->clear();
+    state.LrcText.clear();
+}
+
 void MusicController::LrcClear()
 {
     if (peers.lrc)
@@ -127,6 +135,7 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
     state.wcWavMp3 = path;
     if (const QString reason = NotPlayable(path); !reason.isEmpty()) {
         prompter.MessageInfoBox(FileErrors::Message(FileErrors::Doing::Play, path, reason));
+        ForgetSong();
         return;
     }
 
@@ -135,6 +144,7 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
     if (!Examined(device_.Open(path, mp3 ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform))
         || !Examined(device_.Length(length))) {
         MciError();
+        ForgetSong();
         return;
     }
     length = std::clamp<std::int64_t>(length, 0, INT32_MAX);

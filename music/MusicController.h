@@ -104,6 +104,7 @@ private:
     void Resume();
     void OpenLrcDisplayWhenNeeded();
     void Synchronise();
+    void ForgetSong();
     void LrcClear();
     void LrcTimerStop();
     // Seeks to where a restart begins and plays: the range start with range

@@ -257,6 +257,9 @@ private slots:
                          && f.prompter.texts()[0].contains(FileErrors::NotRegularReason()),
                      qPrintable(f.prompter.texts()[0]));
             QCOMPARE(f.s().AudioStateFlag, 99);
+            // Nothing names a song that did not open.
+            QCOMPARE(f.ui().label4->text(), QString());
+            QVERIFY(f.s().LrcText.isEmpty());
         }
     }
 };
