@@ -5,6 +5,8 @@
 #include "browser/Favourites.h"
 #include "platform/FileErrors.h"
 
+#include "support/SmallDisk.h"
+
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -37,62 +39,6 @@ bool WriteBytes(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.flush();
 }
 
-// A folder that can be filled up: a 16 KiB tmpfs when the test runs as
-// root, else a limit on the size of the files this process writes.
-class SmallDisk
-{
-public:
-    explicit SmallDisk(const QString& path) : path_(path)
-    {
-        QDir().mkpath(path);
-        mounted_ = ::geteuid() == 0
-                   && ::mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs", 0, "size=16k,mode=0777") == 0;
-    }
-    ~SmallDisk()
-    {
-        Empty();
-        if (mounted_)
-            ::umount2(QFile::encodeName(path_).constData(), MNT_DETACH);
-    }
-    // From now on nothing written there grows past what it holds.
-    void Fill()
-    {
-        if (!mounted_) {
-            getrlimit(RLIMIT_FSIZE, &old_);
-            handler_ = std::signal(SIGXFSZ, SIG_IGN);
-            rlimit limited = old_;
-            limited.rlim_cur = 0;
-            setrlimit(RLIMIT_FSIZE, &limited);
-            limited_ = true;
-            return;
-        }
-        QFile filler(path_ + u"/filler"_s);
-        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return;
-        const QByteArray chunk(512, 'f');
-        while (filler.write(chunk) > 0) {
-        }
-        while (filler.write("f", 1) > 0) {
-        }
-    }
-    void Empty()
-    {
-        QFile::remove(path_ + u"/filler"_s);
-        if (limited_) {
-            setrlimit(RLIMIT_FSIZE, &old_);
-            std::signal(SIGXFSZ, handler_);
-            limited_ = false;
-        }
-    }
-    int Error() const { return mounted_ ? ENOSPC : EFBIG; }
-
-private:
-    QString path_;
-    bool mounted_ = false;
-    bool limited_ = false;
-    rlimit old_{};
-    void (*handler_)(int) = SIG_DFL;
-};
 }
 
 char* toString(const FavouriteEntry& e)
@@ -364,7 +310,7 @@ void tst_Favourites::fullDiskKeepsTheOldFile()
     QCOMPARE(loaded.message, QString());
     loaded.entries.append({QString(2000, u'x'), u"http://x/"_s});
 
-    disk.Fill();
+    disk.Fill(0);
     const QString message = file.Save(loaded.entries);
     disk.Empty();
     QCOMPARE(ReadBytes(path), old);
