@@ -131,7 +131,9 @@ __attribute__((target("ssse3"))) bool SimdCheck(const unsigned char* p, const un
             p += 16;
         } else {
             // The rest, padded with ASCII zeros: a sequence cut off at the end meets them and fails.
-            std::memcpy(tail, p, size_t(end - p));
+            // An empty view may hold no pointer at all, and memcpy must never see one.
+            if (end > p)
+                std::memcpy(tail, p, size_t(end - p));
             input = _mm_load_si128(reinterpret_cast<const __m128i*>(tail));
             last = true;
         }
