@@ -3,9 +3,11 @@
 #include "documents/DocumentFile.h"
 #include "lrc/LrcDisplay.h"
 #include "platform/Clock.h"
+#include "platform/FileErrors.h"
 #include "platform/TextCodec.h"
 #include "speech/SpeechController.h"
 
+#include <QHash>
 #include <QLabel>
 #include <QTimer>
 
@@ -65,7 +67,20 @@ void LrcController::LrcTextTempLabel(const QString& path)
         state.LrcText.clear();
         return;
     }
-    state.LrcText = LrcRules::Decode(read.bytes, TextCodec::System());
+    const QString text = LrcRules::Decode(read.bytes, TextCodec::System());
+    if (LrcRules::Unreadable(text)) {
+        // Shown as it decodes it would be garbage; the song plays without
+        // it, and a song played again does not ask for the same OK again.
+        state.LrcText.clear();
+        const QString seen = lrcPath_ + u'|' + QString::number(qHash(read.bytes));
+        if (seen != unreadableReported_) {
+            unreadableReported_ = seen;
+            prompter.MessageInfoBox(FileErrors::Message(FileErrors::Doing::Read, lrcPath_,
+                                                        u"対応している文字コードのどれでも正しく読めない内容です"_s));
+        }
+        return;
+    }
+    state.LrcText = text;
 }
 
 // --- the labels -----------------------------------------------------------------------

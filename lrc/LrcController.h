@@ -78,4 +78,6 @@ private:
     std::optional<std::int64_t> resyncAt_;
     QString lrcPath_;
     QString titleNote_;
+    // The unreadable file last reported, with a hash of its bytes.
+    QString unreadableReported_;
 };

@@ -37,6 +37,10 @@ QStringView Piece(QStringView text, QStringView separators, int skip)
 
 constexpr QStringView kBrackets = u"[]";
 
+// One character in this many that the bytes could not form makes a text
+// unreadable; a stray bad byte in a real lyric file stays far below it.
+constexpr qsizetype kUnreadableShare = 20;
+
 // Word-timing tags of the enhanced format, which are never shown.
 const QRegularExpression& WordTag()
 {
@@ -74,6 +78,25 @@ Decoded DecodeFile(const QByteArray& bytes, const TextCodec& codec)
     return decoded;
 }
 
+bool Unreadable(const QString& text)
+{
+    qsizetype bad = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        // Bytes of another encoding or of no text at all read as these.
+        const QChar::Category kind = QChar::category(c);
+        if (c == QChar::ReplacementCharacter || kind == QChar::Other_Surrogate || kind == QChar::Other_NotAssigned
+            || kind == QChar::Other_PrivateUse || (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r'))
+            ++bad;
+    }
+    return bad > 0 && bad * kUnreadableShare >= n;
+}
+
 QString Decode(const QByteArray& bytes, const TextCodec& codec)
 {
     return DecodeFile(bytes, codec).text;
@@ -87,11 +110,19 @@ QStringList Lines(const QString& text)
     for (qsizetype i = 0; i <= n; ++i) {
         if (i < n && text[i] != u'\r' && text[i] != u'\n')
             continue;
-        if (i > begin)
-            lines << text.sliced(begin, i - begin);
+        // A line of blanks is as blank as an empty one.
+        const QStringView piece = QStringView(text).sliced(begin, i - begin);
+        if (!piece.trimmed().isEmpty())
+            lines << piece.toString();
         begin = i + 1;
     }
     return lines;
+}
+
+bool NamedTag(QStringView tag)
+{
+    const qsizetype colon = tag.indexOf(u':');
+    return colon >= 0 && std::any_of(tag.begin(), tag.begin() + colon, [](QChar c) { return c.isLetter(); });
 }
 
 bool IsTimeTag(QStringView tag)
@@ -108,7 +139,7 @@ bool IsTimeTag(QStringView tag)
     return digit;
 }
 
-QList<QStringView> LeadingTimeTags(QStringView line)
+QList<QStringView> LeadingTimeTags(QStringView line, qsizetype* end)
 {
     QList<QStringView> tags;
     qsizetype pos = 0;
@@ -127,6 +158,8 @@ QList<QStringView> LeadingTimeTags(QStringView line)
         if (next < line.size() && line[next] == u'[')
             pos = next;
     }
+    if (end)
+        *end = pos;
     return tags;
 }
 
@@ -144,9 +177,7 @@ bool IsHeader(const QString& line)
     const qsizetype close = open < 0 ? -1 : line.indexOf(u']', open);
     if (close < 0)
         return false;
-    const QStringView tag = QStringView(line).sliced(open + 1, close - open - 1);
-    const qsizetype colon = tag.indexOf(u':');
-    return colon >= 0 && std::any_of(tag.begin(), tag.begin() + colon, [](QChar c) { return c.isLetter(); });
+    return NamedTag(QStringView(line).sliced(open + 1, close - open - 1));
 }
 
 std::int32_t Atoi(QStringView text)
@@ -210,29 +241,58 @@ QString Text(const QString& line)
 {
     const QStringView l(line);
     QStringView rest;
+    QStringView opening;   // a bracketed part that opens the text
     if (l.startsWith(u'[')) {
-        // Every leading tag is a time of this line; the text follows the last.
-        qsizetype pos = 0;
-        while (pos < l.size() && l[pos] == u'[') {
-            const qsizetype close = l.indexOf(u']', pos);
-            if (close < 0)
-                return {};
-            pos = close + 1;
-            qsizetype next = pos;
-            while (next < l.size() && l[next] == u' ')
-                ++next;
-            if (next < l.size() && l[next] == u'[')
-                pos = next;
+        // The first tag is the line's time; the time tags right after it
+        // are further times of the line, and the text follows the last one.
+        const qsizetype close = l.indexOf(u']');
+        if (close < 0)
+            return {};
+        qsizetype pos = close + 1;
+        qsizetype next = pos;
+        while (next < l.size() && l[next] == u' ')
+            ++next;
+        if (next < l.size() && l[next] == u'[') {
+            qsizetype end = 0;
+            LeadingTimeTags(l.sliced(next), &end);
+            pos = next + end;
         }
-        rest = Piece(l.sliced(pos), kBrackets, 0);
+        rest = l.sliced(pos);
+        if (rest.startsWith(u'[')) {
+            // Not a time ([Chorus]): it is part of what the line says.
+            const qsizetype end = rest.indexOf(u']');
+            opening = end < 0 ? rest : rest.left(end + 1);
+            rest = rest.sliced(opening.size());
+            qsizetype stop = 0;
+            while (stop < rest.size() && !kBrackets.contains(rest[stop]))
+                ++stop;
+            rest = rest.left(stop);
+        } else {
+            rest = Piece(rest, kBrackets, 0);
+        }
     } else {
         rest = Piece(l, kBrackets, 1);
     }
-    QString text = rest.toString();
+    QString text = opening.toString() + rest.toString();
     if (text.contains(u'<'))
         text.remove(WordTag());
     text.replace(u'\t', u"        "_s);
     return text;
+}
+
+bool IsExtension(const QString& line)
+{
+    qsizetype end = 0;
+    if (LeadingTimeTags(line, &end).isEmpty())
+        return false;
+    const QStringView rest = QStringView(line).sliced(end).trimmed();
+    if (rest.startsWith(u'[')) {
+        const qsizetype close = rest.indexOf(u']');
+        if (close > 0 && NamedTag(rest.sliced(1, close - 1)))
+            return true;   // [tr:en] and its kind
+    }
+    static const QRegularExpression wordTiming(u"^(?:\\[tt\\])?\\s*(?:<[0-9]+(?:,[0-9]+)?>\\s*)+$"_s);
+    return wordTiming.match(rest).hasMatch();
 }
 
 std::int32_t Offset(const QString& line)
@@ -257,7 +317,7 @@ Table FirstTimedLine(const QString& text)
     for (std::int32_t i = 0; i < n; ++i) {
         const QString& line = table.lines.at(i);
         const bool candidate = line.contains(u'[') && line.contains(u':') && line.contains(u']')
-                               && !IsHeader(line);
+                               && !IsHeader(line) && !IsExtension(line);
         if (candidate) {
             // A line at 0 is sung from the start; only a real time tag
             // counts there, not a text that happens to read as 0.
@@ -282,6 +342,8 @@ Table FirstTimedLine(const QString& text)
     std::int64_t previous = 0;
     for (std::int32_t i = s; i < n; ++i) {
         const QString& line = table.lines.at(i);
+        if (IsExtension(line))
+            continue;
         const QList<QStringView> tags = LeadingTimeTags(line);
         for (QStringView tag : tags) {
             const std::int32_t time = LrcTextTimerSet(tag.toString(), table.offset);

@@ -30,7 +30,14 @@ struct Decoded
 Decoded DecodeFile(const QByteArray& bytes, const TextCodec& codec);
 QString Decode(const QByteArray& bytes, const TextCodec& codec);
 
-// The text cut at CR LF, lone LF and lone CR; blank lines do not count.
+// Whether a decoded text is largely characters its bytes could not form
+// (U+FFFD, half a surrogate pair), unassigned or private ones, or control
+// characters no text holds: the file is in none of the encodings read here
+// (binary data, an encoding unknown to the program).
+bool Unreadable(const QString& text);
+
+// The text cut at CR LF, lone LF and lone CR; blank lines, blanks only
+// included, do not count.
 QStringList Lines(const QString& text);
 
 // A line naming one of the known header tags anywhere in it, or whose
@@ -41,8 +48,12 @@ bool IsHeader(const QString& line);
 // letter before it.
 bool IsTimeTag(QStringView tag);
 
-// The time tags at the start of a line, blanks allowed between them.
-QList<QStringView> LeadingTimeTags(QStringView line);
+// A tag naming something rather than a time: letters before its colon.
+bool NamedTag(QStringView tag);
+
+// The time tags at the start of a line, blanks allowed between them; `end`
+// gets where the rest of the line begins.
+QList<QStringView> LeadingTimeTags(QStringView line, qsizetype* end = nullptr);
 
 // `atoi` of the C library: blanks, a sign, digits; no digits give 0.
 std::int32_t Atoi(QStringView text);
@@ -57,7 +68,13 @@ QString Tag(const QString& line);
 
 // What a line shows: the text after its leading time tags, up to the next
 // bracket, word-timing tags (<mm:ss.xx>) left out and tabs as eight spaces.
+// A bracket that is no time ([Chorus]) right after the tags is text.
 QString Text(const QString& line);
+
+// A timed line that only adds to the line of its time in the extended
+// format: word timing ([tt]<0,0><200,1>…) or a named part ([tr:en]…). The
+// table leaves it out, as it does headers.
+bool IsExtension(const QString& line);
 
 // The value of an offset header ([offset:+500] gives 500).
 std::int32_t Offset(const QString& line);

@@ -3,6 +3,7 @@
 
 #include "lrc/LrcController.h"
 #include "lrc/LrcRules.h"
+#include "platform/FileErrors.h"
 #include "platform/TextCodec.h"
 #include "support/ScriptedPrompter.h"
 
@@ -109,6 +110,13 @@ private slots:
                                                                 << QStringList{u"1000|y"_s};
         QTest::newRow("bad tags") << u"[-1:00]y\n[99:99.99]x\n[00:00.5]z"_s << 1
                                   << QStringList{u"50|z"_s, u"6039990|x"_s};
+        QTest::newRow("bracket after the tags is text") << u"[00:12.00][Chorus]\n[00:15.00] [Bridge] ラ\n[00:20.00]x"_s << 0
+                                                        << QStringList{u"12000|[Chorus]"_s, u"15000|[Bridge] ラ"_s, u"20000|x"_s};
+        QTest::newRow("lines of blanks are blank") << u"[00:01.00]a\n   \n\t\r\n \u3000 \n[00:02.00]b"_s << 0
+                                                   << QStringList{u"1000|a"_s, u"2000|b"_s};
+        QTest::newRow("extension lines left out")
+            << u"[00:01.00]風が\n[00:01.00][tt]<0,0><200,1><400>\n[00:01.00][tr:en]The wind\n[00:02.00]<0,0><150,1>\n[00:03.00]吹く"_s
+            << 0 << QStringList{u"1000|風が"_s, u"3000|吹く"_s};
         QTest::newRow("empty file") << QString() << -1 << QStringList{};
         QTest::newRow("only headers") << u"[ti:a]\n[ar:b]\n[offset:100]"_s << -1 << QStringList{};
         QTest::newRow("unterminated tag") << u"[00:01.00 abc"_s << -1 << QStringList{};
@@ -184,6 +192,50 @@ private slots:
         QCOMPARE(table.TextAt(2), u"二"_s);
         lrc.LrcTextTempLabel(dir.filePath(u"missing.mp3"_s));
         QVERIFY(state.LrcText.isEmpty());
+    }
+
+    // A file no supported encoding reads is reported once, naming it, and
+    // the song goes on without lyrics; a stray bad byte in a lyric file
+    // does not make it unreadable.
+    void unreadableFileSaidOnce_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("unreadable");
+        QByteArray binary;
+        for (int i = 0; i < 4096; ++i)
+            binary.append(char((i * 37 + (i >> 3)) & 0xFF));
+        QTest::newRow("binary") << binary << true;
+        QTest::newRow("binary behind a UTF-16 mark") << QByteArray("\xFF\xFE") + binary << true;
+        QTest::newRow("binary behind a UTF-8 mark") << QByteArray("\xEF\xBB\xBF") + binary << true;
+        QByteArray good;
+        for (int i = 1; i <= 20; ++i)
+            good += "[00:" + QByteArray::number(10 + i) + ".00]\x82\xA0\x82\xA2\x82\xA4\r\n";
+        QTest::newRow("Shift_JIS with a stray byte") << good + "\x80" << false;
+    }
+    void unreadableFileSaidOnce()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, unreadable);
+        QTemporaryDir dir;
+        QFile f(dir.filePath(u"歌.lrc"_s));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        State state;
+        ScriptedPrompter prompter;
+        Controls ui;
+        Peers peers;
+        LrcController lrc{Context{state, prompter, ui, peers}};
+        for (int played = 0; played < 2; ++played) {
+            lrc.LrcTextTempLabel(dir.filePath(u"歌.mp3"_s));
+            QCOMPARE(state.LrcText.isEmpty(), unreadable);
+        }
+        if (!unreadable) {
+            QVERIFY(prompter.entries.isEmpty());
+            return;
+        }
+        QCOMPARE(prompter.texts(), QStringList{FileErrors::Message(FileErrors::Doing::Read, dir.filePath(u"歌.lrc"_s),
+                                                                   u"対応している文字コードのどれでも正しく読めない内容です"_s)});
     }
 
     // A FIFO under the lyrics' name is not read: opening it would wait for a
