@@ -24,8 +24,10 @@ public:
     virtual bool YesNo(const QString& question) = 0;
 
     // The desktop's standard Yes/No question box, with a title (the paste
-    // question of the editors); true only for Yes.
-    virtual bool StandardQuestion(const QString& text, const QString& title) = 0;
+    // question of the editors). Escape or closing the window answers
+    // neither button: the caller then does nothing at all.
+    enum class Answer { Yes, No, Dismissed };
+    virtual Answer StandardQuestion(const QString& text, const QString& title) = 0;
 
     // The About dialog.
     virtual void VersionInfo() = 0;

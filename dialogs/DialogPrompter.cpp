@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -42,10 +43,42 @@ bool DialogPrompter::YesNo(const QString& question)
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool DialogPrompter::StandardQuestion(const QString& text, const QString& title)
+namespace {
+// Escape and the window's close button end a question unanswered; the box
+// itself would count either as its No button.
+class Dismissal : public QObject
 {
-    return QMessageBox::question(m_parent, title, text, QMessageBox::Yes | QMessageBox::No)
-           == QMessageBox::Yes;
+public:
+    explicit Dismissal(QDialog* box) : QObject(box), box_(box) { box->installEventFilter(this); }
+    bool dismissed = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const bool escape = event->type() == QEvent::KeyPress
+                            && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel);
+        if (watched == box_ && (escape || event->type() == QEvent::Close)) {
+            dismissed = true;
+            event->accept();
+            box_->done(QDialog::Rejected);
+            return true;
+        }
+        return false;
+    }
+
+private:
+    QDialog* box_;
+};
+} // namespace
+
+Prompter::Answer DialogPrompter::StandardQuestion(const QString& text, const QString& title)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, m_parent);
+    const Dismissal* dismissal = new Dismissal(&box);
+    box.exec();
+    if (dismissal->dismissed || !box.clickedButton())
+        return Answer::Dismissed;
+    return box.standardButton(box.clickedButton()) == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
 void DialogPrompter::VersionInfo()

@@ -14,7 +14,7 @@ public:
 
     void MessageInfoBox(const QString& text) override;
     bool YesNo(const QString& question) override;
-    bool StandardQuestion(const QString& text, const QString& title) override;
+    Answer StandardQuestion(const QString& text, const QString& title) override;
     void VersionInfo() override;
     std::optional<QString> OpenFileName(const QString& startFolder, const QStringList& filters) override;
     std::optional<SaveChoice> SaveFileName(const QString& startFolder, const QString& fileName,

@@ -181,11 +181,18 @@ void DocumentController::Paste()
     const QString text = data->text();
     TextView* editor = doc->editor;
     QTextCursor cursor = editor->textCursor();
-    if (cursor.hasSelection()
-        && !prompter.StandardQuestion(u"Do you want to paste over current selection?"_s, u"Cut Example"_s)) {
-        // The selection stays; the text goes in right after it.
-        cursor.setPosition(cursor.selectionEnd());
-        editor->setTextCursor(cursor);
+    if (cursor.hasSelection()) {
+        switch (prompter.StandardQuestion(u"Do you want to paste over current selection?"_s, u"Cut Example"_s)) {
+        case Prompter::Answer::Yes:
+            break;
+        case Prompter::Answer::No:
+            // The selection stays; the text goes in right after it.
+            cursor.setPosition(cursor.selectionEnd());
+            editor->setTextCursor(cursor);
+            break;
+        case Prompter::Answer::Dismissed:
+            return;   // Escape pastes nothing
+        }
     }
     editor->InsertText(text);
 }

@@ -498,16 +498,20 @@ void TstDialogs::prompterMessage()
 
 void TstDialogs::prompterStandardQuestion_data()
 {
-    QTest::addColumn<int>("button");
-    QTest::addColumn<bool>("answer");
-    QTest::newRow("yes") << int(QMessageBox::Yes) << true;
-    QTest::newRow("no") << int(QMessageBox::No) << false;
+    // What the user does in the box: click a button, press Escape, or close
+    // the window; the last two answer neither button.
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("yes") << u"yes"_s << int(Prompter::Answer::Yes);
+    QTest::newRow("no") << u"no"_s << int(Prompter::Answer::No);
+    QTest::newRow("escape") << u"escape"_s << int(Prompter::Answer::Dismissed);
+    QTest::newRow("window closed") << u"close"_s << int(Prompter::Answer::Dismissed);
 }
 
 void TstDialogs::prompterStandardQuestion()
 {
-    QFETCH(int, button);
-    QFETCH(bool, answer);
+    QFETCH(QString, action);
+    QFETCH(int, answer);
     DialogPrompter prompter;
     QString title, text;
     ModalDriver driver([&](QWidget* modal) {
@@ -516,9 +520,16 @@ void TstDialogs::prompterStandardQuestion()
             return;
         title = box->windowTitle();
         text = box->text();
-        box->button(QMessageBox::StandardButton(button))->click();
+        if (action == u"yes")
+            box->button(QMessageBox::Yes)->click();
+        else if (action == u"no")
+            box->button(QMessageBox::No)->click();
+        else if (action == u"escape")
+            pressKey(Qt::Key_Escape);
+        else
+            box->close();
     });
-    QCOMPARE(prompter.StandardQuestion(u"貼り付けますか？"_s, u"貼り付け"_s), answer);
+    QCOMPARE(int(prompter.StandardQuestion(u"貼り付けますか？"_s, u"貼り付け"_s)), answer);
     QVERIFY(driver.acted());
     QVERIFY(!driver.forced());
     QCOMPARE(title, u"貼り付け"_s);

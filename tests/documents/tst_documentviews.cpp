@@ -14,6 +14,9 @@
 #include <QGroupBox>
 #include <QIntValidator>
 #include <QListView>
+#include <QMenu>
+#include <QScrollBar>
+#include <QMessageBox>
 #include <QTimer>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -40,6 +43,9 @@ private slots:
     void newDocumentCommands();
     void typingAfterStartUpAndTheClosingQuestion();
     void pasteOverASelection();
+    void pasteQuestionInItsBox_data();
+    void pasteQuestionInItsBox();
+    void wordWrapForTheRun();
     void deleteCannotBeUndone();
     void editCommandsWithNothingToActOn();
     void undoByButton();
@@ -236,6 +242,102 @@ void TestDocumentViews::pasteOverASelection()
     f.docs().Paste();
     QVERIFY(f.prompter.entries.isEmpty());
     QCOMPARE(f.text()->Text(), u"XY\nZXY\nZ\r\ndXY\nZef"_s);
+}
+
+// The paste question as the user meets it, in the desktop's question box:
+// Escape or closing the box pastes nothing, as scripted answers say too.
+void TestDocumentViews::pasteQuestionInItsBox_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("yes replaces") << u"yes"_s << u"aXYd"_s;
+    QTest::newRow("no pastes after the selection") << u"no"_s << u"abcXYd"_s;
+    QTest::newRow("escape pastes nothing") << u"escape"_s << u"abcd"_s;
+    QTest::newRow("closing pastes nothing") << u"close"_s << u"abcd"_s;
+}
+
+void TestDocumentViews::pasteQuestionInItsBox()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, text);
+    DialogPrompter prompter;
+    MyForm form(prompter);
+    form.documents().TextDisplaySwitch();
+    TextView* view = form.ui().textBox1;
+    view->SetText(u"abcd"_s);
+    view->Select(1, 2);
+    QApplication::clipboard()->setText(u"XY"_s);
+    bool asked = false;
+    QTimer answer;
+    answer.setInterval(20);
+    connect(&answer, &QTimer::timeout, this, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || asked)
+            return;
+        asked = box->windowTitle() == u"Cut Example"_s;
+        if (action == u"yes")
+            box->button(QMessageBox::Yes)->click();
+        else if (action == u"no")
+            box->button(QMessageBox::No)->click();
+        else if (action == u"escape")
+            QTest::keyClick(box, Qt::Key_Escape);
+        else
+            box->close();
+        // A box that stayed open is ended so the test cannot hang.
+        QTimer::singleShot(2000, box, [box] { box->done(QMessageBox::Yes); });
+    });
+    answer.start();
+    form.documents().Paste();
+    answer.stop();
+    QVERIFY(asked);
+    QCOMPARE(view->Text(), text);
+
+    // The scripted prompter answers the same way.
+    DocumentForm f;
+    f.docs().TextDisplaySwitch();
+    f.text()->SetText(u"abcd"_s);
+    f.text()->Select(1, 2);
+    const QHash<QString, Prompter::Answer> answers{{u"yes"_s, Prompter::Answer::Yes},
+                                                   {u"no"_s, Prompter::Answer::No},
+                                                   {u"escape"_s, Prompter::Answer::Dismissed},
+                                                   {u"close"_s, Prompter::Answer::Dismissed}};
+    f.prompter.standardAnswers = {answers.value(action)};
+    f.docs().Paste();
+    QCOMPARE(f.text()->Text(), text);
+}
+
+// "折り返し" in the settings menu wraps both editors; off at every start,
+// since nothing stores it.
+void TestDocumentViews::wordWrapForTheRun()
+{
+    DocumentForm f;
+    QAction* wrap = f.form->findChild<QAction*>(u"menuWordWrap"_s);
+    QVERIFY(wrap);
+    QVERIFY(f.form->findChild<QMenu*>(u"menuSettings"_s)->actions().contains(wrap));
+    QCOMPARE(wrap->text(), u"折り返し"_s);
+    QVERIFY(wrap->isCheckable());
+    QVERIFY(!wrap->isChecked());
+    f.form->resize(1000, 700);
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    f.docs().TextDisplaySwitch();
+    f.text()->SetText(QString(400, u'あ'));
+    QCoreApplication::processEvents();
+    QVERIFY(f.text()->horizontalScrollBar()->maximum() > 0);
+
+    wrap->trigger();
+    QCoreApplication::processEvents();
+    for (TextView* editor : {f.text(), f.lrc()})
+        QCOMPARE(editor->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    QCOMPARE(f.text()->horizontalScrollBar()->maximum(), 0);
+    wrap->trigger();
+    for (TextView* editor : {f.text(), f.lrc()})
+        QCOMPARE(editor->lineWrapMode(), QPlainTextEdit::NoWrap);
+
+    wrap->trigger();
+    DocumentForm restarted;
+    QVERIFY(!restarted.form->findChild<QAction*>(u"menuWordWrap"_s)->isChecked());
+    QCOMPARE(restarted.text()->lineWrapMode(), QPlainTextEdit::NoWrap);
 }
 
 void TestDocumentViews::deleteCannotBeUndone()

@@ -56,10 +56,16 @@ public:
         return nextAnswer();
     }
 
-    bool StandardQuestion(const QString& text, const QString& title) override
+    // The standard question's answers come first from here, then from
+    // `answers` (true Yes, false No); Dismissed is Escape or a closed window.
+    QList<Answer> standardAnswers;
+
+    Answer StandardQuestion(const QString& text, const QString& title) override
     {
         entries.append({Kind::StandardQuestion, text, title});
-        return nextAnswer();
+        if (!standardAnswers.isEmpty())
+            return standardAnswers.takeFirst();
+        return nextAnswer() ? Answer::Yes : Answer::No;
     }
 
     void VersionInfo() override { entries.append({Kind::VersionInfo, {}, {}}); }
