@@ -199,6 +199,7 @@ void MyForm::WireCommands()
 
     // Settings menu
     on(ui_.menuFont, [this] { documents_->FontSetting(); });
+    connect(ui_.menuWordWrap, &QAction::toggled, this, [this](bool wrap) { documents_->WordWrapSetting(wrap); });
     on(ui_.menuVoice, [this] { speech_->SpeechSettingSub(); });
 
     // File lists

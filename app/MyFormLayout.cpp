@@ -397,6 +397,9 @@ void MyForm::BuildMenus()
     QMenu* settings = bar->addMenu(u"設定"_s);
     settings->setObjectName(u"menuSettings"_s);
     ui_.menuFont = item(settings, u"フォント"_s, u"menuFont"_s);
+    // For this run only: the stored settings have no place for it.
+    ui_.menuWordWrap = item(settings, u"折り返し"_s, u"menuWordWrap"_s);
+    ui_.menuWordWrap->setCheckable(true);
     ui_.menuVoice = item(settings, u"音声合成言語"_s, u"menuVoice"_s);
 
     QMenu* help = bar->addMenu(u"ヘルプ"_s);

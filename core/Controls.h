@@ -41,6 +41,7 @@ struct Controls
     QAction* menuDelete = nullptr;
     QAction* menuSelectAll = nullptr;
     QAction* menuFont = nullptr;
+    QAction* menuWordWrap = nullptr;         // checkable, off: long lines run on
     QAction* menuVoice = nullptr;
     QAction* menuManual = nullptr;
     QAction* menuVersion = nullptr;

@@ -39,6 +39,8 @@ public:
     virtual void FontSetting();
     virtual void TextOpenFile(const QString& path, const QString& fileName);
     virtual void TextFontSetting();
+    // Long lines wrap at the editor's width in both editors, or run on.
+    virtual void WordWrapSetting(bool wrap);
 
     // Reads a whole file, detects its encoding and stores the encoding code
     // and mark flag of the document the path names. A file that cannot be

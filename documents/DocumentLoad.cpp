@@ -4,6 +4,7 @@
 
 #include "documents/DocumentFile.h"
 #include "documents/DocumentRules.h"
+#include "documents/TextView.h"
 #include "platform/DesignFonts.h"
 
 #include <QFileInfo>
@@ -154,6 +155,12 @@ void DocumentController::TextFontSetting()
     font.setStrikeOut(style.strikeout);
     ui.textBox1->setFont(font);
     ui.textBox2->setFont(font);
+}
+
+void DocumentController::WordWrapSetting(bool wrap)
+{
+    for (TextView* editor : {ui.textBox1, ui.textBox2})
+        editor->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 
 void DocumentController::FontSetting()

@@ -282,6 +282,15 @@ void TextView::Select(int start, int length)
     setTextCursor(c);
 }
 
+void TextView::SelectShowingStart(int start, int length)
+{
+    QTextCursor c(document());
+    c.setPosition(ToEditorPosition(start + qMax(0, length)));
+    c.setPosition(ToEditorPosition(start), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+    ensureCursorVisible();
+}
+
 bool TextView::event(QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {

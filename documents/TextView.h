@@ -37,6 +37,9 @@ public:
     int SelectionLength() const;
     QString SelectedText() const;
     void Select(int start, int length);
+    // Selects with the caret at the start and scrolls it into sight, so a
+    // line longer than the view shows where it begins, not where it ends.
+    void SelectShowingStart(int start, int length);
 
     // The word being read, marked without touching the text, the caret, the
     // selection or the undo history; an empty range clears it.

@@ -186,8 +186,7 @@ void SpeechReader::SpeakLine(const ReaderText::TextLines& lines, int index)
     state.OneLineSelectionStart = lines.Start(index);
     state.OneLineSelectionLength = int(line.size());
     const QString cut = ReaderText::CommentsCut(line);
-    view->Select(state.OneLineSelectionStart, int(cut.size()));
-    view->ensureCursorVisible();
+    view->SelectShowingStart(state.OneLineSelectionStart, int(cut.size()));
     ReadFrom(view, SpokenText::Line(state.OneLineSelectionStart, int(cut.size())));
     (ReadingTextView() ? state.strRepeatText : state.strRepeatLrcText) = cut;
     const int mark = index == 0 ? MarkFlag() : 0;
@@ -271,8 +270,7 @@ void SpeechReader::SpeechPlay()
             return;
         view->setEnabled(false);
         const QString cut = ReaderText::CommentsCut(lines.at(state.SpeakLinesNo));
-        view->Select(state.OneLineSelectionStart, int(cut.size()));
-        view->ensureCursorVisible();
+        view->SelectShowingStart(state.OneLineSelectionStart, int(cut.size()));
         ReadFrom(view, SpokenText::Line(state.OneLineSelectionStart, int(cut.size())));
         state.OneLineSelectionStart = lines.End(state.SpeakLinesNo);
         SpeakAsyncOut(cut);
@@ -505,8 +503,7 @@ void SpeechReader::ContinueReading(int speaking)
     }
     const QString& line = lines.at(state.SpeakLinesNo);
     const QString cut = ReaderText::CommentsCut(line);
-    view->Select(state.OneLineSelectionStart, int(cut.size()));
-    view->ensureCursorVisible();
+    view->SelectShowingStart(state.OneLineSelectionStart, int(cut.size()));
     ReadFrom(view, SpokenText::Line(state.OneLineSelectionStart, int(cut.size())));
     state.OneLineSelectionStart = lines.End(state.SpeakLinesNo);
     if (!SpeakOnEngine(cut))

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -494,6 +495,59 @@ private slots:
         form.documents().TextDisplaySwitch();
         QCOMPARE(c.button9->text(), u"範囲"_s);
         QVERIFY(!c.button3->isEnabled());
+    }
+
+    // A line longer than the view shows its start while it is read, not
+    // its end: scrolled back to the left when lines run on, its first row
+    // in sight when they wrap.
+    void lineBeingReadShowsItsStart_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("wrap");
+        QTest::newRow("one line, running on") << 0 << false;
+        QTest::newRow("whole text, running on") << 2 << false;
+        QTest::newRow("one line, wrapped") << 0 << true;
+    }
+
+    void lineBeingReadShowsItsStart()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, wrap);
+        QStringList lines(40, u"短い行"_s);
+        const QString longLine = u"長い行の始まり"_s + QString(3000, u'あ');
+        lines << longLine << longLine;
+        Fixture f(lines.join(u"\r\n"_s));
+        // Shown, so the view has its size; the window's own engines stay
+        // out of it, and the fixture's voice is the one in use.
+        f.form.speech().setEngineFactories([] { return std::unique_ptr<SpeechVoice>(); },
+                                           [] { return std::unique_ptr<SpeechSynthesizer>(); });
+        f.form.resize(1000, 700);
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+        QCoreApplication::processEvents();
+        f.state().SpeechRuntimeError = 1;
+        f.state().SpeechRuntime11Error = 0;
+        f.form.documents().WordWrapSetting(wrap);
+        f.state().ReproductionMode = mode;
+        const int longStart = 40 * (3 + 2);
+        if (mode == 0) {
+            f.caretAt(longStart);
+            f.reader.SpeechPlay();
+        } else {
+            f.reader.SpeechPlay();
+            while (f.state().SpeakLinesNo < 40 && f.state().SpeechStateFlag == 10)
+                f.finish();
+        }
+        QCOMPARE(f.selected(), longLine);
+        QCOMPARE(f.view()->SelectionStart(), longStart);
+        QCoreApplication::processEvents();
+        QTextCursor start(f.view()->document());
+        start.setPosition(f.view()->ToEditorPosition(longStart));
+        const QRect shown = f.view()->viewport()->rect();
+        const QRect where = f.view()->cursorRect(start);
+        QVERIFY2(shown.contains(where), qPrintable(u"start at %1,%2 outside %3x%4"_s.arg(where.x()).arg(where.y())
+                                                       .arg(shown.width()).arg(shown.height())));
+        QCOMPARE(f.view()->horizontalScrollBar()->value(), 0);
     }
 
     // Whatever breaks the text has, the line marked is the line being read:
