@@ -129,9 +129,9 @@ void SpeechController::SynthesizerSetUp(bool started)
 void SpeechController::SynthesizerSetUpFailed()
 {
     state.OralSelectionNumber = 0;
-    state.SpeechRate = 0;
     state.SpeechRuntimeError = 1;
     state.OralName = OralNameOf(kNone);
+    ShowRate(0);
 }
 
 void SpeechController::VoiceSetUp()
@@ -179,9 +179,19 @@ void SpeechController::VoiceSetUp()
 void SpeechController::VoiceSetUpFailed()
 {
     state.OralSelectionNumber = 0;
-    state.SpeechRate = 0;
     state.SpeechRuntime11Error = 1;
     state.OralName = OralNameOf(kNone);
+    ShowRate(0);
+}
+
+void SpeechController::ShowRate(std::int32_t rate)
+{
+    // The slider and its number always show the rate that holds.
+    state.SpeechRate = rate;
+    if (ui.trackBar2)
+        ui.trackBar2->setValue(rate);
+    if (ui.label5)
+        ui.label5->setText(QString::number(rate));
 }
 
 void SpeechController::SpeechSettingSub()

@@ -81,6 +81,7 @@ private:
     void SynthesizerSetUpFailed();
     void VoiceSetUp();
     void VoiceSetUpFailed();
+    void ShowRate(std::int32_t rate);
     void NotSupported();
 
     VoiceFactory voiceFactory_;

@@ -352,6 +352,14 @@ private slots:
         QCOMPARE(run.ui().trackBar1->value(), 100);
         QCOMPARE(s.MixerVolume, 80);
         QCOMPARE(run.ui().trackBar4->value(), 80);
+        // The sliders and their numbers show the values that hold.
+        const Controls& ui = run.ui();
+        QCOMPARE(ui.trackBar2->value(), s.SpeechRate);
+        QCOMPARE(ui.label5->text(), QString::number(s.SpeechRate));
+        QCOMPARE(ui.trackBar1->value(), s.SpeechVol);
+        QCOMPARE(ui.label8->text(), QString::number(s.SpeechVol));
+        QCOMPARE(ui.trackBar4->value(), s.MixerVolume);
+        QCOMPARE(ui.label6->text(), QString::number(s.MixerVolume));
         QCOMPARE(s.PicMode, 0);
         QCOMPARE(run.ui().comboBox3->currentIndex(), 0);
         QCOMPARE(s.ReproductionMode, 0);

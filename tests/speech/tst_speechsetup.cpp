@@ -154,11 +154,16 @@ void TestSpeechSetup::builtInVoiceFailures()
     rig.state.strOralName = kVoices[1];
     rig.state.OralName = kVoices[1].toLocal8Bit();
     rig.state.OralSelectionNumber = 1;
+    rig.trackBar2->setValue(2);   // as the settings showed the stored rate
+    rig.label5->setText(u"2"_s);
     rig.speech.SpeechPlatformInstallationCheck();
     QCOMPARE(rig.state.SpeechRuntime11Error, 1);
     QCOMPARE(rig.state.SpeechRuntimeError, 1);
     QCOMPARE(rig.state.OralSelectionNumber, 0);
     QCOMPARE(rig.state.SpeechRate, 0);
+    // The slider and its number show the rate that now holds.
+    QCOMPARE(rig.trackBar2->value(), 0);
+    QCOMPARE(rig.label5->text(), u"0"_s);
     QCOMPARE(rig.oralName(), kNone);
     // The commands then say the engine is missing.
     rig.speech.SpeechSettingSub();
@@ -233,6 +238,8 @@ void TestSpeechSetup::synthesizerFailures()
     rig.state.strOralName = kVoices[2];
     rig.state.OralName = kVoices[2].toLocal8Bit();
     rig.state.OralSelectionNumber = 2;
+    rig.trackBar2->setValue(2);   // as the settings showed the stored rate
+    rig.label5->setText(u"2"_s);
     rig.speech.SpeechPlatformInstallationCheck();
     if (startFails)
         rig.synthesizer->finishStart(false);
@@ -240,6 +247,8 @@ void TestSpeechSetup::synthesizerFailures()
     QCOMPARE(rig.state.SpeechRuntime11Error, 1);
     QCOMPARE(rig.state.OralSelectionNumber, 0);
     QCOMPARE(rig.state.SpeechRate, 0);
+    QCOMPARE(rig.trackBar2->value(), 0);
+    QCOMPARE(rig.label5->text(), u"0"_s);
     QCOMPARE(rig.oralName(), kNone);
     QVERIFY(!rig.speech.EngineStarting());
     QCOMPARE(rig.voicesMade, 0);
