@@ -78,7 +78,8 @@ void tst_PageLayout::layout_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("startPage");
     QTest::addColumn<int>("endPage");
-    QTest::addColumn<int>("box");   // 0 the page's, 1 lower than a line, 2 one hundredth wide
+    QTest::addColumn<int>("box");   // 0 the page's, 1 lower than a line, 2 one hundredth wide,
+                                    // 3 exactly three lines above the reserve
     QTest::addColumn<Pages>("pages");
 
     const QString row = QString(K, u'あ');
@@ -118,6 +119,14 @@ void tst_PageLayout::layout_data()
     QTest::newRow("box lower than a line ends the job") << Text(1, 3) << 1 << 100 << 1 << Pages{{}};
     QTest::newRow("character wider than the box goes alone")
         << u"あい\nう"_s << 1 << 100 << 2 << Pages{{u"あ"_s, u"い"_s, u"う"_s}};
+    // A page that holds a whole number of lines: the third line fills it
+    // exactly, printed or skipped alike.
+    const Pages threes{Lines(1, 3), Lines(4, 6), Lines(7, 7)};
+    QTest::newRow("three-line box, all pages") << Text(1, 7) << 1 << 100 << 3 << threes;
+    QTest::newRow("three-line box, page 1") << Text(1, 7) << 1 << 1 << 3 << Pages{Lines(1, 3)};
+    QTest::newRow("three-line box, page 2") << Text(1, 7) << 2 << 2 << 3 << Pages{Lines(4, 6)};
+    QTest::newRow("three-line box, ends where page 2 fills") << Text(1, 6) << 1 << 100 << 3
+                                                             << Pages{Lines(1, 3), Lines(4, 6)};
     QTest::newRow("surrogate pair stays whole") << u"a𠮷b"_s << 1 << 100 << 2
                                                 << Pages{{u"a"_s, u"𠮷"_s, u"b"_s}};
 }
@@ -135,6 +144,8 @@ void tst_PageLayout::layout()
         pageBox.bottom = pageBox.reserve;
     if (box == 2)
         pageBox.width = 1;
+    if (box == 3)
+        pageBox.bottom = pageBox.reserve + 3 * pageBox.lineHeight;
 
     State state;
     PageLayout layout(state, PrintPage::AdvanceFor(printer_, font_));
