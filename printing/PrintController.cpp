@@ -7,10 +7,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
 
 #include <cerrno>
+#include <utility>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -57,6 +59,16 @@ QString StartFailure(const QPrinter& printer)
     return u"印刷を開始できませんでした。\n"_s
            + (error ? FileErrors::Message(FileErrors::Doing::Write, path, *error)
                     : FileErrors::Message(FileErrors::Doing::Write, path, kRefused));
+}
+
+// The pages a print dialog left chosen on the printer. All pages are pages
+// 1 to 100, whatever range an earlier print chose; no range goes past 100.
+std::pair<int, int> ChosenPages(const QPrinter& printer)
+{
+    const bool range = printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0;
+    const int from = range ? printer.fromPage() : 1;
+    const int to = range ? qMax(printer.fromPage(), printer.toPage()) : PrintController::LastPage;
+    return {from, qMin(to, PrintController::LastPage)};
 }
 
 QString PageFailure(const QPrinter& printer, int page)
@@ -137,7 +149,13 @@ void PrintController::PrintPreview()
     if (!text)
         return;
     prompter.PrintPreviewDialog(*printDocument1_, [this, text = *text](QPrinter* printer) {
-        PrintJob(printer, text, 1, LastPage);
+        // The preview shows pages 1 to 100; its own print command prints
+        // the pages its print dialog chose. The preview renders through a
+        // picture engine, the printer never does.
+        const QPaintEngine* engine = printer->paintEngine();
+        const bool previewing = engine && engine->type() == QPaintEngine::Picture;
+        const auto [from, to] = previewing ? std::pair{1, LastPage} : ChosenPages(*printer);
+        PrintJob(printer, text, from, to);
     });
 }
 
@@ -149,13 +167,9 @@ void PrintController::PrintStart()
     }
     if (!prompter.PrintDialog(*printDocument1_, 1, LastPage))
         return;
-    // All pages are pages 1 to 100, whatever range an earlier print chose.
-    QPrinter& printer = *printDocument1_;
-    const bool range = printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0;
-    const int from = range ? printer.fromPage() : 1;
-    const int to = range ? qMax(printer.fromPage(), printer.toPage()) : LastPage;
+    const auto [from, to] = ChosenPages(*printDocument1_);
     if (const std::optional<QString> text = VisibleText())
-        PrintJob(&printer, *text, from, qMin(to, LastPage));
+        PrintJob(printDocument1_.get(), *text, from, to);
 }
 
 void PrintController::PrintJob(QPrinter* printer, const QString& text, int startPage, int endPage)

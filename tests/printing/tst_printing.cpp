@@ -8,6 +8,7 @@
 #include "support/ScriptedPrompter.h"
 
 #include <QFile>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -28,6 +29,8 @@ private slots:
     void pictureViewRefuses_data();
     void pictureViewRefuses();
     void previewAndItsPrintShowTheText();
+    void previewPrintTakesTheChosenRange_data();
+    void previewPrintTakesTheChosenRange();
     void pageSetupTakesMargins_data();
     void pageSetupTakesMargins();
     void badInput_data();
@@ -168,6 +171,46 @@ void tst_Printing::previewAndItsPrintShowTheText()
     const QStringList pages = PdfPages(shown);
     QCOMPARE(pages.join(u'\n').split(u'\n'), Lines(120).split(u"\r\n"_s));
     QCOMPARE(PdfPages(printed), pages);
+}
+
+// The preview window's own print command: Qt's preview renders every page,
+// then its print dialog leaves a range on the printer, and the print that
+// follows has just those pages.
+void tst_Printing::previewPrintTakesTheChosenRange_data()
+{
+    QTest::addColumn<int>("from");   // 0: all pages
+    QTest::addColumn<int>("to");
+    QTest::newRow("pages 2 to 3") << 2 << 3;
+    QTest::newRow("page 4 alone") << 4 << 4;
+    QTest::newRow("all pages") << 0 << 0;
+}
+
+void tst_Printing::previewPrintTakesTheChosenRange()
+{
+    QFETCH(int, from);
+    QFETCH(int, to);
+    form_->ui().textBox1->SetText(Lines(300));
+    const QString all = dir_.filePath(u"all.pdf"_s);
+    prompter_->printAnswers = {ToPdf(all)};
+    form_->printing().PrintMiriInch();
+    form_->printing().PrintStart();
+    const QStringList pages = PdfPages(all);
+    QVERIFY2(pages.size() >= 5, qPrintable(pages.join(u"\n--\n"_s)));
+
+    const QString printed = dir_.filePath(u"from-preview.pdf"_s);
+    int previewed = 0;
+    prompter_->previewAnswer = [&](QPrinter& printer, const std::function<void(QPrinter*)>& paint) {
+        QPrintPreviewWidget preview(&printer);
+        connect(&preview, &QPrintPreviewWidget::paintRequested, &preview, paint);
+        ToPdf(printed, from, to)(printer);   // what its print dialog chose
+        preview.updatePreview();
+        previewed = preview.pageCount();
+        preview.print();
+    };
+    form_->printing().PrintMiriInch();
+    form_->printing().PrintPreview();
+    QCOMPARE(previewed, pages.size());
+    QCOMPARE(PdfPages(printed), from > 0 ? pages.mid(from - 1, to - from + 1) : pages);
 }
 
 void tst_Printing::pageSetupTakesMargins_data()
