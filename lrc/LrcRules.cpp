@@ -38,8 +38,9 @@ QStringView Piece(QStringView text, QStringView separators, int skip)
 constexpr QStringView kBrackets = u"[]";
 
 // One character in this many that the bytes could not form makes a text
-// unreadable; a stray bad byte in a real lyric file stays far below it.
-constexpr qsizetype kUnreadableShare = 20;
+// unreadable. Binary data reads with one in six or more bad, whichever
+// encoding; a few stray bytes in a short lyric file stay below it.
+constexpr qsizetype kUnreadableShare = 10;
 
 // Word-timing tags of the enhanced format, which are never shown.
 const QRegularExpression& WordTag()

@@ -211,6 +211,8 @@ private slots:
         for (int i = 1; i <= 20; ++i)
             good += "[00:" + QByteArray::number(10 + i) + ".00]\x82\xA0\x82\xA2\x82\xA4\r\n";
         QTest::newRow("Shift_JIS with a stray byte") << good + "\x80" << false;
+        QTest::newRow("short UTF-8 lyric, two bytes forming nothing")
+            << QByteArray("\xEF\xBB\xBF[00:01.00]\xE6\xAD\x8C\xFF!\r\n[00:02.00]\xC3\r\n") << false;
     }
     void unreadableFileSaidOnce()
     {
