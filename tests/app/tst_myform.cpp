@@ -310,7 +310,7 @@ private slots:
         QCOMPARE(titles(top[1]->menu()->actions()), QStringList{u"簡易ブラウザー"_s});
         QCOMPARE(titles(top[2]->menu()->actions()),
                  (QStringList{u"元に戻す"_s, u"-"_s, u"切り取り"_s, u"コピー"_s, u"貼り付け"_s, u"削除"_s, u"-"_s, u"全て選択"_s}));
-        QCOMPARE(titles(top[3]->menu()->actions()), (QStringList{u"フォント"_s, u"音声合成言語"_s}));
+        QCOMPARE(titles(top[3]->menu()->actions()), (QStringList{u"フォント"_s, u"折り返し"_s, u"音声合成言語"_s}));
         QCOMPARE(titles(top[4]->menu()->actions()), (QStringList{u"マニュアル"_s, u"バージョン情報"_s}));
         QCOMPARE(f.form.ui().menuOpen->shortcut(), QKeySequence(u"Ctrl+O"_s));
         QCOMPARE(f.form.ui().menuSaveAs->shortcut(), QKeySequence(u"Ctrl+S"_s));
