@@ -442,15 +442,13 @@ void MusicController::trackBarMovementEnd()
 void MusicController::trackBar3_MouseWheel(int delta)
 {
     QSlider* slider = ui.trackBar3;
-    // Nothing to move: no song yet, or the head already at that end.
-    if (!slider->isEnabled() || state.AudioStateFlag == 99)
-        return;
-    const int from = slider->value();
-    if (delta < 0)
-        slider->setValue(std::min(from + 500, slider->maximum()));
-    else if (delta > 0)
-        slider->setValue(std::max(from - 500, slider->minimum()));
-    if (slider->value() == from)
+    if (!slider->isEnabled())
+        return;   // no song yet: nothing to move
+    if (delta < 0 && slider->value() < slider->maximum())
+        slider->setValue(std::min(slider->value() + 500, slider->maximum()));
+    else if (delta > 0 && slider->value() > slider->minimum())
+        slider->setValue(std::max(slider->value() - 500, slider->minimum()));
+    else if (delta == 0)
         return;
     trackBarMovement();
     trackBarMovementEnd();
