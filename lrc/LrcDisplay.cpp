@@ -63,8 +63,8 @@ LrcDisplay::LrcDisplay(QWidget* owner)
                                         QColor(0xA9, 0xA9, 0xA9), SystemColors::WindowFrame()};
     const std::array<QString, 4> roles{u"直前の行"_s, u"現在の行"_s, u"次の行"_s, u"その次の行"_s};
     // The tooltip is also what a screen reader says the label is for.
-    const QString practice = u"：行の文字をクリックすると、その行を再生範囲にして繰り返し再生します"
-                             u"（ウィンドウを前面に出すだけのクリックでは変わりません）"_s;
+    const QString practice = u"\nこの行をクリックすると、この行を再生範囲にして繰り返し再生します。"
+                             u"\nウィンドウを前面に出すだけのクリックでは変わりません。"_s;
     const std::array<QString, 4> speakNames{u"直前の行を読み上げ"_s, u"現在の行を読み上げ"_s,
                                             u"次の行を読み上げ"_s, u"その次の行を読み上げ"_s};
     QLabel** labelSlots[4] = {&label1, &label2, &label3, &label4};
