@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSlider>
@@ -54,8 +55,9 @@ protected:
         switch (event->type()) {
         case QEvent::Wheel:
             // The player moves the slider itself; the slider's own step
-            // must not add to it.
-            wheel_(static_cast<QWheelEvent*>(event)->angleDelta().y());
+            // must not add to it. A slider that is off takes no turn at all.
+            if (static_cast<QWidget*>(parent())->isEnabled())
+                wheel_(static_cast<QWheelEvent*>(event)->angleDelta().y());
             return true;
         case QEvent::FocusIn:
             focus_(true);
@@ -72,6 +74,28 @@ protected:
 private:
     std::function<void(int)> wheel_;
     std::function<void(bool)> focus_;
+};
+
+// A left click on the groove moves the handle there at once and drags it
+// from there, instead of stepping a page towards the click.
+class ClickPlacesHandle : public QProxyStyle
+{
+public:
+    explicit ClickPlacesHandle(QWidget* slider)
+    {
+        setParent(slider);
+        slider->setStyle(this);
+    }
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == QStyle::SH_Slider_AbsoluteSetButtons)
+            return Qt::LeftButton;
+        if (hint == QStyle::SH_Slider_PageSetButtons)
+            return Qt::NoButton;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
 };
 } // namespace
 
@@ -116,6 +140,11 @@ MyForm::MyForm(Prompter& prompter, QWidget* parent)
 MyForm::~MyForm()
 {
     qApp->removeEventFilter(this);
+    // The controls go with the window, after the controllers: a focus lost
+    // or a signal sent while they go must reach no controller.
+    delete sliderEvents_;
+    for (QObject* control : findChildren<QObject*>())
+        disconnect(control, nullptr, this, nullptr);
     // Disposal: the engines go first, then the rest of the window.
     speech_->ReleaseEngines();
 }
@@ -248,9 +277,10 @@ void MyForm::WireCommands()
     connect(ui_.trackBar3, &QSlider::sliderPressed, this, [this] { music_->trackBarMovementStart(); });
     connect(ui_.trackBar3, &QSlider::actionTriggered, this, [this] { music_->trackBarMovement(); });
     connect(ui_.trackBar3, &QSlider::sliderReleased, this, [this] { music_->trackBarMovementEnd(); });
-    new SliderEvents(ui_.trackBar3,
-                     [this](int delta) { music_->trackBar3_MouseWheel(delta); },
-                     [this](bool entered) { music_->trackBar3_Focus(entered); });
+    sliderEvents_ = new SliderEvents(ui_.trackBar3,
+                                     [this](int delta) { music_->trackBar3_MouseWheel(delta); },
+                                     [this](bool entered) { music_->trackBar3_Focus(entered); });
+    new ClickPlacesHandle(ui_.trackBar3);
     connect(ui_.timer1, &QTimer::timeout, this, [this] { music_->timer1_Tick(); });
     click(ui_.button24, [this] { music_->NextMusicPlay(); });
     click(ui_.button25, [this] { music_->BackMusicPlay(); });

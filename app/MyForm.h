@@ -120,6 +120,8 @@ private:
     std::unique_ptr<StudyController> study_;
     QAction* skipBack_ = nullptr;
     QAction* skipOn_ = nullptr;
+    QList<QAction*> practiceCounts_;
+    QObject* sliderEvents_ = nullptr;
 
     QStringList startFiles_;
     bool loaded_ = false;

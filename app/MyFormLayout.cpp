@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -225,6 +226,7 @@ void MyForm::BuildControls()
         layout_->addWidget(slider, QRect(s.x, s.y, s.w, s.h), s.anchors);
         ui_.*s.member = slider;
     }
+    ui_.trackBar4->setPageStep(1);
     ui_.trackBar3->setPageStep(100);
     ui_.trackBar3->setCursor(Qt::SizeHorCursor);
     ui_.trackBar3->setEnabled(false);
@@ -297,7 +299,7 @@ void MyForm::BuildControls()
 
     ui_.pictureBox1 = new PictureBox(this);
     ui_.pictureBox1->setObjectName(u"pictureBox1"_s);
-    ui_.pictureBox1->setBackgroundImage(QIcon(u":/icons/app.svg"_s));
+    ui_.pictureBox1->setBackgroundImage(QIcon(QPixmap(u":/pictures/inipic.jpg"_s)));
     NameForScreenReaders(ui_.pictureBox1, u"画像"_s);
     layout_->addWidget(ui_.pictureBox1, QRect(336, 93, 628, 504), A::All);
 

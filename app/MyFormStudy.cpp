@@ -5,8 +5,12 @@
 #include "study/StudyController.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -30,6 +34,25 @@ void MyForm::SetUpStudy()
         skipOn_->setShortcut(QKeySequence(u"Alt+Down"_s));
         menu->insertActions(before, {skipBack_, skipOn_});
         connect(menu, &QMenu::aboutToShow, this, [this] { study_->UpdateCommands(); });
+
+        // The passes per line are the repetition button's count; the button
+        // stands in the reading column, which the picture view hides, so the
+        // menu offers the count in every view.
+        auto* counts = new QMenu(u"練習の回数"_s, menu);
+        counts->setObjectName(u"menuPracticeCount"_s);
+        auto* group = new QActionGroup(counts);
+        const std::pair<const char16_t*, int> countItems[] = {{u"1回", 1}, {u"2回", 2}, {u"4回", 4}, {u"無限に繰り返す", 1000}};
+        for (const auto& [text, count] : countItems) {
+            QAction* a = counts->addAction(QString::fromUtf16(text));
+            a->setObjectName(u"menuPracticeCount%1"_s.arg(count));
+            a->setCheckable(true);
+            a->setData(count);
+            group->addAction(a);
+            practiceCounts_ << a;
+            connect(a, &QAction::triggered, this, [this, count = count] { study_->SetRepetitions(count); });
+        }
+        menu->insertMenu(before, counts);
+        connect(counts, &QMenu::aboutToShow, this, [this] { study_->UpdateCommands(); });
     }
 
     auto on = [this](QAction* action, auto fn) {
@@ -46,6 +69,10 @@ void MyForm::SetUpStudy()
     on(ui_.menuLyricsLater, [this] { study_->LyricsLater(); });
     on(ui_.menuSaveTiming, [this] { study_->SaveTiming(); });
     study_->setSkipActions(skipBack_, skipOn_);
+    study_->setCountActions(practiceCounts_);
+    // After the player has taken each range button's click.
+    for (QPushButton* b : {ui_.button14, ui_.button15, ui_.button16, ui_.button17, ui_.button30})
+        connect(b, &QPushButton::clicked, this, [this] { study_->RangeChangedByHand(); });
     HookStudy();
 }
 
@@ -63,6 +90,10 @@ void MyForm::HookStudy()
         music_->onHalt = [this] {
             if (study_)
                 study_->Halted();
+        };
+        music_->onPlayStarted = [this] {
+            if (study_)
+                study_->PlayStarted();
         };
     }
     if (lrc_) {

@@ -48,12 +48,33 @@ void PictureBox::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.fillRect(rect(), palette().color(QPalette::Window));
-    if (image_.isNull() && !background_.isNull()) {
-        // Until the first picture, a modest backdrop: half the area, centred.
-        const QSize side = (size() / 2).boundedTo(QSize(256, 256));
-        const QRect r = ImageRect(side, size(), Zoom).intersected(ImageRect(side, size(), CenterImage));
-        background_.paint(&p, r);
-    }
-    else if (!image_.isNull())
+    if (!image_.isNull()) {
         p.drawImage(ImageRect(image_.size(), size(), mode_), image_);
+        return;
+    }
+    if (background_.isNull())
+        return;
+    // Until the first picture, the backdrop fills the area as far as its
+    // proportions allow; a vector picture is drawn at that size, a bitmap
+    // scaled up to it.
+    const QSize natural = background_.actualSize(QSize(4096, 4096));
+    if (natural.isEmpty())
+        return;
+    const QRect r = ImageRect(natural, size(), Zoom);
+    const QPixmap picture = background_.pixmap(r.size());
+    if (picture.isNull())
+        return;
+    p.drawPixmap(r, picture);
+    // Beside it, its edges go on to the area's edges, so an opaque picture
+    // shows no bands; a transparent edge leaves the area's colour.
+    const int w = picture.width();
+    const int h = picture.height();
+    if (r.left() > 0) {
+        p.drawPixmap(QRect(0, r.top(), r.left(), r.height()), picture, QRect(0, 0, 1, h));
+        p.drawPixmap(QRect(r.right() + 1, r.top(), width() - r.right() - 1, r.height()), picture, QRect(w - 1, 0, 1, h));
+    }
+    if (r.top() > 0) {
+        p.drawPixmap(QRect(r.left(), 0, r.width(), r.top()), picture, QRect(0, 0, w, 1));
+        p.drawPixmap(QRect(r.left(), r.bottom() + 1, r.width(), height() - r.bottom() - 1), picture, QRect(0, h - 1, w, 1));
+    }
 }

@@ -17,7 +17,8 @@ public:
 
     void setImage(const QImage& image);
     QImage image() const { return image_; }
-    // Drawn at whatever size fits, so a vector picture stays sharp.
+    // Drawn as large as fits with its proportions kept, centred, so a vector
+    // picture stays sharp.
     void setBackgroundImage(const QIcon& picture);
     void setSizeMode(SizeMode mode);
     SizeMode sizeMode() const { return mode_; }

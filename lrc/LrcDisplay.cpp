@@ -62,6 +62,9 @@ LrcDisplay::LrcDisplay(QWidget* owner)
     const std::array<QColor, 4> colours{QColor(0x80, 0x80, 0x80), QColor(0xDC, 0xDC, 0xDC),
                                         QColor(0xA9, 0xA9, 0xA9), SystemColors::WindowFrame()};
     const std::array<QString, 4> roles{u"直前の行"_s, u"現在の行"_s, u"次の行"_s, u"その次の行"_s};
+    // The tooltip is also what a screen reader says the label is for.
+    const QString practice = u"\nこの行をクリックすると、この行を再生範囲にして繰り返し再生します。"
+                             u"\nウィンドウを前面に出すだけのクリックでは変わりません。"_s;
     const std::array<QString, 4> speakNames{u"直前の行を読み上げ"_s, u"現在の行を読み上げ"_s,
                                             u"次の行を読み上げ"_s, u"その次の行を読み上げ"_s};
     QLabel** labelSlots[4] = {&label1, &label2, &label3, &label4};
@@ -75,7 +78,7 @@ LrcDisplay::LrcDisplay(QWidget* owner)
         QPalette pal = label->palette();
         pal.setColor(QPalette::WindowText, colours[size_t(i)]);
         label->setPalette(pal);
-        label->setAccessibleDescription(roles[size_t(i)]);
+        label->setToolTip(roles[size_t(i)] + practice);
         // A click on a line practises it.
         label->setCursor(Qt::PointingHandCursor);
         label->installEventFilter(this);
@@ -132,13 +135,32 @@ bool LrcDisplay::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::MouseButtonPress
         && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         for (int i = 0; i < 4; ++i) {
-            if (watched == labels()[size_t(i)]) {
+            if (watched != labels()[size_t(i)])
+                continue;
+            // The click that brings the window forward leaves the range alone.
+            const bool bringsForward = !isActiveWindow()
+                                       || (activatedAt_.isValid() && activatedAt_.elapsed() < ActivationClickMs);
+            if (bringsForward) {
+                raise();
+                activateWindow();
+            } else {
                 emit lineClicked(i);
-                return true;
             }
+            return true;
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void LrcDisplay::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow())
+            activatedAt_.start();
+        else
+            activatedAt_.invalidate();
+    }
+    QWidget::changeEvent(event);
 }
 
 void LrcDisplay::paintEvent(QPaintEvent*)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPixmap>
 #include <QWidget>
 
@@ -27,6 +28,10 @@ public:
     QPushButton* button3 = nullptr;
     QPushButton* button4 = nullptr;
 
+    // A press on a line this soon after the window came to the front was
+    // the click that brought it there.
+    static constexpr int ActivationClickMs = 250;
+
     std::array<QLabel*, 4> labels() const { return {label1, label2, label3, label4}; }
     std::array<QPushButton*, 4> buttons() const { return {button1, button2, button3, button4}; }
     void Clear();
@@ -45,10 +50,12 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     QPixmap background_;
+    QElapsedTimer activatedAt_;
 };

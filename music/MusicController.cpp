@@ -184,6 +184,8 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
     for (QPushButton* b : {ui.button14, ui.button15, ui.button16, ui.button17})
         b->setEnabled(true);
     ArmRangeEnd();
+    if (onPlayStarted)
+        onPlayStarted();
 }
 
 int MusicController::SeekAndPlay(std::int64_t target)
@@ -198,6 +200,7 @@ void MusicController::MusicSeekAndPlaySub()
     if (state.RangeEn != 0 && state.StartTime >= state.PositionTimeMiriSecond) {
         target = state.StartTime;
         ui.trackBar3->setValue(state.StartTime);
+        ElapsedTimeDisplay(target, state.PlayTimeMiriSecond);
     }
     state.MciMsg = SeekAndPlay(target);
 }
@@ -209,11 +212,15 @@ int MusicController::RestartFromRangeStart()
     const std::int32_t target = state.RangeEn != 0 ? state.StartTime : 0;
     state.PositionTimeMiriSecond = 0;
     ui.trackBar3->setValue(target);
+    // The label goes with the slider, not a poll later: a pause in between
+    // would leave it telling the old place.
+    ElapsedTimeDisplay(target, state.PlayTimeMiriSecond);
     return SeekAndPlay(target);
 }
 
 void MusicController::MusicPlay()
 {
+    bool started = false;
     if (Playing()) {
         if (onHalt)
             onHalt();   // a restart ends a practice gap: the line plays now
@@ -244,10 +251,13 @@ void MusicController::MusicPlay()
             } else {
                 ui.timer1->start();
                 ArmRangeEnd();
+                started = true;
             }
         }
     }
     state.PositionTimeMiriSecond = 0;
+    if (started && onPlayStarted)
+        onPlayStarted();
 }
 
 void MusicController::Resume()
@@ -432,6 +442,8 @@ void MusicController::trackBarMovementEnd()
 void MusicController::trackBar3_MouseWheel(int delta)
 {
     QSlider* slider = ui.trackBar3;
+    if (!slider->isEnabled())
+        return;   // no song yet: nothing to move
     if (delta < 0 && slider->value() < slider->maximum())
         slider->setValue(std::min(slider->value() + 500, slider->maximum()));
     else if (delta > 0 && slider->value() > slider->minimum())

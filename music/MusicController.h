@@ -85,6 +85,8 @@ public:
     // Told when a track start begins, and at a pause, a stop or a close.
     std::function<void()> onTrackStart;
     std::function<void()> onHalt;
+    // Told when a track start or a Play from a stop has set the song going.
+    std::function<void()> onPlayStarted;
 
     // The one-shot timer that ends a play range on time, between polls.
     QTimer* rangeEndTimer() const { return rangeEndTimer_.get(); }

@@ -48,7 +48,25 @@ void StudyController::UpdateCommands()
         ui.menuSaveTiming->setEnabled(timed && state.StudyLyricShiftMs != 0);
     if (ui.menuLinePractice)
         ui.menuLinePractice->setChecked(state.StudyLinePractice == 1);
+    // Any other count than the menu's own is endless, as the practice takes it.
+    const int count = Repetitions() == 0 ? 1000 : Repetitions();
+    for (QAction* a : counts_)
+        a->setChecked(a->data().toInt() == count);
     ShowSpeed();
+}
+
+void StudyController::setCountActions(const QList<QAction*>& counts)
+{
+    counts_ = counts;
+    UpdateCommands();
+}
+
+void StudyController::SetRepetitions(int count)
+{
+    state.LoopModeCount = count;
+    if (ui.button10)
+        ui.button10->setText(count == 1000 ? u"∞"_s : QString::number(count));
+    UpdateCommands();
 }
 
 void StudyController::setSkipActions(QAction* back, QAction* on)
@@ -158,10 +176,15 @@ bool StudyController::RangeEnded()
         // Lines of equal time are one place in the song: practised once.
         const auto following = LrcTiming::StepLine(table, line_, +1);
         if (!following || !LrcTiming::RangeFromLine(table, *following, state.PlayTimeMiriSecond - a)) {
-            // The last line has been practised: the song ends here.
+            // The last line has been practised: the song ends here, and
+            // the range is the whole song again, so the next Play practises
+            // from the first line instead of looping the last.
             EndPractice();
-            if (peers.music)
+            if (peers.music) {
                 peers.music->MusicStop();
+                peers.music->button16_Click();
+                peers.music->button17_Click();
+            }
             return true;
         }
         next = *following;
@@ -201,6 +224,36 @@ void StudyController::GapEnded()
         peers.music->MusicRangePlay();
 }
 
+void StudyController::LeaveLine()
+{
+    const bool held = gap_->isActive();
+    EndPractice();
+    if (held && peers.music)
+        peers.music->MusicRangeRelease();   // the song plays on from where it waited
+}
+
+void StudyController::RangeChangedByHand()
+{
+    if (line_ < 0 || RangeIsPractised())
+        return;
+    // The range is the learner's own now: the practice has ended, and the
+    // menu says so.
+    LeaveLine();
+    if (state.StudyLinePractice == 1) {
+        state.StudyLinePractice = 0;
+        UpdateCommands();
+    }
+}
+
+void StudyController::PlayStarted()
+{
+    // Practice on: what plays is a practised line.
+    if (state.StudyLinePractice != 1 || !Playing() || RangeIsPractised())
+        return;
+    EndPractice();
+    SkipLine(0);
+}
+
 void StudyController::Halted()
 {
     // A pause, stop or close ends the gap at once; a resume plays the line.
@@ -230,6 +283,11 @@ void StudyController::menuLinePractice_Toggled(bool on)
 {
     state.StudyLinePractice = on ? 1 : 0;
     if (on) {
+        // A line looped by a click goes on as the first practised line; a
+        // range changed since then is left, and practice starts where the
+        // song is.
+        if (line_ >= 0 && !RangeIsPractised())
+            LeaveLine();
         if (line_ < 0 && (Playing() || Paused()))
             SkipLine(0);
         return;

@@ -4,6 +4,7 @@
 #include "lrc/LrcTiming.h"
 #include "platform/TextCodec.h"
 
+#include <QList>
 #include <QString>
 
 #include <cstdint>
@@ -42,11 +43,19 @@ public:
     void TrackStarting();
     bool RangeEnded();
     void Halted();
+    // The song has started or played on from a stop.
+    void PlayStarted();
+    // The range was set, cleared or switched by its buttons.
+    void RangeChangedByHand();
+    // Passes per line, the repetition button's count (1000: endless).
+    void SetRepetitions(int count);
 
     // The lyric commands need timed lines; saving needs a shift. The skip
     // commands are the window's own, handed over here.
     void UpdateCommands();
     void setSkipActions(QAction* back, QAction* on);
+    // The menu's counts, each with its count as data.
+    void setCountActions(const QList<QAction*>& counts);
     bool HasTimedLines() const;
 
     std::int32_t practisedLine() const { return line_; }
@@ -67,6 +76,8 @@ private:
     bool SetRange(std::int32_t line);
     void PlayRange();
     void EndPractice();
+    // Ends the practice of a line; a gap after it ends in play.
+    void LeaveLine();
     void GapEnded();
     void ChangeSpeed(int percent);
     void ShowSpeed();
@@ -85,4 +96,5 @@ private:
     QString formTitle_;
     QAction* skipBack_ = nullptr;
     QAction* skipOn_ = nullptr;
+    QList<QAction*> counts_;
 };

@@ -648,6 +648,42 @@ private slots:
         QCOMPARE(log.calls.last(), u"ReleaseEngines"_s);
     }
 
+    // The practice count is the repetition button's, hidden with the
+    // reading column in the picture view: the study menu sets it there too.
+    void practiceCountInThePictureView()
+    {
+        ScriptedPrompter prompter;
+        MyForm form{prompter};
+        Controls& c = form.ui();
+        QVERIFY(!c.pictureBox1->isHidden());
+        QVERIFY(c.button10->isHidden());
+        auto* study = c.menuStrip1->findChild<QMenu*>(u"menuStudy"_s);
+        QVERIFY(study);
+        QMenu* count = nullptr;
+        for (QAction* a : study->actions()) {
+            if (a->menu() && a->text().remove(u'&') == u"練習の回数"_s)
+                count = a->menu();
+        }
+        QVERIFY(count);
+        QStringList items;
+        for (QAction* a : count->actions())
+            items << a->text().remove(u'&');
+        QCOMPARE(items, (QStringList{u"1回"_s, u"2回"_s, u"4回"_s, u"無限に繰り返す"_s}));
+        count->actions().at(2)->trigger();
+        QCOMPARE(form.state().LoopModeCount, 4);
+        emit study->aboutToShow();
+        QVERIFY(count->actions().at(2)->isChecked());
+        QCOMPARE(c.button10->text(), u"4"_s);
+        // The button and the menu show one count.
+        QTest::mouseClick(c.button12, Qt::LeftButton);
+        QVERIFY(!c.button10->isHidden());
+        QTest::mouseClick(c.button10, Qt::LeftButton);
+        QCOMPARE(form.state().LoopModeCount, 1000);
+        emit study->aboutToShow();
+        QVERIFY(count->actions().at(3)->isChecked());
+        QVERIFY(!count->actions().at(2)->isChecked());
+    }
+
     void aboutGoesThroughThePrompter()
     {
         Fixture f;

@@ -24,6 +24,7 @@ class TestCoverArtForm : public QObject
 
 private slots:
     void clickingMp3s();
+    void backdropFitsTheArea();
 };
 
 void TestCoverArtForm::clickingMp3s()
@@ -81,6 +82,40 @@ void TestCoverArtForm::clickingMp3s()
     QCOMPARE(read(work + u"/temp1.mp3"_s), music);
     QCOMPARE(s.MciTempFlag, 0);
     QCOMPARE(prompter.entries.size(), 0);
+}
+
+// Until a picture comes, the program's own picture fills the picture area
+// as far as its proportions allow, centred, and the rest of the area goes
+// on in the colours of its edges.
+void TestCoverArtForm::backdropFitsTheArea()
+{
+    ScriptedPrompter prompter;
+    MyForm form{prompter};
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    PictureBox* box = form.ui().pictureBox1;
+    const QImage shown = box->grab().toImage();
+    const QImage picture(QCoreApplication::applicationDirPath() + u"/inipic.jpg"_s);
+    QVERIFY(!picture.isNull());
+    const QRect fit = PictureBox::ImageRect(picture.size(), box->size(), PictureBox::Zoom);
+    QVERIFY(fit.height() == box->height() || fit.width() == box->width());
+    const QImage scaled = picture.scaled(fit.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    auto near = [](QColor a, QColor b) {
+        return std::abs(a.red() - b.red()) <= 24 && std::abs(a.green() - b.green()) <= 24
+               && std::abs(a.blue() - b.blue()) <= 24;
+    };
+    const QPoint samples[] = {{box->width() / 2, 4}, {box->width() / 2, box->height() - 5},
+                              fit.center(), {fit.left() + fit.width() / 2, fit.top() + fit.height() * 86 / 100}};
+    for (const QPoint& at : samples) {
+        const QColor want = scaled.pixelColor(at - fit.topLeft());
+        QVERIFY2(near(shown.pixelColor(at), want), qPrintable(u"(%1, %2): %3, not %4"_s.arg(at.x()).arg(at.y())
+                                                                   .arg(shown.pixelColor(at).name(), want.name())));
+    }
+    // Beside the picture: its edge colours, no band of another colour.
+    const QPoint band = fit.left() > 4 ? QPoint(2, box->height() * 3 / 4) : QPoint(box->width() / 2, 2);
+    const QColor edge = fit.left() > 4 ? scaled.pixelColor(0, band.y() - fit.top())
+                                       : scaled.pixelColor(band.x() - fit.left(), 0);
+    QVERIFY2(near(shown.pixelColor(band), edge), qPrintable(shown.pixelColor(band).name() + u" "_s + edge.name()));
 }
 
 QTEST_MAIN(TestCoverArtForm)

@@ -321,6 +321,34 @@ private slots:
         QVERIFY(!f.lrc.dlgLrcDisplay());
     }
 
+    // The click that brings the window forward only does that; once it is
+    // in front, a click on a line's label practises that line, and the
+    // labels say so.
+    void lineClickOnlyOnceInFront()
+    {
+        Fixture f;
+        QList<std::int32_t> clicked;
+        f.lrc.onLineClicked = [&](std::int32_t line) { clicked << line; };
+        f.syncAt(2500);   // 二 current, 三 and 四 below
+        LrcDisplay* w = f.lrc.dlgLrcDisplay();
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(!w->isActiveWindow());
+
+        QTest::mouseClick(w->label3, Qt::LeftButton);
+        QVERIFY(clicked.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(w->isActiveWindow(), 2000);
+        QTest::qWait(LrcDisplay::ActivationClickMs + 50);
+        QTest::mouseClick(w->label1, Qt::LeftButton);   // blank: no line
+        QTest::mouseClick(w->label3, Qt::LeftButton);
+        QCOMPARE(clicked, (QList<std::int32_t>{3}));
+        for (QLabel* label : w->labels())
+            QVERIFY2(label->toolTip().contains(u"クリック"_s) && label->toolTip().contains(u"繰り返し"_s),
+                     qPrintable(label->toolTip()));
+    }
+
     // The window must never cover the main window's player controls.
     void placedBesideTheMainWindow_data()
     {

@@ -3,11 +3,15 @@
 
 #include "app/MyForm.h"
 #include "music/MusicController.h"
+#include "music/MusicTimes.h"
 #include "platform/SystemColors.h"
+#include "study/StudyController.h"
+#include "support/EventWait.h"
 #include "support/FakeAudioDevice.h"
 #include "support/FakeMixer.h"
 #include "support/ScriptedPrompter.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -16,6 +20,20 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+// Lines 0.3 s apart after a header; the last runs to the end of a 2.2 s song.
+const QString kSong = u"[ti:歌]\r\n[00:01.00]一\r\n[00:01.30]二\r\n[00:01.60]三\r\n[00:01.90]四\r\n"_s;
+constexpr int kSongMs = 2200;
+const QList<int> kLineStarts{1000, 1300, 1600, 1900};
+
+// Whether start..end is the range of one lyric line.
+bool IsLineRange(int start, int end)
+{
+    const qsizetype i = kLineStarts.indexOf(start);
+    return i >= 0 && end == (i + 1 < kLineStarts.size() ? kLineStarts[i + 1] : kSongMs);
+}
+} // namespace
 
 class TestMusicForm : public QObject
 {
@@ -39,6 +57,41 @@ class TestMusicForm : public QObject
     };
 
     QTemporaryDir home_;
+
+    // Runs one step of a practice scenario with the window's own controls.
+    static void Step(Form& f, const QString& step)
+    {
+        Controls& c = f.ui();
+        const QStringList parts = step.split(u' ');
+        const QString& what = parts.first();
+        if (what == u"line"_s) {
+            f.form->study().PracticeLine(parts.value(1).toInt());   // a click on that lyric line
+        } else if (what == u"on"_s || what == u"off"_s) {
+            QCOMPARE(c.menuLinePractice->isChecked(), what == u"off"_s);
+            c.menuLinePractice->trigger();
+        } else if (what == u"clear"_s) {
+            QTest::mouseClick(c.button16, Qt::LeftButton);
+            if (parts.value(1) != u"start"_s)
+                QTest::mouseClick(c.button17, Qt::LeftButton);
+        } else if (what == u"start"_s) {
+            c.trackBar3->setValue(parts.value(1).toInt());
+            QTest::mouseClick(c.button15, Qt::LeftButton);
+        } else if (what == u"range"_s) {
+            QTest::mouseClick(c.button30, Qt::LeftButton);
+        } else if (what == u"play"_s) {
+            QTest::mouseClick(c.button21, Qt::LeftButton);
+        } else if (what == u"pause"_s) {
+            QTest::mouseClick(c.button22, Qt::LeftButton);
+        } else if (what == u"stop"_s) {
+            QTest::mouseClick(c.button23, Qt::LeftButton);
+        } else if (what == u"ended"_s) {
+            QVERIFY(WaitFor([&] { return f.state() == 12; }, 5000));
+        } else if (what == u"wait"_s) {
+            Wait(parts.value(1).toInt());
+        } else {
+            QFAIL(qPrintable(step));
+        }
+    }
 
 private slots:
     void initTestCase()
@@ -95,6 +148,158 @@ private slots:
         QCOMPARE(slider->value(), 10500);
         QCOMPARE(f.device.Commands().last(), u"Play"_s);
         QVERIFY(f.device.Commands().contains(u"Seek(10500)"_s));
+    }
+
+    // Line practice, the range, Stop and ▶ in any order: the window always
+    // tells the truth about the range, the position and the practice, and
+    // what plays is what it shows.
+    void practiceRangeStopPlay_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("state");         // 10 playing, 11 paused, 12 stopped
+        QTest::addColumn<bool>("practice");     // the menu item's tick
+        QTest::addColumn<int>("start");         // -1: a lyric line's range
+        QTest::addColumn<int>("end");
+
+        const auto row = [](const char* name, const QString& steps, int state, bool practice, int start, int end) {
+            QTest::newRow(name) << steps.split(u',') << state << practice << start << end;
+        };
+        row("line loop, stop, play: the line again", u"line 2,stop,play"_s, 10, false, 1300, 1600);
+        row("line loop, practice on: it goes on from the line", u"line 2,on"_s, 10, true, -1, -1);
+        row("line loop, practice on, range cleared, play", u"line 2,wait 100,on,clear,play"_s, 10, false, 0, kSongMs);
+        row("practice on, range cleared", u"on,wait 100,clear"_s, 10, false, 0, kSongMs);
+        row("practice on, range start cleared", u"on,wait 100,clear start"_s, 10, false, 0, -2);
+        row("practice on, range switched off", u"on,wait 100,range"_s, 10, false, -1, -1);
+        row("practice on, stop, range cleared, play", u"on,stop,clear,play"_s, 10, false, 0, kSongMs);
+        row("practice on, stop, play: practice goes on", u"on,stop,play"_s, 10, true, -1, -1);
+        row("practice on while stopped, play: practice starts", u"stop,on,play"_s, 10, true, 1000, 1300);
+        row("practice to the last line, then play from the first", u"on,ended,play"_s, 10, true, 1000, 1300);
+        row("practice to the last line: the whole song shows", u"on,ended"_s, 12, true, 0, kSongMs);
+        row("line loop, start moved by hand, practice on", u"line 2,start 1400,on"_s, 10, true, -1, -1);
+        row("practice on, off: the song plays on", u"on,wait 100,off"_s, 10, false, 0, kSongMs);
+        row("practice on, pause, play", u"on,pause,play"_s, 10, true, -1, -1);
+        row("practice on, pause", u"on,pause"_s, 11, true, -1, -1);
+        row("line loop, range cleared, stop, play", u"line 2,clear,stop,play"_s, 10, false, 0, kSongMs);
+    }
+
+    void practiceRangeStopPlay()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(int, state);
+        QFETCH(bool, practice);
+        QFETCH(int, start);
+        QFETCH(int, end);
+
+        Form f;
+        Controls& c = f.ui();
+        State& s = f.form->state();
+        f.device.length = kSongMs;
+        s.LrcText = kSong;
+        s.LoopModeCount = 1;
+        f.form->study().TrackStarting();
+        f.form->music().MusicStart(u"/music/song.wav"_s, u"song.wav"_s);
+        for (const QString& step : steps) {
+            Step(f, step);
+            if (QTest::currentTestFailed())
+                return;
+        }
+        Wait(250);   // a poll or two
+
+        QCOMPARE(f.state(), state);
+        QCOMPARE(c.menuLinePractice->isChecked(), practice);
+        QCOMPARE(s.StudyLinePractice, practice ? 1 : 0);
+        // The range shown is the range held, and a practice shows its line.
+        QCOMPARE(c.label7->text(), MusicTimes::StartLabel(s.StartTime / 1000.0));
+        QCOMPARE(c.label9->text(), MusicTimes::EndLabel(s.EndingTime / 1000.0));
+        QCOMPARE(c.button30->text(), s.RangeEn ? u"レ"_s : QString());
+        if (start >= 0)
+            QCOMPARE(s.StartTime, start);
+        if (end >= 0)
+            QCOMPARE(s.EndingTime, end);
+        if (start == -1 || (practice && state != 12))
+            QVERIFY2(IsLineRange(s.StartTime, s.EndingTime), qPrintable(u"%1 to %2"_s.arg(s.StartTime).arg(s.EndingTime)));
+        // What plays lies in the range shown, where the slider and the label say.
+        std::int64_t at = 0;
+        QCOMPARE(f.device.Position(at), 0);
+        if (state == 12) {
+            QCOMPARE(c.trackBar3->value(), 0);
+            QVERIFY(c.label13->text().startsWith(u"0:00.00 /"_s));
+            return;
+        }
+        QCOMPARE(f.device.playing(), state == 10);
+        if (s.RangeEn)
+            QVERIFY2(at >= s.StartTime && at <= s.EndingTime, qPrintable(QString::number(at)));
+        QVERIFY2(std::abs(c.trackBar3->value() - at) <= 250, qPrintable(u"%1 / %2"_s.arg(c.trackBar3->value()).arg(at)));
+        QVERIFY(c.label13->text().startsWith(MusicTimes::Elapsed(c.trackBar3->value(), kSongMs, 0).left(4)));
+    }
+
+    // A click on the groove puts the play head where it was clicked, as a
+    // drag there would; a page step is no place the user asked for.
+    void grooveClickSeeksThere()
+    {
+        Form f;
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        f.form->music().MusicStart(u"/music/song.wav"_s, u"song.wav"_s);
+        QSlider* slider = f.ui().trackBar3;
+        f.device.calls.clear();
+        QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() * 3 / 4, slider->height() / 2));
+        const int v = slider->value();
+        QVERIFY2(std::abs(v - 245000 * 3 / 4) < 245000 / 50, qPrintable(QString::number(v)));
+        QCOMPARE(f.device.Commands().mid(f.device.Commands().indexOf(u"Pause"_s)),
+                 (QStringList{u"Pause"_s, u"Seek(%1)"_s.arg(v), u"Play"_s}));
+        QCOMPARE(f.state(), 10);
+        QVERIFY(f.ui().timer1->isActive());
+    }
+
+    // Before any song the slider is off: the wheel neither moves it nor
+    // reaches the device.
+    void wheelOnTheDisabledSlider()
+    {
+        Form f;
+        QSlider* slider = f.ui().trackBar3;
+        QVERIFY(!slider->isEnabled());
+        for (int delta : {-120, 120}) {
+            QWheelEvent wheel(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(slider, &wheel);
+        }
+        QCOMPARE(slider->value(), 0);
+        QVERIFY2(f.device.calls.isEmpty(), qPrintable(f.device.Commands().join(u", "_s)));
+        QCOMPARE(f.ui().label13->text(), QString());
+    }
+
+    // The master volume moves by one percent for each click on its groove.
+    void masterVolumeGrooveClickStepsOne()
+    {
+        Form f;
+        Controls& c = f.ui();
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        QTest::mouseClick(c.button11, Qt::LeftButton);
+        QVERIFY(c.trackBar4->isVisible());
+        c.trackBar4->setValue(50);
+        // Near the bottom: below the handle, towards 0.
+        QTest::mouseClick(c.trackBar4, Qt::LeftButton, {}, QPoint(c.trackBar4->width() / 2, c.trackBar4->height() - 4));
+        QCOMPARE(c.trackBar4->value(), 49);
+        QCOMPARE(f.form->state().MixerVolume, 49);
+        QCOMPARE(c.label6->text(), u"49"_s);
+    }
+
+    // Closing a window whose position slider has the focus: the slider
+    // loses it while the window goes, and nothing may reach the player then.
+    void destroyedWithTheSliderFocused()
+    {
+        Form f;
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        f.form->music().MusicStart(u"/music/song.wav"_s, u"song.wav"_s);
+        f.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+        f.ui().trackBar3->setFocus();
+        QTRY_VERIFY_WITH_TIMEOUT(f.ui().trackBar3->hasFocus(), 2000);
+        f.form.reset();
+        QVERIFY(!f.form);
     }
 
     void modeButtons()

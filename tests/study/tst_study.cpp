@@ -96,8 +96,11 @@ private slots:
     void clickOnALineMakesItTheRange()
     {
         StudyRig rig(kSong);
-        rig.SeekTo(1100);   // 一 current, 二 below it
         LrcDisplay* window = rig.lyrics.dlgLrcDisplay();
+        // In front for a while: a click that only brings it there practises nothing.
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::qWait(LrcDisplay::ActivationClickMs);
+        rig.SeekTo(1100);   // 一 current, 二 below it
         QTest::mouseClick(window->button3, Qt::LeftButton);   // its speak button
         QCOMPARE(rig.study.practisedLine(), -1);
         rig.music->button30_Click();   // range play off
