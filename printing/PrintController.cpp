@@ -67,17 +67,32 @@ QString PageFailure(const QPrinter& printer, int page)
 } // namespace
 
 PrintController::PrintController(const Context& context)
-    : Controller(context), printDocument1_(std::make_unique<QPrinter>(QPrinter::HighResolution))
+    : Controller(context)
 {
 }
 
 PrintController::~PrintController() = default;
 
+QPrinter& PrintController::printDocument1()
+{
+    // The printer, and with it the print system's plugin and its query for
+    // printers, comes with the first use, not with the window.
+    if (!printDocument1_) {
+        printDocument1_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        if (iniDone_)
+            PrintIni();
+    }
+    return *printDocument1_;
+}
+
 void PrintController::PrintIni()
 {
+    iniDone_ = true;
     // The layout places every line itself from the paper's corner.
-    printDocument1_->setFullPage(true);
-    printDocument1_->setFromTo(1, LastPage);
+    if (printDocument1_) {
+        printDocument1_->setFullPage(true);
+        printDocument1_->setFromTo(1, LastPage);
+    }
     PrintMiriInch();
 }
 
@@ -87,6 +102,8 @@ void PrintController::PrintMiriInch()
     margins_.right = MarginUnits::SettingToHundredths(state.PrintRightMargin);
     margins_.top = MarginUnits::SettingToHundredths(state.PrintTopMargin);
     margins_.bottom = MarginUnits::SettingToHundredths(state.PrintBottomMargin);
+    if (!printDocument1_)
+        return;   // set on the printer when it is made
     printDocument1_->setPageOrientation(state.PrintLandscape == 1 ? QPageLayout::Landscape
                                                                   : QPageLayout::Portrait);
     // The page set-up shows the settings as they are, in millimetres. A
@@ -99,9 +116,9 @@ void PrintController::PrintMiriInch()
 
 void PrintController::PrintPageSetting()
 {
-    if (!prompter.PageSetupDialog(*printDocument1_))
+    if (!prompter.PageSetupDialog(printDocument1()))
         return;
-    const QPageLayout layout = printDocument1_->pageLayout();
+    const QPageLayout layout = printDocument1().pageLayout();
     const QMarginsF inches = layout.margins(QPageLayout::Inch);
     // No margin under 5 mm, which Qt's dialog would let through.
     const auto take = [](double inch) { return qMax(qRound(inch * 100.0), MinimumMargin); };
@@ -136,7 +153,7 @@ void PrintController::PrintPreview()
     const std::optional<QString> text = VisibleText();
     if (!text)
         return;
-    prompter.PrintPreviewDialog(*printDocument1_, [this, text = *text](QPrinter* printer) {
+    prompter.PrintPreviewDialog(printDocument1(), [this, text = *text](QPrinter* printer) {
         PrintJob(printer, text, 1, LastPage);
     });
 }
@@ -147,10 +164,10 @@ void PrintController::PrintStart()
         VisibleText();   // tells the user
         return;
     }
-    if (!prompter.PrintDialog(*printDocument1_, 1, LastPage))
+    if (!prompter.PrintDialog(printDocument1(), 1, LastPage))
         return;
     // All pages are pages 1 to 100, whatever range an earlier print chose.
-    QPrinter& printer = *printDocument1_;
+    QPrinter& printer = printDocument1();
     const bool range = printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0;
     const int from = range ? printer.fromPage() : 1;
     const int to = range ? qMax(printer.fromPage(), printer.toPage()) : LastPage;
