@@ -4,6 +4,7 @@
 #include "art/ArtController.h"
 #include "browser/BrowserController.h"
 #include "core/Prompter.h"
+#include "core/StartupTrace.h"
 #include "documents/DocumentController.h"
 #include "library/LibraryController.h"
 #include "lrc/LrcController.h"
@@ -401,6 +402,11 @@ void MyForm::KillTimer(std::uint32_t timerId)
 
 bool MyForm::eventFilter(QObject* watched, QEvent* event)
 {
+    // The first paint has been handed over once the events in hand are done.
+    if (awaitingFirstPaint_ && watched == this && event->type() == QEvent::Paint) {
+        awaitingFirstPaint_ = false;
+        QTimer::singleShot(0, this, [this] { StartShown(); });
+    }
     if (event->type() == QEvent::MouseButtonPress) {
         auto* child = qobject_cast<QWidget*>(watched);
         // Only presses over the window's own child controls count; the menu
@@ -427,12 +433,27 @@ bool MyForm::eventFilter(QObject* watched, QEvent* event)
 
 void MyForm::showEvent(QShowEvent* event)
 {
-    // Load runs before the window first appears; Shown once it is on screen.
+    // Load runs before the window first appears; Shown once it is on screen
+    // and painted, so the engines it starts never hold up the first picture.
     if (!loaded_ && !event->spontaneous()) {
         MyForm_Load();
-        QTimer::singleShot(0, this, [this] { MyForm_Shown(); });
+        StartupTrace::Mark("settings read");
+        awaitingFirstPaint_ = true;
+        // A window never painted (shown minimised, covered) still gets going.
+        QTimer::singleShot(kShownLatestMs, this, [this] { StartShown(); });
     }
     QWidget::showEvent(event);
+}
+
+void MyForm::StartShown()
+{
+    if (shown_)
+        return;
+    shown_ = true;
+    awaitingFirstPaint_ = false;
+    StartupTrace::Mark("first paint");
+    MyForm_Shown();
+    StartupTrace::Mark("engines started");
 }
 
 void MyForm::closeEvent(QCloseEvent* event)

@@ -96,6 +96,7 @@ private:
     void HookStudy();             // MyFormStudy.cpp
     void UpdateStudyCommands();   // MyFormStudy.cpp
     bool SpeechGuard();
+    void StartShown();
 
     Prompter& prompter_;
     State state_;
@@ -126,4 +127,8 @@ private:
     QStringList startFiles_;
     bool loaded_ = false;
     bool closed_ = false;
+    // Shown follows the first paint, or this long after Load at the latest.
+    static constexpr int kShownLatestMs = 1000;
+    bool awaitingFirstPaint_ = false;
+    bool shown_ = false;
 };

@@ -1,5 +1,5 @@
 #include "app/MyForm.h"
-#include "browser/BrowserEngine.h"
+#include "core/StartupTrace.h"
 #include "dialogs/DialogPrompter.h"
 #include "dialogs/QtTranslations.h"
 
@@ -74,6 +74,7 @@ bool AnswersWithoutWindow(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
+    StartupTrace::Mark("main");
     QStringList files;
     if (AnswersWithoutWindow(argc, argv)) {
         QCoreApplication app(argc, argv);
@@ -81,9 +82,8 @@ int main(int argc, char* argv[])
         return ParseCommandLine(&files).value_or(0);
     }
 
-    // The web engine takes its settings before the application starts.
-    PrepareWebEngine();
     QApplication app(argc, argv);
+    StartupTrace::Mark("application");
     SetUpApplication(&app);
     // Ties the window to its menu entry and icon (Wayland app id, task bars).
     QGuiApplication::setDesktopFileName(u"murmelin"_s);
@@ -99,9 +99,11 @@ int main(int argc, char* argv[])
     DialogPrompter prompter;
     {
         MyForm form(prompter);
+        StartupTrace::Mark("window built");
         form.setStartFiles(files);
         QObject::connect(&form, &MyForm::closed, &app, &QApplication::quit, Qt::QueuedConnection);
         form.show();
+        StartupTrace::Mark("window shown");
         app.exec();
     }
     return 0;

@@ -1,14 +1,14 @@
 // The browser window on the offline manual: from the "マニュアル" command to
-// the first page loaded and entered, cold (the engine's first start in a
-// fresh process; each cold figure is its own process) and warm (the window
-// opened again in the same run); and the resident memory of the whole
-// program (itself and the engine's helper processes) with the manual open,
-// beside a bare QWebEngineView process showing the same page.
+// the first page loaded and entered, cold (the first opening in a fresh
+// program) and warm (opened again in the same run; the browser program
+// starts afresh each time, as it ends with its window); and the resident
+// memory of the whole program (itself, the browser program and the engine's
+// helper processes) with the manual open, beside a bare QWebEngineView
+// process showing the same page.
 
 #include "app/MyForm.h"
 #include "browser/BrowserController.h"
 #include "browser/BrowserEngine.h"
-#include "browser/ManualWindow.h"
 #include "support/EventWait.h"
 #include "support/ScriptedPrompter.h"
 
@@ -88,7 +88,7 @@ void PrintMemory(const char* what)
 }
 
 // One process: the program's window, the manual opened by its menu command,
-// then closed and opened again warm; the memory with the manual open.
+// then closed and opened again; the memory with the manual open.
 int ProgramRun(bool warmToo)
 {
     ScriptedPrompter prompter;
@@ -97,16 +97,13 @@ int ProgramRun(bool warmToo)
     auto* command = form.findChild<QAction*>(u"menuManual"_s);
     if (!command)
         return 2;
+    BrowserController& browser = form.browser();
     auto open = [&]() -> double {
+        QSignalSpy handled(&browser, &BrowserController::pageHandled);
         QElapsedTimer t;
         t.start();
         command->trigger();
-        ManualWindow* w = form.browser().window();
-        if (!w)
-            return -2;
-        QSignalSpy handled(w, &ManualWindow::pageHandled);
-        const bool ok = handled.wait(kTimeoutMs);
-        if (!ok)
+        if (!handled.wait(kTimeoutMs))
             return -1;
         return t.nsecsElapsed() / 1e6;
     };
@@ -116,14 +113,10 @@ int ProgramRun(bool warmToo)
         return 0;
     QList<double> warm;
     for (int i = 0; i < kWarmRuns; ++i) {
-        QPointer<ManualWindow> w = form.browser().window();
-        w->close();
-        // Outside the program's main loop the window's deferred deletion
-        // wants a push.
-        WaitFor([&w] {
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            return w.isNull();
-        }, kTimeoutMs);
+        // Closed as the user closes it; the browser program ends with it.
+        browser.CloseBrowser(kTimeoutMs);
+        if (form.state().ManualDialogOp != 0)
+            return 2;
         Wait(300);
         warm << open();
     }
@@ -190,7 +183,9 @@ QStringList Fields(const QStringList& lines, const QString& key)
 int main(int argc, char** argv)
 {
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    PrepareWebEngine();
+    // The program itself runs without the engine, as it does for a user.
+    if (mode != u"--program"_s && mode != u"--cold"_s)
+        PrepareWebEngine();
     QApplication app(argc, argv);
     if (mode == u"--cold"_s)
         return ProgramRun(false);

@@ -157,9 +157,9 @@ int main(int argc, char** argv)
         std::printf("run %2d: window shown after %7.1f ms, %6.1f MB resident at idle%s\n", run + 1, ms,
                     kb / 1024.0, run == 0 ? " (first run)" : "");
     }
-    std::printf("start-up to window shown: median %.1f ms over %zu runs (target < 300 ms)\n",
+    std::printf("start-up to window shown: median %.1f ms over %zu runs (target ≤ 150 ms)\n",
                 median(startMs), startMs.size());
-    std::printf("resident memory at idle:  median %.1f MB (target < 80 MB)\n", median(rssMb));
+    std::printf("resident memory at idle:  median %.1f MB (target ≤ 50 MB)\n", median(rssMb));
     xcb_disconnect(c);
     std::string cleanup = std::string("rm -rf '") + home + "'";
     return std::system(cleanup.c_str()) == 0 ? 0 : 1;

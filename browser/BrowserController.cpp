@@ -1,8 +1,13 @@
 #include "browser/BrowserController.h"
 
-#include "browser/BrowserEngine.h"
-#include "browser/Favourites.h"
-#include "browser/ManualWindow.h"
+#include "browser/BrowserLink.h"
+#include "platform/FileErrors.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+#include <cerrno>
 
 using namespace Qt::StringLiterals;
 
@@ -15,10 +20,7 @@ BrowserController::~BrowserController()
 {
     // The program ends with the window open: it closes as the user would
     // close it, so the favourites are saved.
-    if (window_) {
-        window_->close();
-        delete window_.data();
-    }
+    CloseBrowser();
 }
 
 QString BrowserController::ManualFirstPage()
@@ -26,21 +28,19 @@ QString BrowserController::ManualFirstPage()
     return u"http://murmelin.kestrow.invalid/SoftWare/Murmelin/Murmelinマニュアル%20はじめに.html"_s;
 }
 
+QString BrowserController::HelperName()
+{
+    return u"murmelin-browser"_s;
+}
+
 void BrowserController::GetIE_version()
 {
     // Nothing to register: the engine always renders in its newest mode.
 }
 
-ManualWindow* BrowserController::window() const
-{
-    return window_;
-}
-
 void BrowserController::setManualFolder(const QString& folder)
 {
     manualFolder_ = folder;
-    if (engine_)
-        engine_->setManualFolder(ManualFolder());
 }
 
 QString BrowserController::ManualFolder() const
@@ -48,24 +48,125 @@ QString BrowserController::ManualFolder() const
     return manualFolder_.isEmpty() ? state.dir + u"/manual"_s : manualFolder_;
 }
 
+void BrowserController::setHelperProgram(const QString& path)
+{
+    helperProgram_ = path;
+}
+
+QString BrowserController::HelperProgram() const
+{
+    return helperProgram_.isEmpty() ? QCoreApplication::applicationDirPath() + u'/' + HelperName()
+                                    : helperProgram_;
+}
+
+qint64 BrowserController::helperPid() const
+{
+    return helper_ ? helper_->processId() : 0;
+}
+
 void BrowserController::ManualDialog(const QString& strUrlTitle)
 {
     if (state.ManualDialogOp != 0) {
         prompter.MessageInfoBox(u"簡易ブラウザーの複数起動はできません。"_s);
+        // The window may be hidden behind others: bring it forward.
+        if (helper_ && helper_->state() == QProcess::Running)
+            helper_->write(BrowserLink::Raise + '\n');
         return;
     }
-    // The engine outlives the window, so a second opening starts warm.
-    if (!engine_)
-        engine_ = std::make_unique<BrowserEngine>(ManualFolder());
-    else
-        engine_->setManualFolder(ManualFolder());
-    const QString favouritesPath = state.cMurmelinCreateFolder + u"/お気に入り.txt"_s;
-    if (!favourites_ || favourites_->path() != favouritesPath)
-        favourites_ = std::make_unique<FavouritesFile>(favouritesPath);
-    auto* window = new ManualWindow(prompter, engine_->profile(), *favourites_, strUrlTitle);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(window, &ManualWindow::closed, window, [this] { state.ManualDialogOp = 0; });
-    window_ = window;
+    auto* helper = new QProcess(this);
+    helper_ = helper;
+    output_.clear();
+    closing_ = false;
+    // The engine writes its own notes to the terminal, as it did in-process.
+    helper->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // The browser shows on the display this window is on.
+    if (!env.contains(u"QT_QPA_PLATFORM"_s) && qGuiApp)
+        env.insert(u"QT_QPA_PLATFORM"_s, QGuiApplication::platformName());
+    helper->setProcessEnvironment(env);
+    connect(helper, &QProcess::readyReadStandardOutput, this, &BrowserController::HelperOutput);
+    connect(helper, &QProcess::errorOccurred, this, [this, helper](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart && helper == helper_)
+            HelperFailedToStart();
+    });
+    connect(helper, &QProcess::finished, this,
+            [this, helper](int exitCode, QProcess::ExitStatus status) {
+                if (helper == helper_)
+                    HelperFinished(exitCode, status);
+            });
     state.ManualDialogOp = 1;
-    window->show();
+    helper->start(HelperProgram(), BrowserLink::Arguments(strUrlTitle, state.dir, state.cMurmelinCreateFolder,
+                                                          ManualFolder()));
+}
+
+void BrowserController::HelperOutput()
+{
+    output_ += helper_->readAllStandardOutput();
+    qsizetype end = 0;
+    while ((end = output_.indexOf('\n')) >= 0) {
+        const QByteArray line = output_.left(end);
+        output_.remove(0, end + 1);
+        if (line.startsWith(BrowserLink::PageHandled + ' '))
+            emit pageHandled(QString::fromUtf8(line.mid(BrowserLink::PageHandled.size() + 1)));
+    }
+}
+
+void BrowserController::HelperFailedToStart()
+{
+    const QString program = HelperProgram();
+    const QFileInfo file(program);
+    QString reason;
+    if (!file.exists())
+        reason = FileErrors::Reason(ENOENT);
+    else if (!file.isFile() || !file.isExecutable())
+        reason = FileErrors::Reason(EACCES);
+    else
+        reason = u"プログラムを実行できません"_s;
+    helper_->deleteLater();
+    helper_ = nullptr;
+    state.ManualDialogOp = 0;
+    prompter.MessageInfoBox(u"「"_s + program + u"」を起動できませんでした（"_s + reason + u"）。"_s);
+    emit browserEnded();
+}
+
+void BrowserController::HelperFinished(int exitCode, QProcess::ExitStatus status)
+{
+    const QString program = HelperProgram();
+    helper_->deleteLater();
+    helper_ = nullptr;
+    state.ManualDialogOp = 0;
+    if (!closing_) {
+        if (status == QProcess::CrashExit)
+            prompter.MessageInfoBox(u"「"_s + program + u"」が異常終了しました（シグナル %1）。"_s.arg(exitCode));
+        else if (exitCode != 0)
+            prompter.MessageInfoBox(u"「"_s + program + u"」が異常終了しました（終了コード %1）。"_s.arg(exitCode));
+    }
+    emit browserEnded();
+}
+
+void BrowserController::CloseBrowser(int timeoutMs)
+{
+    if (!helper_)
+        return;
+    QProcess* helper = helper_;
+    closing_ = true;
+    if (helper->state() == QProcess::Running) {
+        helper->write(BrowserLink::Close + '\n');
+        // A helper that never reads its commands still sees the end of them.
+        helper->closeWriteChannel();
+        if (!helper->waitForFinished(timeoutMs)) {
+            qWarning("the browser did not close in time; it is ended");
+            helper->kill();
+            helper->waitForFinished(timeoutMs);
+        }
+    } else if (helper->state() == QProcess::Starting) {
+        helper->kill();
+        helper->waitForFinished(timeoutMs);
+    }
+    // waitForFinished has delivered finished() unless the process never ran.
+    if (helper_ == helper) {
+        helper_ = nullptr;
+        state.ManualDialogOp = 0;
+        delete helper;
+    }
 }

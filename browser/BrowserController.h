@@ -2,18 +2,18 @@
 
 #include "core/Controller.h"
 
-#include <QPointer>
+#include <QObject>
+#include <QProcess>
 #include <QString>
 
-#include <memory>
-
-class BrowserEngine;
-class FavouritesFile;
-class ManualWindow;
-
-// The small browser window for the manual and the web.
-class BrowserController : public Controller
+// The small browser window for the manual and the web. The window runs in a
+// program of its own beside this one ("murmelin-browser"), so the web engine,
+// and the OpenGL it brings, never load in a session that does not open it.
+// This side starts it, knows whether it is open, and ends it with the
+// program.
+class BrowserController : public QObject, public Controller
 {
+    Q_OBJECT
 public:
     explicit BrowserController(const Context& context);
     ~BrowserController() override;
@@ -21,21 +21,42 @@ public:
     // The manual's first page on the maker's site; the program serves it
     // from its own copy of the manual.
     static QString ManualFirstPage();
+    // The browser program's file name.
+    static QString HelperName();
 
     virtual void GetIE_version();
     virtual void ManualDialog(const QString& strUrlTitle);
 
-    // The open browser window, if any.
-    ManualWindow* window() const;
     // Where the manual's pages are read from; the data folder's "manual"
     // unless set.
     void setManualFolder(const QString& folder);
     QString ManualFolder() const;
+    // The browser program; the one beside this program unless set.
+    void setHelperProgram(const QString& path);
+    QString HelperProgram() const;
+
+    // The browser program's process id while it runs, else 0.
+    qint64 helperPid() const;
+    // Closes the browser window as the user would, so the favourites are
+    // saved, and waits for its program to end; past the time it is killed.
+    void CloseBrowser(int timeoutMs = 5000);
+
+signals:
+    // The browser window has handled a page: its address (for tests and
+    // timing).
+    void pageHandled(const QString& address);
+    // The browser program has ended, however it ended.
+    void browserEnded();
 
 private:
-    std::unique_ptr<BrowserEngine> engine_;
-    // Outlives the windows: a file that failed is reported once a run.
-    std::unique_ptr<FavouritesFile> favourites_;
-    QPointer<ManualWindow> window_;
+    void HelperOutput();
+    void HelperFailedToStart();
+    void HelperFinished(int exitCode, QProcess::ExitStatus status);
+    void Report(const QString& reason);
+
+    QProcess* helper_ = nullptr;
     QString manualFolder_;
+    QString helperProgram_;
+    QByteArray output_;
+    bool closing_ = false;
 };

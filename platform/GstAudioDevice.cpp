@@ -42,8 +42,6 @@ QString MessageText(GstMessage* message)
 GstAudioDevice::GstAudioDevice(const char* sinkFactory)
     : sinkFactory_(sinkFactory ? sinkFactory : "")
 {
-    if (!gst_is_initialized())
-        gst_init(nullptr, nullptr);
 }
 
 GstAudioDevice::~GstAudioDevice()
@@ -75,6 +73,9 @@ void GstAudioDevice::TakeBusErrors(int code)
 
 int GstAudioDevice::Open(const QString& path, Kind kind)
 {
+    // GStreamer starts with the first song, not with the window.
+    if (!gst_is_initialized())
+        gst_init(nullptr, nullptr);
     Close();
     texts_.remove(OpenFailed);
     texts_.remove(OpenTimedOut);

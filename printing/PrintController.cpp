@@ -79,17 +79,32 @@ QString PageFailure(const QPrinter& printer, int page)
 } // namespace
 
 PrintController::PrintController(const Context& context)
-    : Controller(context), printDocument1_(std::make_unique<QPrinter>(QPrinter::HighResolution))
+    : Controller(context)
 {
 }
 
 PrintController::~PrintController() = default;
 
+QPrinter& PrintController::printDocument1()
+{
+    // The printer, and with it the print system's plugin and its query for
+    // printers, comes with the first use, not with the window.
+    if (!printDocument1_) {
+        printDocument1_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        if (iniDone_)
+            PrintIni();
+    }
+    return *printDocument1_;
+}
+
 void PrintController::PrintIni()
 {
+    iniDone_ = true;
     // The layout places every line itself from the paper's corner.
-    printDocument1_->setFullPage(true);
-    printDocument1_->setFromTo(1, LastPage);
+    if (printDocument1_) {
+        printDocument1_->setFullPage(true);
+        printDocument1_->setFromTo(1, LastPage);
+    }
     PrintMiriInch();
 }
 
@@ -99,6 +114,8 @@ void PrintController::PrintMiriInch()
     margins_.right = MarginUnits::SettingToHundredths(state.PrintRightMargin);
     margins_.top = MarginUnits::SettingToHundredths(state.PrintTopMargin);
     margins_.bottom = MarginUnits::SettingToHundredths(state.PrintBottomMargin);
+    if (!printDocument1_)
+        return;   // set on the printer when it is made
     printDocument1_->setPageOrientation(state.PrintLandscape == 1 ? QPageLayout::Landscape
                                                                   : QPageLayout::Portrait);
     // The page set-up shows the settings as they are, in millimetres. A
@@ -111,9 +128,9 @@ void PrintController::PrintMiriInch()
 
 void PrintController::PrintPageSetting()
 {
-    if (!prompter.PageSetupDialog(*printDocument1_))
+    if (!prompter.PageSetupDialog(printDocument1()))
         return;
-    const QPageLayout layout = printDocument1_->pageLayout();
+    const QPageLayout layout = printDocument1().pageLayout();
     const QMarginsF inches = layout.margins(QPageLayout::Inch);
     // No margin under 5 mm, which Qt's dialog would let through.
     const auto take = [](double inch) { return qMax(qRound(inch * 100.0), MinimumMargin); };
@@ -148,7 +165,7 @@ void PrintController::PrintPreview()
     const std::optional<QString> text = VisibleText();
     if (!text)
         return;
-    prompter.PrintPreviewDialog(*printDocument1_, [this, text = *text](QPrinter* printer) {
+    prompter.PrintPreviewDialog(printDocument1(), [this, text = *text](QPrinter* printer) {
         // The preview shows pages 1 to 100; its own print command prints
         // the pages its print dialog chose. The preview renders through a
         // picture engine, the printer never does.
@@ -165,11 +182,11 @@ void PrintController::PrintStart()
         VisibleText();   // tells the user
         return;
     }
-    if (!prompter.PrintDialog(*printDocument1_, 1, LastPage))
+    if (!prompter.PrintDialog(printDocument1(), 1, LastPage))
         return;
-    const auto [from, to] = ChosenPages(*printDocument1_);
+    const auto [from, to] = ChosenPages(printDocument1());
     if (const std::optional<QString> text = VisibleText())
-        PrintJob(printDocument1_.get(), *text, from, to);
+        PrintJob(&printDocument1(), *text, from, to);
 }
 
 void PrintController::PrintJob(QPrinter* printer, const QString& text, int startPage, int endPage)

@@ -29,7 +29,7 @@ public:
     bool PrintPageControl(QPainter& painter, QPrinter& printer, PageLayout& layout);
 
     // The print document: its printer, paper and margins.
-    QPrinter& printDocument1() { return *printDocument1_; }
+    QPrinter& printDocument1();
     const PrintMargins& DocumentMargins() const { return margins_; }
 
     // The pages a job prints at most.
@@ -47,5 +47,6 @@ private:
     QFont ViewFont() const;
 
     std::unique_ptr<QPrinter> printDocument1_;
+    bool iniDone_ = false;
     PrintMargins margins_;
 };

@@ -1,9 +1,11 @@
-// The browser window on the real engine: the offline manual, its links,
-// the side mouse buttons, one window at a time, printing, silent scripts,
-// and local files kept from pages.
+// The browser window on the real engine, built in this process as the
+// browser program builds it: the offline manual, its links, the side mouse
+// buttons, one window at a time, printing, silent scripts, and local files
+// kept from pages.
 
 #include "browser/BrowserController.h"
 #include "browser/BrowserEngine.h"
+#include "browser/BrowserSession.h"
 #include "browser/ManualWindow.h"
 #include "support/ScriptedPrompter.h"
 
@@ -42,7 +44,7 @@ struct Fixture
     ScriptedPrompter prompter;
     Controls ui;
     Peers peers;
-    BrowserController browser{Context{state, prompter, ui, peers}};
+    BrowserSession browser{Context{state, prompter, ui, peers}};
 
     Fixture()
     {

@@ -54,7 +54,7 @@ fi
 step "files"
 root=$tmp/root
 dpkg-deb -x "$deb" "$root"
-for f in usr/bin/murmelin usr/share/murmelin/お気に入り.txt usr/share/murmelin/inipic.jpg \
+for f in usr/bin/murmelin usr/bin/murmelin-browser usr/share/murmelin/お気に入り.txt usr/share/murmelin/inipic.jpg \
          usr/share/applications/murmelin.desktop usr/share/metainfo/invalid.kestrow.murmelin.metainfo.xml \
          usr/share/mime/packages/murmelin.xml usr/share/icons/hicolor/scalable/apps/murmelin.svg; do
   [ -f "$root/$f" ] || fail "the package lacks /$f"
@@ -65,7 +65,14 @@ for size in 48 128 256; do
   [ "$got" = "PNG ${size}x${size}" ] || fail "icon ${size}x${size}: '$got'"
 done
 if dpkg-deb -c "$deb" | grep -E 'usr/bin/(tst|bench)_'; then fail "tests or benchmarks in the package"; fi
-file "$root/usr/bin/murmelin" | grep -q 'not stripped' && fail "the program is not stripped"
+for p in murmelin murmelin-browser; do
+  file "$root/usr/bin/$p" | grep -q 'not stripped' && fail "$p is not stripped"
+done
+# The web engine belongs to the browser program alone: the program starts without it.
+readelf -d "$root/usr/bin/murmelin" | grep -q 'NEEDED.*WebEngine' && fail "the program links the web engine"
+readelf -d "$root/usr/bin/murmelin-browser" | grep -q 'NEEDED.*libQt6WebEngineWidgets' ||
+  fail "the browser program does not link the web engine"
+has_dep libqt6webenginewidgets6 || fail "Depends lacks the web engine's package libqt6webenginewidgets6"
 
 step "desktop entry, metainfo, file type"
 desktop-file-validate "$root/usr/share/applications/murmelin.desktop" || fail "desktop-file-validate"

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// How the program and its browser program talk. The program starts it with
+// the start request and the folders it needs on the command line, sends
+// commands on its standard input (one a line; the end of the input closes
+// the window as well, so a browser never outlives its program), and reads
+// what happened from its standard output.
+namespace BrowserLink {
+
+inline const QByteArray Raise = "raise";              // bring the window forward
+inline const QByteArray Close = "close";              // close the window as the user would
+// "page-handled <address>": a page has been through the completion step.
+inline const QByteArray PageHandled = "page-handled";
+
+// What the browser program is started with.
+struct Request
+{
+    QString startRequest;   // "ホーム" or the manual's first page address
+    QString programFolder;  // the program folder (data files)
+    QString workFolder;     // the working folder (favourites file)
+    QString manualFolder;   // where the manual's pages are read from
+    bool attached = false;  // commands come on standard input
+};
+
+QStringList Arguments(const QString& startRequest, const QString& programFolder, const QString& workFolder,
+                      const QString& manualFolder);
+// The request from the browser program's own arguments (the program name
+// first); an error text when they do not form one.
+std::optional<Request> Parse(const QStringList& arguments, QString* error);
+
+} // namespace BrowserLink

@@ -1,0 +1,61 @@
+#include "browser/BrowserSession.h"
+
+#include "browser/BrowserEngine.h"
+#include "browser/Favourites.h"
+#include "browser/ManualWindow.h"
+
+using namespace Qt::StringLiterals;
+
+BrowserSession::BrowserSession(const Context& context)
+    : Controller(context)
+{
+}
+
+BrowserSession::~BrowserSession()
+{
+    // Ended with the window open: it closes as the user would close it, so
+    // the favourites are saved.
+    if (window_) {
+        window_->close();
+        delete window_.data();
+    }
+}
+
+ManualWindow* BrowserSession::window() const
+{
+    return window_;
+}
+
+void BrowserSession::setManualFolder(const QString& folder)
+{
+    manualFolder_ = folder;
+    if (engine_)
+        engine_->setManualFolder(ManualFolder());
+}
+
+QString BrowserSession::ManualFolder() const
+{
+    return manualFolder_.isEmpty() ? state.dir + u"/manual"_s : manualFolder_;
+}
+
+void BrowserSession::ManualDialog(const QString& strUrlTitle)
+{
+    if (state.ManualDialogOp != 0) {
+        prompter.MessageInfoBox(u"簡易ブラウザーの複数起動はできません。"_s);
+        return;
+    }
+    // The engine outlives the window, so a second opening starts warm.
+    if (!engine_)
+        engine_ = std::make_unique<BrowserEngine>(ManualFolder());
+    else
+        engine_->setManualFolder(ManualFolder());
+    const QString favouritesPath = state.cMurmelinCreateFolder + u"/お気に入り.txt"_s;
+    if (!favourites_ || favourites_->path() != favouritesPath)
+        favourites_ = std::make_unique<FavouritesFile>(favouritesPath);
+    auto* window = new ManualWindow(prompter, engine_->profile(), *favourites_, strUrlTitle);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(window, &ManualWindow::closed, window, [this] { state.ManualDialogOp = 0; });
+    window_ = window;
+    state.ManualDialogOp = 1;
+    window->show();
+}

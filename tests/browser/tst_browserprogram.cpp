@@ -1,0 +1,213 @@
+// The browser as the program's menus open it: a program of its own beside
+// the main program. Its start request and folders on the command line, one
+// window at a time, the window ending with the main window, and a browser
+// program that cannot start or that fails told to the user. The web engine
+// never loads in this process.
+
+#include "app/MyForm.h"
+#include "browser/BrowserController.h"
+#include "browser/BrowserLink.h"
+#include "support/EventWait.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kPageTimeoutMs = 30000;
+constexpr int kEndTimeoutMs = 10000;
+
+bool Running(qint64 pid)
+{
+    return pid > 0 && QFile::exists(u"/proc/%1"_s.arg(pid));
+}
+
+QString ExecutableOf(qint64 pid)
+{
+    return QFile::symLinkTarget(u"/proc/%1/exe"_s.arg(pid));
+}
+
+bool Mapped(qint64 pid, const QByteArray& library)
+{
+    QFile maps(u"/proc/%1/maps"_s.arg(pid));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(library);
+}
+
+struct Rig
+{
+    QTemporaryDir work;
+    State state;
+    ScriptedPrompter prompter;
+    Controls ui;
+    Peers peers;
+    BrowserController browser{Context{state, prompter, ui, peers}};
+
+    Rig()
+    {
+        state.dir = QCoreApplication::applicationDirPath();
+        state.cMurmelinCreateFolder = work.path();
+    }
+
+    // A stand-in for the browser program: a shell script with this body.
+    QString script(const QByteArray& body, bool executable = true)
+    {
+        const QString path = work.path() + u"/murmelin-browser"_s;
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly))
+            return {};
+        f.write("#!/bin/sh\n" + body + '\n');
+        f.close();
+        f.setPermissions(executable ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                    : QFile::ReadOwner | QFile::WriteOwner);
+        return path;
+    }
+};
+
+} // namespace
+
+class TestBrowserProgram : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The command line carries the request and the folders, whatever
+    // characters they hold.
+    void commandLine_data()
+    {
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("manual") << BrowserController::ManualFirstPage() << u"/usr/share/murmelin"_s;
+        QTest::newRow("home") << u"ホーム"_s << u"/home/ユーザー/ドキュメント/Murmelin"_s;
+        QTest::newRow("looks like an option") << u"--work-folder"_s << u"/tmp/-x y"_s;
+    }
+    void commandLine()
+    {
+        QFETCH(QString, request);
+        QFETCH(QString, folder);
+        QString error;
+        const auto parsed = BrowserLink::Parse(
+            QStringList{u"murmelin-browser"_s} + BrowserLink::Arguments(request, folder, folder + u"/w"_s, folder + u"/m"_s),
+            &error);
+        QVERIFY2(parsed, qPrintable(error));
+        QCOMPARE(parsed->startRequest, request);
+        QCOMPARE(parsed->programFolder, folder);
+        QCOMPARE(parsed->workFolder, folder + u"/w"_s);
+        QCOMPARE(parsed->manualFolder, folder + u"/m"_s);
+        QVERIFY(parsed->attached);
+    }
+
+    // A browser program that does not start, or ends badly, is told with
+    // its name and why; the browser counts as closed again.
+    void helperFailures_data()
+    {
+        QTest::addColumn<QByteArray>("body");    // empty: no program at all
+        QTest::addColumn<bool>("executable");
+        QTest::addColumn<QString>("outcome");     // %1: the program
+        QTest::newRow("missing") << QByteArray() << true
+                                 << u"「%1」を起動できませんでした（ファイルまたはフォルダーが見つかりません）。"_s;
+        QTest::newRow("not executable") << "exit 0"_ba << false
+                                        << u"「%1」を起動できませんでした（アクセスが許可されていません）。"_s;
+        QTest::newRow("crashes") << "kill -SEGV $$"_ba << true << u"「%1」が異常終了しました（シグナル 11）。"_s;
+        QTest::newRow("fails") << "exit 3"_ba << true << u"「%1」が異常終了しました（終了コード 3）。"_s;
+        QTest::newRow("ends well") << "exit 0"_ba << true << QString();
+    }
+    void helperFailures()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, executable);
+        QFETCH(QString, outcome);
+        Rig r;
+        const QString program = body.isEmpty() ? r.work.path() + u"/missing/murmelin-browser"_s
+                                               : r.script(body, executable);
+        r.browser.setHelperProgram(program);
+        QSignalSpy ended(&r.browser, &BrowserController::browserEnded);
+        r.browser.ManualDialog(BrowserController::ManualFirstPage());
+        QVERIFY(ended.count() == 1 || ended.wait(kEndTimeoutMs));
+        QCOMPARE(r.state.ManualDialogOp, 0);
+        QCOMPARE(r.prompter.texts(), outcome.isEmpty() ? QStringList() : QStringList{outcome.arg(program)});
+        QCOMPARE(r.browser.helperPid(), 0);
+    }
+
+    // The menus start the real browser program on its request; a second
+    // request is refused while it is open; closing the main window closes
+    // it as the user would (its favourites are written) and ends it.
+    void menusStartTheBrowserProgram()
+    {
+        ScriptedPrompter prompter;
+        auto form = std::make_unique<MyForm>(prompter);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        BrowserController& browser = form->browser();
+        const QString favourites = form->state().cMurmelinCreateFolder + u"/お気に入り.txt"_s;
+        QVERIFY(QFile::exists(favourites));
+
+        QSignalSpy handled(&browser, &BrowserController::pageHandled);
+        form->ui().menuManual->trigger();
+        QCOMPARE(form->state().ManualDialogOp, 1);
+        QVERIFY(handled.wait(kPageTimeoutMs));
+        QCOMPARE(handled.first().first().toString(), BrowserController::ManualFirstPage());
+        const qint64 pid = browser.helperPid();
+        QVERIFY(Running(pid));
+        QCOMPARE(ExecutableOf(pid), QCoreApplication::applicationDirPath() + u"/murmelin-browser"_s);
+        QVERIFY(Mapped(pid, "libQt6WebEngineCore"));
+        QVERIFY(!Mapped(QCoreApplication::applicationPid(), "libQt6WebEngineCore"));
+
+        form->ui().menuBrowser->trigger();
+        QCOMPARE(prompter.texts(), QStringList{u"簡易ブラウザーの複数起動はできません。"_s});
+        QCOMPARE(form->state().ManualDialogOp, 1);
+        QVERIFY(!WaitFor([&] { return !Running(pid); }, 1000));
+
+        // The window writes the favourites when it closes.
+        QVERIFY(QFile::remove(favourites));
+        form->close();
+        form.reset();
+        QVERIFY(!Running(pid));
+        QVERIFY(QFileInfo(favourites).size() > 0);
+        QCOMPARE(prompter.texts().size(), 1);
+    }
+
+    // Once the browser has closed, the program counts it closed and a new
+    // request opens it again, in a new browser program.
+    void openedAgainAfterClosing()
+    {
+        ScriptedPrompter prompter;
+        MyForm form(prompter);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        BrowserController& browser = form.browser();
+        QSignalSpy handled(&browser, &BrowserController::pageHandled);
+        form.ui().menuManual->trigger();
+        QVERIFY(handled.wait(kPageTimeoutMs));
+        const qint64 pid = browser.helperPid();
+        QSignalSpy ended(&browser, &BrowserController::browserEnded);
+        browser.CloseBrowser(kEndTimeoutMs);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(form.state().ManualDialogOp, 0);
+        QVERIFY(!Running(pid));
+
+        form.ui().menuManual->trigger();
+        QVERIFY(handled.wait(kPageTimeoutMs));
+        QCOMPARE(form.state().ManualDialogOp, 1);
+        QVERIFY(browser.helperPid() != pid);
+        QVERIFY(prompter.texts().isEmpty());
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    TestBrowserProgram test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_browserprogram.moc"
