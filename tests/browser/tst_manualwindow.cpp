@@ -378,6 +378,43 @@ private slots:
                 dark += qGray(page.pixel(x, y)) < 128;
         QVERIFY2(dark > page.width() * page.height() / 200, qPrintable(u"%1 dark pixels"_s.arg(dark)));
     }
+
+    // A page printed to a PDF file keeps its text as text, not a picture of
+    // the screen; a file that cannot be written is named.
+    void printedPdfHoldsText_data()
+    {
+        QTest::addColumn<QString>("file");   // under the temporary folder
+        QTest::addColumn<bool>("written");
+        QTest::newRow("PDF file") << u"page.pdf"_s << true;
+        QTest::newRow("missing folder") << u"missing/page.pdf"_s << false;
+    }
+    void printedPdfHoldsText()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, written);
+        Fixture f;
+        ManualWindow* w = f.open(BrowserController::ManualFirstPage());
+        QVERIFY(w);
+        const QString pdf = f.work.path() + u"/"_s + file;
+        f.prompter.printAnswers << [pdf](QPrinter& printer) {
+            printer.setOutputFileName(pdf);
+            return true;
+        };
+        w->printItem->trigger();
+        if (!written) {
+            QTRY_COMPARE_WITH_TIMEOUT(f.prompter.texts().size(), 1, kPageTimeoutMs);
+            QVERIFY2(f.prompter.texts().first().startsWith(u"「"_s + pdf + u"」を保存できませんでした"_s),
+                     qPrintable(f.prompter.texts().first()));
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(pdf).size() > 0, kPageTimeoutMs);
+        QProcess text;
+        text.start(u"pdftotext"_s, {u"-f"_s, u"1"_s, u"-l"_s, u"1"_s, pdf, u"-"_s});
+        QVERIFY(text.waitForFinished(20000));
+        const QString words = QString::fromUtf8(text.readAllStandardOutput()).remove(QRegularExpression(u"\\s"_s));
+        QVERIFY2(words.contains(u"語学学習と歌のための小さなデスクトップ"_s), qPrintable(words.left(200)));
+        QCOMPARE(f.prompter.texts(), QStringList());
+    }
 };
 
 int main(int argc, char* argv[])
