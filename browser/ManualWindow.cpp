@@ -183,7 +183,7 @@ void ManualWindow::BuildView(QWebEngineProfile* profile)
     webBrowser1 = new QWebEngineView(this);
     webBrowser1->setObjectName(u"webBrowser1"_s);
     webBrowser1->setAccessibleName(u"ページ"_s);
-    webBrowser1->setPage(new BrowserPage(profile, webBrowser1));
+    webBrowser1->setPage(new BrowserPage(profile, webBrowser1, &prompter_));
     webBrowser1->setGeometry(QRect(kView, QSize(kClientWidth, kClientHeight - kView.y())));
     webBrowser1->lower();
     connect(webBrowser1, &QWebEngineView::loadFinished, this,
