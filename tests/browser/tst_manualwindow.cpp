@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -495,6 +496,33 @@ private slots:
             QVERIFY2(f.prompter.texts().first().startsWith(u"「"_s + path + u"」"_s + message),
                      qPrintable(f.prompter.texts().first()));
         }
+    }
+
+    // The click on "▽" is a left press over the window: the key that then
+    // moves the table's selection still opens nothing; Return does.
+    void favouritesKeysAfterTheClick()
+    {
+        Fixture f;
+        const QByteArray site = "http://murmelin.kestrow.invalid/SoftWare/Murmelin/";
+        WriteFile(f.favourites(), "\xEF\xBB\xBF" "A\r\n" + site + "files.html\r\nB\r\n" + site + "keys.html\r\nC\r\n"
+                                      + site + "lrc.html");
+        ManualWindow* w = f.open(BrowserController::ManualFirstPage());
+        QVERIFY(w);
+        auto* table = w->findChild<QTreeWidget*>(u"listView1"_s);
+        QVERIFY(table);
+        QCOMPARE(table->topLevelItemCount(), 3);
+        QSignalSpy loads(w->webBrowser1, &QWebEngineView::loadStarted);
+        QTest::mouseClick(w->findChild<QPushButton*>(u"button9"_s), Qt::LeftButton);
+        QVERIFY(table->isVisible());
+        table->setFocus();
+        QTest::keyClick(table, Qt::Key_Down);
+        QTest::qWait(300);
+        QCOMPARE(table->selectedItems().size(), 1);
+        QVERIFY(table->isVisible());
+        QCOMPARE(loads.size(), 0);
+        QVERIFY(Handled(w, [table] { QTest::keyClick(table, Qt::Key_Return); }));
+        QVERIFY(!table->isVisible());
+        QCOMPARE(w->CurrentAddress(), QString::fromLatin1(site + "keys.html"));
     }
 };
 
