@@ -357,7 +357,7 @@ void ManualWindow::PrintThroughPrinter(QPrinter* printer, bool paper)
     // The engine hands the printer each page as a picture at the printer's
     // resolution: at the screen's 96 ppi the text comes out blurred. The
     // preview keeps its own, as it is only looked at on the screen.
-    const int screenResolution = printer->resolution();
+    const int ownResolution = printer->resolution();
     if (paper)
         printer->setResolution(PaperResolution(*printer));
     // The preview wants its pages drawn before it goes on; the engine lays
@@ -368,7 +368,7 @@ void ManualWindow::PrintThroughPrinter(QPrinter* printer, bool paper)
     webBrowser1->print(printer);
     loop.exec();
     if (paper)
-        printer->setResolution(screenResolution);
+        printer->setResolution(ownResolution);
 }
 
 int ManualWindow::PaperResolution(const QPrinter& printer)
