@@ -178,12 +178,8 @@ void FavouritesBar::build()
     connect(listView1, &QTreeWidget::itemSelectionChanged, this, &FavouritesBar::MyFavoriteSelRUN);
     // Return opens the selected row as a left click does.
     connect(listView1, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        if (!item || !item->isSelected())
-            return;
-        const qsizetype row = listView1->indexOfTopLevelItem(item);
-        const QString address = m_list.entries().value(row).address;
-        hideList();
-        go(address);
+        if (item && item->isSelected())
+            openRow(item);
     });
 
     contextMenuStrip1 = new FavouritesMenu(listView1);
@@ -214,15 +210,27 @@ bool FavouritesBar::eventFilter(QObject* watched, QEvent* event)
     // Presses on the table set the button flag before the table selects the
     // row, as they do over the window's other controls.
     if (watched == listView1->viewport() && event->type() == QEvent::MouseButtonPress) {
-        const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
-        if (button == Qt::LeftButton)
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton) {
             MouseRightAndLeftButtonFlag = 2;
-        else if (button == Qt::RightButton)
+            // A row the keys (or the right button) already selected changes
+            // no selection when clicked, so it is opened here.
+            QTreeWidgetItem* item = listView1->itemAt(mouse->position().toPoint());
+            if (item && item->isSelected() && mouse->modifiers() == Qt::NoModifier) {
+                openRow(item);
+                return true;
+            }
+        } else if (mouse->button() == Qt::RightButton) {
             MouseRightAndLeftButtonFlag = 1;
-    } else if (watched == listView1 && event->type() == QEvent::KeyPress
-               && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        MyFavoriteClose();
-        return true;
+        }
+    } else if (watched == listView1 && event->type() == QEvent::KeyPress) {
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            MyFavoriteClose();
+            return true;
+        }
+        // The window reports every left press, the one on "▽" too: a key
+        // that moves the selection after it must not count as a click.
+        MouseRightAndLeftButtonFlag = 0;
     }
     return QObject::eventFilter(watched, event);
 }
@@ -326,7 +334,12 @@ void FavouritesBar::MyFavoriteSelRUN()
     const QList<QTreeWidgetItem*> selected = listView1->selectedItems();
     if (flag != 2 || selected.isEmpty())
         return;
-    const QString address = m_list.entries().value(listView1->indexOfTopLevelItem(selected.first())).address;
+    openRow(selected.first());
+}
+
+void FavouritesBar::openRow(QTreeWidgetItem* item)
+{
+    const QString address = m_list.entries().value(listView1->indexOfTopLevelItem(item)).address;
     hideList();
     go(address);
 }

@@ -15,6 +15,7 @@ class QEvent;
 class QMenu;
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 class Prompter;
 
@@ -78,6 +79,7 @@ private:
     void WinMyFavoriteOpen();
     void ShowOrHideList();
     void hideList();
+    void openRow(QTreeWidgetItem* item);
     void go(const QString& address);
 
     QWidget* m_window;

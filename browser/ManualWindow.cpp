@@ -6,6 +6,8 @@
 #include "browser/ManualServer.h"
 #include "browser/UrlRules.h"
 #include "core/Prompter.h"
+#include "documents/DocumentFile.h"
+#include "platform/FileErrors.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +19,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSignalBlocker>
@@ -27,6 +30,9 @@
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+
+#include <algorithm>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -40,6 +46,9 @@ constexpr QRect kTextBox1(283, 7, 644, 19);
 constexpr QPoint kView(-4, 58);
 // The longest the engine may take to lay a page out for the printer.
 constexpr int kPrintTimeoutMs = 60000;
+// The resolutions a page goes to paper at (see PaperResolution).
+constexpr int kLeastPaperDpi = 300;
+constexpr int kMostPaperDpi = 600;
 
 // The page's title, and its markup when the title is empty (the display
 // name is then looked for in it). Run apart from the page's own scripts.
@@ -174,7 +183,7 @@ void ManualWindow::BuildView(QWebEngineProfile* profile)
     webBrowser1 = new QWebEngineView(this);
     webBrowser1->setObjectName(u"webBrowser1"_s);
     webBrowser1->setAccessibleName(u"ページ"_s);
-    webBrowser1->setPage(new BrowserPage(profile, webBrowser1));
+    webBrowser1->setPage(new BrowserPage(profile, webBrowser1, &prompter_));
     webBrowser1->setGeometry(QRect(kView, QSize(kClientWidth, kClientHeight - kView.y())));
     webBrowser1->lower();
     connect(webBrowser1, &QWebEngineView::loadFinished, this,
@@ -328,19 +337,88 @@ void ManualWindow::HistoryChosen(int index)
 
 void ManualWindow::PrintPage(QPrinter* printer)
 {
-    // The preview wants its pages drawn before it goes on; the engine lays
-    // them out in its own time.
-    QEventLoop loop;
-    connect(webBrowser1, &QWebEngineView::printFinished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(kPrintTimeoutMs, &loop, &QEventLoop::quit);
+    // The preview draws into pictures of its own; anything else is paper
+    // or a file.
+    const bool preview = printer->paintEngine() && printer->paintEngine()->type() == QPaintEngine::Picture;
     printing_ = true;
-    webBrowser1->print(printer);
-    loop.exec();
+    if (!preview && printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty())
+        PrintToPdfFile(*printer);
+    else
+        PrintThroughPrinter(printer, !preview);
     printing_ = false;
     if (closeAfterPrint_) {
         closeAfterPrint_ = false;
         QTimer::singleShot(0, this, &QWidget::close);
     }
+}
+
+void ManualWindow::PrintThroughPrinter(QPrinter* printer, bool paper)
+{
+    // The engine hands the printer each page as a picture at the printer's
+    // resolution: at the screen's 96 ppi the text comes out blurred. The
+    // preview keeps its own, as it is only looked at on the screen.
+    const int ownResolution = printer->resolution();
+    if (paper)
+        printer->setResolution(PaperResolution(*printer));
+    // The preview wants its pages drawn before it goes on; the engine lays
+    // them out in its own time.
+    QEventLoop loop;
+    connect(webBrowser1, &QWebEngineView::printFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kPrintTimeoutMs, &loop, &QEventLoop::quit);
+    webBrowser1->print(printer);
+    loop.exec();
+    if (paper)
+        printer->setResolution(ownResolution);
+}
+
+int ManualWindow::PaperResolution(const QPrinter& printer)
+{
+    int best = 0;
+    for (int dpi : printer.supportedResolutions())
+        best = std::max(best, dpi);
+    // A printer that names no resolution of its own gets a sharp one; a very
+    // fine one is held back, as every page is one picture in memory.
+    if (best < kLeastPaperDpi)
+        best = kLeastPaperDpi;
+    return std::min(best, kMostPaperDpi);
+}
+
+void ManualWindow::PrintToPdfFile(const QPrinter& printer)
+{
+    // A PDF file takes the engine's own PDF: the text stays text, sharp at
+    // any size and found by a search.
+    const QString path = printer.outputFileName();
+    struct Result
+    {
+        bool done = false;
+        QByteArray pdf;
+    };
+    auto result = std::make_shared<Result>();
+    QEventLoop loop;
+    QPointer<QEventLoop> waiting(&loop);
+    webBrowser1->page()->printToPdf(
+        [result, waiting](const QByteArray& pdf) {
+            result->done = true;
+            result->pdf = pdf;
+            if (waiting)
+                waiting->quit();
+        },
+        printer.pageLayout(), printer.pageRanges());
+    QTimer::singleShot(kPrintTimeoutMs, &loop, &QEventLoop::quit);
+    if (!result->done)
+        loop.exec();
+    if (!result->done || result->pdf.isEmpty()) {
+        prompter_.MessageInfoBox(FileErrors::Message(FileErrors::Doing::Write, path, PdfRefusedReason()));
+        return;
+    }
+    const QString failure = DocumentFile::WriteWhole(path, result->pdf, {});
+    if (!failure.isEmpty())
+        prompter_.MessageInfoBox(failure);
+}
+
+QString ManualWindow::PdfRefusedReason()
+{
+    return u"ページをPDFにできませんでした"_s;
 }
 
 void ManualWindow::PrintPreview()

@@ -33,6 +33,13 @@ public:
     QString CurrentAddress() const;
     void Navigate(const QString& address);
 
+    // The resolution a page is printed at on paper: the printer's finest,
+    // within sound limits.
+    static int PaperResolution(const QPrinter& printer);
+    // Why a page printed to a PDF file was not written, when the engine
+    // gave nothing.
+    static QString PdfRefusedReason();
+
     QToolBar* toolStrip1 = nullptr;
     QAction* toolStripButton1 = nullptr;   // back
     QAction* toolStripButton2 = nullptr;   // forward
@@ -73,6 +80,8 @@ private:
     void ShowHistory();
     void SetBoxText(const QString& text);
     void PrintPage(QPrinter* printer);
+    void PrintThroughPrinter(QPrinter* printer, bool paper);
+    void PrintToPdfFile(const QPrinter& printer);
     void PrintPreview();
     void PrintWithDialog();
     void PageSetup();

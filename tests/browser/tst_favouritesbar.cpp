@@ -39,6 +39,8 @@ private slots:
     void tableHeight();
     void leftClickOpensRow();
     void keyboard();
+    void keysAfterAClick_data();
+    void keysAfterAClick();
     void longTitles();
     void rightClickDeleteAndUndo();
     void addAndSave();
@@ -218,6 +220,46 @@ void tst_FavouritesBar::keyboard()
     QTest::keyClick(table(), Qt::Key_Escape);
     QVERIFY(!table()->isVisible());
     QCOMPARE(navigated_->size(), 1);
+}
+
+// The window reports every left press over its controls, the one on "▽"
+// that showed the table too: the keys still only move the selection, and a
+// click on the row they reached opens it.
+void tst_FavouritesBar::keysAfterAClick_data()
+{
+    QTest::addColumn<int>("lastPress");   // the button flag the window reported
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("row");         // where the selection ends
+    // The keys start from row 2.
+    QTest::newRow("left, Down") << 2 << int(Qt::Key_Down) << 3;
+    QTest::newRow("left, Up") << 2 << int(Qt::Key_Up) << 1;
+    QTest::newRow("left, Home") << 2 << int(Qt::Key_Home) << 0;
+    QTest::newRow("left, End") << 2 << int(Qt::Key_End) << 4;
+    QTest::newRow("left, PageUp") << 2 << int(Qt::Key_PageUp) << 0;
+    QTest::newRow("left, PageDown") << 2 << int(Qt::Key_PageDown) << 4;
+    QTest::newRow("right, Down") << 1 << int(Qt::Key_Down) << 3;
+}
+
+void tst_FavouritesBar::keysAfterAClick()
+{
+    QFETCH(int, lastPress);
+    QFETCH(int, key);
+    QFETCH(int, row);
+    writeList(5);
+    makeBar();
+    QTest::mouseClick(button("button9"), Qt::LeftButton);
+    table()->setFocus();
+    table()->setCurrentItem(table()->topLevelItem(2), 0, QItemSelectionModel::NoUpdate);
+    bar_->setMouseButtonFlag(lastPress);
+    QTest::keyClick(table(), Qt::Key(key));
+    QCOMPARE(navigated_->size(), 0);
+    QVERIFY(table()->isVisible());
+    QCOMPARE(table()->selectedItems().size(), 1);
+    QCOMPARE(table()->indexOfTopLevelItem(table()->selectedItems().first()), row);
+    clickRow(row, Qt::LeftButton);
+    QCOMPARE(navigated_->size(), 1);
+    QCOMPARE(navigated_->at(0).at(0).toString(), u"https://example.com/"_s + QString::number(row));
+    QVERIFY(!table()->isVisible());
 }
 
 void tst_FavouritesBar::longTitles()

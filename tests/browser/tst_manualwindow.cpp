@@ -5,6 +5,7 @@
 
 #include "browser/BrowserController.h"
 #include "browser/BrowserEngine.h"
+#include "browser/BrowserPage.h"
 #include "browser/BrowserSession.h"
 #include "browser/ManualWindow.h"
 #include "support/ScriptedPrompter.h"
@@ -25,6 +26,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -379,6 +381,150 @@ private slots:
             for (int x = 0; x < page.width(); ++x)
                 dark += qGray(page.pixel(x, y)) < 128;
         QVERIFY2(dark > page.width() * page.height() / 200, qPrintable(u"%1 dark pixels"_s.arg(dark)));
+    }
+
+    // A page printed to a PDF file keeps its text as text, not a picture of
+    // the screen; a file that cannot be written is named.
+    void printedPdfHoldsText_data()
+    {
+        QTest::addColumn<QString>("file");   // under the temporary folder
+        QTest::addColumn<bool>("written");
+        QTest::newRow("PDF file") << u"page.pdf"_s << true;
+        QTest::newRow("missing folder") << u"missing/page.pdf"_s << false;
+    }
+    void printedPdfHoldsText()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, written);
+        Fixture f;
+        ManualWindow* w = f.open(BrowserController::ManualFirstPage());
+        QVERIFY(w);
+        const QString pdf = f.work.path() + u"/"_s + file;
+        f.prompter.printAnswers << [pdf](QPrinter& printer) {
+            printer.setOutputFileName(pdf);
+            return true;
+        };
+        w->printItem->trigger();
+        if (!written) {
+            QTRY_COMPARE_WITH_TIMEOUT(f.prompter.texts().size(), 1, kPageTimeoutMs);
+            QVERIFY2(f.prompter.texts().first().startsWith(u"「"_s + pdf + u"」を保存できませんでした"_s),
+                     qPrintable(f.prompter.texts().first()));
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(pdf).size() > 0, kPageTimeoutMs);
+        QProcess text;
+        text.start(u"pdftotext"_s, {u"-f"_s, u"1"_s, u"-l"_s, u"1"_s, pdf, u"-"_s});
+        QVERIFY(text.waitForFinished(20000));
+        const QString words = QString::fromUtf8(text.readAllStandardOutput()).remove(QRegularExpression(u"\\s"_s));
+        QVERIFY2(words.contains(u"語学学習と歌のための小さなデスクトップ"_s), qPrintable(words.left(200)));
+        QCOMPARE(f.prompter.texts(), QStringList());
+    }
+
+    // "ページを保存" and "リンク先を保存" of the page's menu ask for the file
+    // and write it; a file that cannot be written is named.
+    void savePageAndLink_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("file");      // under the temporary folder unless absolute; empty: cancelled
+        QTest::addColumn<QString>("contains");  // empty: nothing is written
+        QTest::addColumn<QString>("message");   // the one message, after the file's name
+        QTest::newRow("page") << u"ページを保存"_s << u"はじめに.html"_s
+                              << u"語学学習と歌のための小さなデスクトップ"_s << QString();
+        QTest::newRow("link") << u"リンク先を保存"_s << u"files.html"_s << u"<title>"_s << QString();
+        QTest::newRow("cancelled") << u"リンク先を保存"_s << QString() << QString() << QString();
+        QTest::newRow("folder is a file") << u"ページを保存"_s << u"page.pdf/saved.html"_s << QString()
+                                          << u"を保存できませんでした（途中の名前がフォルダーではありません）。"_s;
+        // The engine itself finds it cannot write there.
+        QTest::newRow("folder refuses") << u"リンク先を保存"_s << u"/proc/files.html"_s << QString()
+                                        << u"を保存できませんでした（"_s;
+    }
+    void savePageAndLink()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, file);
+        QFETCH(QString, contains);
+        QFETCH(QString, message);
+        Fixture f;
+        WriteFile(f.work.path() + u"/page.pdf"_s, "not a folder");
+        ManualWindow* w = f.open(BrowserController::ManualFirstPage());
+        QVERIFY(w);
+        QWidget* inner = w->webBrowser1->focusProxy();
+        QVERIFY(inner);
+        QPoint where(w->webBrowser1->width() - 40, w->webBrowser1->height() - 40);
+        if (item == u"リンク先を保存"_s) {
+            QVariant link;
+            w->webBrowser1->page()->runJavaScript(
+                u"(function() { var r = document.querySelector('a[href=\"files.html\"]').getBoundingClientRect();"
+                " return [r.left + r.width / 2, r.top + r.height / 2]; })()"_s,
+                [&link](const QVariant& v) { link = v; });
+            QTRY_VERIFY_WITH_TIMEOUT(link.isValid(), kPageTimeoutMs);
+            where = QPoint(link.toList().value(0).toInt(), link.toList().value(1).toInt());
+        }
+        // The menu the user sees, in Japanese.
+        QTest::mouseClick(inner, Qt::RightButton, {}, where);
+        QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<QMenu*>(QApplication::activePopupWidget()), kPageTimeoutMs);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QAction* save = nullptr;
+        for (QAction* a : menu->actions())
+            if (a->text() == item)
+                save = a;
+        QVERIFY2(save, qPrintable(item));
+        menu->close();
+
+        const QString path = file.startsWith(u'/') ? file : f.work.path() + u"/"_s + file;
+        if (!file.isEmpty())
+            f.prompter.saveFileAnswers << Prompter::SaveChoice{path, 0};
+        auto* page = qobject_cast<BrowserPage*>(w->webBrowser1->page());
+        QVERIFY(page);
+        QSignalSpy ended(page, &BrowserPage::saveEnded);
+        save->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(f.prompter.dialogCalls.size(), 1, kPageTimeoutMs);
+        QCOMPARE(f.prompter.dialogCalls[0].filters.size(), item == u"ページを保存"_s ? 2 : 1);
+        if (!contains.isEmpty()) {
+            QTRY_VERIFY_WITH_TIMEOUT(!ended.isEmpty(), kPageTimeoutMs);
+            QCOMPARE(ended.at(0).at(0).toString(), path);
+            QVERIFY(ended.at(0).at(1).toBool());
+            QVERIFY2(QString::fromUtf8(ReadFile(path)).contains(contains), qPrintable(path));
+        } else {
+            QTest::qWait(500);
+            // A save the engine gave up on ends, but not well.
+            QVERIFY(ended.isEmpty() || !ended.at(0).at(1).toBool());
+            QVERIFY(!QFileInfo::exists(path) || file.isEmpty());
+        }
+        if (message.isEmpty()) {
+            QCOMPARE(f.prompter.texts(), QStringList());
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(f.prompter.texts().size(), 1, kPageTimeoutMs);
+            QVERIFY2(f.prompter.texts().first().startsWith(u"「"_s + path + u"」"_s + message),
+                     qPrintable(f.prompter.texts().first()));
+        }
+    }
+
+    // The click on "▽" is a left press over the window: the key that then
+    // moves the table's selection still opens nothing; Return does.
+    void favouritesKeysAfterTheClick()
+    {
+        Fixture f;
+        const QByteArray site = "http://murmelin.kestrow.invalid/SoftWare/Murmelin/";
+        WriteFile(f.favourites(), "\xEF\xBB\xBF" "A\r\n" + site + "files.html\r\nB\r\n" + site + "keys.html\r\nC\r\n"
+                                      + site + "lrc.html");
+        ManualWindow* w = f.open(BrowserController::ManualFirstPage());
+        QVERIFY(w);
+        auto* table = w->findChild<QTreeWidget*>(u"listView1"_s);
+        QVERIFY(table);
+        QCOMPARE(table->topLevelItemCount(), 3);
+        QSignalSpy loads(w->webBrowser1, &QWebEngineView::loadStarted);
+        QTest::mouseClick(w->findChild<QPushButton*>(u"button9"_s), Qt::LeftButton);
+        QVERIFY(table->isVisible());
+        table->setFocus();
+        QTest::keyClick(table, Qt::Key_Down);
+        QTest::qWait(300);
+        QCOMPARE(table->selectedItems().size(), 1);
+        QVERIFY(table->isVisible());
+        QCOMPARE(loads.size(), 0);
+        QVERIFY(Handled(w, [table] { QTest::keyClick(table, Qt::Key_Return); }));
+        QVERIFY(!table->isVisible());
+        QCOMPARE(w->CurrentAddress(), QString::fromLatin1(site + "keys.html"));
     }
 };
 
