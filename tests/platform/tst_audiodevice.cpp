@@ -163,6 +163,42 @@ private slots:
         QVERIFY(!device.IsOpen());
     }
 
+    // A speed step goes on from what was heard: the position neither jumps
+    // back (sound played again) nor on, and keeps moving at the new speed.
+    void speedStepGoesOnFromWhereItIs_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("mpeg");
+        QTest::addColumn<int>("speed");
+        QTest::newRow("wav faster") << u"tone.wav"_s << false << 105;
+        QTest::newRow("wav slower") << u"tone.wav"_s << false << 95;
+        QTest::newRow("vbr mp3 slower") << u"vbr.mp3"_s << true << 95;
+    }
+    void speedStepGoesOnFromWhereItIs()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, mpeg);
+        QFETCH(int, speed);
+        GstAudioDevice device;
+        QCOMPARE(device.Open(file(name), mpeg ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform), 0);
+        QCOMPARE(device.Play(), 0);
+        Wait(800);
+        const std::int64_t before = PositionOf(device);
+        QCOMPARE(device.SetSpeed(speed), 0);
+        QElapsedTimer clock;
+        clock.start();
+        std::int64_t lowest = PositionOf(device);
+        std::int64_t highest = lowest;
+        while (clock.elapsed() < 300) {
+            Wait(5);
+            lowest = std::min(lowest, PositionOf(device));
+            highest = std::max(highest, PositionOf(device));
+        }
+        const QString seen = u"%1 before, %2..%3 after"_s.arg(before).arg(lowest).arg(highest);
+        QVERIFY2(std::abs(lowest - before) < 30, qPrintable(seen));
+        QVERIFY2(highest > before + 100, qPrintable(seen));
+    }
+
     void endOfStream_data()
     {
         QTest::addColumn<QString>("name");

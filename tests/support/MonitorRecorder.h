@@ -101,6 +101,30 @@ public:
         return -1;
     }
 
+    // Milliseconds in [from, now) that sound at hz or higher: 2 ms windows
+    // counted by their zero crossings (a tone of f Hz crosses 2f times a second).
+    double msPitchedAtLeast(qsizetype from, double hz, int threshold = 1000) const
+    {
+        const auto* s = reinterpret_cast<const qint16*>(data_.constData());
+        const qsizetype window = ms(2);
+        const int needed = int(2 * hz * 0.002 * 0.8);
+        double out = 0;
+        for (qsizetype w = std::max<qsizetype>(from, 0); w + window <= samples(); w += window) {
+            int sign = 0;
+            int crossings = 0;
+            for (qsizetype i = w; i < w + window; ++i) {
+                const int now = s[i] > threshold ? 1 : s[i] < -threshold ? -1 : 0;
+                if (now != 0 && now != sign) {
+                    crossings += sign != 0;
+                    sign = now;
+                }
+            }
+            if (crossings >= needed)
+                out += 2;
+        }
+        return out;
+    }
+
     // Milliseconds on this recorder's clock: now, and when sample n was
     // recorded (the monitor hears what the sink plays as it plays it).
     double NowMs() const { return double(clock_.nsecsElapsed()) / 1e6; }
