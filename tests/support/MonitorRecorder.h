@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 // Records what the session's default sink plays (its monitor) with parec,
 // as 16-bit mono at 22050 Hz, so a test can prove that sound came out and
@@ -121,6 +122,32 @@ public:
             }
             if (crossings >= needed)
                 out += 2;
+        }
+        return out;
+    }
+
+    // The pitch in Hz of each windowMs window from `from` on, 0 where quiet:
+    // the zero crossings' times, interpolated between samples, over the window.
+    std::vector<double> pitches(qsizetype from, int windowMs, int threshold = 1000) const
+    {
+        const auto* s = reinterpret_cast<const qint16*>(data_.constData());
+        const qsizetype window = ms(windowMs);
+        std::vector<double> out;
+        for (qsizetype w = std::max<qsizetype>(from, 1); w + window <= samples(); w += window) {
+            double first = -1, last = -1;
+            int crossings = 0;
+            bool loud = false;
+            for (qsizetype i = w; i < w + window; ++i) {
+                loud = loud || std::abs(int(s[i])) > threshold;
+                if ((s[i - 1] < 0) != (s[i] < 0)) {
+                    const double t = double(i - 1) + double(s[i - 1]) / double(s[i - 1] - s[i]);
+                    if (first < 0)
+                        first = t;
+                    last = t;
+                    ++crossings;
+                }
+            }
+            out.push_back(loud && crossings >= 3 ? (crossings - 1) * double(Rate) / (2 * (last - first)) : 0.0);
         }
         return out;
     }
