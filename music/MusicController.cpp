@@ -66,11 +66,22 @@ MusicController::MusicController(const Context& context, AudioDevice& device, Mi
         state.MciMsg = code;
         MciError();
     };
+    // The range's end is about to be heard: decide now, so that a replay
+    // follows on without a gap.
+    device_.onPlayEnd = [this] {
+        if (!Playing() || state.RangeEn == 0)
+            return;
+        rangeEndTimer_->stop();
+        atPlayEnd_ = true;
+        MusicLoopControl();
+        atPlayEnd_ = false;
+    };
 }
 
 MusicController::~MusicController()
 {
     device_.onError = nullptr;
+    device_.onPlayEnd = nullptr;
 }
 
 bool MusicController::Examined(int code)
@@ -190,6 +201,7 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
 
 int MusicController::SeekAndPlay(std::int64_t target)
 {
+    AimPlayEnd();
     device_.Seek(target);
     return device_.Play();
 }
@@ -334,7 +346,9 @@ void MusicController::MusicRangePlay()
 {
     if (!Playing())
         return;
-    device_.Stop();
+    // At the range's end the sound runs on into the replay without a gap.
+    if (!atPlayEnd_)
+        device_.Stop();
     const int played = RestartFromRangeStart();
     Synchronise();
     if (!Examined(played))
@@ -416,6 +430,7 @@ void MusicController::trackBarMovementEnd()
         v = state.StartTime;
         ui.trackBar3->setValue(v);
     }
+    AimPlayEnd();
     device_.Seek(v);
     state.PositionTimeMiriSecond = v;
     state.PauseMovementFlag = 0;
@@ -459,10 +474,17 @@ void MusicController::trackBar3_Focus(bool entered)
     SystemColors::SetBackColor(ui.trackBar3, entered ? SystemColors::ActiveCaption() : SystemColors::WindowFrame());
 }
 
+bool MusicController::AimPlayEnd()
+{
+    const bool partOfTrack = state.StartTime != 0 || state.EndingTime != state.PlayTimeMiriSecond;
+    return device_.SetPlayEnd(state.RangeEn != 0 && partOfTrack ? state.EndingTime : -1);
+}
+
 void MusicController::ArmRangeEnd()
 {
     rangeEndTimer_->stop();
     rangeEndRetries_ = 0;
+    const bool deviceEnds = AimPlayEnd();
     if (!Playing() || state.RangeEn == 0)
         return;
     if (state.StartTime == 0 && state.EndingTime == state.PlayTimeMiriSecond)
@@ -470,6 +492,8 @@ void MusicController::ArmRangeEnd()
     std::int64_t position = 0;
     if (device_.Position(position) != 0)
         return;   // the poll meets the failure and reports it
+    if (deviceEnds && position < state.EndingTime)
+        return;   // the device stops there and says so
     const std::int64_t left = state.EndingTime - position;
     if (left > 0)
         rangeEndTimer_->start(WallMs(left));

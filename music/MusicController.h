@@ -116,6 +116,9 @@ private:
 
     // Wall-clock ms for a stretch of track time at the current speed.
     int WallMs(std::int64_t trackMs) const;
+    // Tells the device where a play range ends; true when it ends the range
+    // there itself (onPlayEnd) rather than by the range-end timer.
+    bool AimPlayEnd();
     void ArmRangeEnd();
     void DisarmRangeEnd();
     void RangeEndReached();
@@ -132,4 +135,5 @@ private:
     CRand& rand_;
     std::unique_ptr<QTimer> rangeEndTimer_;
     int rangeEndRetries_ = 0;
+    bool atPlayEnd_ = false;   // deciding inside the device's onPlayEnd
 };

@@ -33,6 +33,7 @@ void MusicController::MusicRangeHold()
         return;
     DisarmRangeEnd();
     device_.Pause();
+    AimPlayEnd();
     device_.Seek(state.StartTime);
     state.PositionTimeMiriSecond = 0;
     ui.trackBar3->setValue(state.StartTime);

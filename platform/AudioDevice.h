@@ -43,6 +43,19 @@ public:
     }
     int SpeedPercent() const { return speedPercent_; }
 
+    // Where playback is to stop, in ms of the track (a play range's end), or
+    // -1 for the end of the track. True when the device stops the sound
+    // there itself, at any speed, and calls onPlayEnd just before the end is
+    // heard; false leaves timing the end to the caller. Seeks carry it.
+    virtual bool SetPlayEnd(std::int64_t ms)
+    {
+        (void)ms;
+        return false;
+    }
+    // The play end is about to be heard. A seek made in here while playing
+    // follows on from the end without a gap; otherwise the sound stops there.
+    std::function<void()> onPlayEnd;
+
     virtual QString ErrorText(int code) const = 0;
 
     // A failure met while playing (a file gone, an output lost), reported on

@@ -6,6 +6,7 @@
 #include <gst/gst.h>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -106,8 +107,15 @@ int GstAudioDevice::Open(const QString& path, Kind kind)
     if (!sink)
         sink = gst_element_factory_make("autoaudiosink", nullptr);
     if (sink) {
+        // At a play range's seam the tempo filter hands over the last of the
+        // range stamped up to 100 ms (at half speed) off the sound before it.
+        // Played on as one stream it is seamless; taken by its stamps it
+        // would leave a silence in between.
+        if (g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "alignment-threshold"))
+            g_object_set(sink, "alignment-threshold", guint64(250 * GST_MSECOND), nullptr);
         if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
-            gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER,
+            gst_pad_add_probe(pad, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM
+                                                   | GST_PAD_PROBE_TYPE_EVENT_FLUSH),
                               reinterpret_cast<GstPadProbeCallback>(&GstAudioDevice::OnSinkBuffer), this, nullptr);
             gst_object_unref(pad);
         }
@@ -125,9 +133,12 @@ int GstAudioDevice::Open(const QString& path, Kind kind)
     ended_ = false;
     failed_ = false;
     playing_ = false;
+    playEnd_ = segmentStop_ = -1;
+    segmentDone_ = endReached_ = false;
     restarts_ = 0;
     stallRecoveries_ = 0;
     firstBufferPending_ = true;
+    queuedEndMs_ = -1;
 
     // Preroll: the file is opened, typed and decoded up to the sink, so the
     // length is known when Open returns. Errors wait on the bus meanwhile.
@@ -186,6 +197,8 @@ int GstAudioDevice::Position(std::int64_t& ms)
     ms = lastPosition_;
     if (ended_)
         ms = std::max(ms, length_);
+    if (endReached_)
+        ms = std::max(ms, segmentStop_);
     return 0;
 }
 
@@ -194,21 +207,37 @@ int GstAudioDevice::Seek(std::int64_t ms)
     if (!pipeline_)
         return NotOpen;
     restarts_ = 0;
-    return SeekAt(ms);
+    // Right at the play end the sound goes on from the target without a gap.
+    return SeekAt(ms, !(inPlayEnd_ && playing_));
 }
 
-int GstAudioDevice::SeekAt(std::int64_t ms)
+int GstAudioDevice::SeekAt(std::int64_t ms, bool flush)
 {
     texts_.remove(SeekFailed);
-    const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    ms = std::max<std::int64_t>(ms, 0);
+    // The stream itself stops at the play end (a segment seek), so nothing
+    // past it reaches the output whatever the speed; its end is told on the
+    // bus instead of the end of the stream.
+    const bool stopThere = playEnd_ >= 0 && playEnd_ > ms;
+    int flags = GST_SEEK_FLAG_ACCURATE;
+    if (flush)
+        flags |= GST_SEEK_FLAG_FLUSH;
+    if (stopThere)
+        flags |= GST_SEEK_FLAG_SEGMENT;
     // The rate goes with every seek: a seek at another rate would undo it.
     const double rate = speedPercent_ / 100.0;
-    if (!gst_element_seek(pipeline_, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
-                          std::max<std::int64_t>(ms, 0) * GST_MSECOND, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE))
+    StopEndWatch();
+    segmentDone_ = endReached_ = false;
+    if (!gst_element_seek(pipeline_, rate, GST_FORMAT_TIME, GstSeekFlags(flags), GST_SEEK_TYPE_SET, ms * GST_MSECOND,
+                          stopThere ? GST_SEEK_TYPE_SET : GST_SEEK_TYPE_NONE,
+                          stopThere ? playEnd_ * GST_MSECOND : GST_CLOCK_TIME_NONE))
         return SeekFailed;
+    segmentStop_ = stopThere ? playEnd_ : -1;
     // A flushing seek prerolls again; wait for it (a local file takes a few
-    // ms) so that the position reads the target at once.
-    if (gst_element_get_state(pipeline_, nullptr, nullptr, PrerollTimeoutMs * GST_MSECOND) == GST_STATE_CHANGE_FAILURE) {
+    // ms) so that the position reads the target at once. A following seek
+    // only queues more sound.
+    if (flush
+        && gst_element_get_state(pipeline_, nullptr, nullptr, PrerollTimeoutMs * GST_MSECOND) == GST_STATE_CHANGE_FAILURE) {
         TakeBusErrors(SeekFailed);
         return SeekFailed;
     }
@@ -236,6 +265,25 @@ int GstAudioDevice::SetSpeed(int percent)
     return SeekAt(at);
 }
 
+bool GstAudioDevice::SetPlayEnd(std::int64_t ms)
+{
+    playEnd_ = ms = std::max<std::int64_t>(ms, -1);
+    // Not playing, the next seek takes it; at the play end, the seek made there.
+    if (!pipeline_ || !playing_ || inPlayEnd_ || ended_ || ms == segmentStop_)
+        return true;
+    // Later than the stream's stop: the sound goes on from there without a
+    // gap when the stop comes (OnEndWatch).
+    if (ms < 0 || (segmentStop_ >= 0 && ms > segmentStop_))
+        return true;
+    // Earlier: the stream is cut anew from where it is heard, unless the end
+    // is too close for that; the caller then ends it on its own time.
+    std::int64_t at = 0;
+    Position(at);
+    if (ms <= at + 2 * PlayEndLeadMs)
+        return false;
+    return SeekAt(at) == 0;
+}
+
 int GstAudioDevice::SetState(int state)
 {
     if (!pipeline_)
@@ -258,6 +306,8 @@ int GstAudioDevice::Play()
         playing_ = true;
         restarts_ = 0;
         WatchFromHere();
+        if (segmentDone_ && !endWatch_)
+            endWatch_ = g_timeout_add(5, reinterpret_cast<GSourceFunc>(&GstAudioDevice::OnEndWatch), this);
     }
     return code;
 }
@@ -266,6 +316,7 @@ int GstAudioDevice::Pause()
 {
     playing_ = false;
     StopWatching();
+    StopEndWatch();
     return SetState(GST_STATE_PAUSED);
 }
 
@@ -288,6 +339,50 @@ void GstAudioDevice::WatchFromHere()
     movedAtUs_ = g_get_monotonic_time();
     if (!watchdog_)
         watchdog_ = g_timeout_add(250, reinterpret_cast<GSourceFunc>(&GstAudioDevice::OnWatchdog), this);
+}
+
+void GstAudioDevice::StopEndWatch()
+{
+    if (endWatch_) {
+        g_source_remove(endWatch_);
+        endWatch_ = 0;
+    }
+}
+
+// The stream has been read up to its stop; what it left in the output
+// plays on. Just before the stop is heard the sound goes on where the play
+// end has moved to meanwhile, or the owner is told.
+int GstAudioDevice::OnEndWatch(void* data)
+{
+    auto* self = static_cast<GstAudioDevice*>(data);
+    if (!self->pipeline_ || !self->playing_ || !self->segmentDone_) {
+        self->endWatch_ = 0;
+        return G_SOURCE_REMOVE;
+    }
+    gint64 ns = -1;
+    if (!gst_element_query_position(self->pipeline_, GST_FORMAT_TIME, &ns) || ns < 0)
+        return G_SOURCE_CONTINUE;
+    // The output runs dry where the sound handed to it ends: at the stop, or
+    // short of it by what the tempo filter still holds back.
+    const std::int64_t queued = self->queuedEndMs_;
+    const std::int64_t dry = queued >= 0 ? std::min(queued, self->segmentStop_) : self->segmentStop_;
+    const double leftWallMs = double(dry - ToMs(ns)) * 100.0 / self->speedPercent_;
+    if (leftWallMs > PlayEndLeadMs)
+        return G_SOURCE_CONTINUE;
+    self->endWatch_ = 0;
+    self->segmentDone_ = false;
+    const std::int64_t stop = self->segmentStop_;
+    if (self->playEnd_ < 0 || self->playEnd_ > stop) {
+        self->SeekAt(stop, false);
+        return G_SOURCE_REMOVE;
+    }
+    // Heard from now on unless a seek follows.
+    self->endReached_ = true;
+    self->inPlayEnd_ = true;
+    if (self->onPlayEnd)
+        self->onPlayEnd();
+    self->inPlayEnd_ = false;
+    return G_SOURCE_REMOVE;
 }
 
 void GstAudioDevice::StopWatching()
@@ -331,7 +426,8 @@ int GstAudioDevice::OnWatchdog(void* data)
     gst_element_query_position(self->pipeline_, GST_FORMAT_TIME, &ns);
     const std::int64_t now = g_get_monotonic_time();
     // Moving, or at the end with the end of stream on its way.
-    if ((ns >= 0 && ns != self->watchedNs_) || (self->length_ >= 0 && ToMs(ns) >= self->length_ - 200)) {
+    const bool atStop = self->segmentStop_ >= 0 && ToMs(ns) >= self->segmentStop_ - 200;
+    if ((ns >= 0 && ns != self->watchedNs_) || (self->length_ >= 0 && ToMs(ns) >= self->length_ - 200) || atStop) {
         if (ns != self->watchedNs_)
             self->restarts_ = 0;
         self->watchedNs_ = ns;
@@ -368,7 +464,9 @@ int GstAudioDevice::Close()
         watch_ = 0;
     }
     StopWatching();
+    StopEndWatch();
     playing_ = false;
+    segmentDone_ = endReached_ = false;
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     gst_object_unref(pipeline_);
     pipeline_ = nullptr;
@@ -399,6 +497,18 @@ int GstAudioDevice::OnBusMessage(GstBus*, GstMessage* message, void* data)
 {
     auto* self = static_cast<GstAudioDevice*>(data);
     switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_SEGMENT_DONE: {
+        // Only the stop of the stream running now; watch it being heard.
+        GstFormat format = GST_FORMAT_UNDEFINED;
+        gint64 at = -1;
+        gst_message_parse_segment_done(message, &format, &at);
+        if (format == GST_FORMAT_TIME && self->segmentStop_ >= 0 && ToMs(at) == self->segmentStop_) {
+            self->segmentDone_ = true;
+            if (self->playing_ && !self->endWatch_)
+                self->endWatch_ = g_timeout_add(5, reinterpret_cast<GSourceFunc>(&GstAudioDevice::OnEndWatch), self);
+        }
+        break;
+    }
     case GST_MESSAGE_EOS:
         self->ended_ = true;
         self->StopWatching();
@@ -427,9 +537,30 @@ int GstAudioDevice::OnBusMessage(GstBus*, GstMessage* message, void* data)
     return TRUE;
 }
 
-int GstAudioDevice::OnSinkBuffer(GstPad*, GstPadProbeInfo*, void* data)
+// On the streaming thread: where the sound handed to the output ends, in
+// the track's time, so the end watch knows when the output runs dry.
+int GstAudioDevice::OnSinkBuffer(GstPad*, GstPadProbeInfo* info, void* data)
 {
     auto* self = static_cast<GstAudioDevice*>(data);
+    if (GST_PAD_PROBE_INFO_TYPE(info) & (GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM | GST_PAD_PROBE_TYPE_EVENT_FLUSH)) {
+        GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+        if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
+            const GstSegment* segment = nullptr;
+            gst_event_parse_segment(event, &segment);
+            if (segment->format == GST_FORMAT_TIME)
+                self->sinkSegment_ = {std::int64_t(segment->start), std::int64_t(segment->time), segment->applied_rate};
+        } else if (GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP) {
+            self->queuedEndMs_ = -1;
+        }
+        return GST_PAD_PROBE_OK;
+    }
+    if (GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        buffer && GST_BUFFER_PTS_IS_VALID(buffer) && GST_BUFFER_DURATION_IS_VALID(buffer)) {
+        const SinkSegment& seg = self->sinkSegment_;
+        const double end = double(GST_BUFFER_PTS(buffer) + GST_BUFFER_DURATION(buffer));
+        if (end >= double(seg.start))
+            self->queuedEndMs_ = ToMs(gint64(double(seg.time) + (end - double(seg.start)) * std::fabs(seg.appliedRate)));
+    }
     if (self->firstBufferPending_.exchange(false) && self->onFirstBuffer)
         self->onFirstBuffer();
     return GST_PAD_PROBE_OK;

@@ -41,6 +41,9 @@ public:
     static constexpr int StallMs = 1500;
     // Fresh starts of the output tried on one stuck position before giving up.
     static constexpr int StallRetries = 2;
+    // How long before the play end is heard onPlayEnd comes: time enough
+    // for a seek's first sound to reach the output behind what it holds.
+    static constexpr int PlayEndLeadMs = 80;
 
     explicit GstAudioDevice(const char* sinkFactory = nullptr);
     ~GstAudioDevice() override;
@@ -58,6 +61,7 @@ public:
     int Stop() override;
     int Close() override;
     int SetSpeed(int percent) override;
+    bool SetPlayEnd(std::int64_t ms) override;
     QString ErrorText(int code) const override;
 
     // Called from the streaming thread when the first buffer of a newly
@@ -71,14 +75,18 @@ private:
     static int OnBusMessage(GstBus* bus, GstMessage* message, void* self);
     static int OnSinkBuffer(GstPad* pad, GstPadProbeInfo* info, void* self);
     static int OnWatchdog(void* self);
+    static int OnEndWatch(void* self);
+    void StopEndWatch();
     // Playing from now on: the position is watched from where it is.
     void WatchFromHere();
     void StopWatching();
     bool Restart();
     int Fail(int code, GstMessage* message);
     int SetState(int state);
-    // A flushing, accurate seek at the current speed, waiting for preroll.
-    int SeekAt(std::int64_t ms);
+    // An accurate seek at the current speed that stops at the play end;
+    // a flushing one waits for preroll, a following one joins the sound
+    // queued for the output.
+    int SeekAt(std::int64_t ms, bool flush = true);
     void QueryLength();
     void TakeBusErrors(int code);
 
@@ -92,11 +100,25 @@ private:
     bool ended_ = false;
     bool failed_ = false;
     bool playing_ = false;
+    std::int64_t playEnd_ = -1;      // where playback is to stop
+    std::int64_t segmentStop_ = -1;  // where the stream running now stops
+    bool segmentDone_ = false;       // the stream has been read up to its stop
+    bool endReached_ = false;        // the stop is heard, no seek since
+    bool inPlayEnd_ = false;
+    unsigned endWatch_ = 0;
     unsigned watchdog_ = 0;
     std::int64_t watchedNs_ = -1;
     std::int64_t movedAtUs_ = 0;
     int restarts_ = 0;
     int stallRecoveries_ = 0;
     std::atomic<bool> firstBufferPending_ = false;
+    // Streaming thread: the output's segment, and where its sound ends.
+    struct SinkSegment
+    {
+        std::int64_t start = 0;
+        std::int64_t time = 0;
+        double appliedRate = 1.0;
+    } sinkSegment_;
+    std::atomic<std::int64_t> queuedEndMs_ = -1;
     QHash<int, QString> texts_;
 };

@@ -104,6 +104,42 @@ private slots:
         QCOMPARE(form.state().AudioStateFlag, 10);
         QCOMPARE(prompter.texts(), QStringList());
     }
+
+    // At three quarters of the speed the range still ends at its end and
+    // comes round to its start: the output never sounds the pitch that
+    // follows the range end in the file.
+    void rangeLoopAtSlowSpeedPlaysNothingPastItsEnd()
+    {
+        const QString steps = home_.filePath(u"steps.wav"_s);
+        QVERIFY(AudioMedia::WriteSteps(steps, 22050, {{1500, 440}, {1500, 3000}}));
+        ScriptedPrompter prompter;
+        MyForm form(prompter);
+        Controls& c = form.ui();
+        form.state().MusicPlayMode = 0;
+        form.state().StudySpeedPercent = 75;
+        form.music().MusicStart(steps, u"steps.wav"_s);
+        form.music().MusicSpeedApply();
+        c.trackBar3->setValue(1500);
+        QTest::mouseClick(c.button14, Qt::LeftButton);   // end, where the high pitch begins
+        c.trackBar3->setValue(1000);
+        QTest::mouseClick(c.button15, Qt::LeftButton);   // start
+
+        int returns = 0;
+        int last = 0;
+        QObject::connect(c.trackBar3, &QSlider::valueChanged, c.trackBar3, [&](int v) {
+            returns += v < last;
+            last = v;
+        });
+        const qsizetype from = monitor_.samples();
+        QTest::mouseClick(c.button21, Qt::LeftButton);   // restart at the range start
+        QTRY_VERIFY_WITH_TIMEOUT(returns >= 4, 8000);
+        QTest::qWait(300);   // the monitor hears what was played
+        const double past = monitor_.msPitchedAtLeast(from, 2000);
+        QVERIFY2(past <= 4, qPrintable(u"%1 ms past the range end heard over %2 rounds"_s.arg(past).arg(returns)));
+        QVERIFY(last >= 1000 - 40);
+        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(prompter.texts(), QStringList());
+    }
 };
 
 QTEST_MAIN(TestMusicReal)

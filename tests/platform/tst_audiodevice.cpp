@@ -163,6 +163,72 @@ private slots:
         QVERIFY(!device.IsOpen());
     }
 
+    // A speed step goes on from what was heard: nothing is played again and
+    // nothing left out. The file climbs a ladder of ten pitches, 100 ms a
+    // rung, so the recording tells where in it the sound was.
+    void speedStepGoesOnFromWhatWasHeard_data()
+    {
+        QTest::addColumn<bool>("mpeg");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("speed");
+        QTest::newRow("wav normal to faster") << false << 100 << 105;
+        QTest::newRow("wav faster still") << false << 105 << 110;
+        QTest::newRow("wav slow to normal") << false << 95 << 100;
+        QTest::newRow("vbr mp3 normal to slower") << true << 100 << 95;
+        QTest::newRow("vbr mp3 slower still") << true << 95 << 90;
+    }
+    void speedStepGoesOnFromWhatWasHeard()
+    {
+        QFETCH(bool, mpeg);
+        QFETCH(int, from);
+        QFETCH(int, speed);
+        constexpr double kLow = 300, kStep = 1.15;
+        const QString ladder = file(u"ladder.wav"_s);
+        QVERIFY(AudioMedia::WriteSteps(ladder, 22050, {{100, kLow}, {100, kLow * kStep}, {100, kLow * std::pow(kStep, 2)},
+            {100, kLow * std::pow(kStep, 3)}, {100, kLow * std::pow(kStep, 4)}, {100, kLow * std::pow(kStep, 5)},
+            {100, kLow * std::pow(kStep, 6)}, {100, kLow * std::pow(kStep, 7)}, {100, kLow * std::pow(kStep, 8)},
+            {100, kLow * std::pow(kStep, 9)}, {1000, kLow}}));
+        const QString played = mpeg ? file(u"ladder.mp3"_s) : ladder;
+        if (mpeg)
+            QVERIFY(AudioMedia::Encode(ladder, played, {u"-V"_s, u"4"_s}));
+        GstAudioDevice device;
+        QCOMPARE(device.Open(played, mpeg ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform), 0);
+        QCOMPARE(device.SetSpeed(from), 0);
+        const qsizetype start = monitor_.samples();
+        QCOMPARE(device.Play(), 0);
+        QVERIFY(WaitFor([&] { return PositionOf(device) >= 420; }, 3000, 2));
+        QCOMPARE(device.SetSpeed(speed), 0);
+        QVERIFY(WaitFor([&] { return PositionOf(device) >= 950; }, 3000, 5));
+        Wait(300);   // the monitor hears the rest
+        device.Close();
+
+        // The rungs heard, each with how long it sounded.
+        QList<QPair<int, int>> rungs;
+        for (double hz : monitor_.pitches(start, 10)) {
+            const double r = hz > 0 ? std::log(hz / kLow) / std::log(kStep) : -1;
+            const int rung = r > -0.3 && std::abs(r - std::round(r)) < 0.3 ? int(std::round(r)) : -1;
+            if (rung < 0)
+                continue;
+            if (!rungs.isEmpty() && rungs.last().first == rung)
+                rungs.last().second += 10;
+            else
+                rungs.append({rung, 10});
+        }
+        QString heard;
+        for (const auto& [rung, ms] : rungs)
+            heard += u"%1:%2 "_s.arg(rung).arg(ms);
+        // Up the ladder one rung at a time; a window astride two rungs may
+        // read as a third, so single windows do not count.
+        int at = -1;
+        for (const auto& [rung, ms] : rungs) {
+            if (ms < 20)
+                continue;
+            QVERIFY2(at < 0 || rung == at || rung == (at + 1) % 10, qPrintable(heard));
+            at = rung;
+        }
+        QVERIFY2(at == 9 || at == 0, qPrintable(heard));
+    }
+
     void endOfStream_data()
     {
         QTest::addColumn<QString>("name");

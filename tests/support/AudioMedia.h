@@ -8,6 +8,8 @@
 #include <QtEndian>
 
 #include <cmath>
+#include <initializer_list>
+#include <utility>
 
 // Test media made at run time: a tone as a WAV file, and that WAV encoded to
 // MP3 by lame; plus a look at the private sound session through pactl.
@@ -52,6 +54,35 @@ inline bool WriteTone(const QString& path, int ms, Format f = {})
     PutLe(out, quint32(f.rate * f.channels * width), 4);
     PutLe(out, quint32(f.channels * width), 2);
     PutLe(out, quint32(f.bits), 2);
+    out += "data";
+    PutLe(out, quint32(data.size()), 4);
+    out += data;
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(out) == out.size();
+}
+
+// A mono 16-bit WAV of tones one after the other, each {ms, Hz}, the
+// phase carried across so a step makes no click.
+inline bool WriteSteps(const QString& path, int rate, std::initializer_list<std::pair<int, double>> steps)
+{
+    QByteArray data;
+    double phase = 0;
+    for (const auto& [ms, hz] : steps) {
+        for (qint64 i = 0, n = qint64(rate) * ms / 1000; i < n; ++i) {
+            phase += 2 * M_PI * hz / rate;
+            PutLe(data, quint32(qint16(std::lround(0.5 * 32767 * std::sin(phase)))), 2);
+        }
+    }
+    QByteArray out("RIFF");
+    PutLe(out, quint32(36 + data.size()), 4);
+    out += "WAVEfmt ";
+    PutLe(out, 16, 4);
+    PutLe(out, 1, 2);   // PCM
+    PutLe(out, 1, 2);   // mono
+    PutLe(out, quint32(rate), 4);
+    PutLe(out, quint32(rate * 2), 4);
+    PutLe(out, 2, 2);
+    PutLe(out, 16, 2);
     out += "data";
     PutLe(out, quint32(data.size()), 4);
     out += data;

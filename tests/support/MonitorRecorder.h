@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 // Records what the session's default sink plays (its monitor) with parec,
 // as 16-bit mono at 22050 Hz, so a test can prove that sound came out and
@@ -99,6 +100,56 @@ public:
             if (std::abs(int(s[i])) > threshold)
                 return i;
         return -1;
+    }
+
+    // Milliseconds in [from, now) that sound at hz or higher: 2 ms windows
+    // counted by their zero crossings (a tone of f Hz crosses 2f times a second).
+    double msPitchedAtLeast(qsizetype from, double hz, int threshold = 1000) const
+    {
+        const auto* s = reinterpret_cast<const qint16*>(data_.constData());
+        const qsizetype window = ms(2);
+        const int needed = int(2 * hz * 0.002 * 0.8);
+        double out = 0;
+        for (qsizetype w = std::max<qsizetype>(from, 0); w + window <= samples(); w += window) {
+            int sign = 0;
+            int crossings = 0;
+            for (qsizetype i = w; i < w + window; ++i) {
+                const int now = s[i] > threshold ? 1 : s[i] < -threshold ? -1 : 0;
+                if (now != 0 && now != sign) {
+                    crossings += sign != 0;
+                    sign = now;
+                }
+            }
+            if (crossings >= needed)
+                out += 2;
+        }
+        return out;
+    }
+
+    // The pitch in Hz of each windowMs window from `from` on, 0 where quiet:
+    // the zero crossings' times, interpolated between samples, over the window.
+    std::vector<double> pitches(qsizetype from, int windowMs, int threshold = 1000) const
+    {
+        const auto* s = reinterpret_cast<const qint16*>(data_.constData());
+        const qsizetype window = ms(windowMs);
+        std::vector<double> out;
+        for (qsizetype w = std::max<qsizetype>(from, 1); w + window <= samples(); w += window) {
+            double first = -1, last = -1;
+            int crossings = 0;
+            bool loud = false;
+            for (qsizetype i = w; i < w + window; ++i) {
+                loud = loud || std::abs(int(s[i])) > threshold;
+                if ((s[i - 1] < 0) != (s[i] < 0)) {
+                    const double t = double(i - 1) + double(s[i - 1]) / double(s[i - 1] - s[i]);
+                    if (first < 0)
+                        first = t;
+                    last = t;
+                    ++crossings;
+                }
+            }
+            out.push_back(loud && crossings >= 3 ? (crossings - 1) * double(Rate) / (2 * (last - first)) : 0.0);
+        }
+        return out;
     }
 
     // Milliseconds on this recorder's clock: now, and when sample n was

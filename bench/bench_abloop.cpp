@@ -1,0 +1,308 @@
+// How cleanly a play range (A-B) comes round, heard at the output: the
+// player in the real window, on the real audio device, loops a range of a
+// stepped-tone file while the null sink's monitor is recorded. Each stretch
+// of the file has its own pitch, so the recording tells what was heard:
+//
+//   [0, A)           300 Hz   before the range
+//   [A, A+80)        500 Hz   the range's first 80 ms
+//   [A+80, B-80)     900 Hz   its middle
+//   [B-80, B)       1600 Hz   its last 80 ms
+//   [B, end)        2800 Hz   past the range end
+//
+// At every jump back it measures the 2800 Hz heard (past B), the silence
+// before the 500 Hz (the gap), what came from before A, and how much of the
+// last and first 80 ms went missing (an end cut short, a start landed late).
+// Files: WAV, CBR MP3, VBR MP3; speeds 0.5 to 1.5. Run on the private sound
+// session: eval "$(scripts/audio-session)"; QT_QPA_PLATFORM=offscreen bench_abloop
+
+#include "app/MyForm.h"
+#include "music/MusicController.h"
+#include "platform/AlsaMixer.h"
+#include "platform/GstAudioDevice.h"
+#include "support/AudioMedia.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSlider>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr int kA = 2000;
+constexpr int kB = 2700;
+constexpr int kMarkMs = 80;
+constexpr int kFileMs = 4500;
+constexpr int kLoops = 6;
+
+enum Label { Silence, Early, AMark, Middle, BMark, Past, Unknown };
+constexpr double kFreq[] = {0, 300, 500, 900, 1600, 2800};
+
+// The monitor of the session's default sink, 16-bit mono at kRate.
+class Monitor
+{
+public:
+    bool start()
+    {
+        QObject::connect(&p_, &QProcess::readyReadStandardOutput, &p_, [this] { data_ += p_.readAllStandardOutput(); });
+        p_.start(u"parec"_s, {u"-d"_s, u"@DEFAULT_MONITOR@"_s, u"--raw"_s, u"--format=s16le"_s,
+                              u"--rate=%1"_s.arg(kRate), u"--channels=1"_s, u"--latency-msec=10"_s});
+        if (!p_.waitForStarted(5000))
+            return false;
+        QElapsedTimer t;
+        t.start();
+        while (data_.isEmpty() && t.elapsed() < 5000)
+            p_.waitForReadyRead(100);
+        return !data_.isEmpty();
+    }
+    ~Monitor()
+    {
+        p_.terminate();
+        if (!p_.waitForFinished(3000))
+            p_.kill();
+        p_.waitForFinished(3000);
+    }
+    qsizetype size() const { return data_.size() / 2; }
+    const qint16* samples() const { return reinterpret_cast<const qint16*>(data_.constData()); }
+
+private:
+    QProcess p_;
+    QByteArray data_;
+};
+
+// Each sample's region, told by its pitch: the time between zero crossings
+// (with hysteresis) gives the pitch of every half wave; a stretch quiet for
+// a millisecond is silence; a pitch near none of the regions' (where two
+// pieces overlap) is unknown.
+std::vector<Label> Classify(const qint16* s, qsizetype n)
+{
+    constexpr int kQuiet = 300;
+    constexpr int kHyst = 1200;
+    std::vector<Label> out(std::size_t(n), Unknown);
+    qsizetype last = -1;
+    int sign = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const int v = s[i];
+        const int now = v > kHyst ? 1 : v < -kHyst ? -1 : 0;
+        if (now == 0 || now == sign)
+            continue;
+        if (sign != 0 && last >= 0) {
+            const double half = double(i - last);
+            const double f = kRate / (2 * half);
+            Label best = Unknown;
+            for (int l = Early; l <= Past; ++l)
+                if (std::fabs(std::log(f / kFreq[l])) < 0.2)
+                    best = Label(l);
+            if (half < kRate / 200.0)
+                std::fill(out.begin() + last, out.begin() + i, best);
+        }
+        sign = now;
+        last = i;
+    }
+    // Splinters under 3 ms (a half wave cut by a seam) belong to the run before.
+    const qsizetype splinter = 3 * kRate / 1000;
+    for (qsizetype i = 0; i < n;) {
+        qsizetype j = i;
+        while (j < n && out[std::size_t(j)] == out[std::size_t(i)])
+            ++j;
+        if (i > 0 && j - i < splinter)
+            std::fill(out.begin() + i, out.begin() + j, out[std::size_t(i - 1)]);
+        i = j;
+    }
+    const qsizetype w = kRate / 1000;
+    qsizetype quietSince = 0;
+    for (qsizetype i = 0; i <= n; ++i) {
+        if (i < n && std::abs(int(s[i])) < kQuiet)
+            continue;
+        if (i - quietSince >= w)
+            std::fill(out.begin() + quietSince, out.begin() + i, Silence);
+        quietSince = i + 1;
+    }
+    return out;
+}
+
+struct Jump
+{
+    double past = 0, silence = 0, early = 0, other = 0, endCut = 0, startLate = 0;
+};
+
+double Ms(qsizetype samples) { return samples * 1000.0 / kRate; }
+
+// Every hand-over from the last 80 ms to the first 80 ms of the range.
+std::vector<Jump> Jumps(const std::vector<Label>& l, int speed)
+{
+    const double markWall = kMarkMs * 100.0 / speed;
+    std::vector<Jump> out;
+    const auto n = qsizetype(l.size());
+    qsizetype i = 0;
+    while (i < n) {
+        // A run of the range's end...
+        while (i < n && l[i] != BMark)
+            ++i;
+        const qsizetype bStart = i;
+        qsizetype bEnd = i;
+        qsizetype counted = 0;
+        Jump j;
+        // ...its last sample (short breaks in it belong to it)...
+        for (qsizetype k = i; k < n && l[k] != AMark && l[k] != Past && l[k] != Early; ++k) {
+            if (l[k] == BMark) {
+                bEnd = k + 1;
+                ++counted;
+            }
+            if (Ms(k - bEnd) > 30)
+                break;
+        }
+        if (bEnd >= n)
+            break;
+        // ...then whatever came until the range's start sounds.
+        qsizetype k = bEnd;
+        qsizetype past = 0, silence = 0, early = 0, other = 0;
+        while (k < n && l[k] != AMark && Ms(k - bEnd) < 3000) {
+            switch (l[k]) {
+            case Past: ++past; break;
+            case Silence: ++silence; break;
+            case Early: ++early; break;
+            default: ++other; break;
+            }
+            ++k;
+        }
+        if (k >= n || l[k] != AMark) {
+            i = k;
+            continue;
+        }
+        qsizetype aEnd = k;
+        qsizetype aCount = 0;
+        while (aEnd < n && (l[aEnd] == AMark || l[aEnd] == Unknown) && Ms(aEnd - k) < 2 * markWall) {
+            aCount += l[aEnd] == AMark;
+            ++aEnd;
+        }
+        j.past = Ms(past);
+        j.silence = Ms(silence);
+        j.early = Ms(early);
+        j.other = Ms(other);
+        j.endCut = std::max(0.0, markWall - Ms(counted));
+        j.startLate = std::max(0.0, markWall - Ms(aCount));
+        (void)bStart;
+        out.push_back(j);
+        i = aEnd;
+    }
+    return out;
+}
+
+struct Figure
+{
+    double median = 0, worst = 0;
+};
+
+Figure Of(const std::vector<Jump>& jumps, double Jump::*field)
+{
+    std::vector<double> v;
+    for (const Jump& j : jumps)
+        v.push_back(j.*field);
+    if (v.empty())
+        return {};
+    std::sort(v.begin(), v.end());
+    return {v[v.size() / 2], v.back()};
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
+        std::fprintf(stderr, "bench_abloop: run inside scripts/audio-session\n");
+        return 2;
+    }
+    QTemporaryDir home;
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        qputenv(name, QFile::encodeName(home.path()));
+    const QString wav = home.filePath(u"steps.wav"_s);
+    const bool made = AudioMedia::WriteSteps(wav, kRate, {{kA, kFreq[Early]}, {kMarkMs, kFreq[AMark]},
+                                                          {kB - kA - 2 * kMarkMs, kFreq[Middle]},
+                                                          {kMarkMs, kFreq[BMark]}, {kFileMs - kB, kFreq[Past]}});
+    if (!made || !AudioMedia::Encode(wav, home.filePath(u"cbr.mp3"_s), {u"-b"_s, u"128"_s})
+        || !AudioMedia::Encode(wav, home.filePath(u"vbr.mp3"_s), {u"-V"_s, u"4"_s})) {
+        std::fprintf(stderr, "bench_abloop: could not make the test files (lame?)\n");
+        return 2;
+    }
+
+    Monitor monitor;
+    if (!monitor.start()) {
+        std::fprintf(stderr, "bench_abloop: no monitor recording (parec)\n");
+        return 2;
+    }
+
+    ScriptedPrompter prompter;
+    MyForm form(prompter);
+    GstAudioDevice device;
+    AlsaMixer mixer;
+    form.setMusic(std::make_unique<MusicController>(form.context(), device, mixer));
+    Controls& c = form.ui();
+    MusicController& music = form.music();
+
+    std::printf("range %d-%d ms, %d loops each; ms of wall time heard at the monitor: median / worst\n", kA, kB, kLoops);
+    std::printf("%-8s %5s %6s | %13s %13s | %13s %13s %13s %13s\n", "file", "speed", "jumps", "past B", "silence",
+                "before A", "other", "end cut", "start late");
+    for (const QString& name : {u"steps.wav"_s, u"cbr.mp3"_s, u"vbr.mp3"_s}) {
+        for (int speed : {50, 75, 100, 125, 150}) {
+            form.state().StudySpeedPercent = speed;
+            music.MusicStart(home.filePath(name), name);
+            if (form.state().AudioStateFlag == 99) {
+                std::fprintf(stderr, "bench_abloop: %s did not play\n", qPrintable(name));
+                return 1;
+            }
+            music.MusicSpeedApply();
+            c.trackBar3->setValue(kB);
+            music.button14_Click();
+            c.trackBar3->setValue(kA);
+            music.button15_Click();
+            const qsizetype from = monitor.size();
+            music.MusicPlay();   // restart at the range start
+            QElapsedTimer clock;
+            clock.start();
+            const qint64 wall = qint64(kB - kA) * 100 / speed * kLoops + 600;
+            while (clock.elapsed() < wall)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+            music.MusicStop();
+            // Let the monitor catch up with what was played.
+            clock.restart();
+            while (clock.elapsed() < 150)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+
+            if (const QByteArray dump = qgetenv("BENCH_ABLOOP_DUMP"); !dump.isEmpty()) {
+                // The recording of each run, raw 16-bit mono, for a closer look.
+                QFile raw(QString::fromLocal8Bit(dump) + u"-%1-%2.raw"_s.arg(name).arg(speed));
+                if (raw.open(QIODevice::WriteOnly))
+                    raw.write(reinterpret_cast<const char*>(monitor.samples() + from), (monitor.size() - from) * 2);
+            }
+            const std::vector<Label> labels = Classify(monitor.samples() + from, monitor.size() - from);
+            const std::vector<Jump> jumps = Jumps(labels, speed);
+            auto cell = [&](double Jump::*field) {
+                const Figure f = Of(jumps, field);
+                return QString::asprintf("%5.1f / %5.1f", f.median, f.worst);
+            };
+            std::printf("%-8s %4.2fx %6zu | %13s %13s | %13s %13s %13s %13s\n", qPrintable(name), speed / 100.0,
+                        jumps.size(), qPrintable(cell(&Jump::past)), qPrintable(cell(&Jump::silence)),
+                        qPrintable(cell(&Jump::early)), qPrintable(cell(&Jump::other)),
+                        qPrintable(cell(&Jump::endCut)), qPrintable(cell(&Jump::startLate)));
+            std::fflush(stdout);
+        }
+    }
+    std::printf("past B: the 2800 Hz after B; silence: quiet between the range's end and its start;\n"
+                "before A: audio from before the range start; other: pieces no pitch could be told of\n"
+                "(overlapping stretches); end cut / start late: how much of the last / first %d ms\n"
+                "went missing. MP3s carry the encoder's delay (about 25 ms later than the WAV).\n",
+                kMarkMs);
+    return prompter.texts().isEmpty() ? 0 : 1;
+}
