@@ -113,9 +113,10 @@ int ProgramRun(bool warmToo)
         return 0;
     QList<double> warm;
     for (int i = 0; i < kWarmRuns; ++i) {
-        // Closed as the user closes it; the browser program ends with it.
-        browser.CloseBrowser(kTimeoutMs);
-        if (form.state().ManualDialogOp != 0)
+        // Closed as the user closes it; the browser program waits.
+        QSignalSpy closed(&browser, &BrowserController::windowClosed);
+        browser.CloseWindow();
+        if (!closed.wait(kTimeoutMs) || form.state().ManualDialogOp != 0)
             return 2;
         Wait(300);
         warm << open();

@@ -73,6 +73,13 @@ void BrowserController::ManualDialog(const QString& strUrlTitle)
             helper_->write(BrowserLink::Raise + '\n');
         return;
     }
+    // The browser program stays after its window closed: it opens the
+    // window again at once, its engine already running.
+    if (helper_ && helper_->state() == QProcess::Running) {
+        state.ManualDialogOp = 1;
+        helper_->write(BrowserLink::Open + ' ' + QString(strUrlTitle).remove(u'\n').toUtf8() + '\n');
+        return;
+    }
     auto* helper = new QProcess(this);
     helper_ = helper;
     output_.clear();
@@ -106,8 +113,12 @@ void BrowserController::HelperOutput()
     while ((end = output_.indexOf('\n')) >= 0) {
         const QByteArray line = output_.left(end);
         output_.remove(0, end + 1);
-        if (line.startsWith(BrowserLink::PageHandled + ' '))
+        if (line.startsWith(BrowserLink::PageHandled + ' ')) {
             emit pageHandled(QString::fromUtf8(line.mid(BrowserLink::PageHandled.size() + 1)));
+        } else if (line == BrowserLink::WindowClosed) {
+            state.ManualDialogOp = 0;
+            emit windowClosed();
+        }
     }
 }
 
@@ -142,6 +153,12 @@ void BrowserController::HelperFinished(int exitCode, QProcess::ExitStatus status
             prompter.MessageInfoBox(u"「"_s + program + u"」が異常終了しました（終了コード %1）。"_s.arg(exitCode));
     }
     emit browserEnded();
+}
+
+void BrowserController::CloseWindow()
+{
+    if (helper_ && helper_->state() == QProcess::Running && state.ManualDialogOp != 0)
+        helper_->write(BrowserLink::CloseWindow + '\n');
 }
 
 void BrowserController::CloseBrowser(int timeoutMs)

@@ -9,8 +9,8 @@
 // The small browser window for the manual and the web. The window runs in a
 // program of its own beside this one ("murmelin-browser"), so the web engine,
 // and the OpenGL it brings, never load in a session that does not open it.
-// This side starts it, knows whether it is open, and ends it with the
-// program.
+// This side starts it, knows whether its window is open, and ends it with
+// the program; between openings the browser program waits, warm.
 class BrowserController : public QObject, public Controller
 {
     Q_OBJECT
@@ -37,6 +37,9 @@ public:
 
     // The browser program's process id while it runs, else 0.
     qint64 helperPid() const;
+    // Closes the browser window as the user would; its program waits for
+    // the next opening.
+    void CloseWindow();
     // Closes the browser window as the user would, so the favourites are
     // saved, and waits for its program to end; past the time it is killed.
     void CloseBrowser(int timeoutMs = 5000);
@@ -45,6 +48,8 @@ signals:
     // The browser window has handled a page: its address (for tests and
     // timing).
     void pageHandled(const QString& address);
+    // The browser window has closed; its program waits for the next opening.
+    void windowClosed();
     // The browser program has ended, however it ended.
     void browserEnded();
 

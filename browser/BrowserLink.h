@@ -9,12 +9,20 @@
 // How the program and its browser program talk. The program starts it with
 // the start request and the folders it needs on the command line, sends
 // commands on its standard input (one a line; the end of the input closes
-// the window as well, so a browser never outlives its program), and reads
-// what happened from its standard output.
+// the window and ends the browser program as well, so it never outlives its
+// program), and reads what happened from its standard output. Started that
+// way, the browser program stays after its window closes, with its engine
+// warm, so the next opening shows at once.
 namespace BrowserLink {
 
 inline const QByteArray Raise = "raise";              // bring the window forward
-inline const QByteArray Close = "close";              // close the window as the user would
+inline const QByteArray Close = "close";              // close the window as the user would, and end
+inline const QByteArray CloseWindow = "close-window"; // close the window as the user would
+// "open <request>": open the window again on a start request.
+inline const QByteArray Open = "open";
+// "window-closed": the window has closed (its favourites saved); the
+// browser program waits for the next "open".
+inline const QByteArray WindowClosed = "window-closed";
 // "page-handled <address>": a page has been through the completion step.
 inline const QByteArray PageHandled = "page-handled";
 

@@ -27,25 +27,47 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Commands from the main program, one a line on standard input; its end
-// (the program closed or gone) closes the window.
-class Commands : public QObject
+// Says on standard output what the window did, for the main program.
+void Tell(const QByteArray& line)
+{
+    std::printf("%s\n", line.constData());
+    std::fflush(stdout);
+}
+
+// The browser window as the main program drives it: opened again on
+// request, and kept warm in between until the main program ends.
+class Attached : public QObject
 {
 public:
-    explicit Commands(ManualWindow* window)
-        : QObject(window), window_(window), notifier_(STDIN_FILENO, QSocketNotifier::Read, this)
+    explicit Attached(BrowserSession& browser)
+        : browser_(browser), notifier_(STDIN_FILENO, QSocketNotifier::Read, this)
     {
-        connect(&notifier_, &QSocketNotifier::activated, this, &Commands::Read);
+        connect(&notifier_, &QSocketNotifier::activated, this, &Attached::Read);
+    }
+
+    // Follows a newly opened window.
+    void Follow(ManualWindow* window)
+    {
+        connect(window, &ManualWindow::pageHandled, this, [window] {
+            StartupTrace::Mark("page handled");
+            Tell(BrowserLink::PageHandled + ' ' + window->CurrentAddress().toUtf8());
+        });
+        connect(window, &ManualWindow::closed, this, [this] {
+            if (ending_)
+                QCoreApplication::quit();
+            else
+                Tell(BrowserLink::WindowClosed);
+        });
     }
 
 private:
     void Read()
     {
-        char buffer[256];
+        char buffer[4096];
         const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (n <= 0) {
             notifier_.setEnabled(false);
-            window_->close();
+            End();
             return;
         }
         pending_.append(buffer, n);
@@ -53,19 +75,39 @@ private:
         while ((end = pending_.indexOf('\n')) >= 0) {
             const QByteArray line = pending_.left(end);
             pending_.remove(0, end + 1);
-            if (line == BrowserLink::Raise) {
-                window_->showNormal();
-                window_->raise();
-                window_->activateWindow();
+            ManualWindow* window = browser_.window();
+            if (line == BrowserLink::Raise && window) {
+                window->showNormal();
+                window->raise();
+                window->activateWindow();
+            } else if (line == BrowserLink::CloseWindow && window) {
+                window->close();
             } else if (line == BrowserLink::Close) {
-                window_->close();
+                End();
+            } else if (line.startsWith(BrowserLink::Open + ' ') && (!window || !window->isVisible())) {
+                browser_.ManualDialog(QString::fromUtf8(line.mid(BrowserLink::Open.size() + 1)));
+                Follow(browser_.window());
             }
         }
     }
 
-    ManualWindow* window_;
+    // Closes the window as the user would (the favourites are saved), then
+    // ends the program.
+    void End()
+    {
+        if (ending_)
+            return;
+        ending_ = true;
+        if (ManualWindow* window = browser_.window())
+            window->close();
+        else
+            QCoreApplication::quit();
+    }
+
+    BrowserSession& browser_;
     QSocketNotifier notifier_;
     QByteArray pending_;
+    bool ending_ = false;
 };
 
 // Started by hand, without the program's folders: the data beside the
@@ -119,14 +161,14 @@ int main(int argc, char* argv[])
 
     browser.ManualDialog(request->startRequest);
     StartupTrace::Mark("window shown");
+    if (request->attached) {
+        auto* attached = new Attached(browser);
+        attached->Follow(browser.window());
+        const int status = app.exec();
+        delete attached;
+        return status;
+    }
     ManualWindow* window = browser.window();
     QObject::connect(window, &ManualWindow::closed, &app, &QApplication::quit, Qt::QueuedConnection);
-    QObject::connect(window, &ManualWindow::pageHandled, window, [window] {
-        StartupTrace::Mark("page handled");
-        std::printf("%s %s\n", BrowserLink::PageHandled.constData(), window->CurrentAddress().toUtf8().constData());
-        std::fflush(stdout);
-    });
-    if (request->attached)
-        new Commands(window);
     return app.exec();
 }

@@ -137,6 +137,36 @@ private slots:
         QCOMPARE(r.browser.helperPid(), 0);
     }
 
+    // A closed window leaves its program waiting: the browser counts as
+    // closed, and the next request opens the window in the same program.
+    void reopenedInTheWaitingProgram()
+    {
+        Rig r;
+        r.browser.setHelperProgram(r.script("echo 'page-handled first'; echo window-closed\n"
+                                            "read request; echo \"page-handled $request\"\n"
+                                            "read request; [ \"$request\" = close ] && exit 0; exit 4"));
+        QSignalSpy handled(&r.browser, &BrowserController::pageHandled);
+        QSignalSpy closed(&r.browser, &BrowserController::windowClosed);
+        QSignalSpy ended(&r.browser, &BrowserController::browserEnded);
+        r.browser.ManualDialog(BrowserController::ManualFirstPage());
+        QCOMPARE(r.state.ManualDialogOp, 1);
+        QVERIFY(closed.count() == 1 || closed.wait(kEndTimeoutMs));
+        QCOMPARE(r.state.ManualDialogOp, 0);
+        const qint64 pid = r.browser.helperPid();
+        QVERIFY(Running(pid));
+
+        r.browser.ManualDialog(u"ホーム"_s);
+        QCOMPARE(r.state.ManualDialogOp, 1);
+        QVERIFY(handled.count() == 2 || handled.wait(kEndTimeoutMs));
+        QCOMPARE(handled.last().first().toString(), u"open ホーム"_s);
+        QCOMPARE(r.browser.helperPid(), pid);
+        QCOMPARE(ended.count(), 0);
+
+        r.browser.CloseBrowser(kEndTimeoutMs);
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(r.prompter.texts().isEmpty());
+    }
+
     // The menus start the real browser program on its request; a second
     // request is refused while it is open; closing the main window closes
     // it as the user would (its favourites are written) and ends it.
@@ -175,8 +205,9 @@ private slots:
         QCOMPARE(prompter.texts().size(), 1);
     }
 
-    // Once the browser has closed, the program counts it closed and a new
-    // request opens it again, in a new browser program.
+    // Once the browser window has closed, the program counts it closed and a
+    // new request opens it again: in the waiting browser program, or in a
+    // new one once that has ended.
     void openedAgainAfterClosing()
     {
         ScriptedPrompter prompter;
@@ -189,6 +220,23 @@ private slots:
         QVERIFY(handled.wait(kPageTimeoutMs));
         const qint64 pid = browser.helperPid();
         QSignalSpy ended(&browser, &BrowserController::browserEnded);
+
+        // The window closed as the user closes it: its program waits, and
+        // opens it again itself, its favourites written on the way.
+        const QString favourites = form.state().cMurmelinCreateFolder + u"/お気に入り.txt"_s;
+        QVERIFY(QFile::remove(favourites));
+        QSignalSpy closed(&browser, &BrowserController::windowClosed);
+        browser.CloseWindow();
+        QVERIFY(closed.wait(kEndTimeoutMs));
+        QCOMPARE(form.state().ManualDialogOp, 0);
+        QVERIFY(QFileInfo(favourites).size() > 0);
+        QVERIFY(Running(pid));
+        form.ui().menuManual->trigger();
+        QVERIFY(handled.wait(kPageTimeoutMs));
+        QCOMPARE(form.state().ManualDialogOp, 1);
+        QCOMPARE(browser.helperPid(), pid);
+        QCOMPARE(ended.count(), 0);
+
         browser.CloseBrowser(kEndTimeoutMs);
         QCOMPARE(ended.count(), 1);
         QCOMPARE(form.state().ManualDialogOp, 0);
