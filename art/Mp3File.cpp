@@ -1,6 +1,7 @@
 #include "art/Mp3File.h"
 
 #include "platform/FileErrors.h"
+#include "platform/RegularFile.h"
 
 #include <QFile>
 
@@ -21,33 +22,14 @@ constexpr qint64 BlockSize = qint64(1) << 20;
 constexpr qint64 FirstTagRead = qint64(256) << 10;
 
 // The descriptor of a regular file opened without blocking, or -1 with the
-// message. Checked again once open: the name may have become a FIFO between.
+// message.
 int OpenRegular(const QString& path, Doing doing, QString& error)
 {
-    const QByteArray native = QFile::encodeName(path);
-    struct stat st;
-    if (::stat(native.constData(), &st) != 0) {
-        error = FileErrors::Message(doing, path, errno);
-        return -1;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        error = FileErrors::Message(doing, path, EISDIR);
-        return -1;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        error = FileErrors::Message(doing, path, FileErrors::NotRegularReason());
-        return -1;
-    }
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        error = FileErrors::Message(doing, path, errno);
-        return -1;
-    }
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        error = FileErrors::Message(doing, path, FileErrors::NotRegularReason());
-        return -1;
-    }
+    int failure = 0;
+    const int fd = RegularFile::OpenForReading(path, failure);
+    if (fd < 0)
+        error = failure ? FileErrors::Message(doing, path, failure)
+                        : FileErrors::Message(doing, path, FileErrors::NotRegularReason());
     return fd;
 }
 

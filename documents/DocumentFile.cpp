@@ -1,6 +1,7 @@
 #include "documents/DocumentFile.h"
 
 #include "platform/FileErrors.h"
+#include "platform/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -181,35 +182,17 @@ QString SystemMessage(Doing doing, const QString& path, int error)
 ReadResult ReadWhole(const QString& path)
 {
     ReadResult result;
-    const QByteArray native = QFile::encodeName(path);
-    struct stat st;
-    if (::stat(native.constData(), &st) != 0) {
+    int error = 0;
+    Fd fd(RegularFile::OpenForReading(path, error));
+    if (!fd.ok()) {
         // A name whose bytes are not UTF-8 reached us with U+FFFD in their
         // place, so it names no file: say why.
-        const int error = errno == ENOENT && path.contains(QChar::ReplacementCharacter) ? EILSEQ : errno;
-        result.error = SystemMessage(Doing::Read, path, error);
+        if (error == ENOENT && path.contains(QChar::ReplacementCharacter))
+            error = EILSEQ;
+        result.error = error ? SystemMessage(Doing::Read, path, error) : NotRegular(Doing::Read, path);
         return result;
     }
-    if (S_ISDIR(st.st_mode)) {
-        result.error = SystemMessage(Doing::Read, path, EISDIR);
-        return result;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        result.error = NotRegular(Doing::Read, path);
-        return result;
-    }
-    // Non-blocking and checked again once open: it may have been swapped
-    // for a FIFO in between.
-    Fd fd(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (!fd.ok()) {
-        result.error = SystemMessage(Doing::Read, path, errno);
-        return result;
-    }
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        result.error = NotRegular(Doing::Read, path);
-        return result;
-    }
-    if (const int error = ReadAll(fd.get(), result.bytes)) {
+    if ((error = ReadAll(fd.get(), result.bytes)) != 0) {
         result.bytes.clear();
         result.error = SystemMessage(Doing::Read, path, error);
         return result;

@@ -3,6 +3,7 @@
 #include "lrc/LrcController.h"
 #include "music/MusicTimes.h"
 #include "platform/FileErrors.h"
+#include "platform/RegularFile.h"
 #include "platform/SystemColors.h"
 
 #include <QFile>
@@ -34,20 +35,16 @@ constexpr int MaxRangeEndRetries = 20;
 // left to the device, which says why.
 QString NotPlayable(const QString& path)
 {
-    const QByteArray native = QFile::encodeName(path);
-    struct stat st;
-    if (::stat(native.constData(), &st) != 0)
+    int error = 0;
+    const int fd = RegularFile::OpenForReading(path, error);
+    if (fd >= 0) {
+        ::close(fd);
         return {};
-    if (S_ISDIR(st.st_mode))
-        return FileErrors::Reason(EISDIR);
-    if (!S_ISREG(st.st_mode))
+    }
+    if (error == 0)
         return FileErrors::NotRegularReason();
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return {};
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    return regular ? QString() : FileErrors::NotRegularReason();
+    // A missing or unreadable file is the device's to report.
+    return error == EISDIR ? FileErrors::Reason(EISDIR) : QString();
 }
 }
 
