@@ -123,7 +123,7 @@ int GstAudioDevice::Open(const QString& path, Kind kind)
     }
     // Slower or faster playback keeps its pitch through scaletempo; without
     // it a rate still plays, only higher or lower.
-    if (GstElement* tempo = gst_element_factory_make("scaletempo", nullptr))
+    if (GstElement* tempo = MakeTempoBin())
         g_object_set(pipeline_, "audio-filter", tempo, nullptr);
 
     path_ = path;
@@ -138,6 +138,7 @@ int GstAudioDevice::Open(const QString& path, Kind kind)
     restarts_ = 0;
     stallRecoveries_ = 0;
     firstBufferPending_ = true;
+    freshTempoWanted_ = false;
     queuedEndMs_ = -1;
 
     // Preroll: the file is opened, typed and decoded up to the sink, so the
@@ -159,6 +160,64 @@ int GstAudioDevice::Open(const QString& path, Kind kind)
     watch_ = gst_bus_add_watch(bus, reinterpret_cast<GstBusFunc>(&GstAudioDevice::OnBusMessage), this);
     gst_object_unref(bus);
     return 0;
+}
+
+GstElement* GstAudioDevice::MakeTempoBin()
+{
+    GstElement* tempo = gst_element_factory_make("scaletempo", nullptr);
+    if (!tempo)
+        return nullptr;
+    GstElement* bin = gst_bin_new("tempo");
+    gst_bin_add(GST_BIN(bin), tempo);
+    GstPad* in = gst_element_get_static_pad(tempo, "sink");
+    GstPad* out = gst_element_get_static_pad(tempo, "src");
+    GstPad* binIn = gst_ghost_pad_new("sink", in);
+    gst_element_add_pad(bin, binIn);
+    gst_element_add_pad(bin, gst_ghost_pad_new("src", out));
+    gst_object_unref(in);
+    gst_object_unref(out);
+    gst_pad_add_probe(binIn, GST_PAD_PROBE_TYPE_EVENT_FLUSH,
+                      reinterpret_cast<GstPadProbeCallback>(&GstAudioDevice::OnTempoFlush), this, nullptr);
+    tempoBin_ = bin;
+    tempo_ = tempo;
+    return bin;
+}
+
+// scaletempo keeps the input it has queued (some 50 ms) across a flush and
+// plays it first after the seek: sound from before the seek, heard at its
+// target. A new filter starts empty. Called at the end of a flush, when no
+// data moves: the filter is idle, and the flush's end passes on through the
+// new one to release the output.
+int GstAudioDevice::OnTempoFlush(GstPad*, GstPadProbeInfo* info, void* data)
+{
+    auto* self = static_cast<GstAudioDevice*>(data);
+    if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_FLUSH_STOP && self->freshTempoWanted_.exchange(false))
+        self->ReplaceTempo();
+    return GST_PAD_PROBE_OK;
+}
+
+void GstAudioDevice::ReplaceTempo()
+{
+    GstElement* fresh = gst_element_factory_make("scaletempo", nullptr);
+    if (!fresh || !tempoBin_ || !tempo_) {
+        if (fresh)
+            gst_object_unref(fresh);
+        return;
+    }
+    GstState state = GST_STATE_NULL;
+    gst_element_get_state(tempo_, &state, nullptr, 0);
+    gst_element_set_state(tempo_, GST_STATE_NULL);
+    gst_bin_remove(GST_BIN(tempoBin_), tempo_);
+    gst_bin_add(GST_BIN(tempoBin_), fresh);
+    tempo_ = fresh;
+    for (const char* name : {"sink", "src"}) {
+        GstPad* outer = gst_element_get_static_pad(tempoBin_, name);
+        GstPad* inner = gst_element_get_static_pad(fresh, name);
+        gst_ghost_pad_set_target(GST_GHOST_PAD(outer), inner);
+        gst_object_unref(inner);
+        gst_object_unref(outer);
+    }
+    gst_element_set_state(fresh, state);
 }
 
 void GstAudioDevice::QueryLength()
@@ -228,6 +287,10 @@ int GstAudioDevice::SeekAt(std::int64_t ms, bool flush)
     const double rate = speedPercent_ / 100.0;
     StopEndWatch();
     segmentDone_ = endReached_ = false;
+    // Off normal speed the tempo filter works on what it has queued; a
+    // flush throws that away, so it starts afresh.
+    if (flush)
+        freshTempoWanted_ = speedPercent_ != 100;
     if (!gst_element_seek(pipeline_, rate, GST_FORMAT_TIME, GstSeekFlags(flags), GST_SEEK_TYPE_SET, ms * GST_MSECOND,
                           stopThere ? GST_SEEK_TYPE_SET : GST_SEEK_TYPE_NONE,
                           stopThere ? playEnd_ * GST_MSECOND : GST_CLOCK_TIME_NONE))
@@ -470,6 +533,7 @@ int GstAudioDevice::Close()
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     gst_object_unref(pipeline_);
     pipeline_ = nullptr;
+    tempoBin_ = tempo_ = nullptr;
     ended_ = false;
     length_ = -1;
     return 0;

@@ -74,6 +74,11 @@ public:
 private:
     static int OnBusMessage(GstBus* bus, GstMessage* message, void* self);
     static int OnSinkBuffer(GstPad* pad, GstPadProbeInfo* info, void* self);
+    static int OnTempoFlush(GstPad* pad, GstPadProbeInfo* info, void* self);
+    // The tempo filter in a bin of its own, so that a fresh one can take
+    // its place inside while the stream is flushed (see ReplaceTempo).
+    GstElement* MakeTempoBin();
+    void ReplaceTempo();
     static int OnWatchdog(void* self);
     static int OnEndWatch(void* self);
     void StopEndWatch();
@@ -120,5 +125,11 @@ private:
         double appliedRate = 1.0;
     } sinkSegment_;
     std::atomic<std::int64_t> queuedEndMs_ = -1;
+    // The bin playbin plays through and the filter inside it; the filter is
+    // replaced only while the stream stands flushed.
+    GstElement* tempoBin_ = nullptr;
+    GstElement* tempo_ = nullptr;
+    // The next flush is to leave a fresh filter behind.
+    std::atomic<bool> freshTempoWanted_ = false;
     QHash<int, QString> texts_;
 };

@@ -176,6 +176,12 @@ private slots:
         QTest::newRow("wav slow to normal") << false << 95 << 100;
         QTest::newRow("vbr mp3 normal to slower") << true << 100 << 95;
         QTest::newRow("vbr mp3 slower still") << true << 95 << 90;
+        // Steps between two speeds off normal: the tempo filter runs on both
+        // sides and must not carry sound from before the step across it.
+        QTest::newRow("wav three quarters to slower") << false << 75 << 70;
+        QTest::newRow("wav slow to three quarters") << false << 70 << 75;
+        QTest::newRow("vbr mp3 fast to faster") << true << 125 << 130;
+        QTest::newRow("vbr mp3 fastest to slower") << true << 150 << 140;
     }
     void speedStepGoesOnFromWhatWasHeard()
     {
