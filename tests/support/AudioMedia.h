@@ -90,6 +90,42 @@ inline bool WriteSteps(const QString& path, int rate, std::initializer_list<std:
     return file.open(QIODevice::WriteOnly) && file.write(out) == out.size();
 }
 
+// A mono 16-bit WAV whose pitch climbs evenly from fromHz to toHz over ms
+// milliseconds: every moment of it has a pitch and a waveform of its own.
+inline QByteArray SweepSamples(int rate, int ms, double fromHz, double toHz)
+{
+    QByteArray data;
+    const qint64 n = qint64(rate) * ms / 1000;
+    data.reserve(int(n * 2));
+    const double climb = (toHz - fromHz) / (double(n) / rate);   // Hz per second
+    for (qint64 i = 0; i < n; ++i) {
+        const double t = double(i) / rate;
+        const double phase = 2 * M_PI * (fromHz * t + climb * t * t / 2);
+        PutLe(data, quint32(qint16(std::lround(0.5 * 32767 * std::sin(phase)))), 2);
+    }
+    return data;
+}
+
+inline bool WriteSweep(const QString& path, int rate, int ms, double fromHz, double toHz)
+{
+    const QByteArray data = SweepSamples(rate, ms, fromHz, toHz);
+    QByteArray out("RIFF");
+    PutLe(out, quint32(36 + data.size()), 4);
+    out += "WAVEfmt ";
+    PutLe(out, 16, 4);
+    PutLe(out, 1, 2);   // PCM
+    PutLe(out, 1, 2);   // mono
+    PutLe(out, quint32(rate), 4);
+    PutLe(out, quint32(rate * 2), 4);
+    PutLe(out, 2, 2);
+    PutLe(out, 16, 2);
+    out += "data";
+    PutLe(out, quint32(data.size()), 4);
+    out += data;
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(out) == out.size();
+}
+
 // Encodes a WAV to MP3; extra lame arguments choose the bit rate mode.
 inline bool Encode(const QString& wav, const QString& mp3, QStringList args = {})
 {
