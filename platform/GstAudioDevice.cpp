@@ -473,6 +473,8 @@ bool GstAudioDevice::Restart()
         r = gst_element_get_state(pipeline_, nullptr, nullptr, PrerollTimeoutMs * GST_MSECOND);
     if (r == GST_STATE_CHANGE_FAILURE || r == GST_STATE_CHANGE_ASYNC)
         return false;
+    // The flushing seek also starts the tempo filter afresh: back from
+    // READY it would still count what it had queued.
     if (SeekAt(at) != 0)
         return false;
     return gst_element_set_state(pipeline_, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;

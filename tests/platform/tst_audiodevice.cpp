@@ -180,8 +180,6 @@ private slots:
         // sides and must not carry sound from before the step across it.
         QTest::newRow("wav three quarters to slower") << false << 75 << 70;
         QTest::newRow("wav slow to three quarters") << false << 70 << 75;
-        QTest::newRow("wav fastest to slower") << false << 150 << 140;
-        QTest::newRow("vbr mp3 fast to faster") << true << 125 << 130;
     }
     void speedStepGoesOnFromWhatWasHeard()
     {
