@@ -138,7 +138,6 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Murmelin"));
     if (!InstallQtTranslations(&app))
         qWarning("Qt's Japanese translations (qtbase_ja.qm) are missing: its dialogs stay English");
-    StartupTrace::Mark("translations");
     // One program to the desktop, whichever process shows the window.
     QGuiApplication::setDesktopFileName(u"murmelin"_s);
     QString error;
@@ -149,7 +148,6 @@ int main(int argc, char* argv[])
     }
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setQuitOnLastWindowClosed(false);
-    StartupTrace::Mark("style");
 
     State state;
     state.dir = request->programFolder.isEmpty() ? DataFolder() : request->programFolder;
