@@ -216,6 +216,9 @@ void MyForm::WireCommands()
     // Tools and help
     on(ui_.menuBrowser, [this] { browser_->ManualDialog(u"ホーム"_s); });
     on(ui_.menuManual, [this] { browser_->ManualDialog(BrowserController::ManualFirstPage()); });
+    // The browser program starts as the help menu opens, so マニュアル finds it running.
+    if (auto* help = ui_.menuStrip1->findChild<QMenu*>(u"menuHelp"_s))
+        connect(help, &QMenu::aboutToShow, this, [this] { browser_->StartAhead(); });
     on(ui_.menuVersion, [this] { prompter_.VersionInfo(); });
 
     // Edit menu, and undo by button

@@ -73,17 +73,33 @@ void BrowserController::ManualDialog(const QString& strUrlTitle)
             helper_->write(BrowserLink::Raise + '\n');
         return;
     }
-    // The browser program stays after its window closed: it opens the
-    // window again at once, its engine already running.
-    if (helper_ && helper_->state() == QProcess::Running) {
+    // The browser program stays after its window closed, or was started
+    // ahead: it opens the window at once, its engine already running (or
+    // as soon as it runs).
+    if (helper_ && helper_->state() != QProcess::NotRunning) {
         state.ManualDialogOp = 1;
+        windowAsked_ = true;
         helper_->write(BrowserLink::Open + ' ' + QString(strUrlTitle).remove(u'\n').toUtf8() + '\n');
         return;
     }
+    state.ManualDialogOp = 1;
+    StartHelper(BrowserLink::Arguments(strUrlTitle, state.dir, state.cMurmelinCreateFolder, ManualFolder()), true);
+}
+
+void BrowserController::StartAhead()
+{
+    if (helper_)
+        return;
+    StartHelper(BrowserLink::StandbyArguments(state.dir, state.cMurmelinCreateFolder, ManualFolder()), false);
+}
+
+void BrowserController::StartHelper(const QStringList& arguments, bool windowAsked)
+{
     auto* helper = new QProcess(this);
     helper_ = helper;
     output_.clear();
     closing_ = false;
+    windowAsked_ = windowAsked;
     // The engine writes its own notes to the terminal, as it did in-process.
     helper->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -101,9 +117,7 @@ void BrowserController::ManualDialog(const QString& strUrlTitle)
                 if (helper == helper_)
                     HelperFinished(exitCode, status);
             });
-    state.ManualDialogOp = 1;
-    helper->start(HelperProgram(), BrowserLink::Arguments(strUrlTitle, state.dir, state.cMurmelinCreateFolder,
-                                                          ManualFolder()));
+    helper->start(HelperProgram(), arguments);
 }
 
 void BrowserController::HelperOutput()
@@ -136,7 +150,10 @@ void BrowserController::HelperFailedToStart()
     helper_->deleteLater();
     helper_ = nullptr;
     state.ManualDialogOp = 0;
-    prompter.MessageInfoBox(u"「"_s + program + u"」を起動できませんでした（"_s + reason + u"）。"_s);
+    // Started ahead and never asked for: the user asked nothing yet; the
+    // next request starts it again and tells.
+    if (windowAsked_)
+        prompter.MessageInfoBox(u"「"_s + program + u"」を起動できませんでした（"_s + reason + u"）。"_s);
     emit browserEnded();
 }
 
@@ -146,7 +163,7 @@ void BrowserController::HelperFinished(int exitCode, QProcess::ExitStatus status
     helper_->deleteLater();
     helper_ = nullptr;
     state.ManualDialogOp = 0;
-    if (!closing_) {
+    if (!closing_ && windowAsked_) {
         if (status == QProcess::CrashExit)
             prompter.MessageInfoBox(u"「"_s + program + u"」が異常終了しました（シグナル %1）。"_s.arg(exitCode));
         else if (exitCode != 0)

@@ -26,6 +26,10 @@ public:
 
     virtual void GetIE_version();
     virtual void ManualDialog(const QString& strUrlTitle);
+    // Starts the browser program without a window when the user is about
+    // to open it (the help menu opens), so the window shows sooner; nothing
+    // when it runs already. Unused, it ends with the program.
+    void StartAhead();
 
     // Where the manual's pages are read from; the data folder's "manual"
     // unless set.
@@ -54,6 +58,7 @@ signals:
     void browserEnded();
 
 private:
+    void StartHelper(const QStringList& arguments, bool windowAsked);
     void HelperOutput();
     void HelperFailedToStart();
     void HelperFinished(int exitCode, QProcess::ExitStatus status);
@@ -64,4 +69,7 @@ private:
     QString helperProgram_;
     QByteArray output_;
     bool closing_ = false;
+    // A window was asked of the running browser program (not only started
+    // ahead): its failures are told.
+    bool windowAsked_ = false;
 };

@@ -12,7 +12,8 @@
 // the window and ends the browser program as well, so it never outlives its
 // program), and reads what happened from its standard output. Started that
 // way, the browser program stays after its window closes, with its engine
-// warm, so the next opening shows at once.
+// warm, so the next opening shows at once. Started ahead ("standby"), it
+// starts its engine and waits for its first "open" without a window.
 namespace BrowserLink {
 
 inline const QByteArray Raise = "raise";              // bring the window forward
@@ -34,10 +35,13 @@ struct Request
     QString workFolder;     // the working folder (favourites file)
     QString manualFolder;   // where the manual's pages are read from
     bool attached = false;  // commands come on standard input
+    bool standby = false;   // no window until the first "open"
 };
 
 QStringList Arguments(const QString& startRequest, const QString& programFolder, const QString& workFolder,
                       const QString& manualFolder);
+// The same for a browser program started ahead of its first request.
+QStringList StandbyArguments(const QString& programFolder, const QString& workFolder, const QString& manualFolder);
 // The request from the browser program's own arguments (the program name
 // first); an error text when they do not form one.
 std::optional<Request> Parse(const QStringList& arguments, QString* error);

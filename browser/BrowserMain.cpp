@@ -85,7 +85,9 @@ private:
             } else if (line == BrowserLink::Close) {
                 End();
             } else if (line.startsWith(BrowserLink::Open + ' ') && (!window || !window->isVisible())) {
+                StartupTrace::Mark("open");
                 browser_.ManualDialog(QString::fromUtf8(line.mid(BrowserLink::Open.size() + 1)));
+                StartupTrace::Mark("window shown");
                 Follow(browser_.window());
             }
         }
@@ -159,11 +161,18 @@ int main(int argc, char* argv[])
     if (!request->manualFolder.isEmpty())
         browser.setManualFolder(request->manualFolder);
 
-    browser.ManualDialog(request->startRequest);
-    StartupTrace::Mark("window shown");
+    if (request->standby) {
+        // Started ahead of the user's request: the engine starts now, the
+        // window with the first "open".
+        browser.WarmUp();
+    } else {
+        browser.ManualDialog(request->startRequest);
+        StartupTrace::Mark("window shown");
+    }
     if (request->attached) {
         auto* attached = new Attached(browser);
-        attached->Follow(browser.window());
+        if (ManualWindow* window = browser.window())
+            attached->Follow(window);
         const int status = app.exec();
         delete attached;
         return status;

@@ -3,6 +3,7 @@
 #include "browser/BrowserEngine.h"
 #include "browser/Favourites.h"
 #include "browser/ManualWindow.h"
+#include "core/StartupTrace.h"
 
 using namespace Qt::StringLiterals;
 
@@ -38,21 +39,35 @@ QString BrowserSession::ManualFolder() const
     return manualFolder_.isEmpty() ? state.dir + u"/manual"_s : manualFolder_;
 }
 
+BrowserEngine& BrowserSession::Engine()
+{
+    // The engine outlives the window, so a second opening starts warm.
+    if (!engine_) {
+        engine_ = std::make_unique<BrowserEngine>(ManualFolder());
+        StartupTrace::Mark("engine");
+    } else {
+        engine_->setManualFolder(ManualFolder());
+    }
+    return *engine_;
+}
+
+void BrowserSession::WarmUp()
+{
+    Engine();
+}
+
 void BrowserSession::ManualDialog(const QString& strUrlTitle)
 {
     if (state.ManualDialogOp != 0) {
         prompter.MessageInfoBox(u"簡易ブラウザーの複数起動はできません。"_s);
         return;
     }
-    // The engine outlives the window, so a second opening starts warm.
-    if (!engine_)
-        engine_ = std::make_unique<BrowserEngine>(ManualFolder());
-    else
-        engine_->setManualFolder(ManualFolder());
+    BrowserEngine& engine = Engine();
     const QString favouritesPath = state.cMurmelinCreateFolder + u"/お気に入り.txt"_s;
     if (!favourites_ || favourites_->path() != favouritesPath)
         favourites_ = std::make_unique<FavouritesFile>(favouritesPath);
-    auto* window = new ManualWindow(prompter, engine_->profile(), *favourites_, strUrlTitle);
+    auto* window = new ManualWindow(prompter, engine.profile(), *favourites_, strUrlTitle);
+    StartupTrace::Mark("window built");
     window->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(window, &ManualWindow::closed, window, [this] { state.ManualDialogOp = 0; });
     window_ = window;

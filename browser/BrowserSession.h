@@ -21,6 +21,9 @@ public:
     ~BrowserSession() override;
 
     void ManualDialog(const QString& strUrlTitle);
+    // Starts the engine without a window, so the first opening finds it
+    // running.
+    void WarmUp();
 
     // The open browser window, if any.
     ManualWindow* window() const;
@@ -30,6 +33,8 @@ public:
     QString ManualFolder() const;
 
 private:
+    BrowserEngine& Engine();
+
     std::unique_ptr<BrowserEngine> engine_;
     // Outlives the windows: a file that failed is reported once a run.
     std::unique_ptr<FavouritesFile> favourites_;

@@ -69,9 +69,12 @@ ManualWindow::ManualWindow(Prompter& prompter, QWebEngineProfile* profile, Favou
     setWindowIcon(QIcon());
     resize(kClientWidth, kClientHeight);
 
+    // The page first: the engine starts loading it while the rest of the
+    // window is built and shown.
+    BuildView(profile);
+    StartPage();
     BuildToolbar();
     BuildAddressBox();
-    BuildView(profile);
 
     favourites_ = new FavouritesBar(this, prompter_, favourites, [this] {
         const auto& titles = history_.titles();
@@ -210,14 +213,20 @@ void ManualWindow::showEvent(QShowEvent* event)
     }
 }
 
-void ManualWindow::Manual_Load()
+void ManualWindow::StartPage()
 {
     history_.Start(startRequest_);
-    favourites_->load();
     if (history_.label1() == BrowserController::ManualFirstPage())
         Navigate(BrowserController::ManualFirstPage());
     else
         Navigate(BrowserHistory::HomePage());
+}
+
+void ManualWindow::Manual_Load()
+{
+    // The start page is on its way already (StartPage); its completion
+    // comes through the event loop, after this.
+    favourites_->load();
 }
 
 void ManualWindow::closeEvent(QCloseEvent* event)

@@ -70,6 +70,7 @@ private:
     void BuildToolbar();
     void BuildAddressBox();
     void BuildView(QWebEngineProfile* profile);
+    void StartPage();
     void Manual_Load();
     void Manual_Closed();
     void webBrowser1_DocumentCompleted();

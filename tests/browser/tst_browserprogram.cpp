@@ -13,6 +13,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -105,6 +107,33 @@ private slots:
         QVERIFY(parsed->attached);
     }
 
+    // Started ahead it waits for its first request without a window; a
+    // request beside the standby is refused.
+    void standbyCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("accepted");
+        const QString folder = u"/home/ユーザー/Murmelin"_s;
+        QTest::newRow("standby") << BrowserLink::StandbyArguments(folder, folder + u"/w"_s, folder + u"/m"_s) << true;
+        QTest::newRow("with a request") << QStringList{u"--attached"_s, u"--standby"_s, u"ホーム"_s} << false;
+        QTest::newRow("not attached") << QStringList{u"--standby"_s} << false;
+    }
+    void standbyCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, accepted);
+        QString error;
+        const auto parsed = BrowserLink::Parse(QStringList{u"murmelin-browser"_s} + arguments, &error);
+        QCOMPARE(bool(parsed), accepted);
+        if (!accepted) {
+            QVERIFY(!error.isEmpty());
+            return;
+        }
+        QVERIFY(parsed->standby);
+        QVERIFY(parsed->attached);
+        QCOMPARE(parsed->workFolder, u"/home/ユーザー/Murmelin/w"_s);
+    }
+
     // A browser program that does not start, or ends badly, is told with
     // its name and why; the browser counts as closed again.
     void helperFailures_data()
@@ -135,6 +164,67 @@ private slots:
         QCOMPARE(r.state.ManualDialogOp, 0);
         QCOMPARE(r.prompter.texts(), outcome.isEmpty() ? QStringList() : QStringList{outcome.arg(program)});
         QCOMPARE(r.browser.helperPid(), 0);
+    }
+
+    // Started ahead, a browser program that fails is not told (nothing was
+    // asked of it yet); the request then starts it again, and that is told.
+    void startedAheadFailures_data()
+    {
+        QTest::addColumn<QByteArray>("body");    // empty: no program at all
+        QTest::addColumn<QString>("outcome");     // %1: the program
+        QTest::newRow("missing") << QByteArray()
+                                 << u"「%1」を起動できませんでした（ファイルまたはフォルダーが見つかりません）。"_s;
+        QTest::newRow("fails") << "exit 3"_ba << u"「%1」が異常終了しました（終了コード 3）。"_s;
+    }
+    void startedAheadFailures()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, outcome);
+        Rig r;
+        const QString program = body.isEmpty() ? r.work.path() + u"/missing/murmelin-browser"_s : r.script(body);
+        r.browser.setHelperProgram(program);
+        QSignalSpy ended(&r.browser, &BrowserController::browserEnded);
+        r.browser.StartAhead();
+        QCOMPARE(r.state.ManualDialogOp, 0);
+        QVERIFY(ended.count() == 1 || ended.wait(kEndTimeoutMs));
+        QVERIFY(r.prompter.texts().isEmpty());
+        QCOMPARE(r.state.ManualDialogOp, 0);
+
+        r.browser.ManualDialog(BrowserController::ManualFirstPage());
+        QVERIFY(ended.count() == 2 || ended.wait(kEndTimeoutMs));
+        QCOMPARE(r.prompter.texts(), QStringList{outcome.arg(program)});
+        QCOMPARE(r.state.ManualDialogOp, 0);
+    }
+
+    // Started ahead, the browser program waits without a window (the
+    // browser counts as closed); the request opens the window in it, and
+    // the program ends it with itself.
+    void startedAheadOpensOnRequest()
+    {
+        Rig r;
+        r.browser.setHelperProgram(r.script("for a in \"$@\"; do [ \"$a\" = --standby ] && standby=1; done\n"
+                                            "[ -n \"$standby\" ] || exit 5\n"
+                                            "read request; echo \"page-handled $request\"\n"
+                                            "read request; [ \"$request\" = close ] && exit 0; exit 4"));
+        QSignalSpy handled(&r.browser, &BrowserController::pageHandled);
+        QSignalSpy ended(&r.browser, &BrowserController::browserEnded);
+        r.browser.StartAhead();
+        QCOMPARE(r.state.ManualDialogOp, 0);
+        QVERIFY(WaitFor([&] { return Running(r.browser.helperPid()); }, kEndTimeoutMs));
+        const qint64 pid = r.browser.helperPid();
+        // Opening the menu again starts nothing more.
+        r.browser.StartAhead();
+        QCOMPARE(r.browser.helperPid(), pid);
+
+        r.browser.ManualDialog(BrowserController::ManualFirstPage());
+        QCOMPARE(r.state.ManualDialogOp, 1);
+        QVERIFY(handled.wait(kEndTimeoutMs));
+        QCOMPARE(handled.first().first().toString(), u"open "_s + BrowserController::ManualFirstPage());
+        QCOMPARE(ended.count(), 0);
+
+        r.browser.CloseBrowser(kEndTimeoutMs);
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(r.prompter.texts().isEmpty());
     }
 
     // A closed window leaves its program waiting: the browser counts as
@@ -203,6 +293,57 @@ private slots:
         QVERIFY(!Running(pid));
         QVERIFY(QFileInfo(favourites).size() > 0);
         QCOMPARE(prompter.texts().size(), 1);
+    }
+
+    // Opening the help menu starts the real browser program without a
+    // window; マニュアル then opens in that program. A session that never
+    // opens the help menu never starts it, and one started but never used
+    // ends with the main window.
+    void helpMenuStartsTheBrowserAhead()
+    {
+        ScriptedPrompter prompter;
+        auto form = std::make_unique<MyForm>(prompter);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        BrowserController& browser = form->browser();
+        auto* help = form->ui().menuStrip1->findChild<QMenu*>(u"menuHelp"_s);
+        auto* settings = form->ui().menuStrip1->findChild<QMenu*>(u"menuSettings"_s);
+        QVERIFY(help && settings);
+        settings->popup(form->mapToGlobal(QPoint(10, 10)));
+        Wait(100);
+        settings->hide();
+        QCOMPARE(browser.helperPid(), 0);
+
+        help->popup(form->mapToGlobal(QPoint(10, 10)));
+        Wait(100);
+        help->hide();
+        QVERIFY(WaitFor([&] { return Running(browser.helperPid()); }, kEndTimeoutMs));
+        const qint64 pid = browser.helperPid();
+        QCOMPARE(form->state().ManualDialogOp, 0);
+        QVERIFY(WaitFor([&] { return Mapped(pid, "libQt6WebEngineCore"); }, kEndTimeoutMs));
+
+        QSignalSpy handled(&browser, &BrowserController::pageHandled);
+        form->ui().menuManual->trigger();
+        QCOMPARE(form->state().ManualDialogOp, 1);
+        QVERIFY(handled.wait(kPageTimeoutMs));
+        QCOMPARE(handled.first().first().toString(), BrowserController::ManualFirstPage());
+        QCOMPARE(browser.helperPid(), pid);
+        QVERIFY(prompter.texts().isEmpty());
+
+        // Started ahead again after its window closed: still the one program.
+        QSignalSpy closed(&browser, &BrowserController::windowClosed);
+        browser.CloseWindow();
+        QVERIFY(closed.wait(kEndTimeoutMs));
+        help->popup(form->mapToGlobal(QPoint(10, 10)));
+        Wait(100);
+        help->hide();
+        QCOMPARE(browser.helperPid(), pid);
+
+        // Unused, it ends with the main window.
+        form->close();
+        form.reset();
+        QVERIFY(!Running(pid));
+        QVERIFY(prompter.texts().isEmpty());
     }
 
     // Once the browser window has closed, the program counts it closed and a
