@@ -1,5 +1,6 @@
 #include "speech/JapaneseNumerals.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -182,7 +183,7 @@ bool Geminates(unsigned mask, long long kind)
     }
 }
 
-enum class Special { None, People, Days, Things, Age };
+enum class Special { None, People, Days, Things, Age, Native };
 
 struct Counter {
     std::u16string_view surface;
@@ -243,6 +244,16 @@ constexpr Counter kCounters[] = {
     {u"人", u"ニン", u"ニン", u"ニン", u"ニン", kNone, u"ヨ", {}, {}, Special::People},
     {u"日", u"ニチ", u"ニチ", u"ニチ", u"ニチ", kNone, {}, {}, {}, Special::Days},
     {u"つ", u"ツ", u"ツ", u"ツ", u"ツ", kNone, {}, {}, {}, Special::Things},
+    // Native counters: ヒト and フタ for 1 and 2 (ヒトキレ, フタクチ).
+    {u"切れ", u"キレ", u"キレ", u"キレ", u"キレ", kNone, {}, {}, {}, Special::Native},
+    {u"口", u"クチ", u"クチ", u"クチ", u"クチ", kNone, {}, {}, {}, Special::Native},
+    {u"皿", u"サラ", u"サラ", u"サラ", u"サラ", kNone, {}, {}, {}, Special::Native},
+    {u"箱", u"ハコ", u"ハコ", u"ハコ", u"ハコ", kNone, {}, {}, {}, Special::Native},
+    {u"袋", u"フクロ", u"フクロ", u"フクロ", u"フクロ", kNone, {}, {}, {}, Special::Native},
+    {u"組", u"クミ", u"クミ", u"クミ", u"クミ", kNone, {}, {}, {}, Special::Native},
+    {u"晩", u"バン", u"バン", u"バン", u"バン", kNone, {}, {}, {}, Special::Native},
+    {u"脚", u"キャク", u"キャク", u"キャク", u"キャク", kKRow},
+    {u"票", u"ヒョー", u"ヒョー", u"ヒョー", u"ピョー", kKRow},
     // No sound change.
     {u"枚", u"マイ", u"マイ", u"マイ", u"マイ", kNone},
     {u"台", u"ダイ", u"ダイ", u"ダイ", u"ダイ", kNone},
@@ -312,6 +323,36 @@ std::u16string Reading(long long value)
     return s.head + s.last;
 }
 
+std::u16string DecimalReading(std::u16string_view numeral)
+{
+    const std::size_t point = numeral.find_first_of(u".．");
+    if (point == std::u16string_view::npos || point == 0 || point + 1 == numeral.size()) return {};
+    const std::u16string_view wholeText = numeral.substr(0, point);
+    for (char16_t c : wholeText)
+        if (!IsArabicDigit(c)) return {};
+    const std::optional<long long> whole = Parse(wholeText);
+    if (!whole) return {};
+    std::u16string s = *whole == 0 ? u"レー" : Reading(*whole);
+    s += u"テン";
+    // Digits after the point: short vowels lengthened as they are said (ニー, ゴー).
+    constexpr std::array<std::u16string_view, 10> fractionDigits = {
+        u"ゼロ", u"イチ", u"ニー", u"サン", u"ヨン", u"ゴー", u"ロク", u"ナナ", u"ハチ", u"キュー"};
+    for (char16_t c : numeral.substr(point + 1)) {
+        if (!IsArabicDigit(c)) return {};
+        s += fractionDigits[std::size_t(DigitValue(c))];
+    }
+    return s;
+}
+
+bool MeansMinutes(std::u16string_view nextWord, std::u16string_view nextBaseForm)
+{
+    constexpr std::array<std::u16string_view, 6> verbs = {u"かかる", u"掛かる", u"待つ", u"経つ", u"たつ", u"遅れる"};
+    constexpr std::array<std::u16string_view, 12> words = {u"前", u"後", u"間", u"おき", u"置き", u"ぐらい",
+                                                           u"くらい", u"ほど", u"以内", u"以上", u"休憩", u"程度"};
+    return std::find(verbs.begin(), verbs.end(), nextBaseForm) != verbs.end()
+        || std::find(words.begin(), words.end(), nextWord) != words.end();
+}
+
 int CounterLength(std::u16string_view text)
 {
     int longest = 0;
@@ -347,6 +388,10 @@ std::u16string WithCounter(long long value, std::u16string_view counter, bool af
     case Special::Age:
         if (value == 20) return u"ハタチ";
         break;
+    case Special::Native:
+        if (value == 1) return u"ヒト" + std::u16string(c->plain);
+        if (value == 2) return u"フタ" + std::u16string(c->plain);
+        break;
     case Special::None:
         break;
     }
@@ -372,6 +417,23 @@ std::u16string WithCounter(long long value, std::u16string_view counter, bool af
         after = c->afterN;
     }
     return s.head + s.last + std::u16string(after);
+}
+
+std::u16string WithOtherCounter(long long value, std::u16string_view counterReading)
+{
+    if (value < kHowMany || value > kLargest || counterReading.empty()) return {};
+    Spelled s = Spell(value);
+    std::u16string counter(counterReading);
+    const std::u16string_view kRow = u"カキクケコ", sRow = u"サシスセソタチツテト", hRow = u"ハヒフヘホ";
+    const char16_t first = counter.front();
+    unsigned mask = kNone;
+    if (kRow.find(first) != std::u16string_view::npos || hRow.find(first) != std::u16string_view::npos) mask = kKRow;
+    else if (sRow.find(first) != std::u16string_view::npos) mask = kSRow;
+    if (Geminates(mask, s.kind)) {
+        s.last = Geminated(s.last);
+        if (hRow.find(first) != std::u16string_view::npos) counter.front() = char16_t(first + 2);  // ハ → パ
+    }
+    return s.head + s.last + counter;
 }
 
 std::u16string ParticleSound(std::u16string_view particle)

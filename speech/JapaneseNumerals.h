@@ -21,6 +21,14 @@ std::optional<long long> Parse(std::u16string_view numeral);
 // The reading of a number on its own: 300 → サンビャク, 10000 → イチマン.
 std::u16string Reading(long long value);
 
+// A number with a decimal point (3.5, ０．２５): サンテンゴ, レーテンニーゴ; the
+// digits after the point one by one. Empty when `numeral` is not one.
+std::u16string DecimalReading(std::u16string_view numeral);
+
+// Whether 十分 before this word means ten minutes (十分かかる, 十分前) rather
+// than "enough", given the word as written and its dictionary form.
+bool MeansMinutes(std::u16string_view nextWord, std::u16string_view nextBaseForm);
+
 // Length of the longest counter this table knows at the start of `text`
 // (時間 before 時), 0 when none.
 int CounterLength(std::u16string_view text);
@@ -30,6 +38,11 @@ int CounterLength(std::u16string_view text);
 // 1日 is the first of the month (ツイタチ), else one day (イチニチ). Empty when
 // `counter` is not a whole counter of this table.
 std::u16string WithCounter(long long value, std::u16string_view counter, bool afterMonth = false);
+
+// A number before a counter this table does not know, read `counterReading`
+// in the dictionary: the usual ッ before k, s, t and h (h turning into p):
+// (10, キャク) → ジュッキャク. Empty for an empty reading.
+std::u16string WithOtherCounter(long long value, std::u16string_view counterReading);
 
 // The reading of a counter on its own (分 → フン), empty when unknown.
 std::u16string CounterReading(std::u16string_view counter);

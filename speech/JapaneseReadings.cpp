@@ -128,11 +128,24 @@ bool IsKanaOrKanji(char32_t u)
         || (u >= 0xF900 && u <= 0xFAFF) || (u >= 0x20000 && u <= 0x3FFFF) || u == 0x3005 /* 々 */;
 }
 
+bool HasKanji(QStringView s)
+{
+    for (char32_t u : s.toUcs4())
+        if (IsKanaOrKanji(u) && !(u >= 0x3040 && u <= 0x30FF)) return true;
+    return false;
+}
+
 bool HasJapanese(QStringView s)
 {
     for (char32_t u : s.toUcs4())
         if (IsKanaOrKanji(u)) return true;
     return false;
+}
+
+bool EndsInO(const QString& kana)
+{
+    static const QString oSounds = QStringLiteral("オコゴソゾトドノホボポモヨョロヲ");
+    return !kana.isEmpty() && oSounds.contains(kana.back());
 }
 
 QChar Katakana(QChar c)
@@ -150,11 +163,16 @@ bool IsNumeralChar(QChar c)
 
 bool IsComma(QStringView s) { return s == u"," || s == u"，"; }
 
+bool IsPoint(QStringView s) { return s == u"." || s == u"．"; }
+
+// Digits as the voice can read them itself, with commas and a decimal point.
 bool AllArabic(QStringView s)
 {
     for (QChar c : s) {
         const char16_t u = c.unicode();
-        if (!((u >= u'0' && u <= u'9') || (u >= 0xFF10 && u <= 0xFF19) || u == u',' || u == 0xFF0C)) return false;
+        if (!((u >= u'0' && u <= u'9') || (u >= 0xFF10 && u <= 0xFF19) || u == u',' || u == 0xFF0C || u == u'.'
+              || u == 0xFF0E))
+            return false;
     }
     return true;
 }
@@ -370,12 +388,20 @@ void JapaneseReadings::Impl::Read(const std::vector<Morpheme>& ms, std::vector<U
         // A number, and the counter after it.
         if (ms[i].IsNumber() && !IsComma(ms[i].surface)) {
             size_t end = i + 1;
-            while (end < ms.size() && ms[end].start == ms[end - 1].end && ms[end].IsNumber()) ++end;
+            // A decimal point only between digits: 3.5
+            const auto pointBetweenDigits = [&ms](size_t k) {
+                return IsPoint(ms[k].surface) && AllArabic(ms[k - 1].surface) && k + 1 < ms.size()
+                    && ms[k + 1].start == ms[k].end && AllArabic(ms[k + 1].surface);
+            };
+            while (end < ms.size() && ms[end].start == ms[end - 1].end
+                   && (ms[end].IsNumber() || pointBetweenDigits(end)))
+                ++end;
             while (end > i + 1 && IsComma(ms[end - 1].surface)) --end;
             QString written;
             for (size_t k = i; k < end; ++k) written += ms[k].surface;
             const std::optional<long long> value = JapaneseNumerals::Parse(U16(written));
-            if (value) {
+            const QString decimal = value ? QString() : Q(JapaneseNumerals::DecimalReading(U16(written)));
+            if (value || !decimal.isEmpty()) {
                 Unit u{ms[i].start, ms[end - 1].end, {}, true, false};
                 bool counted = false;
                 if (end < ms.size() && ms[end].start == u.end) {
@@ -399,7 +425,10 @@ void JapaneseReadings::Impl::Read(const std::vector<Morpheme>& ms, std::vector<U
                         }
                     }
                     if (fits) {
-                        const QString spoken = Q(JapaneseNumerals::WithCounter(*value, U16(after.left(length)), afterMonth));
+                        // After a decimal the counter keeps its own sound: 3.5キロ, 1.5倍.
+                        const std::u16string counter = U16(after.left(length));
+                        const QString spoken = value ? Q(JapaneseNumerals::WithCounter(*value, counter, afterMonth))
+                                                     : decimal + Q(JapaneseNumerals::CounterReading(counter));
                         if (!spoken.isEmpty()) {
                             u.spoken = spoken + rest;
                             u.end = ms[k - 1].end;
@@ -409,7 +438,12 @@ void JapaneseReadings::Impl::Read(const std::vector<Morpheme>& ms, std::vector<U
                         }
                     }
                     if (!counted && ms[end].IsCounter() && ms[end].HasPronunciation()) {
-                        u.spoken = Q(JapaneseNumerals::Reading(*value)) + ms[end].Pronunciation();
+                        // A counter written in kanji takes the usual sound changes; a
+                        // borrowed one (キロ, グラム) is said as it is.
+                        const QString reading = ms[end].Pronunciation();
+                        u.spoken = !value                          ? decimal + reading
+                                 : HasKanji(ms[end].surface) ? Q(JapaneseNumerals::WithOtherCounter(*value, U16(reading)))
+                                                                   : Q(JapaneseNumerals::Reading(*value)) + reading;
                         u.end = ms[end].end;
                         counted = true;
                         ++end;
@@ -420,7 +454,7 @@ void JapaneseReadings::Impl::Read(const std::vector<Morpheme>& ms, std::vector<U
                         u.spoken = written;
                         u.japanese = false;
                     } else {
-                        u.spoken = Q(JapaneseNumerals::Reading(*value));
+                        u.spoken = value ? Q(JapaneseNumerals::Reading(*value)) : decimal;
                     }
                 }
                 afterMonth = u.month;
@@ -445,6 +479,14 @@ void JapaneseReadings::Impl::Read(const std::vector<Morpheme>& ms, std::vector<U
             }
         }
 
+        // The volitional う after an o sound lengthens it: マショ ウ → マショー.
+        if (m.surface == u"う" && m.Field(kPos) == u"助動詞" && !units.empty() && units.back().end == m.start
+            && units.back().japanese && EndsInO(units.back().spoken)) {
+            units.back().spoken += u'ー';
+            units.back().end = m.end;
+            ++i;
+            continue;
+        }
         Unit u{m.start, m.end, m.surface, HasJapanese(m.surface), false};
         const QString particle = m.Field(kPos) == u"助詞" ? Q(JapaneseNumerals::ParticleSound(U16(m.surface))) : QString();
         if (!particle.isEmpty()) {
@@ -454,6 +496,12 @@ void JapaneseReadings::Impl::Read(const std::vector<Morpheme>& ms, std::vector<U
         } else if (m.HasPronunciation() && HasJapanese(m.Pronunciation())) {
             u.spoken = m.Pronunciation();
             if (u.spoken == u"ヲ") u.spoken = QStringLiteral("オ");
+            // The dictionary prefers the formal ニッポン; everyday speech says ニホン.
+            if (m.surface == u"日本" && u.spoken == u"ニッポン") u.spoken = QStringLiteral("ニホン");
+            // 十分 is "enough" to the dictionary, ten minutes before かかる, 前, おき...
+            if (m.surface == u"十分" && i + 1 < ms.size()
+                && JapaneseNumerals::MeansMinutes(U16(ms[i + 1].surface), U16(ms[i + 1].Field(kBase))))
+                u.spoken = Q(JapaneseNumerals::WithCounter(10, u"分"));
             u.japanese = true;
             u.month = m.surface.endsWith(u'月') && u.spoken.endsWith(QStringLiteral("ガツ"));
         }

@@ -102,6 +102,10 @@ private slots:
         row("3 pairs of shoes", u"3"_s, u"足"_s, u"サンゾク"_s);
         row("2 sheets", u"2"_s, u"枚"_s, u"ニマイ"_s);
         row("0 times", u"0"_s, u"回"_s, u"ゼロカイ"_s);
+        row("one slice", u"一"_s, u"切れ"_s, u"ヒトキレ"_s);
+        row("two mouthfuls", u"2"_s, u"口"_s, u"フタクチ"_s);
+        row("three slices", u"三"_s, u"切れ"_s, u"サンキレ"_s);
+        row("10 chairs", u"十"_s, u"脚"_s, u"ジュッキャク"_s);
     }
 
     void numbersWithCounters()
@@ -165,6 +169,15 @@ private slots:
         QTest::newRow("time with half") << u"7時半"_s << u"シチジハン"_s;
         QTest::newRow("price with comma") << u"1,500円"_s << u"センゴヒャクエン"_s;
         QTest::newRow("how many") << u"何本"_s << u"ナンボン"_s;
+        QTest::newRow("decimal with counter") << u"3.5キロ"_s << u"サンテンゴーキロ"_s;
+        QTest::newRow("decimal alone stays") << u"0.5"_s << u"0.5"_s;
+        QTest::newRow("ten minutes by what follows") << u"十分かかる"_s << u"ジュップン カカル"_s;
+        QTest::newRow("enough stays enough") << u"十分です"_s << u"ジューブン デス"_s;
+        QTest::newRow("Japan as said every day") << u"日本に来た"_s << u"ニホン ニ キ タ"_s;
+        QTest::newRow("counter the table lacks") << u"六隻"_s << u"ロクセキ"_s;
+        QTest::newRow("counter the table lacks, ッ and p") << u"八俵"_s << u"ハッピョー"_s;
+        QTest::newRow("borrowed counter as it is") << u"8グラム"_s << u"ハチグラム"_s;
+        QTest::newRow("volitional lengthens") << u"会いましょう"_s << u"アイ マショー"_s;
         QTest::newRow("kanji number alone") << u"三百"_s << u"サンビャク"_s;
         QTest::newRow("digits alone stay") << u"電話は0312345678"_s << u"デンワ ワ 0312345678"_s;
         QTest::newRow("Latin kept") << u"Hello world"_s << u"Hello world"_s;
