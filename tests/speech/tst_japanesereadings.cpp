@@ -186,6 +186,8 @@ private slots:
         QTest::newRow("emoji") << u"😀です"_s << u"😀 デス"_s;
         QTest::newRow("no letters") << u"！？。"_s << u"！？。"_s;
         QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("lone surrogate") << (u"本"_s + QChar(0xD800) + u"を"_s) << (u"ホン "_s + QChar(QChar::ReplacementCharacter) + u" オ"_s);
+        QTest::newRow("NUL character") << QString::fromUtf16(u"本\0を", 3) << u"ホン オ"_s;
         QTest::newRow("spaces kept") << u"  本 "_s << u"  ホン "_s;
     }
 
