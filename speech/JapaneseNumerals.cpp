@@ -312,6 +312,11 @@ std::optional<long long> Parse(std::u16string_view numeral)
     }
     // 〇三 (a code read digit by digit) is not a number.
     if (!units && currentDigits > 1 && DigitValue(numeral.front()) == 0) return std::nullopt;
+    // Kanji digits one after another are a number written digit by digit
+    // (二〇二四, 一九九五) only with a 〇 or as a year; 七五三 is a word.
+    if (!units && currentDigits > 1 && numeral.find_first_of(u"〇零") == std::u16string_view::npos
+        && currentDigits != 4)
+        return std::nullopt;
     const long long value = total + section + current;
     if (value > kLargest) return std::nullopt;
     return value;

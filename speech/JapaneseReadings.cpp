@@ -250,6 +250,7 @@ struct JapaneseReadings::Impl {
     decltype(&mecab_lattice_set_sentence2) setSentence = nullptr;
     decltype(&mecab_parse_lattice) parse = nullptr;
     decltype(&mecab_lattice_get_bos_node) firstNode = nullptr;
+    decltype(&mecab_lattice_get_sentence) sentenceOf = nullptr;
     mecab_t* tagger = nullptr;
     mecab_lattice_t* lattice = nullptr;
     std::unique_ptr<QTemporaryDir> ownFolder;  // when the cache folder could not be used
@@ -270,8 +271,9 @@ struct JapaneseReadings::Impl {
         setSentence = reinterpret_cast<decltype(setSentence)>(library.resolve("mecab_lattice_set_sentence2"));
         parse = reinterpret_cast<decltype(parse)>(library.resolve("mecab_parse_lattice"));
         firstNode = reinterpret_cast<decltype(firstNode)>(library.resolve("mecab_lattice_get_bos_node"));
+        sentenceOf = reinterpret_cast<decltype(sentenceOf)>(library.resolve("mecab_lattice_get_sentence"));
         return newTagger && destroyTagger && lastError && newLattice && destroyLattice && setSentence && parse
-            && firstNode;
+            && firstNode && sentenceOf;
     }
 
     std::vector<Morpheme> Analyse(QStringView piece, int pieceStart) const;
@@ -329,12 +331,23 @@ std::unique_ptr<JapaneseReadings> JapaneseReadings::Open(const Places& places, Q
         }
     }
 
-    const QByteArray settingsPath = QFile::encodeName(folder + QLatin1Char('/') + QLatin1String(kMecabSettingsName));
-    const QByteArray folderPath = QFile::encodeName(folder);
-    QByteArray program = "murmelin", rcOption = "-r", dicOption = "-d";
-    char* argv[] = {program.data(), rcOption.data(), const_cast<char*>(settingsPath.constData()),
-                    dicOption.data(), const_cast<char*>(folderPath.constData())};
-    impl->tagger = impl->newTagger(5, argv);
+    const auto openTagger = [&impl](const QString& folder) {
+        const QByteArray settingsPath = QFile::encodeName(folder + QLatin1Char('/') + QLatin1String(kMecabSettingsName));
+        const QByteArray folderPath = QFile::encodeName(folder);
+        QByteArray program = "murmelin", rcOption = "-r", dicOption = "-d";
+        char* argv[] = {program.data(), rcOption.data(), const_cast<char*>(settingsPath.constData()),
+                        dicOption.data(), const_cast<char*>(folderPath.constData())};
+        impl->tagger = impl->newTagger(5, argv);
+    };
+    openTagger(folder);
+    if (!impl->tagger && !impl->ownFolder) {
+        // The shared folder may have been remade by another run meanwhile: use one of our own.
+        auto own = std::make_unique<QTemporaryDir>();
+        if (own->isValid() && FillFolder(own->path(), places.dictionary, files)) {
+            openTagger(own->path());
+            impl->ownFolder = std::move(own);
+        }
+    }
     if (!impl->tagger)
         return fail(QStringLiteral("日本語の読み上げに使う辞書「%1」を開けませんでした（%2）。"
                                    "open-jtalk-mecab-naist-jdic を入れ直してください。")
@@ -367,7 +380,8 @@ std::vector<Morpheme> JapaneseReadings::Impl::Analyse(QStringView piece, int pie
     std::vector<Morpheme> morphemes;
     setSentence(lattice, utf8.constData(), size_t(utf8.size()));
     if (!parse(tagger, lattice)) return morphemes;
-    const char* sentence = utf8.constData();
+    // Surfaces point into the sentence as the lattice holds it.
+    const char* sentence = sentenceOf(lattice);
     for (const mecab_node_t* node = firstNode(lattice); node; node = node->next) {
         if (node->stat == MECAB_BOS_NODE || node->stat == MECAB_EOS_NODE || node->length == 0) continue;
         const auto begin = size_t(node->surface - sentence);

@@ -135,6 +135,9 @@ private slots:
         QTest::newRow("leading zero is a code") << u"090"_s << -2LL << QString();
         QTest::newRow("misplaced comma") << u"15,00"_s << -2LL << QString();
         QTest::newRow("too long") << u"12345678901234567890"_s << -2LL << QString();
+        QTest::newRow("kanji digits as a year") << u"一九九五"_s << 1995LL << u"センキューヒャクキュージューゴ"_s;
+        QTest::newRow("kanji digits with zero") << u"二〇〇"_s << 200LL << u"ニヒャク"_s;
+        QTest::newRow("kanji digits of a word") << u"七五三"_s << -2LL << QString();
         QTest::newRow("not a numeral") << u"三x"_s << -2LL << QString();
     }
 
