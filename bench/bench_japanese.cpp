@@ -220,9 +220,12 @@ QString SpokenFor(const SpeechText& speech, int from, int length)
 }
 
 long synthesizedSamples = 0;
-int CountSamples(short*, int count, espeak_EVENT*)
+QList<std::pair<int, int>> wordEvents;  // position from 1 and length, in characters of the spoken text
+int CountSamples(short*, int count, espeak_EVENT* events)
 {
     synthesizedSamples += count;
+    for (espeak_EVENT* e = events; e && e->type != espeakEVENT_LIST_TERMINATED; ++e)
+        if (e->type == espeakEVENT_WORD) wordEvents.append({e->text_position, e->length});
     return 0;
 }
 
@@ -231,6 +234,7 @@ double SpokenSeconds(const QString& text, int sampleRate)
 {
     const QByteArray utf8 = text.toUtf8();
     synthesizedSamples = 0;
+    wordEvents.clear();
     espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
     return double(synthesizedSamples) / sampleRate;
 }
@@ -302,6 +306,17 @@ int main(int argc, char** argv)
     const QString sampleKana = readings->Speakable(sample).spoken;
     std::printf("espeak-ng ja, %s: %.2f s as written, %.2f s as %s\n", qPrintable(sample), SpokenSeconds(sample, sampleRate),
                 SpokenSeconds(sampleKana, sampleRate), qPrintable(sampleKana));
+    // Where the voice's word events fall in the written text (kana only, so
+    // espeak-ng's character positions are QString indices).
+    const SpeechText sampleSpeech = readings->Speakable(sample);
+    SpokenSeconds(sampleSpeech.spoken, sampleRate);
+    QStringList marked;
+    for (const auto& [position, length] : std::as_const(wordEvents)) {
+        const int from = std::clamp(position - 1, 0, int(sampleSpeech.spoken.size()));
+        const int to = std::clamp(position - 1 + length, from, int(sampleSpeech.spoken.size()));
+        marked << sample.mid(sampleSpeech.origin[from], sampleSpeech.origin[to] - sampleSpeech.origin[from]);
+    }
+    std::printf("espeak-ng ja word events on the written text: %s\n", qPrintable(marked.join(u" | ")));
     double written = 0, read = 0;
     for (const Sentence& s : Sentences()) {
         written += SpokenSeconds(s.text, sampleRate);
