@@ -23,6 +23,9 @@ set(murmelin_runtime_depends
   "speech-dispatcher"
   "speech-dispatcher-espeak-ng"
   "qt6-speech-speechd-plugin"
+  # kanji readings for the Japanese voice (MeCab is opened at run time)
+  "libmecab2"
+  "open-jtalk-mecab-naist-jdic"
   "gstreamer1.0-plugins-base"
   # pulsesink is in the good plugins (gstreamer1.0-pulseaudio is only a
   # transitional package on Debian 12)

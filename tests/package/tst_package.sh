@@ -45,6 +45,10 @@ for p in speech-dispatcher qt6-speech-speechd-plugin gstreamer1.0-plugins-base g
          fonts-ipafont-gothic qt6-translations-l10n; do
   has_dep "$p" || fail "Depends lacks the runtime package $p"
 done
+# MeCab and its dictionary are opened at run time for the Japanese voice's readings.
+for p in libmecab2 open-jtalk-mecab-naist-jdic; do
+  has_dep "$p" || fail "Depends lacks the Japanese readings' package $p"
+done
 # Every dependency is a package apt knows and can satisfy here.
 if ! apt-get install --simulate --no-install-recommends "$deb" >"$tmp/apt.log" 2>&1; then
   cat "$tmp/apt.log" >&2
