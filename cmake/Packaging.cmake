@@ -22,6 +22,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://murmelin.kestrow.invalid/SoftWare/Mur
 set(murmelin_runtime_depends
   "speech-dispatcher"
   "speech-dispatcher-espeak-ng"
+  # the Japanese voice's readings: MeCab's dictionary (libmecab2 itself
+  # comes from the library linked)
+  "open-jtalk-mecab-naist-jdic"
   "qt6-speech-speechd-plugin"
   "gstreamer1.0-plugins-base"
   # pulsesink is in the good plugins (gstreamer1.0-pulseaudio is only a
@@ -38,5 +41,7 @@ set(murmelin_runtime_depends
 list(JOIN murmelin_runtime_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 # A sound server for the pulse sink and the ALSA mixer.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, pulseaudio | pipewire-pulse")
+# A natural Japanese voice, offered when an HTS voice is installed too.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "open-jtalk")
 
 include(CPack)

@@ -36,13 +36,13 @@ has_dep() { # has_dep NAME: NAME appears as a package in Depends
 # From the libraries it links (dpkg-shlibdeps) ...
 for p in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6printsupport6 libqt6texttospeech6 \
          libgstreamer1.0-0 libgstreamer-plugins-base1.0-0 \
-         libespeak-ng1 libmpg123-0 libasound2; do
+         libespeak-ng1 libflite1 libmpg123-0 libasound2; do
   has_dep "$p" || fail "Depends lacks the linked library package $p"
 done
 # ... and the services it only reaches at run time.
 # (pulsesink comes with the good plugins.)
 for p in speech-dispatcher qt6-speech-speechd-plugin gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
-         fonts-ipafont-gothic qt6-translations-l10n; do
+         fonts-ipafont-gothic qt6-translations-l10n open-jtalk-mecab-naist-jdic; do
   has_dep "$p" || fail "Depends lacks the runtime package $p"
 done
 # Every dependency is a package apt knows and can satisfy here.
