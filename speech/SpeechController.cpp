@@ -10,6 +10,7 @@
 #include "speech/LanguageSetting.h"
 #include "speech/VoiceList.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QEventLoop>
 #include <QLabel>
@@ -326,6 +327,10 @@ std::optional<int> SpeechController::ChooseVoice(const QStringList& names, int p
     LanguageSetting dialog(ui.form);
     dialog.comboBox1->addItems(names);
     dialog.comboBox1->setCurrentIndex(preselected);
+    // The list opens wide enough for its longest name and shows many at once.
+    dialog.comboBox1->setStyleSheet(u"QComboBox { combobox-popup: 0; }"_s);
+    dialog.comboBox1->setMaxVisibleItems(20);
+    dialog.comboBox1->view()->setMinimumWidth(dialog.comboBox1->view()->sizeHintForColumn(0) + 24);
     if (dialog.exec() != QDialog::Accepted || dialog.comboBox1->currentIndex() < 0)
         return std::nullopt;
     return dialog.comboBox1->currentIndex();

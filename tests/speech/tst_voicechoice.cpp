@@ -108,8 +108,8 @@ void TestVoiceChoice::builtInNames_data()
     QTest::newRow("two voices of one language told apart")
         << EspeakList{{"roa/pt", {u"pt"_s}}, {"roa/pt-BR", {u"pt"_s}}}
         << first + QStringList{u"ポルトガル語 pt（内蔵）"_s, u"ポルトガル語 pt-BR（内蔵）"_s};
-    QTest::newRow("unknown language keeps its code") << EspeakList{{"art/py", {u"py"_s}}}
-                                                     << first + QStringList{u"py（内蔵）"_s};
+    QTest::newRow("unknown language keeps its code") << EspeakList{{"art/zz", {u"zz"_s}}}
+                                                     << first + QStringList{u"zz（内蔵）"_s};
 }
 
 void TestVoiceChoice::builtInNames()
