@@ -22,10 +22,10 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://murmelin.kestrow.invalid/SoftWare/Mur
 set(murmelin_runtime_depends
   "speech-dispatcher"
   "speech-dispatcher-espeak-ng"
-  # the Japanese voice's readings: MeCab's dictionary (libmecab2 itself
-  # comes from the library linked)
-  "open-jtalk-mecab-naist-jdic"
   "qt6-speech-speechd-plugin"
+  # kanji readings for the Japanese voice (MeCab is opened at run time)
+  "libmecab2"
+  "open-jtalk-mecab-naist-jdic"
   "gstreamer1.0-plugins-base"
   # pulsesink is in the good plugins (gstreamer1.0-pulseaudio is only a
   # transitional package on Debian 12)

@@ -42,8 +42,12 @@ done
 # ... and the services it only reaches at run time.
 # (pulsesink comes with the good plugins.)
 for p in speech-dispatcher qt6-speech-speechd-plugin gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
-         fonts-ipafont-gothic qt6-translations-l10n open-jtalk-mecab-naist-jdic; do
+         fonts-ipafont-gothic qt6-translations-l10n; do
   has_dep "$p" || fail "Depends lacks the runtime package $p"
+done
+# MeCab and its dictionary are opened at run time for the Japanese voice's readings.
+for p in libmecab2 open-jtalk-mecab-naist-jdic; do
+  has_dep "$p" || fail "Depends lacks the Japanese readings' package $p"
 done
 # Every dependency is a package apt knows and can satisfy here.
 if ! apt-get install --simulate --no-install-recommends "$deb" >"$tmp/apt.log" 2>&1; then
