@@ -1,6 +1,8 @@
 #include "platform/FliteEngine.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string_view>
 #include <future>
 #include <thread>
 
@@ -15,6 +17,8 @@ namespace {
 // Audio comes back in chunks of about this many samples (20 ms at 16 kHz),
 // so the first sound does not wait for the whole sentence.
 constexpr int kStreamSamples = 320;
+// Of the pause Flite puts before an utterance, this much (seconds) is kept.
+constexpr float kLeadingPauseKept = 0.02f;
 
 int StreamChunk(const cst_wave* wave, int start, int size, int /*last*/, cst_audio_streaming_info* info)
 {
@@ -164,6 +168,7 @@ void FliteEngine::RunRequest(Request& request)
     active_ = &request;
     stopped_ = false;
     pieceSample_ = 0;
+    skip_ = 0;
     for (qsizetype p = 0; p + 1 < starts.size() && !stopped_; ++p) {
         // Asked before each piece, so a purge stops between sentences too.
         if (request.chunk && !request.chunk(nullptr, 0)) {
@@ -192,6 +197,14 @@ bool FliteEngine::Stream(const std::int16_t* samples, int /*start*/, int size, c
         // The segment timings are known before any audio is made: send the
         // piece's words, each at the start of its token's first word.
         wordsOf_ = utterance;
+        // Flite opens every utterance with a pause: the first piece drops
+        // most of it, so the voice is heard as soon as the line starts.
+        if (pieceSample_ == 0) {
+            const cst_item* first = utt_rel_head(utt, "Segment");
+            const float pause = first && std::string_view(item_feat_string(first, "name")) == "pau"
+                                    ? ffeature_float(first, "end") : 0.0f;
+            skip_ = std::max<std::int64_t>(0, std::lround((pause - kLeadingPauseKept) * sampleRate_));
+        }
         int cursor = 0;
         for (const cst_item* token = utt_rel_head(utt, "Token"); token; token = item_next(token)) {
             const QByteArray name(item_feat_string(token, "name"));
@@ -204,9 +217,17 @@ bool FliteEngine::Stream(const std::int16_t* samples, int /*start*/, int size, c
             if (!item_daughter(token) || !active_->word)
                 continue;
             const float begins = ffeature_float(token, "daughter1.R:SylStructure.daughter1.daughter1.R:Segment.p.end");
-            const std::int64_t sample = pieceSample_ + std::int64_t(std::lround(begins * sampleRate_));
-            active_->word(pieceStart_ + at, int(name.size()), sample);
+            const std::int64_t sample = pieceSample_ + std::int64_t(std::lround(begins * sampleRate_)) - skip_;
+            active_->word(pieceStart_ + at, int(name.size()), std::max<std::int64_t>(0, sample));
         }
+    }
+    if (skip_ > 0) {
+        const int dropped = int(std::min<std::int64_t>(skip_, size));
+        skip_ -= dropped;
+        samples += dropped;
+        size -= dropped;
+        if (size == 0)
+            return true;
     }
     if (active_->chunk && !active_->chunk(samples, size)) {
         stopped_ = true;

@@ -75,4 +75,5 @@ private:
     QByteArray pieceText_;           // the piece as given to Flite
     std::int64_t pieceSample_ = 0;   // the piece's first sample in the utterance
     const void* wordsOf_ = nullptr;  // the Flite utterance whose words were sent
+    std::int64_t skip_ = 0;          // leading silence still to drop
 };
