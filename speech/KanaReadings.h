@@ -1,5 +1,7 @@
 #pragma once
 
+#include "speech/JapaneseReadings.h"
+
 #include <memory>
 
 class KanaReader;
@@ -9,3 +11,5 @@ class KanaReader;
 // on the voice's worker; a missing one is reported once through the
 // reader's Problem signal, and the text is then said as it is.
 std::shared_ptr<KanaReader> MakeKanaReader();
+// The same with MeCab and its dictionary looked for elsewhere.
+std::shared_ptr<KanaReader> MakeKanaReader(const JapaneseReadings::Places& places);

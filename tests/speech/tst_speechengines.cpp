@@ -82,6 +82,7 @@ private slots:
     void rateChangesTheSpeed();
     void everyBuiltInVoiceSpeaksAndMarksItsWords_data();
     void everyBuiltInVoiceSpeaksAndMarksItsWords();
+    void missingDictionaryIsSaidOnceAndTheVoicesGoOn();
 
     void desktopServiceStartsWithoutHoldingTheWindow();
     void desktopServiceSpeaksAndReturnsToReady();
@@ -328,6 +329,30 @@ void TestSpeechEngines::everyBuiltInVoiceSpeaksAndMarksItsWords()
     }
     for (const QString& word : someWords)
         QVERIFY2(heard.contains(word), qPrintable(heard.join(u'|')));
+}
+
+void TestSpeechEngines::missingDictionaryIsSaidOnceAndTheVoicesGoOn()
+{
+    BuiltInVoice voice;
+    JapaneseReadings::Places nowhere;
+    nowhere.dictionary = u"/nonexistent/murmelin/naist-jdic"_s;
+    std::shared_ptr<KanaReader> readings = MakeKanaReader(nowhere);
+    QSignalSpy problems(readings.get(), &KanaReader::Problem);
+    voice.setKanaReader(readings);
+    QSignalSpy ended(&voice, &SpeechVoice::EndStream);
+    // The Japanese voice still says the text, kana as it is.
+    QVERIFY(voice.Speak(u"今日はいい天気です。"_s, 3));
+    QVERIFY(ended.wait(20000));
+    QVERIFY(voice.Speak(u"これはペンです。"_s, 3));
+    QVERIFY(ended.wait(20000));
+    QCOMPARE(problems.count(), 1);
+    const QString message = problems.first().first().toString();
+    QVERIFY2(message.contains(u"open-jtalk-mecab-naist-jdic"_s), qPrintable(message));
+    // English is not touched.
+    QSignalSpy words(&voice, &SpeechVoice::WordStarted);
+    QVERIFY(voice.Speak(u"Good morning to you."_s, 3));
+    QVERIFY(ended.wait(20000));
+    QVERIFY(words.count() >= 3);
 }
 
 std::unique_ptr<QtSpeechSynthesizer> TestSpeechEngines::StartService()
