@@ -6,7 +6,9 @@
 // way in the same run. Run on the private sound session:
 // eval "$(scripts/audio-session)".
 
+#include "platform/BuiltInVoice.h"
 #include "platform/EspeakVoice.h"
+#include "speech/KanaReadings.h"
 #include "platform/QtSpeechSynthesizer.h"
 #include "support/EventWait.h"
 #include "support/MonitorRecorder.h"
@@ -233,6 +235,59 @@ void DesktopVoice(MonitorRecorder& monitor)
     std::printf("  floor, spd-say then CANCEL on an open connection:      %s\n", qPrintable(direct.toSilence.text()));
 }
 
+// Each built-in voice as the play button drives it: Speak to the first
+// sound heard on the sink's monitor, and Pause to silence.
+void BuiltInVoices(MonitorRecorder& monitor)
+{
+    BuiltInVoice voice;
+    voice.setKanaReader(MakeKanaReader());
+    struct Case
+    {
+        QString name;
+        QString line;
+    };
+    const QList<Case> cases{
+        {BuiltInVoice::kEnglishMaleName, kTenWords},
+        {BuiltInVoice::kEnglishFemaleName, kTenWords},
+        {BuiltInVoice::kJapaneseName, u"今日は良い天気なので、公園まで歩いて行きましょう。"_s},
+        {BuiltInVoice::kAutomaticName, u"明日の朝、駅の前で友達と会う約束があります。"_s},
+    };
+    const QString longJapanese = u"日本語の文章を読み上げるときは、漢字の読みを辞書で調べてから、"
+                                 u"かなにして声に出します。長い文でも最後まで続けて読みます。"_s;
+    constexpr int runs = 8;
+    std::printf("built-in voices, %d runs each\n", runs);
+    for (const Case& c : cases) {
+        voice.setVoice(int(voice.GetVoices().indexOf(c.name)));
+        bool ended = false;
+        auto connection = QObject::connect(&voice, &SpeechVoice::EndStream, [&] { ended = true; });
+        Figures toHeard;
+        for (int run = 0; run < runs + 1; ++run) {
+            ended = false;
+            const qsizetype heardFrom = monitor.samples();
+            voice.setRate(0);
+            voice.setVolume(100);
+            voice.Speak(c.line, 3);
+            if (!WaitFor([&] { return ended; }, 20000))
+                break;
+            Wait(100);
+            const qsizetype sound = monitor.soundFrom(heardFrom);
+            if (run > 0 && sound >= 0)
+                toHeard.add((sound - heardFrom) * 1000.0 / MonitorRecorder::Rate);
+        }
+        QObject::disconnect(connection);
+        const QString longLine = c.name == BuiltInVoice::kEnglishMaleName || c.name == BuiltInVoice::kEnglishFemaleName
+                                     ? kLong : longJapanese;
+        PauseCase pauses{[&] { voice.Speak(longLine, 3); }, [&] { voice.Pause(); },
+                         [&] { voice.Speak(QString(), 3); }, {}};
+        MeasurePauses(monitor, runs, 900, {&pauses});
+        std::printf("  %s\n", qPrintable(c.name));
+        std::printf("    Speak to first sound on the sink's monitor: %s  [target < 100 ms]\n", qPrintable(toHeard.text()));
+        std::printf("    Pause to silence on the sink's monitor:     %s  [target < 50 ms]\n",
+                    qPrintable(pauses.toSilence.text()));
+        std::fflush(stdout);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -350,7 +405,11 @@ int main(int argc, char** argv)
     std::printf("  resident memory over 200 utterances: %ld kB -> %ld kB (%+ld kB)\n", before, after,
                 after - before);
     first.reset();
+    std::fflush(stdout);
 
+    BuiltInVoices(monitor);
+    if (qEnvironmentVariableIsSet("MURMELIN_BENCH_BUILT_IN_ONLY"))
+        return 0;
     DesktopVoice(monitor);
     return 0;
 }

@@ -1,13 +1,16 @@
-// The word mark against the sound: for each word of a line read by the
-// built-in voice, the time the view marks it minus the time its first sample
-// is heard on the sink's monitor. The word's place in the sound comes from
-// the same text rendered beforehand by espeak-ng (same voice, same speed),
-// lined up with the monitor at the first sound. Beside it, the same words
-// shown when espeak-ng renders them, as a reader timed to synthesis would.
+// The word mark against the sound: for each word of a line read by a
+// built-in voice (espeak-ng's en-us, Flite's two English voices), the time
+// the view marks it minus the time its first sample is heard on the sink's
+// monitor. The word's place in the sound comes from the same text rendered
+// beforehand by the same engine (same voice, same speed), lined up with the
+// monitor at the first sound. Beside it, the same words shown when the
+// engine renders them, as a reader timed to synthesis would.
 // Run on the private sound session: eval "$(scripts/audio-session)".
 
 #include "documents/TextView.h"
+#include "platform/BuiltInVoice.h"
 #include "platform/EspeakEngine.h"
+#include "platform/FliteEngine.h"
 #include "platform/EspeakVoice.h"
 #include "platform/EspeakWords.h"
 #include "support/EventWait.h"
@@ -19,6 +22,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -50,6 +54,7 @@ struct Figures
 
 struct Rendered
 {
+    int rate = 0;
     QList<std::int16_t> pcm;
     std::map<int, qint64> wordSample;   // word start in the text -> its first sample
 };
@@ -57,6 +62,7 @@ struct Rendered
 Rendered Render(const QString& text, const QByteArray& voice)
 {
     Rendered out;
+    out.rate = EspeakEngine::Instance().sampleRate();
     std::mutex m;
     std::atomic<bool> done{false};
     EspeakEngine::Request request;
@@ -81,6 +87,32 @@ Rendered Render(const QString& text, const QByteArray& voice)
     return out;
 }
 
+Rendered RenderFlite(const QString& text, FliteEngine::Voice voice)
+{
+    Rendered out;
+    out.rate = FliteEngine::Instance().sampleRate();
+    std::mutex m;
+    std::atomic<bool> done{false};
+    FliteEngine::Request request;
+    request.text = text;
+    request.voice = voice;
+    request.chunk = [&](const std::int16_t* samples, int count) {
+        std::lock_guard lock(m);
+        for (int i = 0; i < count; ++i)
+            out.pcm.append(samples[i]);
+        return true;
+    };
+    request.word = [&](int start, int, std::int64_t sample) {
+        std::lock_guard lock(m);
+        if (!out.wordSample.count(start))
+            out.wordSample[start] = sample;
+    };
+    request.done = [&] { done = true; };
+    FliteEngine::Instance().Synthesize(std::move(request));
+    WaitFor([&] { return done.load(); }, 30000);
+    return out;
+}
+
 qsizetype FirstSound(const QList<std::int16_t>& pcm)
 {
     for (qsizetype i = 0; i < pcm.size(); ++i)
@@ -98,14 +130,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "needs the private sound session: eval \"$(scripts/audio-session)\"\n");
         return 1;
     }
-    EspeakVoice voice;
-    int english = -1;
     const auto& voices = EspeakEngine::Instance().voices();
-    for (int i = 0; i < voices.size(); ++i)
-        if (voices[i].languages.value(0) == u"en-us"_s)
-            english = i;
-    if (!voice.ok() || english < 0 || !voice.setVoice(english)) {
-        std::fprintf(stderr, "the built-in voice or its en-us voice is missing\n");
+    const int english = EspeakEngine::VoiceForLanguage(voices, u"en-us"_s);
+    if (english < 0) {
+        std::fprintf(stderr, "espeak-ng's en-us voice is missing\n");
         return 1;
     }
     MonitorRecorder monitor;
@@ -118,52 +146,72 @@ int main(int argc, char** argv)
     view.resize(700, 200);
     view.show();
 
-    Figures heard, rendered;
-    Figures firstSound;
-    for (int run = 0; run < kRuns; ++run) {
-        const QString line = kLines.at(run % kLines.size());
-        view.SetText(line);
-        const Rendered reference = Render(line, voices[english].identifier);
-        const qsizetype referenceStart = FirstSound(reference.pcm);
+    auto measure = [&](PcmVoice& voice, const char* name, const std::function<Rendered(const QString&)>& render) {
+        Figures heard, rendered;
+        Figures firstSound;
+        for (int run = 0; run < kRuns; ++run) {
+            const QString line = kLines.at(run % kLines.size());
+            view.SetText(line);
+            const Rendered reference = render(line);
+            const qsizetype referenceStart = FirstSound(reference.pcm);
+            // The engine's samples on the monitor's clock.
+            const double scale = double(MonitorRecorder::Rate) / reference.rate;
 
-        // When each word was marked, on the monitor's clock.
-        std::map<int, double> marked;
-        auto connection = QObject::connect(&voice, &SpeechVoice::WordStarted, &voice, [&](int start, int length) {
-            view.SetWordHighlight(start, length);
-            view.viewport()->repaint();
-            if (!marked.count(start))
-                marked[start] = monitor.NowMs();
-        });
-        QSignalSpy ended(&voice, &SpeechVoice::EndStream);
-        const qsizetype from = monitor.samples();
-        const double spoken = monitor.NowMs();
-        voice.Speak(line, 3);
-        ended.wait(30000);
-        QObject::disconnect(connection);
-        Wait(700);   // the monitor's tail
+            // When each word was marked, on the monitor's clock.
+            std::map<int, double> marked;
+            auto connection = QObject::connect(&voice, &SpeechVoice::WordStarted, &voice, [&](int start, int length) {
+                view.SetWordHighlight(start, length);
+                view.viewport()->repaint();
+                if (!marked.count(start))
+                    marked[start] = monitor.NowMs();
+            });
+            QSignalSpy ended(&voice, &SpeechVoice::EndStream);
+            const qsizetype from = monitor.samples();
+            const double spoken = monitor.NowMs();
+            voice.setRate(0);
+            voice.Speak(line, 3);
+            ended.wait(30000);
+            QObject::disconnect(connection);
+            Wait(700);   // the monitor's tail
 
-        const qsizetype start = monitor.soundFrom(from, kThreshold);
-        if (start < 0 || referenceStart < 0) {
-            std::fprintf(stderr, "run %d: no sound found\n", run);
-            continue;
+            const qsizetype start = monitor.soundFrom(from, kThreshold);
+            if (start < 0 || referenceStart < 0) {
+                std::fprintf(stderr, "run %d: no sound found\n", run);
+                continue;
+            }
+            firstSound.values << monitor.SampleMs(start) - spoken;
+            for (const auto& [word, sample] : reference.wordSample) {
+                const double audio = monitor.SampleMs(start + qsizetype(double(sample - referenceStart) * scale));
+                if (marked.count(word))
+                    heard.values << marked[word] - audio;
+                // A reader timed to synthesis shows every word about when it is
+                // rendered: all of a short line within the first few ms.
+                rendered.values << spoken - audio;
+            }
+            Wait(200);
         }
-        firstSound.values << monitor.SampleMs(start) - spoken;
-        for (const auto& [word, sample] : reference.wordSample) {
-            const double audio = monitor.SampleMs(start + (sample - referenceStart));
-            if (marked.count(word))
-                heard.values << marked[word] - audio;
-            // A reader timed to synthesis shows every word about when it is
-            // rendered: all of a short line within the first few ms.
-            rendered.values << spoken - audio;
+        std::printf("%s, %d readings of %lld-word lines, monitor at %d Hz\n", name, kRuns,
+                    qlonglong(kLines.first().split(u' ').size()), MonitorRecorder::Rate);
+        std::printf("  word marked minus word heard:              %s  [target within 30 ms]\n", qPrintable(heard.text()));
+        std::printf("  word timed to synthesis minus word heard:  %s (lower bound: shown at the speak call)\n",
+                    qPrintable(rendered.text()));
+        std::printf("  speak call to first sound:                 %s\n", qPrintable(firstSound.text()));
+    };
+
+    {
+        EspeakVoice voice;
+        if (!voice.ok() || !voice.setVoice(english)) {
+            std::fprintf(stderr, "the built-in voice has no audio output\n");
+            return 1;
         }
-        Wait(200);
+        measure(voice, "espeak-ng en-us", [&](const QString& line) { return Render(line, voices[english].identifier); });
     }
-
-    std::printf("built-in voice, %d readings of %lld-word lines, monitor at %d Hz\n", kRuns,
-                qlonglong(kLines.first().split(u' ').size()), MonitorRecorder::Rate);
-    std::printf("word marked minus word heard:              %s\n", qPrintable(heard.text()));
-    std::printf("word timed to synthesis minus word heard:  %s (lower bound: shown at the speak call)\n",
-                qPrintable(rendered.text()));
-    std::printf("speak call to first sound:                 %s\n", qPrintable(firstSound.text()));
+    BuiltInVoice builtIn;
+    builtIn.setVoice(int(builtIn.GetVoices().indexOf(BuiltInVoice::kEnglishMaleName)));
+    measure(builtIn, "Flite cmu_us_rms (英語・男性)",
+            [](const QString& line) { return RenderFlite(line, FliteEngine::Voice::Male); });
+    builtIn.setVoice(int(builtIn.GetVoices().indexOf(BuiltInVoice::kEnglishFemaleName)));
+    measure(builtIn, "Flite cmu_us_slt (英語・女性)",
+            [](const QString& line) { return RenderFlite(line, FliteEngine::Voice::Female); });
     return 0;
 }

@@ -41,5 +41,7 @@ set(murmelin_runtime_depends
 list(JOIN murmelin_runtime_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 # A sound server for the pulse sink and the ALSA mixer.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, pulseaudio | pipewire-pulse")
+# A natural Japanese voice, offered when an HTS voice is installed too.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "open-jtalk")
 
 include(CPack)

@@ -135,6 +135,8 @@ void EspeakEngine::RunRequest(Request& request)
     // chunk; ask before doing any work.
     if (request.chunk && !request.chunk(nullptr, 0))
         return;
+    if (request.prepare)
+        request.prepare(request);
     if (!request.voice.isEmpty() && request.voice != currentVoice_) {
         if (espeak_SetVoiceByName(request.voice.constData()) == EE_OK)
             currentVoice_ = request.voice;

@@ -40,6 +40,9 @@ public:
         // 1) and length count characters of the text. Comes before the
         // chunk holding that sample.
         std::function<void(int position, int length, std::int64_t sample)> word;
+        // Runs on the worker just before synthesis and may rewrite the text
+        // and the word callback (kanji turned into kana there, for one).
+        std::function<void(Request&)> prepare;
     };
 
     // espeak-ng's normal speed.

@@ -5,6 +5,7 @@
 #include "documents/DocumentFile.h"
 #include "library/LibraryController.h"
 #include "music/MusicController.h"
+#include "platform/BuiltInVoice.h"
 #include "platform/FileErrors.h"
 #include "printing/PrintController.h"
 #include "settings/SettingsStore.h"
@@ -60,6 +61,15 @@ void SettingsController::SystemVersionProbe()
         state.OsMajor = 6;
         state.OsMinor = 3;
     }
+}
+
+void SettingsController::SpeechEngineForVoice()
+{
+    // The desktop service speaks only for a voice of its own that the user
+    // chose; the built-in voices (the default) need no service.
+    const bool service = state.OsMajor == 6 && (state.OsMinor == 2 || state.OsMinor == 3);
+    if (service && BuiltInVoice::IsBuiltInName(state.strOralName))
+        state.OsMinor = 1;
 }
 
 QString SettingsController::DataFolder(const QString& executableFolder)
@@ -174,6 +184,7 @@ void SettingsController::iniRead()
 
     state.strOralName = store.ReadString(u"OralName"_s, u"なし"_s, kOralNameCapacity);
     state.OralName = state.strOralName.toLocal8Bit().left(kOralNameCapacity);
+    SpeechEngineForVoice();
 
     state.SpeechRate = store.ReadDword(u"SpeechRate"_s, 0, -5, 5);
     state.ReproductionMode = store.ReadDword(u"ReproductionMode"_s, 0, 0, 2);
@@ -252,6 +263,7 @@ void SettingsController::iniDefine()
 
     state.strOralName = u"なし"_s;
     state.OralSelectionNumber = 0;
+    SpeechEngineForVoice();
     state.SpeechRate = 0;
     state.ReproductionMode = 0;
     ui.button9->setText(u"一行"_s);

@@ -26,6 +26,10 @@ public:
     void setProgramFile(const QString& path) { programFile_ = path; }
 
     virtual void SystemVersionProbe();
+    // The probe's version, narrowed by the stored voice (read with the
+    // settings): 6.3 only for a voice of the desktop speech service, else
+    // 6.1, the built-in voices.
+    void SpeechEngineForVoice();
     virtual bool ProgramFolderSetting();
     virtual void iniRead();
     virtual void iniDefine();

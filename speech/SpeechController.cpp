@@ -3,13 +3,19 @@
 #include "speech/SpeechMessages.h"
 #include "speech/SpeechReader.h"
 
-#include "platform/EspeakVoice.h"
+#include "platform/BuiltInVoice.h"
 #include "platform/QtSpeechSynthesizer.h"
+#include "platform/SystemVersion.h"
+#include "speech/KanaReadings.h"
 #include "speech/LanguageSetting.h"
+#include "speech/VoiceList.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QSlider>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -24,9 +30,12 @@ QByteArray OralNameOf(const QString& name)
     return name.toLocal8Bit().left(kOralNameCapacity);
 }
 
+// How long the voice dialog waits for a desktop service that is starting.
+constexpr int kServiceListWaitMs = 3000;
+
 std::unique_ptr<SpeechVoice> MakeBuiltInVoice()
 {
-    auto voice = std::make_unique<EspeakVoice>();
+    auto voice = std::make_unique<BuiltInVoice>();
     if (!voice->ok())
         return nullptr;
     return voice;
@@ -66,17 +75,11 @@ void SpeechController::SpeechPlatformInstallationCheck()
         return;
     }
 
-    synthesizer_ = synthesizerFactory_ ? synthesizerFactory_() : MakeSpeechService();
-    if (!synthesizer_) {
+    if (!MakeSynthesizer()) {
         SynthesizerSetUpFailed();
         return;
     }
     SpeechSynthesizer* engine = synthesizer_.get();
-    QObject::connect(engine, &SpeechSynthesizer::SpeakCompleted, engine,
-                     [this] {
-                         if (speaker == Speaker::Reader)
-                             SpeechSynthesizerEndEvent();
-                     });
     if (!engine->Starting()) {
         SynthesizerSetUp(engine->Available());
         return;
@@ -94,6 +97,56 @@ void SpeechController::SpeechPlatformInstallationCheck()
         if (std::exchange(playAsked_, false) && state.SpeechRuntimeError == 0)
             SpeechPlay();
     });
+}
+
+bool SpeechController::MakeSynthesizer()
+{
+    if (synthesizer_)
+        return true;
+    synthesizer_ = synthesizerFactory_ ? synthesizerFactory_() : MakeSpeechService();
+    if (!synthesizer_)
+        return false;
+    SpeechSynthesizer* engine = synthesizer_.get();
+    QObject::connect(engine, &SpeechSynthesizer::SpeakCompleted, engine,
+                     [this] {
+                         if (speaker == Speaker::Reader && SynthesizerInUse())
+                             SpeechSynthesizerEndEvent();
+                     });
+    return true;
+}
+
+bool SpeechController::MakeVoice()
+{
+    if (voice_)
+        return true;
+    voice_ = voiceFactory_ ? voiceFactory_() : MakeBuiltInVoice();
+    if (!voice_)
+        return false;
+    SpeechVoice* engine = voice_.get();
+    QObject::connect(engine, &SpeechVoice::EndStream, engine, [this] {
+        if (speaker == Speaker::Reader && !SynthesizerInUse())
+            SpeechVoiceEndEvent();
+    });
+    QObject::connect(engine, &SpeechVoice::AudioStarted, engine, [this] {
+        if (speaker == Speaker::Reader && !SynthesizerInUse())
+            Reader().AudioStarted();
+    });
+    QObject::connect(engine, &SpeechVoice::WordStarted, engine, [this](int start, int length) {
+        if (speaker == Speaker::Reader && !SynthesizerInUse())
+            Reader().WordStarted(start, length);
+    });
+    if (auto* builtIn = qobject_cast<BuiltInVoice*>(engine)) {
+        std::shared_ptr<KanaReader> readings = MakeKanaReader();
+        if (readings) {
+            // A missing dictionary is said once; the other voices go on.
+            QObject::connect(readings.get(), &KanaReader::Problem, engine, [this](const QString& message) {
+                if (!std::exchange(readingProblemShown_, true))
+                    prompter.MessageInfoBox(message);
+            });
+            builtIn->setKanaReader(std::move(readings));
+        }
+    }
+    return true;
 }
 
 void SpeechController::SynthesizerSetUp(bool started)
@@ -136,24 +189,11 @@ void SpeechController::SynthesizerSetUpFailed()
 
 void SpeechController::VoiceSetUp()
 {
-    voice_ = voiceFactory_ ? voiceFactory_() : MakeBuiltInVoice();
-    if (!voice_) {
+    if (!MakeVoice()) {
         VoiceSetUpFailed();
         return;
     }
     SpeechVoice* engine = voice_.get();
-    QObject::connect(engine, &SpeechVoice::EndStream, engine, [this] {
-        if (speaker == Speaker::Reader)
-            SpeechVoiceEndEvent();
-    });
-    QObject::connect(engine, &SpeechVoice::AudioStarted, engine, [this] {
-        if (speaker == Speaker::Reader)
-            Reader().AudioStarted();
-    });
-    QObject::connect(engine, &SpeechVoice::WordStarted, engine, [this](int start, int length) {
-        if (speaker == Speaker::Reader)
-            Reader().WordStarted(start, length);
-    });
 
     const QStringList voices = engine->GetVoices();
     if (!voices.isEmpty() && state.strOralName == kNone) {
@@ -207,30 +247,79 @@ void SpeechController::SpeechSettingSub()
         return;
     }
 
-    if (SynthesizerInUse()) {
-        if (state.SpeechRuntimeError != 0 || !synthesizer_)
-            return;
-        const QStringList names = synthesizer_->GetInstalledVoices();
-        const int preselected = std::max(0, int(names.lastIndexOf(QString::fromLocal8Bit(state.OralName))));
-        const std::optional<int> picked = ChooseVoice(names, preselected);
-        if (!picked || *picked < 0 || *picked >= names.size())
-            return;
-        state.OralSelectionNumber = *picked;
-        state.OralName = OralNameOf(names.at(*picked));
+    // Every voice in one list, built-in first: the engine in use gives its
+    // voices, the other one is asked too, so either can be chosen here.
+    const bool onService = SynthesizerInUse();
+    if (onService ? state.SpeechRuntimeError != 0 || !synthesizer_ : state.SpeechRuntime11Error != 0 || !voice_)
+        return;
+    const QString current = QString::fromLocal8Bit(state.OralName);
+    const QStringList builtIn = (onService ? MakeVoice() : true) ? voice_->GetVoices() : QStringList();
+    const QStringList desktop = onService ? synthesizer_->GetInstalledVoices() : DesktopVoices();
+    const QList<VoiceList::Entry> entries = VoiceList::Make(builtIn, desktop, onService ? current : QString());
+    QStringList labels;
+    int preselected = -1;
+    for (int i = 0; i < entries.size(); ++i) {
+        labels << entries[i].label;
+        const VoiceList::Entry& e = entries[i];
+        if (onService ? e.desktop && e.name == current : !e.desktop && e.builtInIndex == state.OralSelectionNumber)
+            preselected = i;
+    }
+    const std::optional<int> picked = ChooseVoice(labels, std::max(0, preselected));
+    if (!picked || *picked < 0 || *picked >= entries.size())
+        return;
+    const VoiceList::Entry& chosen = entries.at(*picked);
+    if (chosen.desktop != onService) {
+        SwitchEngine(chosen.desktop, chosen.name);
         return;
     }
-
-    if (state.SpeechRuntime11Error != 0 || !voice_)
+    if (onService) {
+        state.OralSelectionNumber = *picked;
+        state.OralName = OralNameOf(chosen.name);
         return;
-    const QStringList names = voice_->GetVoices();
-    const int preselected = state.OralSelectionNumber >= 0 && state.OralSelectionNumber < names.size()
-                                ? state.OralSelectionNumber : 0;
-    const std::optional<int> picked = ChooseVoice(names, preselected);
-    if (!picked || *picked < 0 || *picked >= names.size())
-        return;
-    state.OralSelectionNumber = *picked;
-    state.OralName = OralNameOf(names.at(*picked));
+    }
+    state.OralSelectionNumber = chosen.builtInIndex;
+    state.OralName = OralNameOf(chosen.name);
     voice_->setVoice(state.OralSelectionNumber);
+}
+
+QStringList SpeechController::DesktopVoices()
+{
+    const bool usable = serviceUsable_ ? serviceUsable_() : LinuxSystemVersion::SpeechServiceUsable();
+    if (!usable || !MakeSynthesizer())
+        return {};
+    SpeechSynthesizer* engine = synthesizer_.get();
+    if (engine->Starting()) {
+        // Only when the dialog opens, and briefly: the list shows without
+        // the service's voices if it is slower.
+        QEventLoop wait;
+        QTimer::singleShot(kServiceListWaitMs, &wait, &QEventLoop::quit);
+        QObject::connect(engine, &SpeechSynthesizer::Started, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    return engine->Starting() || !engine->Available() ? QStringList() : engine->GetInstalledVoices();
+}
+
+void SpeechController::SwitchEngine(bool toSynthesizer, const QString& name)
+{
+    // The other engine takes over at once: a reading in progress is stopped
+    // first, so no completion of the old engine is waited for.
+    if (state.SpeechBusy())
+        Reader().SpeechStop();
+    state.OsMajor = 6;
+    state.OsMinor = toSynthesizer ? 3 : 1;
+    state.strOralName = name;
+    state.OralName = OralNameOf(name);
+    const std::int32_t rate = state.SpeechRate;
+    SpeechPlatformInstallationCheck();
+    if (toSynthesizer && state.SpeechRuntimeError != 0 && !waitingForService_) {
+        // The service failed after all: back to the built-in voices.
+        prompter.MessageInfoBox(SpeechMessages::Unsupported());
+        state.OsMinor = 1;
+        state.strOralName = kNone;
+        state.OralName = OralNameOf(kNone);
+        SpeechPlatformInstallationCheck();
+    }
+    ShowRate(rate);
 }
 
 std::optional<int> SpeechController::ChooseVoice(const QStringList& names, int preselected)
@@ -238,6 +327,10 @@ std::optional<int> SpeechController::ChooseVoice(const QStringList& names, int p
     LanguageSetting dialog(ui.form);
     dialog.comboBox1->addItems(names);
     dialog.comboBox1->setCurrentIndex(preselected);
+    // The list opens wide enough for its longest name and shows many at once.
+    dialog.comboBox1->setStyleSheet(u"QComboBox { combobox-popup: 0; }"_s);
+    dialog.comboBox1->setMaxVisibleItems(20);
+    dialog.comboBox1->view()->setMinimumWidth(dialog.comboBox1->view()->sizeHintForColumn(0) + 24);
     if (dialog.exec() != QDialog::Accepted || dialog.comboBox1->currentIndex() < 0)
         return std::nullopt;
     return dialog.comboBox1->currentIndex();

@@ -26,6 +26,9 @@ public:
     using VoiceFactory = std::function<std::unique_ptr<SpeechVoice>()>;
     using SynthesizerFactory = std::function<std::unique_ptr<SpeechSynthesizer>()>;
     void setEngineFactories(VoiceFactory voice, SynthesizerFactory synthesizer);
+    // Whether the desktop speech service can be asked for its voices (the
+    // dialog lists them beside the built-in ones); tests give their answer.
+    void setDesktopServiceCheck(std::function<bool()> usable) { serviceUsable_ = std::move(usable); }
 
     // The engines; only the one in use is ever created.
     SpeechVoice* voice() const override { return voice_.get(); }
@@ -77,6 +80,14 @@ protected:
     virtual std::optional<int> ChooseVoice(const QStringList& names, int preselected);
 
 private:
+    // Makes the engine once and ties its events to the reader.
+    bool MakeVoice();
+    bool MakeSynthesizer();
+    // The desktop service's voices for the dialog, waiting a little for a
+    // service that is starting; empty when it cannot be had.
+    QStringList DesktopVoices();
+    // Switches to the other engine with the voice `name`.
+    void SwitchEngine(bool toSynthesizer, const QString& name);
     void SynthesizerSetUp(bool started);
     void SynthesizerSetUpFailed();
     void VoiceSetUp();
@@ -92,4 +103,6 @@ private:
     bool settingAsked_ = false;   // the voice command came while waiting
     bool playAsked_ = false;      // the play button came while waiting
     std::unique_ptr<SpeechReader> reader_;
+    std::function<bool()> serviceUsable_;
+    bool readingProblemShown_ = false;   // said once per run
 };

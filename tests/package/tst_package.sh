@@ -36,7 +36,7 @@ has_dep() { # has_dep NAME: NAME appears as a package in Depends
 # From the libraries it links (dpkg-shlibdeps) ...
 for p in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6printsupport6 libqt6texttospeech6 \
          libgstreamer1.0-0 libgstreamer-plugins-base1.0-0 \
-         libespeak-ng1 libmpg123-0 libasound2; do
+         libespeak-ng1 libflite1 libmpg123-0 libasound2; do
   has_dep "$p" || fail "Depends lacks the linked library package $p"
 done
 # ... and the services it only reaches at run time.

@@ -71,6 +71,7 @@ struct Rig
     bool voiceMissing = false;
     bool synthesizerMissing = false;
     bool starting = false;
+    bool serviceUsable = false;   // the dialog asks the desktop service too
     FakeFailures voiceFailures;
     FakeFailures synthesizerFailures;
     FakeSpeechVoice* voice = nullptr;
@@ -93,6 +94,7 @@ struct Rig
         state.OralName = kNone.toLocal8Bit();
         state.SpeechRate = 2;
         state.SpeechVol = 100;
+        speech.setDesktopServiceCheck([this] { return serviceUsable; });
         speech.setEngineFactories(
             [this]() -> std::unique_ptr<SpeechVoice> {
                 ++voicesMade;

@@ -48,12 +48,14 @@ void TestSpeechCommands::voiceCommandOnTheSynthesizer()
     rig.speech.SpeechPlatformInstallationCheck();
     QCOMPARE(rig.oralName(), u"A"_s);
 
-    // The last entry with the chosen name is preselected.
-    rig.speech.answers << 3;
+    // The built-in voices come first, then the service's, a name listed
+    // once; the voice in use is preselected.
+    rig.speech.answers << 5;
     rig.speech.SpeechSettingSub();
-    QCOMPARE(rig.speech.asked.last().names, rig.installed);
-    QCOMPARE(rig.speech.asked.last().preselected, 2);
-    QCOMPARE(rig.state.OralSelectionNumber, 3);
+    const QStringList offered = kVoices + QStringList{u"A（デスクトップ）"_s, u"B（デスクトップ）"_s, u"C（デスクトップ）"_s};
+    QCOMPARE(rig.speech.asked.last().names, offered);
+    QCOMPARE(rig.speech.asked.last().preselected, 3);
+    QCOMPARE(rig.state.OralSelectionNumber, 5);
     QCOMPARE(rig.oralName(), u"C"_s);
 
     // A name not in the list preselects the first entry; cancel keeps all.
@@ -61,7 +63,7 @@ void TestSpeechCommands::voiceCommandOnTheSynthesizer()
     rig.speech.answers << std::nullopt;
     rig.speech.SpeechSettingSub();
     QCOMPARE(rig.speech.asked.last().preselected, 0);
-    QCOMPARE(rig.state.OralSelectionNumber, 3);
+    QCOMPARE(rig.state.OralSelectionNumber, 5);
     QCOMPARE(rig.oralName(), u"Elsewhere"_s);
 
     // The synthesiser unavailable while the other flag is clear: silence.
@@ -126,6 +128,8 @@ void TestSpeechCommands::voiceCommandShowsTheDialog()
         voice = v.get();
         return v;
     }, nullptr);
+    // The built-in voices alone: the dialog shows without asking the service.
+    speech.setDesktopServiceCheck([] { return false; });
     state.OsMajor = 6;
     state.OsMinor = 1;
     state.strOralName = kVoices[1];

@@ -2,8 +2,10 @@
 // built-in voice (espeak-ng through GStreamer) and the desktop speech
 // service (speech-dispatcher through Qt TextToSpeech).
 
+#include "platform/BuiltInVoice.h"
 #include "platform/EspeakVoice.h"
 #include "platform/QtSpeechSynthesizer.h"
+#include "speech/KanaReadings.h"
 #include "platform/QtSpeechWorker.h"
 #include "support/MonitorRecorder.h"
 
@@ -78,6 +80,9 @@ private slots:
     void purgeSilencesAtOnceWithoutEvent();
     void skipWhileSpeakingCountsOnlyTheNewLine();
     void rateChangesTheSpeed();
+    void everyBuiltInVoiceSpeaksAndMarksItsWords_data();
+    void everyBuiltInVoiceSpeaksAndMarksItsWords();
+    void missingDictionaryIsSaidOnceAndTheVoicesGoOn();
 
     void desktopServiceStartsWithoutHoldingTheWindow();
     void desktopServiceSpeaksAndReturnsToReady();
@@ -268,6 +273,86 @@ void TestSpeechEngines::rateChangesTheSpeed()
     // Both played in real time (the line lasts seconds at either rate).
     QVERIFY2(fast > 1000, qPrintable(u"rate 5: %1 ms"_s.arg(fast)));
     QVERIFY2(slow >= 2.5 * fast, qPrintable(u"rate -5: %1 ms, rate 5: %2 ms"_s.arg(slow).arg(fast)));
+}
+
+void TestSpeechEngines::everyBuiltInVoiceSpeaksAndMarksItsWords_data()
+{
+    QTest::addColumn<QString>("voiceName");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("someWords");
+    QTest::newRow("English male") << BuiltInVoice::kEnglishMaleName << kLine
+                                  << QStringList{u"quick"_s, u"fox"_s, u"river"_s};
+    QTest::newRow("English female") << BuiltInVoice::kEnglishFemaleName << kLine
+                                    << QStringList{u"brown"_s, u"lazy"_s};
+    // Kanji are read through the readings; the marks land on the original.
+    QTest::newRow("Japanese") << BuiltInVoice::kJapaneseName << u"今日は良い天気です。明日も晴れるでしょう。"_s
+                              << QStringList{u"天気"_s, u"明日"_s};
+    QTest::newRow("automatic, English") << BuiltInVoice::kAutomaticName << u"Good morning, how are you today?"_s
+                                        << QStringList{u"morning"_s, u"today"_s};
+    QTest::newRow("automatic, Japanese") << BuiltInVoice::kAutomaticName << u"私は学生です。"_s
+                                         << QStringList{u"学生"_s};
+    QTest::newRow("automatic, Russian") << BuiltInVoice::kAutomaticName << u"Доброе утро, как дела?"_s
+                                        << QStringList();
+}
+
+void TestSpeechEngines::everyBuiltInVoiceSpeaksAndMarksItsWords()
+{
+    QFETCH(QString, voiceName);
+    QFETCH(QString, text);
+    QFETCH(QStringList, someWords);
+    BuiltInVoice voice;
+    voice.setKanaReader(MakeKanaReader());
+    QVERIFY(voice.ok());
+    QVERIFY(voice.setVoice(int(voice.GetVoices().indexOf(voiceName))));
+    MonitorRecorder& monitor = *monitor_;
+    const qsizetype before = monitor.samples();
+    QSignalSpy ended(&voice, &SpeechVoice::EndStream);
+    QSignalSpy words(&voice, &SpeechVoice::WordStarted);
+    QVERIFY(voice.Speak(text, 3));
+    QVERIFY(ended.wait(30000));
+    QTest::qWait(300);
+    QCOMPARE(ended.count(), 1);
+    QVERIFY2(monitor.soundFrom(before) >= 0, "nothing was heard on the sink's monitor");
+    QVERIFY(monitor.peak(before, monitor.samples()) > 1000);
+
+    // Words come in the order of the text, each inside it.
+    QVERIFY2(words.count() >= 2, qPrintable(u"%1 word events"_s.arg(words.count())));
+    int last = -1;
+    QStringList heard;
+    for (const QList<QVariant>& w : words) {
+        const int start = w.at(0).toInt();
+        const int length = w.at(1).toInt();
+        QVERIFY(start > last);
+        QVERIFY(length > 0 && start + length <= text.size());
+        last = start;
+        heard << text.mid(start, length);
+    }
+    for (const QString& word : someWords)
+        QVERIFY2(heard.contains(word), qPrintable(heard.join(u'|')));
+}
+
+void TestSpeechEngines::missingDictionaryIsSaidOnceAndTheVoicesGoOn()
+{
+    BuiltInVoice voice;
+    JapaneseReadings::Places nowhere;
+    nowhere.dictionary = u"/nonexistent/murmelin/naist-jdic"_s;
+    std::shared_ptr<KanaReader> readings = MakeKanaReader(nowhere);
+    QSignalSpy problems(readings.get(), &KanaReader::Problem);
+    voice.setKanaReader(readings);
+    QSignalSpy ended(&voice, &SpeechVoice::EndStream);
+    // The Japanese voice still says the text, kana as it is.
+    QVERIFY(voice.Speak(u"今日はいい天気です。"_s, 3));
+    QVERIFY(ended.wait(20000));
+    QVERIFY(voice.Speak(u"これはペンです。"_s, 3));
+    QVERIFY(ended.wait(20000));
+    QCOMPARE(problems.count(), 1);
+    const QString message = problems.first().first().toString();
+    QVERIFY2(message.contains(u"open-jtalk-mecab-naist-jdic"_s), qPrintable(message));
+    // English is not touched.
+    QSignalSpy words(&voice, &SpeechVoice::WordStarted);
+    QVERIFY(voice.Speak(u"Good morning to you."_s, 3));
+    QVERIFY(ended.wait(20000));
+    QVERIFY(words.count() >= 3);
 }
 
 std::unique_ptr<QtSpeechSynthesizer> TestSpeechEngines::StartService()

@@ -5,6 +5,9 @@
 #include "documents/DocumentController.h"
 #include "documents/TextView.h"
 #include "SpeechRig.h"
+#include "platform/SystemVersion.h"
+#include "settings/SettingsController.h"
+#include "speech/VoiceList.h"
 #include "support/RecordingControllers.h"
 #include "support/ScriptedPrompter.h"
 
@@ -34,6 +37,11 @@ private slots:
     void synthesizerFailures();
     void synthesizerStartingKeepsCommandsSensible();
     void windowAnswersWhileTheServiceStarts();
+
+    void storedVoiceChoosesTheEngine_data();
+    void storedVoiceChoosesTheEngine();
+    void dialogOffersBothEnginesAndSwitchesAtOnce();
+    void serviceVoiceThatFailsFallsBackToBuiltIn();
 
 };
 
@@ -275,14 +283,15 @@ void TestSpeechSetup::synthesizerStartingKeepsCommandsSensible()
     QVERIFY(rig.speech.asked.isEmpty());
     QCOMPARE(rig.synthesizer->rate, -3);
 
-    // The service comes up: the walk runs, then the waiting command.
-    rig.speech.answers << 0;
+    // The service comes up: the walk runs, then the waiting command, which
+    // lists the built-in voices first.
+    rig.speech.answers << kVoices.size();
     rig.synthesizer->finishStart(true);
     QVERIFY(!rig.speech.EngineStarting());
     QCOMPARE(rig.state.SpeechRuntimeError, 0);
     QCOMPARE(rig.synthesizer->voiceName, kVoices[2]);
     QCOMPARE(rig.speech.asked.size(), 1);
-    QCOMPARE(rig.speech.asked[0].preselected, 2);
+    QCOMPARE(rig.speech.asked[0].preselected, kVoices.size() + 2);
     QCOMPARE(rig.oralName(), kVoices[0]);
     QVERIFY(rig.prompter.texts().isEmpty());
 
@@ -342,8 +351,89 @@ void TestSpeechSetup::windowAnswersWhileTheServiceStarts()
     QCOMPARE(form.state().SpeechRuntimeError, 0);
     QCOMPARE(QString::fromLocal8Bit(form.state().OralName), kVoices[1]);
     QCOMPARE(speech->asked.size(), 1);
-    QCOMPARE(speech->asked[0].preselected, 1);
+    // The built-in voices come first; the saved service voice is chosen.
+    QCOMPARE(speech->asked[0].names.value(speech->asked[0].preselected), VoiceList::DesktopLabel(kVoices[1]));
     form.close();
+}
+
+void TestSpeechSetup::storedVoiceChoosesTheEngine_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("serviceUsable");
+    QTest::addColumn<int>("minor");
+    // New users and a stored "なし" get the built-in automatic voice.
+    QTest::newRow("first run") << u"なし"_s << true << 1;
+    QTest::newRow("automatic") << u"自動（英語・日本語）"_s << true << 1;
+    QTest::newRow("built-in English") << u"英語・男性（内蔵）"_s << true << 1;
+    QTest::newRow("built-in other language") << u"ドイツ語（内蔵）"_s << true << 1;
+    // A voice of the desktop service, as stored by earlier versions.
+    QTest::newRow("desktop voice") << u"English (America)+Max"_s << true << 3;
+    QTest::newRow("desktop voice, no service") << u"English (America)+Max"_s << false << 1;
+}
+
+void TestSpeechSetup::storedVoiceChoosesTheEngine()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, serviceUsable);
+    QFETCH(int, minor);
+    ScriptedPrompter prompter;
+    MyForm form(prompter);
+    form.settings().setSystemVersion(std::make_shared<LinuxSystemVersion>(serviceUsable));
+    form.settings().SystemVersionProbe();
+    form.state().strOralName = stored;
+    form.settings().SpeechEngineForVoice();
+    QCOMPARE(form.state().OsMajor, std::int16_t(6));
+    QCOMPARE(form.state().OsMinor, std::int16_t(minor));
+}
+
+void TestSpeechSetup::dialogOffersBothEnginesAndSwitchesAtOnce()
+{
+    Rig rig;
+    rig.serviceUsable = true;
+    rig.installed = {u"English (America)"_s, u"English (America)+Max"_s, u"Japanese"_s};
+    rig.speech.SpeechPlatformInstallationCheck();
+    QVERIFY(!rig.speech.SynthesizerInUse());
+
+    // Built-in first, then the service's voices grouped, Japanese first.
+    rig.speech.answers << 3;
+    rig.speech.SpeechSettingSub();
+    QCOMPARE(rig.speech.asked.size(), 1);
+    const QStringList offered = kVoices + QStringList{u"Japanese（デスクトップ）"_s, u"English (America)（デスクトップ）"_s};
+    QCOMPARE(rig.speech.asked[0].names, offered);
+    QCOMPARE(rig.speech.asked[0].preselected, 0);
+    // Picking a service voice switches to the service now, with that voice.
+    QVERIFY(rig.speech.SynthesizerInUse());
+    QCOMPARE(rig.state.OsMinor, std::int16_t(3));
+    QCOMPARE(rig.state.SpeechRuntimeError, 0);
+    QCOMPARE(rig.oralName(), u"Japanese"_s);
+    QCOMPARE(rig.synthesizer->voiceName, u"Japanese"_s);
+    QCOMPARE(rig.synthesizersMade, 1);
+
+    // And back: a built-in voice is chosen, the service no longer speaks.
+    rig.speech.answers << 2;
+    rig.speech.SpeechSettingSub();
+    QCOMPARE(rig.speech.asked[1].preselected, 3);
+    QVERIFY(!rig.speech.SynthesizerInUse());
+    QCOMPARE(rig.state.SpeechRuntime11Error, 0);
+    QCOMPARE(rig.state.OralSelectionNumber, 2);
+    QCOMPARE(rig.oralName(), kVoices[2]);
+    QCOMPARE(rig.voice->voiceIndex, 2);
+    QCOMPARE(rig.voicesMade, 1);
+    QVERIFY(rig.prompter.texts().isEmpty());
+}
+
+void TestSpeechSetup::serviceVoiceThatFailsFallsBackToBuiltIn()
+{
+    Rig rig;
+    rig.serviceUsable = true;
+    rig.synthesizerFailures.names << u"setRate"_s;
+    rig.speech.SpeechPlatformInstallationCheck();
+    rig.speech.answers << kVoices.size();
+    rig.speech.SpeechSettingSub();
+    QCOMPARE(rig.prompter.texts(), QStringList{kUnsupported});
+    QVERIFY(!rig.speech.SynthesizerInUse());
+    QCOMPARE(rig.state.SpeechRuntime11Error, 0);
+    QVERIFY(rig.available());
 }
 
 QTEST_MAIN(TestSpeechSetup)

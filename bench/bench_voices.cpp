@@ -1,0 +1,258 @@
+// How well a recogniser understands each English voice: twenty sentences
+// are rendered to PCM by Flite's two voices and by espeak-ng's English voice,
+// written as 16 kHz mono WAV files, recognised by pocketsphinx with its
+// en-us model, and scored by word error rate against the text. Also the
+// time from the request to the first samples of each voice (synthesis
+// only, no audio device). Needs pocketsphinx and pocketsphinx-en-us.
+
+#include "platform/EspeakEngine.h"
+#include "platform/EspeakVoice.h"
+#include "platform/FliteEngine.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const QStringList kSentences{
+    u"The weather was cold and windy all morning."_s,
+    u"She opened the window and looked at the garden."_s,
+    u"We took the early train to the city."_s,
+    u"My brother likes to read books about history."_s,
+    u"Please close the door when you leave the room."_s,
+    u"The children played football in the park after school."_s,
+    u"He forgot his keys on the kitchen table."_s,
+    u"A cup of hot tea helps me wake up."_s,
+    u"The teacher asked us to write a short story."_s,
+    u"They moved to a small house near the river."_s,
+    u"I need to buy some bread and milk today."_s,
+    u"The music was so loud that nobody could talk."_s,
+    u"Our flight was delayed because of the storm."_s,
+    u"She speaks three languages and wants to learn more."_s,
+    u"The old man walked slowly down the street."_s,
+    u"Do you know where the nearest station is?"_s,
+    u"We watched a movie and ate popcorn last night."_s,
+    u"The doctor told him to rest for a few days."_s,
+    u"Learning a new language takes time and practice."_s,
+    u"The shop on the corner sells fresh fruit every day."_s,
+};
+
+struct Rendered
+{
+    std::vector<std::int16_t> samples;
+    int rate = 0;
+    double firstSamplesMs = -1;
+};
+
+// Waits for one request to finish on its engine's worker.
+struct Waiter
+{
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    void Finish()
+    {
+        std::lock_guard lock(mutex);
+        finished = true;
+        done.notify_all();
+    }
+    void Wait()
+    {
+        std::unique_lock lock(mutex);
+        done.wait(lock, [this] { return finished; });
+    }
+};
+
+Rendered RenderFlite(const QString& text, FliteEngine::Voice voice)
+{
+    Rendered out;
+    out.rate = FliteEngine::Instance().sampleRate();
+    Waiter waiter;
+    const Clock::time_point start = Clock::now();
+    FliteEngine::Request request;
+    request.text = text;
+    request.voice = voice;
+    request.chunk = [&](const std::int16_t* samples, int count) {
+        if (samples && count > 0) {
+            if (out.firstSamplesMs < 0)
+                out.firstSamplesMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+            out.samples.insert(out.samples.end(), samples, samples + count);
+        }
+        return true;
+    };
+    request.done = [&] { waiter.Finish(); };
+    FliteEngine::Instance().Synthesize(std::move(request));
+    waiter.Wait();
+    return out;
+}
+
+Rendered RenderEspeak(const QString& text, const QByteArray& voice)
+{
+    Rendered out;
+    out.rate = EspeakEngine::Instance().sampleRate();
+    Waiter waiter;
+    const Clock::time_point start = Clock::now();
+    EspeakEngine::Request request;
+    request.text = text;
+    request.voice = voice;
+    request.wordsPerMinute = EspeakVoice::WordsPerMinute(0);
+    request.chunk = [&](const std::int16_t* samples, int count) {
+        if (samples && count > 0) {
+            if (out.firstSamplesMs < 0)
+                out.firstSamplesMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+            out.samples.insert(out.samples.end(), samples, samples + count);
+        }
+        return true;
+    };
+    request.done = [&] { waiter.Finish(); };
+    EspeakEngine::Instance().Synthesize(std::move(request));
+    waiter.Wait();
+    return out;
+}
+
+// Linear interpolation is enough for speech going to a recogniser.
+std::vector<std::int16_t> To16k(const std::vector<std::int16_t>& in, int rate)
+{
+    if (rate == 16000)
+        return in;
+    const double step = double(rate) / 16000.0;
+    std::vector<std::int16_t> out(size_t(double(in.size()) / step));
+    for (size_t i = 0; i < out.size(); ++i) {
+        const double at = double(i) * step;
+        const size_t k = size_t(at);
+        const double f = at - double(k);
+        const double a = in[k];
+        const double b = k + 1 < in.size() ? in[k + 1] : a;
+        out[i] = std::int16_t(std::lround(a + (b - a) * f));
+    }
+    return out;
+}
+
+bool WriteWav(const QString& path, const std::vector<std::int16_t>& samples)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    auto u32 = [&](quint32 v) { f.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](quint16 v) { f.write(reinterpret_cast<const char*>(&v), 2); };
+    const quint32 bytes = quint32(samples.size() * 2);
+    f.write("RIFF");
+    u32(36 + bytes);
+    f.write("WAVEfmt ");
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(16000);
+    u32(32000);
+    u16(2);
+    u16(16);
+    f.write("data");
+    u32(bytes);
+    f.write(reinterpret_cast<const char*>(samples.data()), qint64(bytes));
+    return true;
+}
+
+QStringList Words(const QString& text)
+{
+    QString t = text.toLower();
+    t.replace(QRegularExpression(u"[^a-z' ]"_s), u" "_s);
+    return t.split(u' ', Qt::SkipEmptyParts);
+}
+
+int EditDistance(const QStringList& a, const QStringList& b)
+{
+    std::vector<int> row(size_t(b.size()) + 1);
+    for (size_t j = 0; j < row.size(); ++j)
+        row[j] = int(j);
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = int(i);
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const int up = row[size_t(j)];
+            row[size_t(j)] = std::min({up + 1, row[size_t(j) - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = up;
+        }
+    }
+    return row.back();
+}
+
+QString Recognise(const QString& wav)
+{
+    QProcess p;
+    p.start(u"pocketsphinx_continuous"_s, {u"-infile"_s, wav, u"-logfn"_s, u"/dev/null"_s});
+    if (!p.waitForFinished(120000))
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput()).simplified();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (QStandardPaths::findExecutable(u"pocketsphinx_continuous"_s).isEmpty()) {
+        std::fprintf(stderr, "bench_voices: pocketsphinx_continuous is missing (pocketsphinx, pocketsphinx-en-us)\n");
+        return 1;
+    }
+    QTemporaryDir dir;
+    const auto& espeakVoices = EspeakEngine::Instance().voices();
+    const int english = EspeakEngine::VoiceForLanguage(espeakVoices, u"en-us"_s);
+    const QByteArray espeakEnglish = english >= 0 ? espeakVoices.at(english).identifier : QByteArray();
+
+    struct Voice
+    {
+        const char* name;
+        std::function<Rendered(const QString&)> render;
+    };
+    const QList<Voice> voices{
+        {"Flite cmu_us_rms (英語・男性)", [](const QString& t) { return RenderFlite(t, FliteEngine::Voice::Male); }},
+        {"Flite cmu_us_slt (英語・女性)", [](const QString& t) { return RenderFlite(t, FliteEngine::Voice::Female); }},
+        {"espeak-ng en-us", [&](const QString& t) { return RenderEspeak(t, espeakEnglish); }},
+    };
+
+    // One sentence per recognition: pocketsphinx's language model does best
+    // on utterances of a sentence, and the errors stay countable.
+    std::printf("word error rate of pocketsphinx en-us over %lld sentences (%lld words)\n",
+                qlonglong(kSentences.size()), qlonglong(Words(kSentences.join(u' ')).size()));
+    for (const Voice& voice : voices) {
+        int errors = 0;
+        int words = 0;
+        QList<double> firsts;
+        for (int i = 0; i < kSentences.size(); ++i) {
+            const Rendered r = voice.render(kSentences[i]);
+            firsts << r.firstSamplesMs;
+            std::vector<std::int16_t> padded(8000, 0);   // half a second of silence either side
+            const std::vector<std::int16_t> speech = To16k(r.samples, r.rate);
+            padded.insert(padded.end(), speech.begin(), speech.end());
+            padded.insert(padded.end(), 8000, 0);
+            const QString wav = dir.filePath(u"s%1.wav"_s.arg(i));
+            WriteWav(wav, padded);
+            const QStringList reference = Words(kSentences[i]);
+            const QStringList heard = Words(Recognise(wav));
+            errors += EditDistance(reference, heard);
+            words += int(reference.size());
+        }
+        std::sort(firsts.begin(), firsts.end());
+        std::printf("  %-30s WER %5.1f %%  (%d errors / %d words)  request to first samples: median %.1f ms, max %.1f ms%s\n",
+                    voice.name, 100.0 * errors / words, errors, words, firsts.at(firsts.size() / 2), firsts.last(),
+                    QByteArray(voice.name).startsWith("Flite cmu_us_rms") ? "  [target WER <= 20 %]" : "");
+    }
+    return 0;
+}

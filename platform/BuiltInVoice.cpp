@@ -1,0 +1,204 @@
+#include "platform/BuiltInVoice.h"
+
+#include "platform/EspeakEngine.h"
+#include "platform/EspeakVoice.h"
+#include "platform/EspeakWords.h"
+#include "platform/FliteEngine.h"
+#include "platform/VoiceChoice.h"
+
+#include <QSet>
+
+using namespace Qt::StringLiterals;
+
+const QString BuiltInVoice::kBuiltInMark = u"（内蔵）"_s;
+const QString BuiltInVoice::kAutomaticName = u"自動（英語・日本語）"_s;
+const QString BuiltInVoice::kEnglishMaleName = u"英語・男性（内蔵）"_s;
+const QString BuiltInVoice::kEnglishFemaleName = u"英語・女性（内蔵）"_s;
+const QString BuiltInVoice::kJapaneseName = u"日本語（内蔵）"_s;
+
+namespace {
+
+QList<std::pair<QByteArray, QStringList>> EspeakList(const EspeakEngine& engine)
+{
+    QList<std::pair<QByteArray, QStringList>> out;
+    for (const EspeakEngine::Voice& v : engine.voices())
+        out.append({v.identifier, v.languages});
+    return out;
+}
+
+// A voice's name in Japanese: the first of its languages that has a name of
+// its own ("fr" for a voice of "fr-fr" and "fr"), else its first language.
+QString JapaneseNameOf(const QStringList& languages)
+{
+    for (const QString& language : languages) {
+        const QString name = VoiceChoice::JapaneseName(language);
+        if (name != language && !name.contains(u' '))
+            return name;
+    }
+    return VoiceChoice::JapaneseName(languages.first());
+}
+
+bool EnglishOrJapanese(const QString& language)
+{
+    return language == u"ja"_s || language == u"en"_s || language.startsWith(u"en-"_s);
+}
+
+} // namespace
+
+QList<BuiltInVoice::Entry> BuiltInVoice::Entries(const QList<std::pair<QByteArray, QStringList>>& espeakVoices)
+{
+    QByteArray japanese;
+    for (const auto& [identifier, languages] : espeakVoices)
+        if (languages.contains(u"ja"_s) && japanese.isEmpty())
+            japanese = identifier;
+    QList<Entry> out{{kAutomaticName, Kind::Automatic, {}},
+                     {kEnglishMaleName, Kind::EnglishMale, {}},
+                     {kEnglishFemaleName, Kind::EnglishFemale, {}},
+                     {kJapaneseName, Kind::Japanese, japanese}};
+    // espeak-ng's other languages; two voices of one name are told apart by
+    // their codes.
+    QHash<QString, int> uses;
+    for (const auto& [identifier, languages] : espeakVoices)
+        if (!languages.isEmpty() && !EnglishOrJapanese(languages.first()))
+            ++uses[JapaneseNameOf(languages)];
+    QSet<QString> taken;
+    for (const auto& [identifier, languages] : espeakVoices) {
+        if (languages.isEmpty() || EnglishOrJapanese(languages.first()))
+            continue;
+        QString name = JapaneseNameOf(languages);
+        if (uses.value(name) > 1)
+            name += u' ' + QString::fromLatin1(identifier.mid(identifier.lastIndexOf('/') + 1));
+        name += kBuiltInMark;
+        if (taken.contains(name))
+            continue;
+        taken.insert(name);
+        out.append({name, Kind::Espeak, identifier});
+    }
+    return out;
+}
+
+bool BuiltInVoice::IsBuiltInName(const QString& name)
+{
+    return name == u"なし"_s || name == kAutomaticName || name.endsWith(kBuiltInMark);
+}
+
+BuiltInVoice::BuiltInVoice(QObject* parent)
+    : PcmVoice(parent)
+    , flite_(&FliteEngine::Instance())
+    , espeak_(&EspeakEngine::Instance())
+{
+    entries_ = Entries(espeak_->ok() ? EspeakList(*espeak_) : QList<std::pair<QByteArray, QStringList>>());
+    Open();
+}
+
+bool BuiltInVoice::EngineReady() const
+{
+    return flite_->ok() || espeak_->ok();
+}
+
+QStringList BuiltInVoice::GetVoices() const
+{
+    QStringList out;
+    for (const Entry& e : entries_)
+        out << e.name;
+    return out;
+}
+
+bool BuiltInVoice::setVoice(int index)
+{
+    if (index < 0 || index >= entries_.size())
+        return false;
+    voiceIndex_ = index;
+    return true;
+}
+
+QByteArray BuiltInVoice::EspeakVoiceFor(const QString& language) const
+{
+    const int index = EspeakEngine::VoiceForLanguage(espeak_->voices(), language);
+    return index >= 0 ? espeak_->voices().at(index).identifier : QByteArray();
+}
+
+BuiltInVoice::Entry BuiltInVoice::VoiceFor(int index, const QString& text) const
+{
+    Entry chosen = index >= 0 && index < entries_.size() ? entries_.at(index) : entries_.first();
+    if (chosen.kind == Kind::Automatic) {
+        const QString language = VoiceChoice::LanguageOf(text);
+        if (language == u"ja"_s)
+            chosen = entries_.at(3);
+        else if (language == u"en"_s)
+            chosen = entries_.at(1);
+        else
+            chosen = {chosen.name, Kind::Espeak, EspeakVoiceFor(language)};
+    }
+    // Without Flite, English is espeak-ng's; without espeak-ng, Flite says
+    // what it can.
+    const bool english = chosen.kind == Kind::EnglishMale || chosen.kind == Kind::EnglishFemale;
+    if (english && !flite_->ok())
+        chosen = {chosen.name, Kind::Espeak, EspeakVoiceFor(u"en-us"_s)};
+    else if (!english && !espeak_->ok())
+        chosen = {chosen.name, Kind::EnglishMale, {}};
+    return chosen;
+}
+
+int BuiltInVoice::SampleRateFor(const QString& text) const
+{
+    const Kind kind = VoiceFor(voiceIndex_, text).kind;
+    return kind == Kind::EnglishMale || kind == Kind::EnglishFemale ? flite_->sampleRate()
+                                                                    : espeak_->sampleRate();
+}
+
+void BuiltInVoice::Render(const QString& text, std::shared_ptr<PcmUtterance> utterance)
+{
+    const Entry voice = VoiceFor(voiceIndex_, text);
+    if (voice.kind == Kind::EnglishMale || voice.kind == Kind::EnglishFemale) {
+        FliteEngine::Request request;
+        request.text = text;
+        request.voice = voice.kind == Kind::EnglishFemale ? FliteEngine::Voice::Female : FliteEngine::Voice::Male;
+        request.rate = rate();
+        request.chunk = [utterance](const std::int16_t* samples, int count) {
+            return utterance->Push(samples, count);
+        };
+        request.done = [utterance] { utterance->End(); };
+        request.word = [utterance](int start, int length, std::int64_t sample) {
+            utterance->Word(start, length, sample);
+        };
+        flite_->Synthesize(std::move(request));
+        return;
+    }
+    if (voice.kind != Kind::Japanese || !kanaReader_) {
+        EspeakRender(*espeak_, text, voice.espeakVoice, rate(), std::move(utterance));
+        return;
+    }
+
+    // Japanese: the readings are made on espeak-ng's worker (MeCab is not
+    // thread-safe), and the words it says are mapped back to the original
+    // text, so the mark lands on the kanji.
+    EspeakEngine::Request request;
+    request.text = text;
+    request.voice = voice.espeakVoice;
+    request.wordsPerMinute = EspeakVoice::WordsPerMinute(rate());
+    request.chunk = [utterance](const std::int16_t* samples, int count) {
+        return utterance->Push(samples, count);
+    };
+    request.done = [utterance] { utterance->End(); };
+    request.prepare = [reader = kanaReader_, utterance, text](EspeakEngine::Request& r) {
+        QString spoken;
+        QList<int> origin;
+        if (!reader->Read(text, &spoken, &origin) || origin.size() != spoken.size() + 1)
+            spoken = text, origin.clear();
+        r.text = spoken;
+        r.word = [utterance, spoken, origin](int position, int length, std::int64_t sample) {
+            const auto [start, units] = EspeakWords::TextRange(spoken, position, length);
+            if (start < 0)
+                return;
+            if (origin.isEmpty()) {
+                utterance->Word(start, units, sample);
+                return;
+            }
+            const int from = origin.at(start);
+            const int to = origin.at(start + units);
+            utterance->Word(from, std::max(1, to - from), sample);
+        };
+    };
+    espeak_->Synthesize(std::move(request));
+}

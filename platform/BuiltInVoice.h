@@ -1,0 +1,88 @@
+#pragma once
+
+#include "platform/PcmVoice.h"
+
+#include <QByteArray>
+#include <QList>
+
+class EspeakEngine;
+class FliteEngine;
+
+// Turns Japanese text into kana that espeak-ng's Japanese voice can say.
+// Read runs on espeak-ng's worker thread only; the object is made and
+// deleted on the user-interface thread.
+class KanaReader : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    // `spoken` with origin[i] the position in `text` of spoken[i] (one more
+    // entry than `spoken` has units, for its end); false when there are no
+    // readings, the text is then said as it is.
+    virtual bool Read(const QString& text, QString* spoken, QList<int>* origin) = 0;
+
+signals:
+    // The readings cannot be had; the message says what to install.
+    void Problem(const QString& message);
+};
+
+// The program's built-in voices in one list, each played through the same
+// player: "自動（英語・日本語）" (a voice for each text by its script),
+// Flite's two English voices, espeak-ng's Japanese voice reading kana from
+// the readings, then espeak-ng's other languages by their Japanese names.
+class BuiltInVoice : public PcmVoice
+{
+    Q_OBJECT
+
+public:
+    enum class Kind { Automatic, EnglishMale, EnglishFemale, Japanese, Espeak };
+    struct Entry
+    {
+        QString name;
+        Kind kind;
+        QByteArray espeakVoice;   // Kind::Espeak (and Japanese): espeak-ng's identifier
+    };
+    static const QString kAutomaticName;
+    static const QString kEnglishMaleName;
+    static const QString kEnglishFemaleName;
+    static const QString kJapaneseName;
+    // Names of the built-in voices end with this.
+    static const QString kBuiltInMark;
+
+    explicit BuiltInVoice(QObject* parent = nullptr);
+
+    // Whether a stored voice name (OralName) means a built-in voice: their
+    // names, and "なし", the automatic choice of a first run. Any other name
+    // is the desktop service's.
+    static bool IsBuiltInName(const QString& name);
+
+    // Every voice starts with the automatic choice.
+    QStringList GetVoices() const override;
+    bool setVoice(int index) override;
+    int voiceIndex() const { return voiceIndex_; }
+    const QList<Entry>& entries() const { return entries_; }
+
+    void setKanaReader(std::shared_ptr<KanaReader> reader) { kanaReader_ = std::move(reader); }
+
+    // The voice a text is said with under the entry at `index`: the entry
+    // itself, or for the automatic choice the one for the text's script.
+    Entry VoiceFor(int index, const QString& text) const;
+
+    // The list for given espeak-ng voices ("identifier", languages, most
+    // preferred first), without the engines; for tests of the naming.
+    static QList<Entry> Entries(const QList<std::pair<QByteArray, QStringList>>& espeakVoices);
+
+protected:
+    bool EngineReady() const override;
+    int SampleRateFor(const QString& text) const override;
+    void Render(const QString& text, std::shared_ptr<PcmUtterance> utterance) override;
+
+private:
+    QByteArray EspeakVoiceFor(const QString& language) const;
+
+    FliteEngine* flite_;
+    EspeakEngine* espeak_;
+    QList<Entry> entries_;
+    int voiceIndex_ = 0;
+    std::shared_ptr<KanaReader> kanaReader_;
+};

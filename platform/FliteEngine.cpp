@@ -1,0 +1,238 @@
+#include "platform/FliteEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+#include <future>
+#include <thread>
+
+extern "C" {
+#include <flite/flite.h>
+cst_voice* register_cmu_us_rms(const char* voxdir);
+cst_voice* register_cmu_us_slt(const char* voxdir);
+}
+
+namespace {
+
+// Audio comes back in chunks of about this many samples (20 ms at 16 kHz),
+// so the first sound does not wait for the whole sentence.
+constexpr int kStreamSamples = 320;
+// Of the pause Flite puts before an utterance, this much (seconds) is kept.
+constexpr float kLeadingPauseKept = 0.02f;
+
+int StreamChunk(const cst_wave* wave, int start, int size, int /*last*/, cst_audio_streaming_info* info)
+{
+    auto* engine = static_cast<FliteEngine*>(info->userdata);
+    if (size <= 0)
+        return CST_AUDIO_STREAM_CONT;
+    return engine->Stream(wave->samples + start, start, size, info->utt) ? CST_AUDIO_STREAM_CONT
+                                                                          : CST_AUDIO_STREAM_STOP;
+}
+
+bool HasLetterOrDigit(const QByteArray& text)
+{
+    for (char c : text)
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+            return true;
+    return false;
+}
+
+} // namespace
+
+FliteEngine& FliteEngine::Instance()
+{
+    static FliteEngine* engine = new FliteEngine();
+    return *engine;
+}
+
+FliteEngine::FliteEngine()
+{
+    // Registering the voices is quick (their data is in the libraries);
+    // wait for it so the sample rate is known. The worker is never joined.
+    std::promise<void> ready;
+    std::future<void> registered = ready.get_future();
+    std::thread([this, &ready] {
+        flite_init();
+        voices_[0] = register_cmu_us_rms(nullptr);
+        voices_[1] = register_cmu_us_slt(nullptr);
+        int rate = 0;
+        for (cst_voice* voice : voices_) {
+            if (!voice)
+                continue;
+            cst_audio_streaming_info* info = new_audio_streaming_info();
+            info->min_buffsize = kStreamSamples;
+            info->asc = StreamChunk;
+            info->userdata = this;
+            feat_set(voice->features, "streaming_info", audio_streaming_info_val(info));
+            rate = flite_get_param_int(voice->features, "sample_rate", 16000);
+        }
+        // Both voices must be there and speak at the same rate.
+        if (voices_[0] && voices_[1]
+            && flite_get_param_int(voices_[0]->features, "sample_rate", 16000) == rate)
+            sampleRate_ = rate;
+        ready.set_value();
+        Run();
+    }).detach();
+    registered.wait();
+}
+
+float FliteEngine::DurationStretch(int rate)
+{
+    // Longer durations are slower speech: the stretch is the inverse speed.
+    return float(std::pow(3.0, -rate / 10.0));
+}
+
+QByteArray FliteEngine::FliteText(const QString& text)
+{
+    QByteArray out(text.size(), ' ');
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        char plain = ' ';
+        if (c >= 0x20 && c < 0x7F)
+            plain = char(c);
+        else if (c == u'\t' || c == u'\n' || c == u'\r')
+            plain = char(c);
+        else if (c == u'\u2018' || c == u'\u2019' || c == u'\uFF07')
+            plain = '\'';
+        else if (c == u'\u201C' || c == u'\u201D' || c == u'\uFF02')
+            plain = '"';
+        else if (c == u'\u2013' || c == u'\u2014' || c == u'\u2212')
+            plain = '-';
+        else if (c >= 0xFF01 && c <= 0xFF5E)   // full-width forms of ASCII
+            plain = char(c - 0xFF01 + 0x21);
+        out[i] = plain;
+    }
+    return out;
+}
+
+QList<int> FliteEngine::Pieces(const QString& text, int longest)
+{
+    QList<int> starts;
+    const int n = int(text.size());
+    int start = 0;
+    while (start < n) {
+        starts << start;
+        int end = start;
+        int lastSpace = -1;
+        for (; end < n && end - start < longest; ++end) {
+            const QChar c = text.at(end);
+            if (c == u'\n' || c == u'\r') {
+                ++end;
+                break;
+            }
+            if (c.isSpace())
+                lastSpace = end;
+            if ((c == u'.' || c == u'!' || c == u'?' || c == u';') && end + 1 < n && text.at(end + 1).isSpace()) {
+                end += 2;
+                break;
+            }
+        }
+        if (end - start >= longest && end < n && lastSpace > start)
+            end = lastSpace + 1;
+        start = end;
+    }
+    return starts;
+}
+
+void FliteEngine::Synthesize(Request request)
+{
+    {
+        std::lock_guard lock(mutex_);
+        queue_.push_back(std::move(request));
+    }
+    wake_.notify_one();
+}
+
+void FliteEngine::Run()
+{
+    for (;;) {
+        Request request;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return !queue_.empty(); });
+            request = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        if (ok())
+            RunRequest(request);
+    }
+}
+
+void FliteEngine::RunRequest(Request& request)
+{
+    cst_voice* voice = voices_[request.voice == Voice::Female ? 1 : 0];
+    flite_feat_set_float(voice->features, "duration_stretch", DurationStretch(request.rate));
+    const QByteArray text = FliteText(request.text);
+    QList<int> starts = Pieces(request.text);
+    starts << int(text.size());
+    active_ = &request;
+    stopped_ = false;
+    pieceSample_ = 0;
+    skip_ = 0;
+    for (qsizetype p = 0; p + 1 < starts.size() && !stopped_; ++p) {
+        // Asked before each piece, so a purge stops between sentences too.
+        if (request.chunk && !request.chunk(nullptr, 0)) {
+            stopped_ = true;
+            break;
+        }
+        pieceStart_ = starts[p];
+        pieceText_ = text.mid(starts[p], starts[p + 1] - starts[p]);
+        if (!HasLetterOrDigit(pieceText_))
+            continue;
+        wordsOf_ = nullptr;
+        cst_utterance* utterance = flite_synth_text(pieceText_.constData(), voice);
+        delete_utterance(utterance);
+    }
+    active_ = nullptr;
+    if (!stopped_ && request.done)
+        request.done();
+}
+
+bool FliteEngine::Stream(const std::int16_t* samples, int /*start*/, int size, const void* utterance)
+{
+    if (!active_ || stopped_)
+        return false;
+    const auto* utt = static_cast<const cst_utterance*>(utterance);
+    if (utt && utterance != wordsOf_) {
+        // The segment timings are known before any audio is made: send the
+        // piece's words, each at the start of its token's first word.
+        wordsOf_ = utterance;
+        // Flite opens every utterance with a pause: the first piece drops
+        // most of it, so the voice is heard as soon as the line starts.
+        if (pieceSample_ == 0) {
+            const cst_item* first = utt_rel_head(utt, "Segment");
+            const float pause = first && std::string_view(item_feat_string(first, "name")) == "pau"
+                                    ? ffeature_float(first, "end") : 0.0f;
+            skip_ = std::max<std::int64_t>(0, std::lround((pause - kLeadingPauseKept) * sampleRate_));
+        }
+        int cursor = 0;
+        for (const cst_item* token = utt_rel_head(utt, "Token"); token; token = item_next(token)) {
+            const QByteArray name(item_feat_string(token, "name"));
+            if (name.isEmpty())
+                continue;
+            const int at = int(pieceText_.indexOf(name, cursor));
+            if (at < 0)
+                continue;
+            cursor = at + int(name.size());
+            if (!item_daughter(token) || !active_->word)
+                continue;
+            const float begins = ffeature_float(token, "daughter1.R:SylStructure.daughter1.daughter1.R:Segment.p.end");
+            const std::int64_t sample = pieceSample_ + std::int64_t(std::lround(begins * sampleRate_)) - skip_;
+            active_->word(pieceStart_ + at, int(name.size()), std::max<std::int64_t>(0, sample));
+        }
+    }
+    if (skip_ > 0) {
+        const int dropped = int(std::min<std::int64_t>(skip_, size));
+        skip_ -= dropped;
+        samples += dropped;
+        size -= dropped;
+        if (size == 0)
+            return true;
+    }
+    if (active_->chunk && !active_->chunk(samples, size)) {
+        stopped_ = true;
+        return false;
+    }
+    pieceSample_ += size;
+    return true;
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+
+struct cst_voice_struct;
+
+// Flite for the whole process, with its two US English voices. One worker
+// thread owns the library: it registers the voices and runs every
+// synthesis, one request after another, sentence by sentence, streaming
+// each sentence's audio as it is made so the first sound comes at once.
+class FliteEngine
+{
+public:
+    enum class Voice { Male, Female };   // cmu_us_rms, cmu_us_slt
+
+    struct Request
+    {
+        QString text;
+        Voice voice = Voice::Male;
+        int rate = 0;   // -5..5: normal speed times 3^(rate/10)
+        // Each chunk of 16-bit mono PCM; false stops the synthesis (purged).
+        std::function<bool(const std::int16_t* samples, int count)> chunk;
+        // The whole text was rendered (not called when chunk said stop).
+        std::function<void()> done;
+        // The word at [start, start + length) of the text (QString units)
+        // begins at this sample. Comes before the chunk holding that sample.
+        std::function<void(int start, int length, std::int64_t sample)> word;
+    };
+
+    static FliteEngine& Instance();
+    FliteEngine(const FliteEngine&) = delete;
+    FliteEngine& operator=(const FliteEngine&) = delete;
+
+    bool ok() const { return sampleRate_ > 0; }
+    int sampleRate() const { return sampleRate_; }
+    void Synthesize(Request request);
+
+    // Flite's duration stretch for a rate of -5..5.
+    static float DurationStretch(int rate);
+    // The text as Flite can take it: one byte per QString unit, so a byte
+    // offset is the position in the text; typographic quotes and dashes
+    // become their plain forms, anything else outside ASCII a space.
+    static QByteArray FliteText(const QString& text);
+    // Where the text is cut into pieces synthesised one after another: after
+    // sentence ends and line breaks, and long runs at a space, so no piece
+    // is longer than `longest` units. Returns the pieces' start offsets.
+    static QList<int> Pieces(const QString& text, int longest = 300);
+
+    // Worker thread only: the streaming callback's way back.
+    bool Stream(const std::int16_t* samples, int start, int size, const void* utterance);
+
+private:
+    FliteEngine();
+    void Run();
+    void RunRequest(Request& request);
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Request> queue_;
+    int sampleRate_ = 0;
+
+    // Worker only.
+    cst_voice_struct* voices_[2] = {nullptr, nullptr};
+    Request* active_ = nullptr;
+    bool stopped_ = false;
+    int pieceStart_ = 0;             // the piece's offset in the text
+    QByteArray pieceText_;           // the piece as given to Flite
+    std::int64_t pieceSample_ = 0;   // the piece's first sample in the utterance
+    const void* wordsOf_ = nullptr;  // the Flite utterance whose words were sent
+    std::int64_t skip_ = 0;          // leading silence still to drop
+};

@@ -1,0 +1,180 @@
+// The automatic voice's choice for a line, and how the voice dialog names
+// and groups the voices.
+
+#include "platform/BuiltInVoice.h"
+#include "platform/EspeakEngine.h"
+#include "platform/VoiceChoice.h"
+#include "speech/VoiceList.h"
+
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+using EspeakList = QList<std::pair<QByteArray, QStringList>>;
+
+class TestVoiceChoice : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void lineLanguage_data();
+    void lineLanguage();
+    void automaticVoiceForALine_data();
+    void automaticVoiceForALine();
+    void builtInNames_data();
+    void builtInNames();
+    void dialogList_data();
+    void dialogList();
+    void storedNameMeansBuiltIn_data();
+    void storedNameMeansBuiltIn();
+};
+
+void TestVoiceChoice::lineLanguage_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("language");
+    QTest::newRow("English") << u"The quick brown fox."_s << u"en"_s;
+    QTest::newRow("kanji and kana") << u"今日は良い天気です。"_s << u"ja"_s;
+    QTest::newRow("kanji only") << u"日本語"_s << u"ja"_s;
+    QTest::newRow("katakana") << u"コンピューター"_s << u"ja"_s;
+    QTest::newRow("half-width katakana") << u"ｺﾝﾋﾟｭｰﾀｰ"_s << u"ja"_s;
+    QTest::newRow("no letters") << u"!?… 123"_s << u"en"_s;
+    QTest::newRow("empty") << QString() << u"en"_s;
+    QTest::newRow("emoji only") << u"😀🎵"_s << u"en"_s;
+    QTest::newRow("emoji in Japanese") << u"楽しい😀"_s << u"ja"_s;
+    QTest::newRow("accented Latin") << u"Déjà vu, naïve café"_s << u"en"_s;
+    QTest::newRow("Russian") << u"Доброе утро"_s << u"ru"_s;
+    QTest::newRow("Korean") << u"안녕하세요"_s << u"ko"_s;
+    QTest::newRow("Greek") << u"Καλημέρα"_s << u"el"_s;
+    // Mixed lines go by the majority, a kana or kanji counting twice.
+    QTest::newRow("word and its meaning") << u"apple りんご"_s << u"ja"_s;
+    QTest::newRow("English with one kanji") << u"I like sushi very much 寿"_s << u"en"_s;
+    QTest::newRow("Japanese with an English word") << u"これはAppleです"_s << u"ja"_s;
+    QTest::newRow("Russian in English") << u"He said да and left the room"_s << u"en"_s;
+}
+
+void TestVoiceChoice::lineLanguage()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, language);
+    QCOMPARE(VoiceChoice::LanguageOf(line), language);
+}
+
+void TestVoiceChoice::automaticVoiceForALine_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("espeakLanguage");   // of the espeak-ng voice chosen
+    using K = BuiltInVoice::Kind;
+    QTest::newRow("English") << u"Hello there."_s << int(K::EnglishMale) << QString();
+    QTest::newRow("Japanese") << u"こんにちは、世界"_s << int(K::Japanese) << u"ja"_s;
+    QTest::newRow("Russian") << u"Привет, мир"_s << int(K::Espeak) << u"ru"_s;
+    QTest::newRow("Korean") << u"안녕하세요"_s << int(K::Espeak) << u"ko"_s;
+    QTest::newRow("no letters") << u"--- 42 ---"_s << int(K::EnglishMale) << QString();
+    QTest::newRow("long line") << QString(20000, u'a') << int(K::EnglishMale) << QString();
+}
+
+void TestVoiceChoice::automaticVoiceForALine()
+{
+    QFETCH(QString, line);
+    QFETCH(int, kind);
+    QFETCH(QString, espeakLanguage);
+    BuiltInVoice voice;
+    const BuiltInVoice::Entry chosen = voice.VoiceFor(0, line);
+    QCOMPARE(int(chosen.kind), kind);
+    if (!espeakLanguage.isEmpty()) {
+        QStringList languages;
+        for (const EspeakEngine::Voice& v : EspeakEngine::Instance().voices())
+            if (v.identifier == chosen.espeakVoice)
+                languages = v.languages;
+        QVERIFY2(languages.contains(espeakLanguage), chosen.espeakVoice.constData());
+    }
+    // A chosen voice is used whatever the text says.
+    QCOMPARE(int(voice.VoiceFor(2, line).kind), int(BuiltInVoice::Kind::EnglishFemale));
+}
+
+void TestVoiceChoice::builtInNames_data()
+{
+    QTest::addColumn<EspeakList>("espeak");
+    QTest::addColumn<QStringList>("names");
+    const QStringList first{u"自動（英語・日本語）"_s, u"英語・男性（内蔵）"_s, u"英語・女性（内蔵）"_s,
+                            u"日本語（内蔵）"_s};
+    QTest::newRow("English and Japanese of espeak-ng are not repeated")
+        << EspeakList{{"gmw/en-US", {u"en-us"_s}}, {"jpx/ja", {u"ja"_s}}, {"gmw/en", {u"en-gb"_s, u"en"_s}}}
+        << first;
+    QTest::newRow("other languages by their Japanese names")
+        << EspeakList{{"gmw/de", {u"de"_s}}, {"roa/fr", {u"fr-fr"_s, u"fr"_s}}, {"ko", {u"ko"_s}}}
+        << first + QStringList{u"ドイツ語（内蔵）"_s, u"フランス語（内蔵）"_s, u"韓国語（内蔵）"_s};
+    QTest::newRow("two voices of one language told apart")
+        << EspeakList{{"roa/pt", {u"pt"_s}}, {"roa/pt-BR", {u"pt"_s}}}
+        << first + QStringList{u"ポルトガル語 pt（内蔵）"_s, u"ポルトガル語 pt-BR（内蔵）"_s};
+    QTest::newRow("unknown language keeps its code") << EspeakList{{"art/zz", {u"zz"_s}}}
+                                                     << first + QStringList{u"zz（内蔵）"_s};
+}
+
+void TestVoiceChoice::builtInNames()
+{
+    QFETCH(EspeakList, espeak);
+    QFETCH(QStringList, names);
+    QStringList got;
+    for (const BuiltInVoice::Entry& e : BuiltInVoice::Entries(espeak))
+        got << e.name;
+    QCOMPARE(got, names);
+}
+
+void TestVoiceChoice::dialogList_data()
+{
+    QTest::addColumn<QStringList>("desktop");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QStringList>("labels");
+    const QStringList builtIn{u"自動（英語・日本語）"_s, u"英語・男性（内蔵）"_s};
+    QTest::newRow("no service") << QStringList() << QString() << builtIn;
+    QTest::newRow("variants grouped, Japanese and English first")
+        << QStringList{u"Afrikaans"_s, u"Afrikaans+Alvin"_s, u"English (America)+Annie"_s,
+                       u"English (America)"_s, u"English (America)+Max"_s, u"Japanese+Kaori"_s}
+        << QString()
+        << builtIn + QStringList{u"Japanese+Kaori（デスクトップ）"_s, u"English (America)（デスクトップ）"_s,
+                                 u"Afrikaans（デスクトップ）"_s};
+    QTest::newRow("the variant in use keeps its line")
+        << QStringList{u"English (America)"_s, u"English (America)+Max"_s, u"English (America)+Annie"_s}
+        << u"English (America)+Max"_s
+        << builtIn + QStringList{u"English (America)（デスクトップ）"_s, u"English (America)+Max（デスクトップ）"_s};
+}
+
+void TestVoiceChoice::dialogList()
+{
+    QFETCH(QStringList, desktop);
+    QFETCH(QString, current);
+    QFETCH(QStringList, labels);
+    const QStringList builtIn{u"自動（英語・日本語）"_s, u"英語・男性（内蔵）"_s};
+    const QList<VoiceList::Entry> entries = VoiceList::Make(builtIn, desktop, current);
+    QStringList got;
+    for (const VoiceList::Entry& e : entries) {
+        got << e.label;
+        // The stored name is the engine's own.
+        QVERIFY(e.desktop ? desktop.contains(e.name) : builtIn.value(e.builtInIndex) == e.name);
+    }
+    QCOMPARE(got, labels);
+}
+
+void TestVoiceChoice::storedNameMeansBuiltIn_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("builtIn");
+    QTest::newRow("none") << u"なし"_s << true;
+    QTest::newRow("automatic") << u"自動（英語・日本語）"_s << true;
+    QTest::newRow("Flite") << u"英語・女性（内蔵）"_s << true;
+    QTest::newRow("espeak-ng language") << u"ドイツ語（内蔵）"_s << true;
+    QTest::newRow("desktop voice") << u"English (America)+Max"_s << false;
+    QTest::newRow("desktop Japanese") << u"Japanese"_s << false;
+}
+
+void TestVoiceChoice::storedNameMeansBuiltIn()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, builtIn);
+    QCOMPARE(BuiltInVoice::IsBuiltInName(name), builtIn);
+}
+
+QTEST_MAIN(TestVoiceChoice)
+#include "tst_voicechoice.moc"
