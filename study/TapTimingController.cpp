@@ -155,8 +155,11 @@ void TapTimingController::Save()
         peers.documents->ReloadLrcFile();
     // The song shows its new lyrics at once, from where it is.
     peers.lrc->LrcTextTempLabel(songLrcPath_);
-    if (state.LrcDisplayShowFlag == 0 && state.AudioStateFlag != 99)
+    if (state.LrcDisplayShowFlag == 0 && state.AudioStateFlag != 99) {
         peers.lrc->LrcDisplayOpen();
+        // The keys stay with the timing window.
+        dialog_->activateWindow();
+    }
     if (peers.music)
         peers.music->MusicLyricsMoved();
     dialog_->ShowStatus(u"「%1」に保存しました。"_s.arg(name));
