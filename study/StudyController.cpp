@@ -104,7 +104,13 @@ void StudyController::ApplyPassSpeed()
     // The learner's own speed comes back when the ladder ends.
     if (!speedBeforeLadder_)
         speedBeforeLadder_ = state.StudySpeedPercent;
-    ChangeSpeed(StudyLadder::SpeedOfPass(speeds, passes_, *speedBeforeLadder_));
+    // Once the pass has started: the speed changes as it does by hand while
+    // playing, the range end and the lines aimed anew.
+    const int speed = StudyLadder::SpeedOfPass(speeds, passes_, *speedBeforeLadder_);
+    QTimer::singleShot(0, gap_.get(), [this, speed] {
+        if (line_ >= 0 && !gap_->isActive())
+            ChangeSpeed(speed);
+    });
 }
 
 void StudyController::RestoreSpeed()
@@ -181,8 +187,8 @@ void StudyController::PracticeLine(std::int32_t line)
     if (!SetRange(line))
         return;
     passes_ = 0;
-    ApplyPassSpeed();
     PlayRange();
+    ApplyPassSpeed();
 }
 
 void StudyController::EndPractice()
@@ -241,8 +247,11 @@ bool StudyController::RangeEnded()
         PracticeLine(next);
         return true;
     }
+    if (StudyLadder::Speeds(state.StudyLadderPreset).empty() || !peers.music)
+        return false;   // the player replays the range
+    peers.music->MusicRangePlay();
     ApplyPassSpeed();
-    return false;   // the player replays the range
+    return true;
 }
 
 void StudyController::GapEnded()
@@ -261,8 +270,8 @@ void StudyController::GapEnded()
     if (next >= 0) {
         PracticeLine(next);
     } else if (peers.music) {
-        ApplyPassSpeed();
         peers.music->MusicRangePlay();
+        ApplyPassSpeed();
     }
 }
 
