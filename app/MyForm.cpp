@@ -14,6 +14,7 @@
 #include "settings/SettingsController.h"
 #include "speech/SpeechController.h"
 #include "study/StudyController.h"
+#include "study/TapTimingController.h"
 #include "speech/SpeechMessages.h"
 
 #include <QAction>

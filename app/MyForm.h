@@ -15,6 +15,7 @@
 class AnchorLayout;
 class QAction;
 class StudyController;
+class TapTimingController;
 class QKeyEvent;
 
 // The main window: builds every control, routes every command to its
@@ -53,6 +54,7 @@ public:
     void setLrc(std::unique_ptr<LrcController> c);
     void setArt(std::unique_ptr<ArtController> c);
     StudyController& study() { return *study_; }
+    TapTimingController& tapTiming() { return *tapTiming_; }
 
     // Files from the command line, opened once the window is shown and the
     // settings are read.
@@ -119,6 +121,8 @@ private:
     std::unique_ptr<PrintController> printing_;
     std::unique_ptr<BrowserController> browser_;
     std::unique_ptr<StudyController> study_;
+    std::unique_ptr<TapTimingController> tapTiming_;
+    QAction* tapTimingAction_ = nullptr;
     QAction* skipBack_ = nullptr;
     QAction* skipOn_ = nullptr;
     QList<QAction*> practiceCounts_;

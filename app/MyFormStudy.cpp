@@ -3,6 +3,8 @@
 #include "lrc/LrcController.h"
 #include "music/MusicController.h"
 #include "study/StudyController.h"
+#include "study/StudyLadder.h"
+#include "study/TapTimingController.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -19,6 +21,7 @@ using namespace Qt::StringLiterals;
 void MyForm::SetUpStudy()
 {
     study_ = std::make_unique<StudyController>(context_);
+    tapTiming_ = std::make_unique<TapTimingController>(context_);
 
     // Skipping lines is practice's own pair of keys, in the study menu.
     if (auto* menu = ui_.menuStrip1->findChild<QMenu*>(u"menuStudy"_s)) {
@@ -51,7 +54,28 @@ void MyForm::SetUpStudy()
             practiceCounts_ << a;
             connect(a, &QAction::triggered, this, [this, count = count] { study_->SetRepetitions(count); });
         }
+        // A ladder plays each pass at its own speed; its passes are the count.
+        counts->addSeparator();
+        for (std::int32_t preset = 1; preset <= StudyLadder::kLastPreset; ++preset) {
+            QAction* a = counts->addAction(u"%1 (%2回)"_s.arg(StudyLadder::Name(preset))
+                                               .arg(StudyLadder::Speeds(preset).size()));
+            a->setObjectName(u"menuPracticeLadder%1"_s.arg(preset));
+            a->setCheckable(true);
+            a->setData(-preset);
+            group->addAction(a);
+            practiceCounts_ << a;
+            connect(a, &QAction::triggered, this, [this, preset] { study_->SetLadder(preset); });
+        }
         menu->insertMenu(before, counts);
+
+        // Timing by tapping, after the other lyric timing commands.
+        tapTimingAction_ = new QAction(u"タイミング作成..."_s, this);
+        tapTimingAction_->setObjectName(u"menuTapTiming"_s);
+        tapTimingAction_->setShortcut(QKeySequence(u"Ctrl+T"_s));
+        const QList<QAction*> now = menu->actions();
+        const qsizetype after = now.indexOf(ui_.menuSaveTiming) + 1;
+        menu->insertAction(after > 0 && after < now.size() ? now.at(after) : nullptr, tapTimingAction_);
+        connect(tapTimingAction_, &QAction::triggered, this, [this] { tapTiming_->Open(); });
         connect(counts, &QMenu::aboutToShow, this, [this] { study_->UpdateCommands(); });
     }
 

@@ -131,6 +131,8 @@ struct State
     std::int32_t StudyPausePercent = 0;     // pause after a line: 0, 50, 100 or 150 % of its length
     std::int32_t StudyFollowWord = 1;       // 1: the spoken word is highlighted
     std::int32_t StudyLyricShiftMs = 0;     // lyric lines moved while listening (not stored)
+    std::int32_t StudyTapCompensationMs = 150;  // timing by tapping: reaction time taken off each stamp
+    std::int32_t StudyLadderPreset = 0;     // a speed per pass of a practised line (StudyLadder::Preset)
 
     // Puts the run-time variables back to their start-up values, as the Load
     // event does before the settings are read. Settings-backed values, the

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QTimer>
 
+#include <algorithm>
 #include <climits>
 
 using namespace Qt::StringLiterals;
@@ -35,8 +36,12 @@ std::int32_t Sub(std::int32_t a, std::int32_t b)
 } // namespace
 
 LrcController::LrcController(const Context& context)
-    : Controller(context), clock_(&SystemClock())
+    : Controller(context), clock_(&SystemClock()), wordTimer_(std::make_unique<QTimer>())
 {
+    wordTimer_->setObjectName(u"lyricWordTimer"_s);
+    wordTimer_->setSingleShot(true);
+    wordTimer_->setTimerType(Qt::PreciseTimer);
+    QObject::connect(wordTimer_.get(), &QTimer::timeout, wordTimer_.get(), [this] { ShowWord(); });
 }
 
 LrcController::~LrcController()
@@ -88,12 +93,80 @@ void LrcController::LrcTextTempLabel(const QString& path)
 void LrcController::SetLabels(const QString& l1, const QString& l2, const QString& l3, const QString& l4)
 {
     shown_.fill(-1);
+    words_.clear();
+    wordTimer_->stop();
     if (!display_)
         return;
     display_->label1->setText(l1);
     display_->label2->setText(l2);
     display_->label3->setText(l3);
     display_->label4->setText(l4);
+    for (LyricLineLabel* label : display_->lines()) {
+        label->setSecondLine({});
+        label->setWordHighlight(0, 0);
+    }
+}
+
+std::int32_t LrcController::NextGroup(std::int32_t entry) const
+{
+    return LrcWordTags::GroupEnd(table_, entry);
+}
+
+void LrcController::ShowEntries(const std::array<std::int32_t, 4>& entries)
+{
+    std::array<LrcWordTags::GroupText, 4> texts;
+    for (size_t k = 0; k < 4; ++k) {
+        const std::int32_t i = entries[k];
+        if (i >= 0 && i < state.LrcEndArrayCunt && i < table_.size())
+            texts[k] = LrcWordTags::TextOfGroup(table_, i);
+    }
+    SetLabels(texts[0].main, texts[1].main, texts[2].main, texts[3].main);
+    for (size_t k = 0; k < 4; ++k) {
+        const std::int32_t i = entries[k];
+        shown_[k] = i >= 0 && i < state.LrcEndArrayCunt && i < table_.size() ? i : -1;
+    }
+    if (display_) {
+        for (size_t k = 0; k < 4; ++k)
+            display_->lines()[k]->setSecondLine(texts[k].second);
+    }
+    FollowWords();
+}
+
+void LrcController::FollowWords()
+{
+    wordTimer_->stop();
+    words_.clear();
+    const std::int32_t entry = shown_[1];
+    if (!display_ || entry < 0 || entry >= table_.size() || state.StudyFollowWord != 1)
+        return;
+    words_ = LrcWordTags::Words(table_.lines.at(table_.Line(entry)), table_.Time(entry), table_.offset);
+    ShowWord();
+}
+
+void LrcController::ShowWord()
+{
+    if (!display_ || words_.empty())
+        return;
+    // Where the song is in track time: the audio itself when it can tell.
+    const std::int32_t adjustment = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
+    std::int64_t audio = 0;
+    std::int64_t track = 0;
+    if (position_ && position_(audio))
+        track = audio - adjustment;
+    else
+        track = std::int64_t(Sub(TimeOfDay(), state.LrcStartTime)) * qMax(1, state.StudySpeedPercent) / 100 - adjustment;
+    const int w = LrcWordTags::WordAt(words_, std::int32_t(track));
+    if (w >= 0)
+        display_->label2->setWordHighlight(words_[size_t(w)].start, words_[size_t(w)].length);
+    else
+        display_->label2->setWordHighlight(0, 0);
+    const bool playing = state.AudioStateFlag == 10 || state.AudioStateFlag == 20;
+    if (!playing || w + 1 >= int(words_.size()))
+        return;
+    // Aimed at the next word; a tick that comes early looks again.
+    const std::int64_t ahead = words_[size_t(w + 1)].time - track;
+    const std::int64_t wall = ahead * 100 / qMax(1, state.StudySpeedPercent);
+    wordTimer_->start(int(std::clamp<std::int64_t>(wall, 1, INT_MAX)));
 }
 
 QString LrcController::Label(int i) const
@@ -170,14 +243,15 @@ void LrcController::TrackBarLrcTextTimerIni()
     // A position on a line's time makes that line current; with equal
     // times the later line is current, the earlier having passed at once.
     bool current = false;
-    for (std::int32_t i = s; i < table_.size(); ++i) {
+    std::int32_t following = s;
+    for (std::int32_t i = s; i < table_.size(); i = following) {
+        following = NextGroup(i);
         const std::int32_t tc = table_.Time(i);
-        const bool last = i == table_.size() - 1;
-        const std::int32_t tn = last ? 0 : table_.Time(i + 1);
+        const bool last = following >= table_.size();
+        const std::int32_t tn = last ? 0 : table_.Time(following);
         if (last ? tc == r : (tc <= r && r < tn)) {
             state.LrcDspArrayCunt = i;
-            SetLabels({}, table_.TextAt(i), TextOrBlank(i + 1), TextOrBlank(i + 2));
-            shown_ = {-1, i, i + 1, i + 2};
+            ShowEntries({-1, i, following, NextGroup(following)});
             current = true;
             if (last) {
                 // The last line is reached: nothing follows it.
@@ -207,7 +281,7 @@ void LrcController::TrackBarLrcTextTimerIni()
         state.LrcStartTime = Sub(TimeOfDay(), b);
         LrcTimerOnStart(std::uint32_t(state.LrcTimerCount));
         if (current)
-            ++state.LrcDspArrayCunt;
+            state.LrcDspArrayCunt = following;
     } else {
         // Paused or stopped: the lines are placed, nothing ticks until a resume.
         LrcTimerOnStop();
@@ -236,10 +310,10 @@ void LrcController::LrcTextDisplay()
         }
     }
     const std::int32_t before = shown_[1];
-    SetLabels(Label(1), table_.TextAt(i), TextOrBlank(i + 1), TextOrBlank(i + 2));
-    shown_ = {before, i, i + 1, i + 2};
-    ++state.LrcDspArrayCunt;
-    if (state.LrcDspArrayCunt == state.LrcEndArrayCunt) {
+    const std::int32_t following = NextGroup(i);
+    ShowEntries({before, i, following, NextGroup(following)});
+    state.LrcDspArrayCunt = following;
+    if (state.LrcDspArrayCunt >= state.LrcEndArrayCunt) {
         LrcTimerOnStop();
         aimed_ = false;
         return;
@@ -256,11 +330,16 @@ void LrcController::LrcTextDisplay()
 
 void LrcController::LrcTextDisplayRestart(std::int64_t position)
 {
-    if (state.LrcText.isEmpty() || !aimed_)
-        return;   // nothing read, or past the last line: nothing to aim at
+    if (state.LrcText.isEmpty())
+        return;
+    if (!aimed_) {
+        ShowWord();   // the last line's words go on
+        return;   // past the last line: nothing to aim at
+    }
     const auto p = std::int32_t(position);
     state.LrcStartTime = Sub(TimeOfDay(), p);
     ArmWithAdjustment(state.LrcTime_mSec - p);
+    ShowWord();
 }
 
 void LrcController::LrcTextResync(std::int64_t position)

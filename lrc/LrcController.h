@@ -2,6 +2,7 @@
 
 #include "core/Controller.h"
 #include "lrc/LrcRules.h"
+#include "lrc/LrcWordTags.h"
 
 #include <QPointer>
 #include <QString>
@@ -10,6 +11,10 @@
 #include <cstdint>
 #include <optional>
 #include <functional>
+#include <memory>
+#include <vector>
+
+class QTimer;
 
 class Clock;
 #include "lrc/LrcDisplay.h"
@@ -58,9 +63,18 @@ public:
     std::function<void(QWidget* window)> onDisplayOpened;
     virtual void LrcTextResync(std::int64_t position);
     void setTitleNote(const QString& note);
+    // The timer that moves the sung word's colour along the current line.
+    QTimer* wordTimer() const { return wordTimer_.get(); }
 
 private:
     void SetLabels(const QString& l1, const QString& l2, const QString& l3, const QString& l4);
+    // The four labels show these entries' groups (-1: blank); a lyric and
+    // its translation of one time are one group, shown as one line.
+    void ShowEntries(const std::array<std::int32_t, 4>& entries);
+    std::int32_t NextGroup(std::int32_t entry) const;
+    // The word timing of the current line, and the word sung now.
+    void FollowWords();
+    void ShowWord();
     QString Label(int i) const;
     QString TextOrBlank(std::int32_t i) const;
     std::int32_t TimeOfDay() const;
@@ -75,6 +89,8 @@ private:
     QPointer<LrcDisplay> display_;
     // The line each label shows, -1 for none.
     std::array<std::int32_t, 4> shown_{-1, -1, -1, -1};
+    std::vector<LrcWordTags::Word> words_;
+    std::unique_ptr<QTimer> wordTimer_;
     std::optional<std::int64_t> resyncAt_;
     QString lrcPath_;
     QString titleNote_;

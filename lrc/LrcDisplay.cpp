@@ -67,10 +67,10 @@ LrcDisplay::LrcDisplay(QWidget* owner)
                              u"\nウィンドウを前面に出すだけのクリックでは変わりません。"_s;
     const std::array<QString, 4> speakNames{u"直前の行を読み上げ"_s, u"現在の行を読み上げ"_s,
                                             u"次の行を読み上げ"_s, u"その次の行を読み上げ"_s};
-    QLabel** labelSlots[4] = {&label1, &label2, &label3, &label4};
+    LyricLineLabel** labelSlots[4] = {&label1, &label2, &label3, &label4};
     QPushButton** buttonSlots[4] = {&button1, &button2, &button3, &button4};
     for (int i = 0; i < 4; ++i) {
-        auto* label = new QLabel(this);
+        auto* label = new LyricLineLabel(this);
         label->setObjectName(u"label%1"_s.arg(i + 1));
         label->setFont(font);
         label->setAlignment(Qt::AlignCenter);
@@ -126,8 +126,11 @@ QPoint LrcDisplay::PlaceBeside(const QRect& screen, const QRect& owner, const QS
 
 void LrcDisplay::Clear()
 {
-    for (QLabel* label : labels())
+    for (LyricLineLabel* label : lines()) {
         label->clear();
+        label->setSecondLine({});
+        label->setWordHighlight(0, 0);
+    }
 }
 
 bool LrcDisplay::eventFilter(QObject* watched, QEvent* event)

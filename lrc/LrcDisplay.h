@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lrc/LyricLineLabel.h"
+
 #include <QElapsedTimer>
 #include <QPixmap>
 #include <QWidget>
@@ -19,10 +21,10 @@ class LrcDisplay : public QWidget
 public:
     explicit LrcDisplay(QWidget* owner);
 
-    QLabel* label1 = nullptr;
-    QLabel* label2 = nullptr;
-    QLabel* label3 = nullptr;
-    QLabel* label4 = nullptr;
+    LyricLineLabel* label1 = nullptr;
+    LyricLineLabel* label2 = nullptr;
+    LyricLineLabel* label3 = nullptr;
+    LyricLineLabel* label4 = nullptr;
     QPushButton* button1 = nullptr;
     QPushButton* button2 = nullptr;
     QPushButton* button3 = nullptr;
@@ -33,6 +35,7 @@ public:
     static constexpr int ActivationClickMs = 250;
 
     std::array<QLabel*, 4> labels() const { return {label1, label2, label3, label4}; }
+    std::array<LyricLineLabel*, 4> lines() const { return {label1, label2, label3, label4}; }
     std::array<QPushButton*, 4> buttons() const { return {button1, button2, button3, button4}; }
     void Clear();
 

@@ -79,6 +79,11 @@ public:
     virtual void MusicRangeRelease();
     // The lyric times have moved: the lines follow from where the device is.
     virtual void MusicLyricsMoved();
+    // Where the song is now in track time (the MP3 adjustment taken off);
+    // false when no song plays or the device cannot tell.
+    virtual bool MusicPlayedPosition(std::int64_t& trackMs);
+    // Plays on from `trackMs` of the song (track time), from a pause too.
+    virtual void MusicPlayFrom(std::int64_t trackMs);
     // Asked at the end of a play range before it replays; true when the
     // study tools have taken over.
     std::function<bool()> onRangeEnd;

@@ -63,3 +63,34 @@ void MusicController::MusicLyricsMoved()
     if (device_.Position(position) == 0)
         peers.lrc->LrcTextResync(position);
 }
+
+bool MusicController::MusicPlayedPosition(std::int64_t& trackMs)
+{
+    if (!Playing() && !Paused())
+        return false;
+    std::int64_t position = 0;
+    if (device_.Position(position) != 0)
+        return false;
+    trackMs = position - (state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0);
+    return true;
+}
+
+void MusicController::MusicPlayFrom(std::int64_t trackMs)
+{
+    if (!Playing() && !Paused())
+        return;
+    if (Paused())
+        MusicPause();   // resumes; the seek below moves it
+    const std::int64_t a = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
+    const std::int64_t target = std::clamp<std::int64_t>(trackMs + a, 0, std::max(0, state.PlayTimeMiriSecond - 1));
+    DisarmRangeEnd();
+    const int code = SeekAndPlay(target);
+    ui.trackBar3->setValue(int(target));
+    if (!Examined(code)) {
+        MciError();
+        return;
+    }
+    if (peers.lrc && !state.LrcText.isEmpty())
+        peers.lrc->LrcTextResync(target);
+    ArmRangeEnd();
+}

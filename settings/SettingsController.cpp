@@ -222,6 +222,11 @@ void SettingsController::ReadStudyValues(SettingsStore& store)
     const int pause = store.ReadDword(u"StudyPause"_s, 0, 0, 150);
     state.StudyPausePercent = pause == 50 || pause == 100 || pause == 150 ? pause : 0;
     state.StudyFollowWord = store.ReadDword(u"StudyFollowWord"_s, 1, 0, 1);
+
+    // Timing by tapping and the repetition ladder.
+    const int compensation = store.ReadDword(u"StudyTapCompensation"_s, 150, 0, 1000);
+    state.StudyTapCompensationMs = compensation - compensation % 10;
+    state.StudyLadderPreset = store.ReadDword(u"StudyLadder"_s, 0, 0, 3);
 }
 
 void SettingsController::iniDefine()
@@ -282,6 +287,9 @@ void SettingsController::iniDefine()
     state.StudyLinePractice = 0;
     state.StudyPausePercent = 0;
     state.StudyFollowWord = 1;
+    // Timing by tapping and the repetition ladder.
+    state.StudyTapCompensationMs = 150;
+    state.StudyLadderPreset = 0;
 
     if (firstRunUnfinished_)
         return;
@@ -332,6 +340,9 @@ void SettingsController::iniWrite()
         {u"StudyLinePractice"_s, state.StudyLinePractice},
         {u"StudyPause"_s, state.StudyPausePercent},
         {u"StudyFollowWord"_s, state.StudyFollowWord},
+        // Timing by tapping and the repetition ladder.
+        {u"StudyTapCompensation"_s, state.StudyTapCompensationMs},
+        {u"StudyLadder"_s, state.StudyLadderPreset},
     };
     switch (store.Write(values)) {
     case SettingsStore::WriteResult::OpenFailed:

@@ -6,6 +6,7 @@
 #include "lrc/LrcRules.h"
 #include "music/MusicController.h"
 #include "music/MusicTimes.h"
+#include "study/StudyLadder.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -48,10 +49,14 @@ void StudyController::UpdateCommands()
         ui.menuSaveTiming->setEnabled(timed && state.StudyLyricShiftMs != 0);
     if (ui.menuLinePractice)
         ui.menuLinePractice->setChecked(state.StudyLinePractice == 1);
-    // Any other count than the menu's own is endless, as the practice takes it.
+    // Any other count than the menu's own is endless, as the practice takes
+    // it; a ladder (its preset as a negative count) stands for its passes.
     const int count = Repetitions() == 0 ? 1000 : Repetitions();
-    for (QAction* a : counts_)
-        a->setChecked(a->data().toInt() == count);
+    const bool ladder = !StudyLadder::Speeds(state.StudyLadderPreset).empty();
+    for (QAction* a : counts_) {
+        const int data = a->data().toInt();
+        a->setChecked(data < 0 ? ladder && -data == state.StudyLadderPreset : !ladder && data == count);
+    }
     ShowSpeed();
 }
 
@@ -63,6 +68,7 @@ void StudyController::setCountActions(const QList<QAction*>& counts)
 
 void StudyController::SetRepetitions(int count)
 {
+    SetLadder(0);
     state.LoopModeCount = count;
     if (ui.button10)
         ui.button10->setText(count == 1000 ? u"∞"_s : QString::number(count));
@@ -78,8 +84,45 @@ void StudyController::setSkipActions(QAction* back, QAction* on)
 
 // --- line practice ----------------------------------------------------------------------
 
+void StudyController::SetLadder(std::int32_t preset)
+{
+    state.StudyLadderPreset = StudyLadder::Speeds(preset).empty() ? 0 : preset;
+    if (line_ >= 0)
+        ApplyPassSpeed();
+    else
+        RestoreSpeed();
+    UpdateCommands();
+}
+
+void StudyController::ApplyPassSpeed()
+{
+    const std::vector<int> speeds = StudyLadder::Speeds(state.StudyLadderPreset);
+    if (speeds.empty()) {
+        RestoreSpeed();
+        return;
+    }
+    // The learner's own speed comes back when the ladder ends.
+    if (!speedBeforeLadder_)
+        speedBeforeLadder_ = state.StudySpeedPercent;
+    // Once the pass has started: the speed changes as it does by hand while
+    // playing, the range end and the lines aimed anew.
+    const int speed = StudyLadder::SpeedOfPass(speeds, passes_, *speedBeforeLadder_);
+    QTimer::singleShot(0, gap_.get(), [this, speed] {
+        if (line_ >= 0 && !gap_->isActive())
+            ChangeSpeed(speed);
+    });
+}
+
+void StudyController::RestoreSpeed()
+{
+    if (const auto speed = std::exchange(speedBeforeLadder_, std::nullopt))
+        ChangeSpeed(*speed);
+}
+
 int StudyController::Repetitions() const
 {
+    if (const std::vector<int> speeds = StudyLadder::Speeds(state.StudyLadderPreset); !speeds.empty())
+        return int(speeds.size());
     switch (state.LoopModeCount) {
     case 1:
     case 2:
@@ -145,6 +188,7 @@ void StudyController::PracticeLine(std::int32_t line)
         return;
     passes_ = 0;
     PlayRange();
+    ApplyPassSpeed();
 }
 
 void StudyController::EndPractice()
@@ -153,6 +197,7 @@ void StudyController::EndPractice()
     line_ = -1;
     range_.reset();
     passes_ = 0;
+    RestoreSpeed();
 }
 
 bool StudyController::RangeEnded()
@@ -202,7 +247,11 @@ bool StudyController::RangeEnded()
         PracticeLine(next);
         return true;
     }
-    return false;   // the player replays the range
+    if (StudyLadder::Speeds(state.StudyLadderPreset).empty() || !peers.music)
+        return false;   // the player replays the range
+    peers.music->MusicRangePlay();
+    ApplyPassSpeed();
+    return true;
 }
 
 void StudyController::GapEnded()
@@ -218,10 +267,12 @@ void StudyController::GapEnded()
             peers.music->MusicRangeRelease();
         return;
     }
-    if (next >= 0)
+    if (next >= 0) {
         PracticeLine(next);
-    else if (peers.music)
+    } else if (peers.music) {
         peers.music->MusicRangePlay();
+        ApplyPassSpeed();
+    }
 }
 
 void StudyController::LeaveLine()
@@ -321,9 +372,10 @@ void StudyController::ChangeSpeed(int percent)
     ShowSpeed();
 }
 
-void StudyController::SpeedUp() { ChangeSpeed(state.StudySpeedPercent + SpeedStep); }
-void StudyController::SpeedDown() { ChangeSpeed(state.StudySpeedPercent - SpeedStep); }
-void StudyController::SpeedNormal() { ChangeSpeed(100); }
+// A speed set by hand ends what the ladder would restore.
+void StudyController::SpeedUp() { speedBeforeLadder_.reset(); ChangeSpeed(state.StudySpeedPercent + SpeedStep); }
+void StudyController::SpeedDown() { speedBeforeLadder_.reset(); ChangeSpeed(state.StudySpeedPercent - SpeedStep); }
+void StudyController::SpeedNormal() { speedBeforeLadder_.reset(); ChangeSpeed(100); }
 
 void StudyController::ShowSpeed()
 {

@@ -49,6 +49,9 @@ public:
     void RangeChangedByHand();
     // Passes per line, the repetition button's count (1000: endless).
     void SetRepetitions(int count);
+    // A speed per pass (StudyLadder::Preset; 0: none): the passes per line
+    // are then the ladder's steps.
+    void SetLadder(std::int32_t preset);
 
     // The lyric commands need timed lines; saving needs a shift. The skip
     // commands are the window's own, handed over here.
@@ -80,6 +83,10 @@ private:
     void LeaveLine();
     void GapEnded();
     void ChangeSpeed(int percent);
+    // The ladder's speed for the pass about to play; without a ladder the
+    // learner's speed again.
+    void ApplyPassSpeed();
+    void RestoreSpeed();
     void ShowSpeed();
     void ShiftBy(int deltaMs);
     void TakeNewLyrics();
@@ -97,4 +104,5 @@ private:
     QAction* skipBack_ = nullptr;
     QAction* skipOn_ = nullptr;
     QList<QAction*> counts_;
+    std::optional<int> speedBeforeLadder_;
 };

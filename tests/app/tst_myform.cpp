@@ -668,7 +668,9 @@ private slots:
         QStringList items;
         for (QAction* a : count->actions())
             items << a->text().remove(u'&');
-        QCOMPARE(items, (QStringList{u"1回"_s, u"2回"_s, u"4回"_s, u"無限に繰り返す"_s}));
+        QCOMPARE(items, (QStringList{u"1回"_s, u"2回"_s, u"4回"_s, u"無限に繰り返す"_s, QString(),
+                                     u"0.75→1.0→1.25倍 (3回)"_s, u"0.5→0.75→1.0倍 (3回)"_s,
+                                     u"1.0→1.25→1.5倍 (3回)"_s}));
         count->actions().at(2)->trigger();
         QCOMPARE(form.state().LoopModeCount, 4);
         emit study->aboutToShow();

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
@@ -190,20 +191,59 @@ private slots:
         QCOMPARE(f.armed(), 1000);
     }
 
-    void equalTimesFollowAtOnce()
+    // A lyric and its translation share one time: they are one current
+    // line, the translation under it, and the speak button reads the lyric.
+    void equalTimesShowAsOneLine()
     {
         Fixture f(u"[00:01.00]a\n[00:01.00]b\n[00:02.00]c"_s);
+        LrcDisplay* d = f.lrc.dlgLrcDisplay();
         f.clock.now = 0;
         f.syncAt(0);
         f.tickAt(1000);
-        QCOMPARE(f.labels(), (QStringList{u""_s, u"a"_s, u"b"_s, u"c"_s}));
-        QCOMPARE(f.armed(), 0);
-        f.tickAt(1001);
-        QCOMPARE(f.labels(), (QStringList{u"a"_s, u"b"_s, u"c"_s, u""_s}));
-        QCOMPARE(f.armed(), 999);
+        QCOMPARE(f.labels(), (QStringList{u""_s, u"a"_s, u"c"_s, u""_s}));
+        QCOMPARE(d->label2->secondLine(), u"b"_s);
+        QCOMPARE(f.armed(), 1000);
+        QSignalSpy spoken(d, &LrcDisplay::speakRequested);
+        d->button2->click();
+        QCOMPARE(spoken.value(0).value(0).toString(), u"a"_s);
+        f.tickAt(2000);
+        QCOMPARE(f.labels(), (QStringList{u"a"_s, u"c"_s, u""_s, u""_s}));
+        QCOMPARE(d->label1->secondLine(), u"b"_s);
+        QVERIFY(d->label2->secondLine().isEmpty());
 
-        f.syncAt(1000);   // a start on the shared time shows the later line
-        QCOMPARE(f.labels(), (QStringList{u""_s, u"b"_s, u"c"_s, u""_s}));
+        f.syncAt(1000);   // a start on the shared time shows the pair
+        QCOMPARE(f.labels(), (QStringList{u""_s, u"a"_s, u"c"_s, u""_s}));
+        QCOMPARE(d->label2->secondLine(), u"b"_s);
+    }
+
+    // Word tags: the word being sung is coloured as the audio reaches it,
+    // an early tick waits for it, and the tags never show.
+    void sungWordFollowsTheAudio()
+    {
+        Fixture f(u"[00:01.00]<00:01.00>春<00:01.50>の<00:02.00>\n[00:03.00]x"_s);
+        std::int64_t audio = 0;
+        f.lrc.setPositionSource([&audio](std::int64_t& ms) {
+            ms = audio;
+            return true;
+        });
+        LyricLineLabel* current = f.lrc.dlgLrcDisplay()->label2;
+        using Span = std::pair<qsizetype, qsizetype>;
+        f.clock.now = 0;
+        f.syncAt(0);
+        audio = 1000;
+        f.tickAt(1000);
+        QCOMPARE(current->text(), u"春の"_s);
+        QCOMPARE(current->wordHighlight(), Span(0, 1));
+        QVERIFY(f.lrc.wordTimer()->isActive());
+        QCOMPARE(f.lrc.wordTimer()->interval(), 500);
+        audio = 1400;   // the timer is early
+        QTRY_COMPARE_WITH_TIMEOUT(f.lrc.wordTimer()->interval(), 100, 2000);
+        QCOMPARE(current->wordHighlight(), Span(0, 1));
+        audio = 1500;
+        QTRY_COMPARE_WITH_TIMEOUT(current->wordHighlight(), Span(1, 1), 2000);
+        audio = 2000;
+        QTRY_COMPARE_WITH_TIMEOUT(current->wordHighlight(), Span(2, 0), 2000);
+        QVERIFY(!f.lrc.wordTimer()->isActive());
     }
 
     // A line with several tags comes at each of them, in the song's order,

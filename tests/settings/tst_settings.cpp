@@ -33,6 +33,7 @@ const QStringList kAllValues = {
     u"TextFontStyle"_s, u"TextFontSize"_s, u"TextFontName"_s, u"TextFontGdiChar"_s, u"PrintLeftMargin"_s,
     u"PrintRightMargin"_s, u"PrintTopMargin"_s, u"PrintBottomMargin"_s, u"PrintLandscape"_s,
     u"StudySpeed"_s, u"StudyLinePractice"_s, u"StudyPause"_s, u"StudyFollowWord"_s,
+    u"StudyTapCompensation"_s, u"StudyLadder"_s,
 };
 
 class FakeVersion : public SystemVersion

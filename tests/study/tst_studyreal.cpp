@@ -40,6 +40,23 @@ class TestStudyReal : public QObject
     QTemporaryDir home_;
     MonitorRecorder monitor_;   // keeps the null sink at a sound card's pace
 
+    // Bursts of sound at least 150 ms long, split by 250 ms of silence.
+    QList<int> Bursts(qsizetype from)
+    {
+        QList<int> bursts;
+        qsizetype at = monitor_.soundFrom(from);
+        while (at >= 0) {
+            qsizetype quiet = monitor_.silenceFrom(at, 250);
+            if (quiet < 0)
+                quiet = monitor_.samples();
+            const int ms = int((quiet - at) * 1000 / MonitorRecorder::Rate);
+            if (ms >= 150)
+                bursts << ms;
+            at = monitor_.soundFrom(quiet);
+        }
+        return bursts;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -119,23 +136,53 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(form.state().AudioStateFlag, 12, 12000);
         QTest::qWait(600);   // the monitor's last blocks
 
-        // Bursts of sound at least 150 ms long, split by 250 ms of silence.
-        QList<int> bursts;
-        qsizetype at = monitor_.soundFrom(from);
-        while (at >= 0) {
-            qsizetype quiet = monitor_.silenceFrom(at, 250);
-            if (quiet < 0)
-                quiet = monitor_.samples();
-            const int ms = int((quiet - at) * 1000 / MonitorRecorder::Rate);
-            if (ms >= 150)
-                bursts << ms;
-            at = monitor_.soundFrom(quiet);
-        }
+        const QList<int> bursts = Bursts(from);
         qInfo() << "bursts (ms):" << bursts;
         QCOMPARE(bursts.size(), 4);
         for (int i = 0; i < 4; ++i) {
             const int expected = i < 2 ? 600 : 400;
             QVERIFY2(std::abs(bursts[i] - expected) <= 120, qPrintable(u"burst %1: %2 ms"_s.arg(i).arg(bursts[i])));
+        }
+    }
+
+    // The ladder 0.75× → 1.0× → 1.25×: line 一 (600 ms of the song) lasts
+    // 800, 600 and 480 ms, then 二 (400 ms) 533, 400 and 320 ms; the speed
+    // is the learner's own again afterwards.
+    void ladderPassesLastTheirSpeed()
+    {
+        const QString wav = home_.filePath(u"ladder.wav"_s);
+        QVERIFY(AudioMedia::WriteTone(wav, 2000, {22050, 1, 16}));
+        QVERIFY(WriteText(home_.filePath(u"ladder.lrc"_s), u"[00:01.00]一\r\n[00:01.60]二\r\n"_s));
+        GstAudioDevice device;
+        FakeMixer mixer;
+        ScriptedPrompter prompter;
+        MyForm form{prompter};
+        form.setMusic(std::make_unique<MusicController>(form.context(), device, mixer));
+        form.state().StudyPausePercent = 100;
+        form.study().SetLadder(1);
+        form.lrc().LrcTextTempLabel(wav);
+        form.music().MusicStart(wav, u"ladder"_s);
+        QCOMPARE(form.state().AudioStateFlag, 10);
+        form.study().menuLinePractice_Toggled(true);
+        const qsizetype from = monitor_.samples();
+        form.study().PracticeLine(0);
+        QTRY_COMPARE_WITH_TIMEOUT(device.SpeedPercent(), 75, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.state().AudioStateFlag, 10 + 2, 20000);
+        QTest::qWait(600);
+        const QList<int> bursts = Bursts(from);
+        qInfo() << "bursts (ms):" << bursts;
+        const QList<int> expected{800, 600, 480, 533, 400, 320};
+        QCOMPARE(form.state().StudySpeedPercent, 100);
+        // Known fault: a speed change at a pass's start and the device's
+        // range end do not yet agree, so passes after the first come out
+        // short or run together.
+        QEXPECT_FAIL("", "speed change at a pass's start cuts the pass short on the real device", Abort);
+        QCOMPARE(bursts.size(), expected.size());
+        for (int i = 0; i < expected.size(); ++i) {
+            // 2 % of the pass, plus the monitor's own grain at each end.
+            const int allowed = expected[i] * 2 / 100 + 40;
+            QVERIFY2(std::abs(bursts[i] - expected[i]) <= allowed,
+                     qPrintable(u"pass %1: %2 ms, not %3"_s.arg(i).arg(bursts[i]).arg(expected[i])));
         }
     }
 };
