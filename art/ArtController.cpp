@@ -39,13 +39,13 @@ ArtController::ArtController(const Context& context) : ArtController(context, CR
 
 ArtController::ArtController(const Context& context, CRand& rand) : Controller(context), rand_(rand) {}
 
-void ArtController::comboBox3_SelectedIndexChanged()
+void ArtController::ArtFitChanged()
 {
-    state.PicMode = ui.comboBox3->currentIndex();
+    state.PicMode = ui.artFitBox->currentIndex();
     // Any mode beyond the list fits like "Zoom".
     const auto mode = state.PicMode >= 0 && state.PicMode <= 2 ? PictureBox::SizeMode(state.PicMode)
                                                                : PictureBox::Zoom;
-    ui.pictureBox1->setSizeMode(mode);
+    ui.artPicture->setSizeMode(mode);
 }
 
 int ArtController::CurrentMillisecond() const
@@ -55,8 +55,8 @@ int ArtController::CurrentMillisecond() const
 
 void ArtController::ShowPicture(const QImage& image)
 {
-    ui.pictureBox1->setImage(image);
-    ui.label15->setText(u"%1 X %2 pixel"_s.arg(image.width()).arg(image.height()));
+    ui.artPicture->setImage(image);
+    ui.artSizeLabel->setText(u"%1 X %2 pixel"_s.arg(image.width()).arg(image.height()));
 }
 
 bool ArtController::ShowPictureFile(const QString& path)
@@ -93,7 +93,7 @@ bool ArtController::SongOrFolderPicture(const QString& folder, QString& error)
         error = FolderError(folder);
         return false;
     }
-    const QString song = FolderPictures::SongPicture(JpegPaths(folder), ui.label4->text());
+    const QString song = FolderPictures::SongPicture(JpegPaths(folder), ui.songNameLabel->text());
     // A song-named picture that does not decode is passed over like a missing one.
     if (song.isEmpty() || !ShowPictureFile(song))
         CoverArtDisplay(folder);
@@ -126,7 +126,7 @@ bool ArtController::MP3JpegDel(const QString& strFolder, const QString& Selected
         prompter.MessageInfoBox(error);
         return false;
     }
-    const QString listFolder = ui.label2->text();
+    const QString listFolder = ui.listFolderLabel->text();
     const QString copy = state.cMurmelinCreateFolder + u'/' + SelectedFileName;
 
     if (layout.end == Id3::End::Untagged) {

@@ -15,7 +15,7 @@ public:
     explicit ArtController(const Context& context);
     ArtController(const Context& context, CRand& rand);
 
-    virtual void comboBox3_SelectedIndexChanged();
+    virtual void ArtFitChanged();
     virtual void JpegCoverArtDisplay(const QString& strFolder);
     virtual void CoverArtDisplay(const QString& strFolder);
     virtual bool MP3JpegDel(const QString& strFolder, const QString& SelectedFileName);

@@ -263,10 +263,10 @@ int main(int argc, char** argv)
                 return 1;
             }
             music.MusicSpeedApply();
-            c.trackBar3->setValue(kB);
-            music.button14_Click();
-            c.trackBar3->setValue(kA);
-            music.button15_Click();
+            c.musicPositionSlider->setValue(kB);
+            music.RangeEndSet();
+            c.musicPositionSlider->setValue(kA);
+            music.RangeStartSet();
             const qsizetype from = monitor.size();
             music.MusicPlay();   // restart at the range start
             QElapsedTimer clock;

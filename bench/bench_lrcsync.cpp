@@ -152,7 +152,7 @@ int main(int argc, char** argv)
 
     phase = 1;
     form.music().trackBarMovementStart();
-    form.ui().trackBar3->setValue(kSeekTo);
+    form.ui().musicPositionSlider->setValue(kSeekTo);
     form.music().trackBarMovementEnd();
     WaitFor([&] { return position() >= kPauseAt - 300; }, 30000, 20);
     WaitFor([&] { return position() >= kPauseAt; }, 1000, 2);

@@ -30,9 +30,9 @@ struct State
 
     // --- file lists ------------------------------------------------------------
     std::int32_t listViewSel = 0;
-    std::int32_t listView1Sorting = 0;
-    std::int32_t listView2Sorting = 0;
-    std::int32_t listView3Sorting = 0;
+    std::int32_t allFileListSorting = 0;
+    std::int32_t textFileListSorting = 0;
+    std::int32_t musicListSorting = 0;
     std::int32_t EXErrorFlag = 0;
     std::int32_t MusicListCount = 0;
     std::int32_t ListIndexMusic = 0;
@@ -144,7 +144,7 @@ struct State
         strDeleteFilelName.clear();
         MouseRightAndLeftButtonFlag = 0;
         listViewSel = 0;
-        listView1Sorting = listView2Sorting = listView3Sorting = 0;
+        allFileListSorting = textFileListSorting = musicListSorting = 0;
         EXErrorFlag = 0;
         MusicListCount = ListIndexMusic = 0;
         MciTempFlag = 0;

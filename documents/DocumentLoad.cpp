@@ -153,27 +153,27 @@ void DocumentController::TextFontSetting()
     font.setItalic(style.italic);
     font.setUnderline(style.underline);
     font.setStrikeOut(style.strikeout);
-    ui.textBox1->setFont(font);
-    ui.textBox2->setFont(font);
+    ui.textView->setFont(font);
+    ui.lrcView->setFont(font);
 }
 
 void DocumentController::WordWrapSetting(bool wrap)
 {
-    for (TextView* editor : {ui.textBox1, ui.textBox2})
+    for (TextView* editor : {ui.textView, ui.lrcView})
         editor->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 
 void DocumentController::FontSetting()
 {
-    const std::optional<QFont> chosen = prompter.ChooseFont(ui.textBox1->font());
+    const std::optional<QFont> chosen = prompter.ChooseFont(ui.textView->font());
     if (!chosen)
         return;
     QFont font = *chosen;
     const double size = DocumentRules::ClampFontSize(font.pointSizeF() > 0 ? font.pointSizeF() : 11.25);
     font.setPointSizeF(size);
     state.TextFontGdiChar = CharsetOf(font);
-    ui.textBox1->setFont(font);
-    ui.textBox2->setFont(font);
+    ui.textView->setFont(font);
+    ui.lrcView->setFont(font);
     state.TextFontStyle = DocumentRules::StyleBits({font.bold(), font.italic(), font.underline(), font.strikeOut()});
     state.TextFontSize = size;
     state.TextFontName = font.family().left(127);

@@ -115,7 +115,7 @@ std::optional<QString> DocumentController::SaveThroughDialog(Document& doc, cons
         doc.codeKind = std::int16_t(position - 1);
 
     if (peers.library) {
-        const QString listFolder = ui.label2->text();
+        const QString listFolder = ui.listFolderLabel->text();
         peers.library->ListViewAllFileNameWriting(listFolder);
         peers.library->ListViewTextFileNameWriting(listFolder);
         peers.library->ListViewMusicFileNameWriting(listFolder);
@@ -174,7 +174,7 @@ void DocumentController::FileNameSpecifiedSave()
         SaveUnderName(*doc);
 }
 
-void DocumentController::button34_Click()
+void DocumentController::LineEndCheck()
 {
     std::optional<Document> doc = Visible();
     if (!doc)

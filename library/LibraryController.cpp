@@ -52,11 +52,11 @@ QTreeWidget* LibraryController::List(int index) const
 {
     switch (index) {
     case 0:
-        return ui.listView1;
+        return ui.allFileList;
     case 1:
-        return ui.listView2;
+        return ui.textFileList;
     default:
-        return ui.listView3;
+        return ui.musicList;
     }
 }
 
@@ -70,9 +70,9 @@ void LibraryController::iniListView()
         ListViewSetup::Apply(List(i), i == 2, [this, i] { RowClickedAgain(i); });
         ListSorter::Of(List(i));
     }
-    state.listView1Sorting = 0;
-    state.listView2Sorting = 0;
-    state.listView3Sorting = 0;
+    state.allFileListSorting = 0;
+    state.textFileListSorting = 0;
+    state.musicListSorting = 0;
 }
 
 QStringList LibraryController::Scan(const QString& folder, const QStringList& suffixes, bool reports)
@@ -142,29 +142,29 @@ void LibraryController::Fill(QTreeWidget* list, const QStringList& paths,
 
 void LibraryController::ListViewAllFileNameWriting(const QString& folder)
 {
-    ui.listView1->clear();
+    ui.allFileList->clear();
     const QStringList paths = FileNameChek(folder);
     if (state.EXErrorFlag == 1)
         return;
-    Fill(ui.listView1, paths, &FileKinds::ForAllList, false);
+    Fill(ui.allFileList, paths, &FileKinds::ForAllList, false);
 }
 
 void LibraryController::ListViewTextFileNameWriting(const QString& folder)
 {
-    ui.listView2->clear();
+    ui.textFileList->clear();
     const QStringList paths = TextFileNameChek(folder);
     if (state.EXErrorFlag == 1)
         return;
-    Fill(ui.listView2, paths, &FileKinds::ForTextList, false);
+    Fill(ui.textFileList, paths, &FileKinds::ForTextList, false);
 }
 
 void LibraryController::ListViewMusicFileNameWriting(const QString& folder)
 {
-    ui.listView3->clear();
+    ui.musicList->clear();
     const QStringList paths = MusicFileNameChek(folder);
     if (state.EXErrorFlag != 1)
-        Fill(ui.listView3, paths, &FileKinds::ForMusicList, true);
-    state.MusicListCount = ui.listView3->topLevelItemCount();
+        Fill(ui.musicList, paths, &FileKinds::ForMusicList, true);
+    state.MusicListCount = ui.musicList->topLevelItemCount();
     state.ListIndexMusic = 0;
 }
 
@@ -181,7 +181,7 @@ void LibraryController::ShowList(int listViewSel)
 {
     if (listViewSel < 0 || listViewSel > 2 || listViewSel == state.listViewSel)
         return;
-    QPushButton* const buttons[] = {ui.button18, ui.button20, ui.button19};
+    QPushButton* const buttons[] = {ui.allListButton, ui.textListButton, ui.musicListButton};
     for (int i = 0; i < 3; ++i) {
         List(i)->setVisible(i == listViewSel);
         SystemColors::SetBackColor(buttons[i], i == listViewSel ? SystemColors::ActiveCaption()
@@ -191,11 +191,11 @@ void LibraryController::ShowList(int listViewSel)
     if (listViewSel != 2)
         return;
 
-    for (QPushButton* b : {ui.button25, ui.button24}) {
+    for (QPushButton* b : {ui.previousSongButton, ui.nextSongButton}) {
         b->setEnabled(true);
         SystemColors::SetBackColor(b, SystemColors::ControlLight());
     }
-    for (QPushButton* b : {ui.button26, ui.button27, ui.button28, ui.button29})
+    for (QPushButton* b : {ui.repeatOneButton, ui.inOrderButton, ui.inOrderLoopButton, ui.randomPlayButton})
         b->setEnabled(true);
     if (peers.music)
         peers.music->ShowPlayMode();
@@ -205,7 +205,7 @@ void LibraryController::ColumnClick(int list, int column)
 {
     if (list < 0 || list > 2)
         return;
-    std::int32_t* const flags[] = {&state.listView1Sorting, &state.listView2Sorting, &state.listView3Sorting};
+    std::int32_t* const flags[] = {&state.allFileListSorting, &state.textFileListSorting, &state.musicListSorting};
     // One direction per list, whichever column is clicked.
     *flags[list] = *flags[list] == 0 ? 1 : 0;
     ListSorter::Of(List(list))->Install(std::make_unique<ListViewItemComparer>(state, column));
@@ -235,7 +235,7 @@ void LibraryController::SelectionChanged(int list)
 void LibraryController::SelFileName()
 {
     QTreeWidget* shown = nullptr;
-    for (QTreeWidget* list : {ui.listView1, ui.listView2, ui.listView3}) {
+    for (QTreeWidget* list : {ui.allFileList, ui.textFileList, ui.musicList}) {
         if (!list->isHidden()) {
             shown = list;
             break;
@@ -249,7 +249,7 @@ void LibraryController::SelFileName()
 
 void LibraryController::ListSelect()
 {
-    QTreeWidgetItem* entry = SelectedEntry(ui.listView1);
+    QTreeWidgetItem* entry = SelectedEntry(ui.allFileList);
     if (!entry)
         return;
     const QString name = entry->text(0);
@@ -260,7 +260,7 @@ void LibraryController::ListSelect()
 
 void LibraryController::List2Select()
 {
-    QTreeWidgetItem* entry = SelectedEntry(ui.listView2);
+    QTreeWidgetItem* entry = SelectedEntry(ui.textFileList);
     if (!entry)
         return;
     const QString name = entry->text(0);
@@ -271,13 +271,13 @@ void LibraryController::List2Select()
 
 void LibraryController::List3Select()
 {
-    QTreeWidgetItem* entry = SelectedEntry(ui.listView3);
+    QTreeWidgetItem* entry = SelectedEntry(ui.musicList);
     if (!entry || entry->checkState(0) != Qt::Checked)
         return;
     const QString name = entry->text(0);
     const QString path = FileKinds::JoinPath(state.cMurmelinListFolder, name);
     state.strDeleteFilelName = path;
-    state.ListIndexMusic = ui.listView3->indexOfTopLevelItem(entry);
+    state.ListIndexMusic = ui.musicList->indexOfTopLevelItem(entry);
     Open(FileKinds::FromMusicList(path), path, name, state.cMurmelinListFolder);
 }
 
@@ -308,7 +308,7 @@ void LibraryController::PlayWav(const QString& path, const QString& name, const 
 {
     if (peers.lrc)
         peers.lrc->LrcTextTempLabel(path);
-    ui.label4->setText(FileKinds::SongName(name));
+    ui.songNameLabel->setText(FileKinds::SongName(name));
     if (peers.art)
         peers.art->JpegCoverArtDisplay(artFolder);
     if (peers.music)
@@ -318,14 +318,14 @@ void LibraryController::PlayWav(const QString& path, const QString& name, const 
 void LibraryController::PlayMp3(const QString& path, const QString& name)
 {
     // The song's name first: the cover art looks for a picture named after it.
-    ui.label4->setText(FileKinds::SongName(name));
+    ui.songNameLabel->setText(FileKinds::SongName(name));
     const QString temp = FileKinds::TempCopyName(state.MciTempFlag);
     if (!peers.art || !peers.art->MP3JpegDel(path, temp)) {
         // Without its copy the song cannot play. The one playing stops
         // rather than go on under this one's name, and nothing of this song
         // (name, lyrics, range) is kept; the same copy name is written next
         // time, since the player held the other one.
-        ui.label4->clear();
+        ui.songNameLabel->clear();
         if (peers.music && state.AudioStateFlag != 99)
             peers.music->MciClose();
         return;
@@ -368,7 +368,7 @@ void LibraryController::FolderSetting()
         prompter.MessageInfoBox(*failure);
         return;
     }
-    ui.label2->setText(*chosen);
+    ui.listFolderLabel->setText(*chosen);
     state.cMurmelinListFolder = *chosen;
     FillAll(*chosen);
 }
@@ -403,7 +403,7 @@ void LibraryController::DeleteFile()
                                            : FileErrors::Message(FileErrors::Doing::Delete, path, file.errorString()));
         return;
     }
-    FillAll(ui.label2->text());
+    FillAll(ui.listFolderLabel->text());
 }
 
 void LibraryController::FileOpen()
@@ -420,5 +420,5 @@ void LibraryController::OpenPath(const QString& path)
     state.cOpenDirFolder = FileKinds::FolderOf(path);
     if (ui.form)
         ui.form->repaint();
-    Open(FileKinds::FromOpenCommand(path), path, name, ui.label2->text());
+    Open(FileKinds::FromOpenCommand(path), path, name, ui.listFolderLabel->text());
 }

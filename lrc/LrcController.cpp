@@ -315,10 +315,10 @@ void LrcController::setTitleNote(const QString& note)
     }
 }
 
-void LrcController::timer2_Tick()
+void LrcController::LrcCloseTick()
 {
-    if (ui.timer2)
-        ui.timer2->stop();
+    if (ui.lrcCloseTimer)
+        ui.lrcCloseTimer->stop();
     if (state.LrcDisplayShowFlag != 0)
         LrcDisplayClose();
     state.LrcDisplayShowFlag = 0;

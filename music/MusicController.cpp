@@ -96,8 +96,8 @@ void MusicController::Synchronise()
 void MusicController::ForgetSong()
 {
     // A song that did not open keeps neither its name nor its lyrics.
-    if (ui.label4)
-        ui.label4->clear();
+    if (ui.songNameLabel)
+        ui.songNameLabel->clear();
     state.LrcText.clear();
 }
 
@@ -137,7 +137,7 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
     if (onTrackStart)
         onTrackStart();
     LrcTimerStop();
-    SystemColors::SetBackColor(ui.button22, SystemColors::ControlLight());
+    SystemColors::SetBackColor(ui.musicPauseButton, SystemColors::ControlLight());
     if (state.AudioStateFlag != 99)
         MciClose();
     state.wcWavMp3 = path;
@@ -170,8 +170,8 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
     state.PositionTimeMiriSecond = 0;
     ElapsedTimeDisplay(0, double(length));
     state.Second = double(length) / 1000.0;
-    ui.label7->setText(MusicTimes::StartLabel(0));
-    ui.label9->setText(MusicTimes::EndLabel(state.Second));
+    ui.rangeStartLabel->setText(MusicTimes::StartLabel(0));
+    ui.rangeEndLabel->setText(MusicTimes::EndLabel(state.Second));
 
     device_.Seek(0);
     const int played = device_.Play();
@@ -185,11 +185,11 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
         return;
     }
 
-    ui.timer1->start();
-    ui.trackBar3->setMaximum(state.PlayTimeMiriSecond);
-    ui.trackBar3->setValue(0);
-    ui.trackBar3->setEnabled(true);
-    for (QPushButton* b : {ui.button14, ui.button15, ui.button16, ui.button17})
+    ui.musicPollTimer->start();
+    ui.musicPositionSlider->setMaximum(state.PlayTimeMiriSecond);
+    ui.musicPositionSlider->setValue(0);
+    ui.musicPositionSlider->setEnabled(true);
+    for (QPushButton* b : {ui.rangeEndSetButton, ui.rangeStartSetButton, ui.rangeStartClearButton, ui.rangeEndClearButton})
         b->setEnabled(true);
     ArmRangeEnd();
     if (onPlayStarted)
@@ -205,10 +205,10 @@ int MusicController::SeekAndPlay(std::int64_t target)
 
 void MusicController::MusicSeekAndPlaySub()
 {
-    std::int64_t target = ui.trackBar3->value();
+    std::int64_t target = ui.musicPositionSlider->value();
     if (state.RangeEn != 0 && state.StartTime >= state.PositionTimeMiriSecond) {
         target = state.StartTime;
-        ui.trackBar3->setValue(state.StartTime);
+        ui.musicPositionSlider->setValue(state.StartTime);
         ElapsedTimeDisplay(target, state.PlayTimeMiriSecond);
     }
     state.MciMsg = SeekAndPlay(target);
@@ -220,7 +220,7 @@ int MusicController::RestartFromRangeStart()
     // from the slider would replay nothing: restarts go to the range start.
     const std::int32_t target = state.RangeEn != 0 ? state.StartTime : 0;
     state.PositionTimeMiriSecond = 0;
-    ui.trackBar3->setValue(target);
+    ui.musicPositionSlider->setValue(target);
     // The label goes with the slider, not a poll later: a pause in between
     // would leave it telling the old place.
     ElapsedTimeDisplay(target, state.PlayTimeMiriSecond);
@@ -258,7 +258,7 @@ void MusicController::MusicPlay()
             if (state.MciMsg != 0) {
                 MciError();
             } else {
-                ui.timer1->start();
+                ui.musicPollTimer->start();
                 ArmRangeEnd();
                 started = true;
             }
@@ -271,7 +271,7 @@ void MusicController::MusicPlay()
 
 void MusicController::Resume()
 {
-    SystemColors::SetBackColor(ui.button22, SystemColors::ControlLight());
+    SystemColors::SetBackColor(ui.musicPauseButton, SystemColors::ControlLight());
     int code = 0;
     if (state.PauseMovementFlag == 1) {
         // The slider moved while paused: start afresh from where it sought.
@@ -293,7 +293,7 @@ void MusicController::Resume()
         MciError();
         return;
     }
-    ui.timer1->start();
+    ui.musicPollTimer->start();
     ArmRangeEnd();
 }
 
@@ -301,9 +301,9 @@ void MusicController::MusicPause()
 {
     if (onHalt)
         onHalt();
-    ui.timer1->stop();
+    ui.musicPollTimer->stop();
     if (Playing()) {
-        SystemColors::SetBackColor(ui.button22, SystemColors::ActiveCaption());
+        SystemColors::SetBackColor(ui.musicPauseButton, SystemColors::ActiveCaption());
         const int code = device_.Pause();
         LrcTimerStop();
         DisarmRangeEnd();
@@ -320,17 +320,17 @@ void MusicController::MusicStop()
 {
     if (onHalt)
         onHalt();
-    ui.timer1->stop();
+    ui.musicPollTimer->stop();
     DisarmRangeEnd();
     state.LrcMp3TrakBar0StartFlag = 0;
     LrcTimerStop();
-    ui.trackBar3->setValue(0);
+    ui.musicPositionSlider->setValue(0);
     state.PositionTimeMiriSecond = 0;
     ElapsedTimeDisplay(0, state.PlayTimeMiriSecond);
-    SystemColors::SetBackColor(ui.button22, SystemColors::ControlLight());
+    SystemColors::SetBackColor(ui.musicPauseButton, SystemColors::ControlLight());
     if (Playing() || Paused()) {
         LrcClear();
-        ui.timer2->start();
+        ui.lrcCloseTimer->start();
         const int stopped = PlayingState() + 2;
         if (!Examined(device_.Stop()))
             MciError();
@@ -363,9 +363,9 @@ void MusicController::MciClose()
     state.MciDeviceID = 0;
     state.StartTime = state.EndingTime = state.PositionTimeMiriSecond = state.PlayTimeMiriSecond = 0;
     ElapsedTimeDisplay(0, 0);
-    ui.timer1->stop();
+    ui.musicPollTimer->stop();
     DisarmRangeEnd();
-    ui.trackBar3->setValue(0);
+    ui.musicPositionSlider->setValue(0);
     if (state.LrcDisplayShowFlag != 0) {
         if (peers.lrc)
             peers.lrc->LrcDisplayClose();
@@ -377,7 +377,7 @@ void MusicController::MciError()
 {
     // The device's own words say what went wrong; the song's name (the
     // played file may be a tag-less copy) says with what.
-    const QString shown = ui.label4 ? ui.label4->text() : QString();
+    const QString shown = ui.songNameLabel ? ui.songNameLabel->text() : QString();
     const QString song = shown.isEmpty() ? QFileInfo(state.wcWavMp3).fileName() : shown;
     const QString text = u"「"_s + song + u"」を再生できませんでした。\n"_s + device_.ErrorText(state.MciMsg);
     MciClose();
@@ -387,17 +387,17 @@ void MusicController::MciError()
 void MusicController::ElapsedTimeDisplay(double position, double length)
 {
     const std::int32_t adjustment = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
-    ui.label13->setText(MusicTimes::Elapsed(position, length, adjustment));
+    ui.elapsedTimeLabel->setText(MusicTimes::Elapsed(position, length, adjustment));
 }
 
-void MusicController::timer1_Tick()
+void MusicController::MusicPollTick()
 {
     std::int64_t position = 0;
     if (!Examined(device_.Position(position))) {
         MciError();
         return;
     }
-    ui.trackBar3->setValue(int(std::clamp<std::int64_t>(position, 0, INT32_MAX)));
+    ui.musicPositionSlider->setValue(int(std::clamp<std::int64_t>(position, 0, INT32_MAX)));
     ElapsedTimeDisplay(double(position), state.PlayTimeMiriSecond);
     if ((state.RangeEn == 0 && position >= state.PlayTimeMiriSecond)
         || (state.RangeEn != 0 && position >= state.EndingTime))
@@ -410,22 +410,22 @@ void MusicController::trackBarMovementStart()
         return;
     device_.Pause();
     LrcTimerStop();
-    ui.timer1->stop();
+    ui.musicPollTimer->stop();
     DisarmRangeEnd();
 }
 
 void MusicController::trackBarMovement()
 {
     // Raised before the slider's value follows: show where it is going.
-    ElapsedTimeDisplay(ui.trackBar3->sliderPosition(), state.PlayTimeMiriSecond);
+    ElapsedTimeDisplay(ui.musicPositionSlider->sliderPosition(), state.PlayTimeMiriSecond);
 }
 
 void MusicController::trackBarMovementEnd()
 {
-    int v = ui.trackBar3->value();
+    int v = ui.musicPositionSlider->value();
     if (state.RangeEn == 1 && state.StartTime > v) {
         v = state.StartTime;
-        ui.trackBar3->setValue(v);
+        ui.musicPositionSlider->setValue(v);
     }
     AimPlayEnd();
     device_.Seek(v);
@@ -436,7 +436,7 @@ void MusicController::trackBarMovementEnd()
             onHalt();   // a seek ends a practice gap: the song plays from there
         device_.Play();
         Synchronise();
-        ui.timer1->start();
+        ui.musicPollTimer->start();
         ArmRangeEnd();
     } else if (Paused()) {
         ElapsedTimeDisplay(v, state.PlayTimeMiriSecond);
@@ -451,9 +451,9 @@ void MusicController::trackBarMovementEnd()
     }
 }
 
-void MusicController::trackBar3_MouseWheel(int delta)
+void MusicController::PositionSliderWheel(int delta)
 {
-    QSlider* slider = ui.trackBar3;
+    QSlider* slider = ui.musicPositionSlider;
     if (!slider->isEnabled())
         return;   // no song yet: nothing to move
     if (delta < 0 && slider->value() < slider->maximum())
@@ -466,9 +466,9 @@ void MusicController::trackBar3_MouseWheel(int delta)
     trackBarMovementEnd();
 }
 
-void MusicController::trackBar3_Focus(bool entered)
+void MusicController::PositionSliderFocus(bool entered)
 {
-    SystemColors::SetBackColor(ui.trackBar3, entered ? SystemColors::ActiveCaption() : SystemColors::WindowFrame());
+    SystemColors::SetBackColor(ui.musicPositionSlider, entered ? SystemColors::ActiveCaption() : SystemColors::WindowFrame());
 }
 
 bool MusicController::AimPlayEnd()

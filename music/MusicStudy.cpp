@@ -36,7 +36,7 @@ void MusicController::MusicRangeHold()
     AimPlayEnd();
     device_.Seek(state.StartTime);
     state.PositionTimeMiriSecond = 0;
-    ui.trackBar3->setValue(state.StartTime);
+    ui.musicPositionSlider->setValue(state.StartTime);
     // The lines go back to the range's first line and wait there: a resume
     // aims the next line from the device, as after any pause.
     Synchronise();

@@ -104,12 +104,12 @@ void SettingsController::FillLists(const QString& folder)
 
 void SettingsController::ShowSliders()
 {
-    ui.trackBar2->setValue(state.SpeechRate);
-    ui.label5->setText(QString::number(state.SpeechRate));
-    ui.trackBar1->setValue(state.SpeechVol);
-    ui.label8->setText(QString::number(state.SpeechVol));
-    ui.trackBar4->setValue(state.MixerVolume);
-    ui.label6->setText(QString::number(state.MixerVolume));
+    ui.speechSpeedSlider->setValue(state.SpeechRate);
+    ui.speechSpeedLabel->setText(QString::number(state.SpeechRate));
+    ui.speechVolumeSlider->setValue(state.SpeechVol);
+    ui.speechVolumeLabel->setText(QString::number(state.SpeechVol));
+    ui.masterVolumeSlider->setValue(state.MixerVolume);
+    ui.masterVolumeLabel->setText(QString::number(state.MixerVolume));
 }
 
 void SettingsController::ShowLoopCount()
@@ -118,10 +118,10 @@ void SettingsController::ShowLoopCount()
     case 1:
     case 2:
     case 4:
-        ui.button10->setText(QString::number(state.LoopModeCount));
+        ui.loopCountButton->setText(QString::number(state.LoopModeCount));
         break;
     default:
-        ui.button10->setText(u"∞"_s);
+        ui.loopCountButton->setText(u"∞"_s);
         break;
     }
 }
@@ -129,10 +129,10 @@ void SettingsController::ShowLoopCount()
 void SettingsController::ShowPictureMode()
 {
     {
-        const QSignalBlocker quiet(ui.comboBox3);
-        ui.comboBox3->setCurrentIndex(state.PicMode);
+        const QSignalBlocker quiet(ui.artFitBox);
+        ui.artFitBox->setCurrentIndex(state.PicMode);
     }
-    peers.art->comboBox3_SelectedIndexChanged();
+    peers.art->ArtFitChanged();
 }
 
 void SettingsController::iniRead()
@@ -149,14 +149,14 @@ void SettingsController::iniRead()
         QDir().mkpath(defaultList);
 
     state.cMurmelinListFolder = store.ReadString(u"MurmelinListFolder"_s, defaultList, kPathCapacity);
-    ui.label2->setText(state.cMurmelinListFolder);
+    ui.listFolderLabel->setText(state.cMurmelinListFolder);
     FillLists(state.cMurmelinListFolder);
 
     state.cOpenDirFolder = store.ReadString(u"OpenDirFolder"_s, defaultList, kPathCapacity);
     state.cMurmelinTextFolder = state.cOpenDirFolder;
     state.cMurmelinLrcTextFolder = state.cOpenDirFolder;
-    ui.label1->setText(state.cOpenDirFolder);
-    ui.label3->setText(state.cOpenDirFolder);
+    ui.textFolderLabel->setText(state.cOpenDirFolder);
+    ui.lrcFolderLabel->setText(state.cOpenDirFolder);
 
     state.TextFontStyle = store.ReadDword(u"TextFontStyle"_s, 0, 0, 15);
     state.TextFontSize = store.ReadFontSize(u"TextFontSize"_s, kDefaultFontSize);
@@ -231,10 +231,10 @@ void SettingsController::iniDefine()
         const int error = errno;
         prompter.MessageInfoBox(FileErrors::Message(FileErrors::Doing::Create, defaultList, error ? error : EIO));
     } else {
-        ui.label2->setText(defaultList);
+        ui.listFolderLabel->setText(defaultList);
         FillLists(defaultList);
-        ui.label1->setText(defaultList);
-        ui.label3->setText(defaultList);
+        ui.textFolderLabel->setText(defaultList);
+        ui.lrcFolderLabel->setText(defaultList);
     }
 
     state.TextFontStyle = 0;
@@ -254,9 +254,9 @@ void SettingsController::iniDefine()
     state.OralSelectionNumber = 0;
     state.SpeechRate = 0;
     state.ReproductionMode = 0;
-    ui.button9->setText(u"一行"_s);
+    ui.readingModeButton->setText(u"一行"_s);
     state.LoopModeCount = 1;
-    ui.button10->setText(u"1"_s);
+    ui.loopCountButton->setText(u"1"_s);
     state.MusicPlayMode = 0;
 
     state.PrintLeftMargin = 200;

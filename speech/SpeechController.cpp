@@ -188,10 +188,10 @@ void SpeechController::ShowRate(std::int32_t rate)
 {
     // The slider and its number always show the rate that holds.
     state.SpeechRate = rate;
-    if (ui.trackBar2)
-        ui.trackBar2->setValue(rate);
-    if (ui.label5)
-        ui.label5->setText(QString::number(rate));
+    if (ui.speechSpeedSlider)
+        ui.speechSpeedSlider->setValue(rate);
+    if (ui.speechSpeedLabel)
+        ui.speechSpeedLabel->setText(QString::number(rate));
 }
 
 void SpeechController::SpeechSettingSub()
@@ -282,21 +282,21 @@ void SpeechController::SpeechRateTrackBarDisp()
 {
     // The slider and its number show and hide together.
     state.RateTrackBarVisible = state.RateTrackBarVisible ? 0 : 1;
-    ui.trackBar2->setVisible(state.RateTrackBarVisible);
-    ui.label5->setVisible(state.RateTrackBarVisible);
+    ui.speechSpeedSlider->setVisible(state.RateTrackBarVisible);
+    ui.speechSpeedLabel->setVisible(state.RateTrackBarVisible);
 }
 
 void SpeechController::SpeechVolTrackBarDisp()
 {
     state.VolTrackBarVisible = state.VolTrackBarVisible ? 0 : 1;
-    ui.trackBar1->setVisible(state.VolTrackBarVisible);
-    ui.label8->setVisible(state.VolTrackBarVisible);
+    ui.speechVolumeSlider->setVisible(state.VolTrackBarVisible);
+    ui.speechVolumeLabel->setVisible(state.VolTrackBarVisible);
 }
 
 void SpeechController::SpeechRateSetting()
 {
-    state.SpeechRate = ui.trackBar2->sliderPosition();
-    ui.label5->setText(QString::number(state.SpeechRate));
+    state.SpeechRate = ui.speechSpeedSlider->sliderPosition();
+    ui.speechSpeedLabel->setText(QString::number(state.SpeechRate));
     const bool given = SynthesizerInUse() ? synthesizer_ && synthesizer_->setRate(state.SpeechRate)
                                           : voice_ && voice_->setRate(state.SpeechRate);
     if (!given)
@@ -305,8 +305,8 @@ void SpeechController::SpeechRateSetting()
 
 void SpeechController::SpeechVolSetting()
 {
-    state.SpeechVol = ui.trackBar1->sliderPosition();
-    ui.label8->setText(QString::number(state.SpeechVol));
+    state.SpeechVol = ui.speechVolumeSlider->sliderPosition();
+    ui.speechVolumeLabel->setText(QString::number(state.SpeechVol));
     const bool given = SynthesizerInUse() ? synthesizer_ && synthesizer_->setVolume(state.SpeechVol)
                                           : voice_ && voice_->setVolume(state.SpeechVol);
     if (!given)

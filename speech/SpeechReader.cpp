@@ -38,12 +38,12 @@ bool SpeechReader::SynthesizerInUse() const
 
 TextView* SpeechReader::VisibleView() const
 {
-    return ui.textBox1->isVisibleTo(ui.form) ? ui.textBox1 : ui.textBox2;
+    return ui.textView->isVisibleTo(ui.form) ? ui.textView : ui.lrcView;
 }
 
 bool SpeechReader::ReadingTextView() const
 {
-    return VisibleView() == ui.textBox1;
+    return VisibleView() == ui.textView;
 }
 
 int SpeechReader::MarkFlag() const
@@ -58,38 +58,38 @@ bool SpeechReader::NoEngine() const
 
 void SpeechReader::ShowPaused(bool paused)
 {
-    SystemColors::SetBackColor(ui.button5, paused ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
+    SystemColors::SetBackColor(ui.readPauseButton, paused ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
 }
 
 void SpeechReader::ShowReproductionMode()
 {
     switch (state.ReproductionMode) {
     case 1:
-        ui.button9->setText(u"範囲"_s);
-        SystemColors::SetButtonEnabled(ui.button2, false);
-        SystemColors::SetButtonEnabled(ui.button3, false);
-        SystemColors::SetButtonEnabled(ui.button10, true);
+        ui.readingModeButton->setText(u"範囲"_s);
+        SystemColors::SetButtonEnabled(ui.lineUpButton, false);
+        SystemColors::SetButtonEnabled(ui.lineDownButton, false);
+        SystemColors::SetButtonEnabled(ui.loopCountButton, true);
         break;
     case 2:
-        ui.button9->setText(u"全て"_s);
-        SystemColors::SetButtonEnabled(ui.button2, false);
-        SystemColors::SetButtonEnabled(ui.button3, false);
-        SystemColors::SetButtonEnabled(ui.button10, false);
+        ui.readingModeButton->setText(u"全て"_s);
+        SystemColors::SetButtonEnabled(ui.lineUpButton, false);
+        SystemColors::SetButtonEnabled(ui.lineDownButton, false);
+        SystemColors::SetButtonEnabled(ui.loopCountButton, false);
         break;
     default:
-        ui.button9->setText(u"一行"_s);
-        SystemColors::SetButtonEnabled(ui.button2, true);
-        SystemColors::SetButtonEnabled(ui.button3, true);
-        SystemColors::SetButtonEnabled(ui.button10, true);
+        ui.readingModeButton->setText(u"一行"_s);
+        SystemColors::SetButtonEnabled(ui.lineUpButton, true);
+        SystemColors::SetButtonEnabled(ui.lineDownButton, true);
+        SystemColors::SetButtonEnabled(ui.loopCountButton, true);
         break;
     }
 }
 
 void SpeechReader::EnableViews(bool enabled)
 {
-    ui.button9->setEnabled(enabled);
-    ui.textBox1->setEnabled(enabled);
-    ui.textBox2->setEnabled(enabled);
+    ui.readingModeButton->setEnabled(enabled);
+    ui.textView->setEnabled(enabled);
+    ui.lrcView->setEnabled(enabled);
 }
 
 // --- speaking one text -----------------------------------------------------------
@@ -260,7 +260,7 @@ void SpeechReader::SpeechPlay()
     case 2: {
         state.OneLineSelectionStart = 0;
         state.SpeakLinesNo = 0;
-        ui.button9->setEnabled(false);
+        ui.readingModeButton->setEnabled(false);
         if (int(ReaderText::CommentsCut(lines.at(0)).size()) - MarkFlag() < 1) {
             state.OneLineSelectionStart = lines.End(0);
             state.SpeakLinesNo = 1;
@@ -419,19 +419,19 @@ void SpeechReader::SpeechLoopModeSetting()
     switch (state.LoopModeCount) {
     case 1:
         state.LoopModeCount = 2;
-        ui.button10->setText(u"2"_s);
+        ui.loopCountButton->setText(u"2"_s);
         break;
     case 2:
         state.LoopModeCount = 4;
-        ui.button10->setText(u"4"_s);
+        ui.loopCountButton->setText(u"4"_s);
         break;
     case 4:
         state.LoopModeCount = 1000;
-        ui.button10->setText(u"∞"_s);
+        ui.loopCountButton->setText(u"∞"_s);
         break;
     default:
         state.LoopModeCount = 1;
-        ui.button10->setText(u"1"_s);
+        ui.loopCountButton->setText(u"1"_s);
         break;
     }
 }

@@ -64,8 +64,8 @@ void StudyController::setCountActions(const QList<QAction*>& counts)
 void StudyController::SetRepetitions(int count)
 {
     state.LoopModeCount = count;
-    if (ui.button10)
-        ui.button10->setText(count == 1000 ? u"∞"_s : QString::number(count));
+    if (ui.loopCountButton)
+        ui.loopCountButton->setText(count == 1000 ? u"∞"_s : QString::number(count));
     UpdateCommands();
 }
 
@@ -112,11 +112,11 @@ bool StudyController::SetRange(std::int32_t line)
     if (end <= start)
         return false;
     state.RangeEn = 1;
-    ui.button30->setText(u"レ"_s);
+    ui.rangePlayButton->setText(u"レ"_s);
     state.StartTime = start;
     state.EndingTime = end;
-    ui.label7->setText(MusicTimes::StartLabel((state.StartTime - state.LrcMp3TimeAdjustment) / 1000.0));
-    ui.label9->setText(MusicTimes::EndLabel(state.EndingTime / 1000.0));
+    ui.rangeStartLabel->setText(MusicTimes::StartLabel((state.StartTime - state.LrcMp3TimeAdjustment) / 1000.0));
+    ui.rangeEndLabel->setText(MusicTimes::EndLabel(state.EndingTime / 1000.0));
     line_ = line;
     range_ = LrcTiming::Range{start, end};
     return true;
@@ -182,8 +182,8 @@ bool StudyController::RangeEnded()
             EndPractice();
             if (peers.music) {
                 peers.music->MusicStop();
-                peers.music->button16_Click();
-                peers.music->button17_Click();
+                peers.music->RangeStartClear();
+                peers.music->RangeEndClear();
             }
             return true;
         }
@@ -271,7 +271,7 @@ void StudyController::SkipLine(int step)
         from = line_;
     } else {
         const std::int32_t a = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
-        from = LrcTiming::LineAt(table, (ui.trackBar3 ? ui.trackBar3->value() : 0) - a);
+        from = LrcTiming::LineAt(table, (ui.musicPositionSlider ? ui.musicPositionSlider->value() : 0) - a);
     }
     // Before the first line any step goes to the first line; at either end
     // of the lyrics the line stays.
@@ -300,8 +300,8 @@ void StudyController::menuLinePractice_Toggled(bool on)
     if (held && peers.music)
         peers.music->MusicRangePlay();
     if (peers.music) {
-        peers.music->button16_Click();
-        peers.music->button17_Click();
+        peers.music->RangeStartClear();
+        peers.music->RangeEndClear();
     }
 }
 

@@ -336,7 +336,7 @@ void TestDocumentSaves::openingFailuresSayWhy()
     QCOMPARE(f.prompter.texts(), (QStringList{Unread(shown, EILSEQ), Unread(path(u"closed/in.txt"_s), EACCES),
                                               notRegular(path(u"pipe.txt"_s)), notRegular(path(u"zero.txt"_s))}));
     QCOMPARE(f.text()->Text(), u"kept"_s);
-    QCOMPARE(f.ui().textBox3->text(), u"kept"_s);
+    QCOMPARE(f.ui().textNameBox->text(), u"kept"_s);
     QCOMPARE(f.state().TextNewFlag, 3);
 }
 

@@ -34,7 +34,7 @@ struct Fixture
     Peers peers;
     QWidget form;
     QTimer lineTimer;
-    QTimer timer2;
+    QTimer lrcCloseTimer;
     FakeClock clock;
     LrcController lrc{Context{state, prompter, ui, peers}};
 
@@ -42,7 +42,7 @@ struct Fixture
     {
         ui.form = &form;
         ui.lineTimer = &lineTimer;
-        ui.timer2 = &timer2;
+        ui.lrcCloseTimer = &lrcCloseTimer;
         lrc.setClock(&clock);
         state.LrcText = text;
         state.AudioStateFlag = 10;
@@ -308,9 +308,9 @@ private slots:
         QCOMPARE(f.labels(), (QStringList{u""_s, u""_s, u""_s, u""_s}));
 
         QPointer<LrcDisplay> gone(w);
-        f.timer2.start(400);
-        f.lrc.timer2_Tick();
-        QVERIFY(!f.timer2.isActive());
+        f.lrcCloseTimer.start(400);
+        f.lrc.LrcCloseTick();
+        QVERIFY(!f.lrcCloseTimer.isActive());
         QCOMPARE(f.state.LrcDisplayShowFlag, 0);
         QVERIFY(!w->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(gone.isNull(), 2000);

@@ -49,7 +49,7 @@ struct Fixture
             });
         form.speech().SpeechPlatformInstallationCheck();
         form.documents().TextDisplaySwitch();
-        form.ui().textBox1->SetText(u"first line"_s);
+        form.ui().textView->SetText(u"first line"_s);
         s.LrcText = u"[00:01.00]x"_s;
         form.lrc().LrcDisplayOpen();
     }

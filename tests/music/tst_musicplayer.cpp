@@ -83,17 +83,17 @@ private slots:
 
         QCOMPARE(rig.state.AudioStateFlag, state);
         QCOMPARE(rig.device.Commands(), commands);
-        QCOMPARE(rig.ui.timer1->isActive(), state == 10 || state == 20);
+        QCOMPARE(rig.ui.musicPollTimer->isActive(), state == 10 || state == 20);
         if (failing.isEmpty()) {
             QVERIFY(rig.prompter.entries.isEmpty());
         } else {
             QCOMPARE(rig.prompter.entries.size(), 1);
             QVERIFY2(IsPlayFailure(rig.prompter.entries[0].text, u"device error 263"_s), qPrintable(rig.prompter.entries[0].text));
-            QCOMPARE(rig.ui.trackBar3->value(), 0);
-            QCOMPARE(rig.ui.label13->text(), u"0:00.00 / 0:00.00 sec"_s);
+            QCOMPARE(rig.ui.musicPositionSlider->value(), 0);
+            QCOMPARE(rig.ui.elapsedTimeLabel->text(), u"0:00.00 / 0:00.00 sec"_s);
         }
         if (event == u"stop"_s && from != u"stopped"_s && from != u"closed"_s)
-            QVERIFY(rig.ui.timer2->isActive());
+            QVERIFY(rig.ui.lrcCloseTimer->isActive());
         QCOMPARE(rig.state.PositionTimeMiriSecond, 0);
     }
 
@@ -140,19 +140,19 @@ private slots:
         if (state == 99) {
             QCOMPARE(rig.prompter.entries.size(), 1);
             QVERIFY2(IsPlayFailure(rig.prompter.entries[0].text, u"device error 7"_s), qPrintable(rig.prompter.entries[0].text));
-            QVERIFY(!rig.ui.timer1->isActive());
-            QVERIFY(!rig.ui.trackBar3->isEnabled());
+            QVERIFY(!rig.ui.musicPollTimer->isActive());
+            QVERIFY(!rig.ui.musicPositionSlider->isEnabled());
             return;
         }
         QCOMPARE(rig.state.LrcMp3TimeAdjustment, adjustment);
         QCOMPARE(rig.state.EndingTime, 245000);
-        QCOMPARE(rig.ui.trackBar3->maximum(), 245000);
-        QVERIFY(rig.ui.trackBar3->isEnabled());
-        QVERIFY(rig.ui.button14->isEnabled() && rig.ui.button17->isEnabled());
-        QVERIFY(rig.ui.timer1->isActive());
-        QCOMPARE(rig.ui.label7->text(), u"Start：0.00 sec"_s);
-        QCOMPARE(rig.ui.label9->text(), u"End：245.00 sec"_s);
-        QCOMPARE(rig.ui.label13->text(), u"0:00.00 / 4:05.00 sec"_s);
+        QCOMPARE(rig.ui.musicPositionSlider->maximum(), 245000);
+        QVERIFY(rig.ui.musicPositionSlider->isEnabled());
+        QVERIFY(rig.ui.rangeEndSetButton->isEnabled() && rig.ui.rangeEndClearButton->isEnabled());
+        QVERIFY(rig.ui.musicPollTimer->isActive());
+        QCOMPARE(rig.ui.rangeStartLabel->text(), u"Start：0.00 sec"_s);
+        QCOMPARE(rig.ui.rangeEndLabel->text(), u"End：245.00 sec"_s);
+        QCOMPARE(rig.ui.elapsedTimeLabel->text(), u"0:00.00 / 4:05.00 sec"_s);
     }
 
     // A new track closes the one before, and its synchronized-text window.
@@ -197,7 +197,7 @@ private slots:
         rig.state.LrcMp3TimeAdjustment = adjustment;
         rig.state.LrcMp3TrakBar0StartFlag = adjustment != 0;
         rig.music->ElapsedTimeDisplay(position, length);
-        QCOMPARE(rig.ui.label13->text(), text);
+        QCOMPARE(rig.ui.elapsedTimeLabel->text(), text);
     }
 
     // A restart (Play while playing, repeat at the end) begins at the range
@@ -230,23 +230,23 @@ private slots:
         if (rangeStart)
             rig.SetRange(rangeStart, 245000);
         if (!rangeOn)
-            rig.music->button30_Click();
+            rig.music->RangePlayToggled();
         // The slider follows the poll: mid-track for Play, at the end for repeat.
         rig.device.SetPosition(trigger == u"play"_s ? 100000 : 245000);
         if (trigger == u"play"_s) {
-            rig.music->timer1_Tick();
-            QCOMPARE(rig.ui.trackBar3->value(), 100000);
+            rig.music->MusicPollTick();
+            QCOMPARE(rig.ui.musicPositionSlider->value(), 100000);
         }
         rig.device.calls.clear();
         if (trigger == u"play"_s)
             rig.music->MusicPlay();
         else
-            rig.music->timer1_Tick();
+            rig.music->MusicPollTick();
         QCOMPARE(rig.device.Commands(), (QStringList{u"Stop"_s, seek, u"Play"_s}));
         QCOMPARE(rig.state.AudioStateFlag, 10);
         // The next poll sees the track playing again, not at its end.
         rig.device.calls.clear();
-        rig.music->timer1_Tick();
+        rig.music->MusicPollTick();
         QVERIFY(rig.device.Commands().isEmpty());
     }
 
@@ -257,12 +257,12 @@ private slots:
         PlayerRig rig;
         rig.Reach(u"playing"_s);
         rig.SetRange(10000, 20000);
-        rig.ui.trackBar3->setValue(15000);
+        rig.ui.musicPositionSlider->setValue(15000);
         rig.music->trackBarMovementStart();
         rig.music->trackBarMovementEnd();
         rig.device.SetPosition(20000);
         rig.device.calls.clear();
-        rig.music->timer1_Tick();
+        rig.music->MusicPollTick();
         QCOMPARE(rig.device.Commands(), (QStringList{u"Stop"_s, u"Seek(10000)"_s, u"Play"_s}));
     }
 
@@ -305,15 +305,15 @@ private slots:
             rig.SetRange(rangeStart, 245000);
         const int state = rig.state.AudioStateFlag;
         rig.device.calls.clear();
-        rig.ui.trackBar3->setValue(value);
+        rig.ui.musicPositionSlider->setValue(value);
         if (wheel) {
-            rig.music->trackBar3_MouseWheel(wheel);
+            rig.music->PositionSliderWheel(wheel);
         } else {
             rig.music->trackBarMovementStart();
             rig.music->trackBarMovement();
             rig.music->trackBarMovementEnd();
         }
-        QCOMPARE(rig.ui.trackBar3->value(), expected);
+        QCOMPARE(rig.ui.musicPositionSlider->value(), expected);
         QCOMPARE(rig.device.Commands(), commands);
         QCOMPARE(rig.state.AudioStateFlag, state);   // a release never changes the state
         QCOMPARE(rig.state.PositionTimeMiriSecond, expected);
@@ -326,7 +326,7 @@ private slots:
         PlayerRig rig;
         rig.state.LrcText = u"[00:01.00]a"_s;
         rig.Reach(u"paused"_s);
-        rig.ui.trackBar3->setValue(40000);
+        rig.ui.musicPositionSlider->setValue(40000);
         rig.music->trackBarMovementEnd();
         QCOMPARE(rig.state.PauseMovementFlag, 1);
         rig.device.calls.clear();
@@ -363,12 +363,12 @@ private slots:
             rig.device.RaiseError(42);
         } else {
             rig.device.failures[u"Position"_s] = 42;
-            rig.music->timer1_Tick();
+            rig.music->MusicPollTick();
         }
         QCOMPARE(rig.state.AudioStateFlag, 99);
         QCOMPARE(rig.prompter.entries.size(), 1);
         QVERIFY2(IsPlayFailure(rig.prompter.entries[0].text, u"device error 42"_s), qPrintable(rig.prompter.entries[0].text));
-        QVERIFY(!rig.ui.timer1->isActive());
+        QVERIFY(!rig.ui.musicPollTimer->isActive());
         QVERIFY(!rig.music->rangeEndTimer()->isActive());
         QCOMPARE(rig.state.LrcDisplayShowFlag, 0);
         QVERIFY(rig.lrc->calls.contains(u"Close"_s));
@@ -380,10 +380,10 @@ private slots:
     void focusColours()
     {
         PlayerRig rig;
-        rig.music->trackBar3_Focus(true);
-        QCOMPARE(SystemColors::BackColor(rig.ui.trackBar3), SystemColors::ActiveCaption());
-        rig.music->trackBar3_Focus(false);
-        QCOMPARE(SystemColors::BackColor(rig.ui.trackBar3), SystemColors::WindowFrame());
+        rig.music->PositionSliderFocus(true);
+        QCOMPARE(SystemColors::BackColor(rig.ui.musicPositionSlider), SystemColors::ActiveCaption());
+        rig.music->PositionSliderFocus(false);
+        QCOMPARE(SystemColors::BackColor(rig.ui.musicPositionSlider), SystemColors::WindowFrame());
     }
 };
 

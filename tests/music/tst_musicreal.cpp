@@ -51,19 +51,19 @@ private slots:
         QCOMPARE(form.state().PlayTimeMiriSecond, 6000);
 
         // The poll moves the slider with the sound.
-        QTRY_VERIFY_WITH_TIMEOUT(c.trackBar3->value() >= 600, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(c.musicPositionSlider->value() >= 600, 3000);
 
-        QTest::mouseClick(c.button22, Qt::LeftButton);
+        QTest::mouseClick(c.musicPauseButton, Qt::LeftButton);
         QCOMPARE(form.state().AudioStateFlag, 11);
-        const int held = c.trackBar3->value();
+        const int held = c.musicPositionSlider->value();
         QTest::qWait(400);
-        QCOMPARE(c.trackBar3->value(), held);
+        QCOMPARE(c.musicPositionSlider->value(), held);
 
-        QTest::mouseClick(c.button22, Qt::LeftButton);   // resume
+        QTest::mouseClick(c.musicPauseButton, Qt::LeftButton);   // resume
         QCOMPARE(form.state().AudioStateFlag, 10);
-        QTRY_VERIFY_WITH_TIMEOUT(c.trackBar3->value() > held + 200, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(c.musicPositionSlider->value() > held + 200, 3000);
 
-        QTest::mouseClick(c.button23, Qt::LeftButton);
+        QTest::mouseClick(c.musicStopButton, Qt::LeftButton);
         QCOMPARE(form.state().AudioStateFlag, 12);
         QCOMPARE(prompter.texts(), QStringList());
     }
@@ -79,23 +79,23 @@ private slots:
         form.music().MusicStart(wav_, u"tone.wav"_s);
         QCOMPARE(form.state().AudioStateFlag, 10);
 
-        c.trackBar3->setValue(1500);
-        QTest::mouseClick(c.button14, Qt::LeftButton);   // end
-        c.trackBar3->setValue(1000);
-        QTest::mouseClick(c.button15, Qt::LeftButton);   // start
+        c.musicPositionSlider->setValue(1500);
+        QTest::mouseClick(c.rangeEndSetButton, Qt::LeftButton);   // end
+        c.musicPositionSlider->setValue(1000);
+        QTest::mouseClick(c.rangeStartSetButton, Qt::LeftButton);   // start
         QCOMPARE(form.state().StartTime, 1000);
         QCOMPARE(form.state().EndingTime, 1500);
 
         int highest = 0;
         int returns = 0;
         int last = 0;
-        QObject::connect(c.trackBar3, &QSlider::valueChanged, c.trackBar3, [&](int v) {
+        QObject::connect(c.musicPositionSlider, &QSlider::valueChanged, c.musicPositionSlider, [&](int v) {
             highest = std::max(highest, v);
             if (v < last)
                 ++returns;
             last = v;
         });
-        QTest::mouseClick(c.button21, Qt::LeftButton);   // restart at the range start
+        QTest::mouseClick(c.musicPlayButton, Qt::LeftButton);   // restart at the range start
         QElapsedTimer clock;
         clock.start();
         QTRY_VERIFY_WITH_TIMEOUT(returns >= 4, 6000);
@@ -119,19 +119,19 @@ private slots:
         form.state().StudySpeedPercent = 75;
         form.music().MusicStart(steps, u"steps.wav"_s);
         form.music().MusicSpeedApply();
-        c.trackBar3->setValue(1500);
-        QTest::mouseClick(c.button14, Qt::LeftButton);   // end, where the high pitch begins
-        c.trackBar3->setValue(1000);
-        QTest::mouseClick(c.button15, Qt::LeftButton);   // start
+        c.musicPositionSlider->setValue(1500);
+        QTest::mouseClick(c.rangeEndSetButton, Qt::LeftButton);   // end, where the high pitch begins
+        c.musicPositionSlider->setValue(1000);
+        QTest::mouseClick(c.rangeStartSetButton, Qt::LeftButton);   // start
 
         int returns = 0;
         int last = 0;
-        QObject::connect(c.trackBar3, &QSlider::valueChanged, c.trackBar3, [&](int v) {
+        QObject::connect(c.musicPositionSlider, &QSlider::valueChanged, c.musicPositionSlider, [&](int v) {
             returns += v < last;
             last = v;
         });
         const qsizetype from = monitor_.samples();
-        QTest::mouseClick(c.button21, Qt::LeftButton);   // restart at the range start
+        QTest::mouseClick(c.musicPlayButton, Qt::LeftButton);   // restart at the range start
         QTRY_VERIFY_WITH_TIMEOUT(returns >= 4, 8000);
         QTest::qWait(300);   // the monitor hears what was played
         const double past = monitor_.msPitchedAtLeast(from, 2000);

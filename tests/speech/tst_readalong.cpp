@@ -49,7 +49,7 @@ struct Reading
         view()->SetText(text);
     }
     State& state() { return form.state(); }
-    TextView* view() { return form.ui().textBox1; }
+    TextView* view() { return form.ui().textView; }
     bool finished(int timeoutMs) { return WaitFor([this] { return state().SpeechStateFlag == 12; }, timeoutMs, 5); }
 };
 

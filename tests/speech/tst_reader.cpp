@@ -151,7 +151,7 @@ class TestReader : public QObject
         }
 
         State& state() { return form.state(); }
-        TextView* view() { return form.ui().textBox1; }
+        TextView* view() { return form.ui().textView; }
         QStringList& spoken() { return engines.synth ? engines.synthesizer_.spoken : engines.voice_.spoken; }
         void caretAt(int offset)
         {
@@ -279,11 +279,11 @@ private slots:
         // The pause button resumes and keeps the count.
         f.reader.SpeechPause();
         QCOMPARE(f.state().SpeechStateFlag, 11);
-        QCOMPARE(SystemColors::BackColor(f.form.ui().button5), SystemColors::ActiveCaption());
+        QCOMPARE(SystemColors::BackColor(f.form.ui().readPauseButton), SystemColors::ActiveCaption());
         f.reader.SpeechPause();
         QCOMPARE(f.state().SpeechStateFlag, 10);
         QCOMPARE(f.state().SpeechLoopCount, 1);
-        QCOMPARE(SystemColors::BackColor(f.form.ui().button5), SystemColors::ControlLight());
+        QCOMPARE(SystemColors::BackColor(f.form.ui().readPauseButton), SystemColors::ControlLight());
 
         // Play while speaking does nothing; play while paused resumes and
         // starts the count again.
@@ -301,7 +301,7 @@ private slots:
         f.reader.SpeechStop();
         QCOMPARE(f.engines.voice_.calls, (QStringList{u"Resume"_s, u"Speak(,3)"_s}));
         QCOMPARE(f.state().SpeechStateFlag, 12);
-        QCOMPARE(SystemColors::BackColor(f.form.ui().button5), SystemColors::ControlLight());
+        QCOMPARE(SystemColors::BackColor(f.form.ui().readPauseButton), SystemColors::ControlLight());
         // A completion that arrives after the stop changes nothing.
         f.finish();
         QCOMPARE(f.spoken().size(), 2);
@@ -314,14 +314,14 @@ private slots:
         f.reader.SpeechReproductionModeSetting();
         f.reader.SpeechReproductionModeSetting();
         QCOMPARE(f.state().ReproductionMode, 2);
-        QCOMPARE(f.form.ui().button9->text(), u"全て"_s);
-        QVERIFY(!f.form.ui().button10->isEnabled());
+        QCOMPARE(f.form.ui().readingModeButton->text(), u"全て"_s);
+        QVERIFY(!f.form.ui().loopCountButton->isEnabled());
 
         f.reader.SpeechPlay();
         QCOMPARE(f.spoken(), QStringList{u"alpha"_s});
         QCOMPARE(f.selected(), u"alpha"_s);
         QVERIFY(!f.view()->isEnabled());
-        QVERIFY(!f.form.ui().button9->isEnabled());
+        QVERIFY(!f.form.ui().readingModeButton->isEnabled());
         f.finish();
         QCOMPARE(f.spoken().last(), u"beta"_s);
         QCOMPARE(f.selected(), u"beta"_s);
@@ -329,7 +329,7 @@ private slots:
         f.finish();
         QCOMPARE(f.state().SpeechStateFlag, 12);
         QVERIFY(f.view()->isEnabled());
-        QVERIFY(f.form.ui().button9->isEnabled());
+        QVERIFY(f.form.ui().readingModeButton->isEnabled());
         QCOMPARE(f.spoken().size(), 2);
         QVERIFY(f.prompter.entries.isEmpty());
     }
@@ -343,7 +343,7 @@ private slots:
         QCOMPARE(f.state().SpeechStateFlag, 99);
         QVERIFY(f.prompter.entries.isEmpty());
         f.reader.SpeechStop();
-        QVERIFY(f.form.ui().button9->isEnabled());
+        QVERIFY(f.form.ui().readingModeButton->isEnabled());
     }
 
     void rangeReadsTheSelectionWithoutComments()
@@ -419,10 +419,10 @@ private slots:
         const QStringList faces{u"範囲"_s, u"全て"_s, u"一行"_s};
         for (const QString& face : faces) {
             f.reader.SpeechReproductionModeSetting();
-            QCOMPARE(c.button9->text(), face);
+            QCOMPARE(c.readingModeButton->text(), face);
         }
-        QVERIFY(c.button2->isEnabled());
-        QVERIFY(c.button3->isEnabled());
+        QVERIFY(c.lineUpButton->isEnabled());
+        QVERIFY(c.lineDownButton->isEnabled());
         f.state().ReproductionMode = 7;
         f.reader.SpeechReproductionModeSetting();
         QCOMPARE(f.state().ReproductionMode, 0);
@@ -431,7 +431,7 @@ private slots:
         for (const auto& [count, face] : counts) {
             f.reader.SpeechLoopModeSetting();
             QCOMPARE(f.state().LoopModeCount, count);
-            QCOMPARE(c.button10->text(), face);
+            QCOMPARE(c.loopCountButton->text(), face);
         }
     }
 
@@ -460,41 +460,41 @@ private slots:
         Controls& c = form.ui();
         form.state().LoopModeCount = 2;
         form.documents().TextDisplaySwitch();
-        c.textBox1->SetText(u"こんにちは\r\nさようなら；メモ"_s);
-        QVERIFY(c.button4->isVisible() && c.button4->isEnabled());
+        c.textView->SetText(u"こんにちは\r\nさようなら；メモ"_s);
+        QVERIFY(c.readButton->isVisible() && c.readButton->isEnabled());
 
-        QTextCursor caret = c.textBox1->textCursor();
-        caret.setPosition(c.textBox1->ToEditorPosition(8));
-        c.textBox1->setTextCursor(caret);
+        QTextCursor caret = c.textView->textCursor();
+        caret.setPosition(c.textView->ToEditorPosition(8));
+        c.textView->setTextCursor(caret);
         prompter.clear();
-        QTest::mouseClick(c.button4, Qt::LeftButton);
+        QTest::mouseClick(c.readButton, Qt::LeftButton);
         QCOMPARE(voice->spoken, QStringList{u"さようなら"_s});
         QCOMPARE(form.state().SpeechStateFlag, 10);
         // While reading, the views stay put.
-        QTest::mouseClick(c.button31, Qt::LeftButton);
+        QTest::mouseClick(c.artViewButton, Qt::LeftButton);
         QCOMPARE(prompter.texts(), QStringList{u"音声合成再生を停止してから行ってください。"_s});
-        QVERIFY(c.textBox1->isVisible());
+        QVERIFY(c.textView->isVisible());
 
         voice->finishUtterance();   // the first of two readings ends
         QCOMPARE(voice->spoken.size(), 2);
-        QTest::mouseClick(c.button5, Qt::LeftButton);
+        QTest::mouseClick(c.readPauseButton, Qt::LeftButton);
         QCOMPARE(form.state().SpeechStateFlag, 11);
-        QTest::mouseClick(c.button6, Qt::LeftButton);
+        QTest::mouseClick(c.readStopButton, Qt::LeftButton);
         QCOMPARE(form.state().SpeechStateFlag, 12);
-        QTest::mouseClick(c.button3, Qt::LeftButton);   // next line: none after the last
+        QTest::mouseClick(c.lineDownButton, Qt::LeftButton);   // next line: none after the last
         QCOMPARE(voice->spoken.size(), 2);
-        QTest::mouseClick(c.button2, Qt::LeftButton);
+        QTest::mouseClick(c.lineUpButton, Qt::LeftButton);
         QCOMPARE(voice->spoken.last(), u"こんにちは"_s);
-        QCOMPARE(c.textBox1->SelectedText(), u"こんにちは"_s);
+        QCOMPARE(c.textView->SelectedText(), u"こんにちは"_s);
 
         // The mode button's face follows the mode, also when the view is shown again.
-        QTest::mouseClick(c.button6, Qt::LeftButton);
-        QTest::mouseClick(c.button9, Qt::LeftButton);
-        QCOMPARE(c.button9->text(), u"範囲"_s);
-        QVERIFY(!c.button2->isEnabled());
+        QTest::mouseClick(c.readStopButton, Qt::LeftButton);
+        QTest::mouseClick(c.readingModeButton, Qt::LeftButton);
+        QCOMPARE(c.readingModeButton->text(), u"範囲"_s);
+        QVERIFY(!c.lineUpButton->isEnabled());
         form.documents().TextDisplaySwitch();
-        QCOMPARE(c.button9->text(), u"範囲"_s);
-        QVERIFY(!c.button3->isEnabled());
+        QCOMPARE(c.readingModeButton->text(), u"範囲"_s);
+        QVERIFY(!c.lineDownButton->isEnabled());
     }
 
     // A line longer than the view shows its start while it is read, not
@@ -676,16 +676,16 @@ private slots:
 
         Controls& c = form.ui();
         form.documents().TextDisplaySwitch();
-        c.textBox1->SetText(u"日本語の一行目\n二行目\n"_s);
+        c.textView->SetText(u"日本語の一行目\n二行目\n"_s);
         prompter.answers = {true};
-        QTest::mouseClick(c.button34, Qt::LeftButton);
-        QCOMPARE(c.textBox1->Text(), u"日本語の一行目\r\n二行目\r\n"_s);
+        QTest::mouseClick(c.lineEndCheckButton, Qt::LeftButton);
+        QCOMPARE(c.textView->Text(), u"日本語の一行目\r\n二行目\r\n"_s);
         state.LoopModeCount = 1;
-        QTest::mouseClick(c.button10, Qt::LeftButton);
+        QTest::mouseClick(c.loopCountButton, Qt::LeftButton);
         QCOMPARE(state.LoopModeCount, 2);
-        c.textBox1->Select(0, 0);
+        c.textView->Select(0, 0);
 
-        QTest::mouseClick(c.button4, Qt::LeftButton);
+        QTest::mouseClick(c.readButton, Qt::LeftButton);
         QCOMPARE(spoken(), QStringList{u"日本語の一行目"_s});
         service ? synthesizer->finishUtterance() : voice->finishUtterance();
         QCOMPARE(spoken().size(), 2);
@@ -695,13 +695,13 @@ private slots:
         c.menuVoice->trigger();
         QCOMPARE(speech->asked, 1);
         dropTheText();
-        QTest::mouseClick(c.button10, Qt::LeftButton);
+        QTest::mouseClick(c.loopCountButton, Qt::LeftButton);
         QCOMPARE(state.LoopModeCount, 4);
         QCOMPARE(state.SpeechStateFlag, speaking + 2);
-        QVERIFY(c.textBox1->isEnabled() && c.button9->isEnabled());
+        QVERIFY(c.textView->isEnabled() && c.readingModeButton->isEnabled());
 
         // Play reads again, with the voice chosen.
-        QTest::mouseClick(c.button4, Qt::LeftButton);
+        QTest::mouseClick(c.readButton, Qt::LeftButton);
         QCOMPARE(spoken().size(), 3);
         QCOMPARE(state.SpeechStateFlag, speaking);
         if (service)

@@ -71,7 +71,7 @@ struct Fixture
     }
 
     State& state() { return form.state(); }
-    TextView* view() { return form.ui().textBox1; }
+    TextView* view() { return form.ui().textView; }
     QStringList& spoken() { return engines.synth ? engines.synthesizer_.spoken : engines.voice_.spoken; }
     void finish()
     {
@@ -218,7 +218,7 @@ private slots:
         Wait(100);
         f.reader.SpeechPause();
         QCOMPARE(f.state().SpeechStateFlag, speaking + 1);
-        QCOMPARE(SystemColors::BackColor(f.form.ui().button5), SystemColors::ActiveCaption());
+        QCOMPARE(SystemColors::BackColor(f.form.ui().readPauseButton), SystemColors::ActiveCaption());
         Wait(600);
         QCOMPARE(f.spoken().size(), 1);
 
@@ -229,7 +229,7 @@ private slots:
         else
             f.reader.SpeechPause();
         QCOMPARE(f.state().SpeechStateFlag, speaking);
-        QCOMPARE(SystemColors::BackColor(f.form.ui().button5), SystemColors::ControlLight());
+        QCOMPARE(SystemColors::BackColor(f.form.ui().readPauseButton), SystemColors::ControlLight());
         QVERIFY(WaitFor([&] { return f.spoken().size() == 2; }, 3000));
         // What was left of it, not a new gap (about 200 of 300 ms).
         QVERIFY2(rest.elapsed() < 290, qPrintable(QString::number(rest.elapsed())));

@@ -187,14 +187,14 @@ void TestSpeechCommands::slidersGiveTheEngineRateAndVolume()
     QFETCH(int, minor);
     Rig rig(6, minor);
     rig.speech.SpeechPlatformInstallationCheck();
-    rig.trackBar2->setSliderPosition(-5);
+    rig.speechSpeedSlider->setSliderPosition(-5);
     rig.speech.SpeechRateSetting();
-    rig.trackBar1->setSliderPosition(30);
+    rig.speechVolumeSlider->setSliderPosition(30);
     rig.speech.SpeechVolSetting();
     QCOMPARE(rig.state.SpeechRate, -5);
-    QCOMPARE(rig.label5->text(), u"-5"_s);
+    QCOMPARE(rig.speechSpeedLabel->text(), u"-5"_s);
     QCOMPARE(rig.state.SpeechVol, 30);
-    QCOMPARE(rig.label8->text(), u"30"_s);
+    QCOMPARE(rig.speechVolumeLabel->text(), u"30"_s);
     if (minor == 3) {
         QCOMPARE(rig.synthesizer->rate, -5);
         QCOMPARE(rig.synthesizer->volume, 30);
@@ -213,28 +213,28 @@ void TestSpeechCommands::slidersReportEngineFailures()
         Rig rig;
         rig.speech.SpeechPlatformInstallationCheck();
         rig.voice->fail.names = {u"setRate"_s, u"setVolume"_s};
-        rig.trackBar2->setSliderPosition(4);
+        rig.speechSpeedSlider->setSliderPosition(4);
         rig.speech.SpeechRateSetting();
-        rig.trackBar1->setSliderPosition(70);
+        rig.speechVolumeSlider->setSliderPosition(70);
         rig.speech.SpeechVolSetting();
         QCOMPARE(rig.prompter.texts(), (QStringList{kUnsupported, kUnsupported}));
-        QCOMPARE(rig.label5->text(), u"4"_s);
+        QCOMPARE(rig.speechSpeedLabel->text(), u"4"_s);
         QCOMPARE(rig.state.SpeechRate, 4);
-        QCOMPARE(rig.label8->text(), u"70"_s);
+        QCOMPARE(rig.speechVolumeLabel->text(), u"70"_s);
     }
     // No engine was ever created (set-up not run, or it failed).
     {
         Rig rig(6, 3);
-        rig.trackBar2->setSliderPosition(1);
+        rig.speechSpeedSlider->setSliderPosition(1);
         rig.speech.SpeechRateSetting();
         QCOMPARE(rig.prompter.texts(), QStringList{kUnsupported});
-        QCOMPARE(rig.label5->text(), u"1"_s);
+        QCOMPARE(rig.speechSpeedLabel->text(), u"1"_s);
     }
     {
         Rig rig;
         rig.voiceMissing = true;
         rig.speech.SpeechPlatformInstallationCheck();
-        rig.trackBar1->setSliderPosition(10);
+        rig.speechVolumeSlider->setSliderPosition(10);
         rig.speech.SpeechVolSetting();
         QCOMPARE(rig.prompter.texts(), QStringList{kUnsupported});
         QCOMPARE(rig.state.SpeechVol, 10);

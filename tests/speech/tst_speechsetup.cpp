@@ -154,16 +154,16 @@ void TestSpeechSetup::builtInVoiceFailures()
     rig.state.strOralName = kVoices[1];
     rig.state.OralName = kVoices[1].toLocal8Bit();
     rig.state.OralSelectionNumber = 1;
-    rig.trackBar2->setValue(2);   // as the settings showed the stored rate
-    rig.label5->setText(u"2"_s);
+    rig.speechSpeedSlider->setValue(2);   // as the settings showed the stored rate
+    rig.speechSpeedLabel->setText(u"2"_s);
     rig.speech.SpeechPlatformInstallationCheck();
     QCOMPARE(rig.state.SpeechRuntime11Error, 1);
     QCOMPARE(rig.state.SpeechRuntimeError, 1);
     QCOMPARE(rig.state.OralSelectionNumber, 0);
     QCOMPARE(rig.state.SpeechRate, 0);
     // The slider and its number show the rate that now holds.
-    QCOMPARE(rig.trackBar2->value(), 0);
-    QCOMPARE(rig.label5->text(), u"0"_s);
+    QCOMPARE(rig.speechSpeedSlider->value(), 0);
+    QCOMPARE(rig.speechSpeedLabel->text(), u"0"_s);
     QCOMPARE(rig.oralName(), kNone);
     // The commands then say the engine is missing.
     rig.speech.SpeechSettingSub();
@@ -238,8 +238,8 @@ void TestSpeechSetup::synthesizerFailures()
     rig.state.strOralName = kVoices[2];
     rig.state.OralName = kVoices[2].toLocal8Bit();
     rig.state.OralSelectionNumber = 2;
-    rig.trackBar2->setValue(2);   // as the settings showed the stored rate
-    rig.label5->setText(u"2"_s);
+    rig.speechSpeedSlider->setValue(2);   // as the settings showed the stored rate
+    rig.speechSpeedLabel->setText(u"2"_s);
     rig.speech.SpeechPlatformInstallationCheck();
     if (startFails)
         rig.synthesizer->finishStart(false);
@@ -247,8 +247,8 @@ void TestSpeechSetup::synthesizerFailures()
     QCOMPARE(rig.state.SpeechRuntime11Error, 1);
     QCOMPARE(rig.state.OralSelectionNumber, 0);
     QCOMPARE(rig.state.SpeechRate, 0);
-    QCOMPARE(rig.trackBar2->value(), 0);
-    QCOMPARE(rig.label5->text(), u"0"_s);
+    QCOMPARE(rig.speechSpeedSlider->value(), 0);
+    QCOMPARE(rig.speechSpeedLabel->text(), u"0"_s);
     QCOMPARE(rig.oralName(), kNone);
     QVERIFY(!rig.speech.EngineStarting());
     QCOMPARE(rig.voicesMade, 0);
@@ -269,7 +269,7 @@ void TestSpeechSetup::synthesizerStartingKeepsCommandsSensible()
     // Meanwhile the voice command waits for the service instead of telling
     // the user to install one, and the speed reaches the engine.
     rig.speech.SpeechSettingSub();
-    rig.trackBar2->setSliderPosition(-3);
+    rig.speechSpeedSlider->setSliderPosition(-3);
     rig.speech.SpeechRateSetting();
     QVERIFY(rig.prompter.texts().isEmpty());
     QVERIFY(rig.speech.asked.isEmpty());
@@ -330,8 +330,8 @@ void TestSpeechSetup::windowAnswersWhileTheServiceStarts()
     // So does the play button: no install message, the line is read once
     // the service is up.
     form.documents().TextDisplaySwitch();
-    form.ui().textBox1->SetText(QStringLiteral("hello"));
-    QTest::mouseClick(form.ui().button4, Qt::LeftButton);
+    form.ui().textView->SetText(QStringLiteral("hello"));
+    QTest::mouseClick(form.ui().readButton, Qt::LeftButton);
     QVERIFY(prompter.texts().isEmpty());
     QVERIFY(service->spoken.isEmpty());
 
