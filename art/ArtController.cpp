@@ -41,9 +41,9 @@ ArtController::ArtController(const Context& context, CRand& rand) : Controller(c
 
 void ArtController::ArtFitChanged()
 {
-    state.PicMode = ui.artFitBox->currentIndex();
+    state.pictureFit = ui.artFitBox->currentIndex();
     // Any mode beyond the list fits like "Zoom".
-    const auto mode = state.PicMode >= 0 && state.PicMode <= 2 ? PictureBox::SizeMode(state.PicMode)
+    const auto mode = state.pictureFit >= PictureFit::Center && state.pictureFit <= PictureFit::Stretch ? PictureBox::SizeMode(state.pictureFit)
                                                                : PictureBox::Zoom;
     ui.artPicture->setSizeMode(mode);
 }

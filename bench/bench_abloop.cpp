@@ -258,7 +258,7 @@ int main(int argc, char** argv)
         for (int speed : {50, 75, 100, 125, 150}) {
             form.state().StudySpeedPercent = speed;
             music.MusicStart(home.filePath(name), name);
-            if (form.state().AudioStateFlag == 99) {
+            if (form.state().audioState == AudioState::Closed) {
                 std::fprintf(stderr, "bench_abloop: %s did not play\n", qPrintable(name));
                 return 1;
             }

@@ -144,7 +144,7 @@ int main(int argc, char** argv)
 
     form.lrc().LrcTextTempLabel(music);
     form.music().MusicStart(music, u"song"_s);
-    if (state.AudioStateFlag != 10 && state.AudioStateFlag != 20) {
+    if (state.audioState != AudioState::WavePlaying && state.audioState != AudioState::Mp3Playing) {
         std::fprintf(stderr, "bench_lrcsync: the device did not play\n");
         return 1;
     }

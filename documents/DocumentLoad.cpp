@@ -65,13 +65,13 @@ void DocumentController::TextOpenFile(const QString& path, const QString& fileNa
     const bool synthesiser = state.OsMajor == 6 && (state.OsMinor == 2 || state.OsMinor == 3);
     const bool available = (synthesiser ? state.SpeechRuntimeError : state.SpeechRuntime11Error) == 0;
     if (available) {
-        const int speaking = synthesiser ? 20 : 10;
-        const int paused = synthesiser ? 21 : 11;
-        if (state.SpeechStateFlag == speaking) {
+        const int speaking = synthesiser ? SpeechState::SynthesizerSpeaking : SpeechState::VoiceSpeaking;
+        const int paused = synthesiser ? SpeechState::SynthesizerPaused : SpeechState::VoicePaused;
+        if (state.speechState == speaking) {
             prompter.MessageInfoBox(u"音声合成の再生中です。停止ボタンをクリックしてください。"_s);
             return;
         }
-        if (state.SpeechStateFlag == paused) {
+        if (state.speechState == paused) {
             prompter.MessageInfoBox(u"音声合成の一時停止中です。停止ボタンをクリックしてください。"_s);
             return;
         }

@@ -326,7 +326,7 @@ void LibraryController::PlayMp3(const QString& path, const QString& name)
         // (name, lyrics, range) is kept; the same copy name is written next
         // time, since the player held the other one.
         ui.songNameLabel->clear();
-        if (peers.music && state.AudioStateFlag != 99)
+        if (peers.music && state.audioState != AudioState::Closed)
             peers.music->MciClose();
         return;
     }

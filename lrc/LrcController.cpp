@@ -152,7 +152,7 @@ void LrcController::TrackBarLrcTextTimerIni()
     }
     const std::int32_t s = state.LrcStartArrayCunt = *table_.start;
 
-    const bool mp3 = state.AudioStateFlag >= 20 && state.AudioStateFlag <= 22;
+    const bool mp3 = state.audioState >= AudioState::Mp3Playing && state.audioState <= AudioState::Mp3Stopped;
     std::int32_t a = 0;
     if (resyncAt_) {
         a = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
@@ -203,7 +203,7 @@ void LrcController::TrackBarLrcTextTimerIni()
         return;
     }
     state.LrcTimerCount = qMax(0, state.LrcTime_mSec - b + a);
-    if (state.AudioStateFlag == 10 || state.AudioStateFlag == 20) {
+    if (state.audioState == AudioState::WavePlaying || state.audioState == AudioState::Mp3Playing) {
         state.LrcStartTime = Sub(TimeOfDay(), b);
         LrcTimerOnStart(std::uint32_t(state.LrcTimerCount));
         if (current)

@@ -58,7 +58,7 @@ MusicController::MusicController(const Context& context, AudioDevice& device, Mi
     // A failure met while playing (file gone, output lost) ends like any
     // examined command that fails.
     device_.onError = [this](int code) {
-        if (state.AudioStateFlag == 99)
+        if (state.audioState == AudioState::Closed)
             return;
         state.MciMsg = code;
         MciError();
@@ -138,7 +138,7 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
         onTrackStart();
     LrcTimerStop();
     SystemColors::SetBackColor(ui.musicPauseButton, SystemColors::ControlLight());
-    if (state.AudioStateFlag != 99)
+    if (state.audioState != AudioState::Closed)
         MciClose();
     state.wcWavMp3 = path;
     if (const QString reason = NotPlayable(path); !reason.isEmpty()) {
@@ -158,10 +158,10 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
     length = std::clamp<std::int64_t>(length, 0, INT32_MAX);
     if (mp3) {
         state.LrcMp3TimeAdjustment = std::int32_t((length - TimeOfProperty(path)) / 1000 * 1000);
-        state.AudioStateFlag = 20;
+        state.audioState = AudioState::Mp3Playing;
     } else {
         state.LrcMp3TimeAdjustment = 0;
-        state.AudioStateFlag = 10;
+        state.audioState = AudioState::WavePlaying;
     }
 
     state.MciDeviceID = 1;
@@ -245,7 +245,7 @@ void MusicController::MusicPlay()
     } else if (Paused()) {
         Resume();
     } else if (Stopped()) {
-        state.AudioStateFlag = PlayingState();
+        state.audioState = PlayingState();
         bool opened = true;
         try {
             OpenLrcDisplayWhenNeeded();
@@ -277,7 +277,7 @@ void MusicController::Resume()
         // The slider moved while paused: start afresh from where it sought.
         state.PauseMovementFlag = 0;
         code = device_.Play();
-        state.AudioStateFlag = PlayingState();
+        state.audioState = PlayingState();
         Synchronise();
     } else {
         code = device_.Resume();
@@ -287,7 +287,7 @@ void MusicController::Resume()
             if (code == 0 && peers.lrc)
                 peers.lrc->LrcTextDisplayRestart(position);
         }
-        state.AudioStateFlag = PlayingState();
+        state.audioState = PlayingState();
     }
     if (!Examined(code)) {
         MciError();
@@ -310,7 +310,7 @@ void MusicController::MusicPause()
         if (!Examined(code))
             MciError();
         else
-            state.AudioStateFlag = PlayingState() + 1;
+            state.audioState = PlayingState() + 1;
     } else if (Paused()) {
         Resume();
     }
@@ -335,7 +335,7 @@ void MusicController::MusicStop()
         if (!Examined(device_.Stop()))
             MciError();
         else
-            state.AudioStateFlag = stopped;
+            state.audioState = stopped;
     }
 }
 
@@ -359,7 +359,7 @@ void MusicController::MciClose()
     if (onHalt)
         onHalt();
     device_.Close();
-    state.AudioStateFlag = 99;
+    state.audioState = AudioState::Closed;
     state.MciDeviceID = 0;
     state.StartTime = state.EndingTime = state.PositionTimeMiriSecond = state.PlayTimeMiriSecond = 0;
     ElapsedTimeDisplay(0, 0);

@@ -59,7 +59,7 @@ public:
     virtual void InOrderButtonActiveColor();
     virtual void InOrderLoopButtonActiveColor();
     virtual void RandomPlayButtonActiveColor();
-    // Paints the buttons for the current MusicPlayMode (all plain for 0).
+    // Paints the buttons for the current playMode (all plain for none).
     void ShowPlayMode();
 
     // The master volume (MusicMixer.cpp).
@@ -96,10 +96,13 @@ protected:
     virtual int ClockMillisecond() const;
 
 private:
-    bool Playing() const { return state.AudioStateFlag == 10 || state.AudioStateFlag == 20; }
-    bool Paused() const { return state.AudioStateFlag == 11 || state.AudioStateFlag == 21; }
-    bool Stopped() const { return state.AudioStateFlag == 12 || state.AudioStateFlag == 22; }
-    int PlayingState() const { return state.AudioStateFlag < 20 ? 10 : 20; }
+    bool Playing() const { return state.audioState == AudioState::WavePlaying || state.audioState == AudioState::Mp3Playing; }
+    bool Paused() const { return state.audioState == AudioState::WavePaused || state.audioState == AudioState::Mp3Paused; }
+    bool Stopped() const { return state.audioState == AudioState::WaveStopped || state.audioState == AudioState::Mp3Stopped; }
+    int PlayingState() const
+    {
+        return state.audioState < AudioState::Mp3Playing ? AudioState::WavePlaying : AudioState::Mp3Playing;
+    }
 
     // Runs a device command; a failure is kept in MciMsg.
     bool Examined(int code);

@@ -46,11 +46,11 @@ void MusicController::MusicLoopControl()
         MusicRangePlay();
         return;
     }
-    switch (state.MusicPlayMode) {
-    case 1:
+    switch (state.playMode) {
+    case PlayMode::RepeatOne:
         MusicPlay();
         break;
-    case 2:
+    case PlayMode::InOrder:
         ClearMusicEntrySelection();
         state.ListIndexMusic += 1;
         if (state.ListIndexMusic >= state.MusicListCount) {
@@ -61,14 +61,14 @@ void MusicController::MusicLoopControl()
             SelectMusicEntry();
         }
         break;
-    case 3:
+    case PlayMode::InOrderLoop:
         ClearMusicEntrySelection();
         state.ListIndexMusic += 1;
         if (state.ListIndexMusic >= state.MusicListCount)
             state.ListIndexMusic = 0;
         SelectMusicEntry();
         break;
-    case 4: {
+    case PlayMode::Random: {
         ClearMusicEntrySelection();
         for (int skip = ClockMillisecond() / 10; skip > 0; --skip)
             rand_.Next();
@@ -118,7 +118,7 @@ void MusicController::BackMusicPlay()
 void MusicController::ToggleMode(int mode)
 {
     // Pressing the active mode again turns the modes off.
-    state.MusicPlayMode = state.MusicPlayMode == mode ? 0 : mode;
+    state.playMode = state.playMode == mode ? PlayMode::None : mode;
     ShowPlayMode();
 }
 
@@ -193,11 +193,11 @@ void MusicController::RandomPlayButtonActiveColor() { HighlightModeButton(ui.ran
 
 void MusicController::ShowPlayMode()
 {
-    switch (state.MusicPlayMode) {
-    case 1: RepeatOneButtonActiveColor(); break;
-    case 2: InOrderButtonActiveColor(); break;
-    case 3: InOrderLoopButtonActiveColor(); break;
-    case 4: RandomPlayButtonActiveColor(); break;
+    switch (state.playMode) {
+    case PlayMode::RepeatOne: RepeatOneButtonActiveColor(); break;
+    case PlayMode::InOrder: InOrderButtonActiveColor(); break;
+    case PlayMode::InOrderLoop: InOrderLoopButtonActiveColor(); break;
+    case PlayMode::Random: RandomPlayButtonActiveColor(); break;
     default: MusicPlayModeButtonColor(); break;
     }
 }

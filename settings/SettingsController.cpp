@@ -130,7 +130,7 @@ void SettingsController::ShowPictureMode()
 {
     {
         const QSignalBlocker quiet(ui.artFitBox);
-        ui.artFitBox->setCurrentIndex(state.PicMode);
+        ui.artFitBox->setCurrentIndex(state.pictureFit);
     }
     peers.art->ArtFitChanged();
 }
@@ -176,19 +176,19 @@ void SettingsController::iniRead()
     state.OralName = state.strOralName.toLocal8Bit().left(kOralNameCapacity);
 
     state.SpeechRate = store.ReadDword(u"SpeechRate"_s, 0, -5, 5);
-    state.ReproductionMode = store.ReadDword(u"ReproductionMode"_s, 0, 0, 2);
+    state.readingMode = store.ReadDword(u"ReproductionMode"_s, ReadingMode::OneLine, ReadingMode::OneLine, ReadingMode::All);
     // Any count but 1, 2 and 4 repeats without end ("∞"); a count below one
     // would never read at all.
     state.LoopModeCount = store.ReadDword(u"LoopModeCount"_s, 1, 1, INT32_MAX);
     ShowLoopCount();
 
-    state.PicMode = store.ReadDword(u"PicMode"_s, 0, 0, 3);
+    state.pictureFit = store.ReadDword(u"PicMode"_s, PictureFit::Center, PictureFit::Center, PictureFit::Zoom);
     ShowPictureMode();
 
     // Only the four modes light a button; anything else means none.
-    state.MusicPlayMode = store.ReadDword(u"MusicPlayMode"_s, 0, INT32_MIN, INT32_MAX);
-    if (state.MusicPlayMode < 1 || state.MusicPlayMode > 4)
-        state.MusicPlayMode = 0;
+    state.playMode = store.ReadDword(u"MusicPlayMode"_s, PlayMode::None, INT32_MIN, INT32_MAX);
+    if (state.playMode < PlayMode::RepeatOne || state.playMode > PlayMode::Random)
+        state.playMode = PlayMode::None;
     peers.music->ShowPlayMode();
 
     // Margins in tenths of a millimetre, up to a metre.
@@ -247,17 +247,17 @@ void SettingsController::iniDefine()
     state.MixerVolume = 80;
     ShowSliders();
 
-    state.PicMode = 0;
+    state.pictureFit = PictureFit::Center;
     ShowPictureMode();
 
     state.strOralName = u"なし"_s;
     state.OralSelectionNumber = 0;
     state.SpeechRate = 0;
-    state.ReproductionMode = 0;
+    state.readingMode = ReadingMode::OneLine;
     ui.readingModeButton->setText(u"一行"_s);
     state.LoopModeCount = 1;
     ui.loopCountButton->setText(u"1"_s);
-    state.MusicPlayMode = 0;
+    state.playMode = PlayMode::None;
 
     state.PrintLeftMargin = 200;
     state.PrintRightMargin = 200;
@@ -303,10 +303,10 @@ void SettingsController::iniWrite()
         {u"MixerVolume"_s, state.MixerVolume},
         {u"OralName"_s, QString::fromLocal8Bit(state.OralName)},
         {u"SpeechRate"_s, state.SpeechRate},
-        {u"ReproductionMode"_s, state.ReproductionMode},
+        {u"ReproductionMode"_s, state.readingMode},
         {u"LoopModeCount"_s, state.LoopModeCount},
-        {u"PicMode"_s, state.PicMode},
-        {u"MusicPlayMode"_s, state.MusicPlayMode},
+        {u"PicMode"_s, state.pictureFit},
+        {u"MusicPlayMode"_s, state.playMode},
         {u"TextFontStyle"_s, state.TextFontStyle},
         {u"TextFontSize"_s, SettingsStore::FormatFontSize(state.TextFontSize)},
         {u"TextFontName"_s, state.TextFontName},

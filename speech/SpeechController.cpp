@@ -373,8 +373,9 @@ void SpeechController::DispSpeakAsyncOut(const QString& text)
     // The window shares the reader's engine, which says one text at a time:
     // a reading in progress is stopped properly rather than left waiting for
     // a completion that will never come.
-    const int s = state.SpeechStateFlag;
-    if (s == 10 || s == 11 || s == 20 || s == 21)
+    const int s = state.speechState;
+    if (s == SpeechState::VoiceSpeaking || s == SpeechState::VoicePaused
+        || s == SpeechState::SynthesizerSpeaking || s == SpeechState::SynthesizerPaused)
         Reader().SpeechStop();
     speaker = Speaker::Display;
     SpeechReader::DispSpeakAsyncOut(text, state, voice_.get(), synthesizer_.get(), SynthesizerInUse());

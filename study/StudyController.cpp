@@ -98,11 +98,11 @@ bool StudyController::RangeIsPractised() const
 
 bool StudyController::SetRange(std::int32_t line)
 {
-    if (state.AudioStateFlag == 99 || state.LrcText.isEmpty())
+    if (state.audioState == AudioState::Closed || state.LrcText.isEmpty())
         return false;
     // Lines are in track time; an MP3 started past 0 counts device time
     // with its adjustment, and a range start past 0 is such a start.
-    const std::int32_t a = state.AudioStateFlag >= 20 ? state.LrcMp3TimeAdjustment : 0;
+    const std::int32_t a = state.audioState >= AudioState::Mp3Playing ? state.LrcMp3TimeAdjustment : 0;
     const LrcRules::Table table = LrcRules::FirstTimedLine(state.LrcText);
     const auto range = LrcTiming::RangeFromLine(table, line, state.PlayTimeMiriSecond - a);
     if (!range)
@@ -172,7 +172,7 @@ bool StudyController::RangeEnded()
     const int n = Repetitions();
     if (state.StudyLinePractice == 1 && n != 0 && passes_ >= n) {
         const LrcRules::Table table = LrcRules::FirstTimedLine(state.LrcText);
-        const std::int32_t a = state.AudioStateFlag >= 20 ? state.LrcMp3TimeAdjustment : 0;
+        const std::int32_t a = state.audioState >= AudioState::Mp3Playing ? state.LrcMp3TimeAdjustment : 0;
         // Lines of equal time are one place in the song: practised once.
         const auto following = LrcTiming::StepLine(table, line_, +1);
         if (!following || !LrcTiming::RangeFromLine(table, *following, state.PlayTimeMiriSecond - a)) {
@@ -263,7 +263,7 @@ void StudyController::Halted()
 
 void StudyController::SkipLine(int step)
 {
-    if (!HasTimedLines() || state.AudioStateFlag == 99)
+    if (!HasTimedLines() || state.audioState == AudioState::Closed)
         return;
     const LrcRules::Table table = LrcRules::FirstTimedLine(state.LrcText);
     std::optional<std::int32_t> from;

@@ -322,15 +322,15 @@ private slots:
     void startupOrderAndResetState()
     {
         Fixture f;
-        f.form.state().SpeechStateFlag = 12;
+        f.form.state().speechState = SpeechState::VoiceStopped;
         f.form.state().RangeEn = 0;
         f.showAndLoad();
         QCOMPARE(f.log.calls.mid(0, 5),
                  (QStringList{u"SystemVersionProbe"_s, u"ProgramFolderSetting"_s, u"iniListView"_s,
                               u"iniRead"_s, u"SpeechPlatformInstallationCheck"_s}));
         const State& s = f.form.state();
-        QCOMPARE(s.SpeechStateFlag, 99);
-        QCOMPARE(s.AudioStateFlag, 99);
+        QCOMPARE(s.speechState, SpeechState::Idle);
+        QCOMPARE(s.audioState, AudioState::Closed);
         QCOMPARE(s.RangeEn, std::int16_t(1));
         QCOMPARE(s.MouseRightAndLeftButtonFlag, 0);
         for (const char* name : {"lineUpButton", "lineDownButton", "readButton", "readPauseButton", "readStopButton", "speechVolumeButton", "speechSpeedButton",
@@ -490,7 +490,7 @@ private slots:
         for (int busy : {10, 11, 20, 21}) {
             f.log.calls.clear();
             f.prompter.clear();
-            s.SpeechStateFlag = busy;
+            s.speechState = busy;
             QTest::mouseClick(c.textViewButton, Qt::LeftButton);
             QTest::mouseClick(c.lrcViewButton, Qt::LeftButton);
             QVERIFY(f.log.calls.isEmpty());
@@ -499,7 +499,7 @@ private slots:
         }
         for (int idle : {99, 12, 22}) {
             f.log.calls.clear();
-            s.SpeechStateFlag = idle;
+            s.speechState = idle;
             QTest::mouseClick(c.textViewButton, Qt::LeftButton);
             QCOMPARE(f.log.calls, QStringList{u"TextDisplaySwitch"_s});
         }

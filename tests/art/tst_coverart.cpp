@@ -433,7 +433,7 @@ void TestCoverArt::fitModes()
     f.ui.artPicture->setImage(picture);
     f.ui.artFitBox->setCurrentIndex(picMode);
     f.art.ArtFitChanged();
-    QCOMPARE(f.state.PicMode, picMode);
+    QCOMPARE(f.state.pictureFit, picMode);
 
     const QImage shown = f.ui.artPicture->grab().toImage();
     QCOMPARE(QColor(shown.pixel(red)), QColor(Qt::red));

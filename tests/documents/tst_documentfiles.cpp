@@ -219,7 +219,7 @@ void TestDocumentFiles::refusalsAndQuestionsBeforeLoading()
         g.state().OsMinor = e.minor;
         g.state().SpeechRuntimeError = e.synthError;
         g.state().SpeechRuntime11Error = e.voiceError;
-        g.state().SpeechStateFlag = e.flag;
+        g.state().speechState = e.flag;
         g.open(p);
         if (e.message) {
             QCOMPARE(g.prompter.texts(), QStringList{QString::fromUtf16(e.message)});

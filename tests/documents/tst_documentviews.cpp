@@ -72,7 +72,7 @@ void TestDocumentViews::viewTable()
     QFETCH(int, mode);
     DocumentForm f;
     Controls& ui = f.ui();
-    f.state().ReproductionMode = mode;
+    f.state().readingMode = mode;
     if (view == 2)
         f.docs().TextDisplaySwitch();   // leave a text view for the picture
     (view == 0 ? f.docs().TextDisplaySwitch() : view == 1 ? f.docs().LrcTextDisplaySwitch() : f.docs().ArtDisplaySwitch());
@@ -138,7 +138,7 @@ void TestDocumentViews::speechGuard()
         DocumentForm f;
         f.docs().TextDisplaySwitch();
         DocumentForm::type(f.text(), u"kept"_s);
-        f.state().SpeechStateFlag = busy;
+        f.state().speechState = busy;
         f.docs().ArtDisplaySwitch();
         f.docs().NewText();
         f.docs().NewLrcText();
@@ -152,7 +152,7 @@ void TestDocumentViews::speechGuard()
     // Stopped (12, 22) or never started (99): no refusal.
     for (int idle : {12, 22, 99}) {
         DocumentForm f;
-        f.state().SpeechStateFlag = idle;
+        f.state().speechState = idle;
         f.docs().ArtDisplaySwitch();
         f.docs().NewLrcText();
         QVERIFY(f.prompter.entries.isEmpty());

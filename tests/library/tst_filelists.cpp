@@ -278,7 +278,7 @@ private slots:
     void showListSwitchesAndPaintsButtons()
     {
         Fixture f({});
-        f.s().MusicPlayMode = 3;
+        f.s().playMode = PlayMode::InOrderLoop;
         f.ui().nextSongButton->setEnabled(false);
         QTest::mouseClick(f.ui().musicListButton, Qt::LeftButton);
         QCOMPARE(f.s().listViewSel, 2);

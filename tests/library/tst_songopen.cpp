@@ -169,7 +169,7 @@ private slots:
         f.Refill();
         QTreeWidget* all = f.ui().allFileList;
         f.Click(all, u"first.mp3"_s);
-        QCOMPARE(f.s().AudioStateFlag, 20);
+        QCOMPARE(f.s().audioState, AudioState::Mp3Playing);
         QCOMPARE(f.ui().songNameLabel->text(), u"first"_s);
         QVERIFY(f.s().LrcText.contains(u"first line"_s));
 
@@ -184,7 +184,7 @@ private slots:
         QVERIFY2(texts[0].contains(u"「"_s + f.Path(u"second.mp3"_s) + u"」"_s)
                      && texts[0].contains(FileErrors::Reason(EFBIG)),
                  qPrintable(texts[0]));
-        QCOMPARE(f.s().AudioStateFlag, 99);
+        QCOMPARE(f.s().audioState, AudioState::Closed);
         QVERIFY(!f.device.IsOpen());
         QVERIFY(!f.ui().musicPollTimer->isActive());
         QCOMPARE(f.ui().songNameLabel->text(), QString());
@@ -196,7 +196,7 @@ private slots:
         // The disk has room again: the same song opens from the same copy name.
         f.Click(all, u"first.mp3"_s);
         f.Click(all, u"second.mp3"_s);
-        QCOMPARE(f.s().AudioStateFlag, 20);
+        QCOMPARE(f.s().audioState, AudioState::Mp3Playing);
         QCOMPARE(f.ui().songNameLabel->text(), u"second"_s);
         QVERIFY(f.s().LrcText.contains(u"second line"_s));
     }
@@ -256,7 +256,7 @@ private slots:
             QVERIFY2(f.prompter.texts()[0].contains(u"「"_s + f.Path(fifo) + u"」"_s)
                          && f.prompter.texts()[0].contains(FileErrors::NotRegularReason()),
                      qPrintable(f.prompter.texts()[0]));
-            QCOMPARE(f.s().AudioStateFlag, 99);
+            QCOMPARE(f.s().audioState, AudioState::Closed);
             // Nothing names a song that did not open.
             QCOMPARE(f.ui().songNameLabel->text(), QString());
             QVERIFY(f.s().LrcText.isEmpty());

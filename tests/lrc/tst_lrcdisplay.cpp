@@ -45,7 +45,7 @@ struct Fixture
         ui.lrcCloseTimer = &lrcCloseTimer;
         lrc.setClock(&clock);
         state.LrcText = text;
-        state.AudioStateFlag = 10;
+        state.audioState = AudioState::WavePlaying;
         state.RangeEn = 0;
         lrc.LrcDisplayOpen();
     }
@@ -115,7 +115,7 @@ private slots:
         QFETCH(int, delay);
         Fixture f;
         f.lineTimer.start(50);   // left armed from before
-        f.state.AudioStateFlag = audio;
+        f.state.audioState = audio;
         f.state.LrcMp3TimeAdjustment = adjustment;
         f.clock.now = 5'000'000;
         f.syncAt(position);

@@ -74,7 +74,7 @@ private slots:
         });
         form.lrc().LrcTextTempLabel(wav);
         form.music().MusicStart(wav, u"song"_s);
-        if (form.state().AudioStateFlag != 10) {
+        if (form.state().audioState != AudioState::WavePlaying) {
             if (qEnvironmentVariable("CI") == u"true"_s)
                 QFAIL("the audio device did not play under CI");
             QSKIP("no sound server");

@@ -56,7 +56,7 @@ struct Fixture
 
     QStringList spoken() const { return synth ? synthesizer->spoken : voice->spoken; }
     void finish() { synth ? synthesizer->finishUtterance() : voice->finishUtterance(); }
-    int speaking() const { return synth ? 20 : 10; }
+    int speaking() const { return synth ? SpeechState::SynthesizerSpeaking : SpeechState::VoiceSpeaking; }
     LrcDisplay* window() { return form.lrc().dlgLrcDisplay(); }
 };
 
@@ -83,19 +83,19 @@ private slots:
         QVERIFY(f.form.state().SpeechRuntimeError == 0 || f.form.state().SpeechRuntime11Error == 0);
         f.form.speech().SpeechPlay();
         QCOMPARE(f.spoken(), QStringList{u"first line"_s});
-        QCOMPARE(f.form.state().SpeechStateFlag, f.speaking());
+        QCOMPARE(f.form.state().speechState, f.speaking());
 
         // The reading is stopped cleanly, then the line is said with its
         // comment cut.
         f.window()->label2->setText(u"歌詞；メモ"_s);
         f.window()->button2->click();
         QCOMPARE(f.spoken(), (QStringList{u"first line"_s, u"歌詞\r\n"_s}));
-        QCOMPARE(f.form.state().SpeechStateFlag, f.speaking() + 2);
+        QCOMPARE(f.form.state().speechState, f.speaking() + 2);
 
         f.finish();   // the window's line ends: no repetition of the reader's
         QCOMPARE(f.spoken().size(), 2);
         QCOMPARE(f.form.state().SpeechLoopCount, 0);
-        QCOMPARE(f.form.state().SpeechStateFlag, f.speaking() + 2);
+        QCOMPARE(f.form.state().speechState, f.speaking() + 2);
 
         f.window()->label3->clear();
         f.window()->button3->click();   // an empty line is not spoken
@@ -108,21 +108,21 @@ private slots:
         QFETCH(bool, synthesizer);
         Fixture f(synthesizer);
         // Whole-text mode takes any completion as the cue for its next line.
-        f.form.state().ReproductionMode = 2;
+        f.form.state().readingMode = ReadingMode::All;
         f.window()->label1->setText(u"前の行"_s);
         f.window()->button1->click();
         f.finish();
         QCOMPARE(f.spoken(), QStringList{u"前の行"_s});
-        QCOMPARE(f.form.state().SpeechStateFlag, 99);   // the window touched no reading state
+        QCOMPARE(f.form.state().speechState, SpeechState::Idle);   // the window touched no reading state
 
-        f.form.state().ReproductionMode = 0;
+        f.form.state().readingMode = ReadingMode::OneLine;
 
         f.form.speech().SpeechPlay();
         f.finish();   // the reader's own completion: one repetition follows
         QCOMPARE(f.spoken(), (QStringList{u"前の行"_s, u"first line"_s, u"first line"_s}));
-        QCOMPARE(f.form.state().SpeechStateFlag, f.speaking());
+        QCOMPARE(f.form.state().speechState, f.speaking());
         f.finish();
-        QCOMPARE(f.form.state().SpeechStateFlag, f.speaking() + 2);
+        QCOMPARE(f.form.state().speechState, f.speaking() + 2);
     }
 
     // Closing the window silences only what the window said.

@@ -53,7 +53,7 @@ class TestMusicForm : public QObject
         }
         ~Form() { form.reset(); }
         Controls& ui() { return form->ui(); }
-        int state() { return form->state().AudioStateFlag; }
+        int state() { return form->state().audioState; }
     };
 
     QTemporaryDir home_;
@@ -307,14 +307,14 @@ private slots:
         Form f;
         Controls& c = f.ui();
         QTest::mouseClick(c.inOrderLoopButton, Qt::LeftButton);
-        QCOMPARE(f.form->state().MusicPlayMode, 3);
+        QCOMPARE(f.form->state().playMode, PlayMode::InOrderLoop);
         QCOMPARE(SystemColors::BackColor(c.inOrderLoopButton), SystemColors::ActiveCaption());
         QCOMPARE(SystemColors::BackColor(c.repeatOneButton), SystemColors::ControlLight());
         QTest::mouseClick(c.repeatOneButton, Qt::LeftButton);
-        QCOMPARE(f.form->state().MusicPlayMode, 1);
+        QCOMPARE(f.form->state().playMode, PlayMode::RepeatOne);
         QCOMPARE(SystemColors::BackColor(c.inOrderLoopButton), SystemColors::ControlLight());
         QTest::mouseClick(c.repeatOneButton, Qt::LeftButton);
-        QCOMPARE(f.form->state().MusicPlayMode, 0);
+        QCOMPARE(f.form->state().playMode, PlayMode::None);
         QCOMPARE(SystemColors::BackColor(c.repeatOneButton), SystemColors::ControlLight());
 
         QTest::mouseClick(c.rangePlayButton, Qt::LeftButton);

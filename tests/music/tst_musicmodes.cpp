@@ -65,7 +65,7 @@ private slots:
             row->setCheckState(0, Qt::Unchecked);
             rig.ui.musicList->setCurrentItem(row, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         }
-        rig.state.MusicPlayMode = mode;
+        rig.state.playMode = mode;
         rig.music->millisecond = millisecond;
         rig.Reach(u"playing"_s);
         int end = 245000;
@@ -79,7 +79,7 @@ private slots:
 
         QCOMPARE(rig.state.ListIndexMusic, expectedIndex);
         QCOMPARE(rig.SelectedRow(), selected);
-        QCOMPARE(rig.state.AudioStateFlag, state);
+        QCOMPARE(rig.state.audioState, state);
         QCOMPARE(rig.device.Commands(), commands);
         QCOMPARE(rig.ui.musicPollTimer->isActive(), state == 10);
         if (state == 12)
@@ -91,7 +91,7 @@ private slots:
     {
         PlayerRig rig;
         rig.FillList(4, {0, 3});
-        rig.state.MusicPlayMode = 3;
+        rig.state.playMode = PlayMode::InOrderLoop;
         rig.Reach(u"playing"_s);
         rig.device.SetPosition(245000);
         QList<int> seen;
@@ -100,7 +100,7 @@ private slots:
             seen << rig.state.ListIndexMusic;
         }
         QCOMPARE(seen, (QList<int>{1, 2, 3}));
-        QCOMPARE(rig.state.AudioStateFlag, 10);
+        QCOMPARE(rig.state.audioState, AudioState::WavePlaying);
     }
 
     void nextAndPrevious_data()
@@ -167,13 +167,13 @@ private slots:
             return n;
         };
         rig.music->InOrderModeChosen();
-        QCOMPARE(rig.state.MusicPlayMode, 2);
+        QCOMPARE(rig.state.playMode, PlayMode::InOrder);
         QCOMPARE(active(), 2);
         rig.music->RandomModeChosen();
-        QCOMPARE(rig.state.MusicPlayMode, 4);
+        QCOMPARE(rig.state.playMode, PlayMode::Random);
         QCOMPARE(active(), 4);
         rig.music->RandomModeChosen();
-        QCOMPARE(rig.state.MusicPlayMode, 0);
+        QCOMPARE(rig.state.playMode, PlayMode::None);
         QCOMPARE(active(), 0);
         QCOMPARE(SystemColors::BackColor(rig.ui.repeatOneButton), SystemColors::ControlLight());
     }

@@ -81,7 +81,7 @@ private slots:
         else
             rig.music->MusicStop();
 
-        QCOMPARE(rig.state.AudioStateFlag, state);
+        QCOMPARE(rig.state.audioState, state);
         QCOMPARE(rig.device.Commands(), commands);
         QCOMPARE(rig.ui.musicPollTimer->isActive(), state == 10 || state == 20);
         if (failing.isEmpty()) {
@@ -135,7 +135,7 @@ private slots:
             rig.device.failures[failing] = 7;
         rig.music->MusicStart(path, QString());
 
-        QCOMPARE(rig.state.AudioStateFlag, state);
+        QCOMPARE(rig.state.audioState, state);
         QCOMPARE(rig.device.Commands(), commands);
         if (state == 99) {
             QCOMPARE(rig.prompter.entries.size(), 1);
@@ -225,7 +225,7 @@ private slots:
         QFETCH(QString, seek);
 
         PlayerRig rig;
-        rig.state.MusicPlayMode = 1;
+        rig.state.playMode = PlayMode::RepeatOne;
         rig.Reach(u"playing"_s);
         if (rangeStart)
             rig.SetRange(rangeStart, 245000);
@@ -243,7 +243,7 @@ private slots:
         else
             rig.music->MusicPollTick();
         QCOMPARE(rig.device.Commands(), (QStringList{u"Stop"_s, seek, u"Play"_s}));
-        QCOMPARE(rig.state.AudioStateFlag, 10);
+        QCOMPARE(rig.state.audioState, AudioState::WavePlaying);
         // The next poll sees the track playing again, not at its end.
         rig.device.calls.clear();
         rig.music->MusicPollTick();
@@ -303,7 +303,7 @@ private slots:
         rig.Reach(from);
         if (rangeStart)
             rig.SetRange(rangeStart, 245000);
-        const int state = rig.state.AudioStateFlag;
+        const int state = rig.state.audioState;
         rig.device.calls.clear();
         rig.ui.musicPositionSlider->setValue(value);
         if (wheel) {
@@ -315,7 +315,7 @@ private slots:
         }
         QCOMPARE(rig.ui.musicPositionSlider->value(), expected);
         QCOMPARE(rig.device.Commands(), commands);
-        QCOMPARE(rig.state.AudioStateFlag, state);   // a release never changes the state
+        QCOMPARE(rig.state.audioState, state);   // a release never changes the state
         QCOMPARE(rig.state.PositionTimeMiriSecond, expected);
     }
 
@@ -334,7 +334,7 @@ private slots:
         rig.music->MusicPause();
         QCOMPARE(rig.device.Commands(), QStringList{u"Play"_s});
         QCOMPARE(rig.lrc->calls, QStringList{u"Ini"_s});
-        QCOMPARE(rig.state.AudioStateFlag, 10);
+        QCOMPARE(rig.state.audioState, AudioState::WavePlaying);
 
         rig.music->MusicPause();
         rig.device.calls.clear();
@@ -365,7 +365,7 @@ private slots:
             rig.device.failures[u"Position"_s] = 42;
             rig.music->MusicPollTick();
         }
-        QCOMPARE(rig.state.AudioStateFlag, 99);
+        QCOMPARE(rig.state.audioState, AudioState::Closed);
         QCOMPARE(rig.prompter.entries.size(), 1);
         QVERIFY2(IsPlayFailure(rig.prompter.entries[0].text, u"device error 42"_s), qPrintable(rig.prompter.entries[0].text));
         QVERIFY(!rig.ui.musicPollTimer->isActive());

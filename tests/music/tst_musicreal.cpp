@@ -47,24 +47,24 @@ private slots:
         MyForm form(prompter);
         Controls& c = form.ui();
         form.music().MusicStart(wav_, u"tone.wav"_s);
-        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(form.state().audioState, AudioState::WavePlaying);
         QCOMPARE(form.state().PlayTimeMiriSecond, 6000);
 
         // The poll moves the slider with the sound.
         QTRY_VERIFY_WITH_TIMEOUT(c.musicPositionSlider->value() >= 600, 3000);
 
         QTest::mouseClick(c.musicPauseButton, Qt::LeftButton);
-        QCOMPARE(form.state().AudioStateFlag, 11);
+        QCOMPARE(form.state().audioState, AudioState::WavePaused);
         const int held = c.musicPositionSlider->value();
         QTest::qWait(400);
         QCOMPARE(c.musicPositionSlider->value(), held);
 
         QTest::mouseClick(c.musicPauseButton, Qt::LeftButton);   // resume
-        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(form.state().audioState, AudioState::WavePlaying);
         QTRY_VERIFY_WITH_TIMEOUT(c.musicPositionSlider->value() > held + 200, 3000);
 
         QTest::mouseClick(c.musicStopButton, Qt::LeftButton);
-        QCOMPARE(form.state().AudioStateFlag, 12);
+        QCOMPARE(form.state().audioState, AudioState::WaveStopped);
         QCOMPARE(prompter.texts(), QStringList());
     }
 
@@ -75,9 +75,9 @@ private slots:
         ScriptedPrompter prompter;
         MyForm form(prompter);
         Controls& c = form.ui();
-        form.state().MusicPlayMode = 0;
+        form.state().playMode = PlayMode::None;
         form.music().MusicStart(wav_, u"tone.wav"_s);
-        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(form.state().audioState, AudioState::WavePlaying);
 
         c.musicPositionSlider->setValue(1500);
         QTest::mouseClick(c.rangeEndSetButton, Qt::LeftButton);   // end
@@ -101,7 +101,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(returns >= 4, 6000);
         QVERIFY2(highest <= 1500 + 40, qPrintable(u"the slider showed %1 ms"_s.arg(highest)));
         QVERIFY(last >= 1000 - 40);
-        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(form.state().audioState, AudioState::WavePlaying);
         QCOMPARE(prompter.texts(), QStringList());
     }
 
@@ -115,7 +115,7 @@ private slots:
         ScriptedPrompter prompter;
         MyForm form(prompter);
         Controls& c = form.ui();
-        form.state().MusicPlayMode = 0;
+        form.state().playMode = PlayMode::None;
         form.state().StudySpeedPercent = 75;
         form.music().MusicStart(steps, u"steps.wav"_s);
         form.music().MusicSpeedApply();
@@ -137,7 +137,7 @@ private slots:
         const double past = monitor_.msPitchedAtLeast(from, 2000);
         QVERIFY2(past <= 4, qPrintable(u"%1 ms past the range end heard over %2 rounds"_s.arg(past).arg(returns)));
         QVERIFY(last >= 1000 - 40);
-        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(form.state().audioState, AudioState::WavePlaying);
         QCOMPARE(prompter.texts(), QStringList());
     }
 };

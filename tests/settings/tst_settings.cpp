@@ -289,12 +289,12 @@ private slots:
         QCOMPARE(run.ui().masterVolumeLabel->text(), u"64"_s);
         QCOMPARE(s.strOralName, u"Japanese"_s);
         QCOMPARE(s.OralName, QByteArray("Japanese"));
-        QCOMPARE(s.ReproductionMode, 2);
+        QCOMPARE(s.readingMode, ReadingMode::All);
         QCOMPARE(s.LoopModeCount, 1000);
         QCOMPARE(run.ui().loopCountButton->text(), u"∞"_s);
         QCOMPARE(run.ui().artFitBox->currentIndex(), 3);
         QCOMPARE(run.ui().artPicture->sizeMode(), PictureBox::Zoom);
-        QCOMPARE(s.MusicPlayMode, 3);
+        QCOMPARE(s.playMode, PlayMode::InOrderLoop);
         QCOMPARE(SystemColors::BackColor(run.ui().inOrderLoopButton), SystemColors::ActiveCaption());
         QCOMPARE(SystemColors::BackColor(run.ui().inOrderButton), SystemColors::ControlLight());
         QCOMPARE(s.PrintLeftMargin, 150);
@@ -360,9 +360,9 @@ private slots:
         QCOMPARE(ui.speechVolumeLabel->text(), QString::number(s.SpeechVol));
         QCOMPARE(ui.masterVolumeSlider->value(), s.MixerVolume);
         QCOMPARE(ui.masterVolumeLabel->text(), QString::number(s.MixerVolume));
-        QCOMPARE(s.PicMode, 0);
+        QCOMPARE(s.pictureFit, PictureFit::Center);
         QCOMPARE(run.ui().artFitBox->currentIndex(), 0);
-        QCOMPARE(s.ReproductionMode, 0);
+        QCOMPARE(s.readingMode, ReadingMode::OneLine);
         QCOMPARE(s.LoopModeCount, 1);
         QCOMPARE(s.TextFontSize, 11.25);
         QCOMPARE(s.TextFontName, u"ＭＳ ゴシック"_s);
@@ -431,7 +431,7 @@ private slots:
         Run run(freshHome());
         writeSettings(run.settingsFile(), {{u"MusicPlayMode"_s, u"7"_s}});
         run.start();
-        QCOMPARE(run.state().MusicPlayMode, 0);
+        QCOMPARE(run.state().playMode, PlayMode::None);
         for (QPushButton* b : {run.ui().repeatOneButton, run.ui().inOrderButton, run.ui().inOrderLoopButton, run.ui().randomPlayButton})
             QCOMPARE(SystemColors::BackColor(b), SystemColors::ControlLight());
         run.exit();
@@ -673,13 +673,13 @@ private slots:
             QCOMPARE(run.ui().speechSpeedSlider->value(), 3);
             QCOMPARE(run.state().SpeechVol, 40);
             QCOMPARE(run.ui().speechVolumeLabel->text(), u"40"_s);
-            QCOMPARE(run.state().MusicPlayMode, 4);
+            QCOMPARE(run.state().playMode, PlayMode::Random);
             QCOMPARE(SystemColors::BackColor(run.ui().randomPlayButton), SystemColors::ActiveCaption());
             QCOMPARE(run.ui().artFitBox->currentIndex(), 2);
             QCOMPARE(run.ui().artPicture->sizeMode(), PictureBox::StretchImage);
             // Pressing the active mode again turns it off, and that is kept too.
             QTest::mouseClick(run.ui().randomPlayButton, Qt::LeftButton);
-            QCOMPARE(run.state().MusicPlayMode, 0);
+            QCOMPARE(run.state().playMode, PlayMode::None);
             QVERIFY(run.form.close());
         }
         QCOMPARE(stored(Run(home).settingsFile(), u"MusicPlayMode"_s).toInt(), 0);

@@ -135,7 +135,7 @@ private slots:
             f.reader.SpeechPause();
             f.clock->now += pausedMs;
             f.reader.SpeechPause();
-            QCOMPARE(f.state().SpeechStateFlag, 10);
+            QCOMPARE(f.state().speechState, SpeechState::VoiceSpeaking);
         }
         if (heardAfterMs >= 0) {
             f.clock->now += heardAfterMs - told;
@@ -149,7 +149,7 @@ private slots:
         QElapsedTimer waited;
         waited.start();
         QCOMPARE(f.spoken().size(), 1);
-        QCOMPARE(f.state().SpeechStateFlag, 10);   // still reading: the views stay locked
+        QCOMPARE(f.state().speechState, SpeechState::VoiceSpeaking);   // still reading: the views stay locked
         QVERIFY(WaitFor([&] { return f.spoken().size() == 2; }, expectedGapMs + 3000));
         QVERIFY2(waited.elapsed() >= expectedGapMs - 1, qPrintable(QString::number(waited.elapsed())));
         QVERIFY2(waited.elapsed() < expectedGapMs + 400, qPrintable(QString::number(waited.elapsed())));
@@ -158,13 +158,13 @@ private slots:
     void noGapKeepsTodaysTiming()
     {
         Fixture f(u"a\r\nb\r\nc"_s, 0);
-        f.state().ReproductionMode = 2;
+        f.state().readingMode = ReadingMode::All;
         f.reader.SpeechPlay();
         f.readLine(500);
         QCOMPARE(f.spoken(), (QStringList{u"a"_s, u"b"_s}));   // at once, within the completion
         f.readLine(500);
         f.readLine(500);
-        QCOMPARE(f.state().SpeechStateFlag, 12);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceStopped);
     }
 
     // After the last reading nothing follows: the reading ends at once.
@@ -183,7 +183,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, readings);
         Fixture f(text, 150);
-        f.state().ReproductionMode = mode;
+        f.state().readingMode = mode;
         f.reader.SpeechPlay();
         for (int k = 1; k < readings; ++k) {
             f.readLine(100);
@@ -192,7 +192,7 @@ private slots:
         }
         f.readLine(100);
         QVERIFY(!f.reader.Gap().Waiting());
-        QCOMPARE(f.state().SpeechStateFlag, 12);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceStopped);
         QCOMPARE(f.spoken().size(), readings);
     }
 
@@ -217,7 +217,7 @@ private slots:
         f.readLine(300);
         Wait(100);
         f.reader.SpeechPause();
-        QCOMPARE(f.state().SpeechStateFlag, speaking + 1);
+        QCOMPARE(f.state().speechState, speaking + 1);
         QCOMPARE(SystemColors::BackColor(f.form.ui().readPauseButton), SystemColors::ActiveCaption());
         Wait(600);
         QCOMPARE(f.spoken().size(), 1);
@@ -228,13 +228,13 @@ private slots:
             f.reader.SpeechPlay();
         else
             f.reader.SpeechPause();
-        QCOMPARE(f.state().SpeechStateFlag, speaking);
+        QCOMPARE(f.state().speechState, speaking);
         QCOMPARE(SystemColors::BackColor(f.form.ui().readPauseButton), SystemColors::ControlLight());
         QVERIFY(WaitFor([&] { return f.spoken().size() == 2; }, 3000));
         // What was left of it, not a new gap (about 200 of 300 ms).
         QVERIFY2(rest.elapsed() < 290, qPrintable(QString::number(rest.elapsed())));
         QCOMPARE(f.spoken(), (QStringList{u"line"_s, u"line"_s}));
-        QCOMPARE(f.state().SpeechStateFlag, speaking);
+        QCOMPARE(f.state().speechState, speaking);
     }
 
     void stopEndsTheGap_data()
@@ -253,11 +253,11 @@ private slots:
         if (paused)
             f.reader.SpeechPause();
         f.reader.SpeechStop();
-        QCOMPARE(f.state().SpeechStateFlag, 12);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceStopped);
         QVERIFY(!f.reader.Gap().Waiting());
         Wait(500);
         QCOMPARE(f.spoken().size(), 1);
-        QCOMPARE(f.state().SpeechStateFlag, 12);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceStopped);
     }
 
     void skipsGoAtOnce_data()
@@ -318,12 +318,12 @@ private slots:
         QFETCH(QString, expected);
 
         Fixture f(text, 0);
-        f.state().ReproductionMode = mode;
+        f.state().readingMode = mode;
         f.view()->Select(selectFrom, selectLength);
         f.view()->document()->setModified(false);
         const int flag = f.state().TextNewFlag;
         f.reader.SpeechPlay();
-        QCOMPARE(f.state().SpeechStateFlag, 10);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceSpeaking);
         const int selStart = f.view()->SelectionStart();
         const int selLength = f.view()->SelectionLength();
 

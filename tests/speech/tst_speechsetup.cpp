@@ -338,7 +338,7 @@ void TestSpeechSetup::windowAnswersWhileTheServiceStarts()
     speech->answers << std::nullopt;   // the user cancels the dialog
     service->finishStart(true);
     QCOMPARE(service->spoken, QStringList{QStringLiteral("hello")});
-    QCOMPARE(form.state().SpeechStateFlag, 20);
+    QCOMPARE(form.state().speechState, SpeechState::SynthesizerSpeaking);
     QCOMPARE(form.state().SpeechRuntimeError, 0);
     QCOMPARE(QString::fromLocal8Bit(form.state().OralName), kVoices[1]);
     QCOMPARE(speech->asked.size(), 1);

@@ -180,7 +180,7 @@ private slots:
         if (gapMs == 0)
             return;
         QCOMPARE(rig.ui.musicPositionSlider->value(), 1000);
-        QCOMPARE(rig.state.AudioStateFlag, std::int32_t(10));
+        QCOMPARE(rig.state.audioState, AudioState::WavePlaying);
         QCOMPARE(rig.lyrics.dlgLrcDisplay()->label2->text(), u"一"_s);
         QVERIFY(!rig.lineTimer->isActive());
         QVERIFY(WaitFor([&] { return rig.device.playing(); }, gapMs + 500));

@@ -77,7 +77,7 @@ private slots:
         form.lrc().LrcTextTempLabel(wav);
         wall.start();
         form.music().MusicStart(wav, u"slow"_s);
-        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(form.state().audioState, AudioState::WavePlaying);
         QCOMPARE(device.SpeedPercent(), 75);
         QTRY_COMPARE_WITH_TIMEOUT(form.lrc().dlgLrcDisplay()->label2->text(), u"四"_s, 6000);
 
@@ -112,11 +112,11 @@ private slots:
         form.state().StudyPausePercent = 100;
         form.lrc().LrcTextTempLabel(wav);
         form.music().MusicStart(wav, u"tone"_s);
-        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(form.state().audioState, AudioState::WavePlaying);
         form.study().menuLinePractice_Toggled(true);
         const qsizetype from = monitor_.samples();
         form.study().PracticeLine(0);
-        QTRY_COMPARE_WITH_TIMEOUT(form.state().AudioStateFlag, 12, 12000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.state().audioState, AudioState::WaveStopped, 12000);
         QTest::qWait(600);   // the monitor's last blocks
 
         // Bursts of sound at least 150 ms long, split by 250 ms of silence.
