@@ -348,7 +348,7 @@ void MyForm::MyForm_Load()
         return;   // without the program folder the window keeps its design values
     library_->iniListView();
     ResetRunTimeState();
-    browser_->GetIE_version();
+    browser_->PrepareBrowserEngine();
     settings_->iniRead();
     UpdateStudyCommands();
     ShowShadowingSettings();

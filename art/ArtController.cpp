@@ -74,12 +74,12 @@ bool ArtController::ShowPictureFile(const QString& path)
     return true;
 }
 
-void ArtController::CoverArtDisplay(const QString& strFolder)
+void ArtController::CoverArtDisplay(const QString& songFolder)
 {
     // Every failure here keeps the picture shown before.
-    if (strFolder.isEmpty() || !QDir(strFolder).exists())
+    if (songFolder.isEmpty() || !QDir(songFolder).exists())
         return;
-    const QStringList candidates = FolderPictures::Candidates(JpegPaths(strFolder));
+    const QStringList candidates = FolderPictures::Candidates(JpegPaths(songFolder));
     if (candidates.isEmpty()) {
         ShowPictureFile(state.dir + u"/inipic.jpg"_s);
         return;
@@ -100,18 +100,18 @@ bool ArtController::SongOrFolderPicture(const QString& folder, QString& error)
     return true;
 }
 
-void ArtController::JpegCoverArtDisplay(const QString& strFolder)
+void ArtController::JpegCoverArtDisplay(const QString& songFolder)
 {
     // Called alone for a WAV, which plays whatever the picture does; a list
     // folder that has gone is still worth saying.
     QString error;
-    if (!SongOrFolderPicture(strFolder, error))
+    if (!SongOrFolderPicture(songFolder, error))
         prompter.MessageInfoBox(error);
 }
 
-bool ArtController::MP3JpegDel(const QString& strFolder, const QString& SelectedFileName)
+bool ArtController::MP3JpegDel(const QString& songFolder, const QString& SelectedFileName)
 {
-    Mp3File mp3(strFolder);
+    Mp3File mp3(songFolder);
     QString error;
     if (!mp3.Open(error)) {
         prompter.MessageInfoBox(error);
@@ -127,7 +127,7 @@ bool ArtController::MP3JpegDel(const QString& strFolder, const QString& Selected
         return false;
     }
     const QString listFolder = ui.listFolderLabel->text();
-    const QString copy = state.cMurmelinCreateFolder + u'/' + SelectedFileName;
+    const QString copy = state.murmelinFolder + u'/' + SelectedFileName;
 
     if (layout.end == Id3::End::Untagged) {
         // No tag: a folder picture, never the song-named one, and the file
@@ -143,7 +143,7 @@ bool ArtController::MP3JpegDel(const QString& strFolder, const QString& Selected
     bool shown = false;
     if (layout.HasPicture()) {
         const QByteArray picture = mp3.PictureBytes(layout);
-        if (!WritePictureFile(state.cMurmelinCreateFolder + u"/Mp3ArtTemp.jpg"_s, picture, error)) {
+        if (!WritePictureFile(state.murmelinFolder + u"/Mp3ArtTemp.jpg"_s, picture, error)) {
             prompter.MessageInfoBox(error);
             return false;
         }

@@ -96,7 +96,7 @@ int main(int argc, char** argv)
     if (!QTest::qWaitForWindowExposed(&form))
         qFatal("window not exposed");
     LibraryController& library = form.library();
-    form.state().cMurmelinListFolder = folder;
+    form.state().listFolderPath = folder;
 
     auto fillAll = [&] {
         library.ListViewAllFileNameWriting(folder);

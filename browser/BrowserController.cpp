@@ -33,7 +33,7 @@ QString BrowserController::HelperName()
     return u"murmelin-browser"_s;
 }
 
-void BrowserController::GetIE_version()
+void BrowserController::PrepareBrowserEngine()
 {
     // Nothing to register: the engine always renders in its newest mode.
 }
@@ -64,7 +64,7 @@ qint64 BrowserController::helperPid() const
     return helper_ ? helper_->processId() : 0;
 }
 
-void BrowserController::ManualDialog(const QString& strUrlTitle)
+void BrowserController::ManualDialog(const QString& urlOrTitle)
 {
     if (state.ManualDialogOp != 0) {
         prompter.MessageInfoBox(u"簡易ブラウザーの複数起動はできません。"_s);
@@ -77,7 +77,7 @@ void BrowserController::ManualDialog(const QString& strUrlTitle)
     // window again at once, its engine already running.
     if (helper_ && helper_->state() == QProcess::Running) {
         state.ManualDialogOp = 1;
-        helper_->write(BrowserLink::Open + ' ' + QString(strUrlTitle).remove(u'\n').toUtf8() + '\n');
+        helper_->write(BrowserLink::Open + ' ' + QString(urlOrTitle).remove(u'\n').toUtf8() + '\n');
         return;
     }
     auto* helper = new QProcess(this);
@@ -102,7 +102,7 @@ void BrowserController::ManualDialog(const QString& strUrlTitle)
                     HelperFinished(exitCode, status);
             });
     state.ManualDialogOp = 1;
-    helper->start(HelperProgram(), BrowserLink::Arguments(strUrlTitle, state.dir, state.cMurmelinCreateFolder,
+    helper->start(HelperProgram(), BrowserLink::Arguments(urlOrTitle, state.dir, state.murmelinFolder,
                                                           ManualFolder()));
 }
 

@@ -24,8 +24,8 @@ public:
     // The browser program's file name.
     static QString HelperName();
 
-    virtual void GetIE_version();
-    virtual void ManualDialog(const QString& strUrlTitle);
+    virtual void PrepareBrowserEngine();
+    virtual void ManualDialog(const QString& urlOrTitle);
 
     // Where the manual's pages are read from; the data folder's "manual"
     // unless set.

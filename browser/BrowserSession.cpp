@@ -38,7 +38,7 @@ QString BrowserSession::ManualFolder() const
     return manualFolder_.isEmpty() ? state.dir + u"/manual"_s : manualFolder_;
 }
 
-void BrowserSession::ManualDialog(const QString& strUrlTitle)
+void BrowserSession::ManualDialog(const QString& urlOrTitle)
 {
     if (state.ManualDialogOp != 0) {
         prompter.MessageInfoBox(u"簡易ブラウザーの複数起動はできません。"_s);
@@ -49,10 +49,10 @@ void BrowserSession::ManualDialog(const QString& strUrlTitle)
         engine_ = std::make_unique<BrowserEngine>(ManualFolder());
     else
         engine_->setManualFolder(ManualFolder());
-    const QString favouritesPath = state.cMurmelinCreateFolder + u"/お気に入り.txt"_s;
+    const QString favouritesPath = state.murmelinFolder + u"/お気に入り.txt"_s;
     if (!favourites_ || favourites_->path() != favouritesPath)
         favourites_ = std::make_unique<FavouritesFile>(favouritesPath);
-    auto* window = new ManualWindow(prompter, engine_->profile(), *favourites_, strUrlTitle);
+    auto* window = new ManualWindow(prompter, engine_->profile(), *favourites_, urlOrTitle);
     window->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(window, &ManualWindow::closed, window, [this] { state.ManualDialogOp = 0; });
     window_ = window;

@@ -20,7 +20,7 @@ public:
     explicit BrowserSession(const Context& context);
     ~BrowserSession() override;
 
-    void ManualDialog(const QString& strUrlTitle);
+    void ManualDialog(const QString& urlOrTitle);
 
     // The open browser window, if any.
     ManualWindow* window() const;

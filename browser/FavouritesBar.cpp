@@ -125,7 +125,7 @@ void FavouritesBar::build()
             font.setPointSizeF(font.pointSizeF() - 0.5);
         button1->setFont(font);
     }
-    connect(button1, &QPushButton::clicked, this, &FavouritesBar::WinMyFavoriteOpen);
+    connect(button1, &QPushButton::clicked, this, &FavouritesBar::ImportUrlFavourite);
 
     const char* const quickNames[] = {"button3", "button4", "button5", "button6", "button7", "button8", "button10"};
     for (int k = 0; k < Favourites::QuickButtonCount; ++k) {
@@ -378,7 +378,7 @@ void FavouritesBar::MyFavoriteClose()
     contextMenuStrip1->close();
 }
 
-void FavouritesBar::WinMyFavoriteOpen()
+void FavouritesBar::ImportUrlFavourite()
 {
     // Favourites brought over from another system are most likely somewhere
     // in the user's home folder.

@@ -76,7 +76,7 @@ private:
     void MyFavoriteDelete();
     void MyFavoriteReturn();
     void MyFavoriteClose();
-    void WinMyFavoriteOpen();
+    void ImportUrlFavourite();
     void ShowOrHideList();
     void hideList();
     void openRow(QTreeWidgetItem* item);

@@ -61,8 +61,8 @@ const QString kTitleScript = uR"((function() {
 } // namespace
 
 ManualWindow::ManualWindow(Prompter& prompter, QWebEngineProfile* profile, FavouritesFile& favourites,
-                           const QString& strUrlTitle, QWidget* parent)
-    : QWidget(parent, Qt::Window), prompter_(prompter), startRequest_(strUrlTitle)
+                           const QString& urlOrTitle, QWidget* parent)
+    : QWidget(parent, Qt::Window), prompter_(prompter), startRequest_(urlOrTitle)
 {
     setObjectName(u"Manual"_s);
     setWindowTitle(u"簡易ブラウザー"_s);

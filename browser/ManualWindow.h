@@ -23,9 +23,9 @@ class ManualWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // strUrlTitle: "ホーム" or the manual's first page address.
+    // urlOrTitle: "ホーム" or the manual's first page address.
     ManualWindow(Prompter& prompter, QWebEngineProfile* profile, FavouritesFile& favourites,
-                 const QString& strUrlTitle, QWidget* parent = nullptr);
+                 const QString& urlOrTitle, QWidget* parent = nullptr);
     ~ManualWindow() override;
 
     const BrowserHistory& history() const { return history_; }

@@ -59,21 +59,21 @@ struct State
 {
     // --- application shell ---------------------------------------------------
     static constexpr std::uint32_t nTimerID = 1;   // the line timer's identifier
-    QString strPrintText;
-    QString strRepeatText;
-    QString strRepeatLrcText;
+    QString printText;
+    QString repeatText;
+    QString repeatLrcText;
     QString LrcText;
-    QString strOralName;
-    QString strDeleteFilelName;
+    QString oralNameText;
+    QString deleteFileName;
     std::int32_t MouseRightAndLeftButtonFlag = 0;  // 0 none yet, 1 right, 2 left
 
     // --- settings --------------------------------------------------------------
     std::int16_t OsMajor = 0;
     std::int16_t OsMinor = 0;
     QString dir;                    // program folder, no trailing separator
-    QString cMurmelinCreateFolder;  // working folder
-    QString cMurmelinListFolder;
-    QString cOpenDirFolder;
+    QString murmelinFolder;  // working folder
+    QString listFolderPath;
+    QString openDirFolder;
 
     // --- file lists ------------------------------------------------------------
     std::int32_t listViewSel = 0;
@@ -83,11 +83,11 @@ struct State
     std::int32_t EXErrorFlag = 0;
     std::int32_t MusicListCount = 0;
     std::int32_t ListIndexMusic = 0;
-    std::int32_t MciTempFlag = 0;
+    std::int32_t mp3TempCopyIndex = 0;
 
     // --- documents -------------------------------------------------------------
-    QString cMurmelinTextFolder;
-    QString cMurmelinLrcTextFolder;
+    QString textFolder;
+    QString lrcTextFolder;
     std::int16_t TextNewFlag = 0;
     std::int16_t LrcTextNewFlag = 0;
     std::int32_t TextFileNewFlag = 0;
@@ -99,7 +99,7 @@ struct State
     QString TextFontName;
     double TextFontSize = 0.0;
     std::int32_t TextFontStyle = 0;
-    std::int32_t TextFontGdiChar = 0;
+    std::int32_t TextFontCharset = 0;
 
     // --- speech ----------------------------------------------------------------
     std::int32_t SpeechRuntimeError = 0;
@@ -121,9 +121,9 @@ struct State
 
     // --- music -----------------------------------------------------------------
     std::int32_t audioState = AudioState::Closed;
-    std::int32_t MciDeviceID = 0;
-    std::int32_t MciMsg = 0;
-    QString wcWavMp3;
+    std::int32_t audioDeviceId = 0;
+    std::int32_t deviceError = 0;
+    QString songPath;
     std::int32_t PlayTimeMiriSecond = 0;
     double Second = 0.0;
     std::int32_t PositionTimeMiriSecond = 0;
@@ -184,17 +184,17 @@ struct State
     // folders and the engine error flags are left alone.
     void ResetRunTime()
     {
-        strPrintText.clear();
-        strRepeatText.clear();
-        strRepeatLrcText.clear();
+        printText.clear();
+        repeatText.clear();
+        repeatLrcText.clear();
         LrcText.clear();
-        strDeleteFilelName.clear();
+        deleteFileName.clear();
         MouseRightAndLeftButtonFlag = 0;
         listViewSel = 0;
         allFileListSorting = textFileListSorting = musicListSorting = 0;
         EXErrorFlag = 0;
         MusicListCount = ListIndexMusic = 0;
-        MciTempFlag = 0;
+        mp3TempCopyIndex = 0;
         TextNewFlag = LrcTextNewFlag = 0;
         TextFileNewFlag = LrcTextFileNewFlag = 0;
         TextCodeKind = LrcTextCodeKind = 0;
@@ -206,8 +206,8 @@ struct State
         OneLineSelectionStart = OneLineSelectionLength = 0;
         RateTrackBarVisible = VolTrackBarVisible = 0;
         audioState = AudioState::Closed;
-        MciDeviceID = MciMsg = 0;
-        wcWavMp3.clear();
+        audioDeviceId = deviceError = 0;
+        songPath.clear();
         PlayTimeMiriSecond = 0;
         Second = 0.0;
         PositionTimeMiriSecond = 0;

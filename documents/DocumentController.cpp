@@ -27,12 +27,12 @@ DocumentController::DocumentController(const Context& context)
 DocumentController::Document DocumentController::Parts(DocumentKind kind)
 {
     if (kind == DocumentKind::Lrc)
-        return {kind, ui.lrcView, ui.lrcNameBox, ui.lrcFolderLabel, state.cMurmelinLrcTextFolder,
+        return {kind, ui.lrcView, ui.lrcNameBox, ui.lrcFolderLabel, state.lrcTextFolder,
                 state.LrcTextNewFlag, state.LrcTextFileNewFlag, state.LrcTextCodeKind,
                 state.LrcTextCodeKindLength, u".lrc"_s, u"NewLrcText"_s,
                 u"同期テキスト・データを保存しなくてもよいですか？"_s,
                 u"同期テキスト・データを上書き保存しますか？"_s};
-    return {DocumentKind::Text, ui.textView, ui.textNameBox, ui.textFolderLabel, state.cMurmelinTextFolder,
+    return {DocumentKind::Text, ui.textView, ui.textNameBox, ui.textFolderLabel, state.textFolder,
             state.TextNewFlag, state.TextFileNewFlag, state.TextCodeKind,
             state.TextCodeKindLength, u".txt"_s, u"NewText"_s,
             u"テキスト・データを保存しなくてもよいですか？"_s,

@@ -171,7 +171,7 @@ void DocumentController::FontSetting()
     QFont font = *chosen;
     const double size = DocumentRules::ClampFontSize(font.pointSizeF() > 0 ? font.pointSizeF() : 11.25);
     font.setPointSizeF(size);
-    state.TextFontGdiChar = CharsetOf(font);
+    state.TextFontCharset = CharsetOf(font);
     ui.textView->setFont(font);
     ui.lrcView->setFont(font);
     state.TextFontStyle = DocumentRules::StyleBits({font.bold(), font.italic(), font.underline(), font.strikeOut()});

@@ -244,7 +244,7 @@ void LibraryController::SelFileName()
     if (!shown)
         return;
     if (QTreeWidgetItem* entry = SelectedEntry(shown))
-        state.strDeleteFilelName = FileKinds::JoinPath(state.cMurmelinListFolder, entry->text(0));
+        state.deleteFileName = FileKinds::JoinPath(state.listFolderPath, entry->text(0));
 }
 
 void LibraryController::ListSelect()
@@ -253,9 +253,9 @@ void LibraryController::ListSelect()
     if (!entry)
         return;
     const QString name = entry->text(0);
-    const QString path = FileKinds::JoinPath(state.cMurmelinListFolder, name);
-    state.strDeleteFilelName = path;
-    Open(FileKinds::FromAllList(path), path, name, state.cMurmelinListFolder);
+    const QString path = FileKinds::JoinPath(state.listFolderPath, name);
+    state.deleteFileName = path;
+    Open(FileKinds::FromAllList(path), path, name, state.listFolderPath);
 }
 
 void LibraryController::List2Select()
@@ -264,9 +264,9 @@ void LibraryController::List2Select()
     if (!entry)
         return;
     const QString name = entry->text(0);
-    const QString path = FileKinds::JoinPath(state.cMurmelinListFolder, name);
-    state.strDeleteFilelName = path;
-    Open(FileKinds::FromTextList(path), path, name, state.cMurmelinListFolder);
+    const QString path = FileKinds::JoinPath(state.listFolderPath, name);
+    state.deleteFileName = path;
+    Open(FileKinds::FromTextList(path), path, name, state.listFolderPath);
 }
 
 void LibraryController::List3Select()
@@ -275,10 +275,10 @@ void LibraryController::List3Select()
     if (!entry || entry->checkState(0) != Qt::Checked)
         return;
     const QString name = entry->text(0);
-    const QString path = FileKinds::JoinPath(state.cMurmelinListFolder, name);
-    state.strDeleteFilelName = path;
+    const QString path = FileKinds::JoinPath(state.listFolderPath, name);
+    state.deleteFileName = path;
     state.ListIndexMusic = ui.musicList->indexOfTopLevelItem(entry);
-    Open(FileKinds::FromMusicList(path), path, name, state.cMurmelinListFolder);
+    Open(FileKinds::FromMusicList(path), path, name, state.listFolderPath);
 }
 
 void LibraryController::Open(Route route, const QString& path, const QString& name, const QString& artFolder)
@@ -319,7 +319,7 @@ void LibraryController::PlayMp3(const QString& path, const QString& name)
 {
     // The song's name first: the cover art looks for a picture named after it.
     ui.songNameLabel->setText(FileKinds::SongName(name));
-    const QString temp = FileKinds::TempCopyName(state.MciTempFlag);
+    const QString temp = FileKinds::TempCopyName(state.mp3TempCopyIndex);
     if (!peers.art || !peers.art->MP3JpegDel(path, temp)) {
         // Without its copy the song cannot play. The one playing stops
         // rather than go on under this one's name, and nothing of this song
@@ -327,7 +327,7 @@ void LibraryController::PlayMp3(const QString& path, const QString& name)
         // time, since the player held the other one.
         ui.songNameLabel->clear();
         if (peers.music && state.audioState != AudioState::Closed)
-            peers.music->MciClose();
+            peers.music->CloseDevice();
         return;
     }
     // Lyrics only once the song is sure to open, so they never belong to
@@ -335,8 +335,8 @@ void LibraryController::PlayMp3(const QString& path, const QString& name)
     if (peers.lrc)
         peers.lrc->LrcTextTempLabel(path);
     if (peers.music)
-        peers.music->MusicStart(FileKinds::JoinPath(state.cMurmelinCreateFolder, temp), temp);
-    state.MciTempFlag = FileKinds::NextTempFlag(state.MciTempFlag);
+        peers.music->MusicStart(FileKinds::JoinPath(state.murmelinFolder, temp), temp);
+    state.mp3TempCopyIndex = FileKinds::NextTempFlag(state.mp3TempCopyIndex);
 }
 
 void LibraryController::RowClickedAgain(int list)
@@ -349,7 +349,7 @@ void LibraryController::RowClickedAgain(int list)
     QTreeWidgetItem* entry = SelectedEntry(List(list));
     if (!entry)
         return;
-    const QString path = FileKinds::JoinPath(state.cMurmelinListFolder, entry->text(0));
+    const QString path = FileKinds::JoinPath(state.listFolderPath, entry->text(0));
     const Route route = list == 0 ? FileKinds::FromAllList(path)
                       : list == 2 ? FileKinds::FromMusicList(path)
                                   : Route::None;
@@ -361,7 +361,7 @@ void LibraryController::RowClickedAgain(int list)
 
 void LibraryController::FolderSetting()
 {
-    const std::optional<QString> chosen = prompter.ExistingFolder(state.cMurmelinListFolder);
+    const std::optional<QString> chosen = prompter.ExistingFolder(state.listFolderPath);
     if (!chosen)
         return;
     if (const std::optional<QString> failure = FolderScan::ListingFailure(*chosen)) {
@@ -369,7 +369,7 @@ void LibraryController::FolderSetting()
         return;
     }
     ui.listFolderLabel->setText(*chosen);
-    state.cMurmelinListFolder = *chosen;
+    state.listFolderPath = *chosen;
     FillAll(*chosen);
 }
 
@@ -377,7 +377,7 @@ void LibraryController::DeleteFile()
 {
     if (!prompter.YesNo(u"ファイルを削除しますか？"_s))
         return;
-    const QString path = state.strDeleteFilelName;
+    const QString path = state.deleteFileName;
     // Only the remembered file goes: nothing remembered, or a folder that
     // has taken its name since, is refused.
     if (path.isEmpty()) {
@@ -408,7 +408,7 @@ void LibraryController::DeleteFile()
 
 void LibraryController::FileOpen()
 {
-    const std::optional<QString> chosen = prompter.OpenFileName(state.cOpenDirFolder, FileKinds::OpenFilterStrings());
+    const std::optional<QString> chosen = prompter.OpenFileName(state.openDirFolder, FileKinds::OpenFilterStrings());
     if (!chosen || chosen->isEmpty())
         return;
     OpenPath(*chosen);
@@ -417,7 +417,7 @@ void LibraryController::FileOpen()
 void LibraryController::OpenPath(const QString& path)
 {
     const QString name = FileKinds::FileNameOf(path);
-    state.cOpenDirFolder = FileKinds::FolderOf(path);
+    state.openDirFolder = FileKinds::FolderOf(path);
     if (ui.form)
         ui.form->repaint();
     Open(FileKinds::FromOpenCommand(path), path, name, ui.listFolderLabel->text());

@@ -60,8 +60,8 @@ MusicController::MusicController(const Context& context, AudioDevice& device, Mi
     device_.onError = [this](int code) {
         if (state.audioState == AudioState::Closed)
             return;
-        state.MciMsg = code;
-        MciError();
+        state.deviceError = code;
+        ShowDeviceError();
     };
     // The range's end is about to be heard: decide now, so that a replay
     // follows on without a gap.
@@ -83,7 +83,7 @@ MusicController::~MusicController()
 
 bool MusicController::Examined(int code)
 {
-    state.MciMsg = code;
+    state.deviceError = code;
     return code == 0;
 }
 
@@ -139,8 +139,8 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
     LrcTimerStop();
     SystemColors::SetBackColor(ui.musicPauseButton, SystemColors::ControlLight());
     if (state.audioState != AudioState::Closed)
-        MciClose();
-    state.wcWavMp3 = path;
+        CloseDevice();
+    state.songPath = path;
     if (const QString reason = NotPlayable(path); !reason.isEmpty()) {
         prompter.MessageInfoBox(FileErrors::Message(FileErrors::Doing::Play, path, reason));
         ForgetSong();
@@ -151,7 +151,7 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
     std::int64_t length = 0;
     if (!Examined(device_.Open(path, mp3 ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform))
         || !Examined(device_.Length(length))) {
-        MciError();
+        ShowDeviceError();
         ForgetSong();
         return;
     }
@@ -164,7 +164,7 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
         state.audioState = AudioState::WavePlaying;
     }
 
-    state.MciDeviceID = 1;
+    state.audioDeviceId = 1;
     state.StartTime = 0;
     state.EndingTime = state.PlayTimeMiriSecond = std::int32_t(length);
     state.PositionTimeMiriSecond = 0;
@@ -181,7 +181,7 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
         prompter.MessageInfoBox(QString::fromLocal8Bit(e.what()));
     }
     if (!Examined(played)) {
-        MciError();
+        ShowDeviceError();
         return;
     }
 
@@ -211,7 +211,7 @@ void MusicController::MusicSeekAndPlaySub()
         ui.musicPositionSlider->setValue(state.StartTime);
         ElapsedTimeDisplay(target, state.PlayTimeMiriSecond);
     }
-    state.MciMsg = SeekAndPlay(target);
+    state.deviceError = SeekAndPlay(target);
 }
 
 int MusicController::RestartFromRangeStart()
@@ -238,7 +238,7 @@ void MusicController::MusicPlay()
         LrcClear();
         Synchronise();
         if (!Examined(played)) {
-            MciError();
+            ShowDeviceError();
         } else {
             ArmRangeEnd();
         }
@@ -255,8 +255,8 @@ void MusicController::MusicPlay()
         }
         if (opened) {
             MusicSeekAndPlaySub();
-            if (state.MciMsg != 0) {
-                MciError();
+            if (state.deviceError != 0) {
+                ShowDeviceError();
             } else {
                 ui.musicPollTimer->start();
                 ArmRangeEnd();
@@ -290,7 +290,7 @@ void MusicController::Resume()
         state.audioState = PlayingState();
     }
     if (!Examined(code)) {
-        MciError();
+        ShowDeviceError();
         return;
     }
     ui.musicPollTimer->start();
@@ -308,7 +308,7 @@ void MusicController::MusicPause()
         LrcTimerStop();
         DisarmRangeEnd();
         if (!Examined(code))
-            MciError();
+            ShowDeviceError();
         else
             state.audioState = PlayingState() + 1;
     } else if (Paused()) {
@@ -333,7 +333,7 @@ void MusicController::MusicStop()
         ui.lrcCloseTimer->start();
         const int stopped = PlayingState() + 2;
         if (!Examined(device_.Stop()))
-            MciError();
+            ShowDeviceError();
         else
             state.audioState = stopped;
     }
@@ -349,18 +349,18 @@ void MusicController::MusicRangePlay()
     const int played = RestartFromRangeStart();
     Synchronise();
     if (!Examined(played))
-        MciError();
+        ShowDeviceError();
     else
         ArmRangeEnd();
 }
 
-void MusicController::MciClose()
+void MusicController::CloseDevice()
 {
     if (onHalt)
         onHalt();
     device_.Close();
     state.audioState = AudioState::Closed;
-    state.MciDeviceID = 0;
+    state.audioDeviceId = 0;
     state.StartTime = state.EndingTime = state.PositionTimeMiriSecond = state.PlayTimeMiriSecond = 0;
     ElapsedTimeDisplay(0, 0);
     ui.musicPollTimer->stop();
@@ -373,14 +373,14 @@ void MusicController::MciClose()
     }
 }
 
-void MusicController::MciError()
+void MusicController::ShowDeviceError()
 {
     // The device's own words say what went wrong; the song's name (the
     // played file may be a tag-less copy) says with what.
     const QString shown = ui.songNameLabel ? ui.songNameLabel->text() : QString();
-    const QString song = shown.isEmpty() ? QFileInfo(state.wcWavMp3).fileName() : shown;
-    const QString text = u"「"_s + song + u"」を再生できませんでした。\n"_s + device_.ErrorText(state.MciMsg);
-    MciClose();
+    const QString song = shown.isEmpty() ? QFileInfo(state.songPath).fileName() : shown;
+    const QString text = u"「"_s + song + u"」を再生できませんでした。\n"_s + device_.ErrorText(state.deviceError);
+    CloseDevice();
     prompter.MessageInfoBox(text);
 }
 
@@ -394,7 +394,7 @@ void MusicController::MusicPollTick()
 {
     std::int64_t position = 0;
     if (!Examined(device_.Position(position))) {
-        MciError();
+        ShowDeviceError();
         return;
     }
     ui.musicPositionSlider->setValue(int(std::clamp<std::int64_t>(position, 0, INT32_MAX)));
@@ -507,7 +507,7 @@ void MusicController::RangeEndReached()
         return;
     std::int64_t position = 0;
     if (!Examined(device_.Position(position))) {
-        MciError();
+        ShowDeviceError();
         return;
     }
     if (position >= state.EndingTime) {

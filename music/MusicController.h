@@ -28,8 +28,8 @@ public:
     virtual void MusicStop();
     virtual void MusicRangePlay();
     virtual void MusicSeekAndPlaySub();
-    virtual void MciClose();
-    virtual void MciError();
+    virtual void CloseDevice();
+    virtual void ShowDeviceError();
     virtual void ElapsedTimeDisplay(double position, double length);
     virtual std::int64_t TimeOfProperty(const QString& path);
     virtual void MusicPollTick();
@@ -104,7 +104,7 @@ private:
         return state.audioState < AudioState::Mp3Playing ? AudioState::WavePlaying : AudioState::Mp3Playing;
     }
 
-    // Runs a device command; a failure is kept in MciMsg.
+    // Runs a device command; a failure is kept in deviceError.
     bool Examined(int code);
     void Resume();
     void OpenLrcDisplayWhenNeeded();

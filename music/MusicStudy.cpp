@@ -50,7 +50,7 @@ void MusicController::MusicRangeRelease()
     const int code = device_.Play();
     Synchronise();
     if (!Examined(code))
-        MciError();
+        ShowDeviceError();
     else
         ArmRangeEnd();
 }

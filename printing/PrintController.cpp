@@ -212,7 +212,7 @@ bool PrintController::PrintPageControl(QPainter& painter, QPrinter& printer, Pag
 {
     const QFont font = ViewFont();
     QList<PrintedLine> lines;
-    const QString text = state.strPrintText;   // the last page empties it
+    const QString text = state.printText;   // the last page empties it
     const bool more = layout.LayOutPage(PrintPage::BoxFor(printer, font, margins_), lines);
     PrintPage::Draw(painter, printer, font, margins_, text, lines);
     return more;

@@ -143,27 +143,27 @@ void SettingsController::iniRead()
         return;
     }
 
-    state.cMurmelinCreateFolder = DocumentsFolder() + u"/Murmelin"_s;
-    const QString defaultList = state.cMurmelinCreateFolder + u"/Speech1"_s;
-    if (!QFileInfo::exists(state.cMurmelinCreateFolder))
+    state.murmelinFolder = DocumentsFolder() + u"/Murmelin"_s;
+    const QString defaultList = state.murmelinFolder + u"/Speech1"_s;
+    if (!QFileInfo::exists(state.murmelinFolder))
         QDir().mkpath(defaultList);
 
-    state.cMurmelinListFolder = store.ReadString(u"MurmelinListFolder"_s, defaultList, kPathCapacity);
-    ui.listFolderLabel->setText(state.cMurmelinListFolder);
-    FillLists(state.cMurmelinListFolder);
+    state.listFolderPath = store.ReadString(u"MurmelinListFolder"_s, defaultList, kPathCapacity);
+    ui.listFolderLabel->setText(state.listFolderPath);
+    FillLists(state.listFolderPath);
 
-    state.cOpenDirFolder = store.ReadString(u"OpenDirFolder"_s, defaultList, kPathCapacity);
-    state.cMurmelinTextFolder = state.cOpenDirFolder;
-    state.cMurmelinLrcTextFolder = state.cOpenDirFolder;
-    ui.textFolderLabel->setText(state.cOpenDirFolder);
-    ui.lrcFolderLabel->setText(state.cOpenDirFolder);
+    state.openDirFolder = store.ReadString(u"OpenDirFolder"_s, defaultList, kPathCapacity);
+    state.textFolder = state.openDirFolder;
+    state.lrcTextFolder = state.openDirFolder;
+    ui.textFolderLabel->setText(state.openDirFolder);
+    ui.lrcFolderLabel->setText(state.openDirFolder);
 
     state.TextFontStyle = store.ReadDword(u"TextFontStyle"_s, 0, 0, 15);
     state.TextFontSize = store.ReadFontSize(u"TextFontSize"_s, kDefaultFontSize);
     state.TextFontName = store.ReadString(u"TextFontName"_s, kDefaultFont, kFontNameCapacity);
     if (state.TextFontName.trimmed().isEmpty())
         state.TextFontName = kDefaultFont;
-    state.TextFontGdiChar = store.ReadDword(u"TextFontGdiChar"_s, 0, 0, 255);
+    state.TextFontCharset = store.ReadDword(u"TextFontGdiChar"_s, 0, 0, 255);
     peers.documents->TextFontSetting();
 
     state.SpeechRate = store.ReadDword(u"SpeechRate"_s, 0, -5, 5);
@@ -172,8 +172,8 @@ void SettingsController::iniRead()
     ShowSliders();
     peers.music->mixerSetControl();
 
-    state.strOralName = store.ReadString(u"OralName"_s, u"なし"_s, kOralNameCapacity);
-    state.OralName = state.strOralName.toLocal8Bit().left(kOralNameCapacity);
+    state.oralNameText = store.ReadString(u"OralName"_s, u"なし"_s, kOralNameCapacity);
+    state.OralName = state.oralNameText.toLocal8Bit().left(kOralNameCapacity);
 
     state.SpeechRate = store.ReadDword(u"SpeechRate"_s, 0, -5, 5);
     state.readingMode = store.ReadDword(u"ReproductionMode"_s, ReadingMode::OneLine, ReadingMode::OneLine, ReadingMode::All);
@@ -215,12 +215,12 @@ void SettingsController::ReadStudyValues(SettingsStore& store)
 
 void SettingsController::iniDefine()
 {
-    state.cMurmelinCreateFolder = DocumentsFolder() + u"/Murmelin"_s;
-    const QString defaultList = state.cMurmelinCreateFolder + u"/Speech1"_s;
-    state.cMurmelinListFolder = defaultList;
-    state.cOpenDirFolder = defaultList;
-    state.cMurmelinTextFolder = defaultList;
-    state.cMurmelinLrcTextFolder = defaultList;
+    state.murmelinFolder = DocumentsFolder() + u"/Murmelin"_s;
+    const QString defaultList = state.murmelinFolder + u"/Speech1"_s;
+    state.listFolderPath = defaultList;
+    state.openDirFolder = defaultList;
+    state.textFolder = defaultList;
+    state.lrcTextFolder = defaultList;
 
     // Without its folder the first run is not finished: the values below are
     // still set, so this run works with them, but nothing is stored at exit
@@ -239,7 +239,7 @@ void SettingsController::iniDefine()
 
     state.TextFontStyle = 0;
     state.TextFontSize = kDefaultFontSize;
-    state.TextFontGdiChar = 0;
+    state.TextFontCharset = 0;
     state.TextFontName = kDefaultFont;
 
     state.SpeechRate = 0;
@@ -250,7 +250,7 @@ void SettingsController::iniDefine()
     state.pictureFit = PictureFit::Center;
     ShowPictureMode();
 
-    state.strOralName = u"なし"_s;
+    state.oralNameText = u"なし"_s;
     state.OralSelectionNumber = 0;
     state.SpeechRate = 0;
     state.readingMode = ReadingMode::OneLine;
@@ -275,7 +275,7 @@ void SettingsController::iniDefine()
         return;
     // The favourites start from the template beside the program. A list
     // already in the working folder is the user's own: it stays, unannounced.
-    const QString destination = state.cMurmelinCreateFolder + u'/' + kFavourites;
+    const QString destination = state.murmelinFolder + u'/' + kFavourites;
     const QFileInfo existing(destination);
     if (existing.exists() || existing.isSymLink())
         return;
@@ -296,8 +296,8 @@ void SettingsController::iniWrite()
     }
     SettingsStore store(SettingsFile());
     const QList<QPair<QString, QVariant>> values = {
-        {u"MurmelinListFolder"_s, state.cMurmelinListFolder},
-        {u"OpenDirFolder"_s, state.cOpenDirFolder},
+        {u"MurmelinListFolder"_s, state.listFolderPath},
+        {u"OpenDirFolder"_s, state.openDirFolder},
         {u"SpeechRate"_s, state.SpeechRate},
         {u"SpeechVol"_s, state.SpeechVol},
         {u"MixerVolume"_s, state.MixerVolume},
@@ -310,7 +310,7 @@ void SettingsController::iniWrite()
         {u"TextFontStyle"_s, state.TextFontStyle},
         {u"TextFontSize"_s, SettingsStore::FormatFontSize(state.TextFontSize)},
         {u"TextFontName"_s, state.TextFontName},
-        {u"TextFontGdiChar"_s, state.TextFontGdiChar},
+        {u"TextFontGdiChar"_s, state.TextFontCharset},
         {u"PrintLeftMargin"_s, state.PrintLeftMargin},
         {u"PrintRightMargin"_s, state.PrintRightMargin},
         {u"PrintTopMargin"_s, state.PrintTopMargin},
@@ -336,10 +336,10 @@ void SettingsController::iniWrite()
 
 void SettingsController::RemoveTemporaryFiles()
 {
-    if (state.cMurmelinCreateFolder.isEmpty())
+    if (state.murmelinFolder.isEmpty())
         return;
     for (const QString& temporary : {u"temp0.mp3"_s, u"temp1.mp3"_s, u"Mp3ArtTemp.jpg"_s}) {
-        const QString path = state.cMurmelinCreateFolder + u'/' + temporary;
+        const QString path = state.murmelinFolder + u'/' + temporary;
         if (QFileInfo::exists(path))
             QFile::remove(path);
     }

@@ -105,7 +105,7 @@ void SpeechController::SynthesizerSetUp(bool started)
     }
     const QStringList voices = engine->GetInstalledVoices();
     for (const QString& name : voices) {
-        if (name == state.strOralName) {
+        if (name == state.oralNameText) {
             if (!engine->SelectVoice(name)) {
                 SynthesizerSetUpFailed();
                 return;
@@ -156,13 +156,13 @@ void SpeechController::VoiceSetUp()
     });
 
     const QStringList voices = engine->GetVoices();
-    if (!voices.isEmpty() && state.strOralName == kNone) {
+    if (!voices.isEmpty() && state.oralNameText == kNone) {
         // First run: the engine keeps its default voice.
         state.SpeechRuntime11Error = 0;
-        state.strOralName = voices.first();
+        state.oralNameText = voices.first();
         return;
     }
-    qsizetype index = voices.indexOf(state.strOralName);
+    qsizetype index = voices.indexOf(state.oralNameText);
     if (index < 0 && !voices.isEmpty())
         index = 0;   // the saved voice is gone
     if (index < 0)

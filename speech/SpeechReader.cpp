@@ -188,7 +188,7 @@ void SpeechReader::SpeakLine(const ReaderText::TextLines& lines, int index)
     const QString cut = ReaderText::CommentsCut(line);
     view->SelectShowingStart(state.OneLineSelectionStart, int(cut.size()));
     ReadFrom(view, SpokenText::Line(state.OneLineSelectionStart, int(cut.size())));
-    (ReadingTextView() ? state.strRepeatText : state.strRepeatLrcText) = cut;
+    (ReadingTextView() ? state.repeatText : state.repeatLrcText) = cut;
     const int mark = index == 0 ? MarkFlag() : 0;
     if (cut.size() - mark < 1)
         return;
@@ -251,7 +251,7 @@ void SpeechReader::SpeechPlay()
         const QString cut = ReaderText::RangeCommentsCut(view->SelectedText());
         if (cut.size() < 2)
             return;
-        (ReadingTextView() ? state.strRepeatText : state.strRepeatLrcText) = cut;
+        (ReadingTextView() ? state.repeatText : state.repeatLrcText) = cut;
         view->ensureCursorVisible();
         ReadFrom(view, SpokenText::Range(view->SelectedText(), view->SelectionStart()));
         SpeakAsyncOutRange(cut);
@@ -536,7 +536,7 @@ void SpeechReader::LoopStep(int speaking, int count)
         else if (speaking == SpeechState::VoiceSpeaking && voice())
             voice()->Resume();
     }
-    const QString& again = ReadingTextView() ? state.strRepeatText : state.strRepeatLrcText;
+    const QString& again = ReadingTextView() ? state.repeatText : state.repeatLrcText;
     if (!SpeakOnEngine(again)) {
         prompter.MessageInfoBox(SpeechMessages::Unsupported());
         return;

@@ -432,7 +432,7 @@ void StudyController::SaveTiming()
         return;
     }
     const QByteArray bytes = LrcTiming::ShiftTimeTagBytes(read.bytes, decoded.markBytes, decoded.encoding, shift);
-    if (const QString failure = DocumentFile::WriteWhole(path, bytes, state.cMurmelinCreateFolder);
+    if (const QString failure = DocumentFile::WriteWhole(path, bytes, state.murmelinFolder);
         !failure.isEmpty()) {
         prompter.MessageInfoBox(failure);
         return;

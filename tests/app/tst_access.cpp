@@ -103,7 +103,7 @@ class TestAccess : public QObject
             form.show();
             QVERIFY(QTest::qWaitForWindowActive(&form));
             QTRY_VERIFY_WITH_TIMEOUT(log.calls.contains(u"SpeechPlatformInstallationCheck"_s), 5000);
-            form.state().cMurmelinListFolder = folder.path();
+            form.state().listFolderPath = folder.path();
             form.library().ListViewAllFileNameWriting(folder.path());
             form.library().ListViewTextFileNameWriting(folder.path());
             QCOMPARE(ui.allFileList->topLevelItemCount(), 3);

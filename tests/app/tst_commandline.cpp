@@ -117,7 +117,7 @@ private slots:
         QVERIFY(run.form.ui().lrcView->toPlainText().contains(u"[00:01.00]うた"_s));
         QCOMPARE(run.form.state().LrcTextNewFlag, std::int16_t(3));
         // As after the open dialog, its start folder is where the file was.
-        QCOMPARE(run.form.state().cOpenDirFolder, files);
+        QCOMPARE(run.form.state().openDirFolder, files);
         // The first run still made its working folder and favourites.
         QVERIFY(QFileInfo::exists(base + u"/Documents/Murmelin/お気に入り.txt"_s));
         QVERIFY(run.music->started.isEmpty());

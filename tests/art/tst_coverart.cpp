@@ -49,7 +49,7 @@ struct Fixture
     Fixture()
     {
         state.dir = tmp.filePath(u"program"_s);
-        state.cMurmelinCreateFolder = tmp.filePath(u"work"_s);
+        state.murmelinFolder = tmp.filePath(u"work"_s);
         QDir(tmp.path()).mkpath(u"program"_s);
         QDir(tmp.path()).mkpath(u"work"_s);
         QDir(tmp.path()).mkpath(u"list"_s);
@@ -63,7 +63,7 @@ struct Fixture
     }
 
     QString list() const { return tmp.filePath(u"list"_s); }
-    QString work(const QString& name) const { return state.cMurmelinCreateFolder + u'/' + name; }
+    QString work(const QString& name) const { return state.murmelinFolder + u'/' + name; }
 
     static void write(const QString& path, const QByteArray& bytes)
     {
@@ -241,7 +241,7 @@ void TestCoverArt::mp3JpegDel()
     if (!copy.isNull())
         expected << u"temp0.mp3"_s;
     // Nothing else: no half-written file under another name either.
-    QCOMPARE(QDir(f.state.cMurmelinCreateFolder).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+    QCOMPARE(QDir(f.state.murmelinFolder).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
     if (!copy.isNull())
         QCOMPARE(Fixture::read(f.work(u"temp0.mp3"_s)), copy);
     if (!art.isNull())

@@ -55,8 +55,8 @@ void TestCoverArtForm::clickingMp3s()
 
     State& s = form.state();
     Controls& ui = form.ui();
-    s.cMurmelinListFolder = folder;
-    s.cMurmelinCreateFolder = work;
+    s.listFolderPath = folder;
+    s.murmelinFolder = work;
     ui.listFolderLabel->setText(folder);
     form.library().ListViewAllFileNameWriting(folder);
 
@@ -75,12 +75,12 @@ void TestCoverArtForm::clickingMp3s()
     QCOMPARE(ui.artSizeLabel->text(), u"60 X 45 pixel"_s);
     QCOMPARE(ui.artPicture->image().size(), QSize(60, 45));
     QCOMPARE(read(work + u"/temp0.mp3"_s), music);
-    QCOMPARE(s.MciTempFlag, 1);
+    QCOMPARE(s.mp3TempCopyIndex, 1);
 
     click(u"plain.mp3"_s);
     QCOMPARE(ui.artSizeLabel->text(), u"16 X 12 pixel"_s);
     QCOMPARE(read(work + u"/temp1.mp3"_s), music);
-    QCOMPARE(s.MciTempFlag, 0);
+    QCOMPARE(s.mp3TempCopyIndex, 0);
     QCOMPARE(prompter.entries.size(), 0);
 }
 

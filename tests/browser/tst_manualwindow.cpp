@@ -51,7 +51,7 @@ struct Fixture
     Fixture()
     {
         state.dir = QCoreApplication::applicationDirPath();
-        state.cMurmelinCreateFolder = work.path();
+        state.murmelinFolder = work.path();
         QFile::copy(QCoreApplication::applicationDirPath() + u"/お気に入り.txt"_s, favourites());
     }
 
@@ -235,7 +235,7 @@ private slots:
         QTemporaryDir keep;
         auto f = std::make_unique<Fixture>();
         const QString saved = keep.path() + u"/お気に入り.txt"_s;
-        f->state.cMurmelinCreateFolder = keep.path();
+        f->state.murmelinFolder = keep.path();
         QVERIFY(QFile::copy(f->favourites(), saved));
         ManualWindow* w = f->open(BrowserController::ManualFirstPage());
         QVERIFY(w);

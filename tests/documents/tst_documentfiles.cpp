@@ -158,7 +158,7 @@ void TestDocumentFiles::loadSetsLocationAndOnlyItsOwnDocumentsCodes()
     QCOMPARE(f.lrc()->Text(), u"\uFEFFあ"_s);
     QCOMPARE(f.ui().lrcNameBox->text(), u"song"_s);
     QCOMPARE(f.ui().lrcFolderLabel->text(), dir_->path());
-    QCOMPARE(f.state().cMurmelinLrcTextFolder, dir_->path());
+    QCOMPARE(f.state().lrcTextFolder, dir_->path());
     QCOMPARE(f.state().LrcTextNewFlag, 3);
     QCOMPARE(f.state().LrcTextFileNewFlag, 0);   // the load's own change was swallowed
     QVERIFY(!f.lrc()->isHidden());
@@ -457,8 +457,8 @@ void TestDocumentFiles::newDocumentSavedAsUtf8()
     QCOMPARE(f.state().TextNewFlag, 3);
     QCOMPARE(f.ui().textNameBox->text(), u"u8"_s);
     QCOMPARE(f.ui().textFolderLabel->text(), dir_->path());
-    QCOMPARE(f.state().cMurmelinTextFolder, dir_->path());
-    QCOMPARE(f.state().cOpenDirFolder, dir_->path());
+    QCOMPARE(f.state().textFolder, dir_->path());
+    QCOMPARE(f.state().openDirFolder, dir_->path());
     QCOMPARE(f.log.calls, (QStringList{u"ListViewAllFileNameWriting(/list/folder)"_s,
                                        u"ListViewTextFileNameWriting(/list/folder)"_s,
                                        u"ListViewMusicFileNameWriting(/list/folder)"_s}));

@@ -447,7 +447,7 @@ void TestDocumentViews::fontCommand()
     QCOMPARE(f.state().TextFontSize, 24.0);   // the dialog's largest size
     QCOMPARE(f.state().TextFontName, u"IPAGothic"_s);
     const bool japanese = QFontDatabase::writingSystems(u"IPAGothic"_s).contains(QFontDatabase::Japanese);
-    QCOMPARE(f.state().TextFontGdiChar, japanese ? 128 : 0);
+    QCOMPARE(f.state().TextFontCharset, japanese ? 128 : 0);
     QVERIFY(f.text()->font().bold() && f.lrc()->font().bold());
     QCOMPARE(f.lrc()->font().pointSizeF(), 24.0);
 

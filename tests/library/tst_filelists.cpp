@@ -55,8 +55,8 @@ struct Fixture
         QDir().mkpath(folder);
         for (const QString& name : files)
             TestFolders::Touch(Path(name));
-        s().cMurmelinListFolder = folder;
-        s().cMurmelinCreateFolder = dir.filePath(u"work"_s);
+        s().listFolderPath = folder;
+        s().murmelinFolder = dir.filePath(u"work"_s);
         ui().listFolderLabel->setText(folder);
         Refill();
     }
@@ -169,7 +169,7 @@ private slots:
         QDir().mkpath(f.folder);
         for (const QString& name : {u"a.mp3"_s, u"b.txt"_s, u"c.WAV"_s})
             TestFolders::Touch(f.Path(name));
-        f.s().cMurmelinListFolder = f.folder;
+        f.s().listFolderPath = f.folder;
         f.Refill();
         QCOMPARE(Fixture::Column(f.ui().allFileList, 1), (QStringList{u"lrc"_s, u"txt"_s, u"lrc"_s}));
         QCOMPARE(Picture(f.ui().allFileList->topLevelItem(0)->icon(0)), Picture(QIcon(u":/icons/text.svg"_s)));
@@ -302,7 +302,7 @@ private slots:
         QTreeWidget* all = f.ui().allFileList;
         all->setCurrentItem(all->topLevelItem(0));   // as the keyboard does
         QVERIFY(f.log.calls.isEmpty());
-        QCOMPARE(f.s().strDeleteFilelName, f.Path(u"a.txt"_s));
+        QCOMPARE(f.s().deleteFileName, f.Path(u"a.txt"_s));
 
         f.Click(all, u"c.txt"_s);
         QCOMPARE(f.log.calls, QStringList{u"TextOpenFile(%1, c.txt)"_s.arg(f.Path(u"c.txt"_s))});
@@ -314,7 +314,7 @@ private slots:
         QCOMPARE(f.log.calls, (QStringList{u"MP3JpegDel(%1, temp0.mp3)"_s.arg(b), u"LrcTextTempLabel(%1)"_s.arg(b),
                                           u"MusicStart(%1, temp0.mp3)"_s.arg(temp0)}));
         QCOMPARE(f.log.songNames.value(0), u"b"_s);
-        QCOMPARE(f.s().strDeleteFilelName, b);
+        QCOMPARE(f.s().deleteFileName, b);
 
         // After a right click, selections only remember the file again.
         f.log.clear();
@@ -322,7 +322,7 @@ private slots:
         QCOMPARE(f.s().MouseRightAndLeftButtonFlag, 1);
         QTest::keyClick(all, Qt::Key_Down);
         QVERIFY(f.log.calls.isEmpty());
-        QCOMPARE(f.s().strDeleteFilelName, f.Path(all->currentItem()->text(0)));
+        QCOMPARE(f.s().deleteFileName, f.Path(all->currentItem()->text(0)));
     }
 
     void musicListAlternatesTheTemporaryCopy()
@@ -342,7 +342,7 @@ private slots:
             QCOMPARE(f.s().ListIndexMusic, music->indexOfTopLevelItem(Fixture::Entry(music, name)));
         }
         QCOMPARE(f.log.calls, expected);
-        QCOMPARE(f.s().MciTempFlag, 1);
+        QCOMPARE(f.s().mp3TempCopyIndex, 1);
 
         // WAV plays its own path, with the list folder's cover art.
         f.log.clear();
@@ -358,12 +358,12 @@ private slots:
         Fixture::Entry(music, u"one.mp3"_s)->setCheckState(0, Qt::Unchecked);
         f.Click(music, u"one.mp3"_s);
         QVERIFY(f.log.calls.isEmpty());
-        QCOMPARE(f.s().strDeleteFilelName, four);
+        QCOMPARE(f.s().deleteFileName, four);
         f.log.copyWorks = false;
         f.Click(music, u"two.mp3"_s);
         QCOMPARE(f.log.calls, QStringList{u"MP3JpegDel(%1, temp1.mp3)"_s.arg(f.Path(u"two.mp3"_s))});
         QCOMPARE(f.ui().songNameLabel->text(), QString());
-        QCOMPARE(f.s().MciTempFlag, 1);
+        QCOMPARE(f.s().mp3TempCopyIndex, 1);
     }
 
     void checkBoxClickOnlyTicks()
@@ -429,18 +429,18 @@ private slots:
     void openCommand()
     {
         Fixture f({});
-        f.s().cOpenDirFolder = u"/start"_s;
+        f.s().openDirFolder = u"/start"_s;
         f.ui().listFolderLabel->setText(u"/shown folder"_s);
         f.prompter.openFileAnswers = {std::nullopt, u"/x/y/SONG.MP3"_s, u"/x/t.cda"_s, u"/v/clip.avi"_s,
                                       u"/d/メモ.txt"_s, u"/w/a.wav"_s, u"/m/s.mp3"_s};
         f.lib().FileOpen();
         QCOMPARE(f.prompter.dialogCalls.value(0).startFolder, u"/start"_s);
         QCOMPARE(f.prompter.dialogCalls.value(0).filters.value(3), u"テキスト(*.txt;*.lrc) (*.txt *.lrc)"_s);
-        QCOMPARE(f.s().cOpenDirFolder, u"/start"_s);
+        QCOMPARE(f.s().openDirFolder, u"/start"_s);
         const QString unsupported = u"このファイルフォーマットには、現在対応していません。"_s;
         f.lib().FileOpen();
         QCOMPARE(f.prompter.texts(), QStringList{unsupported});
-        QCOMPARE(f.s().cOpenDirFolder, u"/x/y"_s);
+        QCOMPARE(f.s().openDirFolder, u"/x/y"_s);
         QCOMPARE(f.prompter.dialogCalls.value(1).startFolder, u"/start"_s);
         f.lib().FileOpen();
         f.lib().FileOpen();
@@ -448,7 +448,7 @@ private slots:
         QVERIFY(f.log.calls.isEmpty());
         QCOMPARE(f.prompter.dialogCalls.value(3).startFolder, u"/x"_s);
 
-        f.s().MciTempFlag = 1;   // shared with the lists
+        f.s().mp3TempCopyIndex = 1;   // shared with the lists
         for (int i = 0; i < 3; ++i)
             f.lib().FileOpen();
         QCOMPARE(f.log.calls,
@@ -456,8 +456,8 @@ private slots:
                               u"JpegCoverArtDisplay(/shown folder)"_s, u"MusicStart(/w/a.wav, a.wav)"_s,
                               u"MP3JpegDel(/m/s.mp3, temp1.mp3)"_s, u"LrcTextTempLabel(/m/s.mp3)"_s,
                               u"MusicStart(%1, temp1.mp3)"_s.arg(f.dir.filePath(u"work/temp1.mp3"_s))}));
-        QCOMPARE(f.s().MciTempFlag, 0);
-        QCOMPARE(f.s().cOpenDirFolder, u"/m"_s);
+        QCOMPARE(f.s().mp3TempCopyIndex, 0);
+        QCOMPARE(f.s().openDirFolder, u"/m"_s);
         QCOMPARE(f.prompter.texts().size(), 2);
     }
 
@@ -474,11 +474,11 @@ private slots:
         QCOMPARE(f.prompter.texts().size(), 1);
         QCOMPARE(f.prompter.texts().value(0),
                  FileErrors::Message(FileErrors::Doing::List, f.dir.filePath(u"nowhere"_s), ENOENT));
-        QCOMPARE(f.s().cMurmelinListFolder, f.folder);
+        QCOMPARE(f.s().listFolderPath, f.folder);
         QCOMPARE(Fixture::Column(f.ui().allFileList, 0), QStringList{u"old.txt"_s});
         f.lib().FolderSetting();
         QCOMPARE(f.ui().listFolderLabel->text(), chosen);
-        QCOMPARE(f.s().cMurmelinListFolder, chosen);
+        QCOMPARE(f.s().listFolderPath, chosen);
         QCOMPARE(Fixture::Column(f.ui().allFileList, 0), QStringList{u"new.mp3"_s});
         QCOMPARE(Fixture::Column(f.ui().musicList, 0), QStringList{u"new.mp3"_s});
     }
@@ -489,7 +489,7 @@ private slots:
         Fixture f({u" spaced name.txt"_s, u".dot.lrc"_s, longName, u"keep.mp3"_s});
         QTreeWidget* all = f.ui().allFileList;
         f.Click(all, longName, Qt::RightButton);
-        QCOMPARE(f.s().strDeleteFilelName, f.Path(longName));
+        QCOMPARE(f.s().deleteFileName, f.Path(longName));
         TestFolders::Touch(f.Path(u"later.txt"_s));
 
         f.prompter.answers = {false};
@@ -507,7 +507,7 @@ private slots:
         QVERIFY(Fixture::Entry(all, u"later.txt"_s));
         QVERIFY(!Fixture::Entry(all, longName));
         QCOMPARE(QDir(f.folder).entryList(QDir::Files | QDir::Hidden).size(), 4);
-        QCOMPARE(f.s().strDeleteFilelName, f.Path(longName));   // kept after the delete
+        QCOMPARE(f.s().deleteFileName, f.Path(longName));   // kept after the delete
         QCOMPARE(f.prompter.texts().size(), 2);
 
         // Gone before the click, or a folder under its name: the system's

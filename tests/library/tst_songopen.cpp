@@ -55,8 +55,8 @@ struct Songs
         work = dir.filePath(u"work"_s);
         QDir().mkpath(folder);
         QDir().mkpath(work);
-        s().cMurmelinListFolder = folder;
-        s().cMurmelinCreateFolder = work;
+        s().listFolderPath = folder;
+        s().murmelinFolder = work;
         ui().listFolderLabel->setText(folder);
         prompter.clear();
     }

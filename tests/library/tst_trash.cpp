@@ -111,9 +111,9 @@ private slots:
 
         ScriptedPrompter prompter;
         MyForm form(prompter);
-        form.state().cMurmelinListFolder = list;
+        form.state().listFolderPath = list;
         form.ui().listFolderLabel->setText(list);
-        form.state().strDeleteFilelName = list + u"/gone.txt"_s;
+        form.state().deleteFileName = list + u"/gone.txt"_s;
         prompter.answers = {true};
         form.library().DeleteFile();
         QDir::setCurrent(before);
@@ -161,7 +161,7 @@ private slots:
         ScriptedPrompter prompter;
         MyForm form(prompter);
         form.ui().listFolderLabel->setText(list);
-        form.state().strDeleteFilelName = list + u"/a.txt"_s;
+        form.state().deleteFileName = list + u"/a.txt"_s;
         prompter.answers = {true};
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(cwd));

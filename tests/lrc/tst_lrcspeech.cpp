@@ -32,7 +32,7 @@ struct Fixture
         State& s = form.state();
         s.OsMajor = 6;
         s.OsMinor = synth ? 3 : 1;
-        s.strOralName = u"Kyoko"_s;
+        s.oralNameText = u"Kyoko"_s;
         s.LoopModeCount = 2;
         form.speech().setEngineFactories(
             [this] {

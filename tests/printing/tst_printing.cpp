@@ -128,7 +128,7 @@ void tst_Printing::printsChosenRange()
     QCOMPARE(PdfPages(range), pages.mid(2, 2));
     // All pages after a range print is the whole text again.
     QCOMPARE(PdfPages(again), pages);
-    QVERIFY(form_->state().strPrintText.isEmpty());
+    QVERIFY(form_->state().printText.isEmpty());
 }
 
 void tst_Printing::pictureViewRefuses_data()

@@ -125,10 +125,10 @@ private slots:
         run.start();
         const QString speech1 = run.work() + u"/Speech1"_s;
         QVERIFY(QFileInfo(speech1).isDir());
-        QCOMPARE(run.state().cMurmelinCreateFolder, run.work());
-        QCOMPARE(run.state().cMurmelinListFolder, speech1);
-        QCOMPARE(run.state().cOpenDirFolder, speech1);
-        QCOMPARE(run.state().cMurmelinTextFolder, speech1);
+        QCOMPARE(run.state().murmelinFolder, run.work());
+        QCOMPARE(run.state().listFolderPath, speech1);
+        QCOMPARE(run.state().openDirFolder, speech1);
+        QCOMPARE(run.state().textFolder, speech1);
         QCOMPARE(run.ui().listFolderLabel->text(), speech1);
         QCOMPARE(run.ui().textFolderLabel->text(), speech1);
         QCOMPARE(run.ui().lrcFolderLabel->text(), speech1);
@@ -146,7 +146,7 @@ private slots:
         QCOMPARE(run.ui().speechVolumeLabel->text(), u"100"_s);
         QCOMPARE(run.ui().masterVolumeSlider->value(), 80);
         QCOMPARE(run.ui().masterVolumeLabel->text(), u"80"_s);
-        QCOMPARE(run.state().strOralName, u"なし"_s);
+        QCOMPARE(run.state().oralNameText, u"なし"_s);
         QCOMPARE(run.ui().loopCountButton->text(), u"1"_s);
         QCOMPARE(run.ui().readingModeButton->text(), u"一行"_s);
         QCOMPARE(run.state().PrintTopMargin, 250);
@@ -272,11 +272,11 @@ private slots:
         });
         run.start();
         const State& s = run.state();
-        QCOMPARE(s.cMurmelinListFolder, list);
+        QCOMPARE(s.listFolderPath, list);
         QCOMPARE(run.ui().listFolderLabel->text(), list);
         QCOMPARE(run.log.calls.filter(u"FileNameWriting"_s).size(), 3);
-        QCOMPARE(s.cOpenDirFolder, u"/srv/texts"_s);
-        QCOMPARE(s.cMurmelinLrcTextFolder, u"/srv/texts"_s);
+        QCOMPARE(s.openDirFolder, u"/srv/texts"_s);
+        QCOMPARE(s.lrcTextFolder, u"/srv/texts"_s);
         QCOMPARE(run.ui().lrcFolderLabel->text(), u"/srv/texts"_s);
         QCOMPARE(s.TextFontStyle, 3);
         QCOMPARE(s.TextFontSize, 9.75);
@@ -287,7 +287,7 @@ private slots:
         QCOMPARE(run.ui().speechVolumeSlider->value(), 35);
         QCOMPARE(run.ui().masterVolumeSlider->value(), 64);
         QCOMPARE(run.ui().masterVolumeLabel->text(), u"64"_s);
-        QCOMPARE(s.strOralName, u"Japanese"_s);
+        QCOMPARE(s.oralNameText, u"Japanese"_s);
         QCOMPARE(s.OralName, QByteArray("Japanese"));
         QCOMPARE(s.readingMode, ReadingMode::All);
         QCOMPARE(s.LoopModeCount, 1000);
@@ -366,10 +366,10 @@ private slots:
         QCOMPARE(s.LoopModeCount, 1);
         QCOMPARE(s.TextFontSize, 11.25);
         QCOMPARE(s.TextFontName, u"ＭＳ ゴシック"_s);
-        QCOMPARE(s.strOralName, u"なし"_s);
+        QCOMPARE(s.oralNameText, u"なし"_s);
         QCOMPARE(s.PrintTopMargin, 250);
         QCOMPARE(s.PrintLandscape, 0);
-        QCOMPARE(s.cMurmelinListFolder, run.work() + u"/Speech1"_s);
+        QCOMPARE(s.listFolderPath, run.work() + u"/Speech1"_s);
         QCOMPARE(s.StudySpeedPercent, 100);
         QCOMPARE(s.StudyPausePercent, 0);
         QCOMPARE(s.StudyLinePractice, 0);
@@ -518,7 +518,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(run.work()));
         run.start();
         QVERIFY(QFileInfo(run.work() + u"/Speech1"_s).isDir());
-        QCOMPARE(run.state().cMurmelinListFolder, list);
+        QCOMPARE(run.state().listFolderPath, list);
         QCOMPARE(run.ui().listFolderLabel->text(), list);
     }
 

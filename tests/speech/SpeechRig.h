@@ -89,7 +89,7 @@ struct Rig
         speechSpeedSlider->setRange(-5, 5);
         state.OsMajor = std::int16_t(major);
         state.OsMinor = std::int16_t(minor);
-        state.strOralName = kNone;
+        state.oralNameText = kNone;
         state.OralName = kNone.toLocal8Bit();
         state.SpeechRate = 2;
         state.SpeechVol = 100;

@@ -41,7 +41,7 @@ struct Reading
         State& s = form.state();
         s.OsMajor = 6;
         s.OsMinor = 1;
-        s.strOralName = EnglishVoice();
+        s.oralNameText = EnglishVoice();
         s.readingMode = ReadingMode::OneLine;
         s.SpeechVol = 100;   // the start-up value is 0 until the settings are read
         form.speech().SpeechPlatformInstallationCheck();

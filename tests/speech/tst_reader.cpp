@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(f.state().speechState, SpeechState::VoiceSpeaking);
         QCOMPARE(f.state().OneLineSelectionStart, 15);
         QCOMPARE(f.state().OneLineSelectionLength, 5);
-        QCOMPARE(f.state().strRepeatText, u"third"_s);
+        QCOMPARE(f.state().repeatText, u"third"_s);
         QCOMPARE(f.engines.voice_.rate, 2);
         QCOMPARE(f.engines.voice_.volume, 70);
         QVERIFY(f.engines.voice_.calls.last().endsWith(u",3)"_s));
@@ -357,7 +357,7 @@ private slots:
         f.view()->Select(0, 8);   // "a", an empty line and "b；c"
         f.reader.SpeechPlay();
         QCOMPARE(f.spoken(), QStringList{u"a\r\nb\r\n"_s});
-        QCOMPARE(f.state().strRepeatText, u"a\r\nb\r\n"_s);
+        QCOMPARE(f.state().repeatText, u"a\r\nb\r\n"_s);
 
         Fixture breaks(u"x\r\n\r\n\r\ny"_s);
         breaks.state().readingMode = ReadingMode::Range;
@@ -662,7 +662,7 @@ private slots:
         State& state = form.state();
         state.OsMajor = 6;
         state.OsMinor = service ? 3 : 1;
-        state.strOralName = u"English"_s;
+        state.oralNameText = u"English"_s;
         speech->SpeechPlatformInstallationCheck();
         QVERIFY(service ? synthesizer != nullptr : voice != nullptr);
         const auto spoken = [&] { return service ? synthesizer->spoken : voice->spoken; };

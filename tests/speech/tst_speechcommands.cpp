@@ -44,7 +44,7 @@ void TestSpeechCommands::voiceCommandOnTheSynthesizer()
 {
     Rig rig(6, 3);
     rig.installed = {u"A"_s, u"B"_s, u"A"_s, u"C"_s};
-    rig.state.strOralName = u"A"_s;
+    rig.state.oralNameText = u"A"_s;
     rig.speech.SpeechPlatformInstallationCheck();
     QCOMPARE(rig.oralName(), u"A"_s);
 
@@ -76,7 +76,7 @@ void TestSpeechCommands::voiceCommandOnTheSynthesizer()
 void TestSpeechCommands::voiceCommandOnTheBuiltInVoice()
 {
     Rig rig;
-    rig.state.strOralName = kVoices[1];
+    rig.state.oralNameText = kVoices[1];
     rig.speech.SpeechPlatformInstallationCheck();
     QCOMPARE(rig.state.OralSelectionNumber, 1);
 
@@ -128,7 +128,7 @@ void TestSpeechCommands::voiceCommandShowsTheDialog()
     }, nullptr);
     state.OsMajor = 6;
     state.OsMinor = 1;
-    state.strOralName = kVoices[1];
+    state.oralNameText = kVoices[1];
     speech.SpeechPlatformInstallationCheck();
 
     int preselected = -1;

@@ -78,7 +78,7 @@ void TestSpeechSetup::builtInVoiceFirstRunKeepsTheDefaultVoice()
     QCOMPARE(rig.state.SpeechRuntime11Error, 0);
     QCOMPARE(rig.state.SpeechRuntimeError, 1);
     QVERIFY(rig.available());
-    QCOMPARE(rig.state.strOralName, kVoices[0]);
+    QCOMPARE(rig.state.oralNameText, kVoices[0]);
     QCOMPARE(rig.oralName(), kNone);
     // No voice given: the engine's default speaks.
     QCOMPARE(rig.voice->voiceIndex, -1);
@@ -96,7 +96,7 @@ void TestSpeechSetup::builtInVoiceFindsTheSavedVoiceEveryRun()
     for (int run = 0; run < 3; ++run) {
         Rig rig;
         // Start-up reads OralName into both variables.
-        rig.state.strOralName = QString::fromLocal8Bit(saved);
+        rig.state.oralNameText = QString::fromLocal8Bit(saved);
         rig.state.OralName = saved;
         rig.speech.SpeechPlatformInstallationCheck();
         QCOMPARE(rig.state.SpeechRuntime11Error, 0);
@@ -110,7 +110,7 @@ void TestSpeechSetup::builtInVoiceFindsTheSavedVoiceEveryRun()
 void TestSpeechSetup::builtInVoiceFallsBackToTheFirstVoice()
 {
     Rig rig;
-    rig.state.strOralName = u"Uninstalled (zz)"_s;
+    rig.state.oralNameText = u"Uninstalled (zz)"_s;
     rig.state.OralName = "Uninstalled (zz)";
     rig.state.OralSelectionNumber = 2;
     rig.speech.SpeechPlatformInstallationCheck();
@@ -125,7 +125,7 @@ void TestSpeechSetup::builtInVoiceWithoutVoicesIsUnavailable()
     for (const QString& saved : {kNone, kVoices[1]}) {
         Rig rig;
         rig.voiceList.clear();
-        rig.state.strOralName = saved;
+        rig.state.oralNameText = saved;
         rig.state.OralName = saved.toLocal8Bit();
         rig.speech.SpeechPlatformInstallationCheck();
         QCOMPARE(rig.state.SpeechRuntime11Error, 1);
@@ -151,7 +151,7 @@ void TestSpeechSetup::builtInVoiceFailures()
     rig.voiceMissing = missing;
     if (!failing.isEmpty())
         rig.voiceFailures.names << failing;
-    rig.state.strOralName = kVoices[1];
+    rig.state.oralNameText = kVoices[1];
     rig.state.OralName = kVoices[1].toLocal8Bit();
     rig.state.OralSelectionNumber = 1;
     rig.speechSpeedSlider->setValue(2);   // as the settings showed the stored rate
@@ -174,7 +174,7 @@ void TestSpeechSetup::builtInVoiceFailures()
 void TestSpeechSetup::synthesizerWalkStopsAtTheSavedVoice()
 {
     Rig rig(6, 3);
-    rig.state.strOralName = kVoices[1];
+    rig.state.oralNameText = kVoices[1];
     rig.speech.SpeechPlatformInstallationCheck();
     QCOMPARE(rig.state.SpeechRuntimeError, 0);
     QCOMPARE(rig.state.SpeechRuntime11Error, 1);
@@ -191,7 +191,7 @@ void TestSpeechSetup::synthesizerWalkStopsAtTheSavedVoice()
 void TestSpeechSetup::synthesizerWithoutMatchTakesItsCurrentVoice()
 {
     Rig rig(6, 2);
-    rig.state.strOralName = u"Uninstalled"_s;
+    rig.state.oralNameText = u"Uninstalled"_s;
     rig.state.OralName = "Uninstalled";
     rig.speech.SpeechPlatformInstallationCheck();
     QCOMPARE(rig.state.SpeechRuntimeError, 0);
@@ -204,7 +204,7 @@ void TestSpeechSetup::synthesizerWithoutVoicesKeepsTheName()
 {
     Rig rig(6, 3);
     rig.installed.clear();
-    rig.state.strOralName = u"Saved voice"_s;
+    rig.state.oralNameText = u"Saved voice"_s;
     rig.state.OralName = "Saved voice";
     rig.speech.SpeechPlatformInstallationCheck();
     QCOMPARE(rig.state.SpeechRuntimeError, 0);
@@ -235,7 +235,7 @@ void TestSpeechSetup::synthesizerFailures()
     rig.starting = startFails;
     if (!failing.isEmpty())
         rig.synthesizerFailures.names << failing;
-    rig.state.strOralName = kVoices[2];
+    rig.state.oralNameText = kVoices[2];
     rig.state.OralName = kVoices[2].toLocal8Bit();
     rig.state.OralSelectionNumber = 2;
     rig.speechSpeedSlider->setValue(2);   // as the settings showed the stored rate
@@ -258,7 +258,7 @@ void TestSpeechSetup::synthesizerStartingKeepsCommandsSensible()
 {
     Rig rig(6, 3);
     rig.starting = true;
-    rig.state.strOralName = kVoices[2];
+    rig.state.oralNameText = kVoices[2];
     rig.speech.SpeechPlatformInstallationCheck();
     // The set-up returned at once and waits; nothing is available yet.
     QVERIFY(rig.speech.EngineStarting());
@@ -312,7 +312,7 @@ void TestSpeechSetup::windowAnswersWhileTheServiceStarts()
     form.setSpeech(std::move(owned));
     form.state().OsMajor = 6;
     form.state().OsMinor = 3;
-    form.state().strOralName = kVoices[1];
+    form.state().oralNameText = kVoices[1];
 
     form.show();
     QTRY_VERIFY_WITH_TIMEOUT(service != nullptr, 5000);

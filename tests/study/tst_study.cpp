@@ -335,7 +335,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(original) == original.size());
         f.close();
         StudyRig rig{QString()};
-        rig.state.cMurmelinCreateFolder = dir.path();
+        rig.state.murmelinFolder = dir.path();
         rig.lyrics.LrcTextTempLabel(dir.filePath(u"song.wav"_s));
         rig.music->MusicStart(u"/m/a.wav"_s, QString());
         QVERIFY(!rig.ui.menuSaveTiming->isEnabled());
