@@ -129,7 +129,7 @@ int main(int argc, char** argv)
             return;
         const int line = state.LrcDspArrayCunt - 1;   // the one just made current
         LrcDisplay* d = form.lrc().dlgLrcDisplay();
-        if (!d || line == shown || d->label2->text() != u"行 %1"_s.arg(line))
+        if (!d || line == shown || d->currentLineLabel->text() != u"行 %1"_s.arg(line))
             return;
         shown = line;
         const std::int64_t due = std::int64_t(line) * kStepMs

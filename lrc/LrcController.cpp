@@ -90,10 +90,10 @@ void LrcController::SetLabels(const QString& l1, const QString& l2, const QStrin
     shown_.fill(-1);
     if (!display_)
         return;
-    display_->label1->setText(l1);
-    display_->label2->setText(l2);
-    display_->label3->setText(l3);
-    display_->label4->setText(l4);
+    display_->previousLineLabel->setText(l1);
+    display_->currentLineLabel->setText(l2);
+    display_->nextLineLabel->setText(l3);
+    display_->afterNextLineLabel->setText(l4);
 }
 
 QString LrcController::Label(int i) const

@@ -19,21 +19,21 @@ class LrcDisplay : public QWidget
 public:
     explicit LrcDisplay(QWidget* owner);
 
-    QLabel* label1 = nullptr;
-    QLabel* label2 = nullptr;
-    QLabel* label3 = nullptr;
-    QLabel* label4 = nullptr;
-    QPushButton* button1 = nullptr;
-    QPushButton* button2 = nullptr;
-    QPushButton* button3 = nullptr;
-    QPushButton* button4 = nullptr;
+    QLabel* previousLineLabel = nullptr;
+    QLabel* currentLineLabel = nullptr;
+    QLabel* nextLineLabel = nullptr;
+    QLabel* afterNextLineLabel = nullptr;
+    QPushButton* previousLineSpeakButton = nullptr;
+    QPushButton* currentLineSpeakButton = nullptr;
+    QPushButton* nextLineSpeakButton = nullptr;
+    QPushButton* afterNextLineSpeakButton = nullptr;
 
     // A press on a line this soon after the window came to the front was
     // the click that brought it there.
     static constexpr int ActivationClickMs = 250;
 
-    std::array<QLabel*, 4> labels() const { return {label1, label2, label3, label4}; }
-    std::array<QPushButton*, 4> buttons() const { return {button1, button2, button3, button4}; }
+    std::array<QLabel*, 4> labels() const { return {previousLineLabel, currentLineLabel, nextLineLabel, afterNextLineLabel}; }
+    std::array<QPushButton*, 4> buttons() const { return {previousLineSpeakButton, currentLineSpeakButton, nextLineSpeakButton, afterNextLineSpeakButton}; }
     void Clear();
 
     // Where a window of `size` (frame included) goes so that it hides none

@@ -236,11 +236,11 @@ void SpeechController::SpeechSettingSub()
 std::optional<int> SpeechController::ChooseVoice(const QStringList& names, int preselected)
 {
     LanguageSetting dialog(ui.form);
-    dialog.comboBox1->addItems(names);
-    dialog.comboBox1->setCurrentIndex(preselected);
-    if (dialog.exec() != QDialog::Accepted || dialog.comboBox1->currentIndex() < 0)
+    dialog.voiceBox->addItems(names);
+    dialog.voiceBox->setCurrentIndex(preselected);
+    if (dialog.exec() != QDialog::Accepted || dialog.voiceBox->currentIndex() < 0)
         return std::nullopt;
-    return dialog.comboBox1->currentIndex();
+    return dialog.voiceBox->currentIndex();
 }
 
 void SpeechController::SpeechPlay()

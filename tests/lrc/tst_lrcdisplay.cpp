@@ -273,7 +273,7 @@ private slots:
         for (const QString& text : {u"[ti:a]\n[ar:b]"_s, u"plain text"_s}) {
             Fixture f(text);
             f.lineTimer.start(50);
-            f.lrc.dlgLrcDisplay()->label2->setText(u"old"_s);
+            f.lrc.dlgLrcDisplay()->currentLineLabel->setText(u"old"_s);
             f.syncAt(0);
             QCOMPARE(f.labels(), (QStringList{u""_s, u""_s, u""_s, u""_s}));
             QCOMPARE(f.armed(), -1);
@@ -295,11 +295,11 @@ private slots:
         QCOMPARE(w->windowTitle(), u"同期テキスト・ディスプレイ"_s);
         QCOMPARE(w->minimumHeight(), w->maximumHeight());
         QVERIFY(w->minimumWidth() < w->maximumWidth());
-        QCOMPARE(w->label2->font().pointSizeF(), 18.0);
-        QCOMPARE(w->label2->alignment(), Qt::AlignCenter);
-        const int narrow = w->label1->width();
+        QCOMPARE(w->currentLineLabel->font().pointSizeF(), 18.0);
+        QCOMPARE(w->currentLineLabel->alignment(), Qt::AlignCenter);
+        const int narrow = w->previousLineLabel->width();
         w->resize(w->width() + 200, w->height());
-        QCOMPARE(w->label4->width(), narrow + 200);
+        QCOMPARE(w->afterNextLineLabel->width(), narrow + 200);
 
         f.lrc.LrcDisplayOpen();   // already open: the same window
         QCOMPARE(f.lrc.dlgLrcDisplay(), w);
@@ -337,12 +337,12 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&other));
         QVERIFY(!w->isActiveWindow());
 
-        QTest::mouseClick(w->label3, Qt::LeftButton);
+        QTest::mouseClick(w->nextLineLabel, Qt::LeftButton);
         QVERIFY(clicked.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(w->isActiveWindow(), 2000);
         QTest::qWait(LrcDisplay::ActivationClickMs + 50);
-        QTest::mouseClick(w->label1, Qt::LeftButton);   // blank: no line
-        QTest::mouseClick(w->label3, Qt::LeftButton);
+        QTest::mouseClick(w->previousLineLabel, Qt::LeftButton);   // blank: no line
+        QTest::mouseClick(w->nextLineLabel, Qt::LeftButton);
         QCOMPARE(clicked, (QList<std::int32_t>{3}));
         for (QLabel* label : w->labels())
             QVERIFY2(label->toolTip().contains(u"クリック"_s) && label->toolTip().contains(u"繰り返し"_s),

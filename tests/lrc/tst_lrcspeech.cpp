@@ -87,8 +87,8 @@ private slots:
 
         // The reading is stopped cleanly, then the line is said with its
         // comment cut.
-        f.window()->label2->setText(u"歌詞；メモ"_s);
-        f.window()->button2->click();
+        f.window()->currentLineLabel->setText(u"歌詞；メモ"_s);
+        f.window()->currentLineSpeakButton->click();
         QCOMPARE(f.spoken(), (QStringList{u"first line"_s, u"歌詞\r\n"_s}));
         QCOMPARE(f.form.state().speechState, f.speaking() + 2);
 
@@ -97,8 +97,8 @@ private slots:
         QCOMPARE(f.form.state().SpeechLoopCount, 0);
         QCOMPARE(f.form.state().speechState, f.speaking() + 2);
 
-        f.window()->label3->clear();
-        f.window()->button3->click();   // an empty line is not spoken
+        f.window()->nextLineLabel->clear();
+        f.window()->nextLineSpeakButton->click();   // an empty line is not spoken
         QCOMPARE(f.spoken().size(), 2);
     }
 
@@ -109,8 +109,8 @@ private slots:
         Fixture f(synthesizer);
         // Whole-text mode takes any completion as the cue for its next line.
         f.form.state().readingMode = ReadingMode::All;
-        f.window()->label1->setText(u"前の行"_s);
-        f.window()->button1->click();
+        f.window()->previousLineLabel->setText(u"前の行"_s);
+        f.window()->previousLineSpeakButton->click();
         f.finish();
         QCOMPARE(f.spoken(), QStringList{u"前の行"_s});
         QCOMPARE(f.form.state().speechState, SpeechState::Idle);   // the window touched no reading state
@@ -137,8 +137,8 @@ private slots:
         }
         {
             Fixture f(true);
-            f.window()->label2->setText(u"今"_s);
-            f.window()->button2->click();
+            f.window()->currentLineLabel->setText(u"今"_s);
+            f.window()->currentLineSpeakButton->click();
             const int cancels = f.synthesizer->cancels;
             f.window()->close();
             QCOMPARE(f.synthesizer->cancels, cancels + 1);

@@ -135,9 +135,9 @@ void TestSpeechCommands::voiceCommandShowsTheDialog()
     QTimer::singleShot(0, this, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* dialog = qobject_cast<LanguageSetting*>(w); dialog && dialog->isVisible()) {
-                preselected = dialog->comboBox1->currentIndex();
-                dialog->comboBox1->setCurrentIndex(2);
-                dialog->button1->click();
+                preselected = dialog->voiceBox->currentIndex();
+                dialog->voiceBox->setCurrentIndex(2);
+                dialog->applyButton->click();
             }
     });
     QTimer::singleShot(5000, this, [] {
@@ -157,19 +157,19 @@ void TestSpeechCommands::languageSettingDialog()
 {
     LanguageSetting dialog;
     QCOMPARE(dialog.windowTitle(), u"音声合成言語設定"_s);
-    QCOMPARE(dialog.label1->text(), u"・音声言語"_s);
-    QCOMPARE(dialog.comboBox1->objectName(), u"comboBox1"_s);
-    QVERIFY(!dialog.comboBox1->isEditable());
-    QCOMPARE(dialog.button1->text(), u"設定"_s);
-    QCOMPARE(dialog.button2->text(), u"キャンセル"_s);
+    QCOMPARE(dialog.voiceLabel->text(), u"・音声言語"_s);
+    QCOMPARE(dialog.voiceBox->objectName(), u"voiceBox"_s);
+    QVERIFY(!dialog.voiceBox->isEditable());
+    QCOMPARE(dialog.applyButton->text(), u"設定"_s);
+    QCOMPARE(dialog.cancelButton->text(), u"キャンセル"_s);
     QVERIFY(dialog.windowFlags().testFlag(Qt::Tool));
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-    dialog.comboBox1->addItems(kVoices);
+    dialog.voiceBox->addItems(kVoices);
     dialog.show();
-    dialog.button2->click();
+    dialog.cancelButton->click();
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     dialog.show();
-    dialog.button1->click();
+    dialog.applyButton->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
 }
 

@@ -101,10 +101,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTest::qWait(LrcDisplay::ActivationClickMs);
         rig.SeekTo(1100);   // 一 current, 二 below it
-        QTest::mouseClick(window->button3, Qt::LeftButton);   // its speak button
+        QTest::mouseClick(window->nextLineSpeakButton, Qt::LeftButton);   // its speak button
         QCOMPARE(rig.study.practisedLine(), -1);
         rig.music->RangePlayToggled();   // range play off
-        QTest::mouseClick(window->label3, Qt::LeftButton);
+        QTest::mouseClick(window->nextLineLabel, Qt::LeftButton);
         QCOMPARE(rig.study.practisedLine(), 2);
         QCOMPARE(rig.state.StartTime, 1300);
         QCOMPARE(rig.state.EndingTime, 1600);
@@ -112,7 +112,7 @@ private slots:
         QCOMPARE(rig.ui.rangeStartLabel->text(), u"Start：1.30 sec"_s);
         QCOMPARE(rig.ui.rangeEndLabel->text(), u"End：1.60 sec"_s);
         QCOMPARE(rig.device.Commands().last(2), (QStringList{u"Seek(1300)"_s, u"Play"_s}));
-        QCOMPARE(window->label2->text(), u"二"_s);
+        QCOMPARE(window->currentLineLabel->text(), u"二"_s);
     }
 
     // Each line is heard as often as the repetition button says (∞ stays).
@@ -181,7 +181,7 @@ private slots:
             return;
         QCOMPARE(rig.ui.musicPositionSlider->value(), 1000);
         QCOMPARE(rig.state.audioState, AudioState::WavePlaying);
-        QCOMPARE(rig.lyrics.dlgLrcDisplay()->label2->text(), u"一"_s);
+        QCOMPARE(rig.lyrics.dlgLrcDisplay()->currentLineLabel->text(), u"一"_s);
         QVERIFY(!rig.lineTimer->isActive());
         QVERIFY(WaitFor([&] { return rig.device.playing(); }, gapMs + 500));
         QCOMPARE(rig.SeeksTo(1000), 3);   // the start, the hold, the second pass

@@ -72,14 +72,14 @@ private slots:
             std::int64_t p = -1;
             device.Position(p);
             if (LrcDisplay* d = form.lrc().dlgLrcDisplay())
-                changes.append({d->label2->text(), p, wall.elapsed()});
+                changes.append({d->currentLineLabel->text(), p, wall.elapsed()});
         });
         form.lrc().LrcTextTempLabel(wav);
         wall.start();
         form.music().MusicStart(wav, u"slow"_s);
         QCOMPARE(form.state().audioState, AudioState::WavePlaying);
         QCOMPARE(device.SpeedPercent(), 75);
-        QTRY_COMPARE_WITH_TIMEOUT(form.lrc().dlgLrcDisplay()->label2->text(), u"四"_s, 6000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.lrc().dlgLrcDisplay()->currentLineLabel->text(), u"四"_s, 6000);
 
         const QStringList lines{u"一"_s, u"二"_s, u"三"_s, u"四"_s};
         const QList<std::int64_t> due{500, 1000, 1500, 2000};
