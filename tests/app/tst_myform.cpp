@@ -487,7 +487,7 @@ private slots:
         QCOMPARE(f.log.calls, QStringList{u"SpeechPlay"_s});
 
         // While reading aloud (speaking or paused) the two text views stay put.
-        for (int busy : {10, 11, 20, 21}) {
+        for (int busy : {SpeechState::VoiceSpeaking, SpeechState::VoicePaused, SpeechState::SynthesizerSpeaking, SpeechState::SynthesizerPaused}) {
             f.log.calls.clear();
             f.prompter.clear();
             s.speechState = busy;
@@ -497,7 +497,7 @@ private slots:
             QCOMPARE(f.prompter.texts().size(), 2);
             QCOMPARE(f.prompter.texts().value(0), u"音声合成再生を停止してから行ってください。"_s);
         }
-        for (int idle : {99, 12, 22}) {
+        for (int idle : {SpeechState::Idle, SpeechState::VoiceStopped, SpeechState::SynthesizerStopped}) {
             f.log.calls.clear();
             s.speechState = idle;
             QTest::mouseClick(c.textViewButton, Qt::LeftButton);

@@ -413,10 +413,10 @@ void TestCoverArt::fitModes_data()
 
     // A 100 x 50 picture in a 200 x 200 area.
     // The backdrop, until a picture comes, covers (50, 50) to (150, 150).
-    QTest::newRow("CenterImage") << 0 << QPoint(55, 80) << QPoint(100, 60);
-    QTest::newRow("Normal") << 1 << QPoint(5, 5) << QPoint(120, 120);
-    QTest::newRow("StretchImage") << 2 << QPoint(195, 195) << QPoint(-1, -1);
-    QTest::newRow("Zoom") << 3 << QPoint(195, 55) << QPoint(100, 160);
+    QTest::newRow("CenterImage") << int(PictureFit::Center) << QPoint(55, 80) << QPoint(100, 60);
+    QTest::newRow("Normal") << int(PictureFit::Normal) << QPoint(5, 5) << QPoint(120, 120);
+    QTest::newRow("StretchImage") << int(PictureFit::Stretch) << QPoint(195, 195) << QPoint(-1, -1);
+    QTest::newRow("Zoom") << int(PictureFit::Zoom) << QPoint(195, 55) << QPoint(100, 160);
 }
 
 void TestCoverArt::fitModes()

@@ -134,7 +134,7 @@ void TestDocumentViews::switchingViewsKeepsBothDocuments()
 
 void TestDocumentViews::speechGuard()
 {
-    for (int busy : {10, 11, 20, 21}) {
+    for (int busy : {SpeechState::VoiceSpeaking, SpeechState::VoicePaused, SpeechState::SynthesizerSpeaking, SpeechState::SynthesizerPaused}) {
         DocumentForm f;
         f.docs().TextDisplaySwitch();
         DocumentForm::type(f.text(), u"kept"_s);
@@ -150,7 +150,7 @@ void TestDocumentViews::speechGuard()
         QCOMPARE(f.state().LrcTextNewFlag, 0);
     }
     // Stopped (12, 22) or never started (99): no refusal.
-    for (int idle : {12, 22, 99}) {
+    for (int idle : {SpeechState::VoiceStopped, SpeechState::SynthesizerStopped, SpeechState::Idle}) {
         DocumentForm f;
         f.state().speechState = idle;
         f.docs().ArtDisplaySwitch();

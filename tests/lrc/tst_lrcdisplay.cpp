@@ -90,20 +90,20 @@ private slots:
         QTest::addColumn<int>("next");
         QTest::addColumn<int>("delay");
         const QStringList blank{u""_s, u""_s, u""_s, u""_s};
-        QTest::newRow("from 0") << 0 << 10 << 0 << blank << 1 << 1000;
-        QTest::newRow("before the first") << 400 << 10 << 0 << blank << 1 << 600;
-        QTest::newRow("on a line's time") << 2000 << 10 << 0 << QStringList{u""_s, u"二"_s, u"三"_s, u"四"_s} << 3
+        QTest::newRow("from 0") << 0 << int(AudioState::WavePlaying) << 0 << blank << 1 << 1000;
+        QTest::newRow("before the first") << 400 << int(AudioState::WavePlaying) << 0 << blank << 1 << 600;
+        QTest::newRow("on a line's time") << 2000 << int(AudioState::WavePlaying) << 0 << QStringList{u""_s, u"二"_s, u"三"_s, u"四"_s} << 3
                                           << 1000;
-        QTest::newRow("between lines") << 2500 << 10 << 0 << QStringList{u""_s, u"二"_s, u"三"_s, u"四"_s} << 3
+        QTest::newRow("between lines") << 2500 << int(AudioState::WavePlaying) << 0 << QStringList{u""_s, u"二"_s, u"三"_s, u"四"_s} << 3
                                        << 500;
-        QTest::newRow("on the last line") << 4000 << 10 << 0 << QStringList{u""_s, u"四"_s, u""_s, u""_s} << 4
+        QTest::newRow("on the last line") << 4000 << int(AudioState::WavePlaying) << 0 << QStringList{u""_s, u"四"_s, u""_s, u""_s} << 4
                                           << -1;
-        QTest::newRow("after the last") << 4500 << 10 << 0 << blank << -1 << -1;
-        QTest::newRow("paused: shown, not armed") << 2500 << 11 << 0
+        QTest::newRow("after the last") << 4500 << int(AudioState::WavePlaying) << 0 << blank << -1 << -1;
+        QTest::newRow("paused: shown, not armed") << 2500 << int(AudioState::WavePaused) << 0
                                                   << QStringList{u""_s, u"二"_s, u"三"_s, u"四"_s} << 2 << -1;
-        QTest::newRow("MP3 restarted mid-track") << 2500 << 20 << 100
+        QTest::newRow("MP3 restarted mid-track") << 2500 << int(AudioState::Mp3Playing) << 100
                                                  << QStringList{u""_s, u"二"_s, u"三"_s, u"四"_s} << 3 << 600;
-        QTest::newRow("MP3 from 0 has no adjustment") << 0 << 20 << 100 << blank << 1 << 1000;
+        QTest::newRow("MP3 from 0 has no adjustment") << 0 << int(AudioState::Mp3Playing) << 100 << blank << 1 << 1000;
     }
     void locate()
     {

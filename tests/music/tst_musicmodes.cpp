@@ -27,20 +27,20 @@ private slots:
 
         const QStringList none;
         const QStringList stop{u"Stop"_s};
-        QTest::newRow("no mode stops") << 0 << 1 << 0 << false << 1 << 1 << 12 << stop << -1;
-        QTest::newRow("repeat restarts") << 1 << 1 << 0 << false << 1 << 1 << 10
+        QTest::newRow("no mode stops") << int(PlayMode::None) << 1 << 0 << false << 1 << 1 << int(AudioState::WaveStopped) << stop << -1;
+        QTest::newRow("repeat restarts") << int(PlayMode::RepeatOne) << 1 << 0 << false << 1 << 1 << int(AudioState::WavePlaying)
                                          << QStringList{u"Stop"_s, u"Seek(0)"_s, u"Play"_s} << -1;
-        QTest::newRow("in order moves on") << 2 << 1 << 0 << false << 2 << 2 << 10 << none << -1;
-        QTest::newRow("in order ends at the last") << 2 << 4 << 0 << false << 4 << -1 << 12 << stop << -1;
-        QTest::newRow("loop wraps to the first") << 3 << 4 << 0 << false << 0 << 0 << 10 << none << -1;
+        QTest::newRow("in order moves on") << int(PlayMode::InOrder) << 1 << 0 << false << 2 << 2 << int(AudioState::WavePlaying) << none << -1;
+        QTest::newRow("in order ends at the last") << int(PlayMode::InOrder) << 4 << 0 << false << 4 << -1 << int(AudioState::WaveStopped) << stop << -1;
+        QTest::newRow("loop wraps to the first") << int(PlayMode::InOrderLoop) << 4 << 0 << false << 0 << 0 << int(AudioState::WavePlaying) << none << -1;
         // The generator's classic sequence from 1: 41, 18467, 6334, 26500, 19169 ...
-        QTest::newRow("random, 2 draws skipped") << 4 << 1 << 23 << false << 0 << 0 << 10 << none << -1;
-        QTest::newRow("random, 4 draws skipped") << 4 << 1 << 45 << false << 2 << 2 << 10 << none << -1;
-        QTest::newRow("random, none skipped") << 4 << 3 << 9 << false << 0 << 0 << 10 << none << -1;
-        QTest::newRow("a part range replays in any mode") << 2 << 1 << 0 << true << 1 << 1 << 10
+        QTest::newRow("random, 2 draws skipped") << int(PlayMode::Random) << 1 << 23 << false << 0 << 0 << int(AudioState::WavePlaying) << none << -1;
+        QTest::newRow("random, 4 draws skipped") << int(PlayMode::Random) << 1 << 45 << false << 2 << 2 << int(AudioState::WavePlaying) << none << -1;
+        QTest::newRow("random, none skipped") << int(PlayMode::Random) << 3 << 9 << false << 0 << 0 << int(AudioState::WavePlaying) << none << -1;
+        QTest::newRow("a part range replays in any mode") << int(PlayMode::InOrder) << 1 << 0 << true << 1 << 1 << int(AudioState::WavePlaying)
                                                            << QStringList{u"Stop"_s, u"Seek(10000)"_s, u"Play"_s} << -1;
-        QTest::newRow("in order after an unticked row was clicked") << 2 << 1 << 0 << false << 2 << 2 << 10 << none << 3;
-        QTest::newRow("loop after an unticked row was clicked") << 3 << 4 << 0 << false << 0 << 0 << 10 << none << 2;
+        QTest::newRow("in order after an unticked row was clicked") << int(PlayMode::InOrder) << 1 << 0 << false << 2 << 2 << int(AudioState::WavePlaying) << none << 3;
+        QTest::newRow("loop after an unticked row was clicked") << int(PlayMode::InOrderLoop) << 4 << 0 << false << 0 << 0 << int(AudioState::WavePlaying) << none << 2;
     }
 
     void endOfTrack()

@@ -33,30 +33,30 @@ private slots:
         QTest::addColumn<QStringList>("commands");
 
         const QStringList none;
-        QTest::newRow("wav pause") << false << u"playing"_s << u"pause"_s << QString() << 11 << QStringList{u"Pause"_s};
-        QTest::newRow("mp3 pause") << true << u"playing"_s << u"pause"_s << QString() << 21 << QStringList{u"Pause"_s};
-        QTest::newRow("pause resumes") << false << u"paused"_s << u"pause"_s << QString() << 10 << QStringList{u"Resume"_s};
-        QTest::newRow("play resumes") << true << u"paused"_s << u"play"_s << QString() << 20 << QStringList{u"Resume"_s};
-        QTest::newRow("play restarts") << false << u"playing"_s << u"play"_s << QString() << 10
+        QTest::newRow("wav pause") << false << u"playing"_s << u"pause"_s << QString() << int(AudioState::WavePaused) << QStringList{u"Pause"_s};
+        QTest::newRow("mp3 pause") << true << u"playing"_s << u"pause"_s << QString() << int(AudioState::Mp3Paused) << QStringList{u"Pause"_s};
+        QTest::newRow("pause resumes") << false << u"paused"_s << u"pause"_s << QString() << int(AudioState::WavePlaying) << QStringList{u"Resume"_s};
+        QTest::newRow("play resumes") << true << u"paused"_s << u"play"_s << QString() << int(AudioState::Mp3Playing) << QStringList{u"Resume"_s};
+        QTest::newRow("play restarts") << false << u"playing"_s << u"play"_s << QString() << int(AudioState::WavePlaying)
                                        << QStringList{u"Stop"_s, u"Seek(0)"_s, u"Play"_s};
-        QTest::newRow("play after stop") << true << u"stopped"_s << u"play"_s << QString() << 20
+        QTest::newRow("play after stop") << true << u"stopped"_s << u"play"_s << QString() << int(AudioState::Mp3Playing)
                                          << QStringList{u"Seek(0)"_s, u"Play"_s};
-        QTest::newRow("stop playing") << false << u"playing"_s << u"stop"_s << QString() << 12 << QStringList{u"Stop"_s};
-        QTest::newRow("stop paused") << true << u"paused"_s << u"stop"_s << QString() << 22 << QStringList{u"Stop"_s};
-        QTest::newRow("second stop") << false << u"stopped"_s << u"stop"_s << QString() << 12 << none;
-        QTest::newRow("pause stopped") << true << u"stopped"_s << u"pause"_s << QString() << 22 << none;
-        QTest::newRow("play closed") << false << u"closed"_s << u"play"_s << QString() << 99 << none;
-        QTest::newRow("pause closed") << false << u"closed"_s << u"pause"_s << QString() << 99 << none;
-        QTest::newRow("stop closed") << false << u"closed"_s << u"stop"_s << QString() << 99 << none;
-        QTest::newRow("pause fails") << false << u"playing"_s << u"pause"_s << u"Pause"_s << 99
+        QTest::newRow("stop playing") << false << u"playing"_s << u"stop"_s << QString() << int(AudioState::WaveStopped) << QStringList{u"Stop"_s};
+        QTest::newRow("stop paused") << true << u"paused"_s << u"stop"_s << QString() << int(AudioState::Mp3Stopped) << QStringList{u"Stop"_s};
+        QTest::newRow("second stop") << false << u"stopped"_s << u"stop"_s << QString() << int(AudioState::WaveStopped) << none;
+        QTest::newRow("pause stopped") << true << u"stopped"_s << u"pause"_s << QString() << int(AudioState::Mp3Stopped) << none;
+        QTest::newRow("play closed") << false << u"closed"_s << u"play"_s << QString() << int(AudioState::Closed) << none;
+        QTest::newRow("pause closed") << false << u"closed"_s << u"pause"_s << QString() << int(AudioState::Closed) << none;
+        QTest::newRow("stop closed") << false << u"closed"_s << u"stop"_s << QString() << int(AudioState::Closed) << none;
+        QTest::newRow("pause fails") << false << u"playing"_s << u"pause"_s << u"Pause"_s << int(AudioState::Closed)
                                      << QStringList{u"Pause"_s, u"Close"_s};
-        QTest::newRow("resume fails") << true << u"paused"_s << u"play"_s << u"Resume"_s << 99
+        QTest::newRow("resume fails") << true << u"paused"_s << u"play"_s << u"Resume"_s << int(AudioState::Closed)
                                       << QStringList{u"Resume"_s, u"Close"_s};
-        QTest::newRow("stop fails") << false << u"playing"_s << u"stop"_s << u"Stop"_s << 99
+        QTest::newRow("stop fails") << false << u"playing"_s << u"stop"_s << u"Stop"_s << int(AudioState::Closed)
                                     << QStringList{u"Stop"_s, u"Close"_s};
-        QTest::newRow("play after stop fails") << true << u"stopped"_s << u"play"_s << u"Play"_s << 99
+        QTest::newRow("play after stop fails") << true << u"stopped"_s << u"play"_s << u"Play"_s << int(AudioState::Closed)
                                                << QStringList{u"Seek(0)"_s, u"Play"_s, u"Close"_s};
-        QTest::newRow("restart's play fails") << false << u"playing"_s << u"play"_s << u"Play"_s << 99
+        QTest::newRow("restart's play fails") << false << u"playing"_s << u"play"_s << u"Play"_s << int(AudioState::Closed)
                                               << QStringList{u"Stop"_s, u"Seek(0)"_s, u"Play"_s, u"Close"_s};
     }
 
@@ -106,17 +106,17 @@ private slots:
         QTest::addColumn<int>("adjustment");
         QTest::addColumn<QStringList>("commands");
 
-        QTest::newRow("wav") << u"/m/a.wav"_s << qint64(0) << QString() << 10 << 0
+        QTest::newRow("wav") << u"/m/a.wav"_s << qint64(0) << QString() << int(AudioState::WavePlaying) << 0
                              << QStringList{u"Open(/m/a.wav,Waveform)"_s, u"Seek(0)"_s, u"Play"_s};
-        QTest::newRow("mp3 in a folder name") << u"/m/x.mp3s/a.WAV"_s << qint64(243400) << QString() << 20 << 1000
+        QTest::newRow("mp3 in a folder name") << u"/m/x.mp3s/a.WAV"_s << qint64(243400) << QString() << int(AudioState::Mp3Playing) << 1000
                                               << QStringList{u"Open(/m/x.mp3s/a.WAV,Mpeg)"_s, u"Seek(0)"_s, u"Play"_s};
-        QTest::newRow("mp3 without duration") << u"/m/a.mp3"_s << qint64(0) << QString() << 20 << 245000
+        QTest::newRow("mp3 without duration") << u"/m/a.mp3"_s << qint64(0) << QString() << int(AudioState::Mp3Playing) << 245000
                                               << QStringList{u"Open(/m/a.mp3,Mpeg)"_s, u"Seek(0)"_s, u"Play"_s};
-        QTest::newRow("not audio") << u"/m/a.wav"_s << qint64(0) << u"Open"_s << 99 << 0
+        QTest::newRow("not audio") << u"/m/a.wav"_s << qint64(0) << u"Open"_s << int(AudioState::Closed) << 0
                                    << QStringList{u"Open(/m/a.wav,Waveform)"_s, u"Close"_s};
-        QTest::newRow("length unknown") << u"/m/a.mp3"_s << qint64(0) << u"Length"_s << 99 << 0
+        QTest::newRow("length unknown") << u"/m/a.mp3"_s << qint64(0) << u"Length"_s << int(AudioState::Closed) << 0
                                         << QStringList{u"Open(/m/a.mp3,Mpeg)"_s, u"Close"_s};
-        QTest::newRow("play refused") << u"/m/a.wav"_s << qint64(0) << u"Play"_s << 99 << 0
+        QTest::newRow("play refused") << u"/m/a.wav"_s << qint64(0) << u"Play"_s << int(AudioState::Closed) << 0
                                       << QStringList{u"Open(/m/a.wav,Waveform)"_s, u"Seek(0)"_s, u"Play"_s, u"Close"_s};
     }
 

@@ -504,9 +504,9 @@ private slots:
     {
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("wrap");
-        QTest::newRow("one line, running on") << 0 << false;
-        QTest::newRow("whole text, running on") << 2 << false;
-        QTest::newRow("one line, wrapped") << 0 << true;
+        QTest::newRow("one line, running on") << int(ReadingMode::OneLine) << false;
+        QTest::newRow("whole text, running on") << int(ReadingMode::All) << false;
+        QTest::newRow("one line, wrapped") << int(ReadingMode::OneLine) << true;
     }
 
     void lineBeingReadShowsItsStart()

@@ -173,8 +173,8 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("readings");
-        QTest::newRow("one line, twice") << 0 << u"line"_s << 2;
-        QTest::newRow("all, comment line last") << 2 << u"a\r\nb\r\n；note"_s << 2;
+        QTest::newRow("one line, twice") << int(ReadingMode::OneLine) << u"line"_s << 2;
+        QTest::newRow("all, comment line last") << int(ReadingMode::All) << u"a\r\nb\r\n；note"_s << 2;
     }
 
     void lastReadingEndsAtOnce()
@@ -302,9 +302,9 @@ private slots:
         QTest::addColumn<int>("wordLength");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("one line") << 0 << u"intro\r\nsay it again；note"_s << 7 << 0 << 4 << 2 << u"it"_s;
-        QTest::newRow("all, second line") << 2 << u"；c\r\n今日は 晴れ"_s << 0 << 0 << 4 << 2 << u"晴れ"_s;
-        QTest::newRow("range across a comment") << 1 << u"x\r\naa；bb\r\ncc dd"_s << 3 << 12 << 7 << 2 << u"dd"_s;
+        QTest::newRow("one line") << int(ReadingMode::OneLine) << u"intro\r\nsay it again；note"_s << 7 << 0 << 4 << 2 << u"it"_s;
+        QTest::newRow("all, second line") << int(ReadingMode::All) << u"；c\r\n今日は 晴れ"_s << 0 << 0 << 4 << 2 << u"晴れ"_s;
+        QTest::newRow("range across a comment") << int(ReadingMode::Range) << u"x\r\naa；bb\r\ncc dd"_s << 3 << 12 << 7 << 2 << u"dd"_s;
     }
 
     void wordFollowsTheVoice()
