@@ -207,7 +207,7 @@ void MyForm::WireCommands()
     on(ui_.menuNewTextLrc, [this] { documents_->NewLrcText(); });
     on(ui_.menuOpen, [this] { library_->FileOpen(); });
     on(ui_.menuOverWrite, [this] { documents_->OverWrite(); });
-    click(ui_.button32, [this] { documents_->OverWrite(); });
+    click(ui_.saveButton, [this] { documents_->OverWrite(); });
     on(ui_.menuSaveAs, [this] { documents_->FileNameSpecifiedSave(); });
     on(ui_.menuPageSetup, [this] { printing_->PrintMiriInch(); printing_->PrintPageSetting(); });
     on(ui_.menuPrint, [this] { printing_->PrintMiriInch(); printing_->PrintStart(); });
@@ -218,13 +218,13 @@ void MyForm::WireCommands()
     on(ui_.menuBrowser, [this] { browser_->ManualDialog(u"ホーム"_s); });
     on(ui_.menuManual, [this] { browser_->ManualDialog(BrowserController::ManualFirstPage()); });
     // The browser program starts as the help menu opens, so マニュアル finds it running.
-    if (auto* help = ui_.menuStrip1->findChild<QMenu*>(u"menuHelp"_s))
+    if (auto* help = ui_.menuBar->findChild<QMenu*>(u"menuHelp"_s))
         connect(help, &QMenu::aboutToShow, this, [this] { browser_->StartAhead(); });
     on(ui_.menuVersion, [this] { prompter_.VersionInfo(); });
 
     // Edit menu, and undo by button
     on(ui_.menuUndo, [this] { documents_->Undo(); });
-    click(ui_.button33, [this] { documents_->Undo(); });
+    click(ui_.undoButton, [this] { documents_->Undo(); });
     on(ui_.menuCut, [this] { documents_->Cut(); });
     on(ui_.menuCopy, [this] { documents_->Copy(); });
     on(ui_.menuPaste, [this] { documents_->Paste(); });
@@ -238,77 +238,77 @@ void MyForm::WireCommands()
 
     // File lists
     on(ui_.contextDelete, [this] { library_->DeleteFile(); });
-    click(ui_.button1, [this] { library_->FolderSetting(); });
-    click(ui_.button18, [this] { library_->ShowList(0); });
-    click(ui_.button20, [this] { library_->ShowList(1); });
-    click(ui_.button19, [this] { library_->ShowList(2); });
+    click(ui_.listFolderButton, [this] { library_->FolderSetting(); });
+    click(ui_.allListButton, [this] { library_->ShowList(0); });
+    click(ui_.textListButton, [this] { library_->ShowList(1); });
+    click(ui_.musicListButton, [this] { library_->ShowList(2); });
     int list = 0;
-    for (QTreeWidget* view : {ui_.listView1, ui_.listView2, ui_.listView3}) {
+    for (QTreeWidget* view : {ui_.allFileList, ui_.textFileList, ui_.musicList}) {
         connect(view->header(), &QHeaderView::sectionClicked, this,
                 [this, list](int column) { library_->ColumnClick(list, column); });
         connect(view, &QTreeWidget::itemSelectionChanged, this,
                 [this, list] { library_->SelectionChanged(list); });
         connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& pos) {
-            ui_.contextMenuStrip1->popup(view->viewport()->mapToGlobal(pos));
+            ui_.listContextMenu->popup(view->viewport()->mapToGlobal(pos));
         });
         ++list;
     }
 
     // Views and documents
-    click(ui_.button12, [this] { if (SpeechGuard()) documents_->TextDisplaySwitch(); });
-    click(ui_.button13, [this] { if (SpeechGuard()) documents_->LrcTextDisplaySwitch(); });
-    click(ui_.button31, [this] { documents_->ArtDisplaySwitch(); });
-    connect(ui_.textBox1, &QPlainTextEdit::textChanged, this, [this] { documents_->textBox1_TextChanged(); });
-    connect(ui_.textBox2, &QPlainTextEdit::textChanged, this, [this] { documents_->textBox2_TextChanged(); });
-    click(ui_.button34, [this] { documents_->button34_Click(); });
+    click(ui_.textViewButton, [this] { if (SpeechGuard()) documents_->TextDisplaySwitch(); });
+    click(ui_.lrcViewButton, [this] { if (SpeechGuard()) documents_->LrcTextDisplaySwitch(); });
+    click(ui_.artViewButton, [this] { documents_->ArtDisplaySwitch(); });
+    connect(ui_.textView, &QPlainTextEdit::textChanged, this, [this] { documents_->TextViewChanged(); });
+    connect(ui_.lrcView, &QPlainTextEdit::textChanged, this, [this] { documents_->LrcViewChanged(); });
+    click(ui_.lineEndCheckButton, [this] { documents_->LineEndCheck(); });
 
     // Reading aloud
-    click(ui_.button4, [this] { button4_Click(); });
-    click(ui_.button5, [this] { speech_->SpeechPause(); });
-    click(ui_.button6, [this] { speech_->SpeechStop(); });
-    click(ui_.button2, [this] { speech_->SpeechSkipBackward(); });
-    click(ui_.button3, [this] { speech_->SpeechSkipForward(); });
-    click(ui_.button9, [this] { speech_->SpeechReproductionModeSetting(); });
-    click(ui_.button10, [this] { speech_->SpeechLoopModeSetting(); });
-    click(ui_.button7, [this] { speech_->SpeechVolTrackBarDisp(); });
-    click(ui_.button8, [this] { speech_->SpeechRateTrackBarDisp(); });
-    connect(ui_.trackBar1, &QSlider::actionTriggered, this, [this] { speech_->SpeechVolSetting(); });
-    connect(ui_.trackBar2, &QSlider::actionTriggered, this, [this] { speech_->SpeechRateSetting(); });
+    click(ui_.readButton, [this] { ReadButtonPressed(); });
+    click(ui_.readPauseButton, [this] { speech_->SpeechPause(); });
+    click(ui_.readStopButton, [this] { speech_->SpeechStop(); });
+    click(ui_.lineUpButton, [this] { speech_->SpeechSkipBackward(); });
+    click(ui_.lineDownButton, [this] { speech_->SpeechSkipForward(); });
+    click(ui_.readingModeButton, [this] { speech_->SpeechReproductionModeSetting(); });
+    click(ui_.loopCountButton, [this] { speech_->SpeechLoopModeSetting(); });
+    click(ui_.speechVolumeButton, [this] { speech_->SpeechVolTrackBarDisp(); });
+    click(ui_.speechSpeedButton, [this] { speech_->SpeechRateTrackBarDisp(); });
+    connect(ui_.speechVolumeSlider, &QSlider::actionTriggered, this, [this] { speech_->SpeechVolSetting(); });
+    connect(ui_.speechSpeedSlider, &QSlider::actionTriggered, this, [this] { speech_->SpeechRateSetting(); });
 
     // Music
-    click(ui_.button21, [this] { music_->MusicPlay(); });
-    click(ui_.button22, [this] { music_->MusicPause(); });
-    click(ui_.button23, [this] { music_->MusicStop(); });
-    connect(ui_.trackBar3, &QSlider::sliderPressed, this, [this] { music_->trackBarMovementStart(); });
-    connect(ui_.trackBar3, &QSlider::actionTriggered, this, [this] { music_->trackBarMovement(); });
-    connect(ui_.trackBar3, &QSlider::sliderReleased, this, [this] { music_->trackBarMovementEnd(); });
-    sliderEvents_ = new SliderEvents(ui_.trackBar3,
-                                     [this](int delta) { music_->trackBar3_MouseWheel(delta); },
-                                     [this](bool entered) { music_->trackBar3_Focus(entered); });
-    new ClickPlacesHandle(ui_.trackBar3);
-    connect(ui_.timer1, &QTimer::timeout, this, [this] { music_->timer1_Tick(); });
-    click(ui_.button24, [this] { music_->NextMusicPlay(); });
-    click(ui_.button25, [this] { music_->BackMusicPlay(); });
-    click(ui_.button26, [this] { music_->button26_Click(); });
-    click(ui_.button27, [this] { music_->button27_Click(); });
-    click(ui_.button28, [this] { music_->button28_Click(); });
-    click(ui_.button29, [this] { music_->button29_Click(); });
-    click(ui_.button14, [this] { music_->button14_Click(); });
-    click(ui_.button15, [this] { music_->button15_Click(); });
-    click(ui_.button16, [this] { music_->button16_Click(); });
-    click(ui_.button17, [this] { music_->button17_Click(); });
-    click(ui_.button30, [this] { music_->button30_Click(); });
-    click(ui_.button11, [this] { music_->MixerVolTrackBarDisp(); });
-    connect(ui_.trackBar4, &QSlider::actionTriggered, this, [this] { music_->MixerVolSetting(); });
+    click(ui_.musicPlayButton, [this] { music_->MusicPlay(); });
+    click(ui_.musicPauseButton, [this] { music_->MusicPause(); });
+    click(ui_.musicStopButton, [this] { music_->MusicStop(); });
+    connect(ui_.musicPositionSlider, &QSlider::sliderPressed, this, [this] { music_->trackBarMovementStart(); });
+    connect(ui_.musicPositionSlider, &QSlider::actionTriggered, this, [this] { music_->trackBarMovement(); });
+    connect(ui_.musicPositionSlider, &QSlider::sliderReleased, this, [this] { music_->trackBarMovementEnd(); });
+    sliderEvents_ = new SliderEvents(ui_.musicPositionSlider,
+                                     [this](int delta) { music_->PositionSliderWheel(delta); },
+                                     [this](bool entered) { music_->PositionSliderFocus(entered); });
+    new ClickPlacesHandle(ui_.musicPositionSlider);
+    connect(ui_.musicPollTimer, &QTimer::timeout, this, [this] { music_->MusicPollTick(); });
+    click(ui_.nextSongButton, [this] { music_->NextMusicPlay(); });
+    click(ui_.previousSongButton, [this] { music_->BackMusicPlay(); });
+    click(ui_.repeatOneButton, [this] { music_->RepeatOneModeChosen(); });
+    click(ui_.inOrderButton, [this] { music_->InOrderModeChosen(); });
+    click(ui_.inOrderLoopButton, [this] { music_->InOrderLoopModeChosen(); });
+    click(ui_.randomPlayButton, [this] { music_->RandomModeChosen(); });
+    click(ui_.rangeEndSetButton, [this] { music_->RangeEndSet(); });
+    click(ui_.rangeStartSetButton, [this] { music_->RangeStartSet(); });
+    click(ui_.rangeStartClearButton, [this] { music_->RangeStartClear(); });
+    click(ui_.rangeEndClearButton, [this] { music_->RangeEndClear(); });
+    click(ui_.rangePlayButton, [this] { music_->RangePlayToggled(); });
+    click(ui_.masterVolumeButton, [this] { music_->MixerVolTrackBarDisp(); });
+    connect(ui_.masterVolumeSlider, &QSlider::actionTriggered, this, [this] { music_->MixerVolSetting(); });
 
     // Synchronized text and picture
-    connect(ui_.timer2, &QTimer::timeout, this, [this] { lrc_->timer2_Tick(); });
+    connect(ui_.lrcCloseTimer, &QTimer::timeout, this, [this] { lrc_->LrcCloseTick(); });
     connect(ui_.lineTimer, &QTimer::timeout, this, [this] { WndProcTimer(State::nTimerID); });
-    connect(ui_.comboBox3, &QComboBox::currentIndexChanged, this,
-            [this] { art_->comboBox3_SelectedIndexChanged(); });
+    connect(ui_.artFitBox, &QComboBox::currentIndexChanged, this,
+            [this] { art_->ArtFitChanged(); });
 }
 
-void MyForm::button4_Click()
+void MyForm::ReadButtonPressed()
 {
     if (state_.SpeechRuntimeError == 1 && state_.SpeechRuntime11Error == 1) {
         if (speech_->PlayWhenReady())
@@ -330,15 +330,15 @@ bool MyForm::SpeechGuard()
 void MyForm::ResetRunTimeState()
 {
     state_.ResetRunTime();
-    ui_.listView1->show();
-    ui_.listView2->hide();
-    ui_.listView3->hide();
-    for (QPushButton* b : {ui_.button2, ui_.button3, ui_.button4, ui_.button5, ui_.button6,
-                           ui_.button7, ui_.button8, ui_.button9, ui_.button10,
-                           ui_.button32, ui_.button33, ui_.button34})
+    ui_.allFileList->show();
+    ui_.textFileList->hide();
+    ui_.musicList->hide();
+    for (QPushButton* b : {ui_.lineUpButton, ui_.lineDownButton, ui_.readButton, ui_.readPauseButton, ui_.readStopButton,
+                           ui_.speechVolumeButton, ui_.speechSpeedButton, ui_.readingModeButton, ui_.loopCountButton,
+                           ui_.saveButton, ui_.undoButton, ui_.lineEndCheckButton})
         b->hide();
-    for (QPushButton* b : {ui_.button2, ui_.button3, ui_.button4, ui_.button5, ui_.button6,
-                           ui_.button9, ui_.button10, ui_.button32, ui_.button33})
+    for (QPushButton* b : {ui_.lineUpButton, ui_.lineDownButton, ui_.readButton, ui_.readPauseButton, ui_.readStopButton,
+                           ui_.readingModeButton, ui_.loopCountButton, ui_.saveButton, ui_.undoButton})
         SystemColors::SetButtonEnabled(b, false);
 }
 
@@ -352,7 +352,7 @@ void MyForm::MyForm_Load()
         return;   // without the program folder the window keeps its design values
     library_->iniListView();
     ResetRunTimeState();
-    browser_->GetIE_version();
+    browser_->PrepareBrowserEngine();
     settings_->iniRead();
     UpdateStudyCommands();
     ShowShadowingSettings();
@@ -416,7 +416,7 @@ bool MyForm::eventFilter(QObject* watched, QEvent* event)
         // Only presses over the window's own child controls count; the menu
         // bar is the window's frame, not a child control.
         if (child && child != this && isAncestorOf(child)
-            && !ui_.menuStrip1->isAncestorOf(child) && child != ui_.menuStrip1) {
+            && !ui_.menuBar->isAncestorOf(child) && child != ui_.menuBar) {
             const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
             if (button == Qt::LeftButton)
                 state_.MouseRightAndLeftButtonFlag = 2;

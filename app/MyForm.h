@@ -93,7 +93,7 @@ private:
     void WireShadowing();          // MyFormShadow.cpp
     void ShowShadowingSettings();  // MyFormShadow.cpp
     void ResetRunTimeState();
-    void button4_Click();
+    void ReadButtonPressed();
     void SetUpStudy();            // MyFormStudy.cpp
     void HookStudy();             // MyFormStudy.cpp
     void UpdateStudyCommands();   // MyFormStudy.cpp

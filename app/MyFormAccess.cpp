@@ -153,37 +153,37 @@ void MyForm::BuildKeyboardAndNames()
 {
     // A face that is only a symbol, a count or a mode says nothing read
     // aloud: these buttons speak what they do, their tooltip's words.
-    for (QPushButton* b : {ui_.button2, ui_.button3, ui_.button4, ui_.button5, ui_.button6,
-                           ui_.button9, ui_.button10, ui_.button30})
+    for (QPushButton* b : {ui_.lineUpButton, ui_.lineDownButton, ui_.readButton, ui_.readPauseButton, ui_.readStopButton,
+                           ui_.readingModeButton, ui_.loopCountButton, ui_.rangePlayButton})
         b->setAccessibleName(b->toolTip());
     // Two buttons both show "Text"; each is named for its view.
-    ui_.button20->setAccessibleName(u"テキスト一覧"_s);
-    ui_.button12->setAccessibleName(u"テキスト表示"_s);
+    ui_.textListButton->setAccessibleName(u"テキスト一覧"_s);
+    ui_.textViewButton->setAccessibleName(u"テキスト表示"_s);
 
     auto* watcher = new SwitchWatcher(this);
-    for (QPushButton* b : {ui_.button18, ui_.button20, ui_.button19, ui_.button31, ui_.button12,
-                           ui_.button13, ui_.button26, ui_.button27, ui_.button28, ui_.button29}) {
+    for (QPushButton* b : {ui_.allListButton, ui_.textListButton, ui_.musicListButton, ui_.artViewButton, ui_.textViewButton,
+                           ui_.lrcViewButton, ui_.repeatOneButton, ui_.inOrderButton, ui_.inOrderLoopButton, ui_.randomPlayButton}) {
         MarkFace(b, Face::ActiveColour);
         watcher->watch(b);
     }
-    MarkFace(ui_.button30, Face::Caption);
-    watcher->watch(ui_.button30);
-    MarkFace(ui_.button9, Face::Value);
-    MarkFace(ui_.button10, Face::Value);
+    MarkFace(ui_.rangePlayButton, Face::Caption);
+    watcher->watch(ui_.rangePlayButton);
+    MarkFace(ui_.readingModeButton, Face::Value);
+    MarkFace(ui_.loopCountButton, Face::Value);
 
     // Focus follows the window's rows: the top bar, the lists, the view
     // switches and the documents, the reading column with each popup slider
     // after its button, then the position bar and the range row.
     QWidget* const order[] = {
-        ui_.button1, ui_.button25, ui_.button21, ui_.button22, ui_.button23, ui_.button24,
-        ui_.button26, ui_.button27, ui_.button28, ui_.button29,
-        ui_.button18, ui_.button20, ui_.button19, ui_.listView1, ui_.listView2, ui_.listView3,
-        ui_.button31, ui_.button12, ui_.button13, ui_.comboBox3,
-        ui_.textBox3, ui_.textBox1, ui_.textBox4, ui_.textBox2,
-        ui_.button34, ui_.button32, ui_.button33, ui_.button10, ui_.button9,
-        ui_.button2, ui_.button4, ui_.button5, ui_.button6, ui_.button3,
-        ui_.button8, ui_.trackBar2, ui_.button7, ui_.trackBar1, ui_.button11, ui_.trackBar4,
-        ui_.trackBar3, ui_.button30, ui_.button15, ui_.button16, ui_.button17, ui_.button14,
+        ui_.listFolderButton, ui_.previousSongButton, ui_.musicPlayButton, ui_.musicPauseButton, ui_.musicStopButton, ui_.nextSongButton,
+        ui_.repeatOneButton, ui_.inOrderButton, ui_.inOrderLoopButton, ui_.randomPlayButton,
+        ui_.allListButton, ui_.textListButton, ui_.musicListButton, ui_.allFileList, ui_.textFileList, ui_.musicList,
+        ui_.artViewButton, ui_.textViewButton, ui_.lrcViewButton, ui_.artFitBox,
+        ui_.textNameBox, ui_.textView, ui_.lrcNameBox, ui_.lrcView,
+        ui_.lineEndCheckButton, ui_.saveButton, ui_.undoButton, ui_.loopCountButton, ui_.readingModeButton,
+        ui_.lineUpButton, ui_.readButton, ui_.readPauseButton, ui_.readStopButton, ui_.lineDownButton,
+        ui_.speechSpeedButton, ui_.speechSpeedSlider, ui_.speechVolumeButton, ui_.speechVolumeSlider, ui_.masterVolumeButton, ui_.masterVolumeSlider,
+        ui_.musicPositionSlider, ui_.rangePlayButton, ui_.rangeStartSetButton, ui_.rangeStartClearButton, ui_.rangeEndClearButton, ui_.rangeEndSetButton,
     };
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -203,7 +203,7 @@ bool MyForm::KeyboardEvent(QWidget* target, QKeyEvent* key)
             return true;
         }
         int list = 0;
-        for (QTreeWidget* view : {ui_.listView1, ui_.listView2, ui_.listView3}) {
+        for (QTreeWidget* view : {ui_.allFileList, ui_.textFileList, ui_.musicList}) {
             if (target == view) {
                 OpenListRow(list);
                 return true;
@@ -221,9 +221,9 @@ bool MyForm::KeyboardEvent(QWidget* target, QKeyEvent* key)
             QPushButton* button;
             std::function<void()> toggle;
         } popups[] = {
-            {ui_.trackBar1, ui_.button7, [this] { speech_->SpeechVolTrackBarDisp(); }},
-            {ui_.trackBar2, ui_.button8, [this] { speech_->SpeechRateTrackBarDisp(); }},
-            {ui_.trackBar4, ui_.button11, [this] { music_->MixerVolTrackBarDisp(); }},
+            {ui_.speechVolumeSlider, ui_.speechVolumeButton, [this] { speech_->SpeechVolTrackBarDisp(); }},
+            {ui_.speechSpeedSlider, ui_.speechSpeedButton, [this] { speech_->SpeechRateTrackBarDisp(); }},
+            {ui_.masterVolumeSlider, ui_.masterVolumeButton, [this] { music_->MixerVolTrackBarDisp(); }},
         };
         for (const auto& p : popups) {
             if ((target == p.slider || target == p.button) && p.slider->isVisible()) {
@@ -239,7 +239,7 @@ bool MyForm::KeyboardEvent(QWidget* target, QKeyEvent* key)
 
 void MyForm::OpenListRow(int list)
 {
-    QTreeWidget* const views[] = {ui_.listView1, ui_.listView2, ui_.listView3};
+    QTreeWidget* const views[] = {ui_.allFileList, ui_.textFileList, ui_.musicList};
     QTreeWidget* view = views[list];
     QTreeWidgetItem* row = view->currentItem();
     if (!row)

@@ -65,40 +65,40 @@ struct ButtonSpec
 
 // Every button of the window, as designed.
 const ButtonSpec kButtons[] = {
-    {&Controls::button1, u"button1", 1, 29, 40, 40, TL, u"", u"folder-open", u"folder.svg", u"リスト・フォルダーの場所を指定"},
-    {&Controls::button25, u"button25", 297, 29, 40, 40, T, u"", u"media-skip-backward", u"prev.svg", u"ミュージック・リストでの再生曲を一つ上へ移動"},
-    {&Controls::button21, u"button21", 338, 29, 40, 40, T, u"", u"media-playback-start", u"play.svg", u"ミュージック再生の開始"},
-    {&Controls::button22, u"button22", 379, 29, 40, 40, T, u"", u"media-playback-pause", u"pause.svg", u"ミュージック再生の一時停止"},
-    {&Controls::button23, u"button23", 420, 29, 40, 40, T, u"", u"media-playback-stop", u"stop.svg", u"ミュージック再生の停止"},
-    {&Controls::button24, u"button24", 461, 29, 40, 40, T, u"", u"media-skip-forward", u"next.svg", u"ミュージック・リストでの再生曲を一つ下へ移動"},
-    {&Controls::button26, u"button26", 799, 29, 40, 40, TR, u"", u"", u"repeat-one.svg", u"ミュージック再生の繰り返し"},
-    {&Controls::button27, u"button27", 840, 29, 40, 40, TR, u"", u"", u"in-order.svg", u"ミュージック・リストでの選択開始曲から順次再生"},
-    {&Controls::button28, u"button28", 881, 29, 40, 40, TR, u"", u"", u"in-order-loop.svg", u"ミュージック・リストでの選択開始曲から順次ループ再生"},
-    {&Controls::button29, u"button29", 922, 29, 40, 40, TR, u"", u"", u"random.svg", u"ミュージック・リストでの選択開始曲からランダムに再生"},
-    {&Controls::button18, u"button18", 1, 72, 45, 22, TL, u"All", u"", u"", u"ミュージック名およびテキスト名、同期テキスト名の表示"},
-    {&Controls::button20, u"button20", 45, 72, 45, 22, TL, u"Text", u"", u"", u"テキスト名および同期テキスト名の表示"},
-    {&Controls::button19, u"button19", 89, 72, 45, 22, TL, u"Music", u"", u"", u"ミュージック名の表示"},
-    {&Controls::button31, u"button31", 336, 72, 42, 22, TL, u"Art", u"", u"", u"画像の表示"},
-    {&Controls::button12, u"button12", 377, 72, 42, 22, TL, u"Text", u"", u"", u"テキスト・データの表示"},
-    {&Controls::button13, u"button13", 418, 72, 42, 22, TL, u"Lrc", u"", u"", u"同期テキスト・データの表示"},
-    {&Controls::button34, u"button34", 921, 91, 40, 40, TR, u"改行\n確認", u"", u"", u"他のソフトウェアで作成したテキストファイルの改行コード（CR+LF）が正しいか確認および修正"},
-    {&Controls::button32, u"button32", 921, 136, 40, 40, TR, u"", u"document-save", u"save.svg", u"テキストおよび同期テキストの上書き保存"},
-    {&Controls::button33, u"button33", 921, 177, 40, 40, TR, u"", u"edit-undo", u"undo.svg", u"テキスト入力を一つ元に戻す"},
-    {&Controls::button10, u"button10", 921, 218, 40, 40, TR, u"1", u"", u"", u"音声合成再生のループ回数を選択"},
-    {&Controls::button9, u"button9", 921, 259, 40, 40, TR, u"一行", u"", u"", u"音声合成再生方法の選択"},
-    {&Controls::button2, u"button2", 921, 300, 40, 40, TR, u"↑", u"", u"", u"音声合成一行再生モードでの再生行を一つ上へ移動"},
-    {&Controls::button4, u"button4", 921, 341, 40, 40, TR, u"＞", u"", u"", u"音声合成再生の開始"},
-    {&Controls::button5, u"button5", 921, 382, 40, 40, TR, u"| |", u"", u"", u"音声合成再生の一時停止"},
-    {&Controls::button6, u"button6", 921, 423, 40, 40, TR, u"□", u"", u"", u"音声合成再生の停止"},
-    {&Controls::button3, u"button3", 921, 464, 40, 40, TR, u"↓", u"", u"", u"音声合成一行再生モードでの再生行を一つ下へ移動"},
-    {&Controls::button8, u"button8", 921, 505, 40, 40, TR, u"", u"", u"speech-speed.svg", u"音声合成スピーチの再生スピードを調整"},
-    {&Controls::button7, u"button7", 921, 546, 40, 40, TR, u"", u"", u"speech-volume.svg", u"音声合成スピーチの音量を調整"},
-    {&Controls::button11, u"button11", 921, 597, 40, 40, BR, u"", u"", u"master-volume.svg", u"ミキサーのメイン音量を調整"},
-    {&Controls::button30, u"button30", 1, 617, 24, 24, BL, u"レ", u"", u"", u"再生範囲再生の有無（レ点で有効）を設定"},
-    {&Controls::button15, u"button15", 25, 617, 24, 24, BL, u"", u"", u"range-start-set.svg", u"ミュージック再生開始時間の設定"},
-    {&Controls::button16, u"button16", 189, 617, 24, 24, BL, u"", u"", u"range-start-clear.svg", u"ミュージック再生開始時間のクリアー"},
-    {&Controls::button17, u"button17", 729, 617, 24, 24, BR, u"", u"", u"range-end-clear.svg", u"ミュージック再生終了時間のクリアー"},
-    {&Controls::button14, u"button14", 893, 617, 24, 24, BR, u"", u"", u"range-end-set.svg", u"ミュージック再生終了時間の設定"},
+    {&Controls::listFolderButton, u"listFolderButton", 1, 29, 40, 40, TL, u"", u"folder-open", u"folder.svg", u"リスト・フォルダーの場所を指定"},   // picks the folder the three lists show
+    {&Controls::previousSongButton, u"previousSongButton", 297, 29, 40, 40, T, u"", u"media-skip-backward", u"prev.svg", u"ミュージック・リストでの再生曲を一つ上へ移動"},
+    {&Controls::musicPlayButton, u"musicPlayButton", 338, 29, 40, 40, T, u"", u"media-playback-start", u"play.svg", u"ミュージック再生の開始"},
+    {&Controls::musicPauseButton, u"musicPauseButton", 379, 29, 40, 40, T, u"", u"media-playback-pause", u"pause.svg", u"ミュージック再生の一時停止"},
+    {&Controls::musicStopButton, u"musicStopButton", 420, 29, 40, 40, T, u"", u"media-playback-stop", u"stop.svg", u"ミュージック再生の停止"},
+    {&Controls::nextSongButton, u"nextSongButton", 461, 29, 40, 40, T, u"", u"media-skip-forward", u"next.svg", u"ミュージック・リストでの再生曲を一つ下へ移動"},
+    {&Controls::repeatOneButton, u"repeatOneButton", 799, 29, 40, 40, TR, u"", u"", u"repeat-one.svg", u"ミュージック再生の繰り返し"},
+    {&Controls::inOrderButton, u"inOrderButton", 840, 29, 40, 40, TR, u"", u"", u"in-order.svg", u"ミュージック・リストでの選択開始曲から順次再生"},
+    {&Controls::inOrderLoopButton, u"inOrderLoopButton", 881, 29, 40, 40, TR, u"", u"", u"in-order-loop.svg", u"ミュージック・リストでの選択開始曲から順次ループ再生"},
+    {&Controls::randomPlayButton, u"randomPlayButton", 922, 29, 40, 40, TR, u"", u"", u"random.svg", u"ミュージック・リストでの選択開始曲からランダムに再生"},
+    {&Controls::allListButton, u"allListButton", 1, 72, 45, 22, TL, u"All", u"", u"", u"ミュージック名およびテキスト名、同期テキスト名の表示"},
+    {&Controls::textListButton, u"textListButton", 45, 72, 45, 22, TL, u"Text", u"", u"", u"テキスト名および同期テキスト名の表示"},
+    {&Controls::musicListButton, u"musicListButton", 89, 72, 45, 22, TL, u"Music", u"", u"", u"ミュージック名の表示"},
+    {&Controls::artViewButton, u"artViewButton", 336, 72, 42, 22, TL, u"Art", u"", u"", u"画像の表示"},
+    {&Controls::textViewButton, u"textViewButton", 377, 72, 42, 22, TL, u"Text", u"", u"", u"テキスト・データの表示"},
+    {&Controls::lrcViewButton, u"lrcViewButton", 418, 72, 42, 22, TL, u"Lrc", u"", u"", u"同期テキスト・データの表示"},
+    {&Controls::lineEndCheckButton, u"lineEndCheckButton", 921, 91, 40, 40, TR, u"改行\n確認", u"", u"", u"他のソフトウェアで作成したテキストファイルの改行コード（CR+LF）が正しいか確認および修正"},   // repairs CR+LF line ends of a foreign text
+    {&Controls::saveButton, u"saveButton", 921, 136, 40, 40, TR, u"", u"document-save", u"save.svg", u"テキストおよび同期テキストの上書き保存"},
+    {&Controls::undoButton, u"undoButton", 921, 177, 40, 40, TR, u"", u"edit-undo", u"undo.svg", u"テキスト入力を一つ元に戻す"},
+    {&Controls::loopCountButton, u"loopCountButton", 921, 218, 40, 40, TR, u"1", u"", u"", u"音声合成再生のループ回数を選択"},   // reading repetitions: 1, 2, 4, endless
+    {&Controls::readingModeButton, u"readingModeButton", 921, 259, 40, 40, TR, u"一行", u"", u"", u"音声合成再生方法の選択"},   // reading mode: one line, range, all
+    {&Controls::lineUpButton, u"lineUpButton", 921, 300, 40, 40, TR, u"↑", u"", u"", u"音声合成一行再生モードでの再生行を一つ上へ移動"},   // one-line mode: previous line
+    {&Controls::readButton, u"readButton", 921, 341, 40, 40, TR, u"＞", u"", u"", u"音声合成再生の開始"},
+    {&Controls::readPauseButton, u"readPauseButton", 921, 382, 40, 40, TR, u"| |", u"", u"", u"音声合成再生の一時停止"},
+    {&Controls::readStopButton, u"readStopButton", 921, 423, 40, 40, TR, u"□", u"", u"", u"音声合成再生の停止"},
+    {&Controls::lineDownButton, u"lineDownButton", 921, 464, 40, 40, TR, u"↓", u"", u"", u"音声合成一行再生モードでの再生行を一つ下へ移動"},   // one-line mode: next line
+    {&Controls::speechSpeedButton, u"speechSpeedButton", 921, 505, 40, 40, TR, u"", u"", u"speech-speed.svg", u"音声合成スピーチの再生スピードを調整"},   // shows the speech speed slider
+    {&Controls::speechVolumeButton, u"speechVolumeButton", 921, 546, 40, 40, TR, u"", u"", u"speech-volume.svg", u"音声合成スピーチの音量を調整"},   // shows the speech volume slider
+    {&Controls::masterVolumeButton, u"masterVolumeButton", 921, 597, 40, 40, BR, u"", u"", u"master-volume.svg", u"ミキサーのメイン音量を調整"},   // shows the master volume slider
+    {&Controls::rangePlayButton, u"rangePlayButton", 1, 617, 24, 24, BL, u"レ", u"", u"", u"再生範囲再生の有無（レ点で有効）を設定"},   // play range on/off
+    {&Controls::rangeStartSetButton, u"rangeStartSetButton", 25, 617, 24, 24, BL, u"", u"", u"range-start-set.svg", u"ミュージック再生開始時間の設定"},
+    {&Controls::rangeStartClearButton, u"rangeStartClearButton", 189, 617, 24, 24, BL, u"", u"", u"range-start-clear.svg", u"ミュージック再生開始時間のクリアー"},
+    {&Controls::rangeEndClearButton, u"rangeEndClearButton", 729, 617, 24, 24, BR, u"", u"", u"range-end-clear.svg", u"ミュージック再生終了時間のクリアー"},
+    {&Controls::rangeEndSetButton, u"rangeEndSetButton", 893, 617, 24, 24, BR, u"", u"", u"range-end-set.svg", u"ミュージック再生終了時間の設定"},
 };
 
 struct LabelSpec
@@ -115,18 +115,18 @@ struct LabelSpec
 };
 
 const LabelSpec kLabels[] = {
-    {&Controls::label15, u"label15", 511, 75, 300, 15, TLR, u"", u"", u"画像のサイズ", nullptr, 0},
-    {&Controls::label2, u"label2", 1, 93, 336, 20, TL, u"", u"リスト表示のフォルダー場所", u"", u"Microsoft Sans Serif", 9.75},
-    {&Controls::label12, u"label12", 336, 93, 89, 20, TL, u"テキスト", u"", u"表示中のデータの種類", u"MS UI Gothic", 9.75},
-    {&Controls::label1, u"label1", 424, 93, 497, 20, TLR, u"テキスト", u"", u"テキストのフォルダー", u"Microsoft Sans Serif", 9.75},
-    {&Controls::label3, u"label3", 424, 93, 497, 20, TLR, u"同期テキスト", u"", u"同期テキストのフォルダー", u"Microsoft Sans Serif", 9.75},
-    {&Controls::label5, u"label5", 846, 556, 24, 12, BR, u"0", u"", u"音声合成スピーチの再生スピード", u"MS UI Gothic", 9},
-    {&Controls::label8, u"label8", 876, 556, 24, 12, BR, u"100", u"", u"音声合成スピーチの音量", u"MS UI Gothic", 9},
-    {&Controls::label6, u"label6", 923, 580, 36, 12, BR, u"100", u"", u"ミキサーのメイン音量", u"MS UI Gothic", 9},
-    {&Controls::label7, u"label7", 49, 617, 140, 24, BL, u"Start：0.00 sec", u"", u"再生範囲の開始時間", u"Microsoft Sans Serif", 11.25},
-    {&Controls::label4, u"label4", 213, 617, 337, 24, BLR, u"", u"再生ファイル名", u"", u"Microsoft YaHei", 11.25},
-    {&Controls::label13, u"label13", 549, 617, 180, 24, BR, u"", u"", u"経過時間", u"Microsoft Sans Serif", 11.25},
-    {&Controls::label9, u"label9", 753, 617, 140, 24, BR, u"End：0.00 sec", u"", u"再生範囲の終了時間", u"Microsoft Sans Serif", 11.25},
+    {&Controls::artSizeLabel, u"artSizeLabel", 511, 75, 300, 15, TLR, u"", u"", u"画像のサイズ", nullptr, 0},   // the picture's pixel size
+    {&Controls::listFolderLabel, u"listFolderLabel", 1, 93, 336, 20, TL, u"", u"リスト表示のフォルダー場所", u"", u"Microsoft Sans Serif", 9.75},
+    {&Controls::viewKindLabel, u"viewKindLabel", 336, 93, 89, 20, TL, u"テキスト", u"", u"表示中のデータの種類", u"MS UI Gothic", 9.75},   // which document is shown
+    {&Controls::textFolderLabel, u"textFolderLabel", 424, 93, 497, 20, TLR, u"テキスト", u"", u"テキストのフォルダー", u"Microsoft Sans Serif", 9.75},   // the text's folder
+    {&Controls::lrcFolderLabel, u"lrcFolderLabel", 424, 93, 497, 20, TLR, u"同期テキスト", u"", u"同期テキストのフォルダー", u"Microsoft Sans Serif", 9.75},   // the synchronized text's folder
+    {&Controls::speechSpeedLabel, u"speechSpeedLabel", 846, 556, 24, 12, BR, u"0", u"", u"音声合成スピーチの再生スピード", u"MS UI Gothic", 9},   // the speed slider's value
+    {&Controls::speechVolumeLabel, u"speechVolumeLabel", 876, 556, 24, 12, BR, u"100", u"", u"音声合成スピーチの音量", u"MS UI Gothic", 9},   // the volume slider's value
+    {&Controls::masterVolumeLabel, u"masterVolumeLabel", 923, 580, 36, 12, BR, u"100", u"", u"ミキサーのメイン音量", u"MS UI Gothic", 9},   // the master slider's value
+    {&Controls::rangeStartLabel, u"rangeStartLabel", 49, 617, 140, 24, BL, u"Start：0.00 sec", u"", u"再生範囲の開始時間", u"Microsoft Sans Serif", 11.25},
+    {&Controls::songNameLabel, u"songNameLabel", 213, 617, 337, 24, BLR, u"", u"再生ファイル名", u"", u"Microsoft YaHei", 11.25},   // the song playing
+    {&Controls::elapsedTimeLabel, u"elapsedTimeLabel", 549, 617, 180, 24, BR, u"", u"", u"経過時間", u"Microsoft Sans Serif", 11.25},   // elapsed / total time
+    {&Controls::rangeEndLabel, u"rangeEndLabel", 753, 617, 140, 24, BR, u"End：0.00 sec", u"", u"再生範囲の終了時間", u"Microsoft Sans Serif", 11.25},
 };
 
 struct SliderSpec
@@ -142,10 +142,10 @@ struct SliderSpec
 };
 
 const SliderSpec kSliders[] = {
-    {&Controls::trackBar2, u"trackBar2", 846, 443, 24, 113, BR, Qt::Vertical, -5, 5, 0, u"", u"音声合成スピーチの再生スピード"},
-    {&Controls::trackBar1, u"trackBar1", 876, 362, 24, 194, BR, Qt::Vertical, 0, 100, 0, u"", u"音声合成スピーチの音量"},
-    {&Controls::trackBar4, u"trackBar4", 923, 386, 36, 194, BR, Qt::Vertical, 0, 100, 10, u"", u"ミキサーのメイン音量"},
-    {&Controls::trackBar3, u"trackBar3", 1, 596, 916, 21, BLR, Qt::Horizontal, 0, 0, 0, u"再生開始位置の設定", u"再生開始位置の設定"},
+    {&Controls::speechSpeedSlider, u"speechSpeedSlider", 846, 443, 24, 113, BR, Qt::Vertical, -5, 5, 0, u"", u"音声合成スピーチの再生スピード"},
+    {&Controls::speechVolumeSlider, u"speechVolumeSlider", 876, 362, 24, 194, BR, Qt::Vertical, 0, 100, 0, u"", u"音声合成スピーチの音量"},
+    {&Controls::masterVolumeSlider, u"masterVolumeSlider", 923, 386, 36, 194, BR, Qt::Vertical, 0, 100, 10, u"", u"ミキサーのメイン音量"},
+    {&Controls::musicPositionSlider, u"musicPositionSlider", 1, 596, 916, 21, BLR, Qt::Horizontal, 0, 0, 0, u"再生開始位置の設定", u"再生開始位置の設定"},
 };
 
 QString S(const char16_t* text) { return QString::fromUtf16(text); }
@@ -179,17 +179,17 @@ void MyForm::BuildControls()
         layout_->addWidget(button, QRect(b.x, b.y, b.w, b.h), b.anchors);
         ui_.*b.member = button;
     }
-    for (QPushButton* small : {ui_.button9, ui_.button10})
+    for (QPushButton* small : {ui_.readingModeButton, ui_.loopCountButton})
         small->setFont(DesignFont(u"MS UI Gothic"_s, 9));
-    ui_.button30->setFont(DesignFont(u"MS UI Gothic"_s, 9, true));
+    ui_.rangePlayButton->setFont(DesignFont(u"MS UI Gothic"_s, 9, true));
     {
-        QPalette pal = ui_.button30->palette();
+        QPalette pal = ui_.rangePlayButton->palette();
         pal.setColor(QPalette::ButtonText, QColor(0xDB, 0x70, 0x93));   // pale violet red
-        ui_.button30->setPalette(pal);
+        ui_.rangePlayButton->setPalette(pal);
     }
-    SystemColors::SetBackColor(ui_.button34, QColor(0xFF, 0xE4, 0xC4));   // bisque
-    SystemColors::SetBackColor(ui_.button18, SystemColors::ActiveCaption());
-    SystemColors::SetBackColor(ui_.button31, SystemColors::ActiveCaption());
+    SystemColors::SetBackColor(ui_.lineEndCheckButton, QColor(0xFF, 0xE4, 0xC4));   // bisque
+    SystemColors::SetBackColor(ui_.allListButton, SystemColors::ActiveCaption());
+    SystemColors::SetBackColor(ui_.artViewButton, SystemColors::ActiveCaption());
 
     for (const LabelSpec& l : kLabels) {
         auto* label = new QLabel(S(l.text), this);
@@ -203,9 +203,9 @@ void MyForm::BuildControls()
         layout_->addWidget(label, QRect(l.x, l.y, l.w, l.h), l.anchors);
         ui_.*l.member = label;
     }
-    for (QLabel* folder : {ui_.label1, ui_.label2, ui_.label3, ui_.label12})
+    for (QLabel* folder : {ui_.textFolderLabel, ui_.listFolderLabel, ui_.lrcFolderLabel, ui_.viewKindLabel})
         SystemColors::SetBackColor(folder, SystemColors::Control());
-    for (QLabel* number : {ui_.label5, ui_.label6, ui_.label8}) {
+    for (QLabel* number : {ui_.speechSpeedLabel, ui_.masterVolumeLabel, ui_.speechVolumeLabel}) {
         number->setAlignment(Qt::AlignCenter);
         SystemColors::SetBackColor(number, SystemColors::WindowFrame());
         QPalette pal = number->palette();
@@ -226,29 +226,32 @@ void MyForm::BuildControls()
         layout_->addWidget(slider, QRect(s.x, s.y, s.w, s.h), s.anchors);
         ui_.*s.member = slider;
     }
-    ui_.trackBar4->setPageStep(1);
-    ui_.trackBar3->setPageStep(100);
-    ui_.trackBar3->setCursor(Qt::SizeHorCursor);
-    ui_.trackBar3->setEnabled(false);
-    SystemColors::SetBackColor(ui_.trackBar3, SystemColors::ControlLight());
+    ui_.masterVolumeSlider->setPageStep(1);
+    ui_.musicPositionSlider->setPageStep(100);
+    ui_.musicPositionSlider->setCursor(Qt::SizeHorCursor);
+    ui_.musicPositionSlider->setEnabled(false);
+    SystemColors::SetBackColor(ui_.musicPositionSlider, SystemColors::ControlLight());
 
     // The three lists share one place; the all-files list shows first.
-    const std::pair<QTreeWidget* Controls::*, const char16_t*> lists[] = {
-        {&Controls::listView1, u"全ファイル・リスト"},
-        {&Controls::listView2, u"テキスト・リスト"},
-        {&Controls::listView3, u"ミュージック・リスト"},
+    const struct {
+        QTreeWidget* Controls::*member;
+        const char16_t* objectName;
+        const char16_t* accessibleName;
+    } lists[] = {
+        {&Controls::allFileList, u"allFileList", u"全ファイル・リスト"},
+        {&Controls::textFileList, u"textFileList", u"テキスト・リスト"},
+        {&Controls::musicList, u"musicList", u"ミュージック・リスト"},
     };
-    int index = 1;
-    for (const auto& [member, name] : lists) {
+    for (const auto& [member, objectName, accessibleName] : lists) {
         auto* list = new QTreeWidget(this);
-        list->setObjectName(u"listView"_s + QString::number(index++));
-        NameForScreenReaders(list, S(name));
+        list->setObjectName(S(objectName));
+        NameForScreenReaders(list, S(accessibleName));
         list->setContextMenuPolicy(Qt::CustomContextMenu);
         layout_->addWidget(list, QRect(1, 112, 335, 484), TBL);
         ui_.*member = list;
     }
-    ui_.listView2->hide();
-    ui_.listView3->hide();
+    ui_.textFileList->hide();
+    ui_.musicList->hide();
 
     // The two documents: name box and editor each.
     const struct {
@@ -261,8 +264,8 @@ void MyForm::BuildControls()
         const char16_t* editorLabel;
         const char16_t* family;
     } documents[] = {
-        {&Controls::textBox3, &Controls::textBox1, u"textBox3", u"textBox1", u"NewText", u"テキスト名", u"テキスト・データ", u"Microsoft YaHei"},
-        {&Controls::textBox4, &Controls::textBox2, u"textBox4", u"textBox2", u"NewLrcText", u"同期テキスト名", u"同期テキスト・データ", u"ＭＳ ゴシック"},
+        {&Controls::textNameBox, &Controls::textView, u"textNameBox", u"textView", u"NewText", u"テキスト名", u"テキスト・データ", u"Microsoft YaHei"},
+        {&Controls::lrcNameBox, &Controls::lrcView, u"lrcNameBox", u"lrcView", u"NewLrcText", u"同期テキスト名", u"同期テキスト・データ", u"ＭＳ ゴシック"},
     };
     for (const auto& d : documents) {
         auto* name = new QLineEdit(S(d.initialName), this);
@@ -293,50 +296,50 @@ void MyForm::BuildControls()
         editor->hide();
         ui_.*d.editor = editor;
     }
-    ui_.label12->hide();
-    ui_.label1->hide();
-    ui_.label3->hide();
+    ui_.viewKindLabel->hide();
+    ui_.textFolderLabel->hide();
+    ui_.lrcFolderLabel->hide();
 
-    ui_.pictureBox1 = new PictureBox(this);
-    ui_.pictureBox1->setObjectName(u"pictureBox1"_s);
-    ui_.pictureBox1->setBackgroundImage(QIcon(QPixmap(u":/pictures/inipic.jpg"_s)));
-    NameForScreenReaders(ui_.pictureBox1, u"画像"_s);
-    layout_->addWidget(ui_.pictureBox1, QRect(336, 93, 628, 504), A::All);
+    ui_.artPicture = new PictureBox(this);
+    ui_.artPicture->setObjectName(u"artPicture"_s);
+    ui_.artPicture->setBackgroundImage(QIcon(QPixmap(u":/pictures/inipic.jpg"_s)));
+    NameForScreenReaders(ui_.artPicture, u"画像"_s);
+    layout_->addWidget(ui_.artPicture, QRect(336, 93, 628, 504), A::All);
 
-    ui_.comboBox3 = new QComboBox(this);
-    ui_.comboBox3->setObjectName(u"comboBox3"_s);
-    ui_.comboBox3->addItems({u"CenterImage"_s, u"Normal"_s, u"StretchImage"_s, u"Zoom"_s});
-    ui_.comboBox3->setEditable(false);
-    ui_.comboBox3->setFont(DesignFont(u"MS UI Gothic"_s, 9));
-    NameForScreenReaders(ui_.comboBox3, u"画像の表示サイズを選択"_s);
-    layout_->addWidget(ui_.comboBox3, QRect(849, 73, 113, 20), TR);
+    ui_.artFitBox = new QComboBox(this);
+    ui_.artFitBox->setObjectName(u"artFitBox"_s);
+    ui_.artFitBox->addItems({u"CenterImage"_s, u"Normal"_s, u"StretchImage"_s, u"Zoom"_s});
+    ui_.artFitBox->setEditable(false);
+    ui_.artFitBox->setFont(DesignFont(u"MS UI Gothic"_s, 9));
+    NameForScreenReaders(ui_.artFitBox, u"画像の表示サイズを選択"_s);
+    layout_->addWidget(ui_.artFitBox, QRect(849, 73, 113, 20), TR);
 
     // The reading column and the sliders sit over the document area.
-    for (QWidget* w : {static_cast<QWidget*>(ui_.button2), static_cast<QWidget*>(ui_.button3),
-                       static_cast<QWidget*>(ui_.button4), static_cast<QWidget*>(ui_.button5),
-                       static_cast<QWidget*>(ui_.button6), static_cast<QWidget*>(ui_.button9),
-                       static_cast<QWidget*>(ui_.button10)}) {
+    for (QWidget* w : {static_cast<QWidget*>(ui_.lineUpButton), static_cast<QWidget*>(ui_.lineDownButton),
+                       static_cast<QWidget*>(ui_.readButton), static_cast<QWidget*>(ui_.readPauseButton),
+                       static_cast<QWidget*>(ui_.readStopButton), static_cast<QWidget*>(ui_.readingModeButton),
+                       static_cast<QWidget*>(ui_.loopCountButton)}) {
         w->hide();
         w->setEnabled(false);
     }
-    ui_.button32->setEnabled(false);
-    ui_.button33->setEnabled(false);
-    for (QPushButton* b : {ui_.button14, ui_.button15, ui_.button16, ui_.button17})
+    ui_.saveButton->setEnabled(false);
+    ui_.undoButton->setEnabled(false);
+    for (QPushButton* b : {ui_.rangeEndSetButton, ui_.rangeStartSetButton, ui_.rangeStartClearButton, ui_.rangeEndClearButton})
         b->setEnabled(false);
-    for (QWidget* w : {static_cast<QWidget*>(ui_.trackBar1), static_cast<QWidget*>(ui_.trackBar2),
-                       static_cast<QWidget*>(ui_.trackBar4), static_cast<QWidget*>(ui_.label5),
-                       static_cast<QWidget*>(ui_.label6), static_cast<QWidget*>(ui_.label8)}) {
+    for (QWidget* w : {static_cast<QWidget*>(ui_.speechVolumeSlider), static_cast<QWidget*>(ui_.speechSpeedSlider),
+                       static_cast<QWidget*>(ui_.masterVolumeSlider), static_cast<QWidget*>(ui_.speechSpeedLabel),
+                       static_cast<QWidget*>(ui_.masterVolumeLabel), static_cast<QWidget*>(ui_.speechVolumeLabel)}) {
         w->hide();
         w->raise();
     }
 
-    ui_.timer1 = new QTimer(this);
-    ui_.timer1->setObjectName(u"timer1"_s);
-    ui_.timer1->setInterval(200);
-    ui_.timer2 = new QTimer(this);
-    ui_.timer2->setObjectName(u"timer2"_s);
-    ui_.timer2->setInterval(400);
-    ui_.timer2->setSingleShot(true);
+    ui_.musicPollTimer = new QTimer(this);
+    ui_.musicPollTimer->setObjectName(u"musicPollTimer"_s);
+    ui_.musicPollTimer->setInterval(200);
+    ui_.lrcCloseTimer = new QTimer(this);
+    ui_.lrcCloseTimer->setObjectName(u"lrcCloseTimer"_s);
+    ui_.lrcCloseTimer->setInterval(400);
+    ui_.lrcCloseTimer->setSingleShot(true);
     // Window timer 1: periodic until armed again or killed, on time to the ms.
     ui_.lineTimer = new QTimer(this);
     ui_.lineTimer->setObjectName(u"nTimerID"_s);
@@ -348,10 +351,10 @@ void MyForm::BuildControls()
 void MyForm::BuildMenus()
 {
     auto* bar = new QMenuBar(this);
-    bar->setObjectName(u"menuStrip1"_s);
+    bar->setObjectName(u"menuBar"_s);
     bar->setNativeMenuBar(false);
     layout_->addWidget(bar, QRect(0, 0, DesignSize.width(), 26), TLR);
-    ui_.menuStrip1 = bar;
+    ui_.menuBar = bar;
 
     auto item = [](QMenu* menu, const QString& text, const QString& name,
                        const QKeySequence& shortcut = {}) {
@@ -438,11 +441,11 @@ void MyForm::BuildMenus()
     ui_.menuFollowWord->setCheckable(true);
     ui_.menuFollowWord->setChecked(true);
 
-    ui_.contextMenuStrip1 = new QMenu(this);
-    ui_.contextMenuStrip1->setObjectName(u"contextMenuStrip1"_s);
-    ui_.contextDelete = ui_.contextMenuStrip1->addAction(u"削除(&D)"_s);
+    ui_.listContextMenu = new QMenu(this);
+    ui_.listContextMenu->setObjectName(u"listContextMenu"_s);
+    ui_.contextDelete = ui_.listContextMenu->addAction(u"削除(&D)"_s);
     ui_.contextDelete->setObjectName(u"contextDelete"_s);
-    ui_.contextMenuStrip1->addSeparator();
-    ui_.contextClose = ui_.contextMenuStrip1->addAction(u"終了(&X)"_s);
+    ui_.listContextMenu->addSeparator();
+    ui_.contextClose = ui_.listContextMenu->addAction(u"終了(&X)"_s);
     ui_.contextClose->setObjectName(u"contextClose"_s);
 }

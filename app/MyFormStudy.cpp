@@ -24,7 +24,7 @@ void MyForm::SetUpStudy()
     tapTiming_ = std::make_unique<TapTimingController>(context_);
 
     // Skipping lines is practice's own pair of keys, in the study menu.
-    if (auto* menu = ui_.menuStrip1->findChild<QMenu*>(u"menuStudy"_s)) {
+    if (auto* menu = ui_.menuBar->findChild<QMenu*>(u"menuStudy"_s)) {
         // Right after the practice toggle.
         const QList<QAction*> items = menu->actions();
         const qsizetype at = items.indexOf(ui_.menuLinePractice) + 1;
@@ -95,7 +95,7 @@ void MyForm::SetUpStudy()
     study_->setSkipActions(skipBack_, skipOn_);
     study_->setCountActions(practiceCounts_);
     // After the player has taken each range button's click.
-    for (QPushButton* b : {ui_.button14, ui_.button15, ui_.button16, ui_.button17, ui_.button30})
+    for (QPushButton* b : {ui_.rangeEndSetButton, ui_.rangeStartSetButton, ui_.rangeStartClearButton, ui_.rangeEndClearButton, ui_.rangePlayButton})
         connect(b, &QPushButton::clicked, this, [this] { study_->RangeChangedByHand(); });
     HookStudy();
 }

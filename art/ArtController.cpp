@@ -39,13 +39,13 @@ ArtController::ArtController(const Context& context) : ArtController(context, CR
 
 ArtController::ArtController(const Context& context, CRand& rand) : Controller(context), rand_(rand) {}
 
-void ArtController::comboBox3_SelectedIndexChanged()
+void ArtController::ArtFitChanged()
 {
-    state.PicMode = ui.comboBox3->currentIndex();
+    state.pictureFit = ui.artFitBox->currentIndex();
     // Any mode beyond the list fits like "Zoom".
-    const auto mode = state.PicMode >= 0 && state.PicMode <= 2 ? PictureBox::SizeMode(state.PicMode)
+    const auto mode = state.pictureFit >= PictureFit::Center && state.pictureFit <= PictureFit::Stretch ? PictureBox::SizeMode(state.pictureFit)
                                                                : PictureBox::Zoom;
-    ui.pictureBox1->setSizeMode(mode);
+    ui.artPicture->setSizeMode(mode);
 }
 
 int ArtController::CurrentMillisecond() const
@@ -55,8 +55,8 @@ int ArtController::CurrentMillisecond() const
 
 void ArtController::ShowPicture(const QImage& image)
 {
-    ui.pictureBox1->setImage(image);
-    ui.label15->setText(u"%1 X %2 pixel"_s.arg(image.width()).arg(image.height()));
+    ui.artPicture->setImage(image);
+    ui.artSizeLabel->setText(u"%1 X %2 pixel"_s.arg(image.width()).arg(image.height()));
 }
 
 bool ArtController::ShowPictureFile(const QString& path)
@@ -74,12 +74,12 @@ bool ArtController::ShowPictureFile(const QString& path)
     return true;
 }
 
-void ArtController::CoverArtDisplay(const QString& strFolder)
+void ArtController::CoverArtDisplay(const QString& songFolder)
 {
     // Every failure here keeps the picture shown before.
-    if (strFolder.isEmpty() || !QDir(strFolder).exists())
+    if (songFolder.isEmpty() || !QDir(songFolder).exists())
         return;
-    const QStringList candidates = FolderPictures::Candidates(JpegPaths(strFolder));
+    const QStringList candidates = FolderPictures::Candidates(JpegPaths(songFolder));
     if (candidates.isEmpty()) {
         ShowPictureFile(state.dir + u"/inipic.jpg"_s);
         return;
@@ -93,25 +93,25 @@ bool ArtController::SongOrFolderPicture(const QString& folder, QString& error)
         error = FolderError(folder);
         return false;
     }
-    const QString song = FolderPictures::SongPicture(JpegPaths(folder), ui.label4->text());
+    const QString song = FolderPictures::SongPicture(JpegPaths(folder), ui.songNameLabel->text());
     // A song-named picture that does not decode is passed over like a missing one.
     if (song.isEmpty() || !ShowPictureFile(song))
         CoverArtDisplay(folder);
     return true;
 }
 
-void ArtController::JpegCoverArtDisplay(const QString& strFolder)
+void ArtController::JpegCoverArtDisplay(const QString& songFolder)
 {
     // Called alone for a WAV, which plays whatever the picture does; a list
     // folder that has gone is still worth saying.
     QString error;
-    if (!SongOrFolderPicture(strFolder, error))
+    if (!SongOrFolderPicture(songFolder, error))
         prompter.MessageInfoBox(error);
 }
 
-bool ArtController::MP3JpegDel(const QString& strFolder, const QString& SelectedFileName)
+bool ArtController::MP3JpegDel(const QString& songFolder, const QString& SelectedFileName)
 {
-    Mp3File mp3(strFolder);
+    Mp3File mp3(songFolder);
     QString error;
     if (!mp3.Open(error)) {
         prompter.MessageInfoBox(error);
@@ -126,8 +126,8 @@ bool ArtController::MP3JpegDel(const QString& strFolder, const QString& Selected
         prompter.MessageInfoBox(error);
         return false;
     }
-    const QString listFolder = ui.label2->text();
-    const QString copy = state.cMurmelinCreateFolder + u'/' + SelectedFileName;
+    const QString listFolder = ui.listFolderLabel->text();
+    const QString copy = state.murmelinFolder + u'/' + SelectedFileName;
 
     if (layout.end == Id3::End::Untagged) {
         // No tag: a folder picture, never the song-named one, and the file
@@ -143,7 +143,7 @@ bool ArtController::MP3JpegDel(const QString& strFolder, const QString& Selected
     bool shown = false;
     if (layout.HasPicture()) {
         const QByteArray picture = mp3.PictureBytes(layout);
-        if (!WritePictureFile(state.cMurmelinCreateFolder + u"/Mp3ArtTemp.jpg"_s, picture, error)) {
+        if (!WritePictureFile(state.murmelinFolder + u"/Mp3ArtTemp.jpg"_s, picture, error)) {
             prompter.MessageInfoBox(error);
             return false;
         }

@@ -15,10 +15,10 @@ public:
     explicit ArtController(const Context& context);
     ArtController(const Context& context, CRand& rand);
 
-    virtual void comboBox3_SelectedIndexChanged();
-    virtual void JpegCoverArtDisplay(const QString& strFolder);
-    virtual void CoverArtDisplay(const QString& strFolder);
-    virtual bool MP3JpegDel(const QString& strFolder, const QString& SelectedFileName);
+    virtual void ArtFitChanged();
+    virtual void JpegCoverArtDisplay(const QString& songFolder);
+    virtual void CoverArtDisplay(const QString& songFolder);
+    virtual bool MP3JpegDel(const QString& songFolder, const QString& SelectedFileName);
 
 protected:
     // The clock's millisecond, for the random picture.

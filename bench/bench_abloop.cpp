@@ -258,15 +258,15 @@ int main(int argc, char** argv)
         for (int speed : {50, 75, 100, 125, 150}) {
             form.state().StudySpeedPercent = speed;
             music.MusicStart(home.filePath(name), name);
-            if (form.state().AudioStateFlag == 99) {
+            if (form.state().audioState == AudioState::Closed) {
                 std::fprintf(stderr, "bench_abloop: %s did not play\n", qPrintable(name));
                 return 1;
             }
             music.MusicSpeedApply();
-            c.trackBar3->setValue(kB);
-            music.button14_Click();
-            c.trackBar3->setValue(kA);
-            music.button15_Click();
+            c.musicPositionSlider->setValue(kB);
+            music.RangeEndSet();
+            c.musicPositionSlider->setValue(kA);
+            music.RangeStartSet();
             const qsizetype from = monitor.size();
             music.MusicPlay();   // restart at the range start
             QElapsedTimer clock;

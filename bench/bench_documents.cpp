@@ -85,7 +85,7 @@ struct Figures
 Figures Measure(MyForm& form, ScriptedPrompter& prompter, const QString& path)
 {
     DocumentController& docs = form.documents();
-    TextView* view = form.ui().textBox1;
+    TextView* view = form.ui().textView;
     const QString name = path.mid(path.lastIndexOf(u'/') + 1);
     QFile file(path);
     file.open(QIODevice::ReadOnly);
@@ -148,7 +148,7 @@ Utf8Check MeasureUtf8Check(const QString& text, const QString& path)
 
 double MeasureTyping(MyForm& form)
 {
-    TextView* view = form.ui().textBox1;
+    TextView* view = form.ui().textView;
     QTextCursor c = view->textCursor();
     c.setPosition(view->document()->characterCount() / 2);
     view->setTextCursor(c);

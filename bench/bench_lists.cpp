@@ -96,7 +96,7 @@ int main(int argc, char** argv)
     if (!QTest::qWaitForWindowExposed(&form))
         qFatal("window not exposed");
     LibraryController& library = form.library();
-    form.state().cMurmelinListFolder = folder;
+    form.state().listFolderPath = folder;
 
     auto fillAll = [&] {
         library.ListViewAllFileNameWriting(folder);
@@ -139,11 +139,11 @@ int main(int argc, char** argv)
         scans << t.nsecsElapsed() / 1e6;
     }
 
-    const int entries = form.ui().listView1->topLevelItemCount();
+    const int entries = form.ui().allFileList->topLevelItemCount();
     const double fill = Median(fills);
     const double ls = TimeLs(folder);
     std::printf("folder: %d files, %d in the all-files list, %d text, %d music\n", kFiles, entries,
-                form.ui().listView2->topLevelItemCount(), form.ui().listView3->topLevelItemCount());
+                form.ui().textFileList->topLevelItemCount(), form.ui().musicList->topLevelItemCount());
     std::printf("fill all three lists:        median %7.2f ms  (target < 150 ms)\n", fill);
     std::printf("  ... until painted:         median %7.2f ms\n", Median(painted));
     std::printf("header click, names:         median %7.2f ms  (target < 100 ms)\n", Median(nameClicks));

@@ -129,7 +129,7 @@ int main(int argc, char** argv)
             return;
         const int line = state.LrcDspArrayCunt - 1;   // the one just made current
         LrcDisplay* d = form.lrc().dlgLrcDisplay();
-        if (!d || line == shown || d->label2->text() != u"行 %1"_s.arg(line))
+        if (!d || line == shown || d->currentLineLabel->text() != u"行 %1"_s.arg(line))
             return;
         shown = line;
         const std::int64_t due = std::int64_t(line) * kStepMs
@@ -144,7 +144,7 @@ int main(int argc, char** argv)
 
     form.lrc().LrcTextTempLabel(music);
     form.music().MusicStart(music, u"song"_s);
-    if (state.AudioStateFlag != 10 && state.AudioStateFlag != 20) {
+    if (state.audioState != AudioState::WavePlaying && state.audioState != AudioState::Mp3Playing) {
         std::fprintf(stderr, "bench_lrcsync: the device did not play\n");
         return 1;
     }
@@ -152,7 +152,7 @@ int main(int argc, char** argv)
 
     phase = 1;
     form.music().trackBarMovementStart();
-    form.ui().trackBar3->setValue(kSeekTo);
+    form.ui().musicPositionSlider->setValue(kSeekTo);
     form.music().trackBarMovementEnd();
     WaitFor([&] { return position() >= kPauseAt - 300; }, 30000, 20);
     WaitFor([&] { return position() >= kPauseAt; }, 1000, 2);

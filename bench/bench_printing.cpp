@@ -90,7 +90,7 @@ public:
 
     Figures Preview(const QString& text, int runs)
     {
-        form_.ui().textBox1->SetText(text);
+        form_.ui().textView->SetText(text);
         QList<double> times;
         for (int i = 0; i < runs; ++i)
             times << TimeMs([this] {
@@ -102,7 +102,7 @@ public:
 
     Figures PrintToPdf(const QString& text, const QString& path, int runs)
     {
-        form_.ui().textBox1->SetText(text);
+        form_.ui().textView->SetText(text);
         QList<double> times;
         for (int i = 0; i < runs; ++i) {
             prompter_.printAnswers = {[&](QPrinter& printer) {
@@ -135,7 +135,7 @@ public:
                 printer.setPrintRange(QPrinter::PageRange);
                 printer.setFromTo(1, PrintController::LastPage);
                 QTextDocument document;
-                document.setDefaultFont(form_.ui().textBox1->font());
+                document.setDefaultFont(form_.ui().textView->font());
                 document.setPlainText(text);
                 document.print(&printer);
             });

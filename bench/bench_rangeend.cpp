@@ -81,10 +81,10 @@ int main(int argc, char** argv)
     form.music().MusicStart(wav, u"tone.wav"_s);
 
     constexpr int start = 2000, end = 2500, loops = 40;
-    c.trackBar3->setValue(end);
-    form.music().button14_Click();
-    c.trackBar3->setValue(start);
-    form.music().button15_Click();
+    c.musicPositionSlider->setValue(end);
+    form.music().RangeEndSet();
+    c.musicPositionSlider->setValue(start);
+    form.music().RangeStartSet();
     device.positionsAtSeek.clear();
     form.music().MusicPlay();   // restart at the range start
     device.positionsAtSeek.clear();

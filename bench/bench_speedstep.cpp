@@ -333,7 +333,7 @@ int main(int argc, char** argv)
             for (int run = 0; run < kRepeats; ++run) {
                 form.state().StudySpeedPercent = from;
                 music.MusicStart(home.filePath(name), name);
-                if (form.state().AudioStateFlag == 99) {
+                if (form.state().audioState == AudioState::Closed) {
                     std::fprintf(stderr, "bench_speedstep: %s did not play\n", qPrintable(name));
                     return 1;
                 }

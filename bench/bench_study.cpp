@@ -122,9 +122,9 @@ int main(int argc, char** argv)
         QString last;
         auto conn = QObject::connect(form.ui().lineTimer, &QTimer::timeout, &form, [&] {
             LrcDisplay* d = form.lrc().dlgLrcDisplay();
-            if (!d || d->label2->text() == last || d->label2->text().isEmpty())
+            if (!d || d->currentLineLabel->text() == last || d->currentLineLabel->text().isEmpty())
                 return;
-            last = d->label2->text();
+            last = d->currentLineLabel->text();
             std::int64_t p = 0;
             device.Position(p);
             const int i = last.mid(5).toInt();

@@ -94,7 +94,7 @@ int main(int argc, char** argv)
     QString plain;
     for (int i = 0; i < kTaps; ++i)
         plain += u"行 %1\n"_s.arg(i + 1);
-    form.ui().textBox2->SetText(plain);
+    form.ui().lrcView->SetText(plain);
     state.StudyTapCompensationMs = 150;
     form.lrc().LrcTextTempLabel(wav);
     form.music().MusicStart(wav, u"song"_s);
@@ -131,14 +131,14 @@ int main(int argc, char** argv)
         LrcDisplay* d = form.lrc().dlgLrcDisplay();
         if (!d)
             return;
-        const auto [start, length] = d->label2->wordHighlight();
+        const auto [start, length] = d->currentLineLabel->wordHighlight();
         if (length == 0 || start == shownStart)
             return;
         std::int64_t p = -1;
         if (device.Position(p) != 0)
             return;
         shownStart = start;
-        const QString text = d->label2->text();
+        const QString text = d->currentLineLabel->text();
         const int word = int(text.left(start).count(u' '));
         wordErrors.push_back(double(p - (kWordsFrom + word * kWordStepMs)));
     };

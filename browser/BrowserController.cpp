@@ -33,7 +33,7 @@ QString BrowserController::HelperName()
     return u"murmelin-browser"_s;
 }
 
-void BrowserController::GetIE_version()
+void BrowserController::PrepareBrowserEngine()
 {
     // Nothing to register: the engine always renders in its newest mode.
 }
@@ -64,7 +64,7 @@ qint64 BrowserController::helperPid() const
     return helper_ ? helper_->processId() : 0;
 }
 
-void BrowserController::ManualDialog(const QString& strUrlTitle)
+void BrowserController::ManualDialog(const QString& urlOrTitle)
 {
     if (state.ManualDialogOp != 0) {
         prompter.MessageInfoBox(u"簡易ブラウザーの複数起動はできません。"_s);
@@ -79,18 +79,18 @@ void BrowserController::ManualDialog(const QString& strUrlTitle)
     if (helper_ && helper_->state() != QProcess::NotRunning) {
         state.ManualDialogOp = 1;
         windowAsked_ = true;
-        helper_->write(BrowserLink::Open + ' ' + QString(strUrlTitle).remove(u'\n').toUtf8() + '\n');
+        helper_->write(BrowserLink::Open + ' ' + QString(urlOrTitle).remove(u'\n').toUtf8() + '\n');
         return;
     }
     state.ManualDialogOp = 1;
-    StartHelper(BrowserLink::Arguments(strUrlTitle, state.dir, state.cMurmelinCreateFolder, ManualFolder()), true);
+    StartHelper(BrowserLink::Arguments(urlOrTitle, state.dir, state.murmelinFolder, ManualFolder()), true);
 }
 
 void BrowserController::StartAhead()
 {
     if (helper_)
         return;
-    StartHelper(BrowserLink::StandbyArguments(state.dir, state.cMurmelinCreateFolder, ManualFolder()), false);
+    StartHelper(BrowserLink::StandbyArguments(state.dir, state.murmelinFolder, ManualFolder()), false);
 }
 
 void BrowserController::StartHelper(const QStringList& arguments, bool windowAsked)

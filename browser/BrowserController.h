@@ -24,8 +24,8 @@ public:
     // The browser program's file name.
     static QString HelperName();
 
-    virtual void GetIE_version();
-    virtual void ManualDialog(const QString& strUrlTitle);
+    virtual void PrepareBrowserEngine();
+    virtual void ManualDialog(const QString& urlOrTitle);
     // Starts the browser program without a window when the user is about
     // to open it (the help menu opens), so the window shows sooner; nothing
     // when it runs already. Unused, it ends with the program.

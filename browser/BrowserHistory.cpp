@@ -95,7 +95,7 @@ void BrowserHistory::LogControl()
 
 bool BrowserHistory::DocumentCompleted(const QString& address, const QString& title, const QString& source)
 {
-    if (address == label1_ && !label1IsRequest_) {
+    if (address == currentAddress_ && !currentIsRequest_) {
         // A jump to the page already shown ends here too: left at 3, the
         // flag would keep the next new page out of the history.
         UrlBackNextFlag = 0;
@@ -112,8 +112,8 @@ bool BrowserHistory::DocumentCompleted(const QString& address, const QString& ti
     } else {
         UrlBackNextFlag = 0;
     }
-    label1_ = address;
-    label1IsRequest_ = false;
+    currentAddress_ = address;
+    currentIsRequest_ = false;
     return true;
 }
 
@@ -124,6 +124,6 @@ void BrowserHistory::Start(const QString& request)
     titles_.clear();
     addresses_.clear();
     addressIndex_ = -1;
-    label1_ = request;
-    label1IsRequest_ = true;
+    currentAddress_ = request;
+    currentIsRequest_ = true;
 }

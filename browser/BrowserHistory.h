@@ -47,17 +47,17 @@ public:
     const QStringList& titles() const { return titles_; }
     const QStringList& addresses() const { return addresses_; }
     int addressIndex() const { return addressIndex_; }
-    const QString& label1() const { return label1_; }
+    const QString& currentAddress() const { return currentAddress_; }
 
     int URL_Point = 0;
     int UrlBackNextFlag = 0;
 
 private:
-    QStringList titles_;     // the visible drop-down, comboBox1
-    QStringList addresses_;  // the hidden address list, comboBox2
+    QStringList titles_;     // the visible drop-down, historyBox
+    QStringList addresses_;  // the hidden address list, addressList
     int addressIndex_ = -1;  // the address list's selected entry
-    QString label1_;
-    // label1 holds the start request until the first page is handled: that
+    QString currentAddress_;
+    // currentAddress_ holds the start request until the first page is handled: that
     // page is always entered, even when its address reads the same.
-    bool label1IsRequest_ = false;
+    bool currentIsRequest_ = false;
 };

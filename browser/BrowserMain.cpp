@@ -151,7 +151,7 @@ int main(int argc, char* argv[])
 
     State state;
     state.dir = request->programFolder.isEmpty() ? DataFolder() : request->programFolder;
-    state.cMurmelinCreateFolder = request->workFolder.isEmpty()
+    state.murmelinFolder = request->workFolder.isEmpty()
         ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + u"/Murmelin"_s
         : request->workFolder;
     DialogPrompter prompter;

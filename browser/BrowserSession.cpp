@@ -56,17 +56,17 @@ void BrowserSession::WarmUp()
     Engine();
 }
 
-void BrowserSession::ManualDialog(const QString& strUrlTitle)
+void BrowserSession::ManualDialog(const QString& urlOrTitle)
 {
     if (state.ManualDialogOp != 0) {
         prompter.MessageInfoBox(u"簡易ブラウザーの複数起動はできません。"_s);
         return;
     }
     BrowserEngine& engine = Engine();
-    const QString favouritesPath = state.cMurmelinCreateFolder + u"/お気に入り.txt"_s;
+    const QString favouritesPath = state.murmelinFolder + u"/お気に入り.txt"_s;
     if (!favourites_ || favourites_->path() != favouritesPath)
         favourites_ = std::make_unique<FavouritesFile>(favouritesPath);
-    auto* window = new ManualWindow(prompter, engine.profile(), *favourites_, strUrlTitle);
+    auto* window = new ManualWindow(prompter, engine.profile(), *favourites_, urlOrTitle);
     StartupTrace::Mark("window built");
     window->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(window, &ManualWindow::closed, window, [this] { state.ManualDialogOp = 0; });

@@ -20,7 +20,7 @@ public:
     explicit BrowserSession(const Context& context);
     ~BrowserSession() override;
 
-    void ManualDialog(const QString& strUrlTitle);
+    void ManualDialog(const QString& urlOrTitle);
     // Starts the engine without a window, so the first opening finds it
     // running.
     void WarmUp();

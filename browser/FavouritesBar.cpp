@@ -28,7 +28,7 @@ constexpr int kButtonHeight = 23;
 constexpr int kListLeft = 627;
 constexpr int kListTop = 65;
 constexpr int kListWidth = 400;
-// button8 shows its title clipped, not ended in an ellipsis.
+// quickButton5 shows its title clipped, not ended in an ellipsis.
 constexpr int kUnelidedButton = 5;
 
 const char* const kDimmed = "dimmed";
@@ -116,18 +116,18 @@ QString FavouritesBar::NoUrlInFileMessage()
 
 void FavouritesBar::build()
 {
-    button1 = makeButton(m_window, u"button1"_s, u"IEのお気に入り"_s, {952, 5, 91, kButtonHeight});
-    button1->setToolTip(u"Internet Explorerのお気に入り情報"_s);
+    importFavouriteButton = makeButton(m_window, u"importFavouriteButton"_s, u"IEのお気に入り"_s, {952, 5, 91, kButtonHeight});
+    importFavouriteButton->setToolTip(u"Internet Explorerのお気に入り情報"_s);
     {
         // The caption fits its 91 pixels whole, as in the designer's font.
-        QFont font = button1->font();
-        while (font.pointSizeF() > 6.0 && QFontMetrics(font).horizontalAdvance(button1->text()) > button1->width() - 10)
+        QFont font = importFavouriteButton->font();
+        while (font.pointSizeF() > 6.0 && QFontMetrics(font).horizontalAdvance(importFavouriteButton->text()) > importFavouriteButton->width() - 10)
             font.setPointSizeF(font.pointSizeF() - 0.5);
-        button1->setFont(font);
+        importFavouriteButton->setFont(font);
     }
-    connect(button1, &QPushButton::clicked, this, &FavouritesBar::WinMyFavoriteOpen);
+    connect(importFavouriteButton, &QPushButton::clicked, this, &FavouritesBar::ImportUrlFavourite);
 
-    const char* const quickNames[] = {"button3", "button4", "button5", "button6", "button7", "button8", "button10"};
+    const char* const quickNames[] = {"quickButton0", "quickButton1", "quickButton2", "quickButton3", "quickButton4", "quickButton5", "quickButton6"};
     for (int k = 0; k < Favourites::QuickButtonCount; ++k) {
         m_quick[k] = makeButton(m_window, QString::fromLatin1(quickNames[k]), {},
                                 {k * kQuickWidth, kQuickTop, kQuickWidth, kButtonHeight});
@@ -135,73 +135,73 @@ void FavouritesBar::build()
     }
 
     // "▽" and "☆" are symbols: their names say what they do.
-    button9 = makeButton(m_window, u"button9"_s, u"▽"_s, {980, kQuickTop, 43, kButtonHeight});
-    button9->setToolTip(u"お気に入り登録情報"_s);
-    button9->setAccessibleName(u"お気に入り一覧の表示"_s);
+    favouritesListButton = makeButton(m_window, u"favouritesListButton"_s, u"▽"_s, {980, kQuickTop, 43, kButtonHeight});
+    favouritesListButton->setToolTip(u"お気に入り登録情報"_s);
+    favouritesListButton->setAccessibleName(u"お気に入り一覧の表示"_s);
     // Checked while the table is shown, so a screen reader can tell.
-    button9->setCheckable(true);
-    connect(button9, &QPushButton::clicked, this, &FavouritesBar::ShowOrHideList);
+    favouritesListButton->setCheckable(true);
+    connect(favouritesListButton, &QPushButton::clicked, this, &FavouritesBar::ShowOrHideList);
 
-    button2 = makeButton(m_window, u"button2"_s, u"☆"_s, {1023, kQuickTop, 24, kButtonHeight});
-    button2->setToolTip(u"このページをお気に入りへ登録"_s);
-    button2->setAccessibleName(u"お気に入りに登録"_s);
-    connect(button2, &QPushButton::clicked, this, &FavouritesBar::MyFavoriteAdd);
+    addFavouriteButton = makeButton(m_window, u"addFavouriteButton"_s, u"☆"_s, {1023, kQuickTop, 24, kButtonHeight});
+    addFavouriteButton->setToolTip(u"このページをお気に入りへ登録"_s);
+    addFavouriteButton->setAccessibleName(u"お気に入りに登録"_s);
+    connect(addFavouriteButton, &QPushButton::clicked, this, &FavouritesBar::MyFavoriteAdd);
 
-    listView1 = new QTreeWidget(m_window);
-    listView1->setObjectName(u"listView1"_s);
-    listView1->setAccessibleName(u"お気に入り一覧"_s);
-    listView1->setColumnCount(2);
-    listView1->setHeaderLabels({u"タイトル"_s, u"URL"_s});
-    listView1->header()->setStretchLastSection(false);
-    listView1->setColumnWidth(0, 400);
-    listView1->setColumnWidth(1, 300);
-    listView1->setRootIsDecorated(false);
-    listView1->setItemsExpandable(false);
-    listView1->setUniformRowHeights(true);
-    listView1->setAllColumnsShowFocus(true);
-    listView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    listView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    listView1->setCursor(Qt::PointingHandCursor);
-    listView1->setFont(DesignFont(u"メイリオ"_s, 9.75));
-    listView1->setItemDelegate(new RowDelegate(listView1));
-    listView1->header()->setFixedHeight(Favourites::RowHeight());
+    favouritesList = new QTreeWidget(m_window);
+    favouritesList->setObjectName(u"favouritesList"_s);
+    favouritesList->setAccessibleName(u"お気に入り一覧"_s);
+    favouritesList->setColumnCount(2);
+    favouritesList->setHeaderLabels({u"タイトル"_s, u"URL"_s});
+    favouritesList->header()->setStretchLastSection(false);
+    favouritesList->setColumnWidth(0, 400);
+    favouritesList->setColumnWidth(1, 300);
+    favouritesList->setRootIsDecorated(false);
+    favouritesList->setItemsExpandable(false);
+    favouritesList->setUniformRowHeights(true);
+    favouritesList->setAllColumnsShowFocus(true);
+    favouritesList->setSelectionMode(QAbstractItemView::SingleSelection);
+    favouritesList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    favouritesList->setCursor(Qt::PointingHandCursor);
+    favouritesList->setFont(DesignFont(u"メイリオ"_s, 9.75));
+    favouritesList->setItemDelegate(new RowDelegate(favouritesList));
+    favouritesList->header()->setFixedHeight(Favourites::RowHeight());
     // The selection stays as visible when the table loses the focus.
-    QPalette palette = listView1->palette();
+    QPalette palette = favouritesList->palette();
     for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
-    listView1->setPalette(palette);
-    listView1->setGeometry(kListLeft, kListTop, kListWidth, Favourites::MinListHeight);
-    listView1->setVisible(false);
-    listView1->setEnabled(false);
-    listView1->viewport()->installEventFilter(this);
-    listView1->installEventFilter(this);
-    connect(listView1, &QTreeWidget::itemSelectionChanged, this, &FavouritesBar::MyFavoriteSelRUN);
+    favouritesList->setPalette(palette);
+    favouritesList->setGeometry(kListLeft, kListTop, kListWidth, Favourites::MinListHeight);
+    favouritesList->setVisible(false);
+    favouritesList->setEnabled(false);
+    favouritesList->viewport()->installEventFilter(this);
+    favouritesList->installEventFilter(this);
+    connect(favouritesList, &QTreeWidget::itemSelectionChanged, this, &FavouritesBar::MyFavoriteSelRUN);
     // Return opens the selected row as a left click does.
-    connect(listView1, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+    connect(favouritesList, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
         if (item && item->isSelected())
             openRow(item);
     });
 
-    contextMenuStrip1 = new FavouritesMenu(listView1);
-    contextMenuStrip1->setObjectName(u"contextMenuStrip1"_s);
-    m_undo = contextMenuStrip1->addAction(u"元に戻す(&U)"_s, this, &FavouritesBar::MyFavoriteReturn);
+    favouritesMenu = new FavouritesMenu(favouritesList);
+    favouritesMenu->setObjectName(u"favouritesMenu"_s);
+    m_undo = favouritesMenu->addAction(u"元に戻す(&U)"_s, this, &FavouritesBar::MyFavoriteReturn);
     m_undo->setObjectName(u"favouritesUndo"_s);
     m_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     m_undo->setProperty(kDimmed, true);
-    m_delete = contextMenuStrip1->addAction(u"削除(&D)"_s, this, &FavouritesBar::MyFavoriteDelete);
+    m_delete = favouritesMenu->addAction(u"削除(&D)"_s, this, &FavouritesBar::MyFavoriteDelete);
     m_delete->setObjectName(u"favouritesDelete"_s);
     m_delete->setShortcut(QKeySequence(Qt::Key_Delete));
-    contextMenuStrip1->addSeparator();
-    m_close = contextMenuStrip1->addAction(u"終了(&X)"_s, this, &FavouritesBar::MyFavoriteClose);
+    favouritesMenu->addSeparator();
+    m_close = favouritesMenu->addAction(u"終了(&X)"_s, this, &FavouritesBar::MyFavoriteClose);
     m_close->setObjectName(u"favouritesClose"_s);
     // The shortcuts also work in the table while the menu is closed.
     for (QAction* action : {m_undo, m_delete}) {
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        listView1->addAction(action);
+        favouritesList->addAction(action);
     }
-    listView1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(listView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        contextMenuStrip1->popup(listView1->viewport()->mapToGlobal(pos));
+    favouritesList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(favouritesList, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        favouritesMenu->popup(favouritesList->viewport()->mapToGlobal(pos));
     });
 }
 
@@ -209,13 +209,13 @@ bool FavouritesBar::eventFilter(QObject* watched, QEvent* event)
 {
     // Presses on the table set the button flag before the table selects the
     // row, as they do over the window's other controls.
-    if (watched == listView1->viewport() && event->type() == QEvent::MouseButtonPress) {
+    if (watched == favouritesList->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton) {
             MouseRightAndLeftButtonFlag = 2;
             // A row the keys (or the right button) already selected changes
             // no selection when clicked, so it is opened here.
-            QTreeWidgetItem* item = listView1->itemAt(mouse->position().toPoint());
+            QTreeWidgetItem* item = favouritesList->itemAt(mouse->position().toPoint());
             if (item && item->isSelected() && mouse->modifiers() == Qt::NoModifier) {
                 openRow(item);
                 return true;
@@ -223,7 +223,7 @@ bool FavouritesBar::eventFilter(QObject* watched, QEvent* event)
         } else if (mouse->button() == Qt::RightButton) {
             MouseRightAndLeftButtonFlag = 1;
         }
-    } else if (watched == listView1 && event->type() == QEvent::KeyPress) {
+    } else if (watched == favouritesList && event->type() == QEvent::KeyPress) {
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
             MyFavoriteClose();
             return true;
@@ -276,13 +276,13 @@ void FavouritesBar::fillTable()
     items.reserve(m_list.size());
     for (const FavouriteEntry& e : m_list.entries())
         items << new QTreeWidgetItem(QStringList{e.title, e.address});
-    listView1->clear();
-    listView1->addTopLevelItems(items);
+    favouritesList->clear();
+    favouritesList->addTopLevelItems(items);
 }
 
 void FavouritesBar::MyFavoriteListSize()
 {
-    listView1->resize(kListWidth, Favourites::ListHeight(m_list.size()));
+    favouritesList->resize(kListWidth, Favourites::ListHeight(m_list.size()));
 }
 
 void FavouritesBar::MyFavoriteButtonName()
@@ -311,7 +311,7 @@ void FavouritesBar::MyFavoriteAdd()
     }
     // One line each in the file, whatever the page called itself.
     m_list.append({QString(title).replace(u'\r', u' ').replace(u'\n', u' '), address});
-    listView1->addTopLevelItem(new QTreeWidgetItem(QStringList{title, address}));
+    favouritesList->addTopLevelItem(new QTreeWidgetItem(QStringList{title, address}));
     MyFavoriteListSize();
     MyFavoriteButtonName();
 }
@@ -331,7 +331,7 @@ void FavouritesBar::MyFavoriteSelRUN()
         return;
     const int flag = MouseRightAndLeftButtonFlag;
     MouseRightAndLeftButtonFlag = 0;
-    const QList<QTreeWidgetItem*> selected = listView1->selectedItems();
+    const QList<QTreeWidgetItem*> selected = favouritesList->selectedItems();
     if (flag != 2 || selected.isEmpty())
         return;
     openRow(selected.first());
@@ -339,21 +339,21 @@ void FavouritesBar::MyFavoriteSelRUN()
 
 void FavouritesBar::openRow(QTreeWidgetItem* item)
 {
-    const QString address = m_list.entries().value(listView1->indexOfTopLevelItem(item)).address;
+    const QString address = m_list.entries().value(favouritesList->indexOfTopLevelItem(item)).address;
     hideList();
     go(address);
 }
 
 void FavouritesBar::MyFavoriteDelete()
 {
-    const QList<QTreeWidgetItem*> selected = listView1->selectedItems();
+    const QList<QTreeWidgetItem*> selected = favouritesList->selectedItems();
     if (selected.isEmpty())
         return;
-    const int row = listView1->indexOfTopLevelItem(selected.first());
+    const int row = favouritesList->indexOfTopLevelItem(selected.first());
     if (!m_list.remove(row))
         return;
     m_choosing = true;
-    delete listView1->takeTopLevelItem(row);
+    delete favouritesList->takeTopLevelItem(row);
     m_choosing = false;
     MyFavoriteListSize();
     MyFavoriteButtonName();
@@ -366,7 +366,7 @@ void FavouritesBar::MyFavoriteReturn()
     if (!row)
         return;
     const FavouriteEntry& e = m_list.entries()[*row];
-    listView1->insertTopLevelItem(static_cast<int>(*row), new QTreeWidgetItem(QStringList{e.title, e.address}));
+    favouritesList->insertTopLevelItem(static_cast<int>(*row), new QTreeWidgetItem(QStringList{e.title, e.address}));
     MyFavoriteListSize();
     MyFavoriteButtonName();
     m_undo->setProperty(kDimmed, true);
@@ -375,10 +375,10 @@ void FavouritesBar::MyFavoriteReturn()
 void FavouritesBar::MyFavoriteClose()
 {
     hideList();
-    contextMenuStrip1->close();
+    favouritesMenu->close();
 }
 
-void FavouritesBar::WinMyFavoriteOpen()
+void FavouritesBar::ImportUrlFavourite()
 {
     // Favourites brought over from another system are most likely somewhere
     // in the user's home folder.
@@ -402,12 +402,12 @@ void FavouritesBar::ShowOrHideList()
 {
     MyFavoriteListSize();
     if (UrlDsp == 0) {
-        listView1->setVisible(true);
-        listView1->setEnabled(true);
+        favouritesList->setVisible(true);
+        favouritesList->setEnabled(true);
         // Over the page, which the window may have made after the table.
-        listView1->raise();
+        favouritesList->raise();
         UrlDsp = 1;
-        button9->setChecked(true);
+        favouritesListButton->setChecked(true);
     } else {
         hideList();
     }
@@ -416,12 +416,12 @@ void FavouritesBar::ShowOrHideList()
 void FavouritesBar::hideList()
 {
     m_choosing = true;
-    listView1->clearSelection();
+    favouritesList->clearSelection();
     m_choosing = false;
-    listView1->setVisible(false);
-    listView1->setEnabled(false);
+    favouritesList->setVisible(false);
+    favouritesList->setEnabled(false);
     UrlDsp = 0;
-    button9->setChecked(false);
+    favouritesListButton->setChecked(false);
 }
 
 void FavouritesBar::go(const QString& address)

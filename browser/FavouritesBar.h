@@ -76,7 +76,7 @@ private:
     void MyFavoriteDelete();
     void MyFavoriteReturn();
     void MyFavoriteClose();
-    void WinMyFavoriteOpen();
+    void ImportUrlFavourite();
     void ShowOrHideList();
     void hideList();
     void openRow(QTreeWidgetItem* item);
@@ -93,13 +93,13 @@ private:
     int MouseRightAndLeftButtonFlag = 0;
     bool m_choosing = false;
 
-    QPushButton* button1 = nullptr;
-    QPushButton* button2 = nullptr;
-    QPushButton* button9 = nullptr;
-    // button3 ... button8, button10: entries 0 to 6.
+    QPushButton* importFavouriteButton = nullptr;
+    QPushButton* addFavouriteButton = nullptr;
+    QPushButton* favouritesListButton = nullptr;
+    // quickButton0 ... quickButton5, quickButton6: entries 0 to 6.
     std::array<QPushButton*, Favourites::QuickButtonCount> m_quick{};
-    QTreeWidget* listView1 = nullptr;
-    QMenu* contextMenuStrip1 = nullptr;
+    QTreeWidget* favouritesList = nullptr;
+    QMenu* favouritesMenu = nullptr;
     QAction* m_undo = nullptr;
     QAction* m_delete = nullptr;
     QAction* m_close = nullptr;

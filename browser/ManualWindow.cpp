@@ -41,8 +41,8 @@ namespace {
 constexpr int kClientWidth = 1047;
 constexpr int kClientHeight = 632;
 constexpr int kToolbarHeight = 36;
-constexpr QRect kComboBox1(282, 5, 664, 23);
-constexpr QRect kTextBox1(283, 7, 644, 19);
+constexpr QRect kHistoryBoxRect(282, 5, 664, 23);
+constexpr QRect kAddressBoxRect(283, 7, 644, 19);
 constexpr QPoint kView(-4, 58);
 // The longest the engine may take to lay a page out for the printer.
 constexpr int kPrintTimeoutMs = 60000;
@@ -61,8 +61,8 @@ const QString kTitleScript = uR"((function() {
 } // namespace
 
 ManualWindow::ManualWindow(Prompter& prompter, QWebEngineProfile* profile, FavouritesFile& favourites,
-                           const QString& strUrlTitle, QWidget* parent)
-    : QWidget(parent, Qt::Window), prompter_(prompter), startRequest_(strUrlTitle)
+                           const QString& urlOrTitle, QWidget* parent)
+    : QWidget(parent, Qt::Window), prompter_(prompter), startRequest_(urlOrTitle)
 {
     setObjectName(u"Manual"_s);
     setWindowTitle(u"簡易ブラウザー"_s);
@@ -94,40 +94,40 @@ ManualWindow::~ManualWindow()
 {
     qApp->removeEventFilter(this);
     // The page goes first, while the window it reports to is whole.
-    delete webBrowser1;
-    webBrowser1 = nullptr;
+    delete webView;
+    webView = nullptr;
 }
 
 void ManualWindow::BuildToolbar()
 {
-    toolStrip1 = new QToolBar(this);
-    toolStrip1->setObjectName(u"toolStrip1"_s);
-    toolStrip1->setMovable(false);
-    toolStrip1->setFloatable(false);
-    toolStrip1->setIconSize(QSize(20, 20));
-    toolStrip1->setAccessibleName(u"ツールバー"_s);
+    toolBar = new QToolBar(this);
+    toolBar->setObjectName(u"toolBar"_s);
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->setIconSize(QSize(20, 20));
+    toolBar->setAccessibleName(u"ツールバー"_s);
 
     QStyle* style = this->style();
     auto add = [this](const QString& name, const QIcon& icon, const QString& tip) {
-        QAction* a = toolStrip1->addAction(icon, tip);
+        QAction* a = toolBar->addAction(icon, tip);
         a->setObjectName(name);
         a->setToolTip(tip);
-        if (QWidget* button = toolStrip1->widgetForAction(a)) {
+        if (QWidget* button = toolBar->widgetForAction(a)) {
             button->setObjectName(name);
             button->setAccessibleName(tip);
         }
         return a;
     };
-    toolStripButton1 = add(u"toolStripButton1"_s, style->standardIcon(QStyle::SP_ArrowBack), u"前に戻る"_s);
-    toolStripButton2 = add(u"toolStripButton2"_s, style->standardIcon(QStyle::SP_ArrowForward), u"次に進む"_s);
-    toolStripButton3 = add(u"toolStripButton3"_s, style->standardIcon(QStyle::SP_BrowserReload), u"再読み込み"_s);
-    toolStrip1->addSeparator();
-    toolStripButton4 = add(u"toolStripButton4"_s, QIcon(u":/icons/manual.svg"_s), u"マニュアル"_s);
-    toolStripButton6 = add(u"toolStripButton6"_s, QIcon(u":/icons/search.svg"_s),
+    backAction = add(u"backAction"_s, style->standardIcon(QStyle::SP_ArrowBack), u"前に戻る"_s);
+    forwardAction = add(u"forwardAction"_s, style->standardIcon(QStyle::SP_ArrowForward), u"次に進む"_s);
+    reloadAction = add(u"reloadAction"_s, style->standardIcon(QStyle::SP_BrowserReload), u"再読み込み"_s);
+    toolBar->addSeparator();
+    manualAction = add(u"manualAction"_s, QIcon(u":/icons/manual.svg"_s), u"マニュアル"_s);
+    searchAction = add(u"searchAction"_s, QIcon(u":/icons/search.svg"_s),
                            u"IEに登録された検索エンジンの実行"_s);
-    toolStripButton5 = add(u"toolStripButton5"_s, style->standardIcon(QStyle::SP_DirHomeIcon),
+    homeAction = add(u"homeAction"_s, style->standardIcon(QStyle::SP_DirHomeIcon),
                            u"IEに登録されたホームページの実行"_s);
-    toolStrip1->addSeparator();
+    toolBar->addSeparator();
 
     auto* menu = new QMenu(this);
     printPreviewItem = menu->addAction(u"プレビュー"_s);
@@ -137,22 +137,22 @@ void ManualWindow::BuildToolbar()
     pageSetupItem = menu->addAction(u"ページ設定"_s);
     // Ctrl+P works with the menu closed too.
     addAction(printItem);
-    toolStripSplitButton1 = new QToolButton(this);
-    toolStripSplitButton1->setObjectName(u"toolStripSplitButton1"_s);
-    toolStripSplitButton1->setIcon(QIcon(u":/icons/print.svg"_s));
-    toolStripSplitButton1->setToolTip(u"印刷"_s);
-    toolStripSplitButton1->setAccessibleName(u"印刷"_s);
-    toolStripSplitButton1->setMenu(menu);
-    toolStripSplitButton1->setPopupMode(QToolButton::InstantPopup);
-    toolStrip1->addWidget(toolStripSplitButton1);
+    printButton = new QToolButton(this);
+    printButton->setObjectName(u"printButton"_s);
+    printButton->setIcon(QIcon(u":/icons/print.svg"_s));
+    printButton->setToolTip(u"印刷"_s);
+    printButton->setAccessibleName(u"印刷"_s);
+    printButton->setMenu(menu);
+    printButton->setPopupMode(QToolButton::InstantPopup);
+    toolBar->addWidget(printButton);
 
-    connect(toolStripButton1, &QAction::triggered, this, [this] { webBrowser1->back(); });
-    connect(toolStripButton2, &QAction::triggered, this, [this] { webBrowser1->forward(); });
-    connect(toolStripButton3, &QAction::triggered, this, &ManualWindow::Reload);
-    connect(toolStripButton4, &QAction::triggered, this,
+    connect(backAction, &QAction::triggered, this, [this] { webView->back(); });
+    connect(forwardAction, &QAction::triggered, this, [this] { webView->forward(); });
+    connect(reloadAction, &QAction::triggered, this, &ManualWindow::Reload);
+    connect(manualAction, &QAction::triggered, this,
             [this] { Navigate(BrowserController::ManualFirstPage()); });
-    connect(toolStripButton6, &QAction::triggered, this, [this] { Navigate(BrowserHistory::SearchPage()); });
-    connect(toolStripButton5, &QAction::triggered, this, [this] { Navigate(BrowserHistory::HomePage()); });
+    connect(searchAction, &QAction::triggered, this, [this] { Navigate(BrowserHistory::SearchPage()); });
+    connect(homeAction, &QAction::triggered, this, [this] { Navigate(BrowserHistory::HomePage()); });
     connect(printPreviewItem, &QAction::triggered, this, &ManualWindow::PrintPreview);
     connect(printItem, &QAction::triggered, this, &ManualWindow::PrintWithDialog);
     connect(pageSetupItem, &QAction::triggered, this, &ManualWindow::PageSetup);
@@ -160,48 +160,48 @@ void ManualWindow::BuildToolbar()
 
 void ManualWindow::BuildAddressBox()
 {
-    comboBox1 = new QComboBox(this);
-    comboBox1->setObjectName(u"comboBox1"_s);
-    comboBox1->setGeometry(kComboBox1);
-    comboBox1->setAccessibleName(u"履歴"_s);
-    comboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    connect(comboBox1, &QComboBox::activated, this, &ManualWindow::HistoryChosen);
+    historyBox = new QComboBox(this);
+    historyBox->setObjectName(u"historyBox"_s);
+    historyBox->setGeometry(kHistoryBoxRect);
+    historyBox->setAccessibleName(u"履歴"_s);
+    historyBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    connect(historyBox, &QComboBox::activated, this, &ManualWindow::HistoryChosen);
 
     // Over the drop-down's text, so only its arrow shows.
-    textBox1 = new QPlainTextEdit(this);
-    textBox1->setObjectName(u"textBox1"_s);
-    textBox1->setGeometry(kTextBox1);
-    textBox1->setAccessibleName(u"アドレスまたは検索語"_s);
-    textBox1->setFrameShape(QFrame::NoFrame);
-    textBox1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    textBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    textBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    textBox1->setTabChangesFocus(true);
-    textBox1->document()->setDocumentMargin(1);
-    connect(textBox1, &QPlainTextEdit::textChanged, this, &ManualWindow::AddressBoxChanged);
+    addressBox = new QPlainTextEdit(this);
+    addressBox->setObjectName(u"addressBox"_s);
+    addressBox->setGeometry(kAddressBoxRect);
+    addressBox->setAccessibleName(u"アドレスまたは検索語"_s);
+    addressBox->setFrameShape(QFrame::NoFrame);
+    addressBox->setLineWrapMode(QPlainTextEdit::NoWrap);
+    addressBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    addressBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    addressBox->setTabChangesFocus(true);
+    addressBox->document()->setDocumentMargin(1);
+    connect(addressBox, &QPlainTextEdit::textChanged, this, &ManualWindow::AddressBoxChanged);
 }
 
 void ManualWindow::BuildView(QWebEngineProfile* profile)
 {
-    webBrowser1 = new QWebEngineView(this);
-    webBrowser1->setObjectName(u"webBrowser1"_s);
-    webBrowser1->setAccessibleName(u"ページ"_s);
-    webBrowser1->setPage(new BrowserPage(profile, webBrowser1, &prompter_));
-    webBrowser1->setGeometry(QRect(kView, QSize(kClientWidth, kClientHeight - kView.y())));
-    webBrowser1->lower();
-    connect(webBrowser1, &QWebEngineView::loadFinished, this,
-            [this](bool) { webBrowser1_DocumentCompleted(); });
+    webView = new QWebEngineView(this);
+    webView->setObjectName(u"webView"_s);
+    webView->setAccessibleName(u"ページ"_s);
+    webView->setPage(new BrowserPage(profile, webView, &prompter_));
+    webView->setGeometry(QRect(kView, QSize(kClientWidth, kClientHeight - kView.y())));
+    webView->lower();
+    connect(webView, &QWebEngineView::loadFinished, this,
+            [this](bool) { PageLoadFinished(); });
     // window.print() from a page asks as the print command does.
-    connect(webBrowser1, &QWebEngineView::printRequested, this, &ManualWindow::PrintWithDialog);
+    connect(webView, &QWebEngineView::printRequested, this, &ManualWindow::PrintWithDialog);
 }
 
 void ManualWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    toolStrip1->setGeometry(0, 0, width(), kToolbarHeight);
-    toolStrip1->lower();
+    toolBar->setGeometry(0, 0, width(), kToolbarHeight);
+    toolBar->lower();
     // The page stretches with the window; everything else keeps its place.
-    webBrowser1->setGeometry(kView.x(), kView.y(), width(), height() - kView.y());
+    webView->setGeometry(kView.x(), kView.y(), width(), height() - kView.y());
 }
 
 void ManualWindow::showEvent(QShowEvent* event)
@@ -216,7 +216,7 @@ void ManualWindow::showEvent(QShowEvent* event)
 void ManualWindow::StartPage()
 {
     history_.Start(startRequest_);
-    if (history_.label1() == BrowserController::ManualFirstPage())
+    if (history_.currentAddress() == BrowserController::ManualFirstPage())
         Navigate(BrowserController::ManualFirstPage());
     else
         Navigate(BrowserHistory::HomePage());
@@ -255,12 +255,12 @@ void ManualWindow::Manual_Closed()
 QString ManualWindow::CurrentAddress() const
 {
     // Spaces stay "%20", as the manual's address and the favourites write them.
-    return ManualAddress::PublicUrl(webBrowser1->url()).toString(QUrl::EncodeSpaces);
+    return ManualAddress::PublicUrl(webView->url()).toString(QUrl::EncodeSpaces);
 }
 
 void ManualWindow::Navigate(const QString& address)
 {
-    webBrowser1->load(QUrl::fromUserInput(address));
+    webView->load(QUrl::fromUserInput(address));
 }
 
 void ManualWindow::Reload()
@@ -270,20 +270,20 @@ void ManualWindow::Reload()
     Navigate(address);
 }
 
-void ManualWindow::webBrowser1_DocumentCompleted()
+void ManualWindow::PageLoadFinished()
 {
     const QString address = CurrentAddress();
     // The engine stands the address in for a missing title; a real one is
     // taken at once, without asking the page.
-    const QString engineTitle = webBrowser1->title();
-    if (!engineTitle.isEmpty() && engineTitle != webBrowser1->url().toString()) {
+    const QString engineTitle = webView->title();
+    if (!engineTitle.isEmpty() && engineTitle != webView->url().toString()) {
         DocumentCompleted(address, engineTitle, {});
         return;
     }
     QPointer<ManualWindow> self(this);
-    webBrowser1->page()->runJavaScript(kTitleScript, QWebEngineScript::ApplicationWorld,
+    webView->page()->runJavaScript(kTitleScript, QWebEngineScript::ApplicationWorld,
                                        [self, address](const QVariant& result) {
-        if (!self || !self->webBrowser1)
+        if (!self || !self->webView)
             return;
         // An engine error page answers nothing: it is listed by its address.
         const QVariantList parts = result.toList();
@@ -303,22 +303,22 @@ void ManualWindow::DocumentCompleted(const QString& address, const QString& titl
 void ManualWindow::SetBoxText(const QString& text)
 {
     // Text the window puts in the box is never an Enter.
-    const QSignalBlocker block(textBox1);
-    textBox1->setPlainText(text);
-    textBox1->moveCursor(QTextCursor::End);
+    const QSignalBlocker block(addressBox);
+    addressBox->setPlainText(text);
+    addressBox->moveCursor(QTextCursor::End);
 }
 
 void ManualWindow::ShowHistory()
 {
-    const QSignalBlocker block(comboBox1);
-    comboBox1->clear();
-    comboBox1->addItems(history_.titles());
-    comboBox1->setCurrentIndex(std::max(0, history_.addressIndex()));
+    const QSignalBlocker block(historyBox);
+    historyBox->clear();
+    historyBox->addItems(history_.titles());
+    historyBox->setCurrentIndex(std::max(0, history_.addressIndex()));
 }
 
 void ManualWindow::AddressBoxChanged()
 {
-    const BrowserHistory::BoxResult r = history_.UrlInRUN(textBox1->toPlainText());
+    const BrowserHistory::BoxResult r = history_.UrlInRUN(addressBox->toPlainText());
     if (r.replaceText)
         SetBoxText(r.boxText);
     if (r.address == u"No"_s)
@@ -372,9 +372,9 @@ void ManualWindow::PrintThroughPrinter(QPrinter* printer, bool paper)
     // The preview wants its pages drawn before it goes on; the engine lays
     // them out in its own time.
     QEventLoop loop;
-    connect(webBrowser1, &QWebEngineView::printFinished, &loop, &QEventLoop::quit);
+    connect(webView, &QWebEngineView::printFinished, &loop, &QEventLoop::quit);
     QTimer::singleShot(kPrintTimeoutMs, &loop, &QEventLoop::quit);
-    webBrowser1->print(printer);
+    webView->print(printer);
     loop.exec();
     if (paper)
         printer->setResolution(ownResolution);
@@ -405,7 +405,7 @@ void ManualWindow::PrintToPdfFile(const QPrinter& printer)
     auto result = std::make_shared<Result>();
     QEventLoop loop;
     QPointer<QEventLoop> waiting(&loop);
-    webBrowser1->page()->printToPdf(
+    webView->page()->printToPdf(
         [result, waiting](const QByteArray& pdf) {
             result->done = true;
             result->pdf = pdf;
@@ -470,9 +470,9 @@ bool ManualWindow::eventFilter(QObject* watched, QEvent* event)
             // Handled here once; the page would go back a second time.
             if (event->type() == QEvent::MouseButtonPress) {
                 if (button == Qt::BackButton)
-                    webBrowser1->back();
+                    webView->back();
                 else
-                    webBrowser1->forward();
+                    webView->forward();
             }
             return true;
         }
@@ -484,7 +484,7 @@ bool ManualWindow::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::KeyPress: {
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (!widget || !webBrowser1 || (widget != webBrowser1 && !webBrowser1->isAncestorOf(widget)))
+        if (!widget || !webView || (widget != webView && !webView->isAncestorOf(widget)))
             break;
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key >= Qt::Key_F1 && key <= Qt::Key_F7 && favourites_->pressFunctionKey(key))

@@ -23,9 +23,9 @@ class ManualWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // strUrlTitle: "ホーム" or the manual's first page address.
+    // urlOrTitle: "ホーム" or the manual's first page address.
     ManualWindow(Prompter& prompter, QWebEngineProfile* profile, FavouritesFile& favourites,
-                 const QString& strUrlTitle, QWidget* parent = nullptr);
+                 const QString& urlOrTitle, QWidget* parent = nullptr);
     ~ManualWindow() override;
 
     const BrowserHistory& history() const { return history_; }
@@ -40,20 +40,20 @@ public:
     // gave nothing.
     static QString PdfRefusedReason();
 
-    QToolBar* toolStrip1 = nullptr;
-    QAction* toolStripButton1 = nullptr;   // back
-    QAction* toolStripButton2 = nullptr;   // forward
-    QAction* toolStripButton3 = nullptr;   // reload
-    QAction* toolStripButton4 = nullptr;   // manual
-    QAction* toolStripButton6 = nullptr;   // search page
-    QAction* toolStripButton5 = nullptr;   // home page
-    QToolButton* toolStripSplitButton1 = nullptr;
+    QToolBar* toolBar = nullptr;
+    QAction* backAction = nullptr;   // back
+    QAction* forwardAction = nullptr;   // forward
+    QAction* reloadAction = nullptr;   // reload
+    QAction* manualAction = nullptr;   // manual
+    QAction* searchAction = nullptr;   // search page
+    QAction* homeAction = nullptr;   // home page
+    QToolButton* printButton = nullptr;
     QAction* printPreviewItem = nullptr;
     QAction* printItem = nullptr;
     QAction* pageSetupItem = nullptr;
-    QComboBox* comboBox1 = nullptr;
-    QPlainTextEdit* textBox1 = nullptr;
-    QWebEngineView* webBrowser1 = nullptr;
+    QComboBox* historyBox = nullptr;
+    QPlainTextEdit* addressBox = nullptr;
+    QWebEngineView* webView = nullptr;
 
 signals:
     void closed();
@@ -73,7 +73,7 @@ private:
     void StartPage();
     void Manual_Load();
     void Manual_Closed();
-    void webBrowser1_DocumentCompleted();
+    void PageLoadFinished();
     void DocumentCompleted(const QString& address, const QString& title, const QString& source);
     void AddressBoxChanged();
     void HistoryChosen(int index);

@@ -19,8 +19,8 @@ class QWidget;
 struct Controls
 {
     QWidget* form = nullptr;
-    QMenuBar* menuStrip1 = nullptr;
-    QMenu* contextMenuStrip1 = nullptr;   // the file lists' context menu
+    QMenuBar* menuBar = nullptr;
+    QMenu* listContextMenu = nullptr;   // the file lists' context menu
 
     // menu items
     QAction* menuNewText = nullptr;          // 新規テキスト (submenu)
@@ -62,79 +62,79 @@ struct Controls
     QAction* contextClose = nullptr;         // 終了(X)
 
     // music controls along the top
-    QPushButton* button1 = nullptr;
-    QPushButton* button21 = nullptr;
-    QPushButton* button22 = nullptr;
-    QPushButton* button23 = nullptr;
-    QPushButton* button24 = nullptr;
-    QPushButton* button25 = nullptr;
-    QPushButton* button26 = nullptr;
-    QPushButton* button27 = nullptr;
-    QPushButton* button28 = nullptr;
-    QPushButton* button29 = nullptr;
+    QPushButton* listFolderButton = nullptr;
+    QPushButton* musicPlayButton = nullptr;
+    QPushButton* musicPauseButton = nullptr;
+    QPushButton* musicStopButton = nullptr;
+    QPushButton* nextSongButton = nullptr;
+    QPushButton* previousSongButton = nullptr;
+    QPushButton* repeatOneButton = nullptr;
+    QPushButton* inOrderButton = nullptr;
+    QPushButton* inOrderLoopButton = nullptr;
+    QPushButton* randomPlayButton = nullptr;
 
     // list and view switches
-    QPushButton* button18 = nullptr;
-    QPushButton* button19 = nullptr;
-    QPushButton* button20 = nullptr;
-    QPushButton* button12 = nullptr;
-    QPushButton* button13 = nullptr;
-    QPushButton* button31 = nullptr;
+    QPushButton* allListButton = nullptr;
+    QPushButton* musicListButton = nullptr;
+    QPushButton* textListButton = nullptr;
+    QPushButton* textViewButton = nullptr;
+    QPushButton* lrcViewButton = nullptr;
+    QPushButton* artViewButton = nullptr;
 
     // lists, labels, documents, picture
-    QTreeWidget* listView1 = nullptr;
-    QTreeWidget* listView2 = nullptr;
-    QTreeWidget* listView3 = nullptr;
-    QLabel* label1 = nullptr;
-    QLabel* label2 = nullptr;
-    QLabel* label3 = nullptr;
-    QLabel* label4 = nullptr;
-    QLabel* label5 = nullptr;
-    QLabel* label6 = nullptr;
-    QLabel* label7 = nullptr;
-    QLabel* label8 = nullptr;
-    QLabel* label9 = nullptr;
-    QLabel* label12 = nullptr;
-    QLabel* label13 = nullptr;
-    QLabel* label15 = nullptr;
-    QLineEdit* textBox3 = nullptr;
-    QLineEdit* textBox4 = nullptr;
-    TextView* textBox1 = nullptr;
-    TextView* textBox2 = nullptr;
-    PictureBox* pictureBox1 = nullptr;
-    QComboBox* comboBox3 = nullptr;
+    QTreeWidget* allFileList = nullptr;
+    QTreeWidget* textFileList = nullptr;
+    QTreeWidget* musicList = nullptr;
+    QLabel* textFolderLabel = nullptr;
+    QLabel* listFolderLabel = nullptr;
+    QLabel* lrcFolderLabel = nullptr;
+    QLabel* songNameLabel = nullptr;
+    QLabel* speechSpeedLabel = nullptr;
+    QLabel* masterVolumeLabel = nullptr;
+    QLabel* rangeStartLabel = nullptr;
+    QLabel* speechVolumeLabel = nullptr;
+    QLabel* rangeEndLabel = nullptr;
+    QLabel* viewKindLabel = nullptr;
+    QLabel* elapsedTimeLabel = nullptr;
+    QLabel* artSizeLabel = nullptr;
+    QLineEdit* textNameBox = nullptr;
+    QLineEdit* lrcNameBox = nullptr;
+    TextView* textView = nullptr;
+    TextView* lrcView = nullptr;
+    PictureBox* artPicture = nullptr;
+    QComboBox* artFitBox = nullptr;
 
     // the column of reading and editing buttons
-    QPushButton* button2 = nullptr;
-    QPushButton* button3 = nullptr;
-    QPushButton* button4 = nullptr;
-    QPushButton* button5 = nullptr;
-    QPushButton* button6 = nullptr;
-    QPushButton* button7 = nullptr;
-    QPushButton* button8 = nullptr;
-    QPushButton* button9 = nullptr;
-    QPushButton* button10 = nullptr;
-    QPushButton* button32 = nullptr;
-    QPushButton* button33 = nullptr;
-    QPushButton* button34 = nullptr;
+    QPushButton* lineUpButton = nullptr;
+    QPushButton* lineDownButton = nullptr;
+    QPushButton* readButton = nullptr;
+    QPushButton* readPauseButton = nullptr;
+    QPushButton* readStopButton = nullptr;
+    QPushButton* speechVolumeButton = nullptr;
+    QPushButton* speechSpeedButton = nullptr;
+    QPushButton* readingModeButton = nullptr;
+    QPushButton* loopCountButton = nullptr;
+    QPushButton* saveButton = nullptr;
+    QPushButton* undoButton = nullptr;
+    QPushButton* lineEndCheckButton = nullptr;
 
     // sliders
-    QSlider* trackBar1 = nullptr;   // reading volume
-    QSlider* trackBar2 = nullptr;   // reading speed
-    QSlider* trackBar3 = nullptr;   // playback position
-    QSlider* trackBar4 = nullptr;   // master volume
-    QPushButton* button11 = nullptr;
+    QSlider* speechVolumeSlider = nullptr;   // reading volume
+    QSlider* speechSpeedSlider = nullptr;   // reading speed
+    QSlider* musicPositionSlider = nullptr;   // playback position
+    QSlider* masterVolumeSlider = nullptr;   // master volume
+    QPushButton* masterVolumeButton = nullptr;
 
     // play range along the bottom
-    QPushButton* button14 = nullptr;
-    QPushButton* button15 = nullptr;
-    QPushButton* button16 = nullptr;
-    QPushButton* button17 = nullptr;
-    QPushButton* button30 = nullptr;
+    QPushButton* rangeEndSetButton = nullptr;
+    QPushButton* rangeStartSetButton = nullptr;
+    QPushButton* rangeStartClearButton = nullptr;
+    QPushButton* rangeEndClearButton = nullptr;
+    QPushButton* rangePlayButton = nullptr;
 
     // timers: the music poll, the delayed close of the lyrics window, and the
     // line timer (window timer 1) that paces the synchronized text
-    QTimer* timer1 = nullptr;
-    QTimer* timer2 = nullptr;
+    QTimer* musicPollTimer = nullptr;
+    QTimer* lrcCloseTimer = nullptr;
     QTimer* lineTimer = nullptr;
 };

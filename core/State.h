@@ -4,6 +4,53 @@
 #include <QString>
 #include <cstdint>
 
+// The numeric codes below are the values the program has always used (the
+// settings file stores reading mode, play mode and picture fit as these
+// numbers), so each is an enumerator with its number, held in an int.
+
+// The reader: each engine's three states are consecutive (speaking, paused,
+// stopped), so "speaking + 2" is that engine's stop.
+namespace SpeechState {
+enum Code : std::int32_t {
+    VoiceSpeaking = 10,        // the built-in voice
+    VoicePaused = 11,
+    VoiceStopped = 12,
+    SynthesizerSpeaking = 20,  // the desktop's speech service
+    SynthesizerPaused = 21,
+    SynthesizerStopped = 22,
+    Idle = 99,                 // nothing read yet
+};
+}
+
+// The song on the audio device: a waveform file or an MP3, each playing,
+// paused or stopped in that order.
+namespace AudioState {
+enum Code : std::int32_t {
+    WavePlaying = 10,
+    WavePaused = 11,
+    WaveStopped = 12,
+    Mp3Playing = 20,
+    Mp3Paused = 21,
+    Mp3Stopped = 22,
+    Closed = 99,               // no song open
+};
+}
+
+// What the read button reads (stored as "ReproductionMode").
+namespace ReadingMode {
+enum Code : std::int32_t { OneLine = 0, Range = 1, All = 2 };
+}
+
+// What follows the end of a song (stored as "MusicPlayMode").
+namespace PlayMode {
+enum Code : std::int32_t { None = 0, RepeatOne = 1, InOrder = 2, InOrderLoop = 3, Random = 4 };
+}
+
+// How the picture fills its box, in the fit box's order (stored as "PicMode").
+namespace PictureFit {
+enum Code : std::int32_t { Center = 0, Normal = 1, Stretch = 2, Zoom = 3 };
+}
+
 // The process-wide variables every part of the program shares, under their
 // own names and widths. MyForm owns the one instance; each controller gets a
 // reference, and a test makes its own. The values here are the start-up
@@ -12,35 +59,35 @@ struct State
 {
     // --- application shell ---------------------------------------------------
     static constexpr std::uint32_t nTimerID = 1;   // the line timer's identifier
-    QString strPrintText;
-    QString strRepeatText;
-    QString strRepeatLrcText;
+    QString printText;
+    QString repeatText;
+    QString repeatLrcText;
     QString LrcText;
-    QString strOralName;
-    QString strDeleteFilelName;
+    QString oralNameText;
+    QString deleteFileName;
     std::int32_t MouseRightAndLeftButtonFlag = 0;  // 0 none yet, 1 right, 2 left
 
     // --- settings --------------------------------------------------------------
     std::int16_t OsMajor = 0;
     std::int16_t OsMinor = 0;
     QString dir;                    // program folder, no trailing separator
-    QString cMurmelinCreateFolder;  // working folder
-    QString cMurmelinListFolder;
-    QString cOpenDirFolder;
+    QString murmelinFolder;  // working folder
+    QString listFolderPath;
+    QString openDirFolder;
 
     // --- file lists ------------------------------------------------------------
     std::int32_t listViewSel = 0;
-    std::int32_t listView1Sorting = 0;
-    std::int32_t listView2Sorting = 0;
-    std::int32_t listView3Sorting = 0;
+    std::int32_t allFileListSorting = 0;
+    std::int32_t textFileListSorting = 0;
+    std::int32_t musicListSorting = 0;
     std::int32_t EXErrorFlag = 0;
     std::int32_t MusicListCount = 0;
     std::int32_t ListIndexMusic = 0;
-    std::int32_t MciTempFlag = 0;
+    std::int32_t mp3TempCopyIndex = 0;
 
     // --- documents -------------------------------------------------------------
-    QString cMurmelinTextFolder;
-    QString cMurmelinLrcTextFolder;
+    QString textFolder;
+    QString lrcTextFolder;
     std::int16_t TextNewFlag = 0;
     std::int16_t LrcTextNewFlag = 0;
     std::int32_t TextFileNewFlag = 0;
@@ -52,17 +99,17 @@ struct State
     QString TextFontName;
     double TextFontSize = 0.0;
     std::int32_t TextFontStyle = 0;
-    std::int32_t TextFontGdiChar = 0;
+    std::int32_t TextFontCharset = 0;
 
     // --- speech ----------------------------------------------------------------
     std::int32_t SpeechRuntimeError = 0;
     std::int32_t SpeechRuntime11Error = 0;
     QByteArray OralName;            // the voice name in the ANSI code page
     std::int32_t OralSelectionNumber = 0;
-    std::int32_t SpeechStateFlag = 99;
+    std::int32_t speechState = SpeechState::Idle;
     std::int32_t SpeechRate = 0;
     std::int32_t SpeechVol = 0;
-    std::int32_t ReproductionMode = 0;
+    std::int32_t readingMode = ReadingMode::OneLine;
     std::int32_t LoopModeCount = 0;
     std::int32_t SpeechLoopCount = 0;
     std::int32_t SpeakLinesNo = 0;
@@ -73,10 +120,10 @@ struct State
     std::int16_t VolTrackBarVisible = 0;
 
     // --- music -----------------------------------------------------------------
-    std::int32_t AudioStateFlag = 99;
-    std::int32_t MciDeviceID = 0;
-    std::int32_t MciMsg = 0;
-    QString wcWavMp3;
+    std::int32_t audioState = AudioState::Closed;
+    std::int32_t audioDeviceId = 0;
+    std::int32_t deviceError = 0;
+    QString songPath;
     std::int32_t PlayTimeMiriSecond = 0;
     double Second = 0.0;
     std::int32_t PositionTimeMiriSecond = 0;
@@ -84,7 +131,7 @@ struct State
     std::int32_t StartTime = 0;
     std::int32_t EndingTime = 0;
     std::int16_t RangeEn = 1;
-    std::int32_t MusicPlayMode = 0;
+    std::int32_t playMode = PlayMode::None;
     std::int32_t MixerVolume = 0;
     std::int32_t MixerVolMinimum = 0;
     std::int32_t MixerVolMaximum = 0;
@@ -107,7 +154,7 @@ struct State
     std::int32_t LrcDisplayShowFlag = 0;
 
     // --- cover art -------------------------------------------------------------
-    std::int32_t PicMode = 0;
+    std::int32_t pictureFit = PictureFit::Center;
 
     // --- printing --------------------------------------------------------------
     std::int32_t PrintLeftMargin = 0;
@@ -139,30 +186,30 @@ struct State
     // folders and the engine error flags are left alone.
     void ResetRunTime()
     {
-        strPrintText.clear();
-        strRepeatText.clear();
-        strRepeatLrcText.clear();
+        printText.clear();
+        repeatText.clear();
+        repeatLrcText.clear();
         LrcText.clear();
-        strDeleteFilelName.clear();
+        deleteFileName.clear();
         MouseRightAndLeftButtonFlag = 0;
         listViewSel = 0;
-        listView1Sorting = listView2Sorting = listView3Sorting = 0;
+        allFileListSorting = textFileListSorting = musicListSorting = 0;
         EXErrorFlag = 0;
         MusicListCount = ListIndexMusic = 0;
-        MciTempFlag = 0;
+        mp3TempCopyIndex = 0;
         TextNewFlag = LrcTextNewFlag = 0;
         TextFileNewFlag = LrcTextFileNewFlag = 0;
         TextCodeKind = LrcTextCodeKind = 0;
         TextCodeKindLength = LrcTextCodeKindLength = 0;
         OralSelectionNumber = 0;
-        SpeechStateFlag = 99;
+        speechState = SpeechState::Idle;
         SpeechLoopCount = 0;
         SpeakLinesNo = AllLinesCount = 0;
         OneLineSelectionStart = OneLineSelectionLength = 0;
         RateTrackBarVisible = VolTrackBarVisible = 0;
-        AudioStateFlag = 99;
-        MciDeviceID = MciMsg = 0;
-        wcWavMp3.clear();
+        audioState = AudioState::Closed;
+        audioDeviceId = deviceError = 0;
+        songPath.clear();
         PlayTimeMiriSecond = 0;
         Second = 0.0;
         PositionTimeMiriSecond = 0;
@@ -191,7 +238,7 @@ struct State
     // Reading aloud is busy while speaking or paused with either engine.
     bool SpeechBusy() const
     {
-        return SpeechStateFlag == 10 || SpeechStateFlag == 11
-            || SpeechStateFlag == 20 || SpeechStateFlag == 21;
+        return speechState == SpeechState::VoiceSpeaking || speechState == SpeechState::VoicePaused
+            || speechState == SpeechState::SynthesizerSpeaking || speechState == SpeechState::SynthesizerPaused;
     }
 };

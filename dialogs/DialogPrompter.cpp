@@ -39,7 +39,7 @@ void DialogPrompter::MessageInfoBox(const QString& text)
 bool DialogPrompter::YesNo(const QString& question)
 {
     ::YesNo dialog(m_parent);
-    dialog.label1->setText(question);
+    dialog.messageLabel->setText(question);
     return dialog.exec() == QDialog::Accepted;
 }
 

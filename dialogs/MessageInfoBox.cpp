@@ -91,27 +91,27 @@ QString elidedLine(const QString& rest, const QFontMetrics& fm, int width)
 
 MessageInfoBox::MessageInfoBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
-    , label1(new QLabel(this))
-    , button1(new QPushButton(u"OK"_s, this))
+    , messageLabel(new QLabel(this))
+    , okButton(new QPushButton(u"OK"_s, this))
 {
     setFixedSize(458, 79);
     // Only the message and the button show; the window itself is see-through.
     setAttribute(Qt::WA_TranslucentBackground);
     setAccessibleName(u"メッセージ"_s);
 
-    label1->setObjectName(u"label1"_s);
-    DialogParts::SetMessageLabelLook(label1);
-    label1->move(9, 6);
+    messageLabel->setObjectName(u"messageLabel"_s);
+    DialogParts::SetMessageLabelLook(messageLabel);
+    messageLabel->move(9, 6);
 
-    button1->setObjectName(u"button1"_s);
-    button1->setGeometry(379, 54, 70, 21);
-    DialogParts::SetFlatButtonLook(button1, palette().color(QPalette::Button).darker(110),
+    okButton->setObjectName(u"okButton"_s);
+    okButton->setGeometry(379, 54, 70, 21);
+    DialogParts::SetFlatButtonLook(okButton, palette().color(QPalette::Button).darker(110),
                                    palette().color(QPalette::Button).darker(130));
     // Enter presses the button; Escape ends the dialog as rejected too.
-    button1->setDefault(true);
-    connect(button1, &QPushButton::clicked, this, &QDialog::reject);
-    DialogParts::ReturnActsLikeSpace(button1);
-    button1->setFocus();
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::reject);
+    DialogParts::ReturnActsLikeSpace(okButton);
+    okButton->setFocus();
 
     setText(u"メッセージ"_s);
 }
@@ -119,16 +119,16 @@ MessageInfoBox::MessageInfoBox(QWidget* parent)
 void MessageInfoBox::setText(const QString& text)
 {
     m_fullText = text;
-    const int frame = label1->frameWidth();
+    const int frame = messageLabel->frameWidth();
     const int width = LabelWidth - 2 * frame;
     const int maxTextHeight = MaxLabelHeight - 2 * frame;
-    const QFontMetrics fm(label1->font());
+    const QFontMetrics fm(messageLabel->font());
     // Measured the way the label draws it, so what fits here fits there.
     auto heightOf = [&](const QString& s) {
         return fm.boundingRect(QRect(0, 0, width, 10000), Qt::AlignCenter, s).height();
     };
 
-    const QList<Line> lines = wrapLines(text, label1->font(), width);
+    const QList<Line> lines = wrapLines(text, messageLabel->font(), width);
     qsizetype fitting = 0;
     while (fitting < lines.size() && heightOf(joined(lines, fitting + 1)) <= maxTextHeight)
         ++fitting;
@@ -147,21 +147,21 @@ void MessageInfoBox::setText(const QString& text)
     }
 
     // The lines are already broken to the width; the label must not break them again.
-    label1->setWordWrap(false);
-    label1->setText(shown);
+    messageLabel->setWordWrap(false);
+    messageLabel->setText(shown);
     m_shownText = shown;
-    label1->setFixedSize(LabelWidth, qBound(MinLabelHeight, heightOf(shown) + 2 * frame, MaxLabelHeight));
+    messageLabel->setFixedSize(LabelWidth, qBound(MinLabelHeight, heightOf(shown) + 2 * frame, MaxLabelHeight));
     // The whole message stays one hover away when it had to be cut.
-    label1->setToolTip(m_elided ? text : QString());
-    label1->setAccessibleDescription(m_elided ? text : u"メッセージ"_s);
+    messageLabel->setToolTip(m_elided ? text : QString());
+    messageLabel->setAccessibleDescription(m_elided ? text : u"メッセージ"_s);
     DialogParts::ShapeToControls(this);
 }
 
 void MessageInfoBox::showEvent(QShowEvent* event)
 {
-    // A caller may have put its text straight into label1.
-    if (label1->text() != m_shownText)
-        setText(label1->text());
+    // A caller may have put its text straight into messageLabel.
+    if (messageLabel->text() != m_shownText)
+        setText(messageLabel->text());
     DialogParts::ShapeToControls(this);
     QDialog::showEvent(event);
     if (!event->spontaneous())

@@ -15,16 +15,16 @@ class MessageInfoBox : public QDialog
 public:
     explicit MessageInfoBox(QWidget* parent = nullptr);
 
-    // Shows text in label1: the label grows with it from 440 x 24 to at
+    // Shows text in messageLabel: the label grows with it from 440 x 24 to at
     // most 440 x 46, and what still does not fit ends in "…".
     void setText(const QString& text);
 
-    // The whole message, also when label1 shows it shortened.
+    // The whole message, also when messageLabel shows it shortened.
     QString fullText() const { return m_fullText; }
     bool isElided() const { return m_elided; }
 
-    QLabel* label1;
-    QPushButton* button1;
+    QLabel* messageLabel;
+    QPushButton* okButton;
 
     static constexpr int LabelWidth = 440;
     static constexpr int MinLabelHeight = 24;

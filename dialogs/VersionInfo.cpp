@@ -48,42 +48,42 @@ void setTextColor(QLabel* label, const QColor& color)
 VersionInfo::VersionInfo(QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
-    , label1(new PictureLabel(this))
-    , label2(new QLabel(this))
-    , label3(new QLabel(this))
-    , label4(new QLabel(this))
+    , nameLabel(new PictureLabel(this))
+    , versionLabel(new QLabel(this))
+    , companyLabel(new QLabel(this))
+    , descriptionLabel(new QLabel(this))
 {
     setWindowTitle(u"バージョン情報"_s);
     setAccessibleName(u"バージョン情報"_s);
     setFixedSize(439, 138);
 
-    label1->setObjectName(u"label1"_s);
-    label1->setText(u"   Murmelin"_s);
-    label1->setFont(handwritingFont());
-    setTextColor(label1, QColor(0xB9, 0xD1, 0xEA)); // gradient active caption
-    label1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label1->setLineWidth(2);
-    label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label1->setGeometry(66, 8, 309, 54);
-    label1->setPicture(u"murmelin.svg"_s, 44);
-    label1->setAccessibleDescription(u"製品名"_s);
+    nameLabel->setObjectName(u"nameLabel"_s);
+    nameLabel->setText(u"   Murmelin"_s);
+    nameLabel->setFont(handwritingFont());
+    setTextColor(nameLabel, QColor(0xB9, 0xD1, 0xEA)); // gradient active caption
+    nameLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    nameLabel->setLineWidth(2);
+    nameLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    nameLabel->setGeometry(66, 8, 309, 54);
+    nameLabel->setPicture(u"murmelin.svg"_s, 44);
+    nameLabel->setAccessibleDescription(u"製品名"_s);
 
-    label2->setObjectName(u"label2"_s);
-    label2->setText(VersionText());
-    label2->setFont(uiFont(12));
-    label2->setGeometry(53, 67, 333, 20);
-    label2->setAccessibleDescription(u"バージョン"_s);
+    versionLabel->setObjectName(u"versionLabel"_s);
+    versionLabel->setText(VersionText());
+    versionLabel->setFont(uiFont(12));
+    versionLabel->setGeometry(53, 67, 333, 20);
+    versionLabel->setAccessibleDescription(u"バージョン"_s);
 
-    label3->setObjectName(u"label3"_s);
-    label3->setText(u"Kestrow Software"_s);
-    label3->setAccessibleDescription(u"会社名"_s);
+    companyLabel->setObjectName(u"companyLabel"_s);
+    companyLabel->setText(u"Kestrow Software"_s);
+    companyLabel->setAccessibleDescription(u"会社名"_s);
 
-    label4->setObjectName(u"label4"_s);
-    label4->setText(u"音声合成とミュージック再生の学習ツール"_s);
-    label4->setAccessibleDescription(u"説明"_s);
+    descriptionLabel->setObjectName(u"descriptionLabel"_s);
+    descriptionLabel->setText(u"音声合成とミュージック再生の学習ツール"_s);
+    descriptionLabel->setAccessibleDescription(u"説明"_s);
 
     int y = 95;
-    for (QLabel* label : {label3, label4}) {
+    for (QLabel* label : {companyLabel, descriptionLabel}) {
         label->setFont(uiFont(9.75));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setGeometry(94, y, 333, 20);

@@ -16,10 +16,10 @@ public:
     // "Version:" followed directly by the version number.
     static QString VersionText();
 
-    PictureLabel* label1; // name
-    QLabel* label2;       // version
-    QLabel* label3;
-    QLabel* label4;
+    PictureLabel* nameLabel; // name
+    QLabel* versionLabel;       // version
+    QLabel* companyLabel;
+    QLabel* descriptionLabel;
 
 protected:
     void showEvent(QShowEvent* event) override;

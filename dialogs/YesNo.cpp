@@ -21,39 +21,39 @@ const QColor DarkOliveGreen(0x55, 0x6B, 0x2F);
 
 YesNo::YesNo(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
-    , label1(new PictureLabel(this))
-    , button1(new QPushButton(u"はい"_s, this))
-    , button2(new QPushButton(u"いいえ"_s, this))
+    , messageLabel(new PictureLabel(this))
+    , yesButton(new QPushButton(u"はい"_s, this))
+    , noButton(new QPushButton(u"いいえ"_s, this))
 {
     setFixedSize(376, 66);
     setAttribute(Qt::WA_TranslucentBackground);
     setAccessibleName(u"確認"_s);
 
-    label1->setObjectName(u"label1"_s);
-    DialogParts::SetMessageLabelLook(label1);
-    label1->setText(u"メッセージ"_s);
-    label1->setAccessibleDescription(u"質問"_s);
-    label1->setGeometry(10, 9, 355, 24);
-    label1->setFixedSize(355, 24);
-    label1->setPicture(u"question.svg"_s, 18);
+    messageLabel->setObjectName(u"messageLabel"_s);
+    DialogParts::SetMessageLabelLook(messageLabel);
+    messageLabel->setText(u"メッセージ"_s);
+    messageLabel->setAccessibleDescription(u"質問"_s);
+    messageLabel->setGeometry(10, 9, 355, 24);
+    messageLabel->setFixedSize(355, 24);
+    messageLabel->setPicture(u"question.svg"_s, 18);
 
-    button1->setObjectName(u"button1"_s);
-    button1->setGeometry(106, 41, 70, 21);
-    DialogParts::SetFlatButtonLook(button1, MistyRose, OrangeRed);
-    connect(button1, &QPushButton::clicked, this, &QDialog::accept);
+    yesButton->setObjectName(u"yesButton"_s);
+    yesButton->setGeometry(106, 41, 70, 21);
+    DialogParts::SetFlatButtonLook(yesButton, MistyRose, OrangeRed);
+    connect(yesButton, &QPushButton::clicked, this, &QDialog::accept);
 
-    button2->setObjectName(u"button2"_s);
-    button2->setGeometry(192, 41, 70, 21);
-    DialogParts::SetFlatButtonLook(button2, ActiveCaption, DarkOliveGreen);
-    connect(button2, &QPushButton::clicked, this, &QDialog::reject);
+    noButton->setObjectName(u"noButton"_s);
+    noButton->setGeometry(192, 41, 70, 21);
+    DialogParts::SetFlatButtonLook(noButton, ActiveCaption, DarkOliveGreen);
+    connect(noButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    DialogParts::ReturnActsLikeSpace(button1);
-    DialogParts::ReturnActsLikeSpace(button2);
+    DialogParts::ReturnActsLikeSpace(yesButton);
+    DialogParts::ReturnActsLikeSpace(noButton);
 
     // "いいえ" first: the safe answer is the one Enter gives.
-    setTabOrder(button2, button1);
-    button2->setDefault(true);
-    button2->setFocus();
+    setTabOrder(noButton, yesButton);
+    noButton->setDefault(true);
+    noButton->setFocus();
     DialogParts::ShapeToControls(this);
 }
 
@@ -65,8 +65,8 @@ void YesNo::FitToQuestion()
     // its buttons kept in the middle.
     constexpr int designWidth = 376, designLabel = 355;
     const int side = designWidth - designLabel;
-    const int textWidth = label1->fontMetrics().horizontalAdvance(label1->text());
-    const int room = designLabel - (label1->width() - label1->contentsRect().width()) - 8;
+    const int textWidth = messageLabel->fontMetrics().horizontalAdvance(messageLabel->text());
+    const int room = designLabel - (messageLabel->width() - messageLabel->contentsRect().width()) - 8;
     int width = designWidth;
     if (textWidth > room) {
         const QScreen* screen = this->screen();
@@ -74,9 +74,9 @@ void YesNo::FitToQuestion()
         width = std::clamp(designWidth + textWidth - room, designWidth, std::max(designWidth, most));
     }
     setFixedSize(width, height());
-    label1->setFixedSize(width - side, label1->height());
-    button1->move(width / 2 - 82, button1->y());
-    button2->move(width / 2 + 4, button2->y());
+    messageLabel->setFixedSize(width - side, messageLabel->height());
+    yesButton->move(width / 2 - 82, yesButton->y());
+    noButton->move(width / 2 + 4, noButton->y());
 }
 
 void YesNo::showEvent(QShowEvent* event)

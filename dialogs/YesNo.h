@@ -15,9 +15,9 @@ class YesNo : public QDialog
 public:
     explicit YesNo(QWidget* parent = nullptr);
 
-    PictureLabel* label1;
-    QPushButton* button1; // はい
-    QPushButton* button2; // いいえ
+    PictureLabel* messageLabel;
+    QPushButton* yesButton; // はい
+    QPushButton* noButton; // いいえ
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -27,12 +27,12 @@ DocumentController::DocumentController(const Context& context)
 DocumentController::Document DocumentController::Parts(DocumentKind kind)
 {
     if (kind == DocumentKind::Lrc)
-        return {kind, ui.textBox2, ui.textBox4, ui.label3, state.cMurmelinLrcTextFolder,
+        return {kind, ui.lrcView, ui.lrcNameBox, ui.lrcFolderLabel, state.lrcTextFolder,
                 state.LrcTextNewFlag, state.LrcTextFileNewFlag, state.LrcTextCodeKind,
                 state.LrcTextCodeKindLength, u".lrc"_s, u"NewLrcText"_s,
                 u"同期テキスト・データを保存しなくてもよいですか？"_s,
                 u"同期テキスト・データを上書き保存しますか？"_s};
-    return {DocumentKind::Text, ui.textBox1, ui.textBox3, ui.label1, state.cMurmelinTextFolder,
+    return {DocumentKind::Text, ui.textView, ui.textNameBox, ui.textFolderLabel, state.textFolder,
             state.TextNewFlag, state.TextFileNewFlag, state.TextCodeKind,
             state.TextCodeKindLength, u".txt"_s, u"NewText"_s,
             u"テキスト・データを保存しなくてもよいですか？"_s,
@@ -42,9 +42,9 @@ DocumentController::Document DocumentController::Parts(DocumentKind kind)
 // The editor shown, the text editor tested first; none while the picture shows.
 std::optional<DocumentController::Document> DocumentController::Visible()
 {
-    if (!ui.textBox1->isHidden())
+    if (!ui.textView->isHidden())
         return Parts(DocumentKind::Text);
-    if (!ui.textBox2->isHidden())
+    if (!ui.lrcView->isHidden())
         return Parts(DocumentKind::Lrc);
     return std::nullopt;
 }
@@ -68,36 +68,36 @@ void DocumentController::ShowView(View view)
     const bool lrc = view == View::Lrc;
     const bool art = view == View::Art;
 
-    for (QWidget* w : {static_cast<QWidget*>(ui.textBox1), static_cast<QWidget*>(ui.textBox3),
-                       static_cast<QWidget*>(ui.label1)})
+    for (QWidget* w : {static_cast<QWidget*>(ui.textView), static_cast<QWidget*>(ui.textNameBox),
+                       static_cast<QWidget*>(ui.textFolderLabel)})
         w->setVisible(text);
-    for (QWidget* w : {static_cast<QWidget*>(ui.textBox2), static_cast<QWidget*>(ui.textBox4),
-                       static_cast<QWidget*>(ui.label3)})
+    for (QWidget* w : {static_cast<QWidget*>(ui.lrcView), static_cast<QWidget*>(ui.lrcNameBox),
+                       static_cast<QWidget*>(ui.lrcFolderLabel)})
         w->setVisible(lrc);
-    ui.label12->setVisible(!art);
+    ui.viewKindLabel->setVisible(!art);
     if (!art)
-        ui.label12->setText(text ? u"テキスト"_s : u"同期テキスト"_s);
-    for (QWidget* w : {static_cast<QWidget*>(ui.pictureBox1), static_cast<QWidget*>(ui.label15),
-                       static_cast<QWidget*>(ui.comboBox3)})
+        ui.viewKindLabel->setText(text ? u"テキスト"_s : u"同期テキスト"_s);
+    for (QWidget* w : {static_cast<QWidget*>(ui.artPicture), static_cast<QWidget*>(ui.artSizeLabel),
+                       static_cast<QWidget*>(ui.artFitBox)})
         w->setVisible(art);
 
-    SystemColors::SetBackColor(ui.button12, text ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
-    SystemColors::SetBackColor(ui.button13, lrc ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
-    SystemColors::SetBackColor(ui.button31, art ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
+    SystemColors::SetBackColor(ui.textViewButton, text ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
+    SystemColors::SetBackColor(ui.lrcViewButton, lrc ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
+    SystemColors::SetBackColor(ui.artViewButton, art ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
 
-    for (QPushButton* b : {ui.button2, ui.button3, ui.button4, ui.button5, ui.button6, ui.button7,
-                           ui.button8, ui.button9, ui.button10, ui.button32, ui.button33, ui.button34})
+    for (QPushButton* b : {ui.lineUpButton, ui.lineDownButton, ui.readButton, ui.readPauseButton, ui.readStopButton, ui.speechVolumeButton,
+                           ui.speechSpeedButton, ui.readingModeButton, ui.loopCountButton, ui.saveButton, ui.undoButton, ui.lineEndCheckButton})
         b->setVisible(!art);
 
     const auto enable = &SystemColors::SetButtonEnabled;
     if (art) {
-        for (QPushButton* b : {ui.button4, ui.button5, ui.button6, ui.button9, ui.button32, ui.button33,
-                               ui.button2, ui.button3, ui.button10})
+        for (QPushButton* b : {ui.readButton, ui.readPauseButton, ui.readStopButton, ui.readingModeButton, ui.saveButton, ui.undoButton,
+                               ui.lineUpButton, ui.lineDownButton, ui.loopCountButton})
             enable(b, false);
         return;
     }
-    for (QPushButton* b : {ui.button4, ui.button5, ui.button6, ui.button7, ui.button8, ui.button9,
-                           ui.button32, ui.button33})
+    for (QPushButton* b : {ui.readButton, ui.readPauseButton, ui.readStopButton, ui.speechVolumeButton, ui.speechSpeedButton, ui.readingModeButton,
+                           ui.saveButton, ui.undoButton})
         enable(b, true);
     // The reading mode decides the caption of the mode button and its neighbours.
     peers.speech->ShowReproductionMode();
@@ -144,12 +144,12 @@ void DocumentController::NewLrcText()
     NewDocument(DocumentKind::Lrc);
 }
 
-void DocumentController::textBox1_TextChanged()
+void DocumentController::TextViewChanged()
 {
     DocumentRules::ContentChanged(state.TextNewFlag, state.TextFileNewFlag);
 }
 
-void DocumentController::textBox2_TextChanged()
+void DocumentController::LrcViewChanged()
 {
     DocumentRules::ContentChanged(state.LrcTextNewFlag, state.LrcTextFileNewFlag);
 }

@@ -31,11 +31,11 @@ public:
     virtual void Paste();
     virtual void Delete();
     virtual void SelectAll();
-    virtual void textBox1_TextChanged();
-    virtual void textBox2_TextChanged();
+    virtual void TextViewChanged();
+    virtual void LrcViewChanged();
     virtual void OverWrite();
     virtual void FileNameSpecifiedSave();
-    virtual void button34_Click();
+    virtual void LineEndCheck();
     virtual void FontSetting();
     virtual void TextOpenFile(const QString& path, const QString& fileName);
     virtual void TextFontSetting();

@@ -65,13 +65,13 @@ void DocumentController::TextOpenFile(const QString& path, const QString& fileNa
     const bool synthesiser = state.OsMajor == 6 && (state.OsMinor == 2 || state.OsMinor == 3);
     const bool available = (synthesiser ? state.SpeechRuntimeError : state.SpeechRuntime11Error) == 0;
     if (available) {
-        const int speaking = synthesiser ? 20 : 10;
-        const int paused = synthesiser ? 21 : 11;
-        if (state.SpeechStateFlag == speaking) {
+        const int speaking = synthesiser ? SpeechState::SynthesizerSpeaking : SpeechState::VoiceSpeaking;
+        const int paused = synthesiser ? SpeechState::SynthesizerPaused : SpeechState::VoicePaused;
+        if (state.speechState == speaking) {
             prompter.MessageInfoBox(u"音声合成の再生中です。停止ボタンをクリックしてください。"_s);
             return;
         }
-        if (state.SpeechStateFlag == paused) {
+        if (state.speechState == paused) {
             prompter.MessageInfoBox(u"音声合成の一時停止中です。停止ボタンをクリックしてください。"_s);
             return;
         }
@@ -153,27 +153,27 @@ void DocumentController::TextFontSetting()
     font.setItalic(style.italic);
     font.setUnderline(style.underline);
     font.setStrikeOut(style.strikeout);
-    ui.textBox1->setFont(font);
-    ui.textBox2->setFont(font);
+    ui.textView->setFont(font);
+    ui.lrcView->setFont(font);
 }
 
 void DocumentController::WordWrapSetting(bool wrap)
 {
-    for (TextView* editor : {ui.textBox1, ui.textBox2})
+    for (TextView* editor : {ui.textView, ui.lrcView})
         editor->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 
 void DocumentController::FontSetting()
 {
-    const std::optional<QFont> chosen = prompter.ChooseFont(ui.textBox1->font());
+    const std::optional<QFont> chosen = prompter.ChooseFont(ui.textView->font());
     if (!chosen)
         return;
     QFont font = *chosen;
     const double size = DocumentRules::ClampFontSize(font.pointSizeF() > 0 ? font.pointSizeF() : 11.25);
     font.setPointSizeF(size);
-    state.TextFontGdiChar = CharsetOf(font);
-    ui.textBox1->setFont(font);
-    ui.textBox2->setFont(font);
+    state.TextFontCharset = CharsetOf(font);
+    ui.textView->setFont(font);
+    ui.lrcView->setFont(font);
     state.TextFontStyle = DocumentRules::StyleBits({font.bold(), font.italic(), font.underline(), font.strikeOut()});
     state.TextFontSize = size;
     state.TextFontName = font.family().left(127);

@@ -45,7 +45,7 @@ bool DocumentController::WriteDocumentFile(DocumentKind kind, const QString& pat
         return false;
     }
     // A full disk, a read-only file or a lost folder: the system says which.
-    const QString failure = DocumentFile::WriteWhole(path, *bytes, state.cMurmelinCreateFolder);
+    const QString failure = DocumentFile::WriteWhole(path, *bytes, state.murmelinFolder);
     if (failure.isEmpty())
         return true;
     state.EXErrorFlag = 1;
@@ -90,7 +90,7 @@ std::optional<QString> DocumentController::SaveThroughDialog(Document& doc, cons
     doc.nameBox->setText(DocumentRules::BaseName(DocumentRules::FileNameOf(chosen)));
     const bool carriesMark = pre.textCarriesMark && position == doc.codeKind + 1;
     const QString folder = DocumentRules::FolderOf(chosen);
-    state.cOpenDirFolder = folder;
+    state.openDirFolder = folder;
     doc.folderLabel->setText(folder);
     doc.folder = folder;
 
@@ -106,7 +106,7 @@ std::optional<QString> DocumentController::SaveThroughDialog(Document& doc, cons
     }
     if (writeMark)
         bytes->prepend(TextCodec::Mark(encoding));
-    if (const QString failure = DocumentFile::WriteWhole(chosen, *bytes, state.cMurmelinCreateFolder);
+    if (const QString failure = DocumentFile::WriteWhole(chosen, *bytes, state.murmelinFolder);
         !failure.isEmpty()) {
         prompter.MessageInfoBox(failure);
         return std::nullopt;
@@ -115,7 +115,7 @@ std::optional<QString> DocumentController::SaveThroughDialog(Document& doc, cons
         doc.codeKind = std::int16_t(position - 1);
 
     if (peers.library) {
-        const QString listFolder = ui.label2->text();
+        const QString listFolder = ui.listFolderLabel->text();
         peers.library->ListViewAllFileNameWriting(listFolder);
         peers.library->ListViewTextFileNameWriting(listFolder);
         peers.library->ListViewMusicFileNameWriting(listFolder);
@@ -174,7 +174,7 @@ void DocumentController::FileNameSpecifiedSave()
         SaveUnderName(*doc);
 }
 
-void DocumentController::button34_Click()
+void DocumentController::LineEndCheck()
 {
     std::optional<Document> doc = Visible();
     if (!doc)

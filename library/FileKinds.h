@@ -59,7 +59,7 @@ QString FolderOf(const QString& path);
 // folder + "/" + name, without doubling the separator after "/".
 QString JoinPath(const QString& folder, const QString& name);
 
-// The temporary copy the next MP3 goes to, by MciTempFlag: 0 the first, any
+// The temporary copy the next MP3 goes to, by mp3TempCopyIndex: 0 the first, any
 // other value the second.
 QString TempCopyName(std::int32_t mciTempFlag);
 std::int32_t NextTempFlag(std::int32_t mciTempFlag);

@@ -52,11 +52,11 @@ QTreeWidget* LibraryController::List(int index) const
 {
     switch (index) {
     case 0:
-        return ui.listView1;
+        return ui.allFileList;
     case 1:
-        return ui.listView2;
+        return ui.textFileList;
     default:
-        return ui.listView3;
+        return ui.musicList;
     }
 }
 
@@ -70,9 +70,9 @@ void LibraryController::iniListView()
         ListViewSetup::Apply(List(i), i == 2, [this, i] { RowClickedAgain(i); });
         ListSorter::Of(List(i));
     }
-    state.listView1Sorting = 0;
-    state.listView2Sorting = 0;
-    state.listView3Sorting = 0;
+    state.allFileListSorting = 0;
+    state.textFileListSorting = 0;
+    state.musicListSorting = 0;
 }
 
 QStringList LibraryController::Scan(const QString& folder, const QStringList& suffixes, bool reports)
@@ -142,29 +142,29 @@ void LibraryController::Fill(QTreeWidget* list, const QStringList& paths,
 
 void LibraryController::ListViewAllFileNameWriting(const QString& folder)
 {
-    ui.listView1->clear();
+    ui.allFileList->clear();
     const QStringList paths = FileNameChek(folder);
     if (state.EXErrorFlag == 1)
         return;
-    Fill(ui.listView1, paths, &FileKinds::ForAllList, false);
+    Fill(ui.allFileList, paths, &FileKinds::ForAllList, false);
 }
 
 void LibraryController::ListViewTextFileNameWriting(const QString& folder)
 {
-    ui.listView2->clear();
+    ui.textFileList->clear();
     const QStringList paths = TextFileNameChek(folder);
     if (state.EXErrorFlag == 1)
         return;
-    Fill(ui.listView2, paths, &FileKinds::ForTextList, false);
+    Fill(ui.textFileList, paths, &FileKinds::ForTextList, false);
 }
 
 void LibraryController::ListViewMusicFileNameWriting(const QString& folder)
 {
-    ui.listView3->clear();
+    ui.musicList->clear();
     const QStringList paths = MusicFileNameChek(folder);
     if (state.EXErrorFlag != 1)
-        Fill(ui.listView3, paths, &FileKinds::ForMusicList, true);
-    state.MusicListCount = ui.listView3->topLevelItemCount();
+        Fill(ui.musicList, paths, &FileKinds::ForMusicList, true);
+    state.MusicListCount = ui.musicList->topLevelItemCount();
     state.ListIndexMusic = 0;
 }
 
@@ -181,7 +181,7 @@ void LibraryController::ShowList(int listViewSel)
 {
     if (listViewSel < 0 || listViewSel > 2 || listViewSel == state.listViewSel)
         return;
-    QPushButton* const buttons[] = {ui.button18, ui.button20, ui.button19};
+    QPushButton* const buttons[] = {ui.allListButton, ui.textListButton, ui.musicListButton};
     for (int i = 0; i < 3; ++i) {
         List(i)->setVisible(i == listViewSel);
         SystemColors::SetBackColor(buttons[i], i == listViewSel ? SystemColors::ActiveCaption()
@@ -191,11 +191,11 @@ void LibraryController::ShowList(int listViewSel)
     if (listViewSel != 2)
         return;
 
-    for (QPushButton* b : {ui.button25, ui.button24}) {
+    for (QPushButton* b : {ui.previousSongButton, ui.nextSongButton}) {
         b->setEnabled(true);
         SystemColors::SetBackColor(b, SystemColors::ControlLight());
     }
-    for (QPushButton* b : {ui.button26, ui.button27, ui.button28, ui.button29})
+    for (QPushButton* b : {ui.repeatOneButton, ui.inOrderButton, ui.inOrderLoopButton, ui.randomPlayButton})
         b->setEnabled(true);
     if (peers.music)
         peers.music->ShowPlayMode();
@@ -205,7 +205,7 @@ void LibraryController::ColumnClick(int list, int column)
 {
     if (list < 0 || list > 2)
         return;
-    std::int32_t* const flags[] = {&state.listView1Sorting, &state.listView2Sorting, &state.listView3Sorting};
+    std::int32_t* const flags[] = {&state.allFileListSorting, &state.textFileListSorting, &state.musicListSorting};
     // One direction per list, whichever column is clicked.
     *flags[list] = *flags[list] == 0 ? 1 : 0;
     ListSorter::Of(List(list))->Install(std::make_unique<ListViewItemComparer>(state, column));
@@ -235,7 +235,7 @@ void LibraryController::SelectionChanged(int list)
 void LibraryController::SelFileName()
 {
     QTreeWidget* shown = nullptr;
-    for (QTreeWidget* list : {ui.listView1, ui.listView2, ui.listView3}) {
+    for (QTreeWidget* list : {ui.allFileList, ui.textFileList, ui.musicList}) {
         if (!list->isHidden()) {
             shown = list;
             break;
@@ -244,41 +244,41 @@ void LibraryController::SelFileName()
     if (!shown)
         return;
     if (QTreeWidgetItem* entry = SelectedEntry(shown))
-        state.strDeleteFilelName = FileKinds::JoinPath(state.cMurmelinListFolder, entry->text(0));
+        state.deleteFileName = FileKinds::JoinPath(state.listFolderPath, entry->text(0));
 }
 
 void LibraryController::ListSelect()
 {
-    QTreeWidgetItem* entry = SelectedEntry(ui.listView1);
+    QTreeWidgetItem* entry = SelectedEntry(ui.allFileList);
     if (!entry)
         return;
     const QString name = entry->text(0);
-    const QString path = FileKinds::JoinPath(state.cMurmelinListFolder, name);
-    state.strDeleteFilelName = path;
-    Open(FileKinds::FromAllList(path), path, name, state.cMurmelinListFolder);
+    const QString path = FileKinds::JoinPath(state.listFolderPath, name);
+    state.deleteFileName = path;
+    Open(FileKinds::FromAllList(path), path, name, state.listFolderPath);
 }
 
 void LibraryController::List2Select()
 {
-    QTreeWidgetItem* entry = SelectedEntry(ui.listView2);
+    QTreeWidgetItem* entry = SelectedEntry(ui.textFileList);
     if (!entry)
         return;
     const QString name = entry->text(0);
-    const QString path = FileKinds::JoinPath(state.cMurmelinListFolder, name);
-    state.strDeleteFilelName = path;
-    Open(FileKinds::FromTextList(path), path, name, state.cMurmelinListFolder);
+    const QString path = FileKinds::JoinPath(state.listFolderPath, name);
+    state.deleteFileName = path;
+    Open(FileKinds::FromTextList(path), path, name, state.listFolderPath);
 }
 
 void LibraryController::List3Select()
 {
-    QTreeWidgetItem* entry = SelectedEntry(ui.listView3);
+    QTreeWidgetItem* entry = SelectedEntry(ui.musicList);
     if (!entry || entry->checkState(0) != Qt::Checked)
         return;
     const QString name = entry->text(0);
-    const QString path = FileKinds::JoinPath(state.cMurmelinListFolder, name);
-    state.strDeleteFilelName = path;
-    state.ListIndexMusic = ui.listView3->indexOfTopLevelItem(entry);
-    Open(FileKinds::FromMusicList(path), path, name, state.cMurmelinListFolder);
+    const QString path = FileKinds::JoinPath(state.listFolderPath, name);
+    state.deleteFileName = path;
+    state.ListIndexMusic = ui.musicList->indexOfTopLevelItem(entry);
+    Open(FileKinds::FromMusicList(path), path, name, state.listFolderPath);
 }
 
 void LibraryController::Open(Route route, const QString& path, const QString& name, const QString& artFolder)
@@ -308,7 +308,7 @@ void LibraryController::PlayWav(const QString& path, const QString& name, const 
 {
     if (peers.lrc)
         peers.lrc->LrcTextTempLabel(path);
-    ui.label4->setText(FileKinds::SongName(name));
+    ui.songNameLabel->setText(FileKinds::SongName(name));
     if (peers.art)
         peers.art->JpegCoverArtDisplay(artFolder);
     if (peers.music)
@@ -318,16 +318,16 @@ void LibraryController::PlayWav(const QString& path, const QString& name, const 
 void LibraryController::PlayMp3(const QString& path, const QString& name)
 {
     // The song's name first: the cover art looks for a picture named after it.
-    ui.label4->setText(FileKinds::SongName(name));
-    const QString temp = FileKinds::TempCopyName(state.MciTempFlag);
+    ui.songNameLabel->setText(FileKinds::SongName(name));
+    const QString temp = FileKinds::TempCopyName(state.mp3TempCopyIndex);
     if (!peers.art || !peers.art->MP3JpegDel(path, temp)) {
         // Without its copy the song cannot play. The one playing stops
         // rather than go on under this one's name, and nothing of this song
         // (name, lyrics, range) is kept; the same copy name is written next
         // time, since the player held the other one.
-        ui.label4->clear();
-        if (peers.music && state.AudioStateFlag != 99)
-            peers.music->MciClose();
+        ui.songNameLabel->clear();
+        if (peers.music && state.audioState != AudioState::Closed)
+            peers.music->CloseDevice();
         return;
     }
     // Lyrics only once the song is sure to open, so they never belong to
@@ -335,8 +335,8 @@ void LibraryController::PlayMp3(const QString& path, const QString& name)
     if (peers.lrc)
         peers.lrc->LrcTextTempLabel(path);
     if (peers.music)
-        peers.music->MusicStart(FileKinds::JoinPath(state.cMurmelinCreateFolder, temp), temp);
-    state.MciTempFlag = FileKinds::NextTempFlag(state.MciTempFlag);
+        peers.music->MusicStart(FileKinds::JoinPath(state.murmelinFolder, temp), temp);
+    state.mp3TempCopyIndex = FileKinds::NextTempFlag(state.mp3TempCopyIndex);
 }
 
 void LibraryController::RowClickedAgain(int list)
@@ -349,7 +349,7 @@ void LibraryController::RowClickedAgain(int list)
     QTreeWidgetItem* entry = SelectedEntry(List(list));
     if (!entry)
         return;
-    const QString path = FileKinds::JoinPath(state.cMurmelinListFolder, entry->text(0));
+    const QString path = FileKinds::JoinPath(state.listFolderPath, entry->text(0));
     const Route route = list == 0 ? FileKinds::FromAllList(path)
                       : list == 2 ? FileKinds::FromMusicList(path)
                                   : Route::None;
@@ -361,15 +361,15 @@ void LibraryController::RowClickedAgain(int list)
 
 void LibraryController::FolderSetting()
 {
-    const std::optional<QString> chosen = prompter.ExistingFolder(state.cMurmelinListFolder);
+    const std::optional<QString> chosen = prompter.ExistingFolder(state.listFolderPath);
     if (!chosen)
         return;
     if (const std::optional<QString> failure = FolderScan::ListingFailure(*chosen)) {
         prompter.MessageInfoBox(*failure);
         return;
     }
-    ui.label2->setText(*chosen);
-    state.cMurmelinListFolder = *chosen;
+    ui.listFolderLabel->setText(*chosen);
+    state.listFolderPath = *chosen;
     FillAll(*chosen);
 }
 
@@ -377,7 +377,7 @@ void LibraryController::DeleteFile()
 {
     if (!prompter.YesNo(u"ファイルを削除しますか？"_s))
         return;
-    const QString path = state.strDeleteFilelName;
+    const QString path = state.deleteFileName;
     // Only the remembered file goes: nothing remembered, or a folder that
     // has taken its name since, is refused.
     if (path.isEmpty()) {
@@ -403,12 +403,12 @@ void LibraryController::DeleteFile()
                                            : FileErrors::Message(FileErrors::Doing::Delete, path, file.errorString()));
         return;
     }
-    FillAll(ui.label2->text());
+    FillAll(ui.listFolderLabel->text());
 }
 
 void LibraryController::FileOpen()
 {
-    const std::optional<QString> chosen = prompter.OpenFileName(state.cOpenDirFolder, FileKinds::OpenFilterStrings());
+    const std::optional<QString> chosen = prompter.OpenFileName(state.openDirFolder, FileKinds::OpenFilterStrings());
     if (!chosen || chosen->isEmpty())
         return;
     OpenPath(*chosen);
@@ -417,8 +417,8 @@ void LibraryController::FileOpen()
 void LibraryController::OpenPath(const QString& path)
 {
     const QString name = FileKinds::FileNameOf(path);
-    state.cOpenDirFolder = FileKinds::FolderOf(path);
+    state.openDirFolder = FileKinds::FolderOf(path);
     if (ui.form)
         ui.form->repaint();
-    Open(FileKinds::FromOpenCommand(path), path, name, ui.label2->text());
+    Open(FileKinds::FromOpenCommand(path), path, name, ui.listFolderLabel->text());
 }

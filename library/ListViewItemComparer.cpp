@@ -42,15 +42,15 @@ int ListViewItemComparer::Compare(const QTreeWidgetItem& x, const QTreeWidgetIte
     switch (state_.listViewSel) {
     case 0:
         column = col1;
-        direction = state_.listView1Sorting;
+        direction = state_.allFileListSorting;
         break;
     case 1:
         column = col2;
-        direction = state_.listView2Sorting;
+        direction = state_.textFileListSorting;
         break;
     default:
         column = col3;
-        direction = state_.listView3Sorting;
+        direction = state_.musicListSorting;
         break;
     }
     if (direction == 1)

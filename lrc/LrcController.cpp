@@ -97,10 +97,10 @@ void LrcController::SetLabels(const QString& l1, const QString& l2, const QStrin
     wordTimer_->stop();
     if (!display_)
         return;
-    display_->label1->setText(l1);
-    display_->label2->setText(l2);
-    display_->label3->setText(l3);
-    display_->label4->setText(l4);
+    display_->previousLineLabel->setText(l1);
+    display_->currentLineLabel->setText(l2);
+    display_->nextLineLabel->setText(l3);
+    display_->afterNextLineLabel->setText(l4);
     for (LyricLineLabel* label : display_->lines()) {
         label->setSecondLine({});
         label->setWordHighlight(0, 0);
@@ -157,10 +157,10 @@ void LrcController::ShowWord()
         track = std::int64_t(Sub(TimeOfDay(), state.LrcStartTime)) * qMax(1, state.StudySpeedPercent) / 100 - adjustment;
     const int w = LrcWordTags::WordAt(words_, std::int32_t(track));
     if (w >= 0)
-        display_->label2->setWordHighlight(words_[size_t(w)].start, words_[size_t(w)].length);
+        display_->currentLineLabel->setWordHighlight(words_[size_t(w)].start, words_[size_t(w)].length);
     else
-        display_->label2->setWordHighlight(0, 0);
-    const bool playing = state.AudioStateFlag == 10 || state.AudioStateFlag == 20;
+        display_->currentLineLabel->setWordHighlight(0, 0);
+    const bool playing = state.audioState == AudioState::WavePlaying || state.audioState == AudioState::Mp3Playing;
     if (!playing || w + 1 >= int(words_.size()))
         return;
     // Aimed at the next word; a tick that comes early looks again.
@@ -225,7 +225,7 @@ void LrcController::TrackBarLrcTextTimerIni()
     }
     const std::int32_t s = state.LrcStartArrayCunt = *table_.start;
 
-    const bool mp3 = state.AudioStateFlag >= 20 && state.AudioStateFlag <= 22;
+    const bool mp3 = state.audioState >= AudioState::Mp3Playing && state.audioState <= AudioState::Mp3Stopped;
     std::int32_t a = 0;
     if (resyncAt_) {
         a = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
@@ -277,7 +277,7 @@ void LrcController::TrackBarLrcTextTimerIni()
         return;
     }
     state.LrcTimerCount = qMax(0, state.LrcTime_mSec - b + a);
-    if (state.AudioStateFlag == 10 || state.AudioStateFlag == 20) {
+    if (state.audioState == AudioState::WavePlaying || state.audioState == AudioState::Mp3Playing) {
         state.LrcStartTime = Sub(TimeOfDay(), b);
         LrcTimerOnStart(std::uint32_t(state.LrcTimerCount));
         if (current)
@@ -394,10 +394,10 @@ void LrcController::setTitleNote(const QString& note)
     }
 }
 
-void LrcController::timer2_Tick()
+void LrcController::LrcCloseTick()
 {
-    if (ui.timer2)
-        ui.timer2->stop();
+    if (ui.lrcCloseTimer)
+        ui.lrcCloseTimer->stop();
     if (state.LrcDisplayShowFlag != 0)
         LrcDisplayClose();
     state.LrcDisplayShowFlag = 0;

@@ -44,7 +44,7 @@ public:
     virtual void LrcTextClear();
     virtual void LrcTimerOnStart(std::uint32_t delay);
     virtual void LrcTimerOnStop();
-    virtual void timer2_Tick();
+    virtual void LrcCloseTick();
 
     // The player's opening (modeless, owned by the main window) and closing
     // of the window.

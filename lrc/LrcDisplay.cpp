@@ -65,13 +65,17 @@ LrcDisplay::LrcDisplay(QWidget* owner)
     // The tooltip is also what a screen reader says the label is for.
     const QString practice = u"\nこの行をクリックすると、この行を再生範囲にして繰り返し再生します。"
                              u"\nウィンドウを前面に出すだけのクリックでは変わりません。"_s;
+    const std::array<QString, 4> kLabelNames{u"previousLineLabel"_s, u"currentLineLabel"_s, u"nextLineLabel"_s,
+                                             u"afterNextLineLabel"_s};
+    const std::array<QString, 4> kButtonNames{u"previousLineSpeakButton"_s, u"currentLineSpeakButton"_s,
+                                              u"nextLineSpeakButton"_s, u"afterNextLineSpeakButton"_s};
     const std::array<QString, 4> speakNames{u"直前の行を読み上げ"_s, u"現在の行を読み上げ"_s,
                                             u"次の行を読み上げ"_s, u"その次の行を読み上げ"_s};
-    LyricLineLabel** labelSlots[4] = {&label1, &label2, &label3, &label4};
-    QPushButton** buttonSlots[4] = {&button1, &button2, &button3, &button4};
+    LyricLineLabel** labelSlots[4] = {&previousLineLabel, &currentLineLabel, &nextLineLabel, &afterNextLineLabel};
+    QPushButton** buttonSlots[4] = {&previousLineSpeakButton, &currentLineSpeakButton, &nextLineSpeakButton, &afterNextLineSpeakButton};
     for (int i = 0; i < 4; ++i) {
         auto* label = new LyricLineLabel(this);
-        label->setObjectName(u"label%1"_s.arg(i + 1));
+        label->setObjectName(kLabelNames[size_t(i)]);
         label->setFont(font);
         label->setAlignment(Qt::AlignCenter);
         label->setTextFormat(Qt::PlainText);
@@ -85,7 +89,7 @@ LrcDisplay::LrcDisplay(QWidget* owner)
         *labelSlots[i] = label;
 
         auto* button = new QPushButton(this);
-        button->setObjectName(u"button%1"_s.arg(i + 1));
+        button->setObjectName(kButtonNames[size_t(i)]);
         button->setIcon(QIcon(u":/icons/play.svg"_s));
         button->setStyleSheet(u"background-color: black; border: none;"_s);
         button->setAccessibleName(speakNames[size_t(i)]);

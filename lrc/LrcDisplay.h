@@ -21,22 +21,22 @@ class LrcDisplay : public QWidget
 public:
     explicit LrcDisplay(QWidget* owner);
 
-    LyricLineLabel* label1 = nullptr;
-    LyricLineLabel* label2 = nullptr;
-    LyricLineLabel* label3 = nullptr;
-    LyricLineLabel* label4 = nullptr;
-    QPushButton* button1 = nullptr;
-    QPushButton* button2 = nullptr;
-    QPushButton* button3 = nullptr;
-    QPushButton* button4 = nullptr;
+    LyricLineLabel* previousLineLabel = nullptr;
+    LyricLineLabel* currentLineLabel = nullptr;
+    LyricLineLabel* nextLineLabel = nullptr;
+    LyricLineLabel* afterNextLineLabel = nullptr;
+    QPushButton* previousLineSpeakButton = nullptr;
+    QPushButton* currentLineSpeakButton = nullptr;
+    QPushButton* nextLineSpeakButton = nullptr;
+    QPushButton* afterNextLineSpeakButton = nullptr;
 
     // A press on a line this soon after the window came to the front was
     // the click that brought it there.
     static constexpr int ActivationClickMs = 250;
 
-    std::array<QLabel*, 4> labels() const { return {label1, label2, label3, label4}; }
-    std::array<LyricLineLabel*, 4> lines() const { return {label1, label2, label3, label4}; }
-    std::array<QPushButton*, 4> buttons() const { return {button1, button2, button3, button4}; }
+    std::array<QLabel*, 4> labels() const { return {previousLineLabel, currentLineLabel, nextLineLabel, afterNextLineLabel}; }
+    std::array<LyricLineLabel*, 4> lines() const { return {previousLineLabel, currentLineLabel, nextLineLabel, afterNextLineLabel}; }
+    std::array<QPushButton*, 4> buttons() const { return {previousLineSpeakButton, currentLineSpeakButton, nextLineSpeakButton, afterNextLineSpeakButton}; }
     void Clear();
 
     // Where a window of `size` (frame included) goes so that it hides none

@@ -58,10 +58,10 @@ MusicController::MusicController(const Context& context, AudioDevice& device, Mi
     // A failure met while playing (file gone, output lost) ends like any
     // examined command that fails.
     device_.onError = [this](int code) {
-        if (state.AudioStateFlag == 99)
+        if (state.audioState == AudioState::Closed)
             return;
-        state.MciMsg = code;
-        MciError();
+        state.deviceError = code;
+        ShowDeviceError();
     };
     // The range's end is about to be heard: decide now, so that a replay
     // follows on without a gap.
@@ -83,7 +83,7 @@ MusicController::~MusicController()
 
 bool MusicController::Examined(int code)
 {
-    state.MciMsg = code;
+    state.deviceError = code;
     return code == 0;
 }
 
@@ -96,8 +96,8 @@ void MusicController::Synchronise()
 void MusicController::ForgetSong()
 {
     // A song that did not open keeps neither its name nor its lyrics.
-    if (ui.label4)
-        ui.label4->clear();
+    if (ui.songNameLabel)
+        ui.songNameLabel->clear();
     state.LrcText.clear();
 }
 
@@ -137,10 +137,10 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
     if (onTrackStart)
         onTrackStart();
     LrcTimerStop();
-    SystemColors::SetBackColor(ui.button22, SystemColors::ControlLight());
-    if (state.AudioStateFlag != 99)
-        MciClose();
-    state.wcWavMp3 = path;
+    SystemColors::SetBackColor(ui.musicPauseButton, SystemColors::ControlLight());
+    if (state.audioState != AudioState::Closed)
+        CloseDevice();
+    state.songPath = path;
     if (const QString reason = NotPlayable(path); !reason.isEmpty()) {
         prompter.MessageInfoBox(FileErrors::Message(FileErrors::Doing::Play, path, reason));
         ForgetSong();
@@ -151,27 +151,27 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
     std::int64_t length = 0;
     if (!Examined(device_.Open(path, mp3 ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform))
         || !Examined(device_.Length(length))) {
-        MciError();
+        ShowDeviceError();
         ForgetSong();
         return;
     }
     length = std::clamp<std::int64_t>(length, 0, INT32_MAX);
     if (mp3) {
         state.LrcMp3TimeAdjustment = std::int32_t((length - TimeOfProperty(path)) / 1000 * 1000);
-        state.AudioStateFlag = 20;
+        state.audioState = AudioState::Mp3Playing;
     } else {
         state.LrcMp3TimeAdjustment = 0;
-        state.AudioStateFlag = 10;
+        state.audioState = AudioState::WavePlaying;
     }
 
-    state.MciDeviceID = 1;
+    state.audioDeviceId = 1;
     state.StartTime = 0;
     state.EndingTime = state.PlayTimeMiriSecond = std::int32_t(length);
     state.PositionTimeMiriSecond = 0;
     ElapsedTimeDisplay(0, double(length));
     state.Second = double(length) / 1000.0;
-    ui.label7->setText(MusicTimes::StartLabel(0));
-    ui.label9->setText(MusicTimes::EndLabel(state.Second));
+    ui.rangeStartLabel->setText(MusicTimes::StartLabel(0));
+    ui.rangeEndLabel->setText(MusicTimes::EndLabel(state.Second));
 
     device_.Seek(0);
     const int played = device_.Play();
@@ -181,15 +181,15 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
         prompter.MessageInfoBox(QString::fromLocal8Bit(e.what()));
     }
     if (!Examined(played)) {
-        MciError();
+        ShowDeviceError();
         return;
     }
 
-    ui.timer1->start();
-    ui.trackBar3->setMaximum(state.PlayTimeMiriSecond);
-    ui.trackBar3->setValue(0);
-    ui.trackBar3->setEnabled(true);
-    for (QPushButton* b : {ui.button14, ui.button15, ui.button16, ui.button17})
+    ui.musicPollTimer->start();
+    ui.musicPositionSlider->setMaximum(state.PlayTimeMiriSecond);
+    ui.musicPositionSlider->setValue(0);
+    ui.musicPositionSlider->setEnabled(true);
+    for (QPushButton* b : {ui.rangeEndSetButton, ui.rangeStartSetButton, ui.rangeStartClearButton, ui.rangeEndClearButton})
         b->setEnabled(true);
     ArmRangeEnd();
     if (onPlayStarted)
@@ -205,13 +205,13 @@ int MusicController::SeekAndPlay(std::int64_t target)
 
 void MusicController::MusicSeekAndPlaySub()
 {
-    std::int64_t target = ui.trackBar3->value();
+    std::int64_t target = ui.musicPositionSlider->value();
     if (state.RangeEn != 0 && state.StartTime >= state.PositionTimeMiriSecond) {
         target = state.StartTime;
-        ui.trackBar3->setValue(state.StartTime);
+        ui.musicPositionSlider->setValue(state.StartTime);
         ElapsedTimeDisplay(target, state.PlayTimeMiriSecond);
     }
-    state.MciMsg = SeekAndPlay(target);
+    state.deviceError = SeekAndPlay(target);
 }
 
 int MusicController::RestartFromRangeStart()
@@ -220,7 +220,7 @@ int MusicController::RestartFromRangeStart()
     // from the slider would replay nothing: restarts go to the range start.
     const std::int32_t target = state.RangeEn != 0 ? state.StartTime : 0;
     state.PositionTimeMiriSecond = 0;
-    ui.trackBar3->setValue(target);
+    ui.musicPositionSlider->setValue(target);
     // The label goes with the slider, not a poll later: a pause in between
     // would leave it telling the old place.
     ElapsedTimeDisplay(target, state.PlayTimeMiriSecond);
@@ -238,14 +238,14 @@ void MusicController::MusicPlay()
         LrcClear();
         Synchronise();
         if (!Examined(played)) {
-            MciError();
+            ShowDeviceError();
         } else {
             ArmRangeEnd();
         }
     } else if (Paused()) {
         Resume();
     } else if (Stopped()) {
-        state.AudioStateFlag = PlayingState();
+        state.audioState = PlayingState();
         bool opened = true;
         try {
             OpenLrcDisplayWhenNeeded();
@@ -255,10 +255,10 @@ void MusicController::MusicPlay()
         }
         if (opened) {
             MusicSeekAndPlaySub();
-            if (state.MciMsg != 0) {
-                MciError();
+            if (state.deviceError != 0) {
+                ShowDeviceError();
             } else {
-                ui.timer1->start();
+                ui.musicPollTimer->start();
                 ArmRangeEnd();
                 started = true;
             }
@@ -271,13 +271,13 @@ void MusicController::MusicPlay()
 
 void MusicController::Resume()
 {
-    SystemColors::SetBackColor(ui.button22, SystemColors::ControlLight());
+    SystemColors::SetBackColor(ui.musicPauseButton, SystemColors::ControlLight());
     int code = 0;
     if (state.PauseMovementFlag == 1) {
         // The slider moved while paused: start afresh from where it sought.
         state.PauseMovementFlag = 0;
         code = device_.Play();
-        state.AudioStateFlag = PlayingState();
+        state.audioState = PlayingState();
         Synchronise();
     } else {
         code = device_.Resume();
@@ -287,13 +287,13 @@ void MusicController::Resume()
             if (code == 0 && peers.lrc)
                 peers.lrc->LrcTextDisplayRestart(position);
         }
-        state.AudioStateFlag = PlayingState();
+        state.audioState = PlayingState();
     }
     if (!Examined(code)) {
-        MciError();
+        ShowDeviceError();
         return;
     }
-    ui.timer1->start();
+    ui.musicPollTimer->start();
     ArmRangeEnd();
 }
 
@@ -301,16 +301,16 @@ void MusicController::MusicPause()
 {
     if (onHalt)
         onHalt();
-    ui.timer1->stop();
+    ui.musicPollTimer->stop();
     if (Playing()) {
-        SystemColors::SetBackColor(ui.button22, SystemColors::ActiveCaption());
+        SystemColors::SetBackColor(ui.musicPauseButton, SystemColors::ActiveCaption());
         const int code = device_.Pause();
         LrcTimerStop();
         DisarmRangeEnd();
         if (!Examined(code))
-            MciError();
+            ShowDeviceError();
         else
-            state.AudioStateFlag = PlayingState() + 1;
+            state.audioState = PlayingState() + 1;
     } else if (Paused()) {
         Resume();
     }
@@ -320,22 +320,22 @@ void MusicController::MusicStop()
 {
     if (onHalt)
         onHalt();
-    ui.timer1->stop();
+    ui.musicPollTimer->stop();
     DisarmRangeEnd();
     state.LrcMp3TrakBar0StartFlag = 0;
     LrcTimerStop();
-    ui.trackBar3->setValue(0);
+    ui.musicPositionSlider->setValue(0);
     state.PositionTimeMiriSecond = 0;
     ElapsedTimeDisplay(0, state.PlayTimeMiriSecond);
-    SystemColors::SetBackColor(ui.button22, SystemColors::ControlLight());
+    SystemColors::SetBackColor(ui.musicPauseButton, SystemColors::ControlLight());
     if (Playing() || Paused()) {
         LrcClear();
-        ui.timer2->start();
+        ui.lrcCloseTimer->start();
         const int stopped = PlayingState() + 2;
         if (!Examined(device_.Stop()))
-            MciError();
+            ShowDeviceError();
         else
-            state.AudioStateFlag = stopped;
+            state.audioState = stopped;
     }
 }
 
@@ -349,23 +349,23 @@ void MusicController::MusicRangePlay()
     const int played = RestartFromRangeStart();
     Synchronise();
     if (!Examined(played))
-        MciError();
+        ShowDeviceError();
     else
         ArmRangeEnd();
 }
 
-void MusicController::MciClose()
+void MusicController::CloseDevice()
 {
     if (onHalt)
         onHalt();
     device_.Close();
-    state.AudioStateFlag = 99;
-    state.MciDeviceID = 0;
+    state.audioState = AudioState::Closed;
+    state.audioDeviceId = 0;
     state.StartTime = state.EndingTime = state.PositionTimeMiriSecond = state.PlayTimeMiriSecond = 0;
     ElapsedTimeDisplay(0, 0);
-    ui.timer1->stop();
+    ui.musicPollTimer->stop();
     DisarmRangeEnd();
-    ui.trackBar3->setValue(0);
+    ui.musicPositionSlider->setValue(0);
     if (state.LrcDisplayShowFlag != 0) {
         if (peers.lrc)
             peers.lrc->LrcDisplayClose();
@@ -373,31 +373,31 @@ void MusicController::MciClose()
     }
 }
 
-void MusicController::MciError()
+void MusicController::ShowDeviceError()
 {
     // The device's own words say what went wrong; the song's name (the
     // played file may be a tag-less copy) says with what.
-    const QString shown = ui.label4 ? ui.label4->text() : QString();
-    const QString song = shown.isEmpty() ? QFileInfo(state.wcWavMp3).fileName() : shown;
-    const QString text = u"「"_s + song + u"」を再生できませんでした。\n"_s + device_.ErrorText(state.MciMsg);
-    MciClose();
+    const QString shown = ui.songNameLabel ? ui.songNameLabel->text() : QString();
+    const QString song = shown.isEmpty() ? QFileInfo(state.songPath).fileName() : shown;
+    const QString text = u"「"_s + song + u"」を再生できませんでした。\n"_s + device_.ErrorText(state.deviceError);
+    CloseDevice();
     prompter.MessageInfoBox(text);
 }
 
 void MusicController::ElapsedTimeDisplay(double position, double length)
 {
     const std::int32_t adjustment = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
-    ui.label13->setText(MusicTimes::Elapsed(position, length, adjustment));
+    ui.elapsedTimeLabel->setText(MusicTimes::Elapsed(position, length, adjustment));
 }
 
-void MusicController::timer1_Tick()
+void MusicController::MusicPollTick()
 {
     std::int64_t position = 0;
     if (!Examined(device_.Position(position))) {
-        MciError();
+        ShowDeviceError();
         return;
     }
-    ui.trackBar3->setValue(int(std::clamp<std::int64_t>(position, 0, INT32_MAX)));
+    ui.musicPositionSlider->setValue(int(std::clamp<std::int64_t>(position, 0, INT32_MAX)));
     ElapsedTimeDisplay(double(position), state.PlayTimeMiriSecond);
     if ((state.RangeEn == 0 && position >= state.PlayTimeMiriSecond)
         || (state.RangeEn != 0 && position >= state.EndingTime))
@@ -410,22 +410,22 @@ void MusicController::trackBarMovementStart()
         return;
     device_.Pause();
     LrcTimerStop();
-    ui.timer1->stop();
+    ui.musicPollTimer->stop();
     DisarmRangeEnd();
 }
 
 void MusicController::trackBarMovement()
 {
     // Raised before the slider's value follows: show where it is going.
-    ElapsedTimeDisplay(ui.trackBar3->sliderPosition(), state.PlayTimeMiriSecond);
+    ElapsedTimeDisplay(ui.musicPositionSlider->sliderPosition(), state.PlayTimeMiriSecond);
 }
 
 void MusicController::trackBarMovementEnd()
 {
-    int v = ui.trackBar3->value();
+    int v = ui.musicPositionSlider->value();
     if (state.RangeEn == 1 && state.StartTime > v) {
         v = state.StartTime;
-        ui.trackBar3->setValue(v);
+        ui.musicPositionSlider->setValue(v);
     }
     AimPlayEnd();
     device_.Seek(v);
@@ -436,7 +436,7 @@ void MusicController::trackBarMovementEnd()
             onHalt();   // a seek ends a practice gap: the song plays from there
         device_.Play();
         Synchronise();
-        ui.timer1->start();
+        ui.musicPollTimer->start();
         ArmRangeEnd();
     } else if (Paused()) {
         ElapsedTimeDisplay(v, state.PlayTimeMiriSecond);
@@ -451,9 +451,9 @@ void MusicController::trackBarMovementEnd()
     }
 }
 
-void MusicController::trackBar3_MouseWheel(int delta)
+void MusicController::PositionSliderWheel(int delta)
 {
-    QSlider* slider = ui.trackBar3;
+    QSlider* slider = ui.musicPositionSlider;
     if (!slider->isEnabled())
         return;   // no song yet: nothing to move
     if (delta < 0 && slider->value() < slider->maximum())
@@ -466,9 +466,9 @@ void MusicController::trackBar3_MouseWheel(int delta)
     trackBarMovementEnd();
 }
 
-void MusicController::trackBar3_Focus(bool entered)
+void MusicController::PositionSliderFocus(bool entered)
 {
-    SystemColors::SetBackColor(ui.trackBar3, entered ? SystemColors::ActiveCaption() : SystemColors::WindowFrame());
+    SystemColors::SetBackColor(ui.musicPositionSlider, entered ? SystemColors::ActiveCaption() : SystemColors::WindowFrame());
 }
 
 bool MusicController::AimPlayEnd()
@@ -507,7 +507,7 @@ void MusicController::RangeEndReached()
         return;
     std::int64_t position = 0;
     if (!Examined(device_.Position(position))) {
-        MciError();
+        ShowDeviceError();
         return;
     }
     if (position >= state.EndingTime) {

@@ -28,38 +28,38 @@ public:
     virtual void MusicStop();
     virtual void MusicRangePlay();
     virtual void MusicSeekAndPlaySub();
-    virtual void MciClose();
-    virtual void MciError();
+    virtual void CloseDevice();
+    virtual void ShowDeviceError();
     virtual void ElapsedTimeDisplay(double position, double length);
     virtual std::int64_t TimeOfProperty(const QString& path);
-    virtual void timer1_Tick();
+    virtual void MusicPollTick();
     virtual void trackBarMovementStart();
     virtual void trackBarMovement();
     virtual void trackBarMovementEnd();
-    virtual void trackBar3_MouseWheel(int delta);
-    virtual void trackBar3_Focus(bool entered);
+    virtual void PositionSliderWheel(int delta);
+    virtual void PositionSliderFocus(bool entered);
 
     // Play modes, list navigation and range (MusicModes.cpp).
     virtual void MusicLoopControl();
     virtual void NextMusicPlay();
     virtual void BackMusicPlay();
-    virtual void button26_Click();
-    virtual void button27_Click();
-    virtual void button28_Click();
-    virtual void button29_Click();
-    virtual void button14_Click();
-    virtual void button15_Click();
-    virtual void button16_Click();
-    virtual void button17_Click();
-    virtual void button30_Click();
+    virtual void RepeatOneModeChosen();
+    virtual void InOrderModeChosen();
+    virtual void InOrderLoopModeChosen();
+    virtual void RandomModeChosen();
+    virtual void RangeEndSet();
+    virtual void RangeStartSet();
+    virtual void RangeStartClear();
+    virtual void RangeEndClear();
+    virtual void RangePlayToggled();
 
     // The play-mode buttons: all plain, or one of them showing the active mode.
     virtual void MusicPlayModeButtonColor();
-    virtual void MusicPlayModeButton26ActiveColor();
-    virtual void MusicPlayModeButton27ActiveColor();
-    virtual void MusicPlayModeButton28ActiveColor();
-    virtual void MusicPlayModeButton29ActiveColor();
-    // Paints the buttons for the current MusicPlayMode (all plain for 0).
+    virtual void RepeatOneButtonActiveColor();
+    virtual void InOrderButtonActiveColor();
+    virtual void InOrderLoopButtonActiveColor();
+    virtual void RandomPlayButtonActiveColor();
+    // Paints the buttons for the current playMode (all plain for none).
     void ShowPlayMode();
 
     // The master volume (MusicMixer.cpp).
@@ -101,12 +101,15 @@ protected:
     virtual int ClockMillisecond() const;
 
 private:
-    bool Playing() const { return state.AudioStateFlag == 10 || state.AudioStateFlag == 20; }
-    bool Paused() const { return state.AudioStateFlag == 11 || state.AudioStateFlag == 21; }
-    bool Stopped() const { return state.AudioStateFlag == 12 || state.AudioStateFlag == 22; }
-    int PlayingState() const { return state.AudioStateFlag < 20 ? 10 : 20; }
+    bool Playing() const { return state.audioState == AudioState::WavePlaying || state.audioState == AudioState::Mp3Playing; }
+    bool Paused() const { return state.audioState == AudioState::WavePaused || state.audioState == AudioState::Mp3Paused; }
+    bool Stopped() const { return state.audioState == AudioState::WaveStopped || state.audioState == AudioState::Mp3Stopped; }
+    int PlayingState() const
+    {
+        return state.audioState < AudioState::Mp3Playing ? AudioState::WavePlaying : AudioState::Mp3Playing;
+    }
 
-    // Runs a device command; a failure is kept in MciMsg.
+    // Runs a device command; a failure is kept in deviceError.
     bool Examined(int code);
     void Resume();
     void OpenLrcDisplayWhenNeeded();

@@ -7,16 +7,16 @@
 void MusicController::MixerVolTrackBarDisp()
 {
     state.MixerTrackBarVisible = state.MixerTrackBarVisible ? 0 : 1;
-    ui.trackBar4->setVisible(state.MixerTrackBarVisible);
-    ui.label6->setVisible(state.MixerTrackBarVisible);
+    ui.masterVolumeSlider->setVisible(state.MixerTrackBarVisible);
+    ui.masterVolumeLabel->setVisible(state.MixerTrackBarVisible);
 }
 
 void MusicController::MixerVolSetting()
 {
     // Called on a slider action, before the slider has moved: take the
     // position it is moving to.
-    state.MixerVolume = ui.trackBar4->sliderPosition();
-    ui.label6->setText(QString::number(state.MixerVolume));
+    state.MixerVolume = ui.masterVolumeSlider->sliderPosition();
+    ui.masterVolumeLabel->setText(QString::number(state.MixerVolume));
     mixerSetControl();
 }
 
@@ -55,7 +55,7 @@ void MusicController::mixerSetControl()
 
 void MusicController::mixerSetError()
 {
-    for (QWidget* w : {static_cast<QWidget*>(ui.button11), static_cast<QWidget*>(ui.trackBar4), static_cast<QWidget*>(ui.label6)}) {
+    for (QWidget* w : {static_cast<QWidget*>(ui.masterVolumeButton), static_cast<QWidget*>(ui.masterVolumeSlider), static_cast<QWidget*>(ui.masterVolumeLabel)}) {
         w->hide();
         w->setEnabled(false);
     }

@@ -19,21 +19,21 @@ int MusicController::ClockMillisecond() const
 
 void MusicController::SelectMusicEntry()
 {
-    QTreeWidgetItem* entry = ui.listView3->topLevelItem(state.ListIndexMusic);
+    QTreeWidgetItem* entry = ui.musicList->topLevelItem(state.ListIndexMusic);
     if (!entry)
         return;
     // The list's selection handler starts the entry when it is checked. It
     // becomes the one selected row: a row the user clicked meanwhile (an
     // unticked one plays nothing) must not stay selected beside it, or the
     // handler would read that one.
-    ui.listView3->setCurrentItem(entry, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    ui.listView3->scrollToItem(entry);
+    ui.musicList->setCurrentItem(entry, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ui.musicList->scrollToItem(entry);
 }
 
 void MusicController::ClearMusicEntrySelection()
 {
     // The list may have been filled anew since the index was set.
-    if (QTreeWidgetItem* entry = ui.listView3->topLevelItem(state.ListIndexMusic))
+    if (QTreeWidgetItem* entry = ui.musicList->topLevelItem(state.ListIndexMusic))
         entry->setSelected(false);
 }
 
@@ -46,29 +46,29 @@ void MusicController::MusicLoopControl()
         MusicRangePlay();
         return;
     }
-    switch (state.MusicPlayMode) {
-    case 1:
+    switch (state.playMode) {
+    case PlayMode::RepeatOne:
         MusicPlay();
         break;
-    case 2:
+    case PlayMode::InOrder:
         ClearMusicEntrySelection();
         state.ListIndexMusic += 1;
         if (state.ListIndexMusic >= state.MusicListCount) {
             state.ListIndexMusic = state.MusicListCount - 1;
-            ui.timer1->stop();
+            ui.musicPollTimer->stop();
             MusicStop();
         } else {
             SelectMusicEntry();
         }
         break;
-    case 3:
+    case PlayMode::InOrderLoop:
         ClearMusicEntrySelection();
         state.ListIndexMusic += 1;
         if (state.ListIndexMusic >= state.MusicListCount)
             state.ListIndexMusic = 0;
         SelectMusicEntry();
         break;
-    case 4: {
+    case PlayMode::Random: {
         ClearMusicEntrySelection();
         for (int skip = ClockMillisecond() / 10; skip > 0; --skip)
             rand_.Next();
@@ -78,7 +78,7 @@ void MusicController::MusicLoopControl()
         break;
     }
     default:
-        ui.timer1->stop();
+        ui.musicPollTimer->stop();
         MusicStop();
         break;
     }
@@ -89,7 +89,7 @@ void MusicController::MoveToCheckedEntry(int step)
     if (state.MusicListCount < 1)
         return;
     if (Paused())
-        SystemColors::SetBackColor(ui.button22, SystemColors::ControlLight());
+        SystemColors::SetBackColor(ui.musicPauseButton, SystemColors::ControlLight());
     ClearMusicEntrySelection();
     for (int i = 0; i < state.MusicListCount; ++i) {
         state.ListIndexMusic += step;
@@ -97,7 +97,7 @@ void MusicController::MoveToCheckedEntry(int step)
             state.ListIndexMusic = 0;
         else if (state.ListIndexMusic < 0)
             state.ListIndexMusic = state.MusicListCount - 1;
-        QTreeWidgetItem* entry = ui.listView3->topLevelItem(state.ListIndexMusic);
+        QTreeWidgetItem* entry = ui.musicList->topLevelItem(state.ListIndexMusic);
         if (entry && entry->checkState(0) == Qt::Checked) {
             SelectMusicEntry();
             return;
@@ -118,86 +118,86 @@ void MusicController::BackMusicPlay()
 void MusicController::ToggleMode(int mode)
 {
     // Pressing the active mode again turns the modes off.
-    state.MusicPlayMode = state.MusicPlayMode == mode ? 0 : mode;
+    state.playMode = state.playMode == mode ? PlayMode::None : mode;
     ShowPlayMode();
 }
 
-void MusicController::button26_Click() { ToggleMode(1); }
-void MusicController::button27_Click() { ToggleMode(2); }
-void MusicController::button28_Click() { ToggleMode(3); }
-void MusicController::button29_Click() { ToggleMode(4); }
+void MusicController::RepeatOneModeChosen() { ToggleMode(1); }
+void MusicController::InOrderModeChosen() { ToggleMode(2); }
+void MusicController::InOrderLoopModeChosen() { ToggleMode(3); }
+void MusicController::RandomModeChosen() { ToggleMode(4); }
 
-void MusicController::button30_Click()
+void MusicController::RangePlayToggled()
 {
     if (state.RangeEn == 0) {
         state.RangeEn = 1;
-        ui.button30->setText(u"レ"_s);
+        ui.rangePlayButton->setText(u"レ"_s);
     } else {
         state.RangeEn = 0;
-        ui.button30->setText(QString());
+        ui.rangePlayButton->setText(QString());
     }
     ArmRangeEnd();
 }
 
-void MusicController::button15_Click()
+void MusicController::RangeStartSet()
 {
-    std::int32_t v = ui.trackBar3->value();
+    std::int32_t v = ui.musicPositionSlider->value();
     if (state.LrcMp3TrakBar0StartFlag == 0)
         v += state.LrcMp3TimeAdjustment;
     if (v < state.EndingTime) {
         state.StartTime = v;
-        ui.label7->setText(MusicTimes::StartLabel((state.StartTime - state.LrcMp3TimeAdjustment) / 1000.0));
+        ui.rangeStartLabel->setText(MusicTimes::StartLabel((state.StartTime - state.LrcMp3TimeAdjustment) / 1000.0));
         ArmRangeEnd();
     } else {
         prompter.MessageInfoBox(u"エンディング時間よりスタート時間を早くしてください。"_s);
     }
 }
 
-void MusicController::button14_Click()
+void MusicController::RangeEndSet()
 {
-    const std::int32_t v = ui.trackBar3->value();
+    const std::int32_t v = ui.musicPositionSlider->value();
     if (state.StartTime < v) {
         state.EndingTime = v;
-        ui.label9->setText(MusicTimes::EndLabel(state.EndingTime / 1000.0));
+        ui.rangeEndLabel->setText(MusicTimes::EndLabel(state.EndingTime / 1000.0));
         ArmRangeEnd();
     } else {
         prompter.MessageInfoBox(u"スタート時間よりエンディング時間を遅くしてください。"_s);
     }
 }
 
-void MusicController::button16_Click()
+void MusicController::RangeStartClear()
 {
-    ui.label7->setText(MusicTimes::StartLabel(0));
+    ui.rangeStartLabel->setText(MusicTimes::StartLabel(0));
     state.StartTime = 0;
     ArmRangeEnd();
 }
 
-void MusicController::button17_Click()
+void MusicController::RangeEndClear()
 {
-    ui.label9->setText(MusicTimes::EndLabel(state.Second));
+    ui.rangeEndLabel->setText(MusicTimes::EndLabel(state.Second));
     state.EndingTime = state.PlayTimeMiriSecond;
     ArmRangeEnd();
 }
 
 void MusicController::HighlightModeButton(QPushButton* active)
 {
-    for (QPushButton* b : {ui.button26, ui.button27, ui.button28, ui.button29})
+    for (QPushButton* b : {ui.repeatOneButton, ui.inOrderButton, ui.inOrderLoopButton, ui.randomPlayButton})
         SystemColors::SetBackColor(b, b == active ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
 }
 
 void MusicController::MusicPlayModeButtonColor() { HighlightModeButton(nullptr); }
-void MusicController::MusicPlayModeButton26ActiveColor() { HighlightModeButton(ui.button26); }
-void MusicController::MusicPlayModeButton27ActiveColor() { HighlightModeButton(ui.button27); }
-void MusicController::MusicPlayModeButton28ActiveColor() { HighlightModeButton(ui.button28); }
-void MusicController::MusicPlayModeButton29ActiveColor() { HighlightModeButton(ui.button29); }
+void MusicController::RepeatOneButtonActiveColor() { HighlightModeButton(ui.repeatOneButton); }
+void MusicController::InOrderButtonActiveColor() { HighlightModeButton(ui.inOrderButton); }
+void MusicController::InOrderLoopButtonActiveColor() { HighlightModeButton(ui.inOrderLoopButton); }
+void MusicController::RandomPlayButtonActiveColor() { HighlightModeButton(ui.randomPlayButton); }
 
 void MusicController::ShowPlayMode()
 {
-    switch (state.MusicPlayMode) {
-    case 1: MusicPlayModeButton26ActiveColor(); break;
-    case 2: MusicPlayModeButton27ActiveColor(); break;
-    case 3: MusicPlayModeButton28ActiveColor(); break;
-    case 4: MusicPlayModeButton29ActiveColor(); break;
+    switch (state.playMode) {
+    case PlayMode::RepeatOne: RepeatOneButtonActiveColor(); break;
+    case PlayMode::InOrder: InOrderButtonActiveColor(); break;
+    case PlayMode::InOrderLoop: InOrderLoopButtonActiveColor(); break;
+    case PlayMode::Random: RandomPlayButtonActiveColor(); break;
     default: MusicPlayModeButtonColor(); break;
     }
 }

@@ -36,7 +36,7 @@ void MusicController::MusicRangeHold()
     AimPlayEnd();
     device_.Seek(state.StartTime);
     state.PositionTimeMiriSecond = 0;
-    ui.trackBar3->setValue(state.StartTime);
+    ui.musicPositionSlider->setValue(state.StartTime);
     // The lines go back to the range's first line and wait there: a resume
     // aims the next line from the device, as after any pause.
     Synchronise();
@@ -50,7 +50,7 @@ void MusicController::MusicRangeRelease()
     const int code = device_.Play();
     Synchronise();
     if (!Examined(code))
-        MciError();
+        ShowDeviceError();
     else
         ArmRangeEnd();
 }
@@ -85,9 +85,9 @@ void MusicController::MusicPlayFrom(std::int64_t trackMs)
     const std::int64_t target = std::clamp<std::int64_t>(trackMs + a, 0, std::max(0, state.PlayTimeMiriSecond - 1));
     DisarmRangeEnd();
     const int code = SeekAndPlay(target);
-    ui.trackBar3->setValue(int(target));
+    ui.musicPositionSlider->setValue(int(target));
     if (!Examined(code)) {
-        MciError();
+        ShowDeviceError();
         return;
     }
     if (peers.lrc && !state.LrcText.isEmpty())

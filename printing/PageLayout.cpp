@@ -18,7 +18,7 @@ QString PageLayout::NormaliseLineEnds(QString text)
 
 void PageLayout::Reset(const QString& text, int startPage, int endPage)
 {
-    state_.strPrintText = text;
+    state_.printText = text;
     state_.StartPrintingPosition = 0;
     state_.PrintPageCount = 1;
     state_.PrintStartPage = startPage;
@@ -28,13 +28,13 @@ void PageLayout::Reset(const QString& text, int startPage, int endPage)
 void PageLayout::Finish()
 {
     state_.StartPrintingPosition = 0;
-    state_.strPrintText.clear();
+    state_.printText.clear();
     state_.PrintPageCount = 1;
 }
 
 double PageLayout::AdvanceAt(int position, int units)
 {
-    const QString& text = state_.strPrintText;
+    const QString& text = state_.printText;
     const char32_t key = units == 2 ? QChar::surrogateToUcs4(text[position], text[position + 1])
                                     : char32_t(text[position].unicode());
     auto it = advances_.constFind(key);
@@ -55,7 +55,7 @@ int PageLayout::MostUnitsPerLine(int width)
 
 PrintedLine PageLayout::NextLine(int width)
 {
-    const QString& text = state_.strPrintText;
+    const QString& text = state_.printText;
     const int n = int(text.size());
     int& p = state_.StartPrintingPosition;
     PrintedLine line{p, 0, 0};
@@ -97,7 +97,7 @@ bool PageLayout::LayOutPage(const PageBox& box, QList<PrintedLine>& lines)
         return false;
     }
 
-    const int n = int(state_.strPrintText.size());
+    const int n = int(state_.printText.size());
     int& c = state_.PrintPageCount;
     const int s = state_.PrintStartPage;
     const int e = state_.PrintEndPage;

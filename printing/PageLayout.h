@@ -29,7 +29,7 @@ struct PrintedLine
 };
 
 // Lays out the text being printed page by page, one page per request, on
-// the job state the program shares (strPrintText, StartPrintingPosition,
+// the job state the program shares (printText, StartPrintingPosition,
 // PrintPageCount, the page range). It knows no printer: the width of a
 // character comes from the advance function, asked once per distinct
 // character, so a long line costs no more than a short one per character.

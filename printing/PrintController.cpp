@@ -147,17 +147,17 @@ void PrintController::PrintPageSetting()
 
 std::optional<QString> PrintController::VisibleText()
 {
-    if (!ui.textBox1->isHidden())
-        return PageLayout::NormaliseLineEnds(ui.textBox1->Text());
-    if (!ui.textBox2->isHidden())
-        return PageLayout::NormaliseLineEnds(ui.textBox2->Text());
+    if (!ui.textView->isHidden())
+        return PageLayout::NormaliseLineEnds(ui.textView->Text());
+    if (!ui.lrcView->isHidden())
+        return PageLayout::NormaliseLineEnds(ui.lrcView->Text());
     prompter.MessageInfoBox(u"テキスト表示画面または同期テキスト画面を選択してください。"_s);
     return std::nullopt;
 }
 
 QFont PrintController::ViewFont() const
 {
-    return ui.textBox1->font();
+    return ui.textView->font();
 }
 
 void PrintController::PrintPreview()
@@ -178,7 +178,7 @@ void PrintController::PrintPreview()
 
 void PrintController::PrintStart()
 {
-    if (ui.textBox1->isHidden() && ui.textBox2->isHidden()) {
+    if (ui.textView->isHidden() && ui.lrcView->isHidden()) {
         VisibleText();   // tells the user
         return;
     }
@@ -212,7 +212,7 @@ bool PrintController::PrintPageControl(QPainter& painter, QPrinter& printer, Pag
 {
     const QFont font = ViewFont();
     QList<PrintedLine> lines;
-    const QString text = state.strPrintText;   // the last page empties it
+    const QString text = state.printText;   // the last page empties it
     const bool more = layout.LayOutPage(PrintPage::BoxFor(printer, font, margins_), lines);
     PrintPage::Draw(painter, printer, font, margins_, text, lines);
     return more;

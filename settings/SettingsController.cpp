@@ -68,7 +68,7 @@ void SettingsController::SpeechEngineForVoice()
     // The desktop service speaks only for a voice of its own that the user
     // chose; the built-in voices (the default) need no service.
     const bool service = state.OsMajor == 6 && (state.OsMinor == 2 || state.OsMinor == 3);
-    if (service && BuiltInVoice::IsBuiltInName(state.strOralName))
+    if (service && BuiltInVoice::IsBuiltInName(state.oralNameText))
         state.OsMinor = 1;
 }
 
@@ -114,12 +114,12 @@ void SettingsController::FillLists(const QString& folder)
 
 void SettingsController::ShowSliders()
 {
-    ui.trackBar2->setValue(state.SpeechRate);
-    ui.label5->setText(QString::number(state.SpeechRate));
-    ui.trackBar1->setValue(state.SpeechVol);
-    ui.label8->setText(QString::number(state.SpeechVol));
-    ui.trackBar4->setValue(state.MixerVolume);
-    ui.label6->setText(QString::number(state.MixerVolume));
+    ui.speechSpeedSlider->setValue(state.SpeechRate);
+    ui.speechSpeedLabel->setText(QString::number(state.SpeechRate));
+    ui.speechVolumeSlider->setValue(state.SpeechVol);
+    ui.speechVolumeLabel->setText(QString::number(state.SpeechVol));
+    ui.masterVolumeSlider->setValue(state.MixerVolume);
+    ui.masterVolumeLabel->setText(QString::number(state.MixerVolume));
 }
 
 void SettingsController::ShowLoopCount()
@@ -128,10 +128,10 @@ void SettingsController::ShowLoopCount()
     case 1:
     case 2:
     case 4:
-        ui.button10->setText(QString::number(state.LoopModeCount));
+        ui.loopCountButton->setText(QString::number(state.LoopModeCount));
         break;
     default:
-        ui.button10->setText(u"∞"_s);
+        ui.loopCountButton->setText(u"∞"_s);
         break;
     }
 }
@@ -139,10 +139,10 @@ void SettingsController::ShowLoopCount()
 void SettingsController::ShowPictureMode()
 {
     {
-        const QSignalBlocker quiet(ui.comboBox3);
-        ui.comboBox3->setCurrentIndex(state.PicMode);
+        const QSignalBlocker quiet(ui.artFitBox);
+        ui.artFitBox->setCurrentIndex(state.pictureFit);
     }
-    peers.art->comboBox3_SelectedIndexChanged();
+    peers.art->ArtFitChanged();
 }
 
 void SettingsController::iniRead()
@@ -153,27 +153,27 @@ void SettingsController::iniRead()
         return;
     }
 
-    state.cMurmelinCreateFolder = DocumentsFolder() + u"/Murmelin"_s;
-    const QString defaultList = state.cMurmelinCreateFolder + u"/Speech1"_s;
-    if (!QFileInfo::exists(state.cMurmelinCreateFolder))
+    state.murmelinFolder = DocumentsFolder() + u"/Murmelin"_s;
+    const QString defaultList = state.murmelinFolder + u"/Speech1"_s;
+    if (!QFileInfo::exists(state.murmelinFolder))
         QDir().mkpath(defaultList);
 
-    state.cMurmelinListFolder = store.ReadString(u"MurmelinListFolder"_s, defaultList, kPathCapacity);
-    ui.label2->setText(state.cMurmelinListFolder);
-    FillLists(state.cMurmelinListFolder);
+    state.listFolderPath = store.ReadString(u"MurmelinListFolder"_s, defaultList, kPathCapacity);
+    ui.listFolderLabel->setText(state.listFolderPath);
+    FillLists(state.listFolderPath);
 
-    state.cOpenDirFolder = store.ReadString(u"OpenDirFolder"_s, defaultList, kPathCapacity);
-    state.cMurmelinTextFolder = state.cOpenDirFolder;
-    state.cMurmelinLrcTextFolder = state.cOpenDirFolder;
-    ui.label1->setText(state.cOpenDirFolder);
-    ui.label3->setText(state.cOpenDirFolder);
+    state.openDirFolder = store.ReadString(u"OpenDirFolder"_s, defaultList, kPathCapacity);
+    state.textFolder = state.openDirFolder;
+    state.lrcTextFolder = state.openDirFolder;
+    ui.textFolderLabel->setText(state.openDirFolder);
+    ui.lrcFolderLabel->setText(state.openDirFolder);
 
     state.TextFontStyle = store.ReadDword(u"TextFontStyle"_s, 0, 0, 15);
     state.TextFontSize = store.ReadFontSize(u"TextFontSize"_s, kDefaultFontSize);
     state.TextFontName = store.ReadString(u"TextFontName"_s, kDefaultFont, kFontNameCapacity);
     if (state.TextFontName.trimmed().isEmpty())
         state.TextFontName = kDefaultFont;
-    state.TextFontGdiChar = store.ReadDword(u"TextFontGdiChar"_s, 0, 0, 255);
+    state.TextFontCharset = store.ReadDword(u"TextFontGdiChar"_s, 0, 0, 255);
     peers.documents->TextFontSetting();
 
     state.SpeechRate = store.ReadDword(u"SpeechRate"_s, 0, -5, 5);
@@ -182,24 +182,24 @@ void SettingsController::iniRead()
     ShowSliders();
     peers.music->mixerSetControl();
 
-    state.strOralName = store.ReadString(u"OralName"_s, u"なし"_s, kOralNameCapacity);
-    state.OralName = state.strOralName.toLocal8Bit().left(kOralNameCapacity);
+    state.oralNameText = store.ReadString(u"OralName"_s, u"なし"_s, kOralNameCapacity);
+    state.OralName = state.oralNameText.toLocal8Bit().left(kOralNameCapacity);
     SpeechEngineForVoice();
 
     state.SpeechRate = store.ReadDword(u"SpeechRate"_s, 0, -5, 5);
-    state.ReproductionMode = store.ReadDword(u"ReproductionMode"_s, 0, 0, 2);
+    state.readingMode = store.ReadDword(u"ReproductionMode"_s, ReadingMode::OneLine, ReadingMode::OneLine, ReadingMode::All);
     // Any count but 1, 2 and 4 repeats without end ("∞"); a count below one
     // would never read at all.
     state.LoopModeCount = store.ReadDword(u"LoopModeCount"_s, 1, 1, INT32_MAX);
     ShowLoopCount();
 
-    state.PicMode = store.ReadDword(u"PicMode"_s, 0, 0, 3);
+    state.pictureFit = store.ReadDword(u"PicMode"_s, PictureFit::Center, PictureFit::Center, PictureFit::Zoom);
     ShowPictureMode();
 
     // Only the four modes light a button; anything else means none.
-    state.MusicPlayMode = store.ReadDword(u"MusicPlayMode"_s, 0, INT32_MIN, INT32_MAX);
-    if (state.MusicPlayMode < 1 || state.MusicPlayMode > 4)
-        state.MusicPlayMode = 0;
+    state.playMode = store.ReadDword(u"MusicPlayMode"_s, PlayMode::None, INT32_MIN, INT32_MAX);
+    if (state.playMode < PlayMode::RepeatOne || state.playMode > PlayMode::Random)
+        state.playMode = PlayMode::None;
     peers.music->ShowPlayMode();
 
     // Margins in tenths of a millimetre, up to a metre.
@@ -231,12 +231,12 @@ void SettingsController::ReadStudyValues(SettingsStore& store)
 
 void SettingsController::iniDefine()
 {
-    state.cMurmelinCreateFolder = DocumentsFolder() + u"/Murmelin"_s;
-    const QString defaultList = state.cMurmelinCreateFolder + u"/Speech1"_s;
-    state.cMurmelinListFolder = defaultList;
-    state.cOpenDirFolder = defaultList;
-    state.cMurmelinTextFolder = defaultList;
-    state.cMurmelinLrcTextFolder = defaultList;
+    state.murmelinFolder = DocumentsFolder() + u"/Murmelin"_s;
+    const QString defaultList = state.murmelinFolder + u"/Speech1"_s;
+    state.listFolderPath = defaultList;
+    state.openDirFolder = defaultList;
+    state.textFolder = defaultList;
+    state.lrcTextFolder = defaultList;
 
     // Without its folder the first run is not finished: the values below are
     // still set, so this run works with them, but nothing is stored at exit
@@ -247,15 +247,15 @@ void SettingsController::iniDefine()
         const int error = errno;
         prompter.MessageInfoBox(FileErrors::Message(FileErrors::Doing::Create, defaultList, error ? error : EIO));
     } else {
-        ui.label2->setText(defaultList);
+        ui.listFolderLabel->setText(defaultList);
         FillLists(defaultList);
-        ui.label1->setText(defaultList);
-        ui.label3->setText(defaultList);
+        ui.textFolderLabel->setText(defaultList);
+        ui.lrcFolderLabel->setText(defaultList);
     }
 
     state.TextFontStyle = 0;
     state.TextFontSize = kDefaultFontSize;
-    state.TextFontGdiChar = 0;
+    state.TextFontCharset = 0;
     state.TextFontName = kDefaultFont;
 
     state.SpeechRate = 0;
@@ -263,18 +263,18 @@ void SettingsController::iniDefine()
     state.MixerVolume = 80;
     ShowSliders();
 
-    state.PicMode = 0;
+    state.pictureFit = PictureFit::Center;
     ShowPictureMode();
 
-    state.strOralName = u"なし"_s;
+    state.oralNameText = u"なし"_s;
     state.OralSelectionNumber = 0;
     SpeechEngineForVoice();
     state.SpeechRate = 0;
-    state.ReproductionMode = 0;
-    ui.button9->setText(u"一行"_s);
+    state.readingMode = ReadingMode::OneLine;
+    ui.readingModeButton->setText(u"一行"_s);
     state.LoopModeCount = 1;
-    ui.button10->setText(u"1"_s);
-    state.MusicPlayMode = 0;
+    ui.loopCountButton->setText(u"1"_s);
+    state.playMode = PlayMode::None;
 
     state.PrintLeftMargin = 200;
     state.PrintRightMargin = 200;
@@ -295,7 +295,7 @@ void SettingsController::iniDefine()
         return;
     // The favourites start from the template beside the program. A list
     // already in the working folder is the user's own: it stays, unannounced.
-    const QString destination = state.cMurmelinCreateFolder + u'/' + kFavourites;
+    const QString destination = state.murmelinFolder + u'/' + kFavourites;
     const QFileInfo existing(destination);
     if (existing.exists() || existing.isSymLink())
         return;
@@ -316,21 +316,21 @@ void SettingsController::iniWrite()
     }
     SettingsStore store(SettingsFile());
     const QList<QPair<QString, QVariant>> values = {
-        {u"MurmelinListFolder"_s, state.cMurmelinListFolder},
-        {u"OpenDirFolder"_s, state.cOpenDirFolder},
+        {u"MurmelinListFolder"_s, state.listFolderPath},
+        {u"OpenDirFolder"_s, state.openDirFolder},
         {u"SpeechRate"_s, state.SpeechRate},
         {u"SpeechVol"_s, state.SpeechVol},
         {u"MixerVolume"_s, state.MixerVolume},
         {u"OralName"_s, QString::fromLocal8Bit(state.OralName)},
         {u"SpeechRate"_s, state.SpeechRate},
-        {u"ReproductionMode"_s, state.ReproductionMode},
+        {u"ReproductionMode"_s, state.readingMode},
         {u"LoopModeCount"_s, state.LoopModeCount},
-        {u"PicMode"_s, state.PicMode},
-        {u"MusicPlayMode"_s, state.MusicPlayMode},
+        {u"PicMode"_s, state.pictureFit},
+        {u"MusicPlayMode"_s, state.playMode},
         {u"TextFontStyle"_s, state.TextFontStyle},
         {u"TextFontSize"_s, SettingsStore::FormatFontSize(state.TextFontSize)},
         {u"TextFontName"_s, state.TextFontName},
-        {u"TextFontGdiChar"_s, state.TextFontGdiChar},
+        {u"TextFontGdiChar"_s, state.TextFontCharset},
         {u"PrintLeftMargin"_s, state.PrintLeftMargin},
         {u"PrintRightMargin"_s, state.PrintRightMargin},
         {u"PrintTopMargin"_s, state.PrintTopMargin},
@@ -359,10 +359,10 @@ void SettingsController::iniWrite()
 
 void SettingsController::RemoveTemporaryFiles()
 {
-    if (state.cMurmelinCreateFolder.isEmpty())
+    if (state.murmelinFolder.isEmpty())
         return;
     for (const QString& temporary : {u"temp0.mp3"_s, u"temp1.mp3"_s, u"Mp3ArtTemp.jpg"_s}) {
-        const QString path = state.cMurmelinCreateFolder + u'/' + temporary;
+        const QString path = state.murmelinFolder + u'/' + temporary;
         if (QFileInfo::exists(path))
             QFile::remove(path);
     }

@@ -14,8 +14,8 @@ class LanguageSetting : public QDialog
 public:
     explicit LanguageSetting(QWidget* parent = nullptr);
 
-    QLabel* label1;        // ・音声言語
-    QComboBox* comboBox1;  // pick from the list only
-    QPushButton* button1;  // 設定
-    QPushButton* button2;  // キャンセル
+    QLabel* voiceLabel;        // ・音声言語
+    QComboBox* voiceBox;  // pick from the list only
+    QPushButton* applyButton;  // 設定
+    QPushButton* cancelButton;  // キャンセル
 };

@@ -158,7 +158,7 @@ void SpeechController::SynthesizerSetUp(bool started)
     }
     const QStringList voices = engine->GetInstalledVoices();
     for (const QString& name : voices) {
-        if (name == state.strOralName) {
+        if (name == state.oralNameText) {
             if (!engine->SelectVoice(name)) {
                 SynthesizerSetUpFailed();
                 return;
@@ -196,13 +196,13 @@ void SpeechController::VoiceSetUp()
     SpeechVoice* engine = voice_.get();
 
     const QStringList voices = engine->GetVoices();
-    if (!voices.isEmpty() && state.strOralName == kNone) {
+    if (!voices.isEmpty() && state.oralNameText == kNone) {
         // First run: the engine keeps its default voice.
         state.SpeechRuntime11Error = 0;
-        state.strOralName = voices.first();
+        state.oralNameText = voices.first();
         return;
     }
-    qsizetype index = voices.indexOf(state.strOralName);
+    qsizetype index = voices.indexOf(state.oralNameText);
     if (index < 0 && !voices.isEmpty())
         index = 0;   // the saved voice is gone
     if (index < 0)
@@ -228,10 +228,10 @@ void SpeechController::ShowRate(std::int32_t rate)
 {
     // The slider and its number always show the rate that holds.
     state.SpeechRate = rate;
-    if (ui.trackBar2)
-        ui.trackBar2->setValue(rate);
-    if (ui.label5)
-        ui.label5->setText(QString::number(rate));
+    if (ui.speechSpeedSlider)
+        ui.speechSpeedSlider->setValue(rate);
+    if (ui.speechSpeedLabel)
+        ui.speechSpeedLabel->setText(QString::number(rate));
 }
 
 void SpeechController::SpeechSettingSub()
@@ -307,7 +307,7 @@ void SpeechController::SwitchEngine(bool toSynthesizer, const QString& name)
         Reader().SpeechStop();
     state.OsMajor = 6;
     state.OsMinor = toSynthesizer ? 3 : 1;
-    state.strOralName = name;
+    state.oralNameText = name;
     state.OralName = OralNameOf(name);
     const std::int32_t rate = state.SpeechRate;
     SpeechPlatformInstallationCheck();
@@ -315,7 +315,7 @@ void SpeechController::SwitchEngine(bool toSynthesizer, const QString& name)
         // The service failed after all: back to the built-in voices.
         prompter.MessageInfoBox(SpeechMessages::Unsupported());
         state.OsMinor = 1;
-        state.strOralName = kNone;
+        state.oralNameText = kNone;
         state.OralName = OralNameOf(kNone);
         SpeechPlatformInstallationCheck();
     }
@@ -325,15 +325,15 @@ void SpeechController::SwitchEngine(bool toSynthesizer, const QString& name)
 std::optional<int> SpeechController::ChooseVoice(const QStringList& names, int preselected)
 {
     LanguageSetting dialog(ui.form);
-    dialog.comboBox1->addItems(names);
-    dialog.comboBox1->setCurrentIndex(preselected);
+    dialog.voiceBox->addItems(names);
+    dialog.voiceBox->setCurrentIndex(preselected);
     // The list opens wide enough for its longest name and shows many at once.
-    dialog.comboBox1->setStyleSheet(u"QComboBox { combobox-popup: 0; }"_s);
-    dialog.comboBox1->setMaxVisibleItems(20);
-    dialog.comboBox1->view()->setMinimumWidth(dialog.comboBox1->view()->sizeHintForColumn(0) + 24);
-    if (dialog.exec() != QDialog::Accepted || dialog.comboBox1->currentIndex() < 0)
+    dialog.voiceBox->setStyleSheet(u"QComboBox { combobox-popup: 0; }"_s);
+    dialog.voiceBox->setMaxVisibleItems(20);
+    dialog.voiceBox->view()->setMinimumWidth(dialog.voiceBox->view()->sizeHintForColumn(0) + 24);
+    if (dialog.exec() != QDialog::Accepted || dialog.voiceBox->currentIndex() < 0)
         return std::nullopt;
-    return dialog.comboBox1->currentIndex();
+    return dialog.voiceBox->currentIndex();
 }
 
 void SpeechController::SpeechPlay()
@@ -375,21 +375,21 @@ void SpeechController::SpeechRateTrackBarDisp()
 {
     // The slider and its number show and hide together.
     state.RateTrackBarVisible = state.RateTrackBarVisible ? 0 : 1;
-    ui.trackBar2->setVisible(state.RateTrackBarVisible);
-    ui.label5->setVisible(state.RateTrackBarVisible);
+    ui.speechSpeedSlider->setVisible(state.RateTrackBarVisible);
+    ui.speechSpeedLabel->setVisible(state.RateTrackBarVisible);
 }
 
 void SpeechController::SpeechVolTrackBarDisp()
 {
     state.VolTrackBarVisible = state.VolTrackBarVisible ? 0 : 1;
-    ui.trackBar1->setVisible(state.VolTrackBarVisible);
-    ui.label8->setVisible(state.VolTrackBarVisible);
+    ui.speechVolumeSlider->setVisible(state.VolTrackBarVisible);
+    ui.speechVolumeLabel->setVisible(state.VolTrackBarVisible);
 }
 
 void SpeechController::SpeechRateSetting()
 {
-    state.SpeechRate = ui.trackBar2->sliderPosition();
-    ui.label5->setText(QString::number(state.SpeechRate));
+    state.SpeechRate = ui.speechSpeedSlider->sliderPosition();
+    ui.speechSpeedLabel->setText(QString::number(state.SpeechRate));
     const bool given = SynthesizerInUse() ? synthesizer_ && synthesizer_->setRate(state.SpeechRate)
                                           : voice_ && voice_->setRate(state.SpeechRate);
     if (!given)
@@ -398,8 +398,8 @@ void SpeechController::SpeechRateSetting()
 
 void SpeechController::SpeechVolSetting()
 {
-    state.SpeechVol = ui.trackBar1->sliderPosition();
-    ui.label8->setText(QString::number(state.SpeechVol));
+    state.SpeechVol = ui.speechVolumeSlider->sliderPosition();
+    ui.speechVolumeLabel->setText(QString::number(state.SpeechVol));
     const bool given = SynthesizerInUse() ? synthesizer_ && synthesizer_->setVolume(state.SpeechVol)
                                           : voice_ && voice_->setVolume(state.SpeechVol);
     if (!given)
@@ -466,8 +466,9 @@ void SpeechController::DispSpeakAsyncOut(const QString& text)
     // The window shares the reader's engine, which says one text at a time:
     // a reading in progress is stopped properly rather than left waiting for
     // a completion that will never come.
-    const int s = state.SpeechStateFlag;
-    if (s == 10 || s == 11 || s == 20 || s == 21)
+    const int s = state.speechState;
+    if (s == SpeechState::VoiceSpeaking || s == SpeechState::VoicePaused
+        || s == SpeechState::SynthesizerSpeaking || s == SpeechState::SynthesizerPaused)
         Reader().SpeechStop();
     speaker = Speaker::Display;
     SpeechReader::DispSpeakAsyncOut(text, state, voice_.get(), synthesizer_.get(), SynthesizerInUse());

@@ -38,12 +38,12 @@ bool SpeechReader::SynthesizerInUse() const
 
 TextView* SpeechReader::VisibleView() const
 {
-    return ui.textBox1->isVisibleTo(ui.form) ? ui.textBox1 : ui.textBox2;
+    return ui.textView->isVisibleTo(ui.form) ? ui.textView : ui.lrcView;
 }
 
 bool SpeechReader::ReadingTextView() const
 {
-    return VisibleView() == ui.textBox1;
+    return VisibleView() == ui.textView;
 }
 
 int SpeechReader::MarkFlag() const
@@ -58,38 +58,38 @@ bool SpeechReader::NoEngine() const
 
 void SpeechReader::ShowPaused(bool paused)
 {
-    SystemColors::SetBackColor(ui.button5, paused ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
+    SystemColors::SetBackColor(ui.readPauseButton, paused ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
 }
 
 void SpeechReader::ShowReproductionMode()
 {
-    switch (state.ReproductionMode) {
-    case 1:
-        ui.button9->setText(u"範囲"_s);
-        SystemColors::SetButtonEnabled(ui.button2, false);
-        SystemColors::SetButtonEnabled(ui.button3, false);
-        SystemColors::SetButtonEnabled(ui.button10, true);
+    switch (state.readingMode) {
+    case ReadingMode::Range:
+        ui.readingModeButton->setText(u"範囲"_s);
+        SystemColors::SetButtonEnabled(ui.lineUpButton, false);
+        SystemColors::SetButtonEnabled(ui.lineDownButton, false);
+        SystemColors::SetButtonEnabled(ui.loopCountButton, true);
         break;
-    case 2:
-        ui.button9->setText(u"全て"_s);
-        SystemColors::SetButtonEnabled(ui.button2, false);
-        SystemColors::SetButtonEnabled(ui.button3, false);
-        SystemColors::SetButtonEnabled(ui.button10, false);
+    case ReadingMode::All:
+        ui.readingModeButton->setText(u"全て"_s);
+        SystemColors::SetButtonEnabled(ui.lineUpButton, false);
+        SystemColors::SetButtonEnabled(ui.lineDownButton, false);
+        SystemColors::SetButtonEnabled(ui.loopCountButton, false);
         break;
     default:
-        ui.button9->setText(u"一行"_s);
-        SystemColors::SetButtonEnabled(ui.button2, true);
-        SystemColors::SetButtonEnabled(ui.button3, true);
-        SystemColors::SetButtonEnabled(ui.button10, true);
+        ui.readingModeButton->setText(u"一行"_s);
+        SystemColors::SetButtonEnabled(ui.lineUpButton, true);
+        SystemColors::SetButtonEnabled(ui.lineDownButton, true);
+        SystemColors::SetButtonEnabled(ui.loopCountButton, true);
         break;
     }
 }
 
 void SpeechReader::EnableViews(bool enabled)
 {
-    ui.button9->setEnabled(enabled);
-    ui.textBox1->setEnabled(enabled);
-    ui.textBox2->setEnabled(enabled);
+    ui.readingModeButton->setEnabled(enabled);
+    ui.textView->setEnabled(enabled);
+    ui.lrcView->setEnabled(enabled);
 }
 
 // --- speaking one text -----------------------------------------------------------
@@ -119,7 +119,7 @@ void SpeechReader::SpeakAsyncOut(const QString& text)
         prompter.MessageInfoBox(SpeechMessages::Unsupported());
         return;
     }
-    state.SpeechStateFlag = synth ? 20 : 10;
+    state.speechState = synth ? SpeechState::SynthesizerSpeaking : SpeechState::VoiceSpeaking;
 }
 
 void SpeechReader::SpeakAsyncOutRange(const QString& text)
@@ -157,9 +157,9 @@ void SpeechReader::FollowEngine()
     const std::optional<Sound> sound = EngineSound();
     if (!sound)
         return;
-    const int speaking = SynthesizerInUse() ? 20 : 10;
+    const int speaking = SynthesizerInUse() ? SpeechState::SynthesizerSpeaking : SpeechState::VoiceSpeaking;
     const int paused = speaking + 1;
-    const int s = state.SpeechStateFlag;
+    const int s = state.speechState;
     const bool reading = s == speaking || s == paused;
     if (reading && *sound == Sound::Done) {
         // The engine finished or dropped the text without an end event: no
@@ -168,11 +168,11 @@ void SpeechReader::FollowEngine()
         ShowPaused(false);
         EnableViews(true);
         state.SpeechLoopCount = 0;
-        state.SpeechStateFlag = speaking + 2;
+        state.speechState = speaking + 2;
     } else if (*sound != Sound::Done && (s != (*sound == Sound::Speaking ? speaking : paused))) {
         // The reader's text sounds (or waits paused) while the state says
         // otherwise; its end would be ignored and Stop would not reach it.
-        state.SpeechStateFlag = *sound == Sound::Speaking ? speaking : paused;
+        state.speechState = *sound == Sound::Speaking ? speaking : paused;
         ShowPaused(*sound == Sound::Paused);
     }
 }
@@ -188,7 +188,7 @@ void SpeechReader::SpeakLine(const ReaderText::TextLines& lines, int index)
     const QString cut = ReaderText::CommentsCut(line);
     view->SelectShowingStart(state.OneLineSelectionStart, int(cut.size()));
     ReadFrom(view, SpokenText::Line(state.OneLineSelectionStart, int(cut.size())));
-    (ReadingTextView() ? state.strRepeatText : state.strRepeatLrcText) = cut;
+    (ReadingTextView() ? state.repeatText : state.repeatLrcText) = cut;
     const int mark = index == 0 ? MarkFlag() : 0;
     if (cut.size() - mark < 1)
         return;
@@ -208,42 +208,42 @@ void SpeechReader::SpeechPlay()
 
     // Play during a pause resumes it; in the silence after a line, the rest
     // of the silence goes on.
-    if ((state.SpeechStateFlag == 11 || state.SpeechStateFlag == 21) && gap_.Waiting()) {
+    if ((state.speechState == SpeechState::VoicePaused || state.speechState == SpeechState::SynthesizerPaused) && gap_.Waiting()) {
         ShowPaused(false);
         gap_.Release();
-        state.SpeechStateFlag -= 1;
+        state.speechState -= 1;
         return;
     }
-    if (state.SpeechStateFlag == 21) {
+    if (state.speechState == SpeechState::SynthesizerPaused) {
         if (synthesizer() && synthesizer()->State() == SpeechSynthesizer::Paused) {
             ShowPaused(false);
             synthesizer()->Resume();
             gap_.Release();
-            state.SpeechStateFlag = 20;
+            state.speechState = SpeechState::SynthesizerSpeaking;
         }
         return;
     }
-    if (state.SpeechStateFlag == 11) {
+    if (state.speechState == SpeechState::VoicePaused) {
         if (voice() && voice()->RunningState() != SpeechVoice::SRSEDone) {
             ShowPaused(false);
             voice()->Resume();
             gap_.Release();
-            state.SpeechStateFlag = 10;
+            state.speechState = SpeechState::VoiceSpeaking;
         }
         return;
     }
-    if (state.SpeechStateFlag == 10 || state.SpeechStateFlag == 20)
+    if (state.speechState == SpeechState::VoiceSpeaking || state.speechState == SpeechState::SynthesizerSpeaking)
         return;
 
-    switch (state.ReproductionMode) {
-    case 0: {
+    switch (state.readingMode) {
+    case ReadingMode::OneLine: {
         const int caret = view->ToTextOffset(view->textCursor().position());
         const int index = lines.At(caret);
         if (index >= 0)
             SpeakLine(lines, index);
         break;
     }
-    case 1: {
+    case ReadingMode::Range: {
         if (view->SelectionLength() == 0) {
             prompter.MessageInfoBox(u"音声合成再生範囲を選択してください。"_s);
             return;
@@ -251,16 +251,16 @@ void SpeechReader::SpeechPlay()
         const QString cut = ReaderText::RangeCommentsCut(view->SelectedText());
         if (cut.size() < 2)
             return;
-        (ReadingTextView() ? state.strRepeatText : state.strRepeatLrcText) = cut;
+        (ReadingTextView() ? state.repeatText : state.repeatLrcText) = cut;
         view->ensureCursorVisible();
         ReadFrom(view, SpokenText::Range(view->SelectedText(), view->SelectionStart()));
         SpeakAsyncOutRange(cut);
         break;
     }
-    case 2: {
+    case ReadingMode::All: {
         state.OneLineSelectionStart = 0;
         state.SpeakLinesNo = 0;
-        ui.button9->setEnabled(false);
+        ui.readingModeButton->setEnabled(false);
         if (int(ReaderText::CommentsCut(lines.at(0)).size()) - MarkFlag() < 1) {
             state.OneLineSelectionStart = lines.End(0);
             state.SpeakLinesNo = 1;
@@ -297,43 +297,43 @@ void SpeechReader::SpeechPause()
     FollowEngine();
     if (gap_.Waiting()) {
         // Nothing sounds in the silence after a line: only the wait stops.
-        const int s = state.SpeechStateFlag;
-        if (s == 10 || s == 20) {
+        const int s = state.speechState;
+        if (s == SpeechState::VoiceSpeaking || s == SpeechState::SynthesizerSpeaking) {
             gap_.Hold();
-            state.SpeechStateFlag = s + 1;
+            state.speechState = s + 1;
             ShowPaused(true);
-        } else if (s == 11 || s == 21) {
+        } else if (s == SpeechState::VoicePaused || s == SpeechState::SynthesizerPaused) {
             gap_.Release();
-            state.SpeechStateFlag = s - 1;
+            state.speechState = s - 1;
             ShowPaused(false);
         }
         return;
     }
-    switch (state.SpeechStateFlag) {
-    case 20:
+    switch (state.speechState) {
+    case SpeechState::SynthesizerSpeaking:
         if (synthesizer() && synthesizer()->Pause()) {
-            state.SpeechStateFlag = 21;
+            state.speechState = SpeechState::SynthesizerPaused;
             ShowPaused(true);
             gap_.Hold();
         }
         break;
-    case 21:
+    case SpeechState::SynthesizerPaused:
         if (synthesizer() && synthesizer()->Resume()) {
-            state.SpeechStateFlag = 20;
+            state.speechState = SpeechState::SynthesizerSpeaking;
             ShowPaused(false);
             gap_.Release();
         }
         break;
-    case 10:
+    case SpeechState::VoiceSpeaking:
         if (voice() && voice()->Pause()) {
-            state.SpeechStateFlag = 11;
+            state.speechState = SpeechState::VoicePaused;
             ShowPaused(true);
             gap_.Hold();
         }
         break;
-    case 11:
+    case SpeechState::VoicePaused:
         if (voice() && voice()->Resume()) {
-            state.SpeechStateFlag = 10;
+            state.speechState = SpeechState::VoiceSpeaking;
             ShowPaused(false);
             gap_.Release();
         }
@@ -352,25 +352,25 @@ void SpeechReader::SpeechStop()
     ClearWord();
     if (NoEngine())
         return;
-    switch (state.SpeechStateFlag) {
-    case 21:
+    switch (state.speechState) {
+    case SpeechState::SynthesizerPaused:
         if (synthesizer())
             synthesizer()->Resume();
         [[fallthrough]];
-    case 20:
+    case SpeechState::SynthesizerSpeaking:
         if (synthesizer())
             synthesizer()->SpeakAsyncCancelAll();
-        state.SpeechStateFlag = 22;
+        state.speechState = SpeechState::SynthesizerStopped;
         ShowPaused(false);
         break;
-    case 11:
+    case SpeechState::VoicePaused:
         if (voice())
             voice()->Resume();
         [[fallthrough]];
-    case 10:
+    case SpeechState::VoiceSpeaking:
         if (voice())
             voice()->Speak(QString(), SpeechVoice::SVSFlagsAsync | SpeechVoice::SVSFPurgeBeforeSpeak);
-        state.SpeechStateFlag = 12;
+        state.speechState = SpeechState::VoiceStopped;
         ShowPaused(false);
         break;
     default:
@@ -409,7 +409,7 @@ void SpeechReader::SpeechSkipForward()
 void SpeechReader::SpeechReproductionModeSetting()
 {
     FollowEngine();
-    state.ReproductionMode = state.ReproductionMode == 0 ? 1 : state.ReproductionMode == 1 ? 2 : 0;
+    state.readingMode = state.readingMode == ReadingMode::OneLine ? ReadingMode::Range : state.readingMode == ReadingMode::Range ? ReadingMode::All : ReadingMode::OneLine;
     ShowReproductionMode();
 }
 
@@ -419,19 +419,19 @@ void SpeechReader::SpeechLoopModeSetting()
     switch (state.LoopModeCount) {
     case 1:
         state.LoopModeCount = 2;
-        ui.button10->setText(u"2"_s);
+        ui.loopCountButton->setText(u"2"_s);
         break;
     case 2:
         state.LoopModeCount = 4;
-        ui.button10->setText(u"4"_s);
+        ui.loopCountButton->setText(u"4"_s);
         break;
     case 4:
         state.LoopModeCount = 1000;
-        ui.button10->setText(u"∞"_s);
+        ui.loopCountButton->setText(u"∞"_s);
         break;
     default:
         state.LoopModeCount = 1;
-        ui.button10->setText(u"1"_s);
+        ui.loopCountButton->setText(u"1"_s);
         break;
     }
 }
@@ -440,17 +440,17 @@ void SpeechReader::SpeechLoopModeSetting()
 
 void SpeechReader::SpeechVoiceEndEvent()
 {
-    EndOfSpeech(10);
+    EndOfSpeech(SpeechState::VoiceSpeaking);
 }
 
 void SpeechReader::SpeechSynthesizerEndEvent()
 {
-    EndOfSpeech(20);
+    EndOfSpeech(SpeechState::SynthesizerSpeaking);
 }
 
 void SpeechReader::EndOfSpeech(int speaking)
 {
-    if (state.SpeechStateFlag == speaking + 2 || gap_.Waiting())
+    if (state.speechState == speaking + 2 || gap_.Waiting())
         return;
     ClearWord();
     // The learner says the line again in the silence before the next one;
@@ -463,12 +463,13 @@ void SpeechReader::EndOfSpeech(int speaking)
 
 bool SpeechReader::SomethingFollows() const
 {
-    const int s = state.SpeechStateFlag;
-    if (s != 10 && s != 11 && s != 20 && s != 21)
+    const int s = state.speechState;
+    if (s != SpeechState::VoiceSpeaking && s != SpeechState::VoicePaused
+        && s != SpeechState::SynthesizerSpeaking && s != SpeechState::SynthesizerPaused)
         return false;
-    if (state.ReproductionMode == 0 || state.ReproductionMode == 1)
+    if (state.readingMode == ReadingMode::OneLine || state.readingMode == ReadingMode::Range)
         return state.SpeechLoopCount + 1 < state.LoopModeCount;
-    if (state.ReproductionMode != 2)
+    if (state.readingMode != ReadingMode::All)
         return false;
     const QList<QString> lines = ReaderText::Lines(VisibleView()->Text());
     for (qsizetype k = qsizetype(state.SpeakLinesNo) + 1; k < lines.size(); ++k)
@@ -481,14 +482,14 @@ void SpeechReader::ContinueReading(int speaking)
 {
     const int paused = speaking + 1;
     const int stopped = speaking + 2;
-    if (state.SpeechStateFlag == stopped)
+    if (state.speechState == stopped)
         return;
-    if (state.ReproductionMode == 0 || state.ReproductionMode == 1) {
-        if (state.SpeechStateFlag == speaking || state.SpeechStateFlag == paused)
+    if (state.readingMode == ReadingMode::OneLine || state.readingMode == ReadingMode::Range) {
+        if (state.speechState == speaking || state.speechState == paused)
             LoopStep(speaking, state.LoopModeCount);
         return;
     }
-    if (state.ReproductionMode != 2)
+    if (state.readingMode != ReadingMode::All)
         return;
 
     TextView* view = VisibleView();
@@ -498,7 +499,7 @@ void SpeechReader::ContinueReading(int speaking)
     SkipEmptyLines(lines);
     if (state.SpeakLinesNo >= lines.size()) {
         EnableViews(true);
-        state.SpeechStateFlag = stopped;
+        state.speechState = stopped;
         return;
     }
     const QString& line = lines.at(state.SpeakLinesNo);
@@ -512,12 +513,12 @@ void SpeechReader::ContinueReading(int speaking)
 
 void SpeechReader::SpeechLoopSub(int count)
 {
-    LoopStep(10, count);
+    LoopStep(SpeechState::VoiceSpeaking, count);
 }
 
 void SpeechReader::SpeechSynthesizerLoopSub(int count)
 {
-    LoopStep(20, count);
+    LoopStep(SpeechState::SynthesizerSpeaking, count);
 }
 
 void SpeechReader::LoopStep(int speaking, int count)
@@ -525,22 +526,22 @@ void SpeechReader::LoopStep(int speaking, int count)
     ++state.SpeechLoopCount;
     if (state.SpeechLoopCount >= count) {
         ShowPaused(false);
-        state.SpeechStateFlag = speaking + 2;
+        state.speechState = speaking + 2;
         return;
     }
-    if (state.SpeechStateFlag == speaking + 1) {
+    if (state.speechState == speaking + 1) {
         ShowPaused(false);
-        if (speaking == 20 && synthesizer())
+        if (speaking == SpeechState::SynthesizerSpeaking && synthesizer())
             synthesizer()->Resume();
-        else if (speaking == 10 && voice())
+        else if (speaking == SpeechState::VoiceSpeaking && voice())
             voice()->Resume();
     }
-    const QString& again = ReadingTextView() ? state.strRepeatText : state.strRepeatLrcText;
+    const QString& again = ReadingTextView() ? state.repeatText : state.repeatLrcText;
     if (!SpeakOnEngine(again)) {
         prompter.MessageInfoBox(SpeechMessages::Unsupported());
         return;
     }
-    state.SpeechStateFlag = speaking;
+    state.speechState = speaking;
 }
 
 // --- the display window's speak buttons ------------------------------------------------
@@ -594,7 +595,7 @@ void SpeechReader::WordStarted(int start, int length)
 {
     // Only while the reader's own text sounds; a late word of a stopped or
     // replaced text is not shown.
-    if (state.StudyFollowWord != 1 || !spokenView_ || state.SpeechStateFlag != 10 || gap_.Waiting())
+    if (state.StudyFollowWord != 1 || !spokenView_ || state.speechState != SpeechState::VoiceSpeaking || gap_.Waiting())
         return;
     const auto [from, count] = spoken_.ViewRange(start, length);
     if (from >= 0)

@@ -17,7 +17,7 @@ class TextView;
 
 // Reads the document on screen aloud: one line, a selected range or the
 // whole text, with repetitions, skips, pause and stop. One state variable
-// (SpeechStateFlag) follows the engine through speaking, pausing and
+// (speechState) follows the engine through speaking, pausing and
 // stopping and decides what each button and each completion event does.
 class SpeechReader : public Controller
 {

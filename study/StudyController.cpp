@@ -70,8 +70,8 @@ void StudyController::SetRepetitions(int count)
 {
     SetLadder(0);
     state.LoopModeCount = count;
-    if (ui.button10)
-        ui.button10->setText(count == 1000 ? u"∞"_s : QString::number(count));
+    if (ui.loopCountButton)
+        ui.loopCountButton->setText(count == 1000 ? u"∞"_s : QString::number(count));
     UpdateCommands();
 }
 
@@ -141,11 +141,11 @@ bool StudyController::RangeIsPractised() const
 
 bool StudyController::SetRange(std::int32_t line)
 {
-    if (state.AudioStateFlag == 99 || state.LrcText.isEmpty())
+    if (state.audioState == AudioState::Closed || state.LrcText.isEmpty())
         return false;
     // Lines are in track time; an MP3 started past 0 counts device time
     // with its adjustment, and a range start past 0 is such a start.
-    const std::int32_t a = state.AudioStateFlag >= 20 ? state.LrcMp3TimeAdjustment : 0;
+    const std::int32_t a = state.audioState >= AudioState::Mp3Playing ? state.LrcMp3TimeAdjustment : 0;
     const LrcRules::Table table = LrcRules::FirstTimedLine(state.LrcText);
     const auto range = LrcTiming::RangeFromLine(table, line, state.PlayTimeMiriSecond - a);
     if (!range)
@@ -155,11 +155,11 @@ bool StudyController::SetRange(std::int32_t line)
     if (end <= start)
         return false;
     state.RangeEn = 1;
-    ui.button30->setText(u"レ"_s);
+    ui.rangePlayButton->setText(u"レ"_s);
     state.StartTime = start;
     state.EndingTime = end;
-    ui.label7->setText(MusicTimes::StartLabel((state.StartTime - state.LrcMp3TimeAdjustment) / 1000.0));
-    ui.label9->setText(MusicTimes::EndLabel(state.EndingTime / 1000.0));
+    ui.rangeStartLabel->setText(MusicTimes::StartLabel((state.StartTime - state.LrcMp3TimeAdjustment) / 1000.0));
+    ui.rangeEndLabel->setText(MusicTimes::EndLabel(state.EndingTime / 1000.0));
     line_ = line;
     range_ = LrcTiming::Range{start, end};
     return true;
@@ -217,7 +217,7 @@ bool StudyController::RangeEnded()
     const int n = Repetitions();
     if (state.StudyLinePractice == 1 && n != 0 && passes_ >= n) {
         const LrcRules::Table table = LrcRules::FirstTimedLine(state.LrcText);
-        const std::int32_t a = state.AudioStateFlag >= 20 ? state.LrcMp3TimeAdjustment : 0;
+        const std::int32_t a = state.audioState >= AudioState::Mp3Playing ? state.LrcMp3TimeAdjustment : 0;
         // Lines of equal time are one place in the song: practised once.
         const auto following = LrcTiming::StepLine(table, line_, +1);
         if (!following || !LrcTiming::RangeFromLine(table, *following, state.PlayTimeMiriSecond - a)) {
@@ -227,8 +227,8 @@ bool StudyController::RangeEnded()
             EndPractice();
             if (peers.music) {
                 peers.music->MusicStop();
-                peers.music->button16_Click();
-                peers.music->button17_Click();
+                peers.music->RangeStartClear();
+                peers.music->RangeEndClear();
             }
             return true;
         }
@@ -314,7 +314,7 @@ void StudyController::Halted()
 
 void StudyController::SkipLine(int step)
 {
-    if (!HasTimedLines() || state.AudioStateFlag == 99)
+    if (!HasTimedLines() || state.audioState == AudioState::Closed)
         return;
     const LrcRules::Table table = LrcRules::FirstTimedLine(state.LrcText);
     std::optional<std::int32_t> from;
@@ -322,7 +322,7 @@ void StudyController::SkipLine(int step)
         from = line_;
     } else {
         const std::int32_t a = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
-        from = LrcTiming::LineAt(table, (ui.trackBar3 ? ui.trackBar3->value() : 0) - a);
+        from = LrcTiming::LineAt(table, (ui.musicPositionSlider ? ui.musicPositionSlider->value() : 0) - a);
     }
     // Before the first line any step goes to the first line; at either end
     // of the lyrics the line stays.
@@ -351,8 +351,8 @@ void StudyController::menuLinePractice_Toggled(bool on)
     if (held && peers.music)
         peers.music->MusicRangePlay();
     if (peers.music) {
-        peers.music->button16_Click();
-        peers.music->button17_Click();
+        peers.music->RangeStartClear();
+        peers.music->RangeEndClear();
     }
 }
 
@@ -484,7 +484,7 @@ void StudyController::SaveTiming()
         return;
     }
     const QByteArray bytes = LrcTiming::ShiftTimeTagBytes(read.bytes, decoded.markBytes, decoded.encoding, shift);
-    if (const QString failure = DocumentFile::WriteWhole(path, bytes, state.cMurmelinCreateFolder);
+    if (const QString failure = DocumentFile::WriteWhole(path, bytes, state.murmelinFolder);
         !failure.isEmpty()) {
         prompter.MessageInfoBox(failure);
         return;

@@ -71,8 +71,8 @@ public:
     static constexpr int ShiftStep = 100;
 
 private:
-    bool Playing() const { return state.AudioStateFlag == 10 || state.AudioStateFlag == 20; }
-    bool Paused() const { return state.AudioStateFlag == 11 || state.AudioStateFlag == 21; }
+    bool Playing() const { return state.audioState == AudioState::WavePlaying || state.audioState == AudioState::Mp3Playing; }
+    bool Paused() const { return state.audioState == AudioState::WavePaused || state.audioState == AudioState::Mp3Paused; }
     // Passes per line: 1, 2 or 4 as the repetition button says, 0 endless.
     int Repetitions() const;
     bool RangeIsPractised() const;

@@ -26,11 +26,11 @@ TapTimingController::~TapTimingController()
 
 void TapTimingController::Open()
 {
-    if (state.AudioStateFlag == 99 || !peers.music || !peers.lrc || peers.lrc->lrcPath().isEmpty()) {
+    if (state.audioState == AudioState::Closed || !peers.music || !peers.lrc || peers.lrc->lrcPath().isEmpty()) {
         prompter.MessageInfoBox(u"タイミングを付ける曲を選んでから行ってください。"_s);
         return;
     }
-    const QString text = ui.textBox2 ? ui.textBox2->Text() : QString();
+    const QString text = ui.lrcView ? ui.lrcView->Text() : QString();
     std::vector<TapTiming::SourceLine> source = TapTiming::SplitKeepingBreaks(text);
     QStringList lyrics;
     for (const TapTiming::SourceLine& l : source) {
@@ -86,7 +86,7 @@ void TapTimingController::Stamp()
     if (!session_ || !peers.music)
         return;
     std::int64_t played = 0;
-    const bool playing = state.AudioStateFlag == 10 || state.AudioStateFlag == 20;
+    const bool playing = state.audioState == AudioState::WavePlaying || state.audioState == AudioState::Mp3Playing;
     if (!playing || !peers.music->MusicPlayedPosition(played)) {
         dialog_->ShowStatus(u"曲が再生されていません。再生してから Space キーを押してください。"_s);
         return;
@@ -155,7 +155,7 @@ void TapTimingController::Save()
         peers.documents->ReloadLrcFile();
     // The song shows its new lyrics at once, from where it is.
     peers.lrc->LrcTextTempLabel(songLrcPath_);
-    if (state.LrcDisplayShowFlag == 0 && state.AudioStateFlag != 99) {
+    if (state.LrcDisplayShowFlag == 0 && state.audioState != AudioState::Closed) {
         peers.lrc->LrcDisplayOpen();
         // The keys stay with the timing window.
         dialog_->activateWindow();

@@ -103,10 +103,10 @@ class TestAccess : public QObject
             form.show();
             QVERIFY(QTest::qWaitForWindowActive(&form));
             QTRY_VERIFY_WITH_TIMEOUT(log.calls.contains(u"SpeechPlatformInstallationCheck"_s), 5000);
-            form.state().cMurmelinListFolder = folder.path();
+            form.state().listFolderPath = folder.path();
             form.library().ListViewAllFileNameWriting(folder.path());
             form.library().ListViewTextFileNameWriting(folder.path());
-            QCOMPARE(ui.listView1->topLevelItemCount(), 3);
+            QCOMPARE(ui.allFileList->topLevelItemCount(), 3);
         }
 
         // The window as a user leaves it after the given steps.
@@ -114,21 +114,21 @@ class TestAccess : public QObject
         {
             const QStringList steps = view.split(u' ');
             if (steps.contains(u"text"_s))
-                ui.button12->click();
+                ui.textViewButton->click();
             if (steps.contains(u"lrc"_s))
-                ui.button13->click();
+                ui.lrcViewButton->click();
             if (steps.contains(u"popups"_s)) {
-                for (QPushButton* b : {ui.button7, ui.button8, ui.button11})
+                for (QPushButton* b : {ui.speechVolumeButton, ui.speechSpeedButton, ui.masterVolumeButton})
                     b->click();
             }
             if (steps.contains(u"music"_s))
-                ui.button19->click();
+                ui.musicListButton->click();
             if (steps.contains(u"textlist"_s))
-                ui.button20->click();
+                ui.textListButton->click();
             if (steps.contains(u"looping"_s))
-                form.music().MusicPlayModeButton28ActiveColor();
+                form.music().InOrderLoopButtonActiveColor();
             if (steps.contains(u"rangeoff"_s))
-                ui.button30->setText(QString());   // as the range switch turns it off
+                ui.rangePlayButton->setText(QString());   // as the range switch turns it off
         }
 
         // What a Tab walk must reach: every control a user can see, use and focus.
@@ -199,14 +199,14 @@ private slots:
     {
         QTest::addColumn<QString>("view");
         QTest::addColumn<QStringList>("on");
-        QTest::newRow("at start") << u"start"_s << QStringList{u"button18"_s, u"button31"_s, u"button30"_s};
+        QTest::newRow("at start") << u"start"_s << QStringList{u"allListButton"_s, u"artViewButton"_s, u"rangePlayButton"_s};
         QTest::newRow("text list, text view") << u"text textlist"_s
-                                              << QStringList{u"button20"_s, u"button12"_s, u"button30"_s};
+                                              << QStringList{u"textListButton"_s, u"textViewButton"_s, u"rangePlayButton"_s};
         QTest::newRow("music list, lrc view") << u"lrc music"_s
-                                              << QStringList{u"button19"_s, u"button13"_s, u"button30"_s};
+                                              << QStringList{u"musicListButton"_s, u"lrcViewButton"_s, u"rangePlayButton"_s};
         QTest::newRow("looping play mode") << u"music looping"_s
-                                           << QStringList{u"button19"_s, u"button31"_s, u"button28"_s, u"button30"_s};
-        QTest::newRow("range play off") << u"rangeoff"_s << QStringList{u"button18"_s, u"button31"_s};
+                                           << QStringList{u"musicListButton"_s, u"artViewButton"_s, u"inOrderLoopButton"_s, u"rangePlayButton"_s};
+        QTest::newRow("range play off") << u"rangeoff"_s << QStringList{u"allListButton"_s, u"artViewButton"_s};
     }
     void switchesSayWhichIsOn()
     {
@@ -215,8 +215,8 @@ private slots:
         Fixture f;
         f.showWithFiles();
         f.reach(view);
-        for (const char* name : {"button18", "button20", "button19", "button31", "button12", "button13",
-                                 "button26", "button27", "button28", "button29", "button30"}) {
+        for (const char* name : {"allListButton", "textListButton", "musicListButton", "artViewButton", "textViewButton", "lrcViewButton",
+                                 "repeatOneButton", "inOrderButton", "inOrderLoopButton", "randomPlayButton", "rangePlayButton"}) {
             auto* b = f.form.findChild<QPushButton*>(QString::fromLatin1(name));
             QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(b);
             QVERIFY2(iface->state().checkable, name);
@@ -231,27 +231,27 @@ private slots:
         Fixture f;
         f.showWithFiles();
         // The fit box says what it sets; its value is the mode, by keyboard too.
-        QAccessibleInterface* fit = QAccessible::queryAccessibleInterface(f.ui.comboBox3);
+        QAccessibleInterface* fit = QAccessible::queryAccessibleInterface(f.ui.artFitBox);
         QVERIFY(LettersIn(fit->text(QAccessible::Name)) >= 3);
         QCOMPARE(fit->text(QAccessible::Value), u"CenterImage"_s);
-        f.ui.comboBox3->setFocus();
-        QTest::keyClick(f.ui.comboBox3, Qt::Key_Down);
+        f.ui.artFitBox->setFocus();
+        QTest::keyClick(f.ui.artFitBox, Qt::Key_Down);
         QCOMPARE(fit->text(QAccessible::Value), u"Normal"_s);
-        QCOMPARE(f.ui.pictureBox1->sizeMode(), PictureBox::Normal);
+        QCOMPARE(f.ui.artPicture->sizeMode(), PictureBox::Normal);
 
         // The mode and count buttons are named by what they do and described
         // by what they show now.
         f.reach(u"text"_s);
-        for (QPushButton* b : {f.ui.button9, f.ui.button10}) {
+        for (QPushButton* b : {f.ui.readingModeButton, f.ui.loopCountButton}) {
             QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(b);
             QCOMPARE(iface->text(QAccessible::Name), b->toolTip());
             QCOMPARE(iface->text(QAccessible::Description), b->text());
             QVERIFY(!iface->state().checkable);
         }
-        f.ui.button10->setText(u"4"_s);
-        QCOMPARE(QAccessible::queryAccessibleInterface(f.ui.button10)->text(QAccessible::Description), u"4"_s);
-        QCOMPARE(NameOf(f.ui.button12), u"テキスト表示"_s);
-        QCOMPARE(NameOf(f.ui.button20), u"テキスト一覧"_s);
+        f.ui.loopCountButton->setText(u"4"_s);
+        QCOMPARE(QAccessible::queryAccessibleInterface(f.ui.loopCountButton)->text(QAccessible::Description), u"4"_s);
+        QCOMPARE(NameOf(f.ui.textViewButton), u"テキスト表示"_s);
+        QCOMPARE(NameOf(f.ui.textListButton), u"テキスト一覧"_s);
     }
 
     void tabWalksEveryControlAndLeavesTheEditors_data() { viewRows(); }
@@ -261,7 +261,7 @@ private slots:
         Fixture f;
         f.showWithFiles();
         f.reach(view);
-        QWidget* start = f.ui.button1;
+        QWidget* start = f.ui.listFolderButton;
         start->setFocus(Qt::TabFocusReason);
         QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), start, 2000);
 
@@ -331,8 +331,8 @@ private slots:
         Fixture f;
         f.showWithFiles();
         if (list == 1)
-            QTest::keyClick(f.ui.button20, Qt::Key_Return);
-        QTreeWidget* view = list == 0 ? f.ui.listView1 : f.ui.listView2;
+            QTest::keyClick(f.ui.textListButton, Qt::Key_Return);
+        QTreeWidget* view = list == 0 ? f.ui.allFileList : f.ui.textFileList;
         QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), 2000);
         view->setFocus();
 
@@ -340,20 +340,20 @@ private slots:
         QTest::keyClick(view, Qt::Key_Down);
         QTest::keyClick(view, Qt::Key_Down);
         QVERIFY(view->currentItem() && view->currentItem()->isSelected());
-        QVERIFY(!f.ui.textBox1->isVisible());
-        QCOMPARE(f.ui.textBox1->Text(), QString());
+        QVERIFY(!f.ui.textView->isVisible());
+        QCOMPARE(f.ui.textView->Text(), QString());
 
         const QString name = view->currentItem()->text(0);
         QTest::keyClick(view, Qt::Key(key), modifiers);
-        QTRY_COMPARE_WITH_TIMEOUT(f.ui.textBox1->Text(), f.texts.value(name), 2000);
-        QVERIFY(f.ui.textBox1->isVisible());
-        QCOMPARE(f.ui.textBox3->text() + u".txt"_s, name);
+        QTRY_COMPARE_WITH_TIMEOUT(f.ui.textView->Text(), f.texts.value(name), 2000);
+        QVERIFY(f.ui.textView->isVisible());
+        QCOMPARE(f.ui.textNameBox->text() + u".txt"_s, name);
         QCOMPARE(f.form.state().MouseRightAndLeftButtonFlag, 0);
 
         // After the open the arrows still only move.
         QTest::keyClick(view, Qt::Key_Up);
         QVERIFY(view->currentItem()->text(0) != name);
-        QCOMPARE(f.ui.textBox1->Text(), f.texts.value(name));
+        QCOMPARE(f.ui.textView->Text(), f.texts.value(name));
         QCOMPARE(f.prompter.entries.size(), 0);
     }
 
@@ -363,13 +363,13 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("call");
         QTest::addColumn<QString>("popup");   // the slider the button shows, if any
-        QTest::newRow("start reading") << u"button4"_s << int(Qt::Key_Return) << u"SpeechPlay"_s << QString();
-        QTest::newRow("pause reading") << u"button5"_s << int(Qt::Key_Return) << u"SpeechPause"_s << QString();
-        QTest::newRow("stop reading, keypad Enter") << u"button6"_s << int(Qt::Key_Enter) << u"SpeechStop"_s << QString();
-        QTest::newRow("music play") << u"button21"_s << int(Qt::Key_Return) << u"MusicPlay"_s << QString();
-        QTest::newRow("speech volume") << u"button7"_s << int(Qt::Key_Return) << u"SpeechVolSetting"_s << u"trackBar1"_s;
-        QTest::newRow("speech speed") << u"button8"_s << int(Qt::Key_Return) << u"SpeechRateSetting"_s << u"trackBar2"_s;
-        QTest::newRow("mixer volume") << u"button11"_s << int(Qt::Key_Return) << u"MixerVolSetting"_s << u"trackBar4"_s;
+        QTest::newRow("start reading") << u"readButton"_s << int(Qt::Key_Return) << u"SpeechPlay"_s << QString();
+        QTest::newRow("pause reading") << u"readPauseButton"_s << int(Qt::Key_Return) << u"SpeechPause"_s << QString();
+        QTest::newRow("stop reading, keypad Enter") << u"readStopButton"_s << int(Qt::Key_Enter) << u"SpeechStop"_s << QString();
+        QTest::newRow("music play") << u"musicPlayButton"_s << int(Qt::Key_Return) << u"MusicPlay"_s << QString();
+        QTest::newRow("speech volume") << u"speechVolumeButton"_s << int(Qt::Key_Return) << u"SpeechVolSetting"_s << u"speechVolumeSlider"_s;
+        QTest::newRow("speech speed") << u"speechSpeedButton"_s << int(Qt::Key_Return) << u"SpeechRateSetting"_s << u"speechSpeedSlider"_s;
+        QTest::newRow("mixer volume") << u"masterVolumeButton"_s << int(Qt::Key_Return) << u"MixerVolSetting"_s << u"masterVolumeSlider"_s;
     }
     void returnPressesButtonsAndEscapeClosesPopups()
     {

@@ -111,13 +111,13 @@ private slots:
         QCOMPARE(texts[0], FileErrors::Message(FileErrors::Doing::Open, missing, ENOENT));
         QCOMPARE(texts[1], u"このファイルフォーマットには、現在対応していません。"_s);
         // The first text stays in the text document; the second never replaced it.
-        QVERIFY(run.form.ui().textBox1->toPlainText().contains(u"こんにちは"_s));
-        QCOMPARE(run.form.ui().textBox3->text(), u"一つ目"_s);
+        QVERIFY(run.form.ui().textView->toPlainText().contains(u"こんにちは"_s));
+        QCOMPARE(run.form.ui().textNameBox->text(), u"一つ目"_s);
         QCOMPARE(run.form.state().TextNewFlag, std::int16_t(3));
-        QVERIFY(run.form.ui().textBox2->toPlainText().contains(u"[00:01.00]うた"_s));
+        QVERIFY(run.form.ui().lrcView->toPlainText().contains(u"[00:01.00]うた"_s));
         QCOMPARE(run.form.state().LrcTextNewFlag, std::int16_t(3));
         // As after the open dialog, its start folder is where the file was.
-        QCOMPARE(run.form.state().cOpenDirFolder, files);
+        QCOMPARE(run.form.state().openDirFolder, files);
         // The first run still made its working folder and favourites.
         QVERIFY(QFileInfo::exists(base + u"/Documents/Murmelin/お気に入り.txt"_s));
         QVERIFY(run.music->started.isEmpty());
@@ -132,7 +132,7 @@ private slots:
         Run run(base, {u"file://"_s + files + u"/a.wav"_s, files + u"/b.WAV"_s, files + u"/c.MP3"_s});
         QVERIFY(run.start());
         QCOMPARE(run.music->started, QStringList{files + u"/a.wav|a.wav"_s});
-        QCOMPARE(run.form.ui().label4->text(), u"a"_s);
+        QCOMPARE(run.form.ui().songNameLabel->text(), u"a"_s);
         // Capitals are another kind to the open command.
         QCOMPARE(run.prompter.texts(), QStringList{u"このファイルフォーマットには、現在対応していません。"_s});
     }

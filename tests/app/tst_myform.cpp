@@ -42,65 +42,65 @@ struct Row
 // The design layout, control by control, as the window must show it right
 // after construction.
 const Row kLayout[] = {
-    {"button1", 1, 29, 40, 40, T | L, nullptr, u"リスト・フォルダーの場所を指定", true, true},
-    {"button25", 297, 29, 40, 40, T, nullptr, u"ミュージック・リストでの再生曲を一つ上へ移動", true, true},
-    {"button21", 338, 29, 40, 40, T, nullptr, u"ミュージック再生の開始", true, true},
-    {"button22", 379, 29, 40, 40, T, nullptr, u"ミュージック再生の一時停止", true, true},
-    {"button23", 420, 29, 40, 40, T, nullptr, u"ミュージック再生の停止", true, true},
-    {"button24", 461, 29, 40, 40, T, nullptr, u"ミュージック・リストでの再生曲を一つ下へ移動", true, true},
-    {"button26", 799, 29, 40, 40, T | R, nullptr, u"ミュージック再生の繰り返し", true, true},
-    {"button27", 840, 29, 40, 40, T | R, nullptr, u"ミュージック・リストでの選択開始曲から順次再生", true, true},
-    {"button28", 881, 29, 40, 40, T | R, nullptr, u"ミュージック・リストでの選択開始曲から順次ループ再生", true, true},
-    {"button29", 922, 29, 40, 40, T | R, nullptr, u"ミュージック・リストでの選択開始曲からランダムに再生", true, true},
-    {"button18", 1, 72, 45, 22, T | L, u"All", u"ミュージック名およびテキスト名、同期テキスト名の表示", true, true},
-    {"button20", 45, 72, 45, 22, T | L, u"Text", u"テキスト名および同期テキスト名の表示", true, true},
-    {"button19", 89, 72, 45, 22, T | L, u"Music", u"ミュージック名の表示", true, true},
-    {"button31", 336, 72, 42, 22, T | L, u"Art", u"画像の表示", true, true},
-    {"button12", 377, 72, 42, 22, T | L, u"Text", u"テキスト・データの表示", true, true},
-    {"button13", 418, 72, 42, 22, T | L, u"Lrc", u"同期テキスト・データの表示", true, true},
-    {"label15", 511, 75, 300, 15, T | L | R, u"", u"", true, true},
-    {"comboBox3", 849, 73, 113, 20, T | R, nullptr, u"", true, true},
-    {"label2", 1, 93, 336, 20, T | L, u"", u"リスト表示のフォルダー場所", true, true},
-    {"listView1", 1, 112, 335, 484, T | B | L, nullptr, u"", true, true},
-    {"listView2", 1, 112, 335, 484, T | B | L, nullptr, u"", false, true},
-    {"listView3", 1, 112, 335, 484, T | B | L, nullptr, u"", false, true},
-    {"label12", 336, 93, 89, 20, T | L, u"テキスト", u"", false, true},
-    {"label1", 424, 93, 497, 20, T | L | R, u"テキスト", u"", false, true},
-    {"label3", 424, 93, 497, 20, T | L | R, u"同期テキスト", u"", false, true},
-    {"textBox3", 336, 112, 585, 22, T | L | R, u"NewText", u"", false, true},
-    {"textBox4", 336, 112, 585, 22, T | L | R, u"NewLrcText", u"", false, true},
-    {"textBox1", 336, 132, 585, 465, T | B | L | R, u"", u"", false, true},
-    {"textBox2", 336, 132, 585, 465, T | B | L | R, u"", u"", false, true},
-    {"pictureBox1", 336, 93, 628, 504, T | B | L | R, nullptr, u"", true, true},
-    {"button34", 921, 91, 40, 40, T | R, u"改行\n確認", u"他のソフトウェアで作成したテキストファイルの改行コード（CR+LF）が正しいか確認および修正", true, true},
-    {"button32", 921, 136, 40, 40, T | R, nullptr, u"テキストおよび同期テキストの上書き保存", true, false},
-    {"button33", 921, 177, 40, 40, T | R, nullptr, u"テキスト入力を一つ元に戻す", true, false},
-    {"button10", 921, 218, 40, 40, T | R, u"1", u"音声合成再生のループ回数を選択", false, false},
-    {"button9", 921, 259, 40, 40, T | R, u"一行", u"音声合成再生方法の選択", false, false},
-    {"button2", 921, 300, 40, 40, T | R, u"↑", u"音声合成一行再生モードでの再生行を一つ上へ移動", false, false},
-    {"button4", 921, 341, 40, 40, T | R, u"＞", u"音声合成再生の開始", false, false},
-    {"button5", 921, 382, 40, 40, T | R, u"| |", u"音声合成再生の一時停止", false, false},
-    {"button6", 921, 423, 40, 40, T | R, u"□", u"音声合成再生の停止", false, false},
-    {"button3", 921, 464, 40, 40, T | R, u"↓", u"音声合成一行再生モードでの再生行を一つ下へ移動", false, false},
-    {"button8", 921, 505, 40, 40, T | R, nullptr, u"音声合成スピーチの再生スピードを調整", true, true},
-    {"button7", 921, 546, 40, 40, T | R, nullptr, u"音声合成スピーチの音量を調整", true, true},
-    {"trackBar2", 846, 443, 24, 113, B | R, nullptr, u"", false, true},
-    {"label5", 846, 556, 24, 12, B | R, u"0", u"", false, true},
-    {"trackBar1", 876, 362, 24, 194, B | R, nullptr, u"", false, true},
-    {"label8", 876, 556, 24, 12, B | R, u"100", u"", false, true},
-    {"trackBar4", 923, 386, 36, 194, B | R, nullptr, u"", false, true},
-    {"label6", 923, 580, 36, 12, B | R, u"100", u"", false, true},
-    {"trackBar3", 1, 596, 916, 21, B | L | R, nullptr, u"再生開始位置の設定", true, false},
-    {"button11", 921, 597, 40, 40, B | R, nullptr, u"ミキサーのメイン音量を調整", true, true},
-    {"button30", 1, 617, 24, 24, B | L, u"レ", u"再生範囲再生の有無（レ点で有効）を設定", true, true},
-    {"button15", 25, 617, 24, 24, B | L, nullptr, u"ミュージック再生開始時間の設定", true, false},
-    {"label7", 49, 617, 140, 24, B | L, u"Start：0.00 sec", u"", true, true},
-    {"button16", 189, 617, 24, 24, B | L, nullptr, u"ミュージック再生開始時間のクリアー", true, false},
-    {"label4", 213, 617, 337, 24, B | L | R, u"", u"再生ファイル名", true, true},
-    {"label13", 549, 617, 180, 24, B | R, u"", u"", true, true},
-    {"button17", 729, 617, 24, 24, B | R, nullptr, u"ミュージック再生終了時間のクリアー", true, false},
-    {"label9", 753, 617, 140, 24, B | R, u"End：0.00 sec", u"", true, true},
-    {"button14", 893, 617, 24, 24, B | R, nullptr, u"ミュージック再生終了時間の設定", true, false},
+    {"listFolderButton", 1, 29, 40, 40, T | L, nullptr, u"リスト・フォルダーの場所を指定", true, true},
+    {"previousSongButton", 297, 29, 40, 40, T, nullptr, u"ミュージック・リストでの再生曲を一つ上へ移動", true, true},
+    {"musicPlayButton", 338, 29, 40, 40, T, nullptr, u"ミュージック再生の開始", true, true},
+    {"musicPauseButton", 379, 29, 40, 40, T, nullptr, u"ミュージック再生の一時停止", true, true},
+    {"musicStopButton", 420, 29, 40, 40, T, nullptr, u"ミュージック再生の停止", true, true},
+    {"nextSongButton", 461, 29, 40, 40, T, nullptr, u"ミュージック・リストでの再生曲を一つ下へ移動", true, true},
+    {"repeatOneButton", 799, 29, 40, 40, T | R, nullptr, u"ミュージック再生の繰り返し", true, true},
+    {"inOrderButton", 840, 29, 40, 40, T | R, nullptr, u"ミュージック・リストでの選択開始曲から順次再生", true, true},
+    {"inOrderLoopButton", 881, 29, 40, 40, T | R, nullptr, u"ミュージック・リストでの選択開始曲から順次ループ再生", true, true},
+    {"randomPlayButton", 922, 29, 40, 40, T | R, nullptr, u"ミュージック・リストでの選択開始曲からランダムに再生", true, true},
+    {"allListButton", 1, 72, 45, 22, T | L, u"All", u"ミュージック名およびテキスト名、同期テキスト名の表示", true, true},
+    {"textListButton", 45, 72, 45, 22, T | L, u"Text", u"テキスト名および同期テキスト名の表示", true, true},
+    {"musicListButton", 89, 72, 45, 22, T | L, u"Music", u"ミュージック名の表示", true, true},
+    {"artViewButton", 336, 72, 42, 22, T | L, u"Art", u"画像の表示", true, true},
+    {"textViewButton", 377, 72, 42, 22, T | L, u"Text", u"テキスト・データの表示", true, true},
+    {"lrcViewButton", 418, 72, 42, 22, T | L, u"Lrc", u"同期テキスト・データの表示", true, true},
+    {"artSizeLabel", 511, 75, 300, 15, T | L | R, u"", u"", true, true},
+    {"artFitBox", 849, 73, 113, 20, T | R, nullptr, u"", true, true},
+    {"listFolderLabel", 1, 93, 336, 20, T | L, u"", u"リスト表示のフォルダー場所", true, true},
+    {"allFileList", 1, 112, 335, 484, T | B | L, nullptr, u"", true, true},
+    {"textFileList", 1, 112, 335, 484, T | B | L, nullptr, u"", false, true},
+    {"musicList", 1, 112, 335, 484, T | B | L, nullptr, u"", false, true},
+    {"viewKindLabel", 336, 93, 89, 20, T | L, u"テキスト", u"", false, true},
+    {"textFolderLabel", 424, 93, 497, 20, T | L | R, u"テキスト", u"", false, true},
+    {"lrcFolderLabel", 424, 93, 497, 20, T | L | R, u"同期テキスト", u"", false, true},
+    {"textNameBox", 336, 112, 585, 22, T | L | R, u"NewText", u"", false, true},
+    {"lrcNameBox", 336, 112, 585, 22, T | L | R, u"NewLrcText", u"", false, true},
+    {"textView", 336, 132, 585, 465, T | B | L | R, u"", u"", false, true},
+    {"lrcView", 336, 132, 585, 465, T | B | L | R, u"", u"", false, true},
+    {"artPicture", 336, 93, 628, 504, T | B | L | R, nullptr, u"", true, true},
+    {"lineEndCheckButton", 921, 91, 40, 40, T | R, u"改行\n確認", u"他のソフトウェアで作成したテキストファイルの改行コード（CR+LF）が正しいか確認および修正", true, true},
+    {"saveButton", 921, 136, 40, 40, T | R, nullptr, u"テキストおよび同期テキストの上書き保存", true, false},
+    {"undoButton", 921, 177, 40, 40, T | R, nullptr, u"テキスト入力を一つ元に戻す", true, false},
+    {"loopCountButton", 921, 218, 40, 40, T | R, u"1", u"音声合成再生のループ回数を選択", false, false},
+    {"readingModeButton", 921, 259, 40, 40, T | R, u"一行", u"音声合成再生方法の選択", false, false},
+    {"lineUpButton", 921, 300, 40, 40, T | R, u"↑", u"音声合成一行再生モードでの再生行を一つ上へ移動", false, false},
+    {"readButton", 921, 341, 40, 40, T | R, u"＞", u"音声合成再生の開始", false, false},
+    {"readPauseButton", 921, 382, 40, 40, T | R, u"| |", u"音声合成再生の一時停止", false, false},
+    {"readStopButton", 921, 423, 40, 40, T | R, u"□", u"音声合成再生の停止", false, false},
+    {"lineDownButton", 921, 464, 40, 40, T | R, u"↓", u"音声合成一行再生モードでの再生行を一つ下へ移動", false, false},
+    {"speechSpeedButton", 921, 505, 40, 40, T | R, nullptr, u"音声合成スピーチの再生スピードを調整", true, true},
+    {"speechVolumeButton", 921, 546, 40, 40, T | R, nullptr, u"音声合成スピーチの音量を調整", true, true},
+    {"speechSpeedSlider", 846, 443, 24, 113, B | R, nullptr, u"", false, true},
+    {"speechSpeedLabel", 846, 556, 24, 12, B | R, u"0", u"", false, true},
+    {"speechVolumeSlider", 876, 362, 24, 194, B | R, nullptr, u"", false, true},
+    {"speechVolumeLabel", 876, 556, 24, 12, B | R, u"100", u"", false, true},
+    {"masterVolumeSlider", 923, 386, 36, 194, B | R, nullptr, u"", false, true},
+    {"masterVolumeLabel", 923, 580, 36, 12, B | R, u"100", u"", false, true},
+    {"musicPositionSlider", 1, 596, 916, 21, B | L | R, nullptr, u"再生開始位置の設定", true, false},
+    {"masterVolumeButton", 921, 597, 40, 40, B | R, nullptr, u"ミキサーのメイン音量を調整", true, true},
+    {"rangePlayButton", 1, 617, 24, 24, B | L, u"レ", u"再生範囲再生の有無（レ点で有効）を設定", true, true},
+    {"rangeStartSetButton", 25, 617, 24, 24, B | L, nullptr, u"ミュージック再生開始時間の設定", true, false},
+    {"rangeStartLabel", 49, 617, 140, 24, B | L, u"Start：0.00 sec", u"", true, true},
+    {"rangeStartClearButton", 189, 617, 24, 24, B | L, nullptr, u"ミュージック再生開始時間のクリアー", true, false},
+    {"songNameLabel", 213, 617, 337, 24, B | L | R, u"", u"再生ファイル名", true, true},
+    {"elapsedTimeLabel", 549, 617, 180, 24, B | R, u"", u"", true, true},
+    {"rangeEndClearButton", 729, 617, 24, 24, B | R, nullptr, u"ミュージック再生終了時間のクリアー", true, false},
+    {"rangeEndLabel", 753, 617, 140, 24, B | R, u"End：0.00 sec", u"", true, true},
+    {"rangeEndSetButton", 893, 617, 24, 24, B | R, nullptr, u"ミュージック再生終了時間の設定", true, false},
 };
 
 QString textOf(QWidget* w)
@@ -233,62 +233,62 @@ private slots:
     {
         Fixture f;
         const struct { const char* name; const char16_t* family; double points; } fonts[] = {
-            {"textBox1", u"Microsoft YaHei", 11.25}, {"textBox2", u"ＭＳ ゴシック", 11.25},
-            {"label4", u"Microsoft YaHei", 11.25}, {"label7", u"Microsoft Sans Serif", 11.25},
-            {"label9", u"Microsoft Sans Serif", 11.25}, {"label13", u"Microsoft Sans Serif", 11.25},
-            {"label1", u"Microsoft Sans Serif", 9.75}, {"label2", u"Microsoft Sans Serif", 9.75},
-            {"label3", u"Microsoft Sans Serif", 9.75}, {"textBox3", u"Microsoft Sans Serif", 9.75},
-            {"textBox4", u"Microsoft Sans Serif", 9.75}, {"label12", u"MS UI Gothic", 9.75},
-            {"button9", u"MS UI Gothic", 9}, {"button10", u"MS UI Gothic", 9}, {"button30", u"MS UI Gothic", 9},
-            {"label5", u"MS UI Gothic", 9}, {"label6", u"MS UI Gothic", 9}, {"label8", u"MS UI Gothic", 9},
-            {"comboBox3", u"MS UI Gothic", 9},
+            {"textView", u"Microsoft YaHei", 11.25}, {"lrcView", u"ＭＳ ゴシック", 11.25},
+            {"songNameLabel", u"Microsoft YaHei", 11.25}, {"rangeStartLabel", u"Microsoft Sans Serif", 11.25},
+            {"rangeEndLabel", u"Microsoft Sans Serif", 11.25}, {"elapsedTimeLabel", u"Microsoft Sans Serif", 11.25},
+            {"textFolderLabel", u"Microsoft Sans Serif", 9.75}, {"listFolderLabel", u"Microsoft Sans Serif", 9.75},
+            {"lrcFolderLabel", u"Microsoft Sans Serif", 9.75}, {"textNameBox", u"Microsoft Sans Serif", 9.75},
+            {"lrcNameBox", u"Microsoft Sans Serif", 9.75}, {"viewKindLabel", u"MS UI Gothic", 9.75},
+            {"readingModeButton", u"MS UI Gothic", 9}, {"loopCountButton", u"MS UI Gothic", 9}, {"rangePlayButton", u"MS UI Gothic", 9},
+            {"speechSpeedLabel", u"MS UI Gothic", 9}, {"masterVolumeLabel", u"MS UI Gothic", 9}, {"speechVolumeLabel", u"MS UI Gothic", 9},
+            {"artFitBox", u"MS UI Gothic", 9},
         };
         for (const auto& font : fonts) {
             QWidget* w = f.find<QWidget>(font.name);
             QCOMPARE(w->font().families().value(0), QString::fromUtf16(font.family));
             QCOMPARE(w->font().pointSizeF(), font.points);
         }
-        QVERIFY(f.find<QPushButton>("button30")->font().bold());
+        QVERIFY(f.find<QPushButton>("rangePlayButton")->font().bold());
 
-        auto* combo = f.find<QComboBox>("comboBox3");
+        auto* combo = f.find<QComboBox>("artFitBox");
         QCOMPARE(combo->count(), 4);
         QCOMPARE(combo->itemText(0), u"CenterImage"_s);
         QCOMPARE(combo->itemText(3), u"Zoom"_s);
         QVERIFY(!combo->isEditable());
 
-        auto* speed = f.find<QSlider>("trackBar2");
+        auto* speed = f.find<QSlider>("speechSpeedSlider");
         QCOMPARE(speed->orientation(), Qt::Vertical);
         QCOMPARE(speed->minimum(), -5);
         QCOMPARE(speed->maximum(), 5);
         QCOMPARE(speed->tickPosition(), QSlider::NoTicks);
-        auto* master = f.find<QSlider>("trackBar4");
+        auto* master = f.find<QSlider>("masterVolumeSlider");
         QCOMPARE(master->maximum(), 100);
         QCOMPARE(master->tickInterval(), 10);
         QVERIFY(master->tickPosition() != QSlider::NoTicks);
-        auto* position = f.find<QSlider>("trackBar3");
+        auto* position = f.find<QSlider>("musicPositionSlider");
         QCOMPARE(position->orientation(), Qt::Horizontal);
         QCOMPARE(position->maximum(), 0);
         QCOMPARE(position->pageStep(), 100);
         QCOMPARE(position->cursor().shape(), Qt::SizeHorCursor);
 
-        auto* editor = f.find<QPlainTextEdit>("textBox1");
+        auto* editor = f.find<QPlainTextEdit>("textView");
         QCOMPARE(editor->lineWrapMode(), QPlainTextEdit::NoWrap);
         QVERIFY(!editor->tabChangesFocus());
-        QCOMPARE(f.find<QLineEdit>("textBox3")->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+        QCOMPARE(f.find<QLineEdit>("textNameBox")->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
 
         // The highlighted list and view buttons stand out from their neighbours.
         auto face = [&](const char* name) { return f.find<QPushButton>(name)->palette().color(QPalette::Button); };
-        QVERIFY(face("button18") != face("button20"));
-        QCOMPARE(face("button20"), face("button19"));
-        QVERIFY(face("button31") != face("button12"));
-        QCOMPARE(face("button34"), QColor(0xFF, 0xE4, 0xC4));
+        QVERIFY(face("allListButton") != face("textListButton"));
+        QCOMPARE(face("textListButton"), face("musicListButton"));
+        QVERIFY(face("artViewButton") != face("textViewButton"));
+        QCOMPARE(face("lineEndCheckButton"), QColor(0xFF, 0xE4, 0xC4));
 
-        auto* timer1 = f.form.findChild<QTimer*>(u"timer1"_s);
-        auto* timer2 = f.form.findChild<QTimer*>(u"timer2"_s);
-        QCOMPARE(timer1->interval(), 200);
-        QVERIFY(!timer1->isActive());
-        QCOMPARE(timer2->interval(), 400);
-        QVERIFY(!timer2->isActive());
+        auto* musicPollTimer = f.form.findChild<QTimer*>(u"musicPollTimer"_s);
+        auto* lrcCloseTimer = f.form.findChild<QTimer*>(u"lrcCloseTimer"_s);
+        QCOMPARE(musicPollTimer->interval(), 200);
+        QVERIFY(!musicPollTimer->isActive());
+        QCOMPARE(lrcCloseTimer->interval(), 400);
+        QVERIFY(!lrcCloseTimer->isActive());
     }
 
     void menusAndContextMenu()
@@ -300,7 +300,7 @@ private slots:
                 out << (a->isSeparator() ? u"-"_s : QString(a->text()).remove(u'&'));
             return out;
         };
-        const QList<QAction*> top = f.form.ui().menuStrip1->actions();
+        const QList<QAction*> top = f.form.ui().menuBar->actions();
         QCOMPARE(titles(top), (QStringList{u"ファイル"_s, u"ツール"_s, u"編集"_s, u"設定"_s, u"ヘルプ"_s, u"学習"_s}));
         QCOMPARE(titles(top[0]->menu()->actions()),
                  (QStringList{u"新規テキスト"_s, u"-"_s, u"開く"_s, u"上書き保存"_s, u"名前を付けて保存"_s, u"-"_s,
@@ -315,33 +315,33 @@ private slots:
         QCOMPARE(f.form.ui().menuOpen->shortcut(), QKeySequence(u"Ctrl+O"_s));
         QCOMPARE(f.form.ui().menuSaveAs->shortcut(), QKeySequence(u"Ctrl+S"_s));
         QCOMPARE(f.form.ui().menuPrint->shortcut(), QKeySequence(u"Ctrl+P"_s));
-        QCOMPARE(titles(f.form.ui().contextMenuStrip1->actions()),
+        QCOMPARE(titles(f.form.ui().listContextMenu->actions()),
                  (QStringList{u"削除(D)"_s, u"-"_s, u"終了(X)"_s}));
     }
 
     void startupOrderAndResetState()
     {
         Fixture f;
-        f.form.state().SpeechStateFlag = 12;
+        f.form.state().speechState = SpeechState::VoiceStopped;
         f.form.state().RangeEn = 0;
         f.showAndLoad();
         QCOMPARE(f.log.calls.mid(0, 5),
                  (QStringList{u"SystemVersionProbe"_s, u"ProgramFolderSetting"_s, u"iniListView"_s,
                               u"iniRead"_s, u"SpeechPlatformInstallationCheck"_s}));
         const State& s = f.form.state();
-        QCOMPARE(s.SpeechStateFlag, 99);
-        QCOMPARE(s.AudioStateFlag, 99);
+        QCOMPARE(s.speechState, SpeechState::Idle);
+        QCOMPARE(s.audioState, AudioState::Closed);
         QCOMPARE(s.RangeEn, std::int16_t(1));
         QCOMPARE(s.MouseRightAndLeftButtonFlag, 0);
-        for (const char* name : {"button2", "button3", "button4", "button5", "button6", "button7", "button8",
-                                 "button9", "button10", "button32", "button33", "button34"})
+        for (const char* name : {"lineUpButton", "lineDownButton", "readButton", "readPauseButton", "readStopButton", "speechVolumeButton", "speechSpeedButton",
+                                 "readingModeButton", "loopCountButton", "saveButton", "undoButton", "lineEndCheckButton"})
             QVERIFY2(!f.find<QWidget>(name)->isVisible(), name);
-        for (const char* name : {"button2", "button3", "button4", "button5", "button6", "button9", "button10",
-                                 "button32", "button33"})
+        for (const char* name : {"lineUpButton", "lineDownButton", "readButton", "readPauseButton", "readStopButton", "readingModeButton", "loopCountButton",
+                                 "saveButton", "undoButton"})
             QVERIFY2(!f.find<QWidget>(name)->isEnabled(), name);
-        QVERIFY(f.find<QWidget>("listView1")->isVisible());
-        QVERIFY(!f.find<QWidget>("listView2")->isVisible());
-        QVERIFY(f.find<QWidget>("pictureBox1")->isVisible());
+        QVERIFY(f.find<QWidget>("allFileList")->isVisible());
+        QVERIFY(!f.find<QWidget>("textFileList")->isVisible());
+        QVERIFY(f.find<QWidget>("artPicture")->isVisible());
         // Showing the window again runs neither Load nor Shown a second time.
         f.form.hide();
         f.form.show();
@@ -361,10 +361,10 @@ private slots:
         row("menuNewTextLrc", {u"NewLrcText"_s});
         row("menuOpen", {u"FileOpen"_s});
         row("menuOverWrite", {u"OverWrite"_s});
-        row("button32", {u"OverWrite"_s});
+        row("saveButton", {u"OverWrite"_s});
         row("menuSaveAs", {u"FileNameSpecifiedSave"_s});
         row("menuUndo", {u"Undo"_s});
-        row("button33", {u"Undo"_s});
+        row("undoButton", {u"Undo"_s});
         row("menuCut", {u"Cut"_s});
         row("menuCopy", {u"Copy"_s});
         row("menuPaste", {u"Paste"_s});
@@ -375,38 +375,38 @@ private slots:
         row("contextDelete", {u"DeleteFile"_s});
         row("contextClose", {});
         row("menuNewTextItem", {});
-        row("button1", {u"FolderSetting"_s});
-        row("button18", {u"ShowList(0)"_s});
-        row("button20", {u"ShowList(1)"_s});
-        row("button19", {u"ShowList(2)"_s});
-        row("button12", {u"TextDisplaySwitch"_s});
-        row("button13", {u"LrcTextDisplaySwitch"_s});
-        row("button31", {u"ArtDisplaySwitch"_s});
-        row("button34", {u"button34_Click"_s});
-        row("button4", {u"SpeechPlay"_s});
-        row("button5", {u"SpeechPause"_s});
-        row("button6", {u"SpeechStop"_s});
-        row("button2", {u"SpeechSkipBackward"_s});
-        row("button3", {u"SpeechSkipForward"_s});
-        row("button9", {u"SpeechReproductionModeSetting"_s});
-        row("button10", {u"SpeechLoopModeSetting"_s});
-        row("button7", {u"SpeechVolTrackBarDisp"_s});
-        row("button8", {u"SpeechRateTrackBarDisp"_s});
-        row("button21", {u"MusicPlay"_s});
-        row("button22", {u"MusicPause"_s});
-        row("button23", {u"MusicStop"_s});
-        row("button24", {u"NextMusicPlay"_s});
-        row("button25", {u"BackMusicPlay"_s});
-        row("button26", {u"button26_Click"_s});
-        row("button27", {u"button27_Click"_s});
-        row("button28", {u"button28_Click"_s});
-        row("button29", {u"button29_Click"_s});
-        row("button14", {u"button14_Click"_s});
-        row("button15", {u"button15_Click"_s});
-        row("button16", {u"button16_Click"_s});
-        row("button17", {u"button17_Click"_s});
-        row("button30", {u"button30_Click"_s});
-        row("button11", {u"MixerVolTrackBarDisp"_s});
+        row("listFolderButton", {u"FolderSetting"_s});
+        row("allListButton", {u"ShowList(0)"_s});
+        row("textListButton", {u"ShowList(1)"_s});
+        row("musicListButton", {u"ShowList(2)"_s});
+        row("textViewButton", {u"TextDisplaySwitch"_s});
+        row("lrcViewButton", {u"LrcTextDisplaySwitch"_s});
+        row("artViewButton", {u"ArtDisplaySwitch"_s});
+        row("lineEndCheckButton", {u"LineEndCheck"_s});
+        row("readButton", {u"SpeechPlay"_s});
+        row("readPauseButton", {u"SpeechPause"_s});
+        row("readStopButton", {u"SpeechStop"_s});
+        row("lineUpButton", {u"SpeechSkipBackward"_s});
+        row("lineDownButton", {u"SpeechSkipForward"_s});
+        row("readingModeButton", {u"SpeechReproductionModeSetting"_s});
+        row("loopCountButton", {u"SpeechLoopModeSetting"_s});
+        row("speechVolumeButton", {u"SpeechVolTrackBarDisp"_s});
+        row("speechSpeedButton", {u"SpeechRateTrackBarDisp"_s});
+        row("musicPlayButton", {u"MusicPlay"_s});
+        row("musicPauseButton", {u"MusicPause"_s});
+        row("musicStopButton", {u"MusicStop"_s});
+        row("nextSongButton", {u"NextMusicPlay"_s});
+        row("previousSongButton", {u"BackMusicPlay"_s});
+        row("repeatOneButton", {u"RepeatOneModeChosen"_s});
+        row("inOrderButton", {u"InOrderModeChosen"_s});
+        row("inOrderLoopButton", {u"InOrderLoopModeChosen"_s});
+        row("randomPlayButton", {u"RandomModeChosen"_s});
+        row("rangeEndSetButton", {u"RangeEndSet"_s});
+        row("rangeStartSetButton", {u"RangeStartSet"_s});
+        row("rangeStartClearButton", {u"RangeStartClear"_s});
+        row("rangeEndClearButton", {u"RangeEndClear"_s});
+        row("rangePlayButton", {u"RangePlayToggled"_s});
+        row("masterVolumeButton", {u"MixerVolTrackBarDisp"_s});
     }
 
     void commandTable()
@@ -435,32 +435,32 @@ private slots:
         f.showAndLoad();
         f.log.calls.clear();
         Controls& c = f.form.ui();
-        c.trackBar1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        c.trackBar2->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        c.trackBar4->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        c.speechVolumeSlider->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        c.speechSpeedSlider->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        c.masterVolumeSlider->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QCOMPARE(f.log.calls, (QStringList{u"SpeechVolSetting"_s, u"SpeechRateSetting"_s, u"MixerVolSetting"_s}));
 
         f.log.calls.clear();
-        c.timer1->setInterval(1);
-        c.timer1->start();
-        QTRY_VERIFY_WITH_TIMEOUT(f.log.calls.contains(u"timer1_Tick"_s), 2000);
-        c.timer1->stop();
-        c.timer2->setInterval(1);
-        c.timer2->start();
-        QTRY_VERIFY_WITH_TIMEOUT(f.log.calls.contains(u"timer2_Tick"_s), 2000);
+        c.musicPollTimer->setInterval(1);
+        c.musicPollTimer->start();
+        QTRY_VERIFY_WITH_TIMEOUT(f.log.calls.contains(u"MusicPollTick"_s), 2000);
+        c.musicPollTimer->stop();
+        c.lrcCloseTimer->setInterval(1);
+        c.lrcCloseTimer->start();
+        QTRY_VERIFY_WITH_TIMEOUT(f.log.calls.contains(u"LrcCloseTick"_s), 2000);
 
         f.log.calls.clear();
-        c.listView3->setHeaderLabels({u"ファイル名"_s, u"種類"_s});
-        c.listView3->show();
-        emit c.listView3->header()->sectionClicked(1);
+        c.musicList->setHeaderLabels({u"ファイル名"_s, u"種類"_s});
+        c.musicList->show();
+        emit c.musicList->header()->sectionClicked(1);
         QCOMPARE(f.log.calls, QStringList{u"ColumnClick(2,1)"_s});
 
         f.log.calls.clear();
-        c.trackBar3->setEnabled(true);
-        QWheelEvent wheel(QPointF(5, 5), c.trackBar3->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+        c.musicPositionSlider->setEnabled(true);
+        QWheelEvent wheel(QPointF(5, 5), c.musicPositionSlider->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(c.trackBar3, &wheel);
-        QVERIFY(f.log.calls.contains(u"trackBar3_MouseWheel(120)"_s));
+        QCoreApplication::sendEvent(c.musicPositionSlider, &wheel);
+        QVERIFY(f.log.calls.contains(u"PositionSliderWheel(120)"_s));
     }
 
     void readingGuards()
@@ -469,7 +469,7 @@ private slots:
         f.showAndLoad();
         Controls& c = f.form.ui();
         State& s = f.form.state();
-        for (QPushButton* b : {c.button4, c.button12, c.button13}) {
+        for (QPushButton* b : {c.readButton, c.textViewButton, c.lrcViewButton}) {
             b->show();
             b->setEnabled(true);
         }
@@ -478,29 +478,29 @@ private slots:
         f.log.calls.clear();
         s.SpeechRuntimeError = 1;
         s.SpeechRuntime11Error = 1;
-        QTest::mouseClick(c.button4, Qt::LeftButton);
+        QTest::mouseClick(c.readButton, Qt::LeftButton);
         QVERIFY(f.log.calls.isEmpty());
         QCOMPARE(f.prompter.texts(),
                  QStringList{u"マニュアルを参照して、音声合成言語のインストールをしてください。\nWindows7/8.1/10では、インストール方法が異なりますので注意してください。"_s});
         s.SpeechRuntime11Error = 0;
-        QTest::mouseClick(c.button4, Qt::LeftButton);
+        QTest::mouseClick(c.readButton, Qt::LeftButton);
         QCOMPARE(f.log.calls, QStringList{u"SpeechPlay"_s});
 
         // While reading aloud (speaking or paused) the two text views stay put.
-        for (int busy : {10, 11, 20, 21}) {
+        for (int busy : {SpeechState::VoiceSpeaking, SpeechState::VoicePaused, SpeechState::SynthesizerSpeaking, SpeechState::SynthesizerPaused}) {
             f.log.calls.clear();
             f.prompter.clear();
-            s.SpeechStateFlag = busy;
-            QTest::mouseClick(c.button12, Qt::LeftButton);
-            QTest::mouseClick(c.button13, Qt::LeftButton);
+            s.speechState = busy;
+            QTest::mouseClick(c.textViewButton, Qt::LeftButton);
+            QTest::mouseClick(c.lrcViewButton, Qt::LeftButton);
             QVERIFY(f.log.calls.isEmpty());
             QCOMPARE(f.prompter.texts().size(), 2);
             QCOMPARE(f.prompter.texts().value(0), u"音声合成再生を停止してから行ってください。"_s);
         }
-        for (int idle : {99, 12, 22}) {
+        for (int idle : {SpeechState::Idle, SpeechState::VoiceStopped, SpeechState::SynthesizerStopped}) {
             f.log.calls.clear();
-            s.SpeechStateFlag = idle;
-            QTest::mouseClick(c.button12, Qt::LeftButton);
+            s.speechState = idle;
+            QTest::mouseClick(c.textViewButton, Qt::LeftButton);
             QCOMPARE(f.log.calls, QStringList{u"TextDisplaySwitch"_s});
         }
     }
@@ -509,7 +509,7 @@ private slots:
     {
         Fixture f;
         f.showAndLoad();
-        QTreeWidget* list = f.form.ui().listView1;
+        QTreeWidget* list = f.form.ui().allFileList;
         for (const QString& name : {u"a.txt"_s, u"b.mp3"_s, u"c.wav"_s})
             new QTreeWidgetItem(list, QStringList{name});
         f.log.calls.clear();
@@ -528,7 +528,7 @@ private slots:
         f.log.mouseFlags.clear();
         QTest::mousePress(list->viewport(), Qt::RightButton, {}, itemCentre(1));
         QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, itemCentre(1));
-        f.form.ui().contextMenuStrip1->hide();
+        f.form.ui().listContextMenu->hide();
         QCOMPARE(f.form.state().MouseRightAndLeftButtonFlag, 1);
         QCOMPARE(f.log.calls, QStringList{u"SelectionChanged(0)"_s});
         QCOMPARE(f.log.mouseFlags, QList<int>{1});
@@ -545,11 +545,11 @@ private slots:
         QCOMPARE(f.log.mouseFlags.value(1), 2);
 
         // A press on any other child control counts too; the menu bar does not.
-        QTest::mousePress(f.form.ui().label4, Qt::RightButton);
+        QTest::mousePress(f.form.ui().songNameLabel, Qt::RightButton);
         QCOMPARE(f.form.state().MouseRightAndLeftButtonFlag, 1);
-        QTest::mousePress(f.form.ui().menuStrip1, Qt::LeftButton, {}, QPoint(400, 10));
+        QTest::mousePress(f.form.ui().menuBar, Qt::LeftButton, {}, QPoint(400, 10));
         QCOMPARE(f.form.state().MouseRightAndLeftButtonFlag, 1);
-        QTest::mousePress(f.form.ui().pictureBox1, Qt::LeftButton);
+        QTest::mousePress(f.form.ui().artPicture, Qt::LeftButton);
         QCOMPARE(f.form.state().MouseRightAndLeftButtonFlag, 2);
     }
 
@@ -655,9 +655,9 @@ private slots:
         ScriptedPrompter prompter;
         MyForm form{prompter};
         Controls& c = form.ui();
-        QVERIFY(!c.pictureBox1->isHidden());
-        QVERIFY(c.button10->isHidden());
-        auto* study = c.menuStrip1->findChild<QMenu*>(u"menuStudy"_s);
+        QVERIFY(!c.artPicture->isHidden());
+        QVERIFY(c.loopCountButton->isHidden());
+        auto* study = c.menuBar->findChild<QMenu*>(u"menuStudy"_s);
         QVERIFY(study);
         QMenu* count = nullptr;
         for (QAction* a : study->actions()) {
@@ -675,11 +675,11 @@ private slots:
         QCOMPARE(form.state().LoopModeCount, 4);
         emit study->aboutToShow();
         QVERIFY(count->actions().at(2)->isChecked());
-        QCOMPARE(c.button10->text(), u"4"_s);
+        QCOMPARE(c.loopCountButton->text(), u"4"_s);
         // The button and the menu show one count.
-        QTest::mouseClick(c.button12, Qt::LeftButton);
-        QVERIFY(!c.button10->isHidden());
-        QTest::mouseClick(c.button10, Qt::LeftButton);
+        QTest::mouseClick(c.textViewButton, Qt::LeftButton);
+        QVERIFY(!c.loopCountButton->isHidden());
+        QTest::mouseClick(c.loopCountButton, Qt::LeftButton);
         QCOMPARE(form.state().LoopModeCount, 1000);
         emit study->aboutToShow();
         QVERIFY(count->actions().at(3)->isChecked());

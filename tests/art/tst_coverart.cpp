@@ -49,21 +49,21 @@ struct Fixture
     Fixture()
     {
         state.dir = tmp.filePath(u"program"_s);
-        state.cMurmelinCreateFolder = tmp.filePath(u"work"_s);
+        state.murmelinFolder = tmp.filePath(u"work"_s);
         QDir(tmp.path()).mkpath(u"program"_s);
         QDir(tmp.path()).mkpath(u"work"_s);
         QDir(tmp.path()).mkpath(u"list"_s);
-        ui.label2 = new QLabel(list(), &window);
-        ui.label4 = new QLabel(&window);
-        ui.label15 = new QLabel(u"before"_s, &window);
-        ui.pictureBox1 = new PictureBox(&window);
-        ui.comboBox3 = new QComboBox(&window);
-        ui.comboBox3->addItems({u"CenterImage"_s, u"Normal"_s, u"StretchImage"_s, u"Zoom"_s});
+        ui.listFolderLabel = new QLabel(list(), &window);
+        ui.songNameLabel = new QLabel(&window);
+        ui.artSizeLabel = new QLabel(u"before"_s, &window);
+        ui.artPicture = new PictureBox(&window);
+        ui.artFitBox = new QComboBox(&window);
+        ui.artFitBox->addItems({u"CenterImage"_s, u"Normal"_s, u"StretchImage"_s, u"Zoom"_s});
         write(state.dir + u"/inipic.jpg"_s, Picture(7, 5, "JPG"));
     }
 
     QString list() const { return tmp.filePath(u"list"_s); }
-    QString work(const QString& name) const { return state.cMurmelinCreateFolder + u'/' + name; }
+    QString work(const QString& name) const { return state.murmelinFolder + u'/' + name; }
 
     static void write(const QString& path, const QByteArray& bytes)
     {
@@ -219,7 +219,7 @@ void TestCoverArt::mp3JpegDel()
     f.pictures(pictures);
     if (!folderExists)
         QVERIFY(QDir(f.list()).removeRecursively());
-    f.ui.label4->setText(u"song"_s);
+    f.ui.songNameLabel->setText(u"song"_s);
     const QString mp3 = f.tmp.filePath(u"song.mp3"_s);
     Fixture::write(mp3, tag + music);
 
@@ -230,9 +230,9 @@ void TestCoverArt::mp3JpegDel()
         QCOMPARE(f.messages(), QStringList{FileErrors::Message(FileErrors::Doing::List, f.list(), ENOENT)});
     else
         QCOMPARE(f.messages(), QStringList{message});
-    QCOMPARE(f.ui.label15->text(), label);
+    QCOMPARE(f.ui.artSizeLabel->text(), label);
     if (label != u"before"_s)
-        QCOMPARE(u"%1 X %2 pixel"_s.arg(f.ui.pictureBox1->image().width()).arg(f.ui.pictureBox1->image().height()),
+        QCOMPARE(u"%1 X %2 pixel"_s.arg(f.ui.artPicture->image().width()).arg(f.ui.artPicture->image().height()),
                  label);
 
     QStringList expected;
@@ -241,7 +241,7 @@ void TestCoverArt::mp3JpegDel()
     if (!copy.isNull())
         expected << u"temp0.mp3"_s;
     // Nothing else: no half-written file under another name either.
-    QCOMPARE(QDir(f.state.cMurmelinCreateFolder).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+    QCOMPARE(QDir(f.state.murmelinFolder).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
     if (!copy.isNull())
         QCOMPARE(Fixture::read(f.work(u"temp0.mp3"_s)), copy);
     if (!art.isNull())
@@ -265,7 +265,7 @@ void TestCoverArt::readOnlyMp3()
 
     QVERIFY(f.art.MP3JpegDel(mp3, u"temp1.mp3"_s));
     QCOMPARE(f.messages(), QStringList());
-    QCOMPARE(f.ui.label15->text(), u"30 X 20 pixel"_s);
+    QCOMPARE(f.ui.artSizeLabel->text(), u"30 X 20 pixel"_s);
     QCOMPARE(Fixture::read(f.work(u"temp1.mp3"_s)), Music(3000));
 }
 
@@ -287,7 +287,7 @@ static qint64 BytesReadSoFar()
 void TestCoverArt::hugeTagSizeIsReadBounded()
 {
     Fixture f;
-    f.ui.label4->setText(u"song"_s);
+    f.ui.songNameLabel->setText(u"song"_s);
     const QString mp3 = f.tmp.filePath(u"song.mp3"_s);
     const QByteArray header("ID3\x03\x00\x00\xFF\xFF\xFF\xFF", 10);
     const qint64 tagEnd = 255 + 128 * (255 + 128 * (255 + qint64(128) * 255)) + 10;
@@ -341,9 +341,9 @@ void TestCoverArt::songPictureForWav()
     f.pictures(pictures);
     if (!folderExists)
         QVERIFY(QDir(f.list()).removeRecursively());
-    f.ui.label4->setText(song);
+    f.ui.songNameLabel->setText(song);
     f.art.JpegCoverArtDisplay(f.list());
-    QCOMPARE(f.ui.label15->text(), label);
+    QCOMPARE(f.ui.artSizeLabel->text(), label);
     QCOMPARE(f.messages().size(), messages);
 }
 
@@ -401,7 +401,7 @@ void TestCoverArt::randomFolderPictureDrawsFromTheGenerator()
     f.pictures({u"a.jpg 10x10"_s, u"b.jpg 20x20"_s, u"c.jpg 30x30"_s, u"Folder.jpg 5x5"_s});
     f.art.millisecond = 30;   // drops 41, 18467, 6334; 26500 picks the last of c, b, a
     f.art.CoverArtDisplay(f.list());
-    QCOMPARE(f.ui.label15->text(), u"10 X 10 pixel"_s);
+    QCOMPARE(f.ui.artSizeLabel->text(), u"10 X 10 pixel"_s);
     QCOMPARE(f.rand.Next(), 19169);
 }
 
@@ -413,10 +413,10 @@ void TestCoverArt::fitModes_data()
 
     // A 100 x 50 picture in a 200 x 200 area.
     // The backdrop, until a picture comes, covers (50, 50) to (150, 150).
-    QTest::newRow("CenterImage") << 0 << QPoint(55, 80) << QPoint(100, 60);
-    QTest::newRow("Normal") << 1 << QPoint(5, 5) << QPoint(120, 120);
-    QTest::newRow("StretchImage") << 2 << QPoint(195, 195) << QPoint(-1, -1);
-    QTest::newRow("Zoom") << 3 << QPoint(195, 55) << QPoint(100, 160);
+    QTest::newRow("CenterImage") << int(PictureFit::Center) << QPoint(55, 80) << QPoint(100, 60);
+    QTest::newRow("Normal") << int(PictureFit::Normal) << QPoint(5, 5) << QPoint(120, 120);
+    QTest::newRow("StretchImage") << int(PictureFit::Stretch) << QPoint(195, 195) << QPoint(-1, -1);
+    QTest::newRow("Zoom") << int(PictureFit::Zoom) << QPoint(195, 55) << QPoint(100, 160);
 }
 
 void TestCoverArt::fitModes()
@@ -426,16 +426,16 @@ void TestCoverArt::fitModes()
     QFETCH(QPoint, empty);
 
     Fixture f;
-    f.ui.pictureBox1->resize(200, 200);
-    f.ui.pictureBox1->setBackgroundImage(QIcon(QPixmap::fromImage(QImage::fromData(Picture(16, 16, "PNG", Qt::blue)))));
+    f.ui.artPicture->resize(200, 200);
+    f.ui.artPicture->setBackgroundImage(QIcon(QPixmap::fromImage(QImage::fromData(Picture(16, 16, "PNG", Qt::blue)))));
     QImage picture(100, 50, QImage::Format_RGB32);
     picture.fill(Qt::red);
-    f.ui.pictureBox1->setImage(picture);
-    f.ui.comboBox3->setCurrentIndex(picMode);
-    f.art.comboBox3_SelectedIndexChanged();
-    QCOMPARE(f.state.PicMode, picMode);
+    f.ui.artPicture->setImage(picture);
+    f.ui.artFitBox->setCurrentIndex(picMode);
+    f.art.ArtFitChanged();
+    QCOMPARE(f.state.pictureFit, picMode);
 
-    const QImage shown = f.ui.pictureBox1->grab().toImage();
+    const QImage shown = f.ui.artPicture->grab().toImage();
     QCOMPARE(QColor(shown.pixel(red)), QColor(Qt::red));
     if (empty.x() >= 0) {
         const QColor outside(shown.pixel(empty));

@@ -55,16 +55,16 @@ void TestCoverArtForm::clickingMp3s()
 
     State& s = form.state();
     Controls& ui = form.ui();
-    s.cMurmelinListFolder = folder;
-    s.cMurmelinCreateFolder = work;
-    ui.label2->setText(folder);
+    s.listFolderPath = folder;
+    s.murmelinFolder = work;
+    ui.listFolderLabel->setText(folder);
     form.library().ListViewAllFileNameWriting(folder);
 
     auto click = [&](const QString& name) {
-        const QList<QTreeWidgetItem*> found = ui.listView1->findItems(name, Qt::MatchExactly, 0);
+        const QList<QTreeWidgetItem*> found = ui.allFileList->findItems(name, Qt::MatchExactly, 0);
         QVERIFY2(!found.isEmpty(), qPrintable(name));
-        QTest::mouseClick(ui.listView1->viewport(), Qt::LeftButton, {}, ui.listView1->visualItemRect(found.first()).center());
-        ui.contextMenuStrip1->hide();
+        QTest::mouseClick(ui.allFileList->viewport(), Qt::LeftButton, {}, ui.allFileList->visualItemRect(found.first()).center());
+        ui.listContextMenu->hide();
     };
     auto read = [](const QString& path) {
         QFile f(path);
@@ -72,15 +72,15 @@ void TestCoverArtForm::clickingMp3s()
     };
 
     click(u"tagged.mp3"_s);
-    QCOMPARE(ui.label15->text(), u"60 X 45 pixel"_s);
-    QCOMPARE(ui.pictureBox1->image().size(), QSize(60, 45));
+    QCOMPARE(ui.artSizeLabel->text(), u"60 X 45 pixel"_s);
+    QCOMPARE(ui.artPicture->image().size(), QSize(60, 45));
     QCOMPARE(read(work + u"/temp0.mp3"_s), music);
-    QCOMPARE(s.MciTempFlag, 1);
+    QCOMPARE(s.mp3TempCopyIndex, 1);
 
     click(u"plain.mp3"_s);
-    QCOMPARE(ui.label15->text(), u"16 X 12 pixel"_s);
+    QCOMPARE(ui.artSizeLabel->text(), u"16 X 12 pixel"_s);
     QCOMPARE(read(work + u"/temp1.mp3"_s), music);
-    QCOMPARE(s.MciTempFlag, 0);
+    QCOMPARE(s.mp3TempCopyIndex, 0);
     QCOMPARE(prompter.entries.size(), 0);
 }
 
@@ -93,7 +93,7 @@ void TestCoverArtForm::backdropFitsTheArea()
     MyForm form{prompter};
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    PictureBox* box = form.ui().pictureBox1;
+    PictureBox* box = form.ui().artPicture;
     const QImage shown = box->grab().toImage();
     const QImage picture(QCoreApplication::applicationDirPath() + u"/inipic.jpg"_s);
     QVERIFY(!picture.isNull());

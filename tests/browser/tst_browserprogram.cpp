@@ -56,7 +56,7 @@ struct Rig
     Rig()
     {
         state.dir = QCoreApplication::applicationDirPath();
-        state.cMurmelinCreateFolder = work.path();
+        state.murmelinFolder = work.path();
     }
 
     // A stand-in for the browser program: a shell script with this body.
@@ -267,7 +267,7 @@ private slots:
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         BrowserController& browser = form->browser();
-        const QString favourites = form->state().cMurmelinCreateFolder + u"/お気に入り.txt"_s;
+        const QString favourites = form->state().murmelinFolder + u"/お気に入り.txt"_s;
         QVERIFY(QFile::exists(favourites));
 
         QSignalSpy handled(&browser, &BrowserController::pageHandled);
@@ -306,8 +306,8 @@ private slots:
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         BrowserController& browser = form->browser();
-        auto* help = form->ui().menuStrip1->findChild<QMenu*>(u"menuHelp"_s);
-        auto* settings = form->ui().menuStrip1->findChild<QMenu*>(u"menuSettings"_s);
+        auto* help = form->ui().menuBar->findChild<QMenu*>(u"menuHelp"_s);
+        auto* settings = form->ui().menuBar->findChild<QMenu*>(u"menuSettings"_s);
         QVERIFY(help && settings);
         settings->popup(form->mapToGlobal(QPoint(10, 10)));
         Wait(100);
@@ -364,7 +364,7 @@ private slots:
 
         // The window closed as the user closes it: its program waits, and
         // opens it again itself, its favourites written on the way.
-        const QString favourites = form.state().cMurmelinCreateFolder + u"/お気に入り.txt"_s;
+        const QString favourites = form.state().murmelinFolder + u"/お気に入り.txt"_s;
         QVERIFY(QFile::remove(favourites));
         QSignalSpy closed(&browser, &BrowserController::windowClosed);
         browser.CloseWindow();

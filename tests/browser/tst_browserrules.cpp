@@ -143,7 +143,7 @@ private slots:
                                                   << QStringList{u"load a A"_s, u"load b B"_s, u"load a A"_s}
                                                   << QStringList{u"a"_s, u"b"_s, u"a"_s}
                                                   << QStringList{u"A"_s, u"B"_s, u"A"_s};
-        // The first page is entered although label1 held its address as the
+        // The first page is entered although the current address held it as the
         // start request.
         QTest::newRow("first page equals the request") << u"m"_s << QStringList{u"load m M"_s}
                                                        << QStringList{u"m"_s} << QStringList{u"M"_s};

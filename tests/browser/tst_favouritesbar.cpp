@@ -24,7 +24,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 const QByteArray Mark("\xEF\xBB\xBF", 3);
-const char* const QuickNames[] = {"button3", "button4", "button5", "button6", "button7", "button8", "button10"};
+const char* const QuickNames[] = {"quickButton0", "quickButton1", "quickButton2", "quickButton3", "quickButton4", "quickButton5", "quickButton6"};
 }
 
 class tst_FavouritesBar : public QObject
@@ -53,7 +53,7 @@ private slots:
 private:
     void writeList(int entries, const QByteArray& extra = {});
     void makeBar();
-    QTreeWidget* table() const { return window_->findChild<QTreeWidget*>(u"listView1"_s); }
+    QTreeWidget* table() const { return window_->findChild<QTreeWidget*>(u"favouritesList"_s); }
     QPushButton* button(const char* name) const { return window_->findChild<QPushButton*>(QString::fromLatin1(name)); }
     QAction* action(const QString& name) const { return window_->findChild<QAction*>(name); }
     void clickRow(int row, Qt::MouseButton mouse);
@@ -135,14 +135,14 @@ void tst_FavouritesBar::eightEntries()
     }
     QCOMPARE(table()->topLevelItemCount(), 8);
     QVERIFY(!table()->isVisible());
-    QCOMPARE(button("button9")->toolTip(), u"お気に入り登録情報"_s);
+    QCOMPARE(button("favouritesListButton")->toolTip(), u"お気に入り登録情報"_s);
 
     // The eighth entry has no key; F7 opens entry 6 with its path escaped.
     QVERIFY(!bar_->pressFunctionKey(Qt::Key_F8));
     QVERIFY(bar_->pressFunctionKey(Qt::Key_F7));
     QCOMPARE(navigated_->size(), 1);
     QCOMPARE(navigated_->at(0).at(0).toString(), u"https://example.com/6/%E3%82%A2"_s);
-    QTest::mouseClick(button("button3"), Qt::LeftButton);
+    QTest::mouseClick(button("quickButton0"), Qt::LeftButton);
     QCOMPARE(navigated_->size(), 2);
     QCOMPARE(navigated_->at(1).at(0).toString(), u"https://example.com/0"_s);
 }
@@ -163,10 +163,10 @@ void tst_FavouritesBar::tableHeight()
     QFETCH(int, height);
     writeList(entries);
     makeBar();
-    QTest::mouseClick(button("button9"), Qt::LeftButton);
+    QTest::mouseClick(button("favouritesListButton"), Qt::LeftButton);
     QVERIFY(table()->isVisible());
     QVERIFY(table()->isEnabled());
-    QVERIFY(button("button9")->isChecked());
+    QVERIFY(button("favouritesListButton")->isChecked());
     QCOMPARE(table()->geometry(), QRect(627, 65, 400, height));
     // Below the limit every row is in sight, each 20 pixels high.
     if (entries > 0 && height < 600) {
@@ -180,16 +180,16 @@ void tst_FavouritesBar::tableHeight()
         QVERIFY(bar_->pressFunctionKey(Qt::Key_F1 + entries));
         QCOMPARE(navigated_->size(), 0);
     }
-    QTest::mouseClick(button("button9"), Qt::LeftButton);
+    QTest::mouseClick(button("favouritesListButton"), Qt::LeftButton);
     QVERIFY(!table()->isVisible());
-    QVERIFY(!button("button9")->isChecked());
+    QVERIFY(!button("favouritesListButton")->isChecked());
 }
 
 void tst_FavouritesBar::leftClickOpensRow()
 {
     writeList(3);
     makeBar();
-    QTest::mouseClick(button("button9"), Qt::LeftButton);
+    QTest::mouseClick(button("favouritesListButton"), Qt::LeftButton);
     clickRow(2, Qt::LeftButton);
     QCOMPARE(navigated_->size(), 1);
     QCOMPARE(navigated_->at(0).at(0).toString(), u"https://example.com/2"_s);
@@ -201,7 +201,7 @@ void tst_FavouritesBar::keyboard()
 {
     writeList(3);
     makeBar();
-    QTest::mouseClick(button("button9"), Qt::LeftButton);
+    QTest::mouseClick(button("favouritesListButton"), Qt::LeftButton);
     table()->setFocus();
     // Moving the selection with the keys opens nothing; Return does.
     QTest::keyClick(table(), Qt::Key_Down);
@@ -215,7 +215,7 @@ void tst_FavouritesBar::keyboard()
     QVERIFY(!table()->isVisible());
 
     // Escape closes the table.
-    QTest::mouseClick(button("button9"), Qt::LeftButton);
+    QTest::mouseClick(button("favouritesListButton"), Qt::LeftButton);
     table()->setFocus();
     QTest::keyClick(table(), Qt::Key_Escape);
     QVERIFY(!table()->isVisible());
@@ -247,7 +247,7 @@ void tst_FavouritesBar::keysAfterAClick()
     QFETCH(int, row);
     writeList(5);
     makeBar();
-    QTest::mouseClick(button("button9"), Qt::LeftButton);
+    QTest::mouseClick(button("favouritesListButton"), Qt::LeftButton);
     table()->setFocus();
     table()->setCurrentItem(table()->topLevelItem(2), 0, QItemSelectionModel::NoUpdate);
     bar_->setMouseButtonFlag(lastPress);
@@ -272,11 +272,11 @@ void tst_FavouritesBar::longTitles()
     makeBar();
     const QString full = QString::fromUtf8(title);
     // A "&" shows as itself, not as a mnemonic.
-    QCOMPARE(button("button10")->text(), u"Q&&A"_s);
+    QCOMPARE(button("quickButton6")->text(), u"Q&&A"_s);
     for (int k = 0; k < 6; ++k) {
         QPushButton* quick = button(QuickNames[k]);
         if (k == 5) {
-            // button8 clips its title instead.
+            // quickButton5 clips its title instead.
             QCOMPARE(quick->text(), full);
         } else {
             QVERIFY2(quick->text().endsWith(QChar(0x2026)), qPrintable(quick->text()));
@@ -291,7 +291,7 @@ void tst_FavouritesBar::rightClickDeleteAndUndo()
 {
     writeList(8);
     makeBar();
-    QTest::mouseClick(button("button9"), Qt::LeftButton);
+    QTest::mouseClick(button("favouritesListButton"), Qt::LeftButton);
     QAction* undo = action(u"favouritesUndo"_s);
     QAction* remove = action(u"favouritesDelete"_s);
     QVERIFY(undo && remove);
@@ -307,8 +307,8 @@ void tst_FavouritesBar::rightClickDeleteAndUndo()
     QCOMPARE(navigated_->size(), 0);
     QCOMPARE(bar_->entries().size(), 7);
     QCOMPARE(table()->topLevelItemCount(), 7);
-    QCOMPARE(button("button4")->text(), u"T2"_s);
-    QCOMPARE(button("button10")->text(), u"T7"_s);
+    QCOMPARE(button("quickButton1")->text(), u"T2"_s);
+    QCOMPARE(button("quickButton6")->text(), u"T7"_s);
     QVERIFY(!undo->property("dimmed").toBool());
 
     // Then the first row with the Delete key; undo brings back only that.
@@ -316,7 +316,7 @@ void tst_FavouritesBar::rightClickDeleteAndUndo()
     table()->setFocus();
     QTest::keyClick(table(), Qt::Key_Delete);
     QCOMPARE(bar_->entries().size(), 6);
-    QCOMPARE(button("button3")->text(), u"T2"_s);
+    QCOMPARE(button("quickButton0")->text(), u"T2"_s);
     QTest::keyClick(table(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(bar_->entries().size(), 7);
     QCOMPARE(bar_->entries()[0].title, u"T0"_s);
@@ -336,15 +336,15 @@ void tst_FavouritesBar::addAndSave()
     writeList(1);
     makeBar();
     // Nothing in the history yet: nothing to add.
-    QTest::mouseClick(button("button2"), Qt::LeftButton);
+    QTest::mouseClick(button("addFavouriteButton"), Qt::LeftButton);
     QCOMPARE(bar_->entries().size(), 1);
     QCOMPARE(prompter_.texts(), QStringList{FavouritesBar::EmptyHistoryMessage()});
 
     newest_ = {u"ページ"_s, u"https://example.jp/p"_s};
-    QTest::mouseClick(button("button2"), Qt::LeftButton);
-    QTest::mouseClick(button("button2"), Qt::LeftButton);
-    QCOMPARE(button("button4")->text(), u"ページ"_s);
-    QCOMPARE(button("button5")->text(), u"ページ"_s);
+    QTest::mouseClick(button("addFavouriteButton"), Qt::LeftButton);
+    QTest::mouseClick(button("addFavouriteButton"), Qt::LeftButton);
+    QCOMPARE(button("quickButton1")->text(), u"ページ"_s);
+    QCOMPARE(button("quickButton2")->text(), u"ページ"_s);
     bar_->save();
     QFile file(path_);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -360,7 +360,7 @@ void tst_FavouritesBar::unsafeAddresses()
     makeBar();
     for (int key : {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3})
         QVERIFY(bar_->pressFunctionKey(key));
-    QTest::mouseClick(button("button9"), Qt::LeftButton);
+    QTest::mouseClick(button("favouritesListButton"), Qt::LeftButton);
     clickRow(0, Qt::LeftButton);
     QCOMPARE(navigated_->size(), 0);
     QCOMPARE(prompter_.texts(), QStringList(4, FavouritesBar::NotWebAddressMessage()));
@@ -393,7 +393,7 @@ void tst_FavouritesBar::fileFailures()
     QVERIFY(QDir().mkdir(folder));
     prompter_.clear();
     prompter_.openFileAnswers = {folder};
-    QTest::mouseClick(button("button1"), Qt::LeftButton);
+    QTest::mouseClick(button("importFavouriteButton"), Qt::LeftButton);
     QCOMPARE(prompter_.texts(), QStringList{FileErrors::Message(FileErrors::Doing::Read, folder, EISDIR)});
     QCOMPARE(navigated_->size(), 0);
 }
@@ -428,7 +428,7 @@ void tst_FavouritesBar::internetExplorerFavourite()
     file.close();
     makeBar();
     prompter_.openFileAnswers = {url};
-    QTest::mouseClick(button("button1"), Qt::LeftButton);
+    QTest::mouseClick(button("importFavouriteButton"), Qt::LeftButton);
     QCOMPARE(prompter_.dialogCalls.size(), 1);
     QCOMPARE(prompter_.dialogCalls[0].filters, QStringList{u"お気に入り(*.url)"_s});
     QCOMPARE(navigated_->size(), address.isEmpty() ? 0 : 1);
@@ -439,7 +439,7 @@ void tst_FavouritesBar::internetExplorerFavourite()
     QCOMPARE(bar_->entries().size(), 2);
 
     // Cancelling the dialog opens nothing.
-    QTest::mouseClick(button("button1"), Qt::LeftButton);
+    QTest::mouseClick(button("importFavouriteButton"), Qt::LeftButton);
     QCOMPARE(navigated_->size(), address.isEmpty() ? 0 : 1);
 }
 
@@ -449,7 +449,7 @@ void tst_FavouritesBar::tenThousandEntries()
     QElapsedTimer timer;
     timer.start();
     makeBar();
-    QTest::mouseClick(button("button9"), Qt::LeftButton);
+    QTest::mouseClick(button("favouritesListButton"), Qt::LeftButton);
     const qint64 ms = timer.elapsed();
     QCOMPARE(table()->topLevelItemCount(), 10000);
     QCOMPARE(table()->height(), 600);

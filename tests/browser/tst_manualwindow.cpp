@@ -51,7 +51,7 @@ struct Fixture
     Fixture()
     {
         state.dir = QCoreApplication::applicationDirPath();
-        state.cMurmelinCreateFolder = work.path();
+        state.murmelinFolder = work.path();
         QFile::copy(QCoreApplication::applicationDirPath() + u"/お気に入り.txt"_s, favourites());
     }
 
@@ -112,27 +112,27 @@ private slots:
         QCOMPARE(w->windowTitle(), u"簡易ブラウザー"_s);
         QCOMPARE(w->size(), QSize(1047, 632));
         QStringList tips;
-        for (QAction* a : w->toolStrip1->actions()) {
+        for (QAction* a : w->toolBar->actions()) {
             if (a->isSeparator())
                 tips << u"|"_s;
-            else if (auto* b = qobject_cast<QToolButton*>(w->toolStrip1->widgetForAction(a)))
+            else if (auto* b = qobject_cast<QToolButton*>(w->toolBar->widgetForAction(a)))
                 tips << b->toolTip();
         }
         QCOMPARE(tips, (QStringList{u"前に戻る"_s, u"次に進む"_s, u"再読み込み"_s, u"|"_s, u"マニュアル"_s,
                                     u"IEに登録された検索エンジンの実行"_s, u"IEに登録されたホームページの実行"_s,
                                     u"|"_s, u"印刷"_s}));
         QStringList items;
-        for (QAction* a : w->toolStripSplitButton1->menu()->actions())
+        for (QAction* a : w->printButton->menu()->actions())
             items << a->text();
         QCOMPARE(items, (QStringList{u"プレビュー"_s, u"印刷"_s, u"ページ設定"_s}));
         QCOMPARE(w->printItem->shortcut(), QKeySequence(u"Ctrl+P"_s));
         // The box covers the drop-down's text and leaves its arrow free.
-        QCOMPARE(w->comboBox1->geometry(), QRect(282, 5, 664, 23));
-        QCOMPARE(w->textBox1->geometry(), QRect(283, 7, 644, 19));
-        QCOMPARE(w->webBrowser1->geometry(), QRect(-4, 58, 1047, 574));
+        QCOMPARE(w->historyBox->geometry(), QRect(282, 5, 664, 23));
+        QCOMPARE(w->addressBox->geometry(), QRect(283, 7, 644, 19));
+        QCOMPARE(w->webView->geometry(), QRect(-4, 58, 1047, 574));
         w->resize(1200, 700);
-        QCOMPARE(w->webBrowser1->geometry(), QRect(-4, 58, 1200, 642));
-        QCOMPARE(w->textBox1->geometry(), QRect(283, 7, 644, 19));
+        QCOMPARE(w->webView->geometry(), QRect(-4, 58, 1200, 642));
+        QCOMPARE(w->addressBox->geometry(), QRect(283, 7, 644, 19));
     }
 
     // The manual without a network: its first page, a link, the side
@@ -150,14 +150,14 @@ private slots:
         QCOMPARE(f.state.ManualDialogOp, 1);
         QCOMPARE(w->history().titles(), QStringList{first});
         QCOMPARE(w->history().addresses(), QStringList{BrowserController::ManualFirstPage()});
-        QCOMPARE(w->textBox1->toPlainText(), first);
-        QCOMPARE(w->comboBox1->itemText(0), first);
+        QCOMPARE(w->addressBox->toPlainText(), first);
+        QCOMPARE(w->historyBox->itemText(0), first);
 
         // A click of the mouse, as a person follows a link.
-        QWidget* inner = w->webBrowser1->focusProxy();
+        QWidget* inner = w->webView->focusProxy();
         QVERIFY(inner);
         QVariant where;
-        w->webBrowser1->page()->runJavaScript(
+        w->webView->page()->runJavaScript(
             u"(function() { var r = document.querySelector('a[href=\"files.html\"]').getBoundingClientRect();"
             " return [r.left + r.width / 2, r.top + r.height / 2]; })()"_s,
             [&where](const QVariant& v) { where = v; });
@@ -173,9 +173,9 @@ private slots:
         QCOMPARE(w->history().titles(), (QStringList{files, first, files, first}));
 
         // A script typed into the box never runs in the page on view.
-        w->textBox1->setPlainText(u"javascript:document.title='x'+'http:'\n"_s);
+        w->addressBox->setPlainText(u"javascript:document.title='x'+'http:'\n"_s);
         QTest::qWait(500);
-        QCOMPARE(w->webBrowser1->title(), files);
+        QCOMPARE(w->webView->title(), files);
         QCOMPARE(f.prompter.texts(), QStringList{u"http: か https: で始まるアドレスだけを開けます。"_s});
         f.prompter.entries.clear();
 
@@ -194,8 +194,8 @@ private slots:
         QVERIFY(w);
         QCOMPARE(f.state.ManualDialogOp, 1);
         QCOMPARE(w->history().titles(), QStringList{first});
-        QCOMPARE(w->comboBox1->count(), 1);
-        QVERIFY(!w->webBrowser1->history()->canGoBack());
+        QCOMPARE(w->historyBox->count(), 1);
+        QVERIFY(!w->webView->history()->canGoBack());
     }
 
     // A list written by an editor here (LF, no mark) is read whole and
@@ -208,8 +208,8 @@ private slots:
         WriteFile(f.favourites(), lf);
         ManualWindow* w = f.open(u"ホーム"_s);
         QVERIFY(w);
-        QCOMPARE(w->findChild<QPushButton*>(u"button3"_s)->text(), u"ニュース"_s);
-        QCOMPARE(w->findChild<QPushButton*>(u"button4"_s)->text(), u"Top"_s);
+        QCOMPARE(w->findChild<QPushButton*>(u"quickButton0"_s)->text(), u"ニュース"_s);
+        QCOMPARE(w->findChild<QPushButton*>(u"quickButton1"_s)->text(), u"Top"_s);
         w->close();
         QTRY_VERIFY_WITH_TIMEOUT(!f.browser.window(), 5000);
         QCOMPARE(ReadFile(f.favourites()), lf);
@@ -235,7 +235,7 @@ private slots:
         QTemporaryDir keep;
         auto f = std::make_unique<Fixture>();
         const QString saved = keep.path() + u"/お気に入り.txt"_s;
-        f->state.cMurmelinCreateFolder = keep.path();
+        f->state.murmelinFolder = keep.path();
         QVERIFY(QFile::copy(f->favourites(), saved));
         ManualWindow* w = f->open(BrowserController::ManualFirstPage());
         QVERIFY(w);
@@ -278,12 +278,12 @@ private slots:
 
         ManualWindow* w = f.open(BrowserController::ManualFirstPage());
         QVERIFY(w);
-        QWebEngineSettings* settings = w->webBrowser1->page()->settings();
+        QWebEngineSettings* settings = w->webView->page()->settings();
         QVERIFY(!settings->testAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls));
         QVERIFY(!settings->testAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls));
         if (!fromManual)
-            w->webBrowser1->setHtml(html, QUrl(u"https://remote.invalid/page.html"_s));
-        QTRY_COMPARE_WITH_TIMEOUT(w->webBrowser1->title(), outcome, kPageTimeoutMs);
+            w->webView->setHtml(html, QUrl(u"https://remote.invalid/page.html"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(w->webView->title(), outcome, kPageTimeoutMs);
     }
 
     // A page without a title is listed by what its source holds after
@@ -307,7 +307,7 @@ private slots:
         ManualWindow* w = f.open(BrowserController::ManualFirstPage());
         QVERIFY(w);
         QCOMPARE(w->history().titles(), QStringList{name.isEmpty() ? BrowserController::ManualFirstPage() : name});
-        QCOMPARE(w->textBox1->toPlainText(), QString());
+        QCOMPARE(w->addressBox->toPlainText(), QString());
     }
 
     // Scripts of a page raise nothing: no error box, no alert, and a
@@ -318,11 +318,11 @@ private slots:
         ManualWindow* w = f.open(BrowserController::ManualFirstPage());
         QVERIFY(w);
         QVERIFY(Handled(w, [w] {
-            w->webBrowser1->setHtml(u"<html><body><script>alert('a'); document.title = 'c' + confirm('q') + "
+            w->webView->setHtml(u"<html><body><script>alert('a'); document.title = 'c' + confirm('q') + "
                                     "prompt('p'); missing();</script></body></html>"_s,
                                     QUrl(u"https://remote.invalid/"_s));
         }));
-        QTRY_COMPARE_WITH_TIMEOUT(w->webBrowser1->title(), u"cfalsenull"_s, kPageTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(w->webView->title(), u"cfalsenull"_s, kPageTimeoutMs);
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(f.prompter.entries.isEmpty());
     }
@@ -448,12 +448,12 @@ private slots:
         WriteFile(f.work.path() + u"/page.pdf"_s, "not a folder");
         ManualWindow* w = f.open(BrowserController::ManualFirstPage());
         QVERIFY(w);
-        QWidget* inner = w->webBrowser1->focusProxy();
+        QWidget* inner = w->webView->focusProxy();
         QVERIFY(inner);
-        QPoint where(w->webBrowser1->width() - 40, w->webBrowser1->height() - 40);
+        QPoint where(w->webView->width() - 40, w->webView->height() - 40);
         if (item == u"リンク先を保存"_s) {
             QVariant link;
-            w->webBrowser1->page()->runJavaScript(
+            w->webView->page()->runJavaScript(
                 u"(function() { var r = document.querySelector('a[href=\"files.html\"]').getBoundingClientRect();"
                 " return [r.left + r.width / 2, r.top + r.height / 2]; })()"_s,
                 [&link](const QVariant& v) { link = v; });
@@ -474,7 +474,7 @@ private slots:
         const QString path = file.startsWith(u'/') ? file : f.work.path() + u"/"_s + file;
         if (!file.isEmpty())
             f.prompter.saveFileAnswers << Prompter::SaveChoice{path, 0};
-        auto* page = qobject_cast<BrowserPage*>(w->webBrowser1->page());
+        auto* page = qobject_cast<BrowserPage*>(w->webView->page());
         QVERIFY(page);
         QSignalSpy ended(page, &BrowserPage::saveEnded);
         save->trigger();
@@ -510,11 +510,11 @@ private slots:
                                       + site + "lrc.html");
         ManualWindow* w = f.open(BrowserController::ManualFirstPage());
         QVERIFY(w);
-        auto* table = w->findChild<QTreeWidget*>(u"listView1"_s);
+        auto* table = w->findChild<QTreeWidget*>(u"favouritesList"_s);
         QVERIFY(table);
         QCOMPARE(table->topLevelItemCount(), 3);
-        QSignalSpy loads(w->webBrowser1, &QWebEngineView::loadStarted);
-        QTest::mouseClick(w->findChild<QPushButton*>(u"button9"_s), Qt::LeftButton);
+        QSignalSpy loads(w->webView, &QWebEngineView::loadStarted);
+        QTest::mouseClick(w->findChild<QPushButton*>(u"favouritesListButton"_s), Qt::LeftButton);
         QVERIFY(table->isVisible());
         table->setFocus();
         QTest::keyClick(table, Qt::Key_Down);

@@ -110,7 +110,7 @@ void TstDialogs::messageLabelFitsText()
 
     MessageInfoBox box;
     box.setText(text);
-    QLabel* label = box.label1;
+    QLabel* label = box.messageLabel;
     const QString shown = label->text();
 
     QCOMPARE(label->width(), 440);
@@ -146,13 +146,13 @@ void TstDialogs::messageTextPutIntoLabelIsFittedOnShow()
     fitted.setText(text);
 
     MessageInfoBox box;
-    box.label1->setText(text);
+    box.messageLabel->setText(text);
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box, Timeout));
     QCOMPARE(box.fullText(), text);
     QVERIFY(box.isElided());
-    QCOMPARE(box.label1->text(), fitted.label1->text());
-    QCOMPARE(box.label1->size(), fitted.label1->size());
+    QCOMPARE(box.messageLabel->text(), fitted.messageLabel->text());
+    QCOMPARE(box.messageLabel->size(), fitted.messageLabel->size());
 }
 
 void TstDialogs::messageLayout()
@@ -164,17 +164,17 @@ void TstDialogs::messageLayout()
     QVERIFY(box.testAttribute(Qt::WA_TranslucentBackground));
     QVERIFY(!box.accessibleName().isEmpty());
 
-    QCOMPARE(box.findChild<QLabel*>(u"label1"_s), box.label1);
-    QCOMPARE(box.label1->text(), u"メッセージ"_s);
-    QCOMPARE(box.label1->geometry(), QRect(9, 6, 440, 24));
-    QVERIFY(box.label1->alignment().testFlag(Qt::AlignHCenter));
-    QVERIFY(box.label1->accessibleName().isEmpty());
+    QCOMPARE(box.findChild<QLabel*>(u"messageLabel"_s), box.messageLabel);
+    QCOMPARE(box.messageLabel->text(), u"メッセージ"_s);
+    QCOMPARE(box.messageLabel->geometry(), QRect(9, 6, 440, 24));
+    QVERIFY(box.messageLabel->alignment().testFlag(Qt::AlignHCenter));
+    QVERIFY(box.messageLabel->accessibleName().isEmpty());
 
-    QCOMPARE(box.findChild<QPushButton*>(u"button1"_s), box.button1);
-    QCOMPARE(box.button1->text(), u"OK"_s);
-    QCOMPARE(box.button1->geometry(), QRect(379, 54, 70, 21));
-    QVERIFY(box.button1->isFlat());
-    QVERIFY(box.button1->isDefault());
+    QCOMPARE(box.findChild<QPushButton*>(u"okButton"_s), box.okButton);
+    QCOMPARE(box.okButton->text(), u"OK"_s);
+    QCOMPARE(box.okButton->geometry(), QRect(379, 54, 70, 21));
+    QVERIFY(box.okButton->isFlat());
+    QVERIFY(box.okButton->isDefault());
 
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box, Timeout));
@@ -199,7 +199,7 @@ void TstDialogs::messageKeysClose()
     MessageInfoBox box;
     box.setText(u"保存しました。"_s);
     QVERIFY(openActive(box));
-    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), box.button1, Timeout);
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), box.okButton, Timeout);
 
     pressKey(key);
     QTRY_VERIFY_WITH_TIMEOUT(!box.isVisible(), Timeout);
@@ -215,21 +215,21 @@ void TstDialogs::yesNoLayout()
     QVERIFY(dialog.testAttribute(Qt::WA_TranslucentBackground));
     QVERIFY(!dialog.accessibleName().isEmpty());
 
-    QCOMPARE(dialog.label1->objectName(), u"label1"_s);
-    QCOMPARE(dialog.label1->text(), u"メッセージ"_s);
-    QCOMPARE(dialog.label1->geometry(), QRect(10, 9, 355, 24));
-    QCOMPARE(dialog.label1->minimumSize(), dialog.label1->maximumSize());
-    QVERIFY(dialog.label1->accessibleName().isEmpty());
-    QVERIFY(!dialog.label1->picture().isNull());
+    QCOMPARE(dialog.messageLabel->objectName(), u"messageLabel"_s);
+    QCOMPARE(dialog.messageLabel->text(), u"メッセージ"_s);
+    QCOMPARE(dialog.messageLabel->geometry(), QRect(10, 9, 355, 24));
+    QCOMPARE(dialog.messageLabel->minimumSize(), dialog.messageLabel->maximumSize());
+    QVERIFY(dialog.messageLabel->accessibleName().isEmpty());
+    QVERIFY(!dialog.messageLabel->picture().isNull());
 
-    QCOMPARE(dialog.button1->objectName(), u"button1"_s);
-    QCOMPARE(dialog.button1->text(), u"はい"_s);
-    QCOMPARE(dialog.button1->geometry(), QRect(106, 41, 70, 21));
-    QCOMPARE(dialog.button2->objectName(), u"button2"_s);
-    QCOMPARE(dialog.button2->text(), u"いいえ"_s);
-    QCOMPARE(dialog.button2->geometry(), QRect(192, 41, 70, 21));
-    QVERIFY(dialog.button1->isFlat() && dialog.button2->isFlat());
-    QVERIFY(dialog.button2->isDefault());
+    QCOMPARE(dialog.yesButton->objectName(), u"yesButton"_s);
+    QCOMPARE(dialog.yesButton->text(), u"はい"_s);
+    QCOMPARE(dialog.yesButton->geometry(), QRect(106, 41, 70, 21));
+    QCOMPARE(dialog.noButton->objectName(), u"noButton"_s);
+    QCOMPARE(dialog.noButton->text(), u"いいえ"_s);
+    QCOMPARE(dialog.noButton->geometry(), QRect(192, 41, 70, 21));
+    QVERIFY(dialog.yesButton->isFlat() && dialog.noButton->isFlat());
+    QVERIFY(dialog.noButton->isDefault());
 
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog, Timeout));
@@ -237,40 +237,40 @@ void TstDialogs::yesNoLayout()
     QCOMPARE(qAlpha(pixelAt(&dialog, QPoint(3, 3))), 0);
     // Bisque at the right, the picture at the left, and the text clear of it.
     const QColor bisque(0xFF, 0xE4, 0xC4);
-    QCOMPARE(QColor(pixelAt(dialog.label1, QPoint(350, 4))), bisque);
-    const QRect picture = dialog.label1->pictureRect();
+    QCOMPARE(QColor(pixelAt(dialog.messageLabel, QPoint(350, 4))), bisque);
+    const QRect picture = dialog.messageLabel->pictureRect();
     QVERIFY(picture.isValid());
-    QVERIFY(dialog.label1->contentsRect().left() >= picture.right());
-    QVERIFY(QColor(pixelAt(dialog.label1, picture.center())) != bisque);
+    QVERIFY(dialog.messageLabel->contentsRect().left() >= picture.right());
+    QVERIFY(QColor(pixelAt(dialog.messageLabel, picture.center())) != bisque);
     // The thin line runs round the whole label, picture included.
     for (const QPoint edge : {QPoint(0, 12), QPoint(354, 12), QPoint(picture.center().x(), 0),
                               QPoint(picture.center().x(), 23), QPoint(200, 0)})
-        QCOMPARE(QColor(pixelAt(dialog.label1, edge)), QColor(Qt::black));
+        QCOMPARE(QColor(pixelAt(dialog.messageLabel, edge)), QColor(Qt::black));
 }
 
 // A question naming a long file is shown whole, the buttons in the middle.
 void TstDialogs::yesNoWidensForALongQuestion()
 {
     YesNo dialog;
-    dialog.label1->setText(u"「とても長い名前の歌のファイル.lrc」の歌詞のタイミングを-0.3秒移して上書き保存しますか？"_s);
+    dialog.messageLabel->setText(u"「とても長い名前の歌のファイル.lrc」の歌詞のタイミングを-0.3秒移して上書き保存しますか？"_s);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog, Timeout));
     QVERIFY(dialog.width() > 376);
     QCOMPARE(dialog.height(), 66);
-    QVERIFY(dialog.label1->fontMetrics().horizontalAdvance(dialog.label1->text())
-            <= dialog.label1->contentsRect().width());
-    QCOMPARE(dialog.label1->geometry().right(), dialog.width() - 12);
+    QVERIFY(dialog.messageLabel->fontMetrics().horizontalAdvance(dialog.messageLabel->text())
+            <= dialog.messageLabel->contentsRect().width());
+    QCOMPARE(dialog.messageLabel->geometry().right(), dialog.width() - 12);
     // Where the design's 376 pixels have them: 106 + 261 = 376 - 9.
-    QCOMPARE(dialog.button1->geometry().left() + dialog.button2->geometry().right(), dialog.width() - 9);
+    QCOMPARE(dialog.yesButton->geometry().left() + dialog.noButton->geometry().right(), dialog.width() - 9);
     verifyCentred(&dialog);
 }
 
 void TstDialogs::yesNoEnterAnswersNo()
 {
     YesNo dialog;
-    dialog.label1->setText(u"ファイルを削除しますか？"_s);
+    dialog.messageLabel->setText(u"ファイルを削除しますか？"_s);
     QVERIFY(openActive(dialog));
-    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), dialog.button2, Timeout);
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), dialog.noButton, Timeout);
 
     pressKey(Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible(), Timeout);
@@ -279,9 +279,9 @@ void TstDialogs::yesNoEnterAnswersNo()
     // Tab reaches はい next, and Enter there answers yes.
     YesNo again;
     QVERIFY(openActive(again));
-    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), again.button2, Timeout);
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), again.noButton, Timeout);
     pressKey(Qt::Key_Tab);
-    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), again.button1, Timeout);
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), again.yesButton, Timeout);
     pressKey(Qt::Key_Return);
     QTRY_VERIFY_WITH_TIMEOUT(!again.isVisible(), Timeout);
     QCOMPARE(again.result(), int(QDialog::Accepted));
@@ -304,14 +304,14 @@ void TstDialogs::returnActsLikeSpace_data()
     QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
     QTest::addColumn<int>("result");
     const Qt::KeyboardModifiers none = Qt::NoModifier;
-    QTest::newRow("はい, Return") << u"question"_s << u"button1"_s << Qt::Key_Return << none << int(QDialog::Accepted);
+    QTest::newRow("はい, Return") << u"question"_s << u"yesButton"_s << Qt::Key_Return << none << int(QDialog::Accepted);
     QTest::newRow("はい, keypad Enter")
-        << u"question"_s << u"button1"_s << Qt::Key_Enter << Qt::KeyboardModifiers(Qt::KeypadModifier)
+        << u"question"_s << u"yesButton"_s << Qt::Key_Enter << Qt::KeyboardModifiers(Qt::KeypadModifier)
         << int(QDialog::Accepted);
-    QTest::newRow("はい, space") << u"question"_s << u"button1"_s << Qt::Key_Space << none << int(QDialog::Accepted);
-    QTest::newRow("いいえ, Return") << u"question"_s << u"button2"_s << Qt::Key_Return << none << int(QDialog::Rejected);
-    QTest::newRow("OK, Return") << u"message"_s << u"button1"_s << Qt::Key_Return << none << int(QDialog::Rejected);
-    QTest::newRow("OK, Enter") << u"message"_s << u"button1"_s << Qt::Key_Enter << none << int(QDialog::Rejected);
+    QTest::newRow("はい, space") << u"question"_s << u"yesButton"_s << Qt::Key_Space << none << int(QDialog::Accepted);
+    QTest::newRow("いいえ, Return") << u"question"_s << u"noButton"_s << Qt::Key_Return << none << int(QDialog::Rejected);
+    QTest::newRow("OK, Return") << u"message"_s << u"okButton"_s << Qt::Key_Return << none << int(QDialog::Rejected);
+    QTest::newRow("OK, Enter") << u"message"_s << u"okButton"_s << Qt::Key_Enter << none << int(QDialog::Rejected);
 }
 
 // The focused button goes down on the press and answers on the release; a
@@ -356,8 +356,8 @@ void TstDialogs::yesNoButtons_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("result");
-    QTest::newRow("はい") << u"button1"_s << int(QDialog::Accepted);
-    QTest::newRow("いいえ") << u"button2"_s << int(QDialog::Rejected);
+    QTest::newRow("はい") << u"yesButton"_s << int(QDialog::Accepted);
+    QTest::newRow("いいえ") << u"noButton"_s << int(QDialog::Rejected);
 }
 
 void TstDialogs::yesNoButtons()
@@ -376,7 +376,7 @@ void TstDialogs::yesNoButtonColours()
     YesNo dialog;
     QVERIFY(openActive(dialog));
     const QPoint face(4, 4); // inside the border, away from the caption
-    const QColor plain = pixelAt(dialog.button1, face);
+    const QColor plain = pixelAt(dialog.yesButton, face);
 
     struct Case
     {
@@ -385,8 +385,8 @@ void TstDialogs::yesNoButtonColours()
         QColor pressed;
     };
     const Case cases[] = {
-        {dialog.button1, QColor(0xFF, 0xE4, 0xE1), QColor(0xFF, 0x45, 0x00)},
-        {dialog.button2, QColor(0x99, 0xB4, 0xD1), QColor(0x55, 0x6B, 0x2F)},
+        {dialog.yesButton, QColor(0xFF, 0xE4, 0xE1), QColor(0xFF, 0x45, 0x00)},
+        {dialog.noButton, QColor(0x99, 0xB4, 0xD1), QColor(0x55, 0x6B, 0x2F)},
     };
     for (const Case& c : cases) {
         QTest::mouseMove(c.button);
@@ -397,9 +397,9 @@ void TstDialogs::yesNoButtonColours()
         c.button->setDown(false);
     }
     // Away from the buttons they return to their plain face.
-    QTest::mouseMove(dialog.label1);
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog.button2->underMouse(), Timeout);
-    QCOMPARE(QColor(pixelAt(dialog.button2, face)), plain);
+    QTest::mouseMove(dialog.messageLabel);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.noButton->underMouse(), Timeout);
+    QCOMPARE(QColor(pixelAt(dialog.noButton, face)), plain);
     dialog.done(QDialog::Rejected);
 }
 
@@ -412,21 +412,21 @@ void TstDialogs::versionInfo()
     QCOMPARE(dialog.windowType(), Qt::Tool);
     QVERIFY(!dialog.accessibleName().isEmpty());
 
-    QCOMPARE(dialog.label1->text(), u"   Murmelin"_s);
-    QCOMPARE(dialog.label1->geometry(), QRect(66, 8, 309, 54));
-    const QFont nameFont = dialog.label1->font();
+    QCOMPARE(dialog.nameLabel->text(), u"   Murmelin"_s);
+    QCOMPARE(dialog.nameLabel->geometry(), QRect(66, 8, 309, 54));
+    const QFont nameFont = dialog.nameLabel->font();
     QCOMPARE(nameFont.families().first(), u"恋文ペン字"_s);
     QCOMPARE(nameFont.pointSizeF(), 20.25);
     QVERIFY(nameFont.bold() && nameFont.italic());
-    QCOMPARE(dialog.label1->palette().color(QPalette::WindowText), QColor(0xB9, 0xD1, 0xEA));
-    QCOMPARE(dialog.label1->frameShadow(), QFrame::Sunken);
-    QVERIFY(!dialog.label1->picture().isNull());
+    QCOMPARE(dialog.nameLabel->palette().color(QPalette::WindowText), QColor(0xB9, 0xD1, 0xEA));
+    QCOMPARE(dialog.nameLabel->frameShadow(), QFrame::Sunken);
+    QVERIFY(!dialog.nameLabel->picture().isNull());
 
-    QCOMPARE(dialog.label2->text(), u"Version:1.0.0.1"_s);
-    QCOMPARE(dialog.label2->geometry(), QRect(53, 67, 333, 20));
-    QCOMPARE(dialog.label2->font().pointSizeF(), 12.0);
-    QCOMPARE(dialog.label3->geometry(), QRect(94, 95, 333, 20));
-    QCOMPARE(dialog.label4->geometry(), QRect(94, 115, 333, 20));
+    QCOMPARE(dialog.versionLabel->text(), u"Version:1.0.0.1"_s);
+    QCOMPARE(dialog.versionLabel->geometry(), QRect(53, 67, 333, 20));
+    QCOMPARE(dialog.versionLabel->font().pointSizeF(), 12.0);
+    QCOMPARE(dialog.companyLabel->geometry(), QRect(94, 95, 333, 20));
+    QCOMPARE(dialog.descriptionLabel->geometry(), QRect(94, 115, 333, 20));
 
     // Every line is readable in full and speaks its own text.
     for (QLabel* label : dialog.findChildren<QLabel*>()) {
@@ -435,7 +435,7 @@ void TstDialogs::versionInfo()
         const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
         QVERIFY2(needed <= label->contentsRect().width(), qPrintable(label->objectName()));
     }
-    for (QLabel* label : {dialog.label3, dialog.label4}) {
+    for (QLabel* label : {dialog.companyLabel, dialog.descriptionLabel}) {
         QVERIFY(label->alignment().testFlag(Qt::AlignRight));
         QCOMPARE(label->font().pointSizeF(), 9.75);
     }
@@ -467,10 +467,10 @@ void TstDialogs::prompterYesNo()
         auto* dialog = qobject_cast<YesNo*>(modal);
         if (!dialog)
             return;
-        asked = dialog->label1->text();
+        asked = dialog->messageLabel->text();
         shownOver = dialog->parentWidget();
         if (clickYes)
-            QTest::mouseClick(dialog->button1, Qt::LeftButton);
+            QTest::mouseClick(dialog->yesButton, Qt::LeftButton);
         else
             pressKey(Qt::Key_Return);
     });

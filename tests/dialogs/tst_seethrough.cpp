@@ -72,12 +72,12 @@ void TstSeeThrough::onlyControlsCoverTheWindowBelow()
     if (kind == u"message") {
         auto* box = new MessageInfoBox(&window);
         box->setText(text);
-        label = box->label1;
+        label = box->messageLabel;
         dialog.reset(box);
     } else {
         auto* question = new YesNo(&window);
-        question->label1->setText(text);
-        label = question->label1;
+        question->messageLabel->setText(text);
+        label = question->messageLabel;
         dialog.reset(question);
     }
     dialog->show();

@@ -44,8 +44,8 @@ struct DocumentForm
     DocumentController& docs() { return form->documents(); }
     State& state() { return form->state(); }
     Controls& ui() { return form->ui(); }
-    TextView* text() { return form->ui().textBox1; }
-    TextView* lrc() { return form->ui().textBox2; }
+    TextView* text() { return form->ui().textView; }
+    TextView* lrc() { return form->ui().lrcView; }
 
     // Opens a file as the file lists do.
     void open(const QString& path) { docs().TextOpenFile(path, path.mid(path.lastIndexOf(u'/') + 1)); }

@@ -156,9 +156,9 @@ void TestDocumentFiles::loadSetsLocationAndOnlyItsOwnDocumentsCodes()
     QCOMPARE(f.state().TextCodeKind, 0);
     QCOMPARE(f.state().TextCodeKindLength, 0);
     QCOMPARE(f.lrc()->Text(), u"\uFEFFあ"_s);
-    QCOMPARE(f.ui().textBox4->text(), u"song"_s);
-    QCOMPARE(f.ui().label3->text(), dir_->path());
-    QCOMPARE(f.state().cMurmelinLrcTextFolder, dir_->path());
+    QCOMPARE(f.ui().lrcNameBox->text(), u"song"_s);
+    QCOMPARE(f.ui().lrcFolderLabel->text(), dir_->path());
+    QCOMPARE(f.state().lrcTextFolder, dir_->path());
     QCOMPARE(f.state().LrcTextNewFlag, 3);
     QCOMPARE(f.state().LrcTextFileNewFlag, 0);   // the load's own change was swallowed
     QVERIFY(!f.lrc()->isHidden());
@@ -170,8 +170,8 @@ void TestDocumentFiles::loadSetsLocationAndOnlyItsOwnDocumentsCodes()
     f.open(path(u"memo.txt"_s));
     QCOMPARE(f.state().TextCodeKind, 1);
     QCOMPARE(f.state().LrcTextCodeKind, 2);
-    QCOMPARE(f.ui().textBox3->text(), u"memo"_s);
-    QCOMPARE(f.ui().label1->text(), dir_->path());
+    QCOMPARE(f.ui().textNameBox->text(), u"memo"_s);
+    QCOMPARE(f.ui().textFolderLabel->text(), dir_->path());
     QVERIFY(!f.text()->isHidden());
     QCOMPARE(f.lrc()->Text(), u"\uFEFFあ"_s);
     QVERIFY(f.prompter.entries.isEmpty());
@@ -188,7 +188,7 @@ void TestDocumentFiles::emptyFileKeepsCodeAndMark()
     QCOMPARE(f.state().TextNewFlag, 3);
     QCOMPARE(f.state().TextCodeKind, 3);
     QCOMPARE(f.state().TextCodeKindLength, 1);
-    QCOMPARE(f.ui().textBox3->text(), u"empty"_s);
+    QCOMPARE(f.ui().textNameBox->text(), u"empty"_s);
     // A lone 0xEF: no text, code 0, mark flag kept.
     QVERIFY(WriteBytes(path(u"ef.txt"_s), QByteArray("\xEF")));
     f.open(path(u"ef.txt"_s));
@@ -219,7 +219,7 @@ void TestDocumentFiles::refusalsAndQuestionsBeforeLoading()
         g.state().OsMinor = e.minor;
         g.state().SpeechRuntimeError = e.synthError;
         g.state().SpeechRuntime11Error = e.voiceError;
-        g.state().SpeechStateFlag = e.flag;
+        g.state().speechState = e.flag;
         g.open(p);
         if (e.message) {
             QCOMPARE(g.prompter.texts(), QStringList{QString::fromUtf16(e.message)});
@@ -270,7 +270,7 @@ void TestDocumentFiles::unreadableFileChangesNeitherDocument()
     QCOMPARE(f.prompter.entries[0].kind, Kind::Message);
     QVERIFY(!f.prompter.entries[0].text.isEmpty());   // the system's own error text
     QCOMPARE(f.text()->Text(), u"kept"_s);
-    QCOMPARE(f.ui().textBox3->text(), u"good"_s);
+    QCOMPARE(f.ui().textNameBox->text(), u"good"_s);
     QCOMPARE(f.state().TextCodeKind, 2);
     QCOMPARE(f.state().TextNewFlag, 3);
 }
@@ -339,7 +339,7 @@ void TestDocumentFiles::failedWriteHalfWayLeavesTheOldFileWhole()
     f.prompter.answers = {true};
     f.docs().OverWrite();
     // and the dialog's write fails the same way, with its own message
-    f.ui().textBox3->setText(u"other"_s);
+    f.ui().textNameBox->setText(u"other"_s);
     f.prompter.saveFileAnswers = {Prompter::SaveChoice{path(u"other.txt"_s), 2}};
     f.docs().OverWrite();
     setrlimit(RLIMIT_FSIZE, &old);
@@ -355,7 +355,7 @@ void TestDocumentFiles::failedWriteHalfWayLeavesTheOldFileWhole()
     QVERIFY(!QFile::exists(path(u"other.txt"_s)));
     QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), (QStringList{u"big.txt"_s}));   // no temporary left
     QCOMPARE(f.state().TextCodeKind, 3);   // a failed save keeps the encoding
-    QCOMPARE(f.ui().textBox3->text(), u"other"_s);
+    QCOMPARE(f.ui().textNameBox->text(), u"other"_s);
 }
 
 void TestDocumentFiles::overWriteDecisions()
@@ -370,7 +370,7 @@ void TestDocumentFiles::overWriteDecisions()
     QVERIFY(!WrittenSinceAged(p));
 
     // A new name in the name box: that file does not exist, so the dialog opens.
-    f.ui().textBox3->setText(u"renamed"_s);
+    f.ui().textNameBox->setText(u"renamed"_s);
     f.docs().OverWrite();
     QCOMPARE(f.prompter.entries.size(), 1);
     QCOMPARE(f.prompter.entries[0].kind, Kind::SaveFile);
@@ -378,7 +378,7 @@ void TestDocumentFiles::overWriteDecisions()
     QCOMPARE(f.prompter.dialogCalls[0].fileName, u"renamed.txt"_s);
 
     // Edited and asked: No writes nothing and keeps state 4.
-    f.ui().textBox3->setText(u"a"_s);
+    f.ui().textNameBox->setText(u"a"_s);
     DocumentForm::type(f.text(), u"d"_s);
     f.prompter.clear();
     f.prompter.answers = {false};
@@ -391,7 +391,7 @@ void TestDocumentFiles::overWriteDecisions()
     QVERIFY(WriteBytes(path(u"NewText.txt"_s), "precious"));
     f.prompter.answers = {true};
     f.docs().NewText();
-    f.ui().label1->setText(dir_->path());
+    f.ui().textFolderLabel->setText(dir_->path());
     DocumentForm::type(f.text(), u"typed"_s);
     f.prompter.clear();
     f.docs().OverWrite();
@@ -404,14 +404,14 @@ void TestDocumentFiles::overWriteDecisions()
     f.prompter.clear();
     f.docs().OverWrite();
     f.docs().FileNameSpecifiedSave();
-    f.docs().button34_Click();
+    f.docs().LineEndCheck();
     QVERIFY(f.prompter.entries.isEmpty());
 }
 
 void TestDocumentFiles::savePreselection()
 {
     DocumentForm f;
-    f.ui().label1->setText(dir_->path());
+    f.ui().textFolderLabel->setText(dir_->path());
     f.docs().NewText();
     DocumentForm::type(f.text(), u"かな"_s);
     f.docs().FileNameSpecifiedSave();
@@ -429,7 +429,7 @@ void TestDocumentFiles::savePreselection()
     QCOMPARE(f.prompter.dialogCalls[1].filterIndex, 1);   // outside Shift_JIS: Unicode
     QCOMPARE(f.prompter.texts(), QStringList{u"ANSIコードに変換できない文字が含まれています。"_s});
     QVERIFY(!QFile::exists(path(u"k.txt"_s)));
-    QCOMPARE(f.ui().textBox3->text(), u"k"_s);   // the name stays although the write failed
+    QCOMPARE(f.ui().textNameBox->text(), u"k"_s);   // the name stays although the write failed
     QCOMPARE(f.state().TextNewFlag, 2);
     QVERIFY(f.log.calls.isEmpty());   // no list refill after a failure
 
@@ -445,7 +445,7 @@ void TestDocumentFiles::savePreselection()
 void TestDocumentFiles::newDocumentSavedAsUtf8()
 {
     DocumentForm f;
-    f.ui().label2->setText(u"/list/folder"_s);
+    f.ui().listFolderLabel->setText(u"/list/folder"_s);
     f.docs().NewText();
     DocumentForm::type(f.text(), u"ユニコード"_s);
     f.prompter.saveFileAnswers = {Prompter::SaveChoice{path(u"u8.txt"_s), 3}};
@@ -455,10 +455,10 @@ void TestDocumentFiles::newDocumentSavedAsUtf8()
     QCOMPARE(f.state().TextCodeKind, 3);
     QCOMPARE(f.state().TextCodeKindLength, 1);
     QCOMPARE(f.state().TextNewFlag, 3);
-    QCOMPARE(f.ui().textBox3->text(), u"u8"_s);
-    QCOMPARE(f.ui().label1->text(), dir_->path());
-    QCOMPARE(f.state().cMurmelinTextFolder, dir_->path());
-    QCOMPARE(f.state().cOpenDirFolder, dir_->path());
+    QCOMPARE(f.ui().textNameBox->text(), u"u8"_s);
+    QCOMPARE(f.ui().textFolderLabel->text(), dir_->path());
+    QCOMPARE(f.state().textFolder, dir_->path());
+    QCOMPARE(f.state().openDirFolder, dir_->path());
     QCOMPARE(f.log.calls, (QStringList{u"ListViewAllFileNameWriting(/list/folder)"_s,
                                        u"ListViewTextFileNameWriting(/list/folder)"_s,
                                        u"ListViewMusicFileNameWriting(/list/folder)"_s}));
@@ -523,17 +523,17 @@ void TestDocumentFiles::chosenNamesAlwaysGetTheViewsExtension()
                                   Prompter::SaveChoice{path(u"notes.txt"_s), 3}};
     f.docs().FileNameSpecifiedSave();
     QVERIFY(QFile::exists(path(u"song.lrc"_s)));
-    QCOMPARE(f.ui().textBox4->text(), u"song"_s);
+    QCOMPARE(f.ui().lrcNameBox->text(), u"song"_s);
     QCOMPARE(f.state().LrcTextCodeKind, 3);
     QCOMPARE(f.state().LrcTextNewFlag, 3);
     // A text file's name typed for the synchronized text still saves the synchronized text.
     f.docs().FileNameSpecifiedSave();
     QVERIFY(QFile::exists(path(u"notes.txt.lrc"_s)));
     QVERIFY(!QFile::exists(path(u"notes.txt"_s)));
-    QCOMPARE(f.ui().textBox4->text(), u"notes.txt"_s);
-    QCOMPARE(f.ui().textBox3->text(), u"NewText"_s);
+    QCOMPARE(f.ui().lrcNameBox->text(), u"notes.txt"_s);
+    QCOMPARE(f.ui().textNameBox->text(), u"NewText"_s);
     QCOMPARE(f.state().TextNewFlag, 0);
-    QCOMPARE(f.ui().label3->text(), dir_->path());
+    QCOMPARE(f.ui().lrcFolderLabel->text(), dir_->path());
 }
 
 void TestDocumentFiles::lineEndingCheck()
@@ -543,31 +543,31 @@ void TestDocumentFiles::lineEndingCheck()
     QVERIFY(WriteBytes(p, "one\ntwo\r\nthree\rfour\n"));
     f.open(p);
     f.prompter.answers = {false};
-    f.docs().button34_Click();
+    f.docs().LineEndCheck();
     QCOMPARE(f.prompter.texts(), QStringList{u"テキストファイルの改行コードを修正しますか？"_s});
     QCOMPARE(f.state().TextNewFlag, 3);
     f.prompter.clear();
     f.prompter.answers = {true};
-    f.docs().button34_Click();
+    f.docs().LineEndCheck();
     QCOMPARE(f.prompter.texts(), (QStringList{u"テキストファイルの改行コードを修正しますか？"_s,
                                               u"改行コードの修正を完了しました。"_s}));
     QCOMPARE(f.text()->Text(), u"one\r\ntwo\r\nthree\rfour\r\n"_s);
     QCOMPARE(f.state().TextNewFlag, 4);   // an edit, not a save
     QCOMPARE(ReadBytes(p), QByteArray("one\ntwo\r\nthree\rfour\n"));
     f.prompter.clear();
-    f.docs().button34_Click();
+    f.docs().LineEndCheck();
     QCOMPARE(f.prompter.texts(), QStringList{u"改行コードに問題は有りません。"_s});
     // Only CR LF breaks: no message at all; an empty text: nothing.
     f.prompter.clear();
     f.text()->SetText(u"\r\n\r\n"_s);
-    f.docs().button34_Click();
+    f.docs().LineEndCheck();
     f.text()->SetText(QString());
-    f.docs().button34_Click();
+    f.docs().LineEndCheck();
     QVERIFY(f.prompter.entries.isEmpty());
     // The repair is undone like any edit.
     f.text()->SetText(u"a\nb"_s);
     f.prompter.answers = {true};
-    f.docs().button34_Click();
+    f.docs().LineEndCheck();
     QCOMPARE(f.text()->Text(), u"a\r\nb"_s);
     f.docs().Undo();
     QCOMPARE(f.text()->Text(), u"a\nb"_s);

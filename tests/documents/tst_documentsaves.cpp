@@ -124,7 +124,7 @@ void TestDocumentSaves::fullDiskKeepsTheOldFileAndSaysWhy()
     const QString p = path(u"disk/memo.txt"_s);
     QVERIFY(WriteBytes(p, file));
     DocumentForm f;
-    f.state().cMurmelinCreateFolder = path(u"work"_s);
+    f.state().murmelinFolder = path(u"work"_s);
     f.open(p);
     QCOMPARE(int(f.state().TextCodeKind), code);
     DocumentForm::type(f.text(), u"書き足し"_s);
@@ -159,7 +159,7 @@ void TestDocumentSaves::folderWithoutWriteSavesInPlace()
     QVERIFY(QFile::setPermissions(p, QFileDevice::Permissions(0x6666)));
     QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x5555)));
     DocumentForm f;
-    f.state().cMurmelinCreateFolder = path(u"work"_s);
+    f.state().murmelinFolder = path(u"work"_s);
     f.open(p);
     DocumentForm::type(f.text(), u"追記"_s);
     AsNobody nobody;
@@ -192,7 +192,7 @@ void TestDocumentSaves::systemReasonsForOtherFailures()
     QVERIFY(QFile::setPermissions(p, QFileDevice::Permissions(0x4444)));
     QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x5555)));
     DocumentForm f;
-    f.state().cMurmelinCreateFolder = path(u"work"_s);
+    f.state().murmelinFolder = path(u"work"_s);
     f.open(p);
     DocumentForm::type(f.text(), u"d"_s);
     {
@@ -336,7 +336,7 @@ void TestDocumentSaves::openingFailuresSayWhy()
     QCOMPARE(f.prompter.texts(), (QStringList{Unread(shown, EILSEQ), Unread(path(u"closed/in.txt"_s), EACCES),
                                               notRegular(path(u"pipe.txt"_s)), notRegular(path(u"zero.txt"_s))}));
     QCOMPARE(f.text()->Text(), u"kept"_s);
-    QCOMPARE(f.ui().textBox3->text(), u"kept"_s);
+    QCOMPARE(f.ui().textNameBox->text(), u"kept"_s);
     QCOMPARE(f.state().TextNewFlag, 3);
 }
 

@@ -72,48 +72,48 @@ void TestDocumentViews::viewTable()
     QFETCH(int, mode);
     DocumentForm f;
     Controls& ui = f.ui();
-    f.state().ReproductionMode = mode;
+    f.state().readingMode = mode;
     if (view == 2)
         f.docs().TextDisplaySwitch();   // leave a text view for the picture
     (view == 0 ? f.docs().TextDisplaySwitch() : view == 1 ? f.docs().LrcTextDisplaySwitch() : f.docs().ArtDisplaySwitch());
 
     const bool text = view == 0, lrc = view == 1, art = view == 2;
-    QCOMPARE(!ui.textBox1->isHidden(), text);
-    QCOMPARE(!ui.textBox3->isHidden(), text);
-    QCOMPARE(!ui.label1->isHidden(), text);
-    QCOMPARE(!ui.textBox2->isHidden(), lrc);
-    QCOMPARE(!ui.textBox4->isHidden(), lrc);
-    QCOMPARE(!ui.label3->isHidden(), lrc);
-    QCOMPARE(!ui.label12->isHidden(), !art);
+    QCOMPARE(!ui.textView->isHidden(), text);
+    QCOMPARE(!ui.textNameBox->isHidden(), text);
+    QCOMPARE(!ui.textFolderLabel->isHidden(), text);
+    QCOMPARE(!ui.lrcView->isHidden(), lrc);
+    QCOMPARE(!ui.lrcNameBox->isHidden(), lrc);
+    QCOMPARE(!ui.lrcFolderLabel->isHidden(), lrc);
+    QCOMPARE(!ui.viewKindLabel->isHidden(), !art);
     if (!art)
-        QCOMPARE(ui.label12->text(), text ? u"テキスト"_s : u"同期テキスト"_s);
-    for (QWidget* w : {static_cast<QWidget*>(ui.pictureBox1), static_cast<QWidget*>(ui.label15),
-                       static_cast<QWidget*>(ui.comboBox3)})
+        QCOMPARE(ui.viewKindLabel->text(), text ? u"テキスト"_s : u"同期テキスト"_s);
+    for (QWidget* w : {static_cast<QWidget*>(ui.artPicture), static_cast<QWidget*>(ui.artSizeLabel),
+                       static_cast<QWidget*>(ui.artFitBox)})
         QCOMPARE(!w->isHidden(), art);
-    const QPushButton* highlighted = text ? ui.button12 : lrc ? ui.button13 : ui.button31;
-    for (QPushButton* b : {ui.button12, ui.button13, ui.button31})
+    const QPushButton* highlighted = text ? ui.textViewButton : lrc ? ui.lrcViewButton : ui.artViewButton;
+    for (QPushButton* b : {ui.textViewButton, ui.lrcViewButton, ui.artViewButton})
         QCOMPARE(SystemColors::BackColor(b), b == highlighted ? SystemColors::ActiveCaption() : SystemColors::ControlLight());
-    for (QPushButton* b : {ui.button2, ui.button3, ui.button4, ui.button5, ui.button6, ui.button7, ui.button8,
-                           ui.button9, ui.button10, ui.button32, ui.button33, ui.button34})
+    for (QPushButton* b : {ui.lineUpButton, ui.lineDownButton, ui.readButton, ui.readPauseButton, ui.readStopButton, ui.speechVolumeButton, ui.speechSpeedButton,
+                           ui.readingModeButton, ui.loopCountButton, ui.saveButton, ui.undoButton, ui.lineEndCheckButton})
         QCOMPARE(!b->isHidden(), !art);
 
     const auto expectEnabled = [](QPushButton* b, bool on) {
         QCOMPARE(b->isEnabled(), on);
         QCOMPARE(SystemColors::BackColor(b), on ? SystemColors::ControlLight() : SystemColors::ControlDark());
     };
-    for (QPushButton* b : {ui.button4, ui.button5, ui.button6, ui.button9, ui.button32, ui.button33})
+    for (QPushButton* b : {ui.readButton, ui.readPauseButton, ui.readStopButton, ui.readingModeButton, ui.saveButton, ui.undoButton})
         expectEnabled(b, !art);
     if (!art) {
-        expectEnabled(ui.button7, true);
-        expectEnabled(ui.button8, true);
+        expectEnabled(ui.speechVolumeButton, true);
+        expectEnabled(ui.speechSpeedButton, true);
     }
     const bool stepping = !art && mode != 1 && mode != 2;
-    expectEnabled(ui.button2, stepping);
-    expectEnabled(ui.button3, stepping);
-    expectEnabled(ui.button10, !art && mode != 2);
+    expectEnabled(ui.lineUpButton, stepping);
+    expectEnabled(ui.lineDownButton, stepping);
+    expectEnabled(ui.loopCountButton, !art && mode != 2);
     if (!art)
-        QCOMPARE(ui.button9->text(), mode == 1 ? u"範囲"_s : mode == 2 ? u"全て"_s : u"一行"_s);
-    QCOMPARE(SystemColors::BackColor(ui.button34), QColor(0xFF, 0xE4, 0xC4));   // keeps its own colour
+        QCOMPARE(ui.readingModeButton->text(), mode == 1 ? u"範囲"_s : mode == 2 ? u"全て"_s : u"一行"_s);
+    QCOMPARE(SystemColors::BackColor(ui.lineEndCheckButton), QColor(0xFF, 0xE4, 0xC4));   // keeps its own colour
 }
 
 void TestDocumentViews::switchingViewsKeepsBothDocuments()
@@ -121,12 +121,12 @@ void TestDocumentViews::switchingViewsKeepsBothDocuments()
     DocumentForm f;
     f.docs().TextDisplaySwitch();
     DocumentForm::type(f.text(), u"本文"_s);
-    f.ui().textBox3->setText(u"name"_s);
+    f.ui().textNameBox->setText(u"name"_s);
     f.docs().ArtDisplaySwitch();
     f.docs().LrcTextDisplaySwitch();
     f.docs().TextDisplaySwitch();
     QCOMPARE(f.text()->Text(), u"本文"_s);
-    QCOMPARE(f.ui().textBox3->text(), u"name"_s);
+    QCOMPARE(f.ui().textNameBox->text(), u"name"_s);
     QCOMPARE(f.state().TextNewFlag, 2);
     QCOMPARE(f.state().LrcTextNewFlag, 0);
     QVERIFY(f.prompter.entries.isEmpty());
@@ -134,25 +134,25 @@ void TestDocumentViews::switchingViewsKeepsBothDocuments()
 
 void TestDocumentViews::speechGuard()
 {
-    for (int busy : {10, 11, 20, 21}) {
+    for (int busy : {SpeechState::VoiceSpeaking, SpeechState::VoicePaused, SpeechState::SynthesizerSpeaking, SpeechState::SynthesizerPaused}) {
         DocumentForm f;
         f.docs().TextDisplaySwitch();
         DocumentForm::type(f.text(), u"kept"_s);
-        f.state().SpeechStateFlag = busy;
+        f.state().speechState = busy;
         f.docs().ArtDisplaySwitch();
         f.docs().NewText();
         f.docs().NewLrcText();
         QCOMPARE(f.prompter.texts(), (QStringList{Busy, Busy, Busy}));
         QVERIFY(!f.text()->isHidden());
-        QVERIFY(f.ui().pictureBox1->isHidden());
+        QVERIFY(f.ui().artPicture->isHidden());
         QCOMPARE(f.text()->Text(), u"kept"_s);
         QCOMPARE(f.state().TextNewFlag, 2);
         QCOMPARE(f.state().LrcTextNewFlag, 0);
     }
     // Stopped (12, 22) or never started (99): no refusal.
-    for (int idle : {12, 22, 99}) {
+    for (int idle : {SpeechState::VoiceStopped, SpeechState::SynthesizerStopped, SpeechState::Idle}) {
         DocumentForm f;
-        f.state().SpeechStateFlag = idle;
+        f.state().speechState = idle;
         f.docs().ArtDisplaySwitch();
         f.docs().NewLrcText();
         QVERIFY(f.prompter.entries.isEmpty());
@@ -171,7 +171,7 @@ void TestDocumentViews::newDocumentCommands()
     QVERIFY(f.prompter.entries.isEmpty());
 
     // On an editor holding text that was never edited (state 3): emptied, state 2.
-    f.ui().textBox4->setText(u"old"_s);
+    f.ui().lrcNameBox->setText(u"old"_s);
     f.state().LrcTextFileNewFlag = 1;
     f.state().LrcTextNewFlag = 3;
     f.lrc()->SetText(u"[00:00.00]\r\n"_s);
@@ -181,7 +181,7 @@ void TestDocumentViews::newDocumentCommands()
     QVERIFY(f.prompter.entries.isEmpty());
     QCOMPARE(f.lrc()->Text(), QString());
     QCOMPARE(f.state().LrcTextNewFlag, 2);
-    QCOMPARE(f.ui().textBox4->text(), u"NewLrcText"_s);
+    QCOMPARE(f.ui().lrcNameBox->text(), u"NewLrcText"_s);
     QCOMPARE(f.state().LrcTextCodeKindLength, 0);
     QCOMPARE(f.state().LrcTextCodeKind, 3);   // only the mark flag is reset
 
@@ -263,7 +263,7 @@ void TestDocumentViews::pasteQuestionInItsBox()
     DialogPrompter prompter;
     MyForm form(prompter);
     form.documents().TextDisplaySwitch();
-    TextView* view = form.ui().textBox1;
+    TextView* view = form.ui().textView;
     view->SetText(u"abcd"_s);
     view->Select(1, 2);
     QApplication::clipboard()->setText(u"XY"_s);
@@ -403,8 +403,8 @@ void TestDocumentViews::undoByButton()
     DocumentForm f;
     f.docs().TextDisplaySwitch();
     DocumentForm::type(f.text(), u"abc"_s);
-    QVERIFY(f.ui().button33->isEnabled());
-    f.ui().button33->click();
+    QVERIFY(f.ui().undoButton->isEnabled());
+    f.ui().undoButton->click();
     QCOMPARE(f.text()->Text(), QString());
     QCOMPARE(f.state().TextNewFlag, 2);   // undoing is a change too
 }
@@ -447,7 +447,7 @@ void TestDocumentViews::fontCommand()
     QCOMPARE(f.state().TextFontSize, 24.0);   // the dialog's largest size
     QCOMPARE(f.state().TextFontName, u"IPAGothic"_s);
     const bool japanese = QFontDatabase::writingSystems(u"IPAGothic"_s).contains(QFontDatabase::Japanese);
-    QCOMPARE(f.state().TextFontGdiChar, japanese ? 128 : 0);
+    QCOMPARE(f.state().TextFontCharset, japanese ? 128 : 0);
     QVERIFY(f.text()->font().bold() && f.lrc()->font().bold());
     QCOMPARE(f.lrc()->font().pointSizeF(), 24.0);
 

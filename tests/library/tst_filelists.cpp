@@ -55,9 +55,9 @@ struct Fixture
         QDir().mkpath(folder);
         for (const QString& name : files)
             TestFolders::Touch(Path(name));
-        s().cMurmelinListFolder = folder;
-        s().cMurmelinCreateFolder = dir.filePath(u"work"_s);
-        ui().label2->setText(folder);
+        s().listFolderPath = folder;
+        s().murmelinFolder = dir.filePath(u"work"_s);
+        ui().listFolderLabel->setText(folder);
         Refill();
     }
 
@@ -92,7 +92,7 @@ struct Fixture
         QTreeWidgetItem* entry = Entry(list, name);
         QVERIFY2(entry, qPrintable(name));
         QTest::mouseClick(list->viewport(), button, {}, list->visualItemRect(entry).center());
-        ui().contextMenuStrip1->hide();
+        ui().listContextMenu->hide();
     }
 
     void ClickHeader(QTreeWidget* list, int column)
@@ -128,7 +128,7 @@ private slots:
         QDir(f.folder).mkdir(u"g.txt"_s);
         f.s().ListIndexMusic = 5;
         f.Refill();
-        for (QTreeWidget* list : {f.ui().listView1, f.ui().listView2, f.ui().listView3}) {
+        for (QTreeWidget* list : {f.ui().allFileList, f.ui().textFileList, f.ui().musicList}) {
             QCOMPARE(list->headerItem()->text(0), u"ファイル名"_s);
             QCOMPARE(list->headerItem()->text(1), u"種類"_s);
             QCOMPARE(list->columnWidth(0), 282);
@@ -142,23 +142,23 @@ private slots:
                      list->palette().color(QPalette::Active, QPalette::Highlight));
         }
         // "e.MP3" is found by the scan but is no kind in its exact case; the folder "g.txt" is no file.
-        QCOMPARE(Fixture::Column(f.ui().listView1, 0), (QStringList{u"a.lrc"_s, u"b.txt"_s, u"c.mp3"_s, u"D.WAV"_s}));
-        QCOMPARE(Fixture::Column(f.ui().listView1, 1), (QStringList{u"lrc"_s, u"txt"_s, u"mp3"_s, u"wav"_s}));
-        QCOMPARE(Fixture::Column(f.ui().listView2, 0), (QStringList{u"a.lrc"_s, u"b.txt"_s}));
-        QCOMPARE(Fixture::Column(f.ui().listView3, 0), (QStringList{u"c.mp3"_s, u"D.WAV"_s}));
+        QCOMPARE(Fixture::Column(f.ui().allFileList, 0), (QStringList{u"a.lrc"_s, u"b.txt"_s, u"c.mp3"_s, u"D.WAV"_s}));
+        QCOMPARE(Fixture::Column(f.ui().allFileList, 1), (QStringList{u"lrc"_s, u"txt"_s, u"mp3"_s, u"wav"_s}));
+        QCOMPARE(Fixture::Column(f.ui().textFileList, 0), (QStringList{u"a.lrc"_s, u"b.txt"_s}));
+        QCOMPARE(Fixture::Column(f.ui().musicList, 0), (QStringList{u"c.mp3"_s, u"D.WAV"_s}));
         QCOMPARE(f.s().MusicListCount, 2);
         QCOMPARE(f.s().ListIndexMusic, 0);
 
         const QImage text = Picture(QIcon(u":/icons/text.svg"_s));
         const QImage music = Picture(QIcon(u":/icons/music.svg"_s));
         QVERIFY(!text.isNull() && text != music);
-        QTreeWidget* all = f.ui().listView1;
+        QTreeWidget* all = f.ui().allFileList;
         QCOMPARE(Picture(all->topLevelItem(0)->icon(0)), text);
         QCOMPARE(Picture(all->topLevelItem(3)->icon(0)), music);
         for (int i = 0; i < 4; ++i)
             QVERIFY(!all->topLevelItem(i)->data(0, Qt::CheckStateRole).isValid());
         for (int i = 0; i < 2; ++i)
-            QCOMPARE(f.ui().listView3->topLevelItem(i)->checkState(0), Qt::Checked);
+            QCOMPARE(f.ui().musicList->topLevelItem(i)->checkState(0), Qt::Checked);
         QVERIFY(f.prompter.entries.isEmpty());
     }
 
@@ -169,20 +169,20 @@ private slots:
         QDir().mkpath(f.folder);
         for (const QString& name : {u"a.mp3"_s, u"b.txt"_s, u"c.WAV"_s})
             TestFolders::Touch(f.Path(name));
-        f.s().cMurmelinListFolder = f.folder;
+        f.s().listFolderPath = f.folder;
         f.Refill();
-        QCOMPARE(Fixture::Column(f.ui().listView1, 1), (QStringList{u"lrc"_s, u"txt"_s, u"lrc"_s}));
-        QCOMPARE(Picture(f.ui().listView1->topLevelItem(0)->icon(0)), Picture(QIcon(u":/icons/text.svg"_s)));
-        QCOMPARE(Fixture::Column(f.ui().listView2, 0), QStringList{u"b.txt"_s});   // found by name
-        QCOMPARE(Fixture::Column(f.ui().listView3, 1), (QStringList{u"mp3"_s, u"wav"_s}));
-        f.Click(f.ui().listView1, u"a.mp3"_s);
+        QCOMPARE(Fixture::Column(f.ui().allFileList, 1), (QStringList{u"lrc"_s, u"txt"_s, u"lrc"_s}));
+        QCOMPARE(Picture(f.ui().allFileList->topLevelItem(0)->icon(0)), Picture(QIcon(u":/icons/text.svg"_s)));
+        QCOMPARE(Fixture::Column(f.ui().textFileList, 0), QStringList{u"b.txt"_s});   // found by name
+        QCOMPARE(Fixture::Column(f.ui().musicList, 1), (QStringList{u"mp3"_s, u"wav"_s}));
+        f.Click(f.ui().allFileList, u"a.mp3"_s);
         QCOMPARE(f.log.calls, QStringList{u"TextOpenFile(%1, a.mp3)"_s.arg(f.Path(u"a.mp3"_s))});
     }
 
     void missingAndUnreadableFolders()
     {
         Fixture f({u"a.txt"_s, u"b.mp3"_s});
-        QCOMPARE(f.ui().listView1->topLevelItemCount(), 2);
+        QCOMPARE(f.ui().allFileList->topLevelItemCount(), 2);
         const QString gone = f.folder;
         QVERIFY(QDir(gone).removeRecursively());
         f.s().ListIndexMusic = 1;
@@ -192,7 +192,7 @@ private slots:
         }
         QCOMPARE(f.prompter.texts().value(0), u"前回使用したデータ・フォルダー\n「"_s + gone + kMissing);
         QCOMPARE(f.s().EXErrorFlag, 1);
-        for (QTreeWidget* list : {f.ui().listView1, f.ui().listView2, f.ui().listView3})
+        for (QTreeWidget* list : {f.ui().allFileList, f.ui().textFileList, f.ui().musicList})
             QCOMPARE(list->topLevelItemCount(), 0);
         QCOMPARE(f.s().MusicListCount, 0);
         QCOMPARE(f.s().ListIndexMusic, 0);
@@ -209,13 +209,13 @@ private slots:
         QFile::setPermissions(gone, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         const QString expected = kAccess + FileErrors::Message(FileErrors::Doing::List, gone, EACCES) + u')';
         QCOMPARE(f.prompter.texts(), QStringList{expected});
-        QCOMPARE(f.ui().listView1->topLevelItemCount(), 0);
+        QCOMPARE(f.ui().allFileList->topLevelItemCount(), 0);
     }
 
     void headerClicksToggleOneDirectionPerList()
     {
         Fixture f({u"a.txt"_s, u"b.mp3"_s, u"c.wav"_s});
-        QTreeWidget* all = f.ui().listView1;
+        QTreeWidget* all = f.ui().allFileList;
         f.ClickHeader(all, 0);
         QCOMPARE(Fixture::Column(all, 0), (QStringList{u"c.wav"_s, u"b.mp3"_s, u"a.txt"_s}));
         f.ClickHeader(all, 0);
@@ -223,26 +223,26 @@ private slots:
         f.ClickHeader(all, 0);
         f.ClickHeader(all, 1);   // the other column after one click: ascending by type
         QCOMPARE(Fixture::Column(all, 1), (QStringList{u"mp3"_s, u"txt"_s, u"wav"_s}));
-        QCOMPARE(f.s().listView1Sorting, 0);
-        QCOMPARE(f.s().listView2Sorting, 0);
+        QCOMPARE(f.s().allFileListSorting, 0);
+        QCOMPARE(f.s().textFileListSorting, 0);
 
         // The installed sorter orders later fills too.
         TestFolders::Touch(f.Path(u"d.lrc"_s));
         f.Refill();
         QCOMPARE(Fixture::Column(all, 0), (QStringList{u"d.lrc"_s, u"b.mp3"_s, u"a.txt"_s, u"c.wav"_s}));
-        QCOMPARE(Fixture::Column(f.ui().listView2, 0), (QStringList{u"a.txt"_s, u"d.lrc"_s}));
+        QCOMPARE(Fixture::Column(f.ui().textFileList, 0), (QStringList{u"a.txt"_s, u"d.lrc"_s}));
 
         // Refilled while the text list is shown, the all-files list follows
         // the text list's field (column 0) and direction.
-        QTest::mouseClick(f.ui().button20, Qt::LeftButton);
+        QTest::mouseClick(f.ui().textListButton, Qt::LeftButton);
         f.Refill();
         QCOMPARE(Fixture::Column(all, 0), (QStringList{u"a.txt"_s, u"b.mp3"_s, u"c.wav"_s, u"d.lrc"_s}));
-        f.ClickHeader(f.ui().listView2, 0);
-        QCOMPARE(Fixture::Column(f.ui().listView2, 0), (QStringList{u"d.lrc"_s, u"a.txt"_s}));
+        f.ClickHeader(f.ui().textFileList, 0);
+        QCOMPARE(Fixture::Column(f.ui().textFileList, 0), (QStringList{u"d.lrc"_s, u"a.txt"_s}));
         f.Refill();
         QCOMPARE(Fixture::Column(all, 0), (QStringList{u"d.lrc"_s, u"c.wav"_s, u"b.mp3"_s, u"a.txt"_s}));
-        QCOMPARE(f.s().listView1Sorting, 0);
-        QCOMPARE(f.s().listView2Sorting, 1);
+        QCOMPARE(f.s().allFileListSorting, 0);
+        QCOMPARE(f.s().textFileListSorting, 1);
     }
 
     void sorterCollatesByLocaleWithLetterCase()
@@ -278,31 +278,31 @@ private slots:
     void showListSwitchesAndPaintsButtons()
     {
         Fixture f({});
-        f.s().MusicPlayMode = 3;
-        f.ui().button24->setEnabled(false);
-        QTest::mouseClick(f.ui().button19, Qt::LeftButton);
+        f.s().playMode = PlayMode::InOrderLoop;
+        f.ui().nextSongButton->setEnabled(false);
+        QTest::mouseClick(f.ui().musicListButton, Qt::LeftButton);
         QCOMPARE(f.s().listViewSel, 2);
-        QVERIFY(f.ui().listView3->isVisible() && !f.ui().listView1->isVisible() && !f.ui().listView2->isVisible());
-        QCOMPARE(SystemColors::BackColor(f.ui().button19), SystemColors::ActiveCaption());
-        QCOMPARE(SystemColors::BackColor(f.ui().button18), SystemColors::ControlLight());
-        QVERIFY(f.ui().button24->isEnabled());
-        QCOMPARE(f.log.calls, QStringList{u"MusicPlayModeButton28ActiveColor"_s});
-        QTest::mouseClick(f.ui().button19, Qt::LeftButton);   // already shown: nothing
+        QVERIFY(f.ui().musicList->isVisible() && !f.ui().allFileList->isVisible() && !f.ui().textFileList->isVisible());
+        QCOMPARE(SystemColors::BackColor(f.ui().musicListButton), SystemColors::ActiveCaption());
+        QCOMPARE(SystemColors::BackColor(f.ui().allListButton), SystemColors::ControlLight());
+        QVERIFY(f.ui().nextSongButton->isEnabled());
+        QCOMPARE(f.log.calls, QStringList{u"InOrderLoopButtonActiveColor"_s});
+        QTest::mouseClick(f.ui().musicListButton, Qt::LeftButton);   // already shown: nothing
         QCOMPARE(f.log.calls.size(), 1);
-        QTest::mouseClick(f.ui().button18, Qt::LeftButton);
+        QTest::mouseClick(f.ui().allListButton, Qt::LeftButton);
         QCOMPARE(f.s().listViewSel, 0);
-        QVERIFY(f.ui().listView1->isVisible() && !f.ui().listView3->isVisible());
-        QCOMPARE(SystemColors::BackColor(f.ui().button19), SystemColors::ControlLight());
+        QVERIFY(f.ui().allFileList->isVisible() && !f.ui().musicList->isVisible());
+        QCOMPARE(SystemColors::BackColor(f.ui().musicListButton), SystemColors::ControlLight());
         QCOMPARE(f.log.calls.size(), 1);
     }
 
     void keyboardRemembersUntilALeftClick()
     {
         Fixture f({u"a.txt"_s, u"b.mp3"_s, u"c.txt"_s});
-        QTreeWidget* all = f.ui().listView1;
+        QTreeWidget* all = f.ui().allFileList;
         all->setCurrentItem(all->topLevelItem(0));   // as the keyboard does
         QVERIFY(f.log.calls.isEmpty());
-        QCOMPARE(f.s().strDeleteFilelName, f.Path(u"a.txt"_s));
+        QCOMPARE(f.s().deleteFileName, f.Path(u"a.txt"_s));
 
         f.Click(all, u"c.txt"_s);
         QCOMPARE(f.log.calls, QStringList{u"TextOpenFile(%1, c.txt)"_s.arg(f.Path(u"c.txt"_s))});
@@ -314,7 +314,7 @@ private slots:
         QCOMPARE(f.log.calls, (QStringList{u"MP3JpegDel(%1, temp0.mp3)"_s.arg(b), u"LrcTextTempLabel(%1)"_s.arg(b),
                                           u"MusicStart(%1, temp0.mp3)"_s.arg(temp0)}));
         QCOMPARE(f.log.songNames.value(0), u"b"_s);
-        QCOMPARE(f.s().strDeleteFilelName, b);
+        QCOMPARE(f.s().deleteFileName, b);
 
         // After a right click, selections only remember the file again.
         f.log.clear();
@@ -322,15 +322,15 @@ private slots:
         QCOMPARE(f.s().MouseRightAndLeftButtonFlag, 1);
         QTest::keyClick(all, Qt::Key_Down);
         QVERIFY(f.log.calls.isEmpty());
-        QCOMPARE(f.s().strDeleteFilelName, f.Path(all->currentItem()->text(0)));
+        QCOMPARE(f.s().deleteFileName, f.Path(all->currentItem()->text(0)));
     }
 
     void musicListAlternatesTheTemporaryCopy()
     {
         Fixture f({u"one.mp3"_s, u"two.mp3"_s, u"three.mp3"_s, u"Four.WAV"_s});
-        QTest::mouseClick(f.ui().button19, Qt::LeftButton);
+        QTest::mouseClick(f.ui().musicListButton, Qt::LeftButton);
         f.log.clear();
-        QTreeWidget* music = f.ui().listView3;
+        QTreeWidget* music = f.ui().musicList;
         QStringList expected;
         int flag = 0;
         for (const QString& name : {u"one.mp3"_s, u"two.mp3"_s, u"three.mp3"_s}) {
@@ -342,7 +342,7 @@ private slots:
             QCOMPARE(f.s().ListIndexMusic, music->indexOfTopLevelItem(Fixture::Entry(music, name)));
         }
         QCOMPARE(f.log.calls, expected);
-        QCOMPARE(f.s().MciTempFlag, 1);
+        QCOMPARE(f.s().mp3TempCopyIndex, 1);
 
         // WAV plays its own path, with the list folder's cover art.
         f.log.clear();
@@ -358,20 +358,20 @@ private slots:
         Fixture::Entry(music, u"one.mp3"_s)->setCheckState(0, Qt::Unchecked);
         f.Click(music, u"one.mp3"_s);
         QVERIFY(f.log.calls.isEmpty());
-        QCOMPARE(f.s().strDeleteFilelName, four);
+        QCOMPARE(f.s().deleteFileName, four);
         f.log.copyWorks = false;
         f.Click(music, u"two.mp3"_s);
         QCOMPARE(f.log.calls, QStringList{u"MP3JpegDel(%1, temp1.mp3)"_s.arg(f.Path(u"two.mp3"_s))});
-        QCOMPARE(f.ui().label4->text(), QString());
-        QCOMPARE(f.s().MciTempFlag, 1);
+        QCOMPARE(f.ui().songNameLabel->text(), QString());
+        QCOMPARE(f.s().mp3TempCopyIndex, 1);
     }
 
     void checkBoxClickOnlyTicks()
     {
         Fixture f({u"one.mp3"_s, u"two.mp3"_s});
-        QTest::mouseClick(f.ui().button19, Qt::LeftButton);
+        QTest::mouseClick(f.ui().musicListButton, Qt::LeftButton);
         f.log.clear();
-        QTreeWidget* music = f.ui().listView3;
+        QTreeWidget* music = f.ui().musicList;
         QTreeWidgetItem* two = Fixture::Entry(music, u"two.mp3"_s);
         const QRect row = music->visualItemRect(two);
         // Where the style puts the check box in the first column.
@@ -401,7 +401,7 @@ private slots:
     void clickingTheSelectedRowAgain()
     {
         Fixture f({u"one.mp3"_s, u"two.wav"_s, u"memo.txt"_s});
-        QTreeWidget* all = f.ui().listView1;
+        QTreeWidget* all = f.ui().allFileList;
         for (const QString& name : {u"one.mp3"_s, u"two.wav"_s, u"memo.txt"_s}) {
             f.log.clear();
             f.Click(all, name);
@@ -410,8 +410,8 @@ private slots:
             QCOMPARE(starts, name.endsWith(u".txt"_s) ? 0 : 2);
             QCOMPARE(int(f.log.calls.filter(u"TextOpenFile("_s).size()), name.endsWith(u".txt"_s) ? 1 : 0);
         }
-        QTest::mouseClick(f.ui().button19, Qt::LeftButton);
-        QTreeWidget* music = f.ui().listView3;
+        QTest::mouseClick(f.ui().musicListButton, Qt::LeftButton);
+        QTreeWidget* music = f.ui().musicList;
         f.Click(music, u"two.wav"_s);
         f.log.clear();
         f.Click(music, u"two.wav"_s);
@@ -429,18 +429,18 @@ private slots:
     void openCommand()
     {
         Fixture f({});
-        f.s().cOpenDirFolder = u"/start"_s;
-        f.ui().label2->setText(u"/shown folder"_s);
+        f.s().openDirFolder = u"/start"_s;
+        f.ui().listFolderLabel->setText(u"/shown folder"_s);
         f.prompter.openFileAnswers = {std::nullopt, u"/x/y/SONG.MP3"_s, u"/x/t.cda"_s, u"/v/clip.avi"_s,
                                       u"/d/メモ.txt"_s, u"/w/a.wav"_s, u"/m/s.mp3"_s};
         f.lib().FileOpen();
         QCOMPARE(f.prompter.dialogCalls.value(0).startFolder, u"/start"_s);
         QCOMPARE(f.prompter.dialogCalls.value(0).filters.value(3), u"テキスト(*.txt;*.lrc) (*.txt *.lrc)"_s);
-        QCOMPARE(f.s().cOpenDirFolder, u"/start"_s);
+        QCOMPARE(f.s().openDirFolder, u"/start"_s);
         const QString unsupported = u"このファイルフォーマットには、現在対応していません。"_s;
         f.lib().FileOpen();
         QCOMPARE(f.prompter.texts(), QStringList{unsupported});
-        QCOMPARE(f.s().cOpenDirFolder, u"/x/y"_s);
+        QCOMPARE(f.s().openDirFolder, u"/x/y"_s);
         QCOMPARE(f.prompter.dialogCalls.value(1).startFolder, u"/start"_s);
         f.lib().FileOpen();
         f.lib().FileOpen();
@@ -448,7 +448,7 @@ private slots:
         QVERIFY(f.log.calls.isEmpty());
         QCOMPARE(f.prompter.dialogCalls.value(3).startFolder, u"/x"_s);
 
-        f.s().MciTempFlag = 1;   // shared with the lists
+        f.s().mp3TempCopyIndex = 1;   // shared with the lists
         for (int i = 0; i < 3; ++i)
             f.lib().FileOpen();
         QCOMPARE(f.log.calls,
@@ -456,8 +456,8 @@ private slots:
                               u"JpegCoverArtDisplay(/shown folder)"_s, u"MusicStart(/w/a.wav, a.wav)"_s,
                               u"MP3JpegDel(/m/s.mp3, temp1.mp3)"_s, u"LrcTextTempLabel(/m/s.mp3)"_s,
                               u"MusicStart(%1, temp1.mp3)"_s.arg(f.dir.filePath(u"work/temp1.mp3"_s))}));
-        QCOMPARE(f.s().MciTempFlag, 0);
-        QCOMPARE(f.s().cOpenDirFolder, u"/m"_s);
+        QCOMPARE(f.s().mp3TempCopyIndex, 0);
+        QCOMPARE(f.s().openDirFolder, u"/m"_s);
         QCOMPARE(f.prompter.texts().size(), 2);
     }
 
@@ -474,22 +474,22 @@ private slots:
         QCOMPARE(f.prompter.texts().size(), 1);
         QCOMPARE(f.prompter.texts().value(0),
                  FileErrors::Message(FileErrors::Doing::List, f.dir.filePath(u"nowhere"_s), ENOENT));
-        QCOMPARE(f.s().cMurmelinListFolder, f.folder);
-        QCOMPARE(Fixture::Column(f.ui().listView1, 0), QStringList{u"old.txt"_s});
+        QCOMPARE(f.s().listFolderPath, f.folder);
+        QCOMPARE(Fixture::Column(f.ui().allFileList, 0), QStringList{u"old.txt"_s});
         f.lib().FolderSetting();
-        QCOMPARE(f.ui().label2->text(), chosen);
-        QCOMPARE(f.s().cMurmelinListFolder, chosen);
-        QCOMPARE(Fixture::Column(f.ui().listView1, 0), QStringList{u"new.mp3"_s});
-        QCOMPARE(Fixture::Column(f.ui().listView3, 0), QStringList{u"new.mp3"_s});
+        QCOMPARE(f.ui().listFolderLabel->text(), chosen);
+        QCOMPARE(f.s().listFolderPath, chosen);
+        QCOMPARE(Fixture::Column(f.ui().allFileList, 0), QStringList{u"new.mp3"_s});
+        QCOMPARE(Fixture::Column(f.ui().musicList, 0), QStringList{u"new.mp3"_s});
     }
 
     void deleteGoesToTheTrashAfterConfirming()
     {
         const QString longName = QString(60, u'長') + u".txt"_s;   // 180 bytes, 64 characters
         Fixture f({u" spaced name.txt"_s, u".dot.lrc"_s, longName, u"keep.mp3"_s});
-        QTreeWidget* all = f.ui().listView1;
+        QTreeWidget* all = f.ui().allFileList;
         f.Click(all, longName, Qt::RightButton);
-        QCOMPARE(f.s().strDeleteFilelName, f.Path(longName));
+        QCOMPARE(f.s().deleteFileName, f.Path(longName));
         TestFolders::Touch(f.Path(u"later.txt"_s));
 
         f.prompter.answers = {false};
@@ -507,7 +507,7 @@ private slots:
         QVERIFY(Fixture::Entry(all, u"later.txt"_s));
         QVERIFY(!Fixture::Entry(all, longName));
         QCOMPARE(QDir(f.folder).entryList(QDir::Files | QDir::Hidden).size(), 4);
-        QCOMPARE(f.s().strDeleteFilelName, f.Path(longName));   // kept after the delete
+        QCOMPARE(f.s().deleteFileName, f.Path(longName));   // kept after the delete
         QCOMPARE(f.prompter.texts().size(), 2);
 
         // Gone before the click, or a folder under its name: the system's
@@ -536,10 +536,10 @@ private slots:
         QVERIFY(QFile::link(f.Path(u"loop.mp3"_s), f.Path(u"loop.mp3"_s)));
         QVERIFY(QFile::link(f.folder, f.Path(u"self.lrc"_s)));
         f.Refill();
-        QCOMPARE(Fixture::Column(f.ui().listView1, 0), (QStringList{u"a.txt"_s, u"b.wav"_s}));
+        QCOMPARE(Fixture::Column(f.ui().allFileList, 0), (QStringList{u"a.txt"_s, u"b.wav"_s}));
         const QString moved = f.folder + u" moved"_s;
         QVERIFY(QDir().rename(f.folder, moved));
-        f.Click(f.ui().listView1, u"b.wav"_s);
+        f.Click(f.ui().allFileList, u"b.wav"_s);
         QCOMPARE(f.log.calls.value(2), u"MusicStart(%1, b.wav)"_s.arg(f.Path(u"b.wav"_s)));
         f.prompter.answers = {true};
         f.lib().DeleteFile();

@@ -55,9 +55,9 @@ struct Songs
         work = dir.filePath(u"work"_s);
         QDir().mkpath(folder);
         QDir().mkpath(work);
-        s().cMurmelinListFolder = folder;
-        s().cMurmelinCreateFolder = work;
-        ui().label2->setText(folder);
+        s().listFolderPath = folder;
+        s().murmelinFolder = work;
+        ui().listFolderLabel->setText(folder);
         prompter.clear();
     }
 
@@ -167,10 +167,10 @@ private slots:
         TestFolders::Touch(f.Path(u"second.mp3"_s), QByteArray(1 << 20, 'm'));
         TestFolders::Touch(f.Path(u"second.lrc"_s), "[00:01.00]second line\n");
         f.Refill();
-        QTreeWidget* all = f.ui().listView1;
+        QTreeWidget* all = f.ui().allFileList;
         f.Click(all, u"first.mp3"_s);
-        QCOMPARE(f.s().AudioStateFlag, 20);
-        QCOMPARE(f.ui().label4->text(), u"first"_s);
+        QCOMPARE(f.s().audioState, AudioState::Mp3Playing);
+        QCOMPARE(f.ui().songNameLabel->text(), u"first"_s);
         QVERIFY(f.s().LrcText.contains(u"first line"_s));
 
         f.prompter.clear();
@@ -184,10 +184,10 @@ private slots:
         QVERIFY2(texts[0].contains(u"「"_s + f.Path(u"second.mp3"_s) + u"」"_s)
                      && texts[0].contains(FileErrors::Reason(EFBIG)),
                  qPrintable(texts[0]));
-        QCOMPARE(f.s().AudioStateFlag, 99);
+        QCOMPARE(f.s().audioState, AudioState::Closed);
         QVERIFY(!f.device.IsOpen());
-        QVERIFY(!f.ui().timer1->isActive());
-        QCOMPARE(f.ui().label4->text(), QString());
+        QVERIFY(!f.ui().musicPollTimer->isActive());
+        QCOMPARE(f.ui().songNameLabel->text(), QString());
         QVERIFY(!f.s().LrcText.contains(u"second line"_s));
         QCOMPARE(f.s().StartTime, 0);
         QCOMPARE(f.s().EndingTime, 0);
@@ -196,8 +196,8 @@ private slots:
         // The disk has room again: the same song opens from the same copy name.
         f.Click(all, u"first.mp3"_s);
         f.Click(all, u"second.mp3"_s);
-        QCOMPARE(f.s().AudioStateFlag, 20);
-        QCOMPARE(f.ui().label4->text(), u"second"_s);
+        QCOMPARE(f.s().audioState, AudioState::Mp3Playing);
+        QCOMPARE(f.ui().songNameLabel->text(), u"second"_s);
         QVERIFY(f.s().LrcText.contains(u"second line"_s));
     }
 
@@ -239,11 +239,11 @@ private slots:
         clock.start();
         const FifoRelease release(f.Path(fifo), 3000);
         if (how == u"click"_s) {
-            f.Click(f.ui().listView1, song);
+            f.Click(f.ui().allFileList, song);
         } else if (how == u"next"_s) {
-            QTest::mouseClick(f.ui().button19, Qt::LeftButton);
+            QTest::mouseClick(f.ui().musicListButton, Qt::LeftButton);
             f.s().ListIndexMusic = song.endsWith(u".mp3"_s) ? 1 : 2;   // a.mp3 a.wav b.mp3 b.wav
-            QTest::mouseClick(f.ui().button24, Qt::LeftButton);
+            QTest::mouseClick(f.ui().nextSongButton, Qt::LeftButton);
             QCOMPARE(f.s().ListIndexMusic, song.endsWith(u".mp3"_s) ? 2 : 3);
         } else {
             f.form.library().CommandLineOpen({f.Path(song)});
@@ -256,9 +256,9 @@ private slots:
             QVERIFY2(f.prompter.texts()[0].contains(u"「"_s + f.Path(fifo) + u"」"_s)
                          && f.prompter.texts()[0].contains(FileErrors::NotRegularReason()),
                      qPrintable(f.prompter.texts()[0]));
-            QCOMPARE(f.s().AudioStateFlag, 99);
+            QCOMPARE(f.s().audioState, AudioState::Closed);
             // Nothing names a song that did not open.
-            QCOMPARE(f.ui().label4->text(), QString());
+            QCOMPARE(f.ui().songNameLabel->text(), QString());
             QVERIFY(f.s().LrcText.isEmpty());
         }
     }

@@ -111,9 +111,9 @@ private slots:
 
         ScriptedPrompter prompter;
         MyForm form(prompter);
-        form.state().cMurmelinListFolder = list;
-        form.ui().label2->setText(list);
-        form.state().strDeleteFilelName = list + u"/gone.txt"_s;
+        form.state().listFolderPath = list;
+        form.ui().listFolderLabel->setText(list);
+        form.state().deleteFileName = list + u"/gone.txt"_s;
         prompter.answers = {true};
         form.library().DeleteFile();
         QDir::setCurrent(before);
@@ -127,7 +127,7 @@ private slots:
             QCOMPARE(Mode(home + u'/' + folder), 0700);
         QCOMPARE(QDir(cwd).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList());
         // The lists are refilled without it.
-        QTreeWidget* all = form.ui().listView1;
+        QTreeWidget* all = form.ui().allFileList;
         QCOMPARE(all->topLevelItemCount(), 1);
         QCOMPARE(all->topLevelItem(0)->text(0), u"kept.txt"_s);
     }
@@ -160,8 +160,8 @@ private slots:
 
         ScriptedPrompter prompter;
         MyForm form(prompter);
-        form.ui().label2->setText(list);
-        form.state().strDeleteFilelName = list + u"/a.txt"_s;
+        form.ui().listFolderLabel->setText(list);
+        form.state().deleteFileName = list + u"/a.txt"_s;
         prompter.answers = {true};
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(cwd));

@@ -35,7 +35,7 @@ struct Fixture
     Peers peers;
     QWidget form;
     QTimer lineTimer;
-    QTimer timer2;
+    QTimer lrcCloseTimer;
     FakeClock clock;
     LrcController lrc{Context{state, prompter, ui, peers}};
 
@@ -43,10 +43,10 @@ struct Fixture
     {
         ui.form = &form;
         ui.lineTimer = &lineTimer;
-        ui.timer2 = &timer2;
+        ui.lrcCloseTimer = &lrcCloseTimer;
         lrc.setClock(&clock);
         state.LrcText = text;
-        state.AudioStateFlag = 10;
+        state.audioState = AudioState::WavePlaying;
         state.RangeEn = 0;
         lrc.LrcDisplayOpen();
     }
@@ -91,20 +91,20 @@ private slots:
         QTest::addColumn<int>("next");
         QTest::addColumn<int>("delay");
         const QStringList blank{u""_s, u""_s, u""_s, u""_s};
-        QTest::newRow("from 0") << 0 << 10 << 0 << blank << 1 << 1000;
-        QTest::newRow("before the first") << 400 << 10 << 0 << blank << 1 << 600;
-        QTest::newRow("on a line's time") << 2000 << 10 << 0 << QStringList{u""_s, u"二"_s, u"三"_s, u"四"_s} << 3
+        QTest::newRow("from 0") << 0 << int(AudioState::WavePlaying) << 0 << blank << 1 << 1000;
+        QTest::newRow("before the first") << 400 << int(AudioState::WavePlaying) << 0 << blank << 1 << 600;
+        QTest::newRow("on a line's time") << 2000 << int(AudioState::WavePlaying) << 0 << QStringList{u""_s, u"二"_s, u"三"_s, u"四"_s} << 3
                                           << 1000;
-        QTest::newRow("between lines") << 2500 << 10 << 0 << QStringList{u""_s, u"二"_s, u"三"_s, u"四"_s} << 3
+        QTest::newRow("between lines") << 2500 << int(AudioState::WavePlaying) << 0 << QStringList{u""_s, u"二"_s, u"三"_s, u"四"_s} << 3
                                        << 500;
-        QTest::newRow("on the last line") << 4000 << 10 << 0 << QStringList{u""_s, u"四"_s, u""_s, u""_s} << 4
+        QTest::newRow("on the last line") << 4000 << int(AudioState::WavePlaying) << 0 << QStringList{u""_s, u"四"_s, u""_s, u""_s} << 4
                                           << -1;
-        QTest::newRow("after the last") << 4500 << 10 << 0 << blank << -1 << -1;
-        QTest::newRow("paused: shown, not armed") << 2500 << 11 << 0
+        QTest::newRow("after the last") << 4500 << int(AudioState::WavePlaying) << 0 << blank << -1 << -1;
+        QTest::newRow("paused: shown, not armed") << 2500 << int(AudioState::WavePaused) << 0
                                                   << QStringList{u""_s, u"二"_s, u"三"_s, u"四"_s} << 2 << -1;
-        QTest::newRow("MP3 restarted mid-track") << 2500 << 20 << 100
+        QTest::newRow("MP3 restarted mid-track") << 2500 << int(AudioState::Mp3Playing) << 100
                                                  << QStringList{u""_s, u"二"_s, u"三"_s, u"四"_s} << 3 << 600;
-        QTest::newRow("MP3 from 0 has no adjustment") << 0 << 20 << 100 << blank << 1 << 1000;
+        QTest::newRow("MP3 from 0 has no adjustment") << 0 << int(AudioState::Mp3Playing) << 100 << blank << 1 << 1000;
     }
     void locate()
     {
@@ -116,7 +116,7 @@ private slots:
         QFETCH(int, delay);
         Fixture f;
         f.lineTimer.start(50);   // left armed from before
-        f.state.AudioStateFlag = audio;
+        f.state.audioState = audio;
         f.state.LrcMp3TimeAdjustment = adjustment;
         f.clock.now = 5'000'000;
         f.syncAt(position);
@@ -201,19 +201,19 @@ private slots:
         f.syncAt(0);
         f.tickAt(1000);
         QCOMPARE(f.labels(), (QStringList{u""_s, u"a"_s, u"c"_s, u""_s}));
-        QCOMPARE(d->label2->secondLine(), u"b"_s);
+        QCOMPARE(d->currentLineLabel->secondLine(), u"b"_s);
         QCOMPARE(f.armed(), 1000);
         QSignalSpy spoken(d, &LrcDisplay::speakRequested);
-        d->button2->click();
+        d->currentLineSpeakButton->click();
         QCOMPARE(spoken.value(0).value(0).toString(), u"a"_s);
         f.tickAt(2000);
         QCOMPARE(f.labels(), (QStringList{u"a"_s, u"c"_s, u""_s, u""_s}));
-        QCOMPARE(d->label1->secondLine(), u"b"_s);
-        QVERIFY(d->label2->secondLine().isEmpty());
+        QCOMPARE(d->previousLineLabel->secondLine(), u"b"_s);
+        QVERIFY(d->currentLineLabel->secondLine().isEmpty());
 
         f.syncAt(1000);   // a start on the shared time shows the pair
         QCOMPARE(f.labels(), (QStringList{u""_s, u"a"_s, u"c"_s, u""_s}));
-        QCOMPARE(d->label2->secondLine(), u"b"_s);
+        QCOMPARE(d->currentLineLabel->secondLine(), u"b"_s);
     }
 
     // Word tags: the word being sung is coloured as the audio reaches it,
@@ -226,7 +226,7 @@ private slots:
             ms = audio;
             return true;
         });
-        LyricLineLabel* current = f.lrc.dlgLrcDisplay()->label2;
+        LyricLineLabel* current = f.lrc.dlgLrcDisplay()->currentLineLabel;
         using Span = std::pair<qsizetype, qsizetype>;
         f.clock.now = 0;
         f.syncAt(0);
@@ -313,7 +313,7 @@ private slots:
         for (const QString& text : {u"[ti:a]\n[ar:b]"_s, u"plain text"_s}) {
             Fixture f(text);
             f.lineTimer.start(50);
-            f.lrc.dlgLrcDisplay()->label2->setText(u"old"_s);
+            f.lrc.dlgLrcDisplay()->currentLineLabel->setText(u"old"_s);
             f.syncAt(0);
             QCOMPARE(f.labels(), (QStringList{u""_s, u""_s, u""_s, u""_s}));
             QCOMPARE(f.armed(), -1);
@@ -335,11 +335,11 @@ private slots:
         QCOMPARE(w->windowTitle(), u"同期テキスト・ディスプレイ"_s);
         QCOMPARE(w->minimumHeight(), w->maximumHeight());
         QVERIFY(w->minimumWidth() < w->maximumWidth());
-        QCOMPARE(w->label2->font().pointSizeF(), 18.0);
-        QCOMPARE(w->label2->alignment(), Qt::AlignCenter);
-        const int narrow = w->label1->width();
+        QCOMPARE(w->currentLineLabel->font().pointSizeF(), 18.0);
+        QCOMPARE(w->currentLineLabel->alignment(), Qt::AlignCenter);
+        const int narrow = w->previousLineLabel->width();
         w->resize(w->width() + 200, w->height());
-        QCOMPARE(w->label4->width(), narrow + 200);
+        QCOMPARE(w->afterNextLineLabel->width(), narrow + 200);
 
         f.lrc.LrcDisplayOpen();   // already open: the same window
         QCOMPARE(f.lrc.dlgLrcDisplay(), w);
@@ -348,9 +348,9 @@ private slots:
         QCOMPARE(f.labels(), (QStringList{u""_s, u""_s, u""_s, u""_s}));
 
         QPointer<LrcDisplay> gone(w);
-        f.timer2.start(400);
-        f.lrc.timer2_Tick();
-        QVERIFY(!f.timer2.isActive());
+        f.lrcCloseTimer.start(400);
+        f.lrc.LrcCloseTick();
+        QVERIFY(!f.lrcCloseTimer.isActive());
         QCOMPARE(f.state.LrcDisplayShowFlag, 0);
         QVERIFY(!w->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(gone.isNull(), 2000);
@@ -377,12 +377,12 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&other));
         QVERIFY(!w->isActiveWindow());
 
-        QTest::mouseClick(w->label3, Qt::LeftButton);
+        QTest::mouseClick(w->nextLineLabel, Qt::LeftButton);
         QVERIFY(clicked.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(w->isActiveWindow(), 2000);
         QTest::qWait(LrcDisplay::ActivationClickMs + 50);
-        QTest::mouseClick(w->label1, Qt::LeftButton);   // blank: no line
-        QTest::mouseClick(w->label3, Qt::LeftButton);
+        QTest::mouseClick(w->previousLineLabel, Qt::LeftButton);   // blank: no line
+        QTest::mouseClick(w->nextLineLabel, Qt::LeftButton);
         QCOMPARE(clicked, (QList<std::int32_t>{3}));
         for (QLabel* label : w->labels())
             QVERIFY2(label->toolTip().contains(u"クリック"_s) && label->toolTip().contains(u"繰り返し"_s),

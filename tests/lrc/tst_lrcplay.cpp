@@ -70,17 +70,17 @@ private slots:
             std::int64_t p = -1;
             device.Position(p);
             if (LrcDisplay* d = form.lrc().dlgLrcDisplay())
-                changes.append({d->label2->text(), p});
+                changes.append({d->currentLineLabel->text(), p});
         });
         form.lrc().LrcTextTempLabel(wav);
         form.music().MusicStart(wav, u"song"_s);
-        if (form.state().AudioStateFlag != 10) {
+        if (form.state().audioState != AudioState::WavePlaying) {
             if (qEnvironmentVariable("CI") == u"true"_s)
                 QFAIL("the audio device did not play under CI");
             QSKIP("no sound server");
         }
         QVERIFY(form.lrc().dlgLrcDisplay());
-        QTRY_COMPARE_WITH_TIMEOUT(form.lrc().dlgLrcDisplay()->label2->text(), u"四"_s, 6000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.lrc().dlgLrcDisplay()->currentLineLabel->text(), u"四"_s, 6000);
 
         const QStringList lines{u"一"_s, u"二"_s, u"三"_s, u"四"_s};
         QList<std::int64_t> due{500, 1000, 1500, 2000};

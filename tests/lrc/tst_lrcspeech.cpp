@@ -32,7 +32,7 @@ struct Fixture
         State& s = form.state();
         s.OsMajor = 6;
         s.OsMinor = synth ? 3 : 1;
-        s.strOralName = u"Kyoko"_s;
+        s.oralNameText = u"Kyoko"_s;
         s.LoopModeCount = 2;
         form.speech().setEngineFactories(
             [this] {
@@ -49,14 +49,14 @@ struct Fixture
             });
         form.speech().SpeechPlatformInstallationCheck();
         form.documents().TextDisplaySwitch();
-        form.ui().textBox1->SetText(u"first line"_s);
+        form.ui().textView->SetText(u"first line"_s);
         s.LrcText = u"[00:01.00]x"_s;
         form.lrc().LrcDisplayOpen();
     }
 
     QStringList spoken() const { return synth ? synthesizer->spoken : voice->spoken; }
     void finish() { synth ? synthesizer->finishUtterance() : voice->finishUtterance(); }
-    int speaking() const { return synth ? 20 : 10; }
+    int speaking() const { return synth ? SpeechState::SynthesizerSpeaking : SpeechState::VoiceSpeaking; }
     LrcDisplay* window() { return form.lrc().dlgLrcDisplay(); }
 };
 
@@ -83,22 +83,22 @@ private slots:
         QVERIFY(f.form.state().SpeechRuntimeError == 0 || f.form.state().SpeechRuntime11Error == 0);
         f.form.speech().SpeechPlay();
         QCOMPARE(f.spoken(), QStringList{u"first line"_s});
-        QCOMPARE(f.form.state().SpeechStateFlag, f.speaking());
+        QCOMPARE(f.form.state().speechState, f.speaking());
 
         // The reading is stopped cleanly, then the line is said with its
         // comment cut.
-        f.window()->label2->setText(u"歌詞；メモ"_s);
-        f.window()->button2->click();
+        f.window()->currentLineLabel->setText(u"歌詞；メモ"_s);
+        f.window()->currentLineSpeakButton->click();
         QCOMPARE(f.spoken(), (QStringList{u"first line"_s, u"歌詞\r\n"_s}));
-        QCOMPARE(f.form.state().SpeechStateFlag, f.speaking() + 2);
+        QCOMPARE(f.form.state().speechState, f.speaking() + 2);
 
         f.finish();   // the window's line ends: no repetition of the reader's
         QCOMPARE(f.spoken().size(), 2);
         QCOMPARE(f.form.state().SpeechLoopCount, 0);
-        QCOMPARE(f.form.state().SpeechStateFlag, f.speaking() + 2);
+        QCOMPARE(f.form.state().speechState, f.speaking() + 2);
 
-        f.window()->label3->clear();
-        f.window()->button3->click();   // an empty line is not spoken
+        f.window()->nextLineLabel->clear();
+        f.window()->nextLineSpeakButton->click();   // an empty line is not spoken
         QCOMPARE(f.spoken().size(), 2);
     }
 
@@ -108,21 +108,21 @@ private slots:
         QFETCH(bool, synthesizer);
         Fixture f(synthesizer);
         // Whole-text mode takes any completion as the cue for its next line.
-        f.form.state().ReproductionMode = 2;
-        f.window()->label1->setText(u"前の行"_s);
-        f.window()->button1->click();
+        f.form.state().readingMode = ReadingMode::All;
+        f.window()->previousLineLabel->setText(u"前の行"_s);
+        f.window()->previousLineSpeakButton->click();
         f.finish();
         QCOMPARE(f.spoken(), QStringList{u"前の行"_s});
-        QCOMPARE(f.form.state().SpeechStateFlag, 99);   // the window touched no reading state
+        QCOMPARE(f.form.state().speechState, SpeechState::Idle);   // the window touched no reading state
 
-        f.form.state().ReproductionMode = 0;
+        f.form.state().readingMode = ReadingMode::OneLine;
 
         f.form.speech().SpeechPlay();
         f.finish();   // the reader's own completion: one repetition follows
         QCOMPARE(f.spoken(), (QStringList{u"前の行"_s, u"first line"_s, u"first line"_s}));
-        QCOMPARE(f.form.state().SpeechStateFlag, f.speaking());
+        QCOMPARE(f.form.state().speechState, f.speaking());
         f.finish();
-        QCOMPARE(f.form.state().SpeechStateFlag, f.speaking() + 2);
+        QCOMPARE(f.form.state().speechState, f.speaking() + 2);
     }
 
     // Closing the window silences only what the window said.
@@ -137,8 +137,8 @@ private slots:
         }
         {
             Fixture f(true);
-            f.window()->label2->setText(u"今"_s);
-            f.window()->button2->click();
+            f.window()->currentLineLabel->setText(u"今"_s);
+            f.window()->currentLineSpeakButton->click();
             const int cancels = f.synthesizer->cancels;
             f.window()->close();
             QCOMPARE(f.synthesizer->cancels, cancels + 1);

@@ -65,22 +65,22 @@ struct PlayerRig
     PlayerRig()
     {
         ui.form = &form;
-        for (QPushButton** b : {&ui.button11, &ui.button14, &ui.button15, &ui.button16, &ui.button17, &ui.button22,
-                                &ui.button26, &ui.button27, &ui.button28, &ui.button29, &ui.button30})
+        for (QPushButton** b : {&ui.masterVolumeButton, &ui.rangeEndSetButton, &ui.rangeStartSetButton, &ui.rangeStartClearButton, &ui.rangeEndClearButton, &ui.musicPauseButton,
+                                &ui.repeatOneButton, &ui.inOrderButton, &ui.inOrderLoopButton, &ui.randomPlayButton, &ui.rangePlayButton})
             *b = new QPushButton(&form);
-        ui.button30->setText(QStringLiteral("レ"));
-        for (QLabel** l : {&ui.label6, &ui.label7, &ui.label9, &ui.label13})
+        ui.rangePlayButton->setText(QStringLiteral("レ"));
+        for (QLabel** l : {&ui.masterVolumeLabel, &ui.rangeStartLabel, &ui.rangeEndLabel, &ui.elapsedTimeLabel})
             *l = new QLabel(&form);
-        ui.trackBar3 = new QSlider(Qt::Horizontal, &form);
-        ui.trackBar3->setEnabled(false);
-        ui.trackBar4 = new QSlider(Qt::Vertical, &form);
-        ui.trackBar4->setRange(0, 100);
-        ui.timer1 = new QTimer(&form);
-        ui.timer1->setInterval(200);
-        ui.timer2 = new QTimer(&form);
-        ui.timer2->setInterval(400);
-        ui.timer2->setSingleShot(true);
-        ui.listView3 = new QTreeWidget(&form);
+        ui.musicPositionSlider = new QSlider(Qt::Horizontal, &form);
+        ui.musicPositionSlider->setEnabled(false);
+        ui.masterVolumeSlider = new QSlider(Qt::Vertical, &form);
+        ui.masterVolumeSlider->setRange(0, 100);
+        ui.musicPollTimer = new QTimer(&form);
+        ui.musicPollTimer->setInterval(200);
+        ui.lrcCloseTimer = new QTimer(&form);
+        ui.lrcCloseTimer->setInterval(400);
+        ui.lrcCloseTimer->setSingleShot(true);
+        ui.musicList = new QTreeWidget(&form);
         lrc = std::make_unique<LrcLog>(context);
         peers.lrc = lrc.get();
         music = std::make_unique<TestPlayer>(context, device, mixer, rand);
@@ -90,9 +90,9 @@ struct PlayerRig
     // A music list of count entries, those in checked ticked.
     void FillList(int count, const QList<int>& checked)
     {
-        ui.listView3->clear();
+        ui.musicList->clear();
         for (int i = 0; i < count; ++i) {
-            auto* item = new QTreeWidgetItem(ui.listView3, {QStringLiteral("song%1.mp3").arg(i)});
+            auto* item = new QTreeWidgetItem(ui.musicList, {QStringLiteral("song%1.mp3").arg(i)});
             item->setCheckState(0, checked.contains(i) ? Qt::Checked : Qt::Unchecked);
         }
         state.MusicListCount = count;
@@ -100,8 +100,8 @@ struct PlayerRig
 
     int SelectedRow() const
     {
-        const auto items = ui.listView3->selectedItems();
-        return items.size() == 1 ? ui.listView3->indexOfTopLevelItem(items.first()) : -1 - int(items.size());
+        const auto items = ui.musicList->selectedItems();
+        return items.size() == 1 ? ui.musicList->indexOfTopLevelItem(items.first()) : -1 - int(items.size());
     }
 
     // Brings the player to one of its states: "closed", "playing", "paused", "stopped".
@@ -119,9 +119,9 @@ struct PlayerRig
     // Sets a range with the slider and the two range buttons.
     void SetRange(int start, int end)
     {
-        ui.trackBar3->setValue(end);
-        music->button14_Click();
-        ui.trackBar3->setValue(start);
-        music->button15_Click();
+        ui.musicPositionSlider->setValue(end);
+        music->RangeEndSet();
+        ui.musicPositionSlider->setValue(start);
+        music->RangeStartSet();
     }
 };

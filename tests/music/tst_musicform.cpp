@@ -53,7 +53,7 @@ class TestMusicForm : public QObject
         }
         ~Form() { form.reset(); }
         Controls& ui() { return form->ui(); }
-        int state() { return form->state().AudioStateFlag; }
+        int state() { return form->state().audioState; }
     };
 
     QTemporaryDir home_;
@@ -70,20 +70,20 @@ class TestMusicForm : public QObject
             QCOMPARE(c.menuLinePractice->isChecked(), what == u"off"_s);
             c.menuLinePractice->trigger();
         } else if (what == u"clear"_s) {
-            QTest::mouseClick(c.button16, Qt::LeftButton);
+            QTest::mouseClick(c.rangeStartClearButton, Qt::LeftButton);
             if (parts.value(1) != u"start"_s)
-                QTest::mouseClick(c.button17, Qt::LeftButton);
+                QTest::mouseClick(c.rangeEndClearButton, Qt::LeftButton);
         } else if (what == u"start"_s) {
-            c.trackBar3->setValue(parts.value(1).toInt());
-            QTest::mouseClick(c.button15, Qt::LeftButton);
+            c.musicPositionSlider->setValue(parts.value(1).toInt());
+            QTest::mouseClick(c.rangeStartSetButton, Qt::LeftButton);
         } else if (what == u"range"_s) {
-            QTest::mouseClick(c.button30, Qt::LeftButton);
+            QTest::mouseClick(c.rangePlayButton, Qt::LeftButton);
         } else if (what == u"play"_s) {
-            QTest::mouseClick(c.button21, Qt::LeftButton);
+            QTest::mouseClick(c.musicPlayButton, Qt::LeftButton);
         } else if (what == u"pause"_s) {
-            QTest::mouseClick(c.button22, Qt::LeftButton);
+            QTest::mouseClick(c.musicPauseButton, Qt::LeftButton);
         } else if (what == u"stop"_s) {
-            QTest::mouseClick(c.button23, Qt::LeftButton);
+            QTest::mouseClick(c.musicStopButton, Qt::LeftButton);
         } else if (what == u"ended"_s) {
             QVERIFY(WaitFor([&] { return f.state() == 12; }, 5000));
         } else if (what == u"wait"_s) {
@@ -105,32 +105,32 @@ private slots:
     {
         Form f;
         Controls& c = f.ui();
-        QVERIFY(!c.trackBar3->isEnabled());
-        QTest::mouseClick(c.button21, Qt::LeftButton);   // nothing open yet
+        QVERIFY(!c.musicPositionSlider->isEnabled());
+        QTest::mouseClick(c.musicPlayButton, Qt::LeftButton);   // nothing open yet
         QCOMPARE(f.state(), 99);
         QVERIFY(f.device.calls.isEmpty());
 
         f.form->music().MusicStart(u"/music/song.wav"_s, u"song.wav"_s);
         QCOMPARE(f.state(), 10);
-        QVERIFY(c.trackBar3->isEnabled());
-        QCOMPARE(c.label9->text(), u"End：245.00 sec"_s);
+        QVERIFY(c.musicPositionSlider->isEnabled());
+        QCOMPARE(c.rangeEndLabel->text(), u"End：245.00 sec"_s);
 
-        QTest::mouseClick(c.button22, Qt::LeftButton);
+        QTest::mouseClick(c.musicPauseButton, Qt::LeftButton);
         QCOMPARE(f.state(), 11);
-        QCOMPARE(SystemColors::BackColor(c.button22), SystemColors::ActiveCaption());
-        QVERIFY(!c.timer1->isActive());
-        QTest::mouseClick(c.button21, Qt::LeftButton);
+        QCOMPARE(SystemColors::BackColor(c.musicPauseButton), SystemColors::ActiveCaption());
+        QVERIFY(!c.musicPollTimer->isActive());
+        QTest::mouseClick(c.musicPlayButton, Qt::LeftButton);
         QCOMPARE(f.state(), 10);
-        QCOMPARE(SystemColors::BackColor(c.button22), SystemColors::ControlLight());
-        QVERIFY(c.timer1->isActive());
+        QCOMPARE(SystemColors::BackColor(c.musicPauseButton), SystemColors::ControlLight());
+        QVERIFY(c.musicPollTimer->isActive());
 
-        QTest::mouseClick(c.button23, Qt::LeftButton);
+        QTest::mouseClick(c.musicStopButton, Qt::LeftButton);
         QCOMPARE(f.state(), 12);
-        QVERIFY(c.timer2->isActive());
+        QVERIFY(c.lrcCloseTimer->isActive());
         const int commands = int(f.device.calls.size());
-        QTest::mouseClick(c.button23, Qt::LeftButton);
+        QTest::mouseClick(c.musicStopButton, Qt::LeftButton);
         QCOMPARE(f.device.calls.size(), commands);
-        QTest::mouseClick(c.button21, Qt::LeftButton);
+        QTest::mouseClick(c.musicPlayButton, Qt::LeftButton);
         QCOMPARE(f.state(), 10);
         QCOMPARE(f.device.Commands().mid(commands), (QStringList{u"Seek(0)"_s, u"Play"_s}));
     }
@@ -140,7 +140,7 @@ private slots:
     {
         Form f;
         f.form->music().MusicStart(u"/music/song.wav"_s, u"song.wav"_s);
-        QSlider* slider = f.ui().trackBar3;
+        QSlider* slider = f.ui().musicPositionSlider;
         slider->setValue(10000);
         QWheelEvent wheel(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -209,9 +209,9 @@ private slots:
         QCOMPARE(c.menuLinePractice->isChecked(), practice);
         QCOMPARE(s.StudyLinePractice, practice ? 1 : 0);
         // The range shown is the range held, and a practice shows its line.
-        QCOMPARE(c.label7->text(), MusicTimes::StartLabel(s.StartTime / 1000.0));
-        QCOMPARE(c.label9->text(), MusicTimes::EndLabel(s.EndingTime / 1000.0));
-        QCOMPARE(c.button30->text(), s.RangeEn ? u"レ"_s : QString());
+        QCOMPARE(c.rangeStartLabel->text(), MusicTimes::StartLabel(s.StartTime / 1000.0));
+        QCOMPARE(c.rangeEndLabel->text(), MusicTimes::EndLabel(s.EndingTime / 1000.0));
+        QCOMPARE(c.rangePlayButton->text(), s.RangeEn ? u"レ"_s : QString());
         if (start >= 0)
             QCOMPARE(s.StartTime, start);
         if (end >= 0)
@@ -222,15 +222,15 @@ private slots:
         std::int64_t at = 0;
         QCOMPARE(f.device.Position(at), 0);
         if (state == 12) {
-            QCOMPARE(c.trackBar3->value(), 0);
-            QVERIFY(c.label13->text().startsWith(u"0:00.00 /"_s));
+            QCOMPARE(c.musicPositionSlider->value(), 0);
+            QVERIFY(c.elapsedTimeLabel->text().startsWith(u"0:00.00 /"_s));
             return;
         }
         QCOMPARE(f.device.playing(), state == 10);
         if (s.RangeEn)
             QVERIFY2(at >= s.StartTime && at <= s.EndingTime, qPrintable(QString::number(at)));
-        QVERIFY2(std::abs(c.trackBar3->value() - at) <= 250, qPrintable(u"%1 / %2"_s.arg(c.trackBar3->value()).arg(at)));
-        QVERIFY(c.label13->text().startsWith(MusicTimes::Elapsed(c.trackBar3->value(), kSongMs, 0).left(4)));
+        QVERIFY2(std::abs(c.musicPositionSlider->value() - at) <= 250, qPrintable(u"%1 / %2"_s.arg(c.musicPositionSlider->value()).arg(at)));
+        QVERIFY(c.elapsedTimeLabel->text().startsWith(MusicTimes::Elapsed(c.musicPositionSlider->value(), kSongMs, 0).left(4)));
     }
 
     // A click on the groove puts the play head where it was clicked, as a
@@ -241,7 +241,7 @@ private slots:
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         f.form->music().MusicStart(u"/music/song.wav"_s, u"song.wav"_s);
-        QSlider* slider = f.ui().trackBar3;
+        QSlider* slider = f.ui().musicPositionSlider;
         f.device.calls.clear();
         QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() * 3 / 4, slider->height() / 2));
         const int v = slider->value();
@@ -249,7 +249,7 @@ private slots:
         QCOMPARE(f.device.Commands().mid(f.device.Commands().indexOf(u"Pause"_s)),
                  (QStringList{u"Pause"_s, u"Seek(%1)"_s.arg(v), u"Play"_s}));
         QCOMPARE(f.state(), 10);
-        QVERIFY(f.ui().timer1->isActive());
+        QVERIFY(f.ui().musicPollTimer->isActive());
     }
 
     // Before any song the slider is off: the wheel neither moves it nor
@@ -257,7 +257,7 @@ private slots:
     void wheelOnTheDisabledSlider()
     {
         Form f;
-        QSlider* slider = f.ui().trackBar3;
+        QSlider* slider = f.ui().musicPositionSlider;
         QVERIFY(!slider->isEnabled());
         for (int delta : {-120, 120}) {
             QWheelEvent wheel(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta),
@@ -266,7 +266,7 @@ private slots:
         }
         QCOMPARE(slider->value(), 0);
         QVERIFY2(f.device.calls.isEmpty(), qPrintable(f.device.Commands().join(u", "_s)));
-        QCOMPARE(f.ui().label13->text(), QString());
+        QCOMPARE(f.ui().elapsedTimeLabel->text(), QString());
     }
 
     // The master volume moves by one percent for each click on its groove.
@@ -276,14 +276,14 @@ private slots:
         Controls& c = f.ui();
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
-        QTest::mouseClick(c.button11, Qt::LeftButton);
-        QVERIFY(c.trackBar4->isVisible());
-        c.trackBar4->setValue(50);
+        QTest::mouseClick(c.masterVolumeButton, Qt::LeftButton);
+        QVERIFY(c.masterVolumeSlider->isVisible());
+        c.masterVolumeSlider->setValue(50);
         // Near the bottom: below the handle, towards 0.
-        QTest::mouseClick(c.trackBar4, Qt::LeftButton, {}, QPoint(c.trackBar4->width() / 2, c.trackBar4->height() - 4));
-        QCOMPARE(c.trackBar4->value(), 49);
+        QTest::mouseClick(c.masterVolumeSlider, Qt::LeftButton, {}, QPoint(c.masterVolumeSlider->width() / 2, c.masterVolumeSlider->height() - 4));
+        QCOMPARE(c.masterVolumeSlider->value(), 49);
         QCOMPARE(f.form->state().MixerVolume, 49);
-        QCOMPARE(c.label6->text(), u"49"_s);
+        QCOMPARE(c.masterVolumeLabel->text(), u"49"_s);
     }
 
     // Closing a window whose position slider has the focus: the slider
@@ -296,8 +296,8 @@ private slots:
         f.form->music().MusicStart(u"/music/song.wav"_s, u"song.wav"_s);
         f.form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
-        f.ui().trackBar3->setFocus();
-        QTRY_VERIFY_WITH_TIMEOUT(f.ui().trackBar3->hasFocus(), 2000);
+        f.ui().musicPositionSlider->setFocus();
+        QTRY_VERIFY_WITH_TIMEOUT(f.ui().musicPositionSlider->hasFocus(), 2000);
         f.form.reset();
         QVERIFY(!f.form);
     }
@@ -306,20 +306,20 @@ private slots:
     {
         Form f;
         Controls& c = f.ui();
-        QTest::mouseClick(c.button28, Qt::LeftButton);
-        QCOMPARE(f.form->state().MusicPlayMode, 3);
-        QCOMPARE(SystemColors::BackColor(c.button28), SystemColors::ActiveCaption());
-        QCOMPARE(SystemColors::BackColor(c.button26), SystemColors::ControlLight());
-        QTest::mouseClick(c.button26, Qt::LeftButton);
-        QCOMPARE(f.form->state().MusicPlayMode, 1);
-        QCOMPARE(SystemColors::BackColor(c.button28), SystemColors::ControlLight());
-        QTest::mouseClick(c.button26, Qt::LeftButton);
-        QCOMPARE(f.form->state().MusicPlayMode, 0);
-        QCOMPARE(SystemColors::BackColor(c.button26), SystemColors::ControlLight());
+        QTest::mouseClick(c.inOrderLoopButton, Qt::LeftButton);
+        QCOMPARE(f.form->state().playMode, PlayMode::InOrderLoop);
+        QCOMPARE(SystemColors::BackColor(c.inOrderLoopButton), SystemColors::ActiveCaption());
+        QCOMPARE(SystemColors::BackColor(c.repeatOneButton), SystemColors::ControlLight());
+        QTest::mouseClick(c.repeatOneButton, Qt::LeftButton);
+        QCOMPARE(f.form->state().playMode, PlayMode::RepeatOne);
+        QCOMPARE(SystemColors::BackColor(c.inOrderLoopButton), SystemColors::ControlLight());
+        QTest::mouseClick(c.repeatOneButton, Qt::LeftButton);
+        QCOMPARE(f.form->state().playMode, PlayMode::None);
+        QCOMPARE(SystemColors::BackColor(c.repeatOneButton), SystemColors::ControlLight());
 
-        QTest::mouseClick(c.button30, Qt::LeftButton);
+        QTest::mouseClick(c.rangePlayButton, Qt::LeftButton);
         QCOMPARE(f.form->state().RangeEn, 0);
-        QCOMPARE(c.button30->text(), QString());
+        QCOMPARE(c.rangePlayButton->text(), QString());
     }
 
     // A mixer that does not keep the value hides the volume controls.
@@ -328,14 +328,14 @@ private slots:
         Form f;
         Controls& c = f.ui();
         f.mixer.step = 20000;
-        QTest::mouseClick(c.button11, Qt::LeftButton);
-        QVERIFY(!c.trackBar4->isHidden());
-        c.trackBar4->setValue(50);
-        c.trackBar4->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QTest::mouseClick(c.masterVolumeButton, Qt::LeftButton);
+        QVERIFY(!c.masterVolumeSlider->isHidden());
+        c.masterVolumeSlider->setValue(50);
+        c.masterVolumeSlider->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QCOMPARE(f.form->state().MixerVolume, 51);
-        QCOMPARE(c.label6->text(), u"51"_s);
-        for (QWidget* w : {static_cast<QWidget*>(c.button11), static_cast<QWidget*>(c.trackBar4),
-                           static_cast<QWidget*>(c.label6)}) {
+        QCOMPARE(c.masterVolumeLabel->text(), u"51"_s);
+        for (QWidget* w : {static_cast<QWidget*>(c.masterVolumeButton), static_cast<QWidget*>(c.masterVolumeSlider),
+                           static_cast<QWidget*>(c.masterVolumeLabel)}) {
             QVERIFY(w->isHidden());
             QVERIFY(!w->isEnabled());
         }

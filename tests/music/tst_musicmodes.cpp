@@ -27,20 +27,20 @@ private slots:
 
         const QStringList none;
         const QStringList stop{u"Stop"_s};
-        QTest::newRow("no mode stops") << 0 << 1 << 0 << false << 1 << 1 << 12 << stop << -1;
-        QTest::newRow("repeat restarts") << 1 << 1 << 0 << false << 1 << 1 << 10
+        QTest::newRow("no mode stops") << int(PlayMode::None) << 1 << 0 << false << 1 << 1 << int(AudioState::WaveStopped) << stop << -1;
+        QTest::newRow("repeat restarts") << int(PlayMode::RepeatOne) << 1 << 0 << false << 1 << 1 << int(AudioState::WavePlaying)
                                          << QStringList{u"Stop"_s, u"Seek(0)"_s, u"Play"_s} << -1;
-        QTest::newRow("in order moves on") << 2 << 1 << 0 << false << 2 << 2 << 10 << none << -1;
-        QTest::newRow("in order ends at the last") << 2 << 4 << 0 << false << 4 << -1 << 12 << stop << -1;
-        QTest::newRow("loop wraps to the first") << 3 << 4 << 0 << false << 0 << 0 << 10 << none << -1;
+        QTest::newRow("in order moves on") << int(PlayMode::InOrder) << 1 << 0 << false << 2 << 2 << int(AudioState::WavePlaying) << none << -1;
+        QTest::newRow("in order ends at the last") << int(PlayMode::InOrder) << 4 << 0 << false << 4 << -1 << int(AudioState::WaveStopped) << stop << -1;
+        QTest::newRow("loop wraps to the first") << int(PlayMode::InOrderLoop) << 4 << 0 << false << 0 << 0 << int(AudioState::WavePlaying) << none << -1;
         // The generator's classic sequence from 1: 41, 18467, 6334, 26500, 19169 ...
-        QTest::newRow("random, 2 draws skipped") << 4 << 1 << 23 << false << 0 << 0 << 10 << none << -1;
-        QTest::newRow("random, 4 draws skipped") << 4 << 1 << 45 << false << 2 << 2 << 10 << none << -1;
-        QTest::newRow("random, none skipped") << 4 << 3 << 9 << false << 0 << 0 << 10 << none << -1;
-        QTest::newRow("a part range replays in any mode") << 2 << 1 << 0 << true << 1 << 1 << 10
+        QTest::newRow("random, 2 draws skipped") << int(PlayMode::Random) << 1 << 23 << false << 0 << 0 << int(AudioState::WavePlaying) << none << -1;
+        QTest::newRow("random, 4 draws skipped") << int(PlayMode::Random) << 1 << 45 << false << 2 << 2 << int(AudioState::WavePlaying) << none << -1;
+        QTest::newRow("random, none skipped") << int(PlayMode::Random) << 3 << 9 << false << 0 << 0 << int(AudioState::WavePlaying) << none << -1;
+        QTest::newRow("a part range replays in any mode") << int(PlayMode::InOrder) << 1 << 0 << true << 1 << 1 << int(AudioState::WavePlaying)
                                                            << QStringList{u"Stop"_s, u"Seek(10000)"_s, u"Play"_s} << -1;
-        QTest::newRow("in order after an unticked row was clicked") << 2 << 1 << 0 << false << 2 << 2 << 10 << none << 3;
-        QTest::newRow("loop after an unticked row was clicked") << 3 << 4 << 0 << false << 0 << 0 << 10 << none << 2;
+        QTest::newRow("in order after an unticked row was clicked") << int(PlayMode::InOrder) << 1 << 0 << false << 2 << 2 << int(AudioState::WavePlaying) << none << 3;
+        QTest::newRow("loop after an unticked row was clicked") << int(PlayMode::InOrderLoop) << 4 << 0 << false << 0 << 0 << int(AudioState::WavePlaying) << none << 2;
     }
 
     void endOfTrack()
@@ -58,14 +58,14 @@ private slots:
         PlayerRig rig;
         rig.FillList(5, {0, 1, 2, 3, 4});
         rig.state.ListIndexMusic = index;
-        rig.ui.listView3->topLevelItem(index)->setSelected(true);
+        rig.ui.musicList->topLevelItem(index)->setSelected(true);
         if (clicked >= 0) {
             // A click selects that row alone; unticked, it plays nothing.
-            QTreeWidgetItem* row = rig.ui.listView3->topLevelItem(clicked);
+            QTreeWidgetItem* row = rig.ui.musicList->topLevelItem(clicked);
             row->setCheckState(0, Qt::Unchecked);
-            rig.ui.listView3->setCurrentItem(row, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            rig.ui.musicList->setCurrentItem(row, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         }
-        rig.state.MusicPlayMode = mode;
+        rig.state.playMode = mode;
         rig.music->millisecond = millisecond;
         rig.Reach(u"playing"_s);
         int end = 245000;
@@ -75,15 +75,15 @@ private slots:
         }
         rig.device.SetPosition(end);
         rig.device.calls.clear();
-        rig.music->timer1_Tick();
+        rig.music->MusicPollTick();
 
         QCOMPARE(rig.state.ListIndexMusic, expectedIndex);
         QCOMPARE(rig.SelectedRow(), selected);
-        QCOMPARE(rig.state.AudioStateFlag, state);
+        QCOMPARE(rig.state.audioState, state);
         QCOMPARE(rig.device.Commands(), commands);
-        QCOMPARE(rig.ui.timer1->isActive(), state == 10);
+        QCOMPARE(rig.ui.musicPollTimer->isActive(), state == 10);
         if (state == 12)
-            QCOMPARE(rig.ui.trackBar3->value(), 0);
+            QCOMPARE(rig.ui.musicPositionSlider->value(), 0);
     }
 
     // Unchecked entries are passed over one per poll tick.
@@ -91,16 +91,16 @@ private slots:
     {
         PlayerRig rig;
         rig.FillList(4, {0, 3});
-        rig.state.MusicPlayMode = 3;
+        rig.state.playMode = PlayMode::InOrderLoop;
         rig.Reach(u"playing"_s);
         rig.device.SetPosition(245000);
         QList<int> seen;
         for (int tick = 0; tick < 3; ++tick) {
-            rig.music->timer1_Tick();
+            rig.music->MusicPollTick();
             seen << rig.state.ListIndexMusic;
         }
         QCOMPARE(seen, (QList<int>{1, 2, 3}));
-        QCOMPARE(rig.state.AudioStateFlag, 10);
+        QCOMPARE(rig.state.audioState, AudioState::WavePlaying);
     }
 
     void nextAndPrevious_data()
@@ -140,9 +140,9 @@ private slots:
         rig.FillList(count, checked);
         rig.state.ListIndexMusic = index;
         if (count)
-            rig.ui.listView3->topLevelItem(index)->setSelected(true);
+            rig.ui.musicList->topLevelItem(index)->setSelected(true);
         if (clicked >= 0)
-            rig.ui.listView3->setCurrentItem(rig.ui.listView3->topLevelItem(clicked), 0,
+            rig.ui.musicList->setCurrentItem(rig.ui.musicList->topLevelItem(clicked), 0,
                                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         rig.Reach(u"paused"_s);
         if (step > 0)
@@ -152,13 +152,13 @@ private slots:
         QCOMPARE(rig.state.ListIndexMusic, expectedIndex);
         QCOMPARE(rig.SelectedRow(), count ? selected : rig.SelectedRow());
         if (count)
-            QCOMPARE(SystemColors::BackColor(rig.ui.button22), SystemColors::ControlLight());
+            QCOMPARE(SystemColors::BackColor(rig.ui.musicPauseButton), SystemColors::ControlLight());
     }
 
     void modeButtons()
     {
         PlayerRig rig;
-        QPushButton* buttons[] = {rig.ui.button26, rig.ui.button27, rig.ui.button28, rig.ui.button29};
+        QPushButton* buttons[] = {rig.ui.repeatOneButton, rig.ui.inOrderButton, rig.ui.inOrderLoopButton, rig.ui.randomPlayButton};
         auto active = [&] {
             int n = 0;
             for (int i = 0; i < 4; ++i)
@@ -166,16 +166,16 @@ private slots:
                     n = n * 10 + i + 1;
             return n;
         };
-        rig.music->button27_Click();
-        QCOMPARE(rig.state.MusicPlayMode, 2);
+        rig.music->InOrderModeChosen();
+        QCOMPARE(rig.state.playMode, PlayMode::InOrder);
         QCOMPARE(active(), 2);
-        rig.music->button29_Click();
-        QCOMPARE(rig.state.MusicPlayMode, 4);
+        rig.music->RandomModeChosen();
+        QCOMPARE(rig.state.playMode, PlayMode::Random);
         QCOMPARE(active(), 4);
-        rig.music->button29_Click();
-        QCOMPARE(rig.state.MusicPlayMode, 0);
+        rig.music->RandomModeChosen();
+        QCOMPARE(rig.state.playMode, PlayMode::None);
         QCOMPARE(active(), 0);
-        QCOMPARE(SystemColors::BackColor(rig.ui.button26), SystemColors::ControlLight());
+        QCOMPARE(SystemColors::BackColor(rig.ui.repeatOneButton), SystemColors::ControlLight());
     }
 
     void rangeButtons_data()
@@ -218,38 +218,38 @@ private slots:
         const bool startFirst = QByteArray(QTest::currentDataTag()) == "end before the start";
         for (int i = 0; i < 2; ++i) {
             if ((i == 0) == startFirst) {
-                rig.ui.trackBar3->setValue(startAt);
-                rig.music->button15_Click();
+                rig.ui.musicPositionSlider->setValue(startAt);
+                rig.music->RangeStartSet();
             } else {
-                rig.ui.trackBar3->setValue(endAt);
-                rig.music->button14_Click();
+                rig.ui.musicPositionSlider->setValue(endAt);
+                rig.music->RangeEndSet();
             }
         }
         QCOMPARE(rig.state.StartTime, startTime);
         QCOMPARE(rig.state.EndingTime, endingTime);
-        QCOMPARE(rig.ui.label7->text(), start);
-        QCOMPARE(rig.ui.label9->text(), end);
+        QCOMPARE(rig.ui.rangeStartLabel->text(), start);
+        QCOMPARE(rig.ui.rangeEndLabel->text(), end);
         QCOMPARE(rig.prompter.entries.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty())
             QCOMPARE(rig.prompter.entries[0].text, message);
 
-        rig.music->button16_Click();
-        rig.music->button17_Click();
+        rig.music->RangeStartClear();
+        rig.music->RangeEndClear();
         QCOMPARE(rig.state.StartTime, 0);
         QCOMPARE(rig.state.EndingTime, 245000);
-        QCOMPARE(rig.ui.label7->text(), u"Start：0.00 sec"_s);
-        QCOMPARE(rig.ui.label9->text(), u"End：245.00 sec"_s);
+        QCOMPARE(rig.ui.rangeStartLabel->text(), u"Start：0.00 sec"_s);
+        QCOMPARE(rig.ui.rangeEndLabel->text(), u"End：245.00 sec"_s);
     }
 
     void rangeSwitch()
     {
         PlayerRig rig;
-        rig.music->button30_Click();
+        rig.music->RangePlayToggled();
         QCOMPARE(rig.state.RangeEn, 0);
-        QCOMPARE(rig.ui.button30->text(), QString());
-        rig.music->button30_Click();
+        QCOMPARE(rig.ui.rangePlayButton->text(), QString());
+        rig.music->RangePlayToggled();
         QCOMPARE(rig.state.RangeEn, 1);
-        QCOMPARE(rig.ui.button30->text(), u"レ"_s);
+        QCOMPARE(rig.ui.rangePlayButton->text(), u"レ"_s);
     }
 
     // The range hands over on time, between polls, and only while playing.
@@ -275,7 +275,7 @@ private slots:
         QVERIFY(!rig.music->rangeEndTimer()->isActive());
         rig.music->MusicPlay();
         QVERIFY(rig.music->rangeEndTimer()->isActive());
-        rig.music->button30_Click();   // range off: the end of the track decides
+        rig.music->RangePlayToggled();   // range off: the end of the track decides
         QVERIFY(!rig.music->rangeEndTimer()->isActive());
     }
 
@@ -315,13 +315,13 @@ private slots:
         rig.mixer.step = step;
         rig.mixer.failAt = failAt;
         rig.music->MixerVolTrackBarDisp();
-        rig.ui.trackBar4->setValue(volume);
+        rig.ui.masterVolumeSlider->setValue(volume);
         rig.music->MixerVolSetting();
         QCOMPARE(rig.mixer.written, written);
-        QCOMPARE(rig.ui.label6->text(), QString::number(volume));
+        QCOMPARE(rig.ui.masterVolumeLabel->text(), QString::number(volume));
         QCOMPARE(rig.state.MixerVolume, volume);
-        for (QWidget* w : {static_cast<QWidget*>(rig.ui.button11), static_cast<QWidget*>(rig.ui.trackBar4),
-                           static_cast<QWidget*>(rig.ui.label6)}) {
+        for (QWidget* w : {static_cast<QWidget*>(rig.ui.masterVolumeButton), static_cast<QWidget*>(rig.ui.masterVolumeSlider),
+                           static_cast<QWidget*>(rig.ui.masterVolumeLabel)}) {
             QCOMPARE(w->isVisible(), kept);
             QCOMPARE(w->isEnabled(), kept);
         }
@@ -334,9 +334,9 @@ private slots:
         PlayerRig rig;
         rig.form.show();
         rig.music->MixerVolTrackBarDisp();
-        QVERIFY(rig.ui.trackBar4->isVisible() && rig.ui.label6->isVisible());
+        QVERIFY(rig.ui.masterVolumeSlider->isVisible() && rig.ui.masterVolumeLabel->isVisible());
         rig.music->MixerVolTrackBarDisp();
-        QVERIFY(!rig.ui.trackBar4->isVisible() && !rig.ui.label6->isVisible());
+        QVERIFY(!rig.ui.masterVolumeSlider->isVisible() && !rig.ui.masterVolumeLabel->isVisible());
         QVERIFY(rig.mixer.calls.isEmpty());
     }
 };

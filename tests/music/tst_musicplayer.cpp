@@ -33,30 +33,30 @@ private slots:
         QTest::addColumn<QStringList>("commands");
 
         const QStringList none;
-        QTest::newRow("wav pause") << false << u"playing"_s << u"pause"_s << QString() << 11 << QStringList{u"Pause"_s};
-        QTest::newRow("mp3 pause") << true << u"playing"_s << u"pause"_s << QString() << 21 << QStringList{u"Pause"_s};
-        QTest::newRow("pause resumes") << false << u"paused"_s << u"pause"_s << QString() << 10 << QStringList{u"Resume"_s};
-        QTest::newRow("play resumes") << true << u"paused"_s << u"play"_s << QString() << 20 << QStringList{u"Resume"_s};
-        QTest::newRow("play restarts") << false << u"playing"_s << u"play"_s << QString() << 10
+        QTest::newRow("wav pause") << false << u"playing"_s << u"pause"_s << QString() << int(AudioState::WavePaused) << QStringList{u"Pause"_s};
+        QTest::newRow("mp3 pause") << true << u"playing"_s << u"pause"_s << QString() << int(AudioState::Mp3Paused) << QStringList{u"Pause"_s};
+        QTest::newRow("pause resumes") << false << u"paused"_s << u"pause"_s << QString() << int(AudioState::WavePlaying) << QStringList{u"Resume"_s};
+        QTest::newRow("play resumes") << true << u"paused"_s << u"play"_s << QString() << int(AudioState::Mp3Playing) << QStringList{u"Resume"_s};
+        QTest::newRow("play restarts") << false << u"playing"_s << u"play"_s << QString() << int(AudioState::WavePlaying)
                                        << QStringList{u"Stop"_s, u"Seek(0)"_s, u"Play"_s};
-        QTest::newRow("play after stop") << true << u"stopped"_s << u"play"_s << QString() << 20
+        QTest::newRow("play after stop") << true << u"stopped"_s << u"play"_s << QString() << int(AudioState::Mp3Playing)
                                          << QStringList{u"Seek(0)"_s, u"Play"_s};
-        QTest::newRow("stop playing") << false << u"playing"_s << u"stop"_s << QString() << 12 << QStringList{u"Stop"_s};
-        QTest::newRow("stop paused") << true << u"paused"_s << u"stop"_s << QString() << 22 << QStringList{u"Stop"_s};
-        QTest::newRow("second stop") << false << u"stopped"_s << u"stop"_s << QString() << 12 << none;
-        QTest::newRow("pause stopped") << true << u"stopped"_s << u"pause"_s << QString() << 22 << none;
-        QTest::newRow("play closed") << false << u"closed"_s << u"play"_s << QString() << 99 << none;
-        QTest::newRow("pause closed") << false << u"closed"_s << u"pause"_s << QString() << 99 << none;
-        QTest::newRow("stop closed") << false << u"closed"_s << u"stop"_s << QString() << 99 << none;
-        QTest::newRow("pause fails") << false << u"playing"_s << u"pause"_s << u"Pause"_s << 99
+        QTest::newRow("stop playing") << false << u"playing"_s << u"stop"_s << QString() << int(AudioState::WaveStopped) << QStringList{u"Stop"_s};
+        QTest::newRow("stop paused") << true << u"paused"_s << u"stop"_s << QString() << int(AudioState::Mp3Stopped) << QStringList{u"Stop"_s};
+        QTest::newRow("second stop") << false << u"stopped"_s << u"stop"_s << QString() << int(AudioState::WaveStopped) << none;
+        QTest::newRow("pause stopped") << true << u"stopped"_s << u"pause"_s << QString() << int(AudioState::Mp3Stopped) << none;
+        QTest::newRow("play closed") << false << u"closed"_s << u"play"_s << QString() << int(AudioState::Closed) << none;
+        QTest::newRow("pause closed") << false << u"closed"_s << u"pause"_s << QString() << int(AudioState::Closed) << none;
+        QTest::newRow("stop closed") << false << u"closed"_s << u"stop"_s << QString() << int(AudioState::Closed) << none;
+        QTest::newRow("pause fails") << false << u"playing"_s << u"pause"_s << u"Pause"_s << int(AudioState::Closed)
                                      << QStringList{u"Pause"_s, u"Close"_s};
-        QTest::newRow("resume fails") << true << u"paused"_s << u"play"_s << u"Resume"_s << 99
+        QTest::newRow("resume fails") << true << u"paused"_s << u"play"_s << u"Resume"_s << int(AudioState::Closed)
                                       << QStringList{u"Resume"_s, u"Close"_s};
-        QTest::newRow("stop fails") << false << u"playing"_s << u"stop"_s << u"Stop"_s << 99
+        QTest::newRow("stop fails") << false << u"playing"_s << u"stop"_s << u"Stop"_s << int(AudioState::Closed)
                                     << QStringList{u"Stop"_s, u"Close"_s};
-        QTest::newRow("play after stop fails") << true << u"stopped"_s << u"play"_s << u"Play"_s << 99
+        QTest::newRow("play after stop fails") << true << u"stopped"_s << u"play"_s << u"Play"_s << int(AudioState::Closed)
                                                << QStringList{u"Seek(0)"_s, u"Play"_s, u"Close"_s};
-        QTest::newRow("restart's play fails") << false << u"playing"_s << u"play"_s << u"Play"_s << 99
+        QTest::newRow("restart's play fails") << false << u"playing"_s << u"play"_s << u"Play"_s << int(AudioState::Closed)
                                               << QStringList{u"Stop"_s, u"Seek(0)"_s, u"Play"_s, u"Close"_s};
     }
 
@@ -81,19 +81,19 @@ private slots:
         else
             rig.music->MusicStop();
 
-        QCOMPARE(rig.state.AudioStateFlag, state);
+        QCOMPARE(rig.state.audioState, state);
         QCOMPARE(rig.device.Commands(), commands);
-        QCOMPARE(rig.ui.timer1->isActive(), state == 10 || state == 20);
+        QCOMPARE(rig.ui.musicPollTimer->isActive(), state == 10 || state == 20);
         if (failing.isEmpty()) {
             QVERIFY(rig.prompter.entries.isEmpty());
         } else {
             QCOMPARE(rig.prompter.entries.size(), 1);
             QVERIFY2(IsPlayFailure(rig.prompter.entries[0].text, u"device error 263"_s), qPrintable(rig.prompter.entries[0].text));
-            QCOMPARE(rig.ui.trackBar3->value(), 0);
-            QCOMPARE(rig.ui.label13->text(), u"0:00.00 / 0:00.00 sec"_s);
+            QCOMPARE(rig.ui.musicPositionSlider->value(), 0);
+            QCOMPARE(rig.ui.elapsedTimeLabel->text(), u"0:00.00 / 0:00.00 sec"_s);
         }
         if (event == u"stop"_s && from != u"stopped"_s && from != u"closed"_s)
-            QVERIFY(rig.ui.timer2->isActive());
+            QVERIFY(rig.ui.lrcCloseTimer->isActive());
         QCOMPARE(rig.state.PositionTimeMiriSecond, 0);
     }
 
@@ -106,17 +106,17 @@ private slots:
         QTest::addColumn<int>("adjustment");
         QTest::addColumn<QStringList>("commands");
 
-        QTest::newRow("wav") << u"/m/a.wav"_s << qint64(0) << QString() << 10 << 0
+        QTest::newRow("wav") << u"/m/a.wav"_s << qint64(0) << QString() << int(AudioState::WavePlaying) << 0
                              << QStringList{u"Open(/m/a.wav,Waveform)"_s, u"Seek(0)"_s, u"Play"_s};
-        QTest::newRow("mp3 in a folder name") << u"/m/x.mp3s/a.WAV"_s << qint64(243400) << QString() << 20 << 1000
+        QTest::newRow("mp3 in a folder name") << u"/m/x.mp3s/a.WAV"_s << qint64(243400) << QString() << int(AudioState::Mp3Playing) << 1000
                                               << QStringList{u"Open(/m/x.mp3s/a.WAV,Mpeg)"_s, u"Seek(0)"_s, u"Play"_s};
-        QTest::newRow("mp3 without duration") << u"/m/a.mp3"_s << qint64(0) << QString() << 20 << 245000
+        QTest::newRow("mp3 without duration") << u"/m/a.mp3"_s << qint64(0) << QString() << int(AudioState::Mp3Playing) << 245000
                                               << QStringList{u"Open(/m/a.mp3,Mpeg)"_s, u"Seek(0)"_s, u"Play"_s};
-        QTest::newRow("not audio") << u"/m/a.wav"_s << qint64(0) << u"Open"_s << 99 << 0
+        QTest::newRow("not audio") << u"/m/a.wav"_s << qint64(0) << u"Open"_s << int(AudioState::Closed) << 0
                                    << QStringList{u"Open(/m/a.wav,Waveform)"_s, u"Close"_s};
-        QTest::newRow("length unknown") << u"/m/a.mp3"_s << qint64(0) << u"Length"_s << 99 << 0
+        QTest::newRow("length unknown") << u"/m/a.mp3"_s << qint64(0) << u"Length"_s << int(AudioState::Closed) << 0
                                         << QStringList{u"Open(/m/a.mp3,Mpeg)"_s, u"Close"_s};
-        QTest::newRow("play refused") << u"/m/a.wav"_s << qint64(0) << u"Play"_s << 99 << 0
+        QTest::newRow("play refused") << u"/m/a.wav"_s << qint64(0) << u"Play"_s << int(AudioState::Closed) << 0
                                       << QStringList{u"Open(/m/a.wav,Waveform)"_s, u"Seek(0)"_s, u"Play"_s, u"Close"_s};
     }
 
@@ -135,24 +135,24 @@ private slots:
             rig.device.failures[failing] = 7;
         rig.music->MusicStart(path, QString());
 
-        QCOMPARE(rig.state.AudioStateFlag, state);
+        QCOMPARE(rig.state.audioState, state);
         QCOMPARE(rig.device.Commands(), commands);
         if (state == 99) {
             QCOMPARE(rig.prompter.entries.size(), 1);
             QVERIFY2(IsPlayFailure(rig.prompter.entries[0].text, u"device error 7"_s), qPrintable(rig.prompter.entries[0].text));
-            QVERIFY(!rig.ui.timer1->isActive());
-            QVERIFY(!rig.ui.trackBar3->isEnabled());
+            QVERIFY(!rig.ui.musicPollTimer->isActive());
+            QVERIFY(!rig.ui.musicPositionSlider->isEnabled());
             return;
         }
         QCOMPARE(rig.state.LrcMp3TimeAdjustment, adjustment);
         QCOMPARE(rig.state.EndingTime, 245000);
-        QCOMPARE(rig.ui.trackBar3->maximum(), 245000);
-        QVERIFY(rig.ui.trackBar3->isEnabled());
-        QVERIFY(rig.ui.button14->isEnabled() && rig.ui.button17->isEnabled());
-        QVERIFY(rig.ui.timer1->isActive());
-        QCOMPARE(rig.ui.label7->text(), u"Start：0.00 sec"_s);
-        QCOMPARE(rig.ui.label9->text(), u"End：245.00 sec"_s);
-        QCOMPARE(rig.ui.label13->text(), u"0:00.00 / 4:05.00 sec"_s);
+        QCOMPARE(rig.ui.musicPositionSlider->maximum(), 245000);
+        QVERIFY(rig.ui.musicPositionSlider->isEnabled());
+        QVERIFY(rig.ui.rangeEndSetButton->isEnabled() && rig.ui.rangeEndClearButton->isEnabled());
+        QVERIFY(rig.ui.musicPollTimer->isActive());
+        QCOMPARE(rig.ui.rangeStartLabel->text(), u"Start：0.00 sec"_s);
+        QCOMPARE(rig.ui.rangeEndLabel->text(), u"End：245.00 sec"_s);
+        QCOMPARE(rig.ui.elapsedTimeLabel->text(), u"0:00.00 / 4:05.00 sec"_s);
     }
 
     // A new track closes the one before, and its synchronized-text window.
@@ -197,7 +197,7 @@ private slots:
         rig.state.LrcMp3TimeAdjustment = adjustment;
         rig.state.LrcMp3TrakBar0StartFlag = adjustment != 0;
         rig.music->ElapsedTimeDisplay(position, length);
-        QCOMPARE(rig.ui.label13->text(), text);
+        QCOMPARE(rig.ui.elapsedTimeLabel->text(), text);
     }
 
     // A restart (Play while playing, repeat at the end) begins at the range
@@ -225,28 +225,28 @@ private slots:
         QFETCH(QString, seek);
 
         PlayerRig rig;
-        rig.state.MusicPlayMode = 1;
+        rig.state.playMode = PlayMode::RepeatOne;
         rig.Reach(u"playing"_s);
         if (rangeStart)
             rig.SetRange(rangeStart, 245000);
         if (!rangeOn)
-            rig.music->button30_Click();
+            rig.music->RangePlayToggled();
         // The slider follows the poll: mid-track for Play, at the end for repeat.
         rig.device.SetPosition(trigger == u"play"_s ? 100000 : 245000);
         if (trigger == u"play"_s) {
-            rig.music->timer1_Tick();
-            QCOMPARE(rig.ui.trackBar3->value(), 100000);
+            rig.music->MusicPollTick();
+            QCOMPARE(rig.ui.musicPositionSlider->value(), 100000);
         }
         rig.device.calls.clear();
         if (trigger == u"play"_s)
             rig.music->MusicPlay();
         else
-            rig.music->timer1_Tick();
+            rig.music->MusicPollTick();
         QCOMPARE(rig.device.Commands(), (QStringList{u"Stop"_s, seek, u"Play"_s}));
-        QCOMPARE(rig.state.AudioStateFlag, 10);
+        QCOMPARE(rig.state.audioState, AudioState::WavePlaying);
         // The next poll sees the track playing again, not at its end.
         rig.device.calls.clear();
-        rig.music->timer1_Tick();
+        rig.music->MusicPollTick();
         QVERIFY(rig.device.Commands().isEmpty());
     }
 
@@ -257,12 +257,12 @@ private slots:
         PlayerRig rig;
         rig.Reach(u"playing"_s);
         rig.SetRange(10000, 20000);
-        rig.ui.trackBar3->setValue(15000);
+        rig.ui.musicPositionSlider->setValue(15000);
         rig.music->trackBarMovementStart();
         rig.music->trackBarMovementEnd();
         rig.device.SetPosition(20000);
         rig.device.calls.clear();
-        rig.music->timer1_Tick();
+        rig.music->MusicPollTick();
         QCOMPARE(rig.device.Commands(), (QStringList{u"Stop"_s, u"Seek(10000)"_s, u"Play"_s}));
     }
 
@@ -303,19 +303,19 @@ private slots:
         rig.Reach(from);
         if (rangeStart)
             rig.SetRange(rangeStart, 245000);
-        const int state = rig.state.AudioStateFlag;
+        const int state = rig.state.audioState;
         rig.device.calls.clear();
-        rig.ui.trackBar3->setValue(value);
+        rig.ui.musicPositionSlider->setValue(value);
         if (wheel) {
-            rig.music->trackBar3_MouseWheel(wheel);
+            rig.music->PositionSliderWheel(wheel);
         } else {
             rig.music->trackBarMovementStart();
             rig.music->trackBarMovement();
             rig.music->trackBarMovementEnd();
         }
-        QCOMPARE(rig.ui.trackBar3->value(), expected);
+        QCOMPARE(rig.ui.musicPositionSlider->value(), expected);
         QCOMPARE(rig.device.Commands(), commands);
-        QCOMPARE(rig.state.AudioStateFlag, state);   // a release never changes the state
+        QCOMPARE(rig.state.audioState, state);   // a release never changes the state
         QCOMPARE(rig.state.PositionTimeMiriSecond, expected);
     }
 
@@ -326,7 +326,7 @@ private slots:
         PlayerRig rig;
         rig.state.LrcText = u"[00:01.00]a"_s;
         rig.Reach(u"paused"_s);
-        rig.ui.trackBar3->setValue(40000);
+        rig.ui.musicPositionSlider->setValue(40000);
         rig.music->trackBarMovementEnd();
         QCOMPARE(rig.state.PauseMovementFlag, 1);
         rig.device.calls.clear();
@@ -334,7 +334,7 @@ private slots:
         rig.music->MusicPause();
         QCOMPARE(rig.device.Commands(), QStringList{u"Play"_s});
         QCOMPARE(rig.lrc->calls, QStringList{u"Ini"_s});
-        QCOMPARE(rig.state.AudioStateFlag, 10);
+        QCOMPARE(rig.state.audioState, AudioState::WavePlaying);
 
         rig.music->MusicPause();
         rig.device.calls.clear();
@@ -363,12 +363,12 @@ private slots:
             rig.device.RaiseError(42);
         } else {
             rig.device.failures[u"Position"_s] = 42;
-            rig.music->timer1_Tick();
+            rig.music->MusicPollTick();
         }
-        QCOMPARE(rig.state.AudioStateFlag, 99);
+        QCOMPARE(rig.state.audioState, AudioState::Closed);
         QCOMPARE(rig.prompter.entries.size(), 1);
         QVERIFY2(IsPlayFailure(rig.prompter.entries[0].text, u"device error 42"_s), qPrintable(rig.prompter.entries[0].text));
-        QVERIFY(!rig.ui.timer1->isActive());
+        QVERIFY(!rig.ui.musicPollTimer->isActive());
         QVERIFY(!rig.music->rangeEndTimer()->isActive());
         QCOMPARE(rig.state.LrcDisplayShowFlag, 0);
         QVERIFY(rig.lrc->calls.contains(u"Close"_s));
@@ -380,10 +380,10 @@ private slots:
     void focusColours()
     {
         PlayerRig rig;
-        rig.music->trackBar3_Focus(true);
-        QCOMPARE(SystemColors::BackColor(rig.ui.trackBar3), SystemColors::ActiveCaption());
-        rig.music->trackBar3_Focus(false);
-        QCOMPARE(SystemColors::BackColor(rig.ui.trackBar3), SystemColors::WindowFrame());
+        rig.music->PositionSliderFocus(true);
+        QCOMPARE(SystemColors::BackColor(rig.ui.musicPositionSlider), SystemColors::ActiveCaption());
+        rig.music->PositionSliderFocus(false);
+        QCOMPARE(SystemColors::BackColor(rig.ui.musicPositionSlider), SystemColors::WindowFrame());
     }
 };
 

@@ -47,24 +47,24 @@ private slots:
         MyForm form(prompter);
         Controls& c = form.ui();
         form.music().MusicStart(wav_, u"tone.wav"_s);
-        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(form.state().audioState, AudioState::WavePlaying);
         QCOMPARE(form.state().PlayTimeMiriSecond, 6000);
 
         // The poll moves the slider with the sound.
-        QTRY_VERIFY_WITH_TIMEOUT(c.trackBar3->value() >= 600, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(c.musicPositionSlider->value() >= 600, 3000);
 
-        QTest::mouseClick(c.button22, Qt::LeftButton);
-        QCOMPARE(form.state().AudioStateFlag, 11);
-        const int held = c.trackBar3->value();
+        QTest::mouseClick(c.musicPauseButton, Qt::LeftButton);
+        QCOMPARE(form.state().audioState, AudioState::WavePaused);
+        const int held = c.musicPositionSlider->value();
         QTest::qWait(400);
-        QCOMPARE(c.trackBar3->value(), held);
+        QCOMPARE(c.musicPositionSlider->value(), held);
 
-        QTest::mouseClick(c.button22, Qt::LeftButton);   // resume
-        QCOMPARE(form.state().AudioStateFlag, 10);
-        QTRY_VERIFY_WITH_TIMEOUT(c.trackBar3->value() > held + 200, 3000);
+        QTest::mouseClick(c.musicPauseButton, Qt::LeftButton);   // resume
+        QCOMPARE(form.state().audioState, AudioState::WavePlaying);
+        QTRY_VERIFY_WITH_TIMEOUT(c.musicPositionSlider->value() > held + 200, 3000);
 
-        QTest::mouseClick(c.button23, Qt::LeftButton);
-        QCOMPARE(form.state().AudioStateFlag, 12);
+        QTest::mouseClick(c.musicStopButton, Qt::LeftButton);
+        QCOMPARE(form.state().audioState, AudioState::WaveStopped);
         QCOMPARE(prompter.texts(), QStringList());
     }
 
@@ -75,33 +75,33 @@ private slots:
         ScriptedPrompter prompter;
         MyForm form(prompter);
         Controls& c = form.ui();
-        form.state().MusicPlayMode = 0;
+        form.state().playMode = PlayMode::None;
         form.music().MusicStart(wav_, u"tone.wav"_s);
-        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(form.state().audioState, AudioState::WavePlaying);
 
-        c.trackBar3->setValue(1500);
-        QTest::mouseClick(c.button14, Qt::LeftButton);   // end
-        c.trackBar3->setValue(1000);
-        QTest::mouseClick(c.button15, Qt::LeftButton);   // start
+        c.musicPositionSlider->setValue(1500);
+        QTest::mouseClick(c.rangeEndSetButton, Qt::LeftButton);   // end
+        c.musicPositionSlider->setValue(1000);
+        QTest::mouseClick(c.rangeStartSetButton, Qt::LeftButton);   // start
         QCOMPARE(form.state().StartTime, 1000);
         QCOMPARE(form.state().EndingTime, 1500);
 
         int highest = 0;
         int returns = 0;
         int last = 0;
-        QObject::connect(c.trackBar3, &QSlider::valueChanged, c.trackBar3, [&](int v) {
+        QObject::connect(c.musicPositionSlider, &QSlider::valueChanged, c.musicPositionSlider, [&](int v) {
             highest = std::max(highest, v);
             if (v < last)
                 ++returns;
             last = v;
         });
-        QTest::mouseClick(c.button21, Qt::LeftButton);   // restart at the range start
+        QTest::mouseClick(c.musicPlayButton, Qt::LeftButton);   // restart at the range start
         QElapsedTimer clock;
         clock.start();
         QTRY_VERIFY_WITH_TIMEOUT(returns >= 4, 6000);
         QVERIFY2(highest <= 1500 + 40, qPrintable(u"the slider showed %1 ms"_s.arg(highest)));
         QVERIFY(last >= 1000 - 40);
-        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(form.state().audioState, AudioState::WavePlaying);
         QCOMPARE(prompter.texts(), QStringList());
     }
 
@@ -115,29 +115,29 @@ private slots:
         ScriptedPrompter prompter;
         MyForm form(prompter);
         Controls& c = form.ui();
-        form.state().MusicPlayMode = 0;
+        form.state().playMode = PlayMode::None;
         form.state().StudySpeedPercent = 75;
         form.music().MusicStart(steps, u"steps.wav"_s);
         form.music().MusicSpeedApply();
-        c.trackBar3->setValue(1500);
-        QTest::mouseClick(c.button14, Qt::LeftButton);   // end, where the high pitch begins
-        c.trackBar3->setValue(1000);
-        QTest::mouseClick(c.button15, Qt::LeftButton);   // start
+        c.musicPositionSlider->setValue(1500);
+        QTest::mouseClick(c.rangeEndSetButton, Qt::LeftButton);   // end, where the high pitch begins
+        c.musicPositionSlider->setValue(1000);
+        QTest::mouseClick(c.rangeStartSetButton, Qt::LeftButton);   // start
 
         int returns = 0;
         int last = 0;
-        QObject::connect(c.trackBar3, &QSlider::valueChanged, c.trackBar3, [&](int v) {
+        QObject::connect(c.musicPositionSlider, &QSlider::valueChanged, c.musicPositionSlider, [&](int v) {
             returns += v < last;
             last = v;
         });
         const qsizetype from = monitor_.samples();
-        QTest::mouseClick(c.button21, Qt::LeftButton);   // restart at the range start
+        QTest::mouseClick(c.musicPlayButton, Qt::LeftButton);   // restart at the range start
         QTRY_VERIFY_WITH_TIMEOUT(returns >= 4, 8000);
         QTest::qWait(300);   // the monitor hears what was played
         const double past = monitor_.msPitchedAtLeast(from, 2000);
         QVERIFY2(past <= 4, qPrintable(u"%1 ms past the range end heard over %2 rounds"_s.arg(past).arg(returns)));
         QVERIFY(last >= 1000 - 40);
-        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(form.state().audioState, AudioState::WavePlaying);
         QCOMPARE(prompter.texts(), QStringList());
     }
 };

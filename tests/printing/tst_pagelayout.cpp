@@ -154,7 +154,7 @@ void tst_PageLayout::layout()
     bool more = true;
     while (more && printed.size() <= 200) {
         QList<PrintedLine> lines;
-        const QString job = state.strPrintText;
+        const QString job = state.printText;
         more = layout.LayOutPage(pageBox, lines);
         QStringList page;
         for (int i = 0; i < lines.size(); ++i) {
@@ -169,7 +169,7 @@ void tst_PageLayout::layout()
     // The last page resets the job.
     QCOMPARE(state.StartPrintingPosition, 0);
     QCOMPARE(state.PrintPageCount, 1);
-    QVERIFY(state.strPrintText.isEmpty());
+    QVERIFY(state.printText.isEmpty());
     QCOMPARE(state.PrintMarginBoundsWidth, pageBox.width);
     QCOMPARE(state.PrintMarginBoundsBottom, pageBox.bottom);
 }

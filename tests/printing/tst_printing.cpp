@@ -92,7 +92,7 @@ void tst_Printing::init()
     s.PrintLandscape = 0;
     form_->printing().PrintIni();
     form_->printing().printDocument1().setPageSize(QPageSize(QPageSize::A4));
-    form_->ui().textBox1->setFont(QFont(u"IPAGothic"_s, 12));
+    form_->ui().textView->setFont(QFont(u"IPAGothic"_s, 12));
     form_->documents().TextDisplaySwitch();
     prompter_->clear();
 }
@@ -106,7 +106,7 @@ void tst_Printing::cleanup()
 void tst_Printing::printsChosenRange()
 {
     PrintController& printing = form_->printing();
-    form_->ui().textBox1->SetText(Lines(300));
+    form_->ui().textView->SetText(Lines(300));
     const QString all = dir_.filePath(u"all.pdf"_s);
     const QString range = dir_.filePath(u"range.pdf"_s);
     const QString again = dir_.filePath(u"again.pdf"_s);
@@ -128,7 +128,7 @@ void tst_Printing::printsChosenRange()
     QCOMPARE(PdfPages(range), pages.mid(2, 2));
     // All pages after a range print is the whole text again.
     QCOMPARE(PdfPages(again), pages);
-    QVERIFY(form_->state().strPrintText.isEmpty());
+    QVERIFY(form_->state().printText.isEmpty());
 }
 
 void tst_Printing::pictureViewRefuses_data()
@@ -141,7 +141,7 @@ void tst_Printing::pictureViewRefuses_data()
 void tst_Printing::pictureViewRefuses()
 {
     QFETCH(bool, preview);
-    form_->ui().textBox1->SetText(u"本文"_s);
+    form_->ui().textView->SetText(u"本文"_s);
     form_->documents().ArtDisplaySwitch();
     prompter_->printAnswers = {ToPdf(dir_.filePath(u"no.pdf"_s))};
     form_->printing().PrintMiriInch();
@@ -154,7 +154,7 @@ void tst_Printing::pictureViewRefuses()
 
 void tst_Printing::previewAndItsPrintShowTheText()
 {
-    form_->ui().textBox1->SetText(Lines(120));
+    form_->ui().textView->SetText(Lines(120));
     const QString shown = dir_.filePath(u"preview.pdf"_s);
     const QString printed = dir_.filePath(u"preview-print.pdf"_s);
     // The preview renders, then its own print command renders again.
@@ -189,7 +189,7 @@ void tst_Printing::previewPrintTakesTheChosenRange()
 {
     QFETCH(int, from);
     QFETCH(int, to);
-    form_->ui().textBox1->SetText(Lines(300));
+    form_->ui().textView->SetText(Lines(300));
     const QString all = dir_.filePath(u"all.pdf"_s);
     prompter_->printAnswers = {ToPdf(all)};
     form_->printing().PrintMiriInch();
@@ -282,7 +282,7 @@ void tst_Printing::badInput()
     QFETCH(QStringList, pages);
     QFETCH(QStringList, messages);
 
-    form_->ui().textBox1->SetText(text);
+    form_->ui().textView->SetText(text);
     form_->state().PrintLeftMargin = leftMargin;
     const QString path = writable ? dir_.filePath(u"bad.pdf"_s) : dir_.filePath(u"missing/bad.pdf"_s);
     prompter_->printAnswers = {ToPdf(path)};

@@ -126,13 +126,13 @@ private slots:
         run.start();
         const QString speech1 = run.work() + u"/Speech1"_s;
         QVERIFY(QFileInfo(speech1).isDir());
-        QCOMPARE(run.state().cMurmelinCreateFolder, run.work());
-        QCOMPARE(run.state().cMurmelinListFolder, speech1);
-        QCOMPARE(run.state().cOpenDirFolder, speech1);
-        QCOMPARE(run.state().cMurmelinTextFolder, speech1);
-        QCOMPARE(run.ui().label2->text(), speech1);
-        QCOMPARE(run.ui().label1->text(), speech1);
-        QCOMPARE(run.ui().label3->text(), speech1);
+        QCOMPARE(run.state().murmelinFolder, run.work());
+        QCOMPARE(run.state().listFolderPath, speech1);
+        QCOMPARE(run.state().openDirFolder, speech1);
+        QCOMPARE(run.state().textFolder, speech1);
+        QCOMPARE(run.ui().listFolderLabel->text(), speech1);
+        QCOMPARE(run.ui().textFolderLabel->text(), speech1);
+        QCOMPARE(run.ui().lrcFolderLabel->text(), speech1);
         // The three lists fill from the default folder, in order.
         QCOMPARE(run.log.calls.filter(u"FileNameWriting"_s),
                  (QStringList{u"ListViewAllFileNameWriting(%1)"_s.arg(speech1),
@@ -142,14 +142,14 @@ private slots:
         QVERIFY(!run.log.calls.contains(u"TextFontSetting"_s));
         QCOMPARE(run.state().TextFontName, u"ＭＳ ゴシック"_s);
         QCOMPARE(run.state().TextFontSize, 11.25);
-        QCOMPARE(run.ui().trackBar2->value(), 0);
-        QCOMPARE(run.ui().trackBar1->value(), 100);
-        QCOMPARE(run.ui().label8->text(), u"100"_s);
-        QCOMPARE(run.ui().trackBar4->value(), 80);
-        QCOMPARE(run.ui().label6->text(), u"80"_s);
-        QCOMPARE(run.state().strOralName, u"なし"_s);
-        QCOMPARE(run.ui().button10->text(), u"1"_s);
-        QCOMPARE(run.ui().button9->text(), u"一行"_s);
+        QCOMPARE(run.ui().speechSpeedSlider->value(), 0);
+        QCOMPARE(run.ui().speechVolumeSlider->value(), 100);
+        QCOMPARE(run.ui().speechVolumeLabel->text(), u"100"_s);
+        QCOMPARE(run.ui().masterVolumeSlider->value(), 80);
+        QCOMPARE(run.ui().masterVolumeLabel->text(), u"80"_s);
+        QCOMPARE(run.state().oralNameText, u"なし"_s);
+        QCOMPARE(run.ui().loopCountButton->text(), u"1"_s);
+        QCOMPARE(run.ui().readingModeButton->text(), u"一行"_s);
         QCOMPARE(run.state().PrintTopMargin, 250);
         // A first run reads with the built-in voices, service or not.
         QCOMPARE(run.state().OsMajor, std::int16_t(6));
@@ -237,7 +237,7 @@ private slots:
                      QStringList{FileErrors::Message(FileErrors::Doing::Create, run.work() + u"/Speech1"_s, ENOTDIR)});
             const State& s = run.state();
             QCOMPARE(s.SpeechVol, 100);
-            QCOMPARE(run.ui().trackBar1->value(), 100);
+            QCOMPARE(run.ui().speechVolumeSlider->value(), 100);
             QCOMPARE(s.MixerVolume, 80);
             QCOMPARE(s.TextFontSize, 11.25);
             QCOMPARE(s.PrintLeftMargin, 200);
@@ -274,33 +274,33 @@ private slots:
         });
         run.start();
         const State& s = run.state();
-        QCOMPARE(s.cMurmelinListFolder, list);
-        QCOMPARE(run.ui().label2->text(), list);
+        QCOMPARE(s.listFolderPath, list);
+        QCOMPARE(run.ui().listFolderLabel->text(), list);
         QCOMPARE(run.log.calls.filter(u"FileNameWriting"_s).size(), 3);
-        QCOMPARE(s.cOpenDirFolder, u"/srv/texts"_s);
-        QCOMPARE(s.cMurmelinLrcTextFolder, u"/srv/texts"_s);
-        QCOMPARE(run.ui().label3->text(), u"/srv/texts"_s);
+        QCOMPARE(s.openDirFolder, u"/srv/texts"_s);
+        QCOMPARE(s.lrcTextFolder, u"/srv/texts"_s);
+        QCOMPARE(run.ui().lrcFolderLabel->text(), u"/srv/texts"_s);
         QCOMPARE(s.TextFontStyle, 3);
         QCOMPARE(s.TextFontSize, 9.75);
         QCOMPARE(s.TextFontName, u"IPAGothic"_s);
         QVERIFY(run.log.calls.contains(u"TextFontSetting"_s));
-        QCOMPARE(run.ui().trackBar2->value(), -5);
-        QCOMPARE(run.ui().label5->text(), u"-5"_s);
-        QCOMPARE(run.ui().trackBar1->value(), 35);
-        QCOMPARE(run.ui().trackBar4->value(), 64);
-        QCOMPARE(run.ui().label6->text(), u"64"_s);
-        QCOMPARE(s.strOralName, u"Japanese"_s);
+        QCOMPARE(run.ui().speechSpeedSlider->value(), -5);
+        QCOMPARE(run.ui().speechSpeedLabel->text(), u"-5"_s);
+        QCOMPARE(run.ui().speechVolumeSlider->value(), 35);
+        QCOMPARE(run.ui().masterVolumeSlider->value(), 64);
+        QCOMPARE(run.ui().masterVolumeLabel->text(), u"64"_s);
+        QCOMPARE(s.oralNameText, u"Japanese"_s);
         QCOMPARE(s.OralName, QByteArray("Japanese"));
         // A voice of the desktop service keeps the service in use.
         QCOMPARE(s.OsMinor, std::int16_t(3));
-        QCOMPARE(s.ReproductionMode, 2);
+        QCOMPARE(s.readingMode, ReadingMode::All);
         QCOMPARE(s.LoopModeCount, 1000);
-        QCOMPARE(run.ui().button10->text(), u"∞"_s);
-        QCOMPARE(run.ui().comboBox3->currentIndex(), 3);
-        QCOMPARE(run.ui().pictureBox1->sizeMode(), PictureBox::Zoom);
-        QCOMPARE(s.MusicPlayMode, 3);
-        QCOMPARE(SystemColors::BackColor(run.ui().button28), SystemColors::ActiveCaption());
-        QCOMPARE(SystemColors::BackColor(run.ui().button27), SystemColors::ControlLight());
+        QCOMPARE(run.ui().loopCountButton->text(), u"∞"_s);
+        QCOMPARE(run.ui().artFitBox->currentIndex(), 3);
+        QCOMPARE(run.ui().artPicture->sizeMode(), PictureBox::Zoom);
+        QCOMPARE(s.playMode, PlayMode::InOrderLoop);
+        QCOMPARE(SystemColors::BackColor(run.ui().inOrderLoopButton), SystemColors::ActiveCaption());
+        QCOMPARE(SystemColors::BackColor(run.ui().inOrderButton), SystemColors::ControlLight());
         QCOMPARE(s.PrintLeftMargin, 150);
         QCOMPARE(s.PrintRightMargin, 200);
         QCOMPARE(s.PrintLandscape, 1);
@@ -353,27 +353,27 @@ private slots:
         const State& s = run.state();
         QCOMPARE(s.SpeechRate, 0);
         QCOMPARE(s.SpeechVol, 100);
-        QCOMPARE(run.ui().trackBar1->value(), 100);
+        QCOMPARE(run.ui().speechVolumeSlider->value(), 100);
         QCOMPARE(s.MixerVolume, 80);
-        QCOMPARE(run.ui().trackBar4->value(), 80);
+        QCOMPARE(run.ui().masterVolumeSlider->value(), 80);
         // The sliders and their numbers show the values that hold.
         const Controls& ui = run.ui();
-        QCOMPARE(ui.trackBar2->value(), s.SpeechRate);
-        QCOMPARE(ui.label5->text(), QString::number(s.SpeechRate));
-        QCOMPARE(ui.trackBar1->value(), s.SpeechVol);
-        QCOMPARE(ui.label8->text(), QString::number(s.SpeechVol));
-        QCOMPARE(ui.trackBar4->value(), s.MixerVolume);
-        QCOMPARE(ui.label6->text(), QString::number(s.MixerVolume));
-        QCOMPARE(s.PicMode, 0);
-        QCOMPARE(run.ui().comboBox3->currentIndex(), 0);
-        QCOMPARE(s.ReproductionMode, 0);
+        QCOMPARE(ui.speechSpeedSlider->value(), s.SpeechRate);
+        QCOMPARE(ui.speechSpeedLabel->text(), QString::number(s.SpeechRate));
+        QCOMPARE(ui.speechVolumeSlider->value(), s.SpeechVol);
+        QCOMPARE(ui.speechVolumeLabel->text(), QString::number(s.SpeechVol));
+        QCOMPARE(ui.masterVolumeSlider->value(), s.MixerVolume);
+        QCOMPARE(ui.masterVolumeLabel->text(), QString::number(s.MixerVolume));
+        QCOMPARE(s.pictureFit, PictureFit::Center);
+        QCOMPARE(run.ui().artFitBox->currentIndex(), 0);
+        QCOMPARE(s.readingMode, ReadingMode::OneLine);
         QCOMPARE(s.LoopModeCount, 1);
         QCOMPARE(s.TextFontSize, 11.25);
         QCOMPARE(s.TextFontName, u"ＭＳ ゴシック"_s);
-        QCOMPARE(s.strOralName, u"なし"_s);
+        QCOMPARE(s.oralNameText, u"なし"_s);
         QCOMPARE(s.PrintTopMargin, 250);
         QCOMPARE(s.PrintLandscape, 0);
-        QCOMPARE(s.cMurmelinListFolder, run.work() + u"/Speech1"_s);
+        QCOMPARE(s.listFolderPath, run.work() + u"/Speech1"_s);
         QCOMPARE(s.StudySpeedPercent, 100);
         QCOMPARE(s.StudyPausePercent, 0);
         QCOMPARE(s.StudyLinePractice, 0);
@@ -435,8 +435,8 @@ private slots:
         Run run(freshHome());
         writeSettings(run.settingsFile(), {{u"MusicPlayMode"_s, u"7"_s}});
         run.start();
-        QCOMPARE(run.state().MusicPlayMode, 0);
-        for (QPushButton* b : {run.ui().button26, run.ui().button27, run.ui().button28, run.ui().button29})
+        QCOMPARE(run.state().playMode, PlayMode::None);
+        for (QPushButton* b : {run.ui().repeatOneButton, run.ui().inOrderButton, run.ui().inOrderLoopButton, run.ui().randomPlayButton})
             QCOMPARE(SystemColors::BackColor(b), SystemColors::ControlLight());
         run.exit();
         QCOMPARE(stored(run.settingsFile(), u"MusicPlayMode"_s).toInt(), 0);
@@ -522,8 +522,8 @@ private slots:
         QVERIFY(!QFileInfo::exists(run.work()));
         run.start();
         QVERIFY(QFileInfo(run.work() + u"/Speech1"_s).isDir());
-        QCOMPARE(run.state().cMurmelinListFolder, list);
-        QCOMPARE(run.ui().label2->text(), list);
+        QCOMPARE(run.state().listFolderPath, list);
+        QCOMPARE(run.ui().listFolderLabel->text(), list);
     }
 
     void exitRemovesTheTemporaryFiles()
@@ -656,34 +656,34 @@ private slots:
             // The user moves the sliders, picks a play mode and a picture mode.
             Controls& c = run.ui();
             run.state().RateTrackBarVisible = 0;
-            QTest::mouseClick(c.button8, Qt::LeftButton);
-            QVERIFY(c.trackBar2->isVisible());
-            c.trackBar2->setSliderPosition(3);
-            c.trackBar2->triggerAction(QAbstractSlider::SliderMove);
-            QCOMPARE(c.label5->text(), u"3"_s);
-            QTest::mouseClick(c.button7, Qt::LeftButton);
-            c.trackBar1->setSliderPosition(40);
-            c.trackBar1->triggerAction(QAbstractSlider::SliderMove);
-            QTest::mouseClick(c.button29, Qt::LeftButton);
-            QCOMPARE(SystemColors::BackColor(c.button29), SystemColors::ActiveCaption());
-            c.comboBox3->setCurrentIndex(2);
-            QCOMPARE(c.pictureBox1->sizeMode(), PictureBox::StretchImage);
+            QTest::mouseClick(c.speechSpeedButton, Qt::LeftButton);
+            QVERIFY(c.speechSpeedSlider->isVisible());
+            c.speechSpeedSlider->setSliderPosition(3);
+            c.speechSpeedSlider->triggerAction(QAbstractSlider::SliderMove);
+            QCOMPARE(c.speechSpeedLabel->text(), u"3"_s);
+            QTest::mouseClick(c.speechVolumeButton, Qt::LeftButton);
+            c.speechVolumeSlider->setSliderPosition(40);
+            c.speechVolumeSlider->triggerAction(QAbstractSlider::SliderMove);
+            QTest::mouseClick(c.randomPlayButton, Qt::LeftButton);
+            QCOMPARE(SystemColors::BackColor(c.randomPlayButton), SystemColors::ActiveCaption());
+            c.artFitBox->setCurrentIndex(2);
+            QCOMPARE(c.artPicture->sizeMode(), PictureBox::StretchImage);
             QVERIFY(run.form.close());
         }
         {
             Run run(home);
             form_show(run);
             QCOMPARE(run.state().SpeechRate, 3);
-            QCOMPARE(run.ui().trackBar2->value(), 3);
+            QCOMPARE(run.ui().speechSpeedSlider->value(), 3);
             QCOMPARE(run.state().SpeechVol, 40);
-            QCOMPARE(run.ui().label8->text(), u"40"_s);
-            QCOMPARE(run.state().MusicPlayMode, 4);
-            QCOMPARE(SystemColors::BackColor(run.ui().button29), SystemColors::ActiveCaption());
-            QCOMPARE(run.ui().comboBox3->currentIndex(), 2);
-            QCOMPARE(run.ui().pictureBox1->sizeMode(), PictureBox::StretchImage);
+            QCOMPARE(run.ui().speechVolumeLabel->text(), u"40"_s);
+            QCOMPARE(run.state().playMode, PlayMode::Random);
+            QCOMPARE(SystemColors::BackColor(run.ui().randomPlayButton), SystemColors::ActiveCaption());
+            QCOMPARE(run.ui().artFitBox->currentIndex(), 2);
+            QCOMPARE(run.ui().artPicture->sizeMode(), PictureBox::StretchImage);
             // Pressing the active mode again turns it off, and that is kept too.
-            QTest::mouseClick(run.ui().button29, Qt::LeftButton);
-            QCOMPARE(run.state().MusicPlayMode, 0);
+            QTest::mouseClick(run.ui().randomPlayButton, Qt::LeftButton);
+            QCOMPARE(run.state().playMode, PlayMode::None);
             QVERIFY(run.form.close());
         }
         QCOMPARE(stored(Run(home).settingsFile(), u"MusicPlayMode"_s).toInt(), 0);

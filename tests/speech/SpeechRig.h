@@ -59,10 +59,10 @@ struct Rig
     Controls ui;
     Peers peers;
     QWidget form;
-    QSlider* trackBar1 = new QSlider(&form);
-    QSlider* trackBar2 = new QSlider(&form);
-    QLabel* label5 = new QLabel(&form);
-    QLabel* label8 = new QLabel(&form);
+    QSlider* speechVolumeSlider = new QSlider(&form);
+    QSlider* speechSpeedSlider = new QSlider(&form);
+    QLabel* speechSpeedLabel = new QLabel(&form);
+    QLabel* speechVolumeLabel = new QLabel(&form);
     TestSpeech speech{Context{state, prompter, ui, peers}};
 
     QStringList voiceList = kVoices;
@@ -82,15 +82,15 @@ struct Rig
     explicit Rig(int major = 6, int minor = 1)
     {
         ui.form = &form;
-        ui.trackBar1 = trackBar1;
-        ui.trackBar2 = trackBar2;
-        ui.label5 = label5;
-        ui.label8 = label8;
-        trackBar1->setRange(0, 100);
-        trackBar2->setRange(-5, 5);
+        ui.speechVolumeSlider = speechVolumeSlider;
+        ui.speechSpeedSlider = speechSpeedSlider;
+        ui.speechSpeedLabel = speechSpeedLabel;
+        ui.speechVolumeLabel = speechVolumeLabel;
+        speechVolumeSlider->setRange(0, 100);
+        speechSpeedSlider->setRange(-5, 5);
         state.OsMajor = std::int16_t(major);
         state.OsMinor = std::int16_t(minor);
-        state.strOralName = kNone;
+        state.oralNameText = kNone;
         state.OralName = kNone.toLocal8Bit();
         state.SpeechRate = 2;
         state.SpeechVol = 100;

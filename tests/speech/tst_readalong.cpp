@@ -41,16 +41,16 @@ struct Reading
         State& s = form.state();
         s.OsMajor = 6;
         s.OsMinor = 1;
-        s.strOralName = EnglishVoice();
-        s.ReproductionMode = 0;
+        s.oralNameText = EnglishVoice();
+        s.readingMode = ReadingMode::OneLine;
         s.SpeechVol = 100;   // the start-up value is 0 until the settings are read
         form.speech().SpeechPlatformInstallationCheck();
         form.documents().TextDisplaySwitch();
         view()->SetText(text);
     }
     State& state() { return form.state(); }
-    TextView* view() { return form.ui().textBox1; }
-    bool finished(int timeoutMs) { return WaitFor([this] { return state().SpeechStateFlag == 12; }, timeoutMs, 5); }
+    TextView* view() { return form.ui().textView; }
+    bool finished(int timeoutMs) { return WaitFor([this] { return state().speechState == SpeechState::VoiceStopped; }, timeoutMs, 5); }
 };
 
 } // namespace

@@ -151,7 +151,7 @@ class TestReader : public QObject
         }
 
         State& state() { return form.state(); }
-        TextView* view() { return form.ui().textBox1; }
+        TextView* view() { return form.ui().textView; }
         QStringList& spoken() { return engines.synth ? engines.synthesizer_.spoken : engines.voice_.spoken; }
         void caretAt(int offset)
         {
@@ -178,16 +178,16 @@ private slots:
         f.reader.SpeechPlay();
         QCOMPARE(f.spoken(), QStringList{u"third"_s});
         QCOMPARE(f.selected(), u"third"_s);
-        QCOMPARE(f.state().SpeechStateFlag, 10);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceSpeaking);
         QCOMPARE(f.state().OneLineSelectionStart, 15);
         QCOMPARE(f.state().OneLineSelectionLength, 5);
-        QCOMPARE(f.state().strRepeatText, u"third"_s);
+        QCOMPARE(f.state().repeatText, u"third"_s);
         QCOMPARE(f.engines.voice_.rate, 2);
         QCOMPARE(f.engines.voice_.volume, 70);
         QVERIFY(f.engines.voice_.calls.last().endsWith(u",3)"_s));
 
         f.finish();
-        QCOMPARE(f.state().SpeechStateFlag, 12);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceStopped);
         f.caretAt(endOfLine3 + 2);   // the start of line 4
         f.reader.SpeechPlay();
         QCOMPARE(f.spoken().last(), u"fourth"_s);
@@ -206,7 +206,7 @@ private slots:
         f.reader.SpeechPlay();
         QCOMPARE(f.spoken().size(), 1);   // nothing more was read
         QCOMPARE(f.state().OneLineSelectionStart, 8);
-        QCOMPARE(f.state().SpeechStateFlag, 12);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceStopped);
     }
 
     void markCharacterCountsAsEmpty()
@@ -217,7 +217,7 @@ private slots:
             f.caretAt(0);
             f.reader.SpeechPlay();
             QVERIFY(f.spoken().isEmpty());
-            QCOMPARE(f.state().SpeechStateFlag, 99);
+            QCOMPARE(f.state().speechState, SpeechState::Idle);
         }
         {
             Fixture f(u"\uFEFFa\r\nnext"_s);
@@ -246,7 +246,7 @@ private slots:
         f.reader.SpeechSkipBackward();   // on the first line: read again
         QCOMPARE(f.spoken().last(), u"one"_s);
         QCOMPARE(f.spoken().size(), 5);
-        QCOMPARE(f.state().SpeechStateFlag, 10);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceSpeaking);
     }
 
     void repetitions()
@@ -257,7 +257,7 @@ private slots:
         for (int i = 0; i < 5; ++i)
             f.finish();   // the fifth arrives after the end: ignored
         QCOMPARE(f.spoken().size(), 4);
-        QCOMPARE(f.state().SpeechStateFlag, 12);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceStopped);
 
         Fixture endless(u"loop"_s, true);
         endless.state().LoopModeCount = 1000;
@@ -265,7 +265,7 @@ private slots:
         for (int i = 0; i < 1100; ++i)
             endless.finish();
         QCOMPARE(endless.spoken().size(), 1000);
-        QCOMPARE(endless.state().SpeechStateFlag, 22);
+        QCOMPARE(endless.state().speechState, SpeechState::SynthesizerStopped);
     }
 
     void pauseResumeAndStop()
@@ -278,12 +278,12 @@ private slots:
 
         // The pause button resumes and keeps the count.
         f.reader.SpeechPause();
-        QCOMPARE(f.state().SpeechStateFlag, 11);
-        QCOMPARE(SystemColors::BackColor(f.form.ui().button5), SystemColors::ActiveCaption());
+        QCOMPARE(f.state().speechState, SpeechState::VoicePaused);
+        QCOMPARE(SystemColors::BackColor(f.form.ui().readPauseButton), SystemColors::ActiveCaption());
         f.reader.SpeechPause();
-        QCOMPARE(f.state().SpeechStateFlag, 10);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceSpeaking);
         QCOMPARE(f.state().SpeechLoopCount, 1);
-        QCOMPARE(SystemColors::BackColor(f.form.ui().button5), SystemColors::ControlLight());
+        QCOMPARE(SystemColors::BackColor(f.form.ui().readPauseButton), SystemColors::ControlLight());
 
         // Play while speaking does nothing; play while paused resumes and
         // starts the count again.
@@ -291,7 +291,7 @@ private slots:
         QCOMPARE(f.spoken().size(), 2);
         f.reader.SpeechPause();
         f.reader.SpeechPlay();
-        QCOMPARE(f.state().SpeechStateFlag, 10);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceSpeaking);
         QCOMPARE(f.state().SpeechLoopCount, 0);
         QCOMPARE(f.spoken().size(), 2);
 
@@ -300,12 +300,12 @@ private slots:
         f.engines.voice_.calls.clear();
         f.reader.SpeechStop();
         QCOMPARE(f.engines.voice_.calls, (QStringList{u"Resume"_s, u"Speak(,3)"_s}));
-        QCOMPARE(f.state().SpeechStateFlag, 12);
-        QCOMPARE(SystemColors::BackColor(f.form.ui().button5), SystemColors::ControlLight());
+        QCOMPARE(f.state().speechState, SpeechState::VoiceStopped);
+        QCOMPARE(SystemColors::BackColor(f.form.ui().readPauseButton), SystemColors::ControlLight());
         // A completion that arrives after the stop changes nothing.
         f.finish();
         QCOMPARE(f.spoken().size(), 2);
-        QCOMPARE(f.state().SpeechStateFlag, 12);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceStopped);
     }
 
     void wholeTextPassesOverEmptyAndCommentLines()
@@ -313,23 +313,23 @@ private slots:
         Fixture f(u"\r\n;note\r\nalpha\r\n\r\n；skip\r\nbeta；tail\r\n"_s);
         f.reader.SpeechReproductionModeSetting();
         f.reader.SpeechReproductionModeSetting();
-        QCOMPARE(f.state().ReproductionMode, 2);
-        QCOMPARE(f.form.ui().button9->text(), u"全て"_s);
-        QVERIFY(!f.form.ui().button10->isEnabled());
+        QCOMPARE(f.state().readingMode, ReadingMode::All);
+        QCOMPARE(f.form.ui().readingModeButton->text(), u"全て"_s);
+        QVERIFY(!f.form.ui().loopCountButton->isEnabled());
 
         f.reader.SpeechPlay();
         QCOMPARE(f.spoken(), QStringList{u"alpha"_s});
         QCOMPARE(f.selected(), u"alpha"_s);
         QVERIFY(!f.view()->isEnabled());
-        QVERIFY(!f.form.ui().button9->isEnabled());
+        QVERIFY(!f.form.ui().readingModeButton->isEnabled());
         f.finish();
         QCOMPARE(f.spoken().last(), u"beta"_s);
         QCOMPARE(f.selected(), u"beta"_s);
-        QCOMPARE(f.state().SpeechStateFlag, 10);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceSpeaking);
         f.finish();
-        QCOMPARE(f.state().SpeechStateFlag, 12);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceStopped);
         QVERIFY(f.view()->isEnabled());
-        QVERIFY(f.form.ui().button9->isEnabled());
+        QVERIFY(f.form.ui().readingModeButton->isEnabled());
         QCOMPARE(f.spoken().size(), 2);
         QVERIFY(f.prompter.entries.isEmpty());
     }
@@ -337,19 +337,19 @@ private slots:
     void wholeTextWithNothingToRead()
     {
         Fixture f(u";only a comment"_s);
-        f.state().ReproductionMode = 2;
+        f.state().readingMode = ReadingMode::All;
         f.reader.SpeechPlay();
         QVERIFY(f.spoken().isEmpty());
-        QCOMPARE(f.state().SpeechStateFlag, 99);
+        QCOMPARE(f.state().speechState, SpeechState::Idle);
         QVERIFY(f.prompter.entries.isEmpty());
         f.reader.SpeechStop();
-        QVERIFY(f.form.ui().button9->isEnabled());
+        QVERIFY(f.form.ui().readingModeButton->isEnabled());
     }
 
     void rangeReadsTheSelectionWithoutComments()
     {
         Fixture f(u"a\r\n\r\nb；c\r\nd"_s);
-        f.state().ReproductionMode = 1;
+        f.state().readingMode = ReadingMode::Range;
         f.reader.SpeechPlay();
         QCOMPARE(f.prompter.texts(), QStringList{u"音声合成再生範囲を選択してください。"_s});
         QVERIFY(f.spoken().isEmpty());
@@ -357,10 +357,10 @@ private slots:
         f.view()->Select(0, 8);   // "a", an empty line and "b；c"
         f.reader.SpeechPlay();
         QCOMPARE(f.spoken(), QStringList{u"a\r\nb\r\n"_s});
-        QCOMPARE(f.state().strRepeatText, u"a\r\nb\r\n"_s);
+        QCOMPARE(f.state().repeatText, u"a\r\nb\r\n"_s);
 
         Fixture breaks(u"x\r\n\r\n\r\ny"_s);
-        breaks.state().ReproductionMode = 1;
+        breaks.state().readingMode = ReadingMode::Range;
         breaks.view()->Select(1, 6);
         breaks.reader.SpeechPlay();
         QVERIFY(breaks.spoken().isEmpty());
@@ -371,18 +371,18 @@ private slots:
         Fixture f(u"hello"_s, true);
         f.state().LoopModeCount = 2;
         f.reader.SpeechPlay();
-        QCOMPARE(f.state().SpeechStateFlag, 20);
+        QCOMPARE(f.state().speechState, SpeechState::SynthesizerSpeaking);
         QCOMPARE(f.engines.synthesizer_.calls, (QStringList{u"Cancel"_s, u"Select(Kyoko)"_s, u"SpeakAsync"_s}));
         f.finish();
         QCOMPARE(f.engines.synthesizer_.calls.mid(3), (QStringList{u"Cancel"_s, u"Select(Kyoko)"_s, u"SpeakAsync"_s}));
         f.finish();
-        QCOMPARE(f.state().SpeechStateFlag, 22);
+        QCOMPARE(f.state().speechState, SpeechState::SynthesizerStopped);
 
         // A voice that is not installed: the reader says so and stays put.
         f.state().OralName = "Nobody";
         f.reader.SpeechPlay();
         QCOMPARE(f.prompter.texts(), QStringList{kUnsupported});
-        QCOMPARE(f.state().SpeechStateFlag, 22);
+        QCOMPARE(f.state().speechState, SpeechState::SynthesizerStopped);
     }
 
     void failingVoiceKeepsTheState()
@@ -391,7 +391,7 @@ private slots:
         f.engines.voice_.fail = true;
         f.reader.SpeechPlay();
         QCOMPARE(f.prompter.texts(), QStringList{kUnsupported});
-        QCOMPARE(f.state().SpeechStateFlag, 99);
+        QCOMPARE(f.state().speechState, SpeechState::Idle);
     }
 
     void withoutAnyEngineASkipOnlyMoves()
@@ -406,7 +406,7 @@ private slots:
         f.reader.SpeechSkipForward();
         QCOMPARE(f.selected(), u"two"_s);
         QVERIFY(f.spoken().isEmpty());
-        QCOMPARE(f.state().SpeechStateFlag, 99);
+        QCOMPARE(f.state().speechState, SpeechState::Idle);
         f.reader.SpeechPause();
         f.reader.SpeechStop();
         QVERIFY(f.engines.voice_.calls.isEmpty());
@@ -419,19 +419,19 @@ private slots:
         const QStringList faces{u"範囲"_s, u"全て"_s, u"一行"_s};
         for (const QString& face : faces) {
             f.reader.SpeechReproductionModeSetting();
-            QCOMPARE(c.button9->text(), face);
+            QCOMPARE(c.readingModeButton->text(), face);
         }
-        QVERIFY(c.button2->isEnabled());
-        QVERIFY(c.button3->isEnabled());
-        f.state().ReproductionMode = 7;
+        QVERIFY(c.lineUpButton->isEnabled());
+        QVERIFY(c.lineDownButton->isEnabled());
+        f.state().readingMode = 7;
         f.reader.SpeechReproductionModeSetting();
-        QCOMPARE(f.state().ReproductionMode, 0);
+        QCOMPARE(f.state().readingMode, ReadingMode::OneLine);
 
         const QList<std::pair<int, QString>> counts{{2, u"2"_s}, {4, u"4"_s}, {1000, u"∞"_s}, {1, u"1"_s}};
         for (const auto& [count, face] : counts) {
             f.reader.SpeechLoopModeSetting();
             QCOMPARE(f.state().LoopModeCount, count);
-            QCOMPARE(c.button10->text(), face);
+            QCOMPARE(c.loopCountButton->text(), face);
         }
     }
 
@@ -460,41 +460,41 @@ private slots:
         Controls& c = form.ui();
         form.state().LoopModeCount = 2;
         form.documents().TextDisplaySwitch();
-        c.textBox1->SetText(u"こんにちは\r\nさようなら；メモ"_s);
-        QVERIFY(c.button4->isVisible() && c.button4->isEnabled());
+        c.textView->SetText(u"こんにちは\r\nさようなら；メモ"_s);
+        QVERIFY(c.readButton->isVisible() && c.readButton->isEnabled());
 
-        QTextCursor caret = c.textBox1->textCursor();
-        caret.setPosition(c.textBox1->ToEditorPosition(8));
-        c.textBox1->setTextCursor(caret);
+        QTextCursor caret = c.textView->textCursor();
+        caret.setPosition(c.textView->ToEditorPosition(8));
+        c.textView->setTextCursor(caret);
         prompter.clear();
-        QTest::mouseClick(c.button4, Qt::LeftButton);
+        QTest::mouseClick(c.readButton, Qt::LeftButton);
         QCOMPARE(voice->spoken, QStringList{u"さようなら"_s});
-        QCOMPARE(form.state().SpeechStateFlag, 10);
+        QCOMPARE(form.state().speechState, SpeechState::VoiceSpeaking);
         // While reading, the views stay put.
-        QTest::mouseClick(c.button31, Qt::LeftButton);
+        QTest::mouseClick(c.artViewButton, Qt::LeftButton);
         QCOMPARE(prompter.texts(), QStringList{u"音声合成再生を停止してから行ってください。"_s});
-        QVERIFY(c.textBox1->isVisible());
+        QVERIFY(c.textView->isVisible());
 
         voice->finishUtterance();   // the first of two readings ends
         QCOMPARE(voice->spoken.size(), 2);
-        QTest::mouseClick(c.button5, Qt::LeftButton);
-        QCOMPARE(form.state().SpeechStateFlag, 11);
-        QTest::mouseClick(c.button6, Qt::LeftButton);
-        QCOMPARE(form.state().SpeechStateFlag, 12);
-        QTest::mouseClick(c.button3, Qt::LeftButton);   // next line: none after the last
+        QTest::mouseClick(c.readPauseButton, Qt::LeftButton);
+        QCOMPARE(form.state().speechState, SpeechState::VoicePaused);
+        QTest::mouseClick(c.readStopButton, Qt::LeftButton);
+        QCOMPARE(form.state().speechState, SpeechState::VoiceStopped);
+        QTest::mouseClick(c.lineDownButton, Qt::LeftButton);   // next line: none after the last
         QCOMPARE(voice->spoken.size(), 2);
-        QTest::mouseClick(c.button2, Qt::LeftButton);
+        QTest::mouseClick(c.lineUpButton, Qt::LeftButton);
         QCOMPARE(voice->spoken.last(), u"こんにちは"_s);
-        QCOMPARE(c.textBox1->SelectedText(), u"こんにちは"_s);
+        QCOMPARE(c.textView->SelectedText(), u"こんにちは"_s);
 
         // The mode button's face follows the mode, also when the view is shown again.
-        QTest::mouseClick(c.button6, Qt::LeftButton);
-        QTest::mouseClick(c.button9, Qt::LeftButton);
-        QCOMPARE(c.button9->text(), u"範囲"_s);
-        QVERIFY(!c.button2->isEnabled());
+        QTest::mouseClick(c.readStopButton, Qt::LeftButton);
+        QTest::mouseClick(c.readingModeButton, Qt::LeftButton);
+        QCOMPARE(c.readingModeButton->text(), u"範囲"_s);
+        QVERIFY(!c.lineUpButton->isEnabled());
         form.documents().TextDisplaySwitch();
-        QCOMPARE(c.button9->text(), u"範囲"_s);
-        QVERIFY(!c.button3->isEnabled());
+        QCOMPARE(c.readingModeButton->text(), u"範囲"_s);
+        QVERIFY(!c.lineDownButton->isEnabled());
     }
 
     // A line longer than the view shows its start while it is read, not
@@ -504,9 +504,9 @@ private slots:
     {
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("wrap");
-        QTest::newRow("one line, running on") << 0 << false;
-        QTest::newRow("whole text, running on") << 2 << false;
-        QTest::newRow("one line, wrapped") << 0 << true;
+        QTest::newRow("one line, running on") << int(ReadingMode::OneLine) << false;
+        QTest::newRow("whole text, running on") << int(ReadingMode::All) << false;
+        QTest::newRow("one line, wrapped") << int(ReadingMode::OneLine) << true;
     }
 
     void lineBeingReadShowsItsStart()
@@ -528,14 +528,14 @@ private slots:
         f.state().SpeechRuntimeError = 1;
         f.state().SpeechRuntime11Error = 0;
         f.form.documents().WordWrapSetting(wrap);
-        f.state().ReproductionMode = mode;
+        f.state().readingMode = mode;
         const int longStart = 40 * (3 + 2);
         if (mode == 0) {
             f.caretAt(longStart);
             f.reader.SpeechPlay();
         } else {
             f.reader.SpeechPlay();
-            while (f.state().SpeakLinesNo < 40 && f.state().SpeechStateFlag == 10)
+            while (f.state().SpeakLinesNo < 40 && f.state().speechState == SpeechState::VoiceSpeaking)
                 f.finish();
         }
         QCOMPARE(f.selected(), longLine);
@@ -611,15 +611,15 @@ private slots:
         for (const QString& line : read)
             if (!line.isEmpty())
                 expected << line;
-        f.state().ReproductionMode = 2;
+        f.state().readingMode = ReadingMode::All;
         f.reader.SpeechPlay();
         QStringList marked;
-        for (int guard = 0; f.state().SpeechStateFlag == 10 && guard < 20; ++guard) {
+        for (int guard = 0; f.state().speechState == SpeechState::VoiceSpeaking && guard < 20; ++guard) {
             marked << f.selected();
             f.finish();
         }
         QCOMPARE(marked, expected);
-        QCOMPARE(f.state().SpeechStateFlag, 12);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceStopped);
     }
 
     // An engine that lets a text go without its end event (a failed stream,
@@ -662,7 +662,7 @@ private slots:
         State& state = form.state();
         state.OsMajor = 6;
         state.OsMinor = service ? 3 : 1;
-        state.strOralName = u"English"_s;
+        state.oralNameText = u"English"_s;
         speech->SpeechPlatformInstallationCheck();
         QVERIFY(service ? synthesizer != nullptr : voice != nullptr);
         const auto spoken = [&] { return service ? synthesizer->spoken : voice->spoken; };
@@ -676,35 +676,35 @@ private slots:
 
         Controls& c = form.ui();
         form.documents().TextDisplaySwitch();
-        c.textBox1->SetText(u"日本語の一行目\n二行目\n"_s);
+        c.textView->SetText(u"日本語の一行目\n二行目\n"_s);
         prompter.answers = {true};
-        QTest::mouseClick(c.button34, Qt::LeftButton);
-        QCOMPARE(c.textBox1->Text(), u"日本語の一行目\r\n二行目\r\n"_s);
+        QTest::mouseClick(c.lineEndCheckButton, Qt::LeftButton);
+        QCOMPARE(c.textView->Text(), u"日本語の一行目\r\n二行目\r\n"_s);
         state.LoopModeCount = 1;
-        QTest::mouseClick(c.button10, Qt::LeftButton);
+        QTest::mouseClick(c.loopCountButton, Qt::LeftButton);
         QCOMPARE(state.LoopModeCount, 2);
-        c.textBox1->Select(0, 0);
+        c.textView->Select(0, 0);
 
-        QTest::mouseClick(c.button4, Qt::LeftButton);
+        QTest::mouseClick(c.readButton, Qt::LeftButton);
         QCOMPARE(spoken(), QStringList{u"日本語の一行目"_s});
         service ? synthesizer->finishUtterance() : voice->finishUtterance();
         QCOMPARE(spoken().size(), 2);
-        QCOMPARE(state.SpeechStateFlag, speaking);
+        QCOMPARE(state.speechState, speaking);
 
         // Japanese: the built-in one, or the service's after the two built-in voices.
         speech->answers = {service ? 2 : 1};
         c.menuVoice->trigger();
         QCOMPARE(speech->asked, 1);
         dropTheText();
-        QTest::mouseClick(c.button10, Qt::LeftButton);
+        QTest::mouseClick(c.loopCountButton, Qt::LeftButton);
         QCOMPARE(state.LoopModeCount, 4);
-        QCOMPARE(state.SpeechStateFlag, speaking + 2);
-        QVERIFY(c.textBox1->isEnabled() && c.button9->isEnabled());
+        QCOMPARE(state.speechState, speaking + 2);
+        QVERIFY(c.textView->isEnabled() && c.readingModeButton->isEnabled());
 
         // Play reads again, with the voice chosen.
-        QTest::mouseClick(c.button4, Qt::LeftButton);
+        QTest::mouseClick(c.readButton, Qt::LeftButton);
         QCOMPARE(spoken().size(), 3);
-        QCOMPARE(state.SpeechStateFlag, speaking);
+        QCOMPARE(state.speechState, speaking);
         if (service)
             QVERIFY(synthesizer->calls.contains(u"SelectVoice(Japanese)"_s));
         else
@@ -719,11 +719,11 @@ private slots:
         Fixture f(u"line"_s, true);
         f.state().LoopModeCount = 2;
         f.reader.SpeechPlay();
-        f.state().SpeechStateFlag = 22;   // an end counted twice
+        f.state().speechState = SpeechState::SynthesizerStopped;   // an end counted twice
         f.reader.SpeechStop();
         QCOMPARE(f.engines.synthesizer_.state, int(SpeechSynthesizer::Ready));
         QCOMPARE(f.engines.synthesizer_.calls.last(), u"Cancel"_s);
-        QCOMPARE(f.state().SpeechStateFlag, 22);
+        QCOMPARE(f.state().speechState, SpeechState::SynthesizerStopped);
     }
 
     void displayWindowLines()
@@ -744,7 +744,7 @@ private slots:
         SpeechReader::DispSpeakAsyncOut(u"歌詞"_s, s, nullptr, &synth, true);
         QCOMPARE(synth.calls, (QStringList{u"Cancel"_s, u"Select(Alice)"_s, u"SpeakAsync"_s}));
         QCOMPARE(synth.spoken, QStringList{u"歌詞"_s});
-        QCOMPARE(s.SpeechStateFlag, 99);
+        QCOMPARE(s.speechState, SpeechState::Idle);
     }
 };
 

@@ -71,7 +71,7 @@ struct Fixture
     }
 
     State& state() { return form.state(); }
-    TextView* view() { return form.ui().textBox1; }
+    TextView* view() { return form.ui().textView; }
     QStringList& spoken() { return engines.synth ? engines.synthesizer_.spoken : engines.voice_.spoken; }
     void finish()
     {
@@ -135,7 +135,7 @@ private slots:
             f.reader.SpeechPause();
             f.clock->now += pausedMs;
             f.reader.SpeechPause();
-            QCOMPARE(f.state().SpeechStateFlag, 10);
+            QCOMPARE(f.state().speechState, SpeechState::VoiceSpeaking);
         }
         if (heardAfterMs >= 0) {
             f.clock->now += heardAfterMs - told;
@@ -149,7 +149,7 @@ private slots:
         QElapsedTimer waited;
         waited.start();
         QCOMPARE(f.spoken().size(), 1);
-        QCOMPARE(f.state().SpeechStateFlag, 10);   // still reading: the views stay locked
+        QCOMPARE(f.state().speechState, SpeechState::VoiceSpeaking);   // still reading: the views stay locked
         QVERIFY(WaitFor([&] { return f.spoken().size() == 2; }, expectedGapMs + 3000));
         QVERIFY2(waited.elapsed() >= expectedGapMs - 1, qPrintable(QString::number(waited.elapsed())));
         QVERIFY2(waited.elapsed() < expectedGapMs + 400, qPrintable(QString::number(waited.elapsed())));
@@ -158,13 +158,13 @@ private slots:
     void noGapKeepsTodaysTiming()
     {
         Fixture f(u"a\r\nb\r\nc"_s, 0);
-        f.state().ReproductionMode = 2;
+        f.state().readingMode = ReadingMode::All;
         f.reader.SpeechPlay();
         f.readLine(500);
         QCOMPARE(f.spoken(), (QStringList{u"a"_s, u"b"_s}));   // at once, within the completion
         f.readLine(500);
         f.readLine(500);
-        QCOMPARE(f.state().SpeechStateFlag, 12);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceStopped);
     }
 
     // After the last reading nothing follows: the reading ends at once.
@@ -173,8 +173,8 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("readings");
-        QTest::newRow("one line, twice") << 0 << u"line"_s << 2;
-        QTest::newRow("all, comment line last") << 2 << u"a\r\nb\r\n；note"_s << 2;
+        QTest::newRow("one line, twice") << int(ReadingMode::OneLine) << u"line"_s << 2;
+        QTest::newRow("all, comment line last") << int(ReadingMode::All) << u"a\r\nb\r\n；note"_s << 2;
     }
 
     void lastReadingEndsAtOnce()
@@ -183,7 +183,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, readings);
         Fixture f(text, 150);
-        f.state().ReproductionMode = mode;
+        f.state().readingMode = mode;
         f.reader.SpeechPlay();
         for (int k = 1; k < readings; ++k) {
             f.readLine(100);
@@ -192,7 +192,7 @@ private slots:
         }
         f.readLine(100);
         QVERIFY(!f.reader.Gap().Waiting());
-        QCOMPARE(f.state().SpeechStateFlag, 12);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceStopped);
         QCOMPARE(f.spoken().size(), readings);
     }
 
@@ -217,8 +217,8 @@ private slots:
         f.readLine(300);
         Wait(100);
         f.reader.SpeechPause();
-        QCOMPARE(f.state().SpeechStateFlag, speaking + 1);
-        QCOMPARE(SystemColors::BackColor(f.form.ui().button5), SystemColors::ActiveCaption());
+        QCOMPARE(f.state().speechState, speaking + 1);
+        QCOMPARE(SystemColors::BackColor(f.form.ui().readPauseButton), SystemColors::ActiveCaption());
         Wait(600);
         QCOMPARE(f.spoken().size(), 1);
 
@@ -228,13 +228,13 @@ private slots:
             f.reader.SpeechPlay();
         else
             f.reader.SpeechPause();
-        QCOMPARE(f.state().SpeechStateFlag, speaking);
-        QCOMPARE(SystemColors::BackColor(f.form.ui().button5), SystemColors::ControlLight());
+        QCOMPARE(f.state().speechState, speaking);
+        QCOMPARE(SystemColors::BackColor(f.form.ui().readPauseButton), SystemColors::ControlLight());
         QVERIFY(WaitFor([&] { return f.spoken().size() == 2; }, 3000));
         // What was left of it, not a new gap (about 200 of 300 ms).
         QVERIFY2(rest.elapsed() < 290, qPrintable(QString::number(rest.elapsed())));
         QCOMPARE(f.spoken(), (QStringList{u"line"_s, u"line"_s}));
-        QCOMPARE(f.state().SpeechStateFlag, speaking);
+        QCOMPARE(f.state().speechState, speaking);
     }
 
     void stopEndsTheGap_data()
@@ -253,11 +253,11 @@ private slots:
         if (paused)
             f.reader.SpeechPause();
         f.reader.SpeechStop();
-        QCOMPARE(f.state().SpeechStateFlag, 12);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceStopped);
         QVERIFY(!f.reader.Gap().Waiting());
         Wait(500);
         QCOMPARE(f.spoken().size(), 1);
-        QCOMPARE(f.state().SpeechStateFlag, 12);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceStopped);
     }
 
     void skipsGoAtOnce_data()
@@ -302,9 +302,9 @@ private slots:
         QTest::addColumn<int>("wordLength");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("one line") << 0 << u"intro\r\nsay it again；note"_s << 7 << 0 << 4 << 2 << u"it"_s;
-        QTest::newRow("all, second line") << 2 << u"；c\r\n今日は 晴れ"_s << 0 << 0 << 4 << 2 << u"晴れ"_s;
-        QTest::newRow("range across a comment") << 1 << u"x\r\naa；bb\r\ncc dd"_s << 3 << 12 << 7 << 2 << u"dd"_s;
+        QTest::newRow("one line") << int(ReadingMode::OneLine) << u"intro\r\nsay it again；note"_s << 7 << 0 << 4 << 2 << u"it"_s;
+        QTest::newRow("all, second line") << int(ReadingMode::All) << u"；c\r\n今日は 晴れ"_s << 0 << 0 << 4 << 2 << u"晴れ"_s;
+        QTest::newRow("range across a comment") << int(ReadingMode::Range) << u"x\r\naa；bb\r\ncc dd"_s << 3 << 12 << 7 << 2 << u"dd"_s;
     }
 
     void wordFollowsTheVoice()
@@ -318,12 +318,12 @@ private slots:
         QFETCH(QString, expected);
 
         Fixture f(text, 0);
-        f.state().ReproductionMode = mode;
+        f.state().readingMode = mode;
         f.view()->Select(selectFrom, selectLength);
         f.view()->document()->setModified(false);
         const int flag = f.state().TextNewFlag;
         f.reader.SpeechPlay();
-        QCOMPARE(f.state().SpeechStateFlag, 10);
+        QCOMPARE(f.state().speechState, SpeechState::VoiceSpeaking);
         const int selStart = f.view()->SelectionStart();
         const int selLength = f.view()->SelectionLength();
 

@@ -44,7 +44,7 @@ void TestSpeechCommands::voiceCommandOnTheSynthesizer()
 {
     Rig rig(6, 3);
     rig.installed = {u"A"_s, u"B"_s, u"A"_s, u"C"_s};
-    rig.state.strOralName = u"A"_s;
+    rig.state.oralNameText = u"A"_s;
     rig.speech.SpeechPlatformInstallationCheck();
     QCOMPARE(rig.oralName(), u"A"_s);
 
@@ -78,7 +78,7 @@ void TestSpeechCommands::voiceCommandOnTheSynthesizer()
 void TestSpeechCommands::voiceCommandOnTheBuiltInVoice()
 {
     Rig rig;
-    rig.state.strOralName = kVoices[1];
+    rig.state.oralNameText = kVoices[1];
     rig.speech.SpeechPlatformInstallationCheck();
     QCOMPARE(rig.state.OralSelectionNumber, 1);
 
@@ -132,16 +132,16 @@ void TestSpeechCommands::voiceCommandShowsTheDialog()
     speech.setDesktopServiceCheck([] { return false; });
     state.OsMajor = 6;
     state.OsMinor = 1;
-    state.strOralName = kVoices[1];
+    state.oralNameText = kVoices[1];
     speech.SpeechPlatformInstallationCheck();
 
     int preselected = -1;
     QTimer::singleShot(0, this, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* dialog = qobject_cast<LanguageSetting*>(w); dialog && dialog->isVisible()) {
-                preselected = dialog->comboBox1->currentIndex();
-                dialog->comboBox1->setCurrentIndex(2);
-                dialog->button1->click();
+                preselected = dialog->voiceBox->currentIndex();
+                dialog->voiceBox->setCurrentIndex(2);
+                dialog->applyButton->click();
             }
     });
     QTimer::singleShot(5000, this, [] {
@@ -161,19 +161,19 @@ void TestSpeechCommands::languageSettingDialog()
 {
     LanguageSetting dialog;
     QCOMPARE(dialog.windowTitle(), u"音声合成言語設定"_s);
-    QCOMPARE(dialog.label1->text(), u"・音声言語"_s);
-    QCOMPARE(dialog.comboBox1->objectName(), u"comboBox1"_s);
-    QVERIFY(!dialog.comboBox1->isEditable());
-    QCOMPARE(dialog.button1->text(), u"設定"_s);
-    QCOMPARE(dialog.button2->text(), u"キャンセル"_s);
+    QCOMPARE(dialog.voiceLabel->text(), u"・音声言語"_s);
+    QCOMPARE(dialog.voiceBox->objectName(), u"voiceBox"_s);
+    QVERIFY(!dialog.voiceBox->isEditable());
+    QCOMPARE(dialog.applyButton->text(), u"設定"_s);
+    QCOMPARE(dialog.cancelButton->text(), u"キャンセル"_s);
     QVERIFY(dialog.windowFlags().testFlag(Qt::Tool));
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-    dialog.comboBox1->addItems(kVoices);
+    dialog.voiceBox->addItems(kVoices);
     dialog.show();
-    dialog.button2->click();
+    dialog.cancelButton->click();
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     dialog.show();
-    dialog.button1->click();
+    dialog.applyButton->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
 }
 
@@ -191,14 +191,14 @@ void TestSpeechCommands::slidersGiveTheEngineRateAndVolume()
     QFETCH(int, minor);
     Rig rig(6, minor);
     rig.speech.SpeechPlatformInstallationCheck();
-    rig.trackBar2->setSliderPosition(-5);
+    rig.speechSpeedSlider->setSliderPosition(-5);
     rig.speech.SpeechRateSetting();
-    rig.trackBar1->setSliderPosition(30);
+    rig.speechVolumeSlider->setSliderPosition(30);
     rig.speech.SpeechVolSetting();
     QCOMPARE(rig.state.SpeechRate, -5);
-    QCOMPARE(rig.label5->text(), u"-5"_s);
+    QCOMPARE(rig.speechSpeedLabel->text(), u"-5"_s);
     QCOMPARE(rig.state.SpeechVol, 30);
-    QCOMPARE(rig.label8->text(), u"30"_s);
+    QCOMPARE(rig.speechVolumeLabel->text(), u"30"_s);
     if (minor == 3) {
         QCOMPARE(rig.synthesizer->rate, -5);
         QCOMPARE(rig.synthesizer->volume, 30);
@@ -217,28 +217,28 @@ void TestSpeechCommands::slidersReportEngineFailures()
         Rig rig;
         rig.speech.SpeechPlatformInstallationCheck();
         rig.voice->fail.names = {u"setRate"_s, u"setVolume"_s};
-        rig.trackBar2->setSliderPosition(4);
+        rig.speechSpeedSlider->setSliderPosition(4);
         rig.speech.SpeechRateSetting();
-        rig.trackBar1->setSliderPosition(70);
+        rig.speechVolumeSlider->setSliderPosition(70);
         rig.speech.SpeechVolSetting();
         QCOMPARE(rig.prompter.texts(), (QStringList{kUnsupported, kUnsupported}));
-        QCOMPARE(rig.label5->text(), u"4"_s);
+        QCOMPARE(rig.speechSpeedLabel->text(), u"4"_s);
         QCOMPARE(rig.state.SpeechRate, 4);
-        QCOMPARE(rig.label8->text(), u"70"_s);
+        QCOMPARE(rig.speechVolumeLabel->text(), u"70"_s);
     }
     // No engine was ever created (set-up not run, or it failed).
     {
         Rig rig(6, 3);
-        rig.trackBar2->setSliderPosition(1);
+        rig.speechSpeedSlider->setSliderPosition(1);
         rig.speech.SpeechRateSetting();
         QCOMPARE(rig.prompter.texts(), QStringList{kUnsupported});
-        QCOMPARE(rig.label5->text(), u"1"_s);
+        QCOMPARE(rig.speechSpeedLabel->text(), u"1"_s);
     }
     {
         Rig rig;
         rig.voiceMissing = true;
         rig.speech.SpeechPlatformInstallationCheck();
-        rig.trackBar1->setSliderPosition(10);
+        rig.speechVolumeSlider->setSliderPosition(10);
         rig.speech.SpeechVolSetting();
         QCOMPARE(rig.prompter.texts(), QStringList{kUnsupported});
         QCOMPARE(rig.state.SpeechVol, 10);

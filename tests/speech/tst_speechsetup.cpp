@@ -86,7 +86,7 @@ void TestSpeechSetup::builtInVoiceFirstRunKeepsTheDefaultVoice()
     QCOMPARE(rig.state.SpeechRuntime11Error, 0);
     QCOMPARE(rig.state.SpeechRuntimeError, 1);
     QVERIFY(rig.available());
-    QCOMPARE(rig.state.strOralName, kVoices[0]);
+    QCOMPARE(rig.state.oralNameText, kVoices[0]);
     QCOMPARE(rig.oralName(), kNone);
     // No voice given: the engine's default speaks.
     QCOMPARE(rig.voice->voiceIndex, -1);
@@ -104,7 +104,7 @@ void TestSpeechSetup::builtInVoiceFindsTheSavedVoiceEveryRun()
     for (int run = 0; run < 3; ++run) {
         Rig rig;
         // Start-up reads OralName into both variables.
-        rig.state.strOralName = QString::fromLocal8Bit(saved);
+        rig.state.oralNameText = QString::fromLocal8Bit(saved);
         rig.state.OralName = saved;
         rig.speech.SpeechPlatformInstallationCheck();
         QCOMPARE(rig.state.SpeechRuntime11Error, 0);
@@ -118,7 +118,7 @@ void TestSpeechSetup::builtInVoiceFindsTheSavedVoiceEveryRun()
 void TestSpeechSetup::builtInVoiceFallsBackToTheFirstVoice()
 {
     Rig rig;
-    rig.state.strOralName = u"Uninstalled (zz)"_s;
+    rig.state.oralNameText = u"Uninstalled (zz)"_s;
     rig.state.OralName = "Uninstalled (zz)";
     rig.state.OralSelectionNumber = 2;
     rig.speech.SpeechPlatformInstallationCheck();
@@ -133,7 +133,7 @@ void TestSpeechSetup::builtInVoiceWithoutVoicesIsUnavailable()
     for (const QString& saved : {kNone, kVoices[1]}) {
         Rig rig;
         rig.voiceList.clear();
-        rig.state.strOralName = saved;
+        rig.state.oralNameText = saved;
         rig.state.OralName = saved.toLocal8Bit();
         rig.speech.SpeechPlatformInstallationCheck();
         QCOMPARE(rig.state.SpeechRuntime11Error, 1);
@@ -159,19 +159,19 @@ void TestSpeechSetup::builtInVoiceFailures()
     rig.voiceMissing = missing;
     if (!failing.isEmpty())
         rig.voiceFailures.names << failing;
-    rig.state.strOralName = kVoices[1];
+    rig.state.oralNameText = kVoices[1];
     rig.state.OralName = kVoices[1].toLocal8Bit();
     rig.state.OralSelectionNumber = 1;
-    rig.trackBar2->setValue(2);   // as the settings showed the stored rate
-    rig.label5->setText(u"2"_s);
+    rig.speechSpeedSlider->setValue(2);   // as the settings showed the stored rate
+    rig.speechSpeedLabel->setText(u"2"_s);
     rig.speech.SpeechPlatformInstallationCheck();
     QCOMPARE(rig.state.SpeechRuntime11Error, 1);
     QCOMPARE(rig.state.SpeechRuntimeError, 1);
     QCOMPARE(rig.state.OralSelectionNumber, 0);
     QCOMPARE(rig.state.SpeechRate, 0);
     // The slider and its number show the rate that now holds.
-    QCOMPARE(rig.trackBar2->value(), 0);
-    QCOMPARE(rig.label5->text(), u"0"_s);
+    QCOMPARE(rig.speechSpeedSlider->value(), 0);
+    QCOMPARE(rig.speechSpeedLabel->text(), u"0"_s);
     QCOMPARE(rig.oralName(), kNone);
     // The commands then say the engine is missing.
     rig.speech.SpeechSettingSub();
@@ -182,7 +182,7 @@ void TestSpeechSetup::builtInVoiceFailures()
 void TestSpeechSetup::synthesizerWalkStopsAtTheSavedVoice()
 {
     Rig rig(6, 3);
-    rig.state.strOralName = kVoices[1];
+    rig.state.oralNameText = kVoices[1];
     rig.speech.SpeechPlatformInstallationCheck();
     QCOMPARE(rig.state.SpeechRuntimeError, 0);
     QCOMPARE(rig.state.SpeechRuntime11Error, 1);
@@ -199,7 +199,7 @@ void TestSpeechSetup::synthesizerWalkStopsAtTheSavedVoice()
 void TestSpeechSetup::synthesizerWithoutMatchTakesItsCurrentVoice()
 {
     Rig rig(6, 2);
-    rig.state.strOralName = u"Uninstalled"_s;
+    rig.state.oralNameText = u"Uninstalled"_s;
     rig.state.OralName = "Uninstalled";
     rig.speech.SpeechPlatformInstallationCheck();
     QCOMPARE(rig.state.SpeechRuntimeError, 0);
@@ -212,7 +212,7 @@ void TestSpeechSetup::synthesizerWithoutVoicesKeepsTheName()
 {
     Rig rig(6, 3);
     rig.installed.clear();
-    rig.state.strOralName = u"Saved voice"_s;
+    rig.state.oralNameText = u"Saved voice"_s;
     rig.state.OralName = "Saved voice";
     rig.speech.SpeechPlatformInstallationCheck();
     QCOMPARE(rig.state.SpeechRuntimeError, 0);
@@ -243,11 +243,11 @@ void TestSpeechSetup::synthesizerFailures()
     rig.starting = startFails;
     if (!failing.isEmpty())
         rig.synthesizerFailures.names << failing;
-    rig.state.strOralName = kVoices[2];
+    rig.state.oralNameText = kVoices[2];
     rig.state.OralName = kVoices[2].toLocal8Bit();
     rig.state.OralSelectionNumber = 2;
-    rig.trackBar2->setValue(2);   // as the settings showed the stored rate
-    rig.label5->setText(u"2"_s);
+    rig.speechSpeedSlider->setValue(2);   // as the settings showed the stored rate
+    rig.speechSpeedLabel->setText(u"2"_s);
     rig.speech.SpeechPlatformInstallationCheck();
     if (startFails)
         rig.synthesizer->finishStart(false);
@@ -255,8 +255,8 @@ void TestSpeechSetup::synthesizerFailures()
     QCOMPARE(rig.state.SpeechRuntime11Error, 1);
     QCOMPARE(rig.state.OralSelectionNumber, 0);
     QCOMPARE(rig.state.SpeechRate, 0);
-    QCOMPARE(rig.trackBar2->value(), 0);
-    QCOMPARE(rig.label5->text(), u"0"_s);
+    QCOMPARE(rig.speechSpeedSlider->value(), 0);
+    QCOMPARE(rig.speechSpeedLabel->text(), u"0"_s);
     QCOMPARE(rig.oralName(), kNone);
     QVERIFY(!rig.speech.EngineStarting());
     QCOMPARE(rig.voicesMade, 0);
@@ -266,7 +266,7 @@ void TestSpeechSetup::synthesizerStartingKeepsCommandsSensible()
 {
     Rig rig(6, 3);
     rig.starting = true;
-    rig.state.strOralName = kVoices[2];
+    rig.state.oralNameText = kVoices[2];
     rig.speech.SpeechPlatformInstallationCheck();
     // The set-up returned at once and waits; nothing is available yet.
     QVERIFY(rig.speech.EngineStarting());
@@ -277,7 +277,7 @@ void TestSpeechSetup::synthesizerStartingKeepsCommandsSensible()
     // Meanwhile the voice command waits for the service instead of telling
     // the user to install one, and the speed reaches the engine.
     rig.speech.SpeechSettingSub();
-    rig.trackBar2->setSliderPosition(-3);
+    rig.speechSpeedSlider->setSliderPosition(-3);
     rig.speech.SpeechRateSetting();
     QVERIFY(rig.prompter.texts().isEmpty());
     QVERIFY(rig.speech.asked.isEmpty());
@@ -321,7 +321,7 @@ void TestSpeechSetup::windowAnswersWhileTheServiceStarts()
     form.setSpeech(std::move(owned));
     form.state().OsMajor = 6;
     form.state().OsMinor = 3;
-    form.state().strOralName = kVoices[1];
+    form.state().oralNameText = kVoices[1];
 
     form.show();
     QTRY_VERIFY_WITH_TIMEOUT(service != nullptr, 5000);
@@ -339,15 +339,15 @@ void TestSpeechSetup::windowAnswersWhileTheServiceStarts()
     // So does the play button: no install message, the line is read once
     // the service is up.
     form.documents().TextDisplaySwitch();
-    form.ui().textBox1->SetText(QStringLiteral("hello"));
-    QTest::mouseClick(form.ui().button4, Qt::LeftButton);
+    form.ui().textView->SetText(QStringLiteral("hello"));
+    QTest::mouseClick(form.ui().readButton, Qt::LeftButton);
     QVERIFY(prompter.texts().isEmpty());
     QVERIFY(service->spoken.isEmpty());
 
     speech->answers << std::nullopt;   // the user cancels the dialog
     service->finishStart(true);
     QCOMPARE(service->spoken, QStringList{QStringLiteral("hello")});
-    QCOMPARE(form.state().SpeechStateFlag, 20);
+    QCOMPARE(form.state().speechState, SpeechState::SynthesizerSpeaking);
     QCOMPARE(form.state().SpeechRuntimeError, 0);
     QCOMPARE(QString::fromLocal8Bit(form.state().OralName), kVoices[1]);
     QCOMPARE(speech->asked.size(), 1);
@@ -380,7 +380,7 @@ void TestSpeechSetup::storedVoiceChoosesTheEngine()
     MyForm form(prompter);
     form.settings().setSystemVersion(std::make_shared<LinuxSystemVersion>(serviceUsable));
     form.settings().SystemVersionProbe();
-    form.state().strOralName = stored;
+    form.state().oralNameText = stored;
     form.settings().SpeechEngineForVoice();
     QCOMPARE(form.state().OsMajor, std::int16_t(6));
     QCOMPARE(form.state().OsMinor, std::int16_t(minor));

@@ -55,7 +55,7 @@ struct StudyRig : PlayerRig
     }
     void SeekTo(int ms)
     {
-        ui.trackBar3->setValue(ms);
+        ui.musicPositionSlider->setValue(ms);
         music->trackBarMovementEnd();
     }
     int SeeksTo(int ms) const { return int(device.Commands().count(u"Seek(%1)"_s.arg(ms))); }
@@ -101,18 +101,18 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTest::qWait(LrcDisplay::ActivationClickMs);
         rig.SeekTo(1100);   // 一 current, 二 below it
-        QTest::mouseClick(window->button3, Qt::LeftButton);   // its speak button
+        QTest::mouseClick(window->nextLineSpeakButton, Qt::LeftButton);   // its speak button
         QCOMPARE(rig.study.practisedLine(), -1);
-        rig.music->button30_Click();   // range play off
-        QTest::mouseClick(window->label3, Qt::LeftButton);
+        rig.music->RangePlayToggled();   // range play off
+        QTest::mouseClick(window->nextLineLabel, Qt::LeftButton);
         QCOMPARE(rig.study.practisedLine(), 2);
         QCOMPARE(rig.state.StartTime, 1300);
         QCOMPARE(rig.state.EndingTime, 1600);
-        QCOMPARE(rig.ui.button30->text(), u"レ"_s);
-        QCOMPARE(rig.ui.label7->text(), u"Start：1.30 sec"_s);
-        QCOMPARE(rig.ui.label9->text(), u"End：1.60 sec"_s);
+        QCOMPARE(rig.ui.rangePlayButton->text(), u"レ"_s);
+        QCOMPARE(rig.ui.rangeStartLabel->text(), u"Start：1.30 sec"_s);
+        QCOMPARE(rig.ui.rangeEndLabel->text(), u"End：1.60 sec"_s);
         QCOMPARE(rig.device.Commands().last(2), (QStringList{u"Seek(1300)"_s, u"Play"_s}));
-        QCOMPARE(window->label2->text(), u"二"_s);
+        QCOMPARE(window->currentLineLabel->text(), u"二"_s);
     }
 
     // Each line is heard as often as the repetition button says (∞ stays).
@@ -140,7 +140,7 @@ private slots:
         }
         QVERIFY(WaitFor([&] { return rig.study.practisedLine() == 2; }, 1000 + passes * 600));
         QCOMPARE(rig.SeeksTo(1000), passes);
-        QCOMPARE(rig.ui.label7->text(), u"Start：1.30 sec"_s);
+        QCOMPARE(rig.ui.rangeStartLabel->text(), u"Start：1.30 sec"_s);
     }
 
     // Lines of equal time are one place in the song: practised once.
@@ -179,9 +179,9 @@ private slots:
         QCOMPARE(rig.device.playing(), gapMs == 0);
         if (gapMs == 0)
             return;
-        QCOMPARE(rig.ui.trackBar3->value(), 1000);
-        QCOMPARE(rig.state.AudioStateFlag, std::int32_t(10));
-        QCOMPARE(rig.lyrics.dlgLrcDisplay()->label2->text(), u"一"_s);
+        QCOMPARE(rig.ui.musicPositionSlider->value(), 1000);
+        QCOMPARE(rig.state.audioState, AudioState::WavePlaying);
+        QCOMPARE(rig.lyrics.dlgLrcDisplay()->currentLineLabel->text(), u"一"_s);
         QVERIFY(!rig.lineTimer->isActive());
         QVERIFY(WaitFor([&] { return rig.device.playing(); }, gapMs + 500));
         QCOMPARE(rig.SeeksTo(1000), 3);   // the start, the hold, the second pass
@@ -224,7 +224,7 @@ private slots:
             rig.music->MusicPlay();
             QVERIFY(!rig.study.gapTimer()->isActive());
         } else if (command == u"range"_s) {
-            rig.music->button30_Click();
+            rig.music->RangePlayToggled();
             QVERIFY(WaitFor([&] { return rig.device.playing(); }, 1500));
             QCOMPARE(rig.study.practisedLine(), -1);
         } else {
@@ -303,7 +303,7 @@ private slots:
         form.documents().TextOpenFile(path, u"song.lrc"_s);
         QCOMPARE(form.state().LrcTextNewFlag, std::int16_t(3));
         if (editor == u"edited"_s)
-            form.ui().textBox2->appendPlainText(u"[00:09.00]追加"_s);
+            form.ui().lrcView->appendPlainText(u"[00:09.00]追加"_s);
         form.lrc().LrcTextTempLabel(dir.filePath(u"song.wav"_s));
         form.study().TrackStarting();
         form.study().LyricsLater();
@@ -317,7 +317,7 @@ private slots:
         f.close();
         if (editor == u"unedited"_s) {
             QCOMPARE(saved, SongBytes(u"UTF-8"_s, u"00:01.10"_s, u"01:02.60"_s));
-            QCOMPARE(form.ui().textBox2->toPlainText(), QString::fromUtf8(saved).replace(u"\r\n"_s, u"\n"_s));
+            QCOMPARE(form.ui().lrcView->toPlainText(), QString::fromUtf8(saved).replace(u"\r\n"_s, u"\n"_s));
             QCOMPARE(form.state().LrcTextNewFlag, std::int16_t(3));
             return;
         }
@@ -335,7 +335,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(original) == original.size());
         f.close();
         StudyRig rig{QString()};
-        rig.state.cMurmelinCreateFolder = dir.path();
+        rig.state.murmelinFolder = dir.path();
         rig.lyrics.LrcTextTempLabel(dir.filePath(u"song.wav"_s));
         rig.music->MusicStart(u"/m/a.wav"_s, QString());
         QVERIFY(!rig.ui.menuSaveTiming->isEnabled());
@@ -466,7 +466,7 @@ private slots:
         MyForm form{prompter};
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QWidget* view = form.ui().textBox1;
+        QWidget* view = form.ui().textView;
         view->setVisible(true);
         view->setFocus();
         QTRY_VERIFY_WITH_TIMEOUT(view->hasFocus(), 2000);

@@ -89,14 +89,14 @@ private slots:
             std::int64_t p = -1;
             device.Position(p);
             if (LrcDisplay* d = form.lrc().dlgLrcDisplay())
-                changes.append({d->label2->text(), p, wall.elapsed()});
+                changes.append({d->currentLineLabel->text(), p, wall.elapsed()});
         });
         form.lrc().LrcTextTempLabel(wav);
         wall.start();
         form.music().MusicStart(wav, u"slow"_s);
-        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(form.state().audioState, AudioState::WavePlaying);
         QCOMPARE(device.SpeedPercent(), 75);
-        QTRY_COMPARE_WITH_TIMEOUT(form.lrc().dlgLrcDisplay()->label2->text(), u"四"_s, 6000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.lrc().dlgLrcDisplay()->currentLineLabel->text(), u"四"_s, 6000);
 
         const QStringList lines{u"一"_s, u"二"_s, u"三"_s, u"四"_s};
         const QList<std::int64_t> due{500, 1000, 1500, 2000};
@@ -129,11 +129,11 @@ private slots:
         form.state().StudyPausePercent = 100;
         form.lrc().LrcTextTempLabel(wav);
         form.music().MusicStart(wav, u"tone"_s);
-        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(form.state().audioState, AudioState::WavePlaying);
         form.study().menuLinePractice_Toggled(true);
         const qsizetype from = monitor_.samples();
         form.study().PracticeLine(0);
-        QTRY_COMPARE_WITH_TIMEOUT(form.state().AudioStateFlag, 12, 12000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.state().audioState, AudioState::WaveStopped, 12000);
         QTest::qWait(600);   // the monitor's last blocks
 
         const QList<int> bursts = Bursts(from);
@@ -162,12 +162,12 @@ private slots:
         form.study().SetLadder(1);
         form.lrc().LrcTextTempLabel(wav);
         form.music().MusicStart(wav, u"ladder"_s);
-        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(form.state().audioState, AudioState::WavePlaying);
         form.study().menuLinePractice_Toggled(true);
         const qsizetype from = monitor_.samples();
         form.study().PracticeLine(0);
         QTRY_COMPARE_WITH_TIMEOUT(device.SpeedPercent(), 75, 1000);
-        QTRY_COMPARE_WITH_TIMEOUT(form.state().AudioStateFlag, 10 + 2, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.state().audioState, 10 + 2, 20000);
         QTest::qWait(600);
         const QList<int> bursts = Bursts(from);
         qInfo() << "bursts (ms):" << bursts;

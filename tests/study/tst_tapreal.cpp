@@ -53,12 +53,12 @@ private slots:
         form.setMusic(std::make_unique<MusicController>(form.context(), device, mixer));
         form.lrc().setPositionSource([&device](std::int64_t& ms) { return device.IsOpen() && device.Position(ms) == 0; });
         // The lyrics as typed in the editor, to be kept in UTF-16.
-        form.ui().textBox2->SetText(u"[ti:テスト]\r\n一\r\n\r\n二\r\n"_s);
+        form.ui().lrcView->SetText(u"[ti:テスト]\r\n一\r\n\r\n二\r\n"_s);
         form.state().LrcTextCodeKind = 1;
         form.state().StudyTapCompensationMs = 150;
         form.lrc().LrcTextTempLabel(wav);
         form.music().MusicStart(wav, u"tap"_s);
-        QCOMPARE(form.state().AudioStateFlag, 10);
+        QCOMPARE(form.state().audioState, AudioState::WavePlaying);
         form.tapTiming().Open();
         TapTimingDialog* dialog = form.tapTiming().dialog();
         QVERIFY(dialog);
@@ -113,7 +113,7 @@ private slots:
         QCOMPARE(form.state().LrcText, expected);
         QVERIFY(form.lrc().dlgLrcDisplay());
         form.music().MusicPlayFrom(0);
-        QTRY_COMPARE_WITH_TIMEOUT(form.lrc().dlgLrcDisplay()->label2->text(), u"一"_s, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.lrc().dlgLrcDisplay()->currentLineLabel->text(), u"一"_s, 3000);
         std::int64_t shownAt = 0;
         device.Position(shownAt);
         QVERIFY2(std::abs(shownAt - stamps()[0]) <= 100, qPrintable(QString::number(shownAt)));

@@ -53,8 +53,8 @@ public:
     RecordingDocuments(CallLog& log, const Context& c) : DocumentController(c), log(log) {}
     RECORD(TextDisplaySwitch) RECORD(LrcTextDisplaySwitch) RECORD(ArtDisplaySwitch) RECORD(NewText) RECORD(NewLrcText)
     RECORD(Undo) RECORD(Cut) RECORD(Copy) RECORD(Paste) RECORD(Delete) RECORD(SelectAll)
-    RECORD(textBox1_TextChanged) RECORD(textBox2_TextChanged) RECORD(OverWrite) RECORD(FileNameSpecifiedSave)
-    RECORD(button34_Click) RECORD(FontSetting) RECORD(TextFontSetting)
+    RECORD(TextViewChanged) RECORD(LrcViewChanged) RECORD(OverWrite) RECORD(FileNameSpecifiedSave)
+    RECORD(LineEndCheck) RECORD(FontSetting) RECORD(TextFontSetting)
     CallLog& log;
 };
 
@@ -73,12 +73,12 @@ class RecordingMusic : private MusicFakes, public MusicController
 {
 public:
     RecordingMusic(CallLog& log, const Context& c) : MusicController(c, device, mixer), log(log) {}
-    RECORD(MusicPlay) RECORD(MusicPause) RECORD(MusicStop) RECORD(timer1_Tick) RECORD(trackBarMovementStart)
+    RECORD(MusicPlay) RECORD(MusicPause) RECORD(MusicStop) RECORD(MusicPollTick) RECORD(trackBarMovementStart)
     RECORD(trackBarMovement) RECORD(trackBarMovementEnd) RECORD(NextMusicPlay) RECORD(BackMusicPlay)
-    RECORD(button26_Click) RECORD(button27_Click) RECORD(button28_Click) RECORD(button29_Click)
-    RECORD(button14_Click) RECORD(button15_Click) RECORD(button16_Click) RECORD(button17_Click)
-    RECORD(button30_Click) RECORD(MixerVolTrackBarDisp) RECORD(MixerVolSetting) RECORD(mixerSetControl)
-    RECORD1(trackBar3_MouseWheel, int) RECORD1(trackBar3_Focus, bool)
+    RECORD(RepeatOneModeChosen) RECORD(InOrderModeChosen) RECORD(InOrderLoopModeChosen) RECORD(RandomModeChosen)
+    RECORD(RangeEndSet) RECORD(RangeStartSet) RECORD(RangeStartClear) RECORD(RangeEndClear)
+    RECORD(RangePlayToggled) RECORD(MixerVolTrackBarDisp) RECORD(MixerVolSetting) RECORD(mixerSetControl)
+    RECORD1(PositionSliderWheel, int) RECORD1(PositionSliderFocus, bool)
     CallLog& log;
 };
 
@@ -86,7 +86,7 @@ class RecordingLrc : public LrcController
 {
 public:
     RecordingLrc(CallLog& log, const Context& c) : LrcController(c), log(log) {}
-    RECORD(LrcTextDisplay) RECORD(timer2_Tick)
+    RECORD(LrcTextDisplay) RECORD(LrcCloseTick)
     CallLog& log;
 };
 

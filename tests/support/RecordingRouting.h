@@ -1,7 +1,7 @@
 #pragma once
 
 // The operations a file selection or the open command hands a file to,
-// recorded with their arguments in one shared, ordered log. label4 is noted
+// recorded with their arguments in one shared, ordered log. songNameLabel is noted
 // at each call too, so a test sees when the song name was shown.
 
 #include "art/ArtController.h"
@@ -16,7 +16,7 @@
 struct RoutingLog
 {
     QStringList calls;
-    QStringList songNames;   // label4's text at each call (empty without a label)
+    QStringList songNames;   // songNameLabel's text at each call (empty without a label)
     bool copyWorks = true;   // what MP3JpegDel answers
 
     void clear()
@@ -28,7 +28,7 @@ struct RoutingLog
     void add(const QString& call, const Controls& ui)
     {
         calls << call;
-        songNames << (ui.label4 ? ui.label4->text() : QString());
+        songNames << (ui.songNameLabel ? ui.songNameLabel->text() : QString());
     }
 };
 
@@ -79,9 +79,9 @@ public:
         log.add(QStringLiteral("MusicStart(%1, %2)").arg(path, name), ui);
     }
     void MusicPlayModeButtonColor() override { log.add(QStringLiteral("MusicPlayModeButtonColor"), ui); }
-    void MusicPlayModeButton26ActiveColor() override { log.add(QStringLiteral("MusicPlayModeButton26ActiveColor"), ui); }
-    void MusicPlayModeButton27ActiveColor() override { log.add(QStringLiteral("MusicPlayModeButton27ActiveColor"), ui); }
-    void MusicPlayModeButton28ActiveColor() override { log.add(QStringLiteral("MusicPlayModeButton28ActiveColor"), ui); }
-    void MusicPlayModeButton29ActiveColor() override { log.add(QStringLiteral("MusicPlayModeButton29ActiveColor"), ui); }
+    void RepeatOneButtonActiveColor() override { log.add(QStringLiteral("RepeatOneButtonActiveColor"), ui); }
+    void InOrderButtonActiveColor() override { log.add(QStringLiteral("InOrderButtonActiveColor"), ui); }
+    void InOrderLoopButtonActiveColor() override { log.add(QStringLiteral("InOrderLoopButtonActiveColor"), ui); }
+    void RandomPlayButtonActiveColor() override { log.add(QStringLiteral("RandomPlayButtonActiveColor"), ui); }
     RoutingLog& log;
 };
