@@ -310,7 +310,7 @@ void MyForm::WireCommands()
 
 void MyForm::ReadButtonPressed()
 {
-    if (state_.SpeechRuntimeError == 1 && state_.SpeechRuntime11Error == 1) {
+    if (state_.synthesizerStatus == EngineStatus::Unavailable && state_.voiceStatus == EngineStatus::Unavailable) {
         if (speech_->PlayWhenReady())
             return;
         prompter_.MessageInfoBox(SpeechMessages::InstallVoices());
@@ -367,10 +367,10 @@ void MyForm::MyForm_Shown()
 
 bool MyForm::MyForm_FormClosing()
 {
-    if (State::HasUnsavedChanges(state_.TextNewFlag)
+    if (State::HasUnsavedChanges(state_.textDocumentState)
         && !prompter_.YesNo(u"テキスト・データを保存せずに終了しても良いですか？"_s))
         return false;
-    if (State::HasUnsavedChanges(state_.LrcTextNewFlag)
+    if (State::HasUnsavedChanges(state_.lrcDocumentState)
         && !prompter_.YesNo(u"同期テキスト・データを保存せずに終了しても良いですか？"_s))
         return false;
     return true;
@@ -419,9 +419,9 @@ bool MyForm::eventFilter(QObject* watched, QEvent* event)
             && !ui_.menuBar->isAncestorOf(child) && child != ui_.menuBar) {
             const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
             if (button == Qt::LeftButton)
-                state_.MouseRightAndLeftButtonFlag = 2;
+                state_.lastClickButton = ClickButton::Left;
             else if (button == Qt::RightButton)
-                state_.MouseRightAndLeftButtonFlag = 1;
+                state_.lastClickButton = ClickButton::Right;
         }
     }
     // Keys the window's controls leave alone: Return on a button or a list

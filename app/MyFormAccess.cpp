@@ -246,11 +246,11 @@ void MyForm::OpenListRow(int list)
         return;
     // As a left click on the row: the selection is routed as an open. The
     // memory is put back afterwards, so the arrow keys keep only moving.
-    const std::int32_t before = state_.MouseRightAndLeftButtonFlag;
-    state_.MouseRightAndLeftButtonFlag = 2;
+    const std::int32_t before = state_.lastClickButton;
+    state_.lastClickButton = ClickButton::Left;
     if (row->isSelected())
         library_->SelectionChanged(list);
     else
         view->setCurrentItem(row, 0, QItemSelectionModel::ClearAndSelect);
-    state_.MouseRightAndLeftButtonFlag = before;
+    state_.lastClickButton = before;
 }

@@ -94,7 +94,7 @@ Figures Measure(MyForm& form, ScriptedPrompter& prompter, const QString& path)
     QList<double> open, decode, save;
     for (int i = 0; i < kRuns; ++i) {
         view->SetText(u"other"_s);   // a load of the same text would change nothing
-        form.state().TextNewFlag = 3;
+        form.state().textDocumentState = DocumentState::Stored;
         QCoreApplication::processEvents();
         open << TimeMs([&] {
             docs.TextOpenFile(path, name);
@@ -107,7 +107,7 @@ Figures Measure(MyForm& form, ScriptedPrompter& prompter, const QString& path)
         view->undo();
         prompter.answers = {true};
         save << TimeMs([&] { docs.OverWrite(); });
-        if (form.state().TextNewFlag != 3)
+        if (form.state().textDocumentState != DocumentState::Stored)
             qFatal("over-write failed");
     }
     f.open = Median(open);

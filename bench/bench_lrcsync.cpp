@@ -115,7 +115,7 @@ int main(int argc, char** argv)
     GstAudioDevice device;
     FakeMixer mixer;
     form.setMusic(std::make_unique<MusicController>(form.context(), device, mixer));
-    form.lrc().setPositionSource([&device](std::int64_t& ms) { return device.IsOpen() && device.Position(ms) == 0; });
+    form.lrc().setPositionSource([&device](std::int64_t& ms) { return device.IsOpen() && device.Position(ms) == DeviceResult::Success; });
     State& state = form.state();
 
     // After the window's own handler: a tick that moved the lines is a
@@ -125,7 +125,7 @@ int main(int argc, char** argv)
     std::vector<Change> changes;
     QObject::connect(form.ui().lineTimer, &QTimer::timeout, &form, [&] {
         std::int64_t p = -1;
-        if (device.Position(p) != 0)
+        if (device.Position(p) != DeviceResult::Success)
             return;
         const int line = state.LrcDspArrayCunt - 1;   // the one just made current
         LrcDisplay* d = form.lrc().dlgLrcDisplay();

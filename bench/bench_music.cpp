@@ -148,7 +148,7 @@ int main(int argc, char** argv)
                 return 1;
             }
             const auto copied = Clock::now();
-            if (const int code = device.Open(copy, AudioDevice::Kind::Mpeg); code != 0) {
+            if (const int code = device.Open(copy, AudioDevice::Kind::Mpeg); code != DeviceResult::Success) {
                 std::fprintf(stderr, "bench_music: open failed: %s\n", qPrintable(device.ErrorText(code)));
                 return 1;
             }

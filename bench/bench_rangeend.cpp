@@ -35,7 +35,7 @@ public:
     int Seek(std::int64_t ms) override
     {
         std::int64_t now = 0;
-        if (Position(now) == 0)
+        if (Position(now) == DeviceResult::Success)
             positionsAtSeek.push_back(now);
         QElapsedTimer t;
         t.start();

@@ -42,7 +42,7 @@ public:
     int Seek(std::int64_t ms) override
     {
         std::int64_t now = 0;
-        if (Position(now) == 0)
+        if (Position(now) == DeviceResult::Success)
             positionsAtSeek.push_back(now);
         return GstAudioDevice::Seek(ms);
     }
@@ -113,7 +113,7 @@ int main(int argc, char** argv)
     WatchedDevice device;
     FakeMixer mixer;
     form.setMusic(std::make_unique<MusicController>(form.context(), device, mixer));
-    form.lrc().setPositionSource([&device](std::int64_t& ms) { return device.IsOpen() && device.Position(ms) == 0; });
+    form.lrc().setPositionSource([&device](std::int64_t& ms) { return device.IsOpen() && device.Position(ms) == DeviceResult::Success; });
 
     std::vector<double> all;
     for (const int speed : {50, 75, 125}) {

@@ -87,7 +87,7 @@ int main(int argc, char** argv)
     GstAudioDevice device;
     FakeMixer mixer;
     form.setMusic(std::make_unique<MusicController>(form.context(), device, mixer));
-    form.lrc().setPositionSource([&device](std::int64_t& ms) { return device.IsOpen() && device.Position(ms) == 0; });
+    form.lrc().setPositionSource([&device](std::int64_t& ms) { return device.IsOpen() && device.Position(ms) == DeviceResult::Success; });
     State& state = form.state();
 
     // --- taps
@@ -135,7 +135,7 @@ int main(int argc, char** argv)
         if (length == 0 || start == shownStart)
             return;
         std::int64_t p = -1;
-        if (device.Position(p) != 0)
+        if (device.Position(p) != DeviceResult::Success)
             return;
         shownStart = start;
         const QString text = d->currentLineLabel->text();

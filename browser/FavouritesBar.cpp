@@ -212,7 +212,7 @@ bool FavouritesBar::eventFilter(QObject* watched, QEvent* event)
     if (watched == favouritesList->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton) {
-            MouseRightAndLeftButtonFlag = 2;
+            lastClickButton = ClickButton::Left;
             // A row the keys (or the right button) already selected changes
             // no selection when clicked, so it is opened here.
             QTreeWidgetItem* item = favouritesList->itemAt(mouse->position().toPoint());
@@ -221,7 +221,7 @@ bool FavouritesBar::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
         } else if (mouse->button() == Qt::RightButton) {
-            MouseRightAndLeftButtonFlag = 1;
+            lastClickButton = ClickButton::Right;
         }
     } else if (watched == favouritesList && event->type() == QEvent::KeyPress) {
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
@@ -230,7 +230,7 @@ bool FavouritesBar::eventFilter(QObject* watched, QEvent* event)
         }
         // The window reports every left press, the one on "▽" too: a key
         // that moves the selection after it must not count as a click.
-        MouseRightAndLeftButtonFlag = 0;
+        lastClickButton = ClickButton::None;
     }
     return QObject::eventFilter(watched, event);
 }
@@ -258,7 +258,7 @@ void FavouritesBar::save()
 
 void FavouritesBar::setMouseButtonFlag(int flag)
 {
-    MouseRightAndLeftButtonFlag = flag;
+    lastClickButton = flag;
 }
 
 bool FavouritesBar::pressFunctionKey(int key)
@@ -329,8 +329,8 @@ void FavouritesBar::MyFavoriteSelRUN()
 {
     if (m_choosing)
         return;
-    const int flag = MouseRightAndLeftButtonFlag;
-    MouseRightAndLeftButtonFlag = 0;
+    const int flag = lastClickButton;
+    lastClickButton = ClickButton::None;
     const QList<QTreeWidgetItem*> selected = favouritesList->selectedItems();
     if (flag != 2 || selected.isEmpty())
         return;

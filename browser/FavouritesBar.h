@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browser/Favourites.h"
+#include "core/State.h"
 
 #include <QObject>
 #include <QString>
@@ -90,7 +91,7 @@ private:
     FavouriteList m_list;
 
     int UrlDsp = 0;
-    int MouseRightAndLeftButtonFlag = 0;
+    int lastClickButton = ClickButton::None;
     bool m_choosing = false;
 
     QPushButton* importFavouriteButton = nullptr;

@@ -51,6 +51,59 @@ namespace PictureFit {
 enum Code : std::int32_t { Center = 0, Normal = 1, Stretch = 2, Zoom = 3 };
 }
 
+// The audio device's answer to a command: success, or the device's own
+// error code.
+namespace DeviceResult {
+enum Code : std::int32_t { Success = 0 };
+}
+
+// Whether a speech engine could be started (each engine has its own).
+namespace EngineStatus {
+enum Code : std::int32_t { Ready = 0, Unavailable = 1 };
+}
+
+// The mouse button of the last click on a list or the favourites.
+namespace ClickButton {
+enum Code : std::int32_t { None = 0, Right = 1, Left = 2 };
+}
+
+// The file list shown, in the order of its three buttons.
+namespace FileList {
+enum Code : std::int32_t { All = 0, Text = 1, Music = 2 };
+}
+
+// How the last folder scan or file write ended.
+namespace FileOutcome {
+enum Code : std::int32_t { Done = 0, Failed = 1 };
+}
+
+// Whether the song plays only between its range's start and end.
+namespace PlayRange {
+enum Code : std::int16_t { Off = 0, On = 1 };
+}
+
+// Whether the position was moved while the song was paused, so resuming
+// starts afresh from there.
+namespace PausedMove {
+enum Code : std::int32_t { None = 0, Moved = 1 };
+}
+
+// A text document in the editor: none, new, new and edited, read from or
+// saved to its file, and edited since.
+namespace DocumentState {
+enum Code : std::int16_t { Untouched = 0, New = 1, NewEdited = 2, Stored = 3, StoredEdited = 4 };
+}
+
+// A document's load changes its editor once; that change is no edit.
+namespace LoadChange {
+enum Code : std::int32_t { None = 0, Pending = 1 };
+}
+
+// A document's encoding (the save dialog lists them in this order).
+namespace EncodingCode {
+enum Code : std::int16_t { ShiftJis = 0, Utf16LE = 1, Utf16BE = 2, Utf8 = 3 };
+}
+
 // The process-wide variables every part of the program shares, under their
 // own names and widths. MyForm owns the one instance; each controller gets a
 // reference, and a test makes its own. The values here are the start-up
@@ -65,7 +118,7 @@ struct State
     QString LrcText;
     QString oralNameText;
     QString deleteFileName;
-    std::int32_t MouseRightAndLeftButtonFlag = 0;  // 0 none yet, 1 right, 2 left
+    std::int32_t lastClickButton = ClickButton::None;
 
     // --- settings --------------------------------------------------------------
     std::int16_t OsMajor = 0;
@@ -76,11 +129,11 @@ struct State
     QString openDirFolder;
 
     // --- file lists ------------------------------------------------------------
-    std::int32_t listViewSel = 0;
+    std::int32_t shownList = FileList::All;
     std::int32_t allFileListSorting = 0;
     std::int32_t textFileListSorting = 0;
     std::int32_t musicListSorting = 0;
-    std::int32_t EXErrorFlag = 0;
+    std::int32_t lastFileOutcome = FileOutcome::Done;
     std::int32_t MusicListCount = 0;
     std::int32_t ListIndexMusic = 0;
     std::int32_t mp3TempCopyIndex = 0;
@@ -88,12 +141,12 @@ struct State
     // --- documents -------------------------------------------------------------
     QString textFolder;
     QString lrcTextFolder;
-    std::int16_t TextNewFlag = 0;
-    std::int16_t LrcTextNewFlag = 0;
-    std::int32_t TextFileNewFlag = 0;
-    std::int32_t LrcTextFileNewFlag = 0;
-    std::int16_t TextCodeKind = 0;
-    std::int16_t LrcTextCodeKind = 0;
+    std::int16_t textDocumentState = DocumentState::Untouched;
+    std::int16_t lrcDocumentState = DocumentState::Untouched;
+    std::int32_t textLoadChange = LoadChange::None;
+    std::int32_t lrcLoadChange = LoadChange::None;
+    std::int16_t textEncoding = EncodingCode::ShiftJis;
+    std::int16_t lrcEncoding = EncodingCode::ShiftJis;
     std::int32_t TextCodeKindLength = 0;
     std::int32_t LrcTextCodeKindLength = 0;
     QString TextFontName;
@@ -102,8 +155,8 @@ struct State
     std::int32_t TextFontCharset = 0;
 
     // --- speech ----------------------------------------------------------------
-    std::int32_t SpeechRuntimeError = 0;
-    std::int32_t SpeechRuntime11Error = 0;
+    std::int32_t synthesizerStatus = EngineStatus::Ready;
+    std::int32_t voiceStatus = EngineStatus::Ready;
     QByteArray OralName;            // the voice name in the ANSI code page
     std::int32_t OralSelectionNumber = 0;
     std::int32_t speechState = SpeechState::Idle;
@@ -122,15 +175,15 @@ struct State
     // --- music -----------------------------------------------------------------
     std::int32_t audioState = AudioState::Closed;
     std::int32_t audioDeviceId = 0;
-    std::int32_t deviceError = 0;
+    std::int32_t deviceError = DeviceResult::Success;
     QString songPath;
     std::int32_t PlayTimeMiriSecond = 0;
     double Second = 0.0;
     std::int32_t PositionTimeMiriSecond = 0;
-    std::int32_t PauseMovementFlag = 0;
+    std::int32_t pausedMove = PausedMove::None;
     std::int32_t StartTime = 0;
     std::int32_t EndingTime = 0;
-    std::int16_t RangeEn = 1;
+    std::int16_t playRange = PlayRange::On;
     std::int32_t playMode = PlayMode::None;
     std::int32_t MixerVolume = 0;
     std::int32_t MixerVolMinimum = 0;
@@ -191,15 +244,15 @@ struct State
         repeatLrcText.clear();
         LrcText.clear();
         deleteFileName.clear();
-        MouseRightAndLeftButtonFlag = 0;
-        listViewSel = 0;
+        lastClickButton = ClickButton::None;
+        shownList = FileList::All;
         allFileListSorting = textFileListSorting = musicListSorting = 0;
-        EXErrorFlag = 0;
+        lastFileOutcome = FileOutcome::Done;
         MusicListCount = ListIndexMusic = 0;
         mp3TempCopyIndex = 0;
-        TextNewFlag = LrcTextNewFlag = 0;
-        TextFileNewFlag = LrcTextFileNewFlag = 0;
-        TextCodeKind = LrcTextCodeKind = 0;
+        textDocumentState = lrcDocumentState = DocumentState::Untouched;
+        textLoadChange = lrcLoadChange = LoadChange::None;
+        textEncoding = lrcEncoding = EncodingCode::ShiftJis;
         TextCodeKindLength = LrcTextCodeKindLength = 0;
         OralSelectionNumber = 0;
         speechState = SpeechState::Idle;
@@ -208,14 +261,15 @@ struct State
         OneLineSelectionStart = OneLineSelectionLength = 0;
         RateTrackBarVisible = VolTrackBarVisible = 0;
         audioState = AudioState::Closed;
-        audioDeviceId = deviceError = 0;
+        audioDeviceId = 0;
+        deviceError = DeviceResult::Success;
         songPath.clear();
         PlayTimeMiriSecond = 0;
         Second = 0.0;
         PositionTimeMiriSecond = 0;
-        PauseMovementFlag = 0;
+        pausedMove = PausedMove::None;
         StartTime = EndingTime = 0;
-        RangeEn = 1;
+        playRange = PlayRange::On;
         MixerTrackBarVisible = 0;
         LrcMp3TimeAdjustment = LrcMp3TrakBar0StartFlag = 0;
         LrcStartArrayCunt = LrcEndArrayCunt = LrcDspArrayCunt = 0;
@@ -229,10 +283,10 @@ struct State
         StudyLyricShiftMs = 0;
     }
 
-    // Unsaved changes: a document in state 2 (new, edited) or 4 (stored, edited).
+    // Unsaved changes: a document edited since it was made or stored.
     static bool HasUnsavedChanges(std::int16_t documentState)
     {
-        return documentState == 2 || documentState == 4;
+        return documentState == DocumentState::NewEdited || documentState == DocumentState::StoredEdited;
     }
 
     // Reading aloud is busy while speaking or paused with either engine.

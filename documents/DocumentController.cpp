@@ -28,12 +28,12 @@ DocumentController::Document DocumentController::Parts(DocumentKind kind)
 {
     if (kind == DocumentKind::Lrc)
         return {kind, ui.lrcView, ui.lrcNameBox, ui.lrcFolderLabel, state.lrcTextFolder,
-                state.LrcTextNewFlag, state.LrcTextFileNewFlag, state.LrcTextCodeKind,
+                state.lrcDocumentState, state.lrcLoadChange, state.lrcEncoding,
                 state.LrcTextCodeKindLength, u".lrc"_s, u"NewLrcText"_s,
                 u"同期テキスト・データを保存しなくてもよいですか？"_s,
                 u"同期テキスト・データを上書き保存しますか？"_s};
     return {DocumentKind::Text, ui.textView, ui.textNameBox, ui.textFolderLabel, state.textFolder,
-            state.TextNewFlag, state.TextFileNewFlag, state.TextCodeKind,
+            state.textDocumentState, state.textLoadChange, state.textEncoding,
             state.TextCodeKindLength, u".txt"_s, u"NewText"_s,
             u"テキスト・データを保存しなくてもよいですか？"_s,
             u"テキスト・データを上書き保存しますか？"_s};
@@ -125,10 +125,10 @@ void DocumentController::NewDocument(DocumentKind kind)
         return;
     ShowView(kind == DocumentKind::Lrc ? View::Lrc : View::Text);
     Document doc = Parts(kind);
-    if (State::HasUnsavedChanges(doc.newFlag) && !prompter.YesNo(doc.discardQuestion))
+    if (State::HasUnsavedChanges(doc.documentState) && !prompter.YesNo(doc.discardQuestion))
         return;
     doc.nameBox->setText(doc.newName);
-    doc.newFlag = DocumentRules::New;
+    doc.documentState = DocumentRules::New;
     // Emptying an editor that held text is a change and moves the state on.
     doc.editor->SetText(QString());
     doc.codeKindLength = 0;
@@ -146,12 +146,12 @@ void DocumentController::NewLrcText()
 
 void DocumentController::TextViewChanged()
 {
-    DocumentRules::ContentChanged(state.TextNewFlag, state.TextFileNewFlag);
+    DocumentRules::ContentChanged(state.textDocumentState, state.textLoadChange);
 }
 
 void DocumentController::LrcViewChanged()
 {
-    DocumentRules::ContentChanged(state.LrcTextNewFlag, state.LrcTextFileNewFlag);
+    DocumentRules::ContentChanged(state.lrcDocumentState, state.lrcLoadChange);
 }
 
 void DocumentController::Undo()

@@ -68,9 +68,9 @@ private:
         QLineEdit* nameBox;
         QLabel* folderLabel;
         QString& folder;
-        std::int16_t& newFlag;
-        std::int32_t& fileNewFlag;
-        std::int16_t& codeKind;
+        std::int16_t& documentState;
+        std::int32_t& loadChange;
+        std::int16_t& encodingCode;
         std::int32_t& codeKindLength;
         QString extension;
         QString newName;

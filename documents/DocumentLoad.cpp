@@ -45,7 +45,7 @@ void DocumentController::Store(DocumentKind kind, const DetectedText& detected)
         return;
     Document doc = Parts(kind);
     if (detected.code)
-        doc.codeKind = *detected.code;
+        doc.encodingCode = *detected.code;
     if (detected.markFlag)
         doc.codeKindLength = *detected.markFlag;
 }
@@ -63,7 +63,7 @@ void DocumentController::TextOpenFile(const QString& path, const QString& fileNa
 {
     // Not while the engine in use speaks or pauses.
     const bool synthesiser = state.OsMajor == 6 && (state.OsMinor == 2 || state.OsMinor == 3);
-    const bool available = (synthesiser ? state.SpeechRuntimeError : state.SpeechRuntime11Error) == 0;
+    const bool available = (synthesiser ? state.synthesizerStatus : state.voiceStatus) == 0;
     if (available) {
         const int speaking = synthesiser ? SpeechState::SynthesizerSpeaking : SpeechState::VoiceSpeaking;
         const int paused = synthesiser ? SpeechState::SynthesizerPaused : SpeechState::VoicePaused;
@@ -77,10 +77,10 @@ void DocumentController::TextOpenFile(const QString& path, const QString& fileNa
         }
     }
 
-    if (path.contains(u".txt"_s) && State::HasUnsavedChanges(state.TextNewFlag)
+    if (path.contains(u".txt"_s) && State::HasUnsavedChanges(state.textDocumentState)
         && !prompter.YesNo(u"テキスト・データを保存しなくてもよいですか？"_s))
         return;
-    if (path.contains(u".lrc"_s) && State::HasUnsavedChanges(state.LrcTextNewFlag)
+    if (path.contains(u".lrc"_s) && State::HasUnsavedChanges(state.lrcDocumentState)
         && !prompter.YesNo(u"同期テキスト・データを保存しなくてもよいですか？"_s))
         return;
 
@@ -113,7 +113,7 @@ void DocumentController::TextOpenFile(const QString& path, const QString& fileNa
 
 bool DocumentController::HoldsLrcFile(const QString& path)
 {
-    if (state.LrcTextNewFlag != DocumentRules::Stored && state.LrcTextNewFlag != DocumentRules::StoredEdited)
+    if (state.lrcDocumentState != DocumentRules::Stored && state.lrcDocumentState != DocumentRules::StoredEdited)
         return false;
     const QFileInfo held(FilePath(Parts(DocumentKind::Lrc)));
     const QFileInfo other(path);
@@ -133,13 +133,13 @@ void DocumentController::ReloadLrcFile()
 
 void DocumentController::PutStoredText(Document& doc, const QString& text)
 {
-    doc.fileNewFlag = 1;
-    doc.newFlag = DocumentRules::Stored;
+    doc.loadChange = LoadChange::Pending;
+    doc.documentState = DocumentRules::Stored;
     // Putting the text in is not an edit: the one notification it raises
     // is swallowed, and when it raises none the flag must not wait for
     // the user's first change.
     if (!doc.editor->SetText(text))
-        doc.fileNewFlag = 0;
+        doc.loadChange = LoadChange::None;
 }
 
 void DocumentController::TextFontSetting()

@@ -6,10 +6,10 @@ using namespace Qt::StringLiterals;
 
 namespace DocumentRules {
 
-void ContentChanged(std::int16_t& state, std::int32_t& ignoreNextChange)
+void ContentChanged(std::int16_t& state, std::int32_t& loadChange)
 {
-    if (ignoreNextChange == 1) {
-        ignoreNextChange = 0;
+    if (loadChange == LoadChange::Pending) {
+        loadChange = LoadChange::None;
         return;
     }
     if (state == Untouched || state == New)
@@ -35,7 +35,7 @@ OverWriteAction ForOverWrite(bool fileExists, std::int16_t state)
 Preselection Preselect(std::int16_t state, std::int16_t code, bool shiftJisConvertible)
 {
     if (state == Stored || state == StoredEdited)
-        return {code >= 1 && code <= 3 ? code + 1 : 1, true};
+        return {code >= EncodingCode::Utf16LE && code <= EncodingCode::Utf8 ? code + 1 : 1, true};
     return {shiftJisConvertible ? 1 : 2, false};
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/State.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,12 +12,12 @@
 // and the font style bits.
 namespace DocumentRules {
 
-// Document states: 0 untouched, 1 new, 2 new and edited, 3 stored, 4 stored and edited.
-enum : std::int16_t { Untouched = 0, New = 1, NewEdited = 2, Stored = 3, StoredEdited = 4 };
+// The document states (Untouched, New, NewEdited, Stored, StoredEdited).
+using namespace DocumentState;
 
 // A content change of an editor. The one change a load causes is swallowed
 // (the ignore-next-change flag goes back to 0); any other one is an edit.
-void ContentChanged(std::int16_t& state, std::int32_t& ignoreNextChange);
+void ContentChanged(std::int16_t& state, std::int32_t& loadChange);
 
 enum class OverWriteAction { Nothing, Ask, SaveUnderName };
 OverWriteAction ForOverWrite(bool fileExists, std::int16_t state);

@@ -34,12 +34,12 @@ QString WithUtf16Mark(const QString& text, TextCodec::Encoding encoding)
 bool DocumentController::WriteDocumentFile(DocumentKind kind, const QString& path, const QString& text)
 {
     const Document doc = Parts(kind);
-    const TextCodec::Encoding encoding = EncodingOf(doc.codeKind);
+    const TextCodec::Encoding encoding = EncodingOf(doc.encodingCode);
     // The conversion comes first, so a text Shift_JIS cannot hold leaves the
     // file untouched; the write itself replaces the file only when complete.
     const std::optional<QByteArray> bytes = codec_.Encode(WithUtf16Mark(text, encoding), encoding);
     if (!bytes) {
-        state.EXErrorFlag = 1;
+        state.lastFileOutcome = FileOutcome::Failed;
         prompter.MessageInfoBox(
             u"ANSI以外の文字が含まれていますので「名前を付けて保存」で「Unicodeなど」を指定して保存してください。"_s);
         return false;
@@ -48,7 +48,7 @@ bool DocumentController::WriteDocumentFile(DocumentKind kind, const QString& pat
     const QString failure = DocumentFile::WriteWhole(path, *bytes, state.murmelinFolder);
     if (failure.isEmpty())
         return true;
-    state.EXErrorFlag = 1;
+    state.lastFileOutcome = FileOutcome::Failed;
     prompter.MessageInfoBox(failure);
     return false;
 }
@@ -61,9 +61,9 @@ void DocumentController::FileSave(const QString& path, const QString& text)
 std::optional<QString> DocumentController::SaveThroughDialog(Document& doc, const QStringList& filters,
                                                              const QString& path, const QString& text)
 {
-    const bool fromFile = doc.newFlag == DocumentRules::Stored || doc.newFlag == DocumentRules::StoredEdited;
+    const bool fromFile = doc.documentState == DocumentRules::Stored || doc.documentState == DocumentRules::StoredEdited;
     const bool shiftJis = !fromFile && codec_.Encode(text, TextCodec::Encoding::ShiftJis).has_value();
-    const DocumentRules::Preselection pre = DocumentRules::Preselect(doc.newFlag, doc.codeKind, shiftJis);
+    const DocumentRules::Preselection pre = DocumentRules::Preselect(doc.documentState, doc.encodingCode, shiftJis);
 
     QString proposed = path;
     int proposedIndex = pre.position - 1;
@@ -88,7 +88,7 @@ std::optional<QString> DocumentController::SaveThroughDialog(Document& doc, cons
 
     // Name, folder and start folder change before the write and stay if it fails.
     doc.nameBox->setText(DocumentRules::BaseName(DocumentRules::FileNameOf(chosen)));
-    const bool carriesMark = pre.textCarriesMark && position == doc.codeKind + 1;
+    const bool carriesMark = pre.textCarriesMark && position == doc.encodingCode + 1;
     const QString folder = DocumentRules::FolderOf(chosen);
     state.openDirFolder = folder;
     doc.folderLabel->setText(folder);
@@ -112,7 +112,7 @@ std::optional<QString> DocumentController::SaveThroughDialog(Document& doc, cons
         return std::nullopt;
     }
     if (position == 1 || writeMark)
-        doc.codeKind = std::int16_t(position - 1);
+        doc.encodingCode = std::int16_t(position - 1);
 
     if (peers.library) {
         const QString listFolder = ui.listFolderLabel->text();
@@ -142,7 +142,7 @@ void DocumentController::SaveUnderName(Document& doc)
         return;
     Store(doc.kind, read.detected);
     doc.editor->SetText(read.detected.text);
-    doc.newFlag = DocumentRules::Stored;
+    doc.documentState = DocumentRules::Stored;
 }
 
 void DocumentController::OverWrite()
@@ -151,7 +151,7 @@ void DocumentController::OverWrite()
     if (!doc)
         return;
     const QString path = FilePath(*doc);
-    switch (DocumentRules::ForOverWrite(QFileInfo::exists(path), doc->newFlag)) {
+    switch (DocumentRules::ForOverWrite(QFileInfo::exists(path), doc->documentState)) {
     case DocumentRules::OverWriteAction::Nothing:
         return;
     case DocumentRules::OverWriteAction::SaveUnderName:
@@ -160,10 +160,10 @@ void DocumentController::OverWrite()
     case DocumentRules::OverWriteAction::Ask:
         if (!prompter.YesNo(doc->overWriteQuestion))
             return;
-        state.EXErrorFlag = 0;
+        state.lastFileOutcome = FileOutcome::Done;
         WriteDocumentFile(doc->kind, path, doc->editor->Text());
-        if (state.EXErrorFlag == 0)
-            doc->newFlag = DocumentRules::Stored;
+        if (state.lastFileOutcome == FileOutcome::Done)
+            doc->documentState = DocumentRules::Stored;
         return;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/State.h"
 #include "documents/Utf8Check.h"
 #include "platform/TextCodec.h"
 
@@ -17,13 +18,13 @@ DocumentKind DocumentFor(const QString& path);
 
 // The encoding of a file's bytes, decided by its mark, and its whole content
 // decoded with the mark kept as U+FEFF. Without a mark, valid UTF-8 holding
-// a non-ASCII byte is UTF-8 (code 3, mark flag 0), as most text on this
+// a non-ASCII byte is UTF-8 (EncodingCode::Utf8, mark flag 0), as most text on this
 // desktop is; anything else is Shift_JIS. Empty optionals leave the
 // document's encoding code or mark flag as they were.
 struct DetectedText
 {
     QString text;
-    std::optional<std::int16_t> code;       // 0 Shift_JIS, 1 UTF-16LE, 2 UTF-16BE, 3 UTF-8
+    std::optional<std::int16_t> code;       // an EncodingCode
     std::optional<std::int32_t> markFlag;   // 1: the text begins with the mark
 };
 

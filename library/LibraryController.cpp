@@ -80,7 +80,7 @@ QStringList LibraryController::Scan(const QString& folder, const QStringList& su
     const FolderScan::Result result = FolderScan::Scan(folder, suffixes);
     switch (result.status) {
     case FolderScan::Status::Ok:
-        state.EXErrorFlag = 0;
+        state.lastFileOutcome = FileOutcome::Done;
         return result.paths;
     // Only the all-files scan reports, so a refill of the three lists says
     // it once.
@@ -93,7 +93,7 @@ QStringList LibraryController::Scan(const QString& folder, const QStringList& su
             prompter.MessageInfoBox(AccessMessage(result.reason));
         break;
     }
-    state.EXErrorFlag = 1;
+    state.lastFileOutcome = FileOutcome::Failed;
     return {};
 }
 
@@ -144,7 +144,7 @@ void LibraryController::ListViewAllFileNameWriting(const QString& folder)
 {
     ui.allFileList->clear();
     const QStringList paths = FileNameChek(folder);
-    if (state.EXErrorFlag == 1)
+    if (state.lastFileOutcome == FileOutcome::Failed)
         return;
     Fill(ui.allFileList, paths, &FileKinds::ForAllList, false);
 }
@@ -153,7 +153,7 @@ void LibraryController::ListViewTextFileNameWriting(const QString& folder)
 {
     ui.textFileList->clear();
     const QStringList paths = TextFileNameChek(folder);
-    if (state.EXErrorFlag == 1)
+    if (state.lastFileOutcome == FileOutcome::Failed)
         return;
     Fill(ui.textFileList, paths, &FileKinds::ForTextList, false);
 }
@@ -162,7 +162,7 @@ void LibraryController::ListViewMusicFileNameWriting(const QString& folder)
 {
     ui.musicList->clear();
     const QStringList paths = MusicFileNameChek(folder);
-    if (state.EXErrorFlag != 1)
+    if (state.lastFileOutcome != FileOutcome::Failed)
         Fill(ui.musicList, paths, &FileKinds::ForMusicList, true);
     state.MusicListCount = ui.musicList->topLevelItemCount();
     state.ListIndexMusic = 0;
@@ -177,18 +177,18 @@ void LibraryController::FillAll(const QString& folder)
 
 // --- showing and sorting ------------------------------------------------------
 
-void LibraryController::ShowList(int listViewSel)
+void LibraryController::ShowList(int shownList)
 {
-    if (listViewSel < 0 || listViewSel > 2 || listViewSel == state.listViewSel)
+    if (shownList < 0 || shownList > 2 || shownList == state.shownList)
         return;
     QPushButton* const buttons[] = {ui.allListButton, ui.textListButton, ui.musicListButton};
     for (int i = 0; i < 3; ++i) {
-        List(i)->setVisible(i == listViewSel);
-        SystemColors::SetBackColor(buttons[i], i == listViewSel ? SystemColors::ActiveCaption()
+        List(i)->setVisible(i == shownList);
+        SystemColors::SetBackColor(buttons[i], i == shownList ? SystemColors::ActiveCaption()
                                                                 : SystemColors::ControlLight());
     }
-    state.listViewSel = listViewSel;
-    if (listViewSel != 2)
+    state.shownList = shownList;
+    if (shownList != FileList::Music)
         return;
 
     for (QPushButton* b : {ui.previousSongButton, ui.nextSongButton}) {
@@ -215,7 +215,7 @@ void LibraryController::ColumnClick(int list, int column)
 
 void LibraryController::SelectionChanged(int list)
 {
-    if (state.MouseRightAndLeftButtonFlag != 2) {
+    if (state.lastClickButton != ClickButton::Left) {
         SelFileName();
         return;
     }
@@ -344,7 +344,7 @@ void LibraryController::RowClickedAgain(int list)
     // A click on the row already selected changes no selection. For a song
     // it plays it again, as a click on any other row plays that one; a text
     // is not read in again over the editor's copy.
-    if (state.MouseRightAndLeftButtonFlag != 2)
+    if (state.lastClickButton != ClickButton::Left)
         return;
     QTreeWidgetItem* entry = SelectedEntry(List(list));
     if (!entry)

@@ -17,7 +17,7 @@ public:
 
     virtual void iniListView();
     virtual void FolderSetting();
-    virtual void ShowList(int listViewSel);
+    virtual void ShowList(int shownList);
     virtual void ColumnClick(int list, int column);
     virtual void SelectionChanged(int list);
     virtual void DeleteFile();
@@ -29,7 +29,7 @@ public:
     virtual void ListViewTextFileNameWriting(const QString& folder);
     virtual void ListViewMusicFileNameWriting(const QString& folder);
 
-    // The folder scans: the matching paths, or nothing with EXErrorFlag 1.
+    // The folder scans: the matching paths, or nothing with lastFileOutcome 1.
     QStringList FileNameChek(const QString& folder);
     QStringList TextFileNameChek(const QString& folder);
     QStringList MusicFileNameChek(const QString& folder);

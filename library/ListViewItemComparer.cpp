@@ -22,7 +22,7 @@ QCollator UserCollator()
 ListViewItemComparer::ListViewItemComparer(const State& state, int column)
     : state_(state)
 {
-    switch (state.listViewSel) {
+    switch (state.shownList) {
     case 0:
         col1 = column;
         break;
@@ -39,7 +39,7 @@ int ListViewItemComparer::Compare(const QTreeWidgetItem& x, const QTreeWidgetIte
 {
     int column = 0;
     std::int32_t direction = 0;
-    switch (state_.listViewSel) {
+    switch (state_.shownList) {
     case 0:
         column = col1;
         direction = state_.allFileListSorting;

@@ -229,14 +229,14 @@ void LrcController::TrackBarLrcTextTimerIni()
     std::int32_t a = 0;
     if (resyncAt_) {
         a = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
-    } else if (mp3 && (state.PositionTimeMiriSecond != 0 || (state.RangeEn == 1 && state.StartTime != 0))) {
+    } else if (mp3 && (state.PositionTimeMiriSecond != 0 || (state.playRange == PlayRange::On && state.StartTime != 0))) {
         state.LrcMp3TrakBar0StartFlag = 1;
         a = state.LrcMp3TimeAdjustment;
     } else {
         state.LrcMp3TrakBar0StartFlag = 0;
     }
     const std::int32_t b = resyncAt_ ? std::int32_t(*resyncAt_)
-                           : state.RangeEn != 0 && state.StartTime >= state.PositionTimeMiriSecond
+                           : state.playRange != PlayRange::Off && state.StartTime >= state.PositionTimeMiriSecond
                                ? state.StartTime : state.PositionTimeMiriSecond;
     const std::int32_t r = b - a;
 

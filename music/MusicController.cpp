@@ -66,7 +66,7 @@ MusicController::MusicController(const Context& context, AudioDevice& device, Mi
     // The range's end is about to be heard: decide now, so that a replay
     // follows on without a gap.
     device_.onPlayEnd = [this] {
-        if (!Playing() || state.RangeEn == 0)
+        if (!Playing() || state.playRange == PlayRange::Off)
             return;
         rangeEndTimer_->stop();
         atPlayEnd_ = true;
@@ -84,7 +84,7 @@ MusicController::~MusicController()
 bool MusicController::Examined(int code)
 {
     state.deviceError = code;
-    return code == 0;
+    return code == DeviceResult::Success;
 }
 
 void MusicController::Synchronise()
@@ -206,7 +206,7 @@ int MusicController::SeekAndPlay(std::int64_t target)
 void MusicController::MusicSeekAndPlaySub()
 {
     std::int64_t target = ui.musicPositionSlider->value();
-    if (state.RangeEn != 0 && state.StartTime >= state.PositionTimeMiriSecond) {
+    if (state.playRange != PlayRange::Off && state.StartTime >= state.PositionTimeMiriSecond) {
         target = state.StartTime;
         ui.musicPositionSlider->setValue(state.StartTime);
         ElapsedTimeDisplay(target, state.PlayTimeMiriSecond);
@@ -218,7 +218,7 @@ int MusicController::RestartFromRangeStart()
 {
     // At the end of a track the slider sits at its maximum, so a restart
     // from the slider would replay nothing: restarts go to the range start.
-    const std::int32_t target = state.RangeEn != 0 ? state.StartTime : 0;
+    const std::int32_t target = state.playRange != PlayRange::Off ? state.StartTime : 0;
     state.PositionTimeMiriSecond = 0;
     ui.musicPositionSlider->setValue(target);
     // The label goes with the slider, not a poll later: a pause in between
@@ -255,7 +255,7 @@ void MusicController::MusicPlay()
         }
         if (opened) {
             MusicSeekAndPlaySub();
-            if (state.deviceError != 0) {
+            if (state.deviceError != DeviceResult::Success) {
                 ShowDeviceError();
             } else {
                 ui.musicPollTimer->start();
@@ -272,19 +272,19 @@ void MusicController::MusicPlay()
 void MusicController::Resume()
 {
     SystemColors::SetBackColor(ui.musicPauseButton, SystemColors::ControlLight());
-    int code = 0;
-    if (state.PauseMovementFlag == 1) {
+    int code = DeviceResult::Success;
+    if (state.pausedMove == PausedMove::Moved) {
         // The slider moved while paused: start afresh from where it sought.
-        state.PauseMovementFlag = 0;
+        state.pausedMove = PausedMove::None;
         code = device_.Play();
         state.audioState = PlayingState();
         Synchronise();
     } else {
         code = device_.Resume();
-        if (code == 0 && !state.LrcText.isEmpty()) {
+        if (code == DeviceResult::Success && !state.LrcText.isEmpty()) {
             std::int64_t position = 0;
             code = device_.Position(position);
-            if (code == 0 && peers.lrc)
+            if (code == DeviceResult::Success && peers.lrc)
                 peers.lrc->LrcTextDisplayRestart(position);
         }
         state.audioState = PlayingState();
@@ -399,8 +399,8 @@ void MusicController::MusicPollTick()
     }
     ui.musicPositionSlider->setValue(int(std::clamp<std::int64_t>(position, 0, INT32_MAX)));
     ElapsedTimeDisplay(double(position), state.PlayTimeMiriSecond);
-    if ((state.RangeEn == 0 && position >= state.PlayTimeMiriSecond)
-        || (state.RangeEn != 0 && position >= state.EndingTime))
+    if ((state.playRange == PlayRange::Off && position >= state.PlayTimeMiriSecond)
+        || (state.playRange != PlayRange::Off && position >= state.EndingTime))
         MusicLoopControl();
 }
 
@@ -423,14 +423,14 @@ void MusicController::trackBarMovement()
 void MusicController::trackBarMovementEnd()
 {
     int v = ui.musicPositionSlider->value();
-    if (state.RangeEn == 1 && state.StartTime > v) {
+    if (state.playRange == PlayRange::On && state.StartTime > v) {
         v = state.StartTime;
         ui.musicPositionSlider->setValue(v);
     }
     AimPlayEnd();
     device_.Seek(v);
     state.PositionTimeMiriSecond = v;
-    state.PauseMovementFlag = 0;
+    state.pausedMove = PausedMove::None;
     if (Playing()) {
         if (onHalt)
             onHalt();   // a seek ends a practice gap: the song plays from there
@@ -441,7 +441,7 @@ void MusicController::trackBarMovementEnd()
     } else if (Paused()) {
         ElapsedTimeDisplay(v, state.PlayTimeMiriSecond);
         Synchronise();
-        state.PauseMovementFlag = 1;
+        state.pausedMove = PausedMove::Moved;
     } else if (Stopped()) {
         try {
             OpenLrcDisplayWhenNeeded();
@@ -474,7 +474,7 @@ void MusicController::PositionSliderFocus(bool entered)
 bool MusicController::AimPlayEnd()
 {
     const bool partOfTrack = state.StartTime != 0 || state.EndingTime != state.PlayTimeMiriSecond;
-    return device_.SetPlayEnd(state.RangeEn != 0 && partOfTrack ? state.EndingTime : -1);
+    return device_.SetPlayEnd(state.playRange != PlayRange::Off && partOfTrack ? state.EndingTime : -1);
 }
 
 void MusicController::ArmRangeEnd()
@@ -482,12 +482,12 @@ void MusicController::ArmRangeEnd()
     rangeEndTimer_->stop();
     rangeEndRetries_ = 0;
     const bool deviceEnds = AimPlayEnd();
-    if (!Playing() || state.RangeEn == 0)
+    if (!Playing() || state.playRange == PlayRange::Off)
         return;
     if (state.StartTime == 0 && state.EndingTime == state.PlayTimeMiriSecond)
         return;   // the whole track: the poll's end-of-track decision serves
     std::int64_t position = 0;
-    if (device_.Position(position) != 0)
+    if (device_.Position(position) != DeviceResult::Success)
         return;   // the poll meets the failure and reports it
     if (deviceEnds && position < state.EndingTime)
         return;   // the device stops there and says so
@@ -503,7 +503,7 @@ void MusicController::DisarmRangeEnd()
 
 void MusicController::RangeEndReached()
 {
-    if (!Playing() || state.RangeEn == 0)
+    if (!Playing() || state.playRange == PlayRange::Off)
         return;
     std::int64_t position = 0;
     if (!Examined(device_.Position(position))) {

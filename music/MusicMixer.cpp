@@ -22,7 +22,7 @@ void MusicController::MixerVolSetting()
 
 void MusicController::mixerSetControl()
 {
-    if (mixer_.Open() != 0) {
+    if (mixer_.Open() != DeviceResult::Success) {
         mixerSetError();
         return;
     }
@@ -30,7 +30,7 @@ void MusicController::mixerSetControl()
     // written; a failure anywhere hides the controls for good.
     const bool ok = [&] {
         Mixer::VolumeControl control;
-        if (mixer_.FindVolume(control) != 0)
+        if (mixer_.FindVolume(control) != DeviceResult::Success)
             return false;
         state.MixerVolMinimum = control.minimum;
         state.MixerVolMaximum = control.maximum;
@@ -39,10 +39,10 @@ void MusicController::mixerSetControl()
         if (range <= 0)
             return false;
         const auto value = std::int32_t(range * state.MixerVolume / 100 + control.minimum);
-        if (mixer_.SetValue(control, value) != 0)
+        if (mixer_.SetValue(control, value) != DeviceResult::Success)
             return false;
         std::int32_t read = 0;
-        if (mixer_.GetValue(control, read) != 0 || read < control.minimum)
+        if (mixer_.GetValue(control, read) != DeviceResult::Success || read < control.minimum)
             return false;
         const std::uint64_t percent = (std::uint64_t(read - std::int64_t(control.minimum)) * 100 + std::uint64_t(range) / 2)
             / std::uint64_t(range);

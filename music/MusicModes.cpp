@@ -40,7 +40,7 @@ void MusicController::ClearMusicEntrySelection()
 void MusicController::MusicLoopControl()
 {
     const bool partOfTrack = state.StartTime != 0 || state.EndingTime != state.PlayTimeMiriSecond;
-    if (state.RangeEn == 1 && partOfTrack) {
+    if (state.playRange == PlayRange::On && partOfTrack) {
         if (onRangeEnd && onRangeEnd())
             return;
         MusicRangePlay();
@@ -129,11 +129,11 @@ void MusicController::RandomModeChosen() { ToggleMode(4); }
 
 void MusicController::RangePlayToggled()
 {
-    if (state.RangeEn == 0) {
-        state.RangeEn = 1;
+    if (state.playRange == PlayRange::Off) {
+        state.playRange = PlayRange::On;
         ui.rangePlayButton->setText(u"レ"_s);
     } else {
-        state.RangeEn = 0;
+        state.playRange = PlayRange::Off;
         ui.rangePlayButton->setText(QString());
     }
     ArmRangeEnd();

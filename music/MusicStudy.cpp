@@ -23,7 +23,7 @@ void MusicController::MusicSpeedApply()
         return;   // a resume or a start re-aims everything
     ArmRangeEnd();
     std::int64_t position = 0;
-    if (!state.LrcText.isEmpty() && peers.lrc && device_.Position(position) == 0)
+    if (!state.LrcText.isEmpty() && peers.lrc && device_.Position(position) == DeviceResult::Success)
         peers.lrc->LrcTextDisplayRestart(position);
 }
 
@@ -60,7 +60,7 @@ void MusicController::MusicLyricsMoved()
     if (!peers.lrc || state.LrcText.isEmpty() || (!Playing() && !Paused()))
         return;
     std::int64_t position = 0;
-    if (device_.Position(position) == 0)
+    if (device_.Position(position) == DeviceResult::Success)
         peers.lrc->LrcTextResync(position);
 }
 
@@ -69,7 +69,7 @@ bool MusicController::MusicPlayedPosition(std::int64_t& trackMs)
     if (!Playing() && !Paused())
         return false;
     std::int64_t position = 0;
-    if (device_.Position(position) != 0)
+    if (device_.Position(position) != DeviceResult::Success)
         return false;
     trackMs = position - (state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0);
     return true;

@@ -42,7 +42,7 @@ int AlsaMixer::Open()
         return Code(r);
     }
     mixer_ = mixer;
-    return 0;
+    return DeviceResult::Success;
 }
 
 int AlsaMixer::FindVolume(VolumeControl& control)
@@ -66,7 +66,7 @@ int AlsaMixer::FindVolume(VolumeControl& control)
     control.id = std::int32_t(snd_mixer_selem_get_index(elem));
     control.minimum = std::int32_t(minimum);
     control.maximum = std::int32_t(maximum);
-    return 0;
+    return DeviceResult::Success;
 }
 
 int AlsaMixer::SetValue(const VolumeControl&, std::int32_t value)
@@ -91,7 +91,7 @@ int AlsaMixer::GetValue(const VolumeControl&, std::int32_t& value)
         if (const int r = snd_mixer_selem_get_playback_volume(elem_, channel, &v); r < 0)
             return Code(r);
         value = std::int32_t(v);
-        return 0;
+        return DeviceResult::Success;
     }
     return ENOENT;
 }

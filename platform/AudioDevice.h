@@ -1,12 +1,15 @@
 #pragma once
 
+#include "core/State.h"
+
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 
 // One music file at a time on the desktop's audio output. Every command
-// answers an error code, 0 for success; ErrorText gives the words for a code.
+// answers DeviceResult::Success or an error code; ErrorText gives the words
+// for a code.
 // Lengths and positions are in milliseconds.
 class AudioDevice
 {
@@ -39,7 +42,7 @@ public:
     virtual int SetSpeed(int percent)
     {
         speedPercent_ = percent;
-        return 0;
+        return DeviceResult::Success;
     }
     int SpeedPercent() const { return speedPercent_; }
 

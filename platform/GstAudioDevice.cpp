@@ -159,7 +159,7 @@ int GstAudioDevice::Open(const QString& path, Kind kind)
     GstBus* bus = gst_element_get_bus(pipeline_);
     watch_ = gst_bus_add_watch(bus, reinterpret_cast<GstBusFunc>(&GstAudioDevice::OnBusMessage), this);
     gst_object_unref(bus);
-    return 0;
+    return DeviceResult::Success;
 }
 
 GstElement* GstAudioDevice::MakeTempoBin()
@@ -243,7 +243,7 @@ int GstAudioDevice::Length(std::int64_t& ms)
     if (length_ < 0)
         return QueryFailed;
     ms = length_;
-    return 0;
+    return DeviceResult::Success;
 }
 
 int GstAudioDevice::Position(std::int64_t& ms)
@@ -258,7 +258,7 @@ int GstAudioDevice::Position(std::int64_t& ms)
         ms = std::max(ms, length_);
     if (endReached_)
         ms = std::max(ms, segmentStop_);
-    return 0;
+    return DeviceResult::Success;
 }
 
 int GstAudioDevice::Seek(std::int64_t ms)
@@ -311,18 +311,18 @@ int GstAudioDevice::SeekAt(std::int64_t ms, bool flush)
     // The position stands still while the seek settles: watch from here.
     if (playing_)
         WatchFromHere();
-    return 0;
+    return DeviceResult::Success;
 }
 
 int GstAudioDevice::SetSpeed(int percent)
 {
     percent = std::clamp(percent, 10, 400);
     if (percent == speedPercent_)
-        return 0;
+        return DeviceResult::Success;
     speedPercent_ = percent;
     // At the end of the stream the next start seeks anyway.
     if (!pipeline_ || ended_)
-        return 0;
+        return DeviceResult::Success;
     std::int64_t at = 0;
     Position(at);
     return SeekAt(at);
@@ -356,16 +356,16 @@ int GstAudioDevice::SetState(int state)
         TakeBusErrors(StateFailed);
         return StateFailed;
     }
-    return 0;
+    return DeviceResult::Success;
 }
 
 int GstAudioDevice::Play()
 {
     // At the end of the stream there is nothing left to play.
     if (pipeline_ && ended_)
-        return 0;
+        return DeviceResult::Success;
     const int code = SetState(GST_STATE_PLAYING);
-    if (code == 0) {
+    if (code == DeviceResult::Success) {
         playing_ = true;
         restarts_ = 0;
         WatchFromHere();
@@ -475,7 +475,7 @@ bool GstAudioDevice::Restart()
         return false;
     // The flushing seek also starts the tempo filter afresh: back from
     // READY it would still count what it had queued.
-    if (SeekAt(at) != 0)
+    if (SeekAt(at) != DeviceResult::Success)
         return false;
     return gst_element_set_state(pipeline_, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
 }
@@ -523,7 +523,7 @@ int GstAudioDevice::OnWatchdog(void* data)
 int GstAudioDevice::Close()
 {
     if (!pipeline_)
-        return 0;
+        return DeviceResult::Success;
     if (watch_) {
         g_source_remove(watch_);
         watch_ = 0;
@@ -538,7 +538,7 @@ int GstAudioDevice::Close()
     tempoBin_ = tempo_ = nullptr;
     ended_ = false;
     length_ = -1;
-    return 0;
+    return DeviceResult::Success;
 }
 
 QString GstAudioDevice::ErrorText(int code) const

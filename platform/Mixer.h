@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/State.h"
+
 #include <cstdint>
 
-// The desktop's master volume. Each step answers 0 for success; the caller
-// runs them in order (open, find, write, read back, close) and compares.
+// The desktop's master volume. Each step answers DeviceResult::Success or an
+// error number; the caller runs them in order (open, find, write, read back,
+// close) and compares.
 class Mixer
 {
 public:

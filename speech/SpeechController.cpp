@@ -68,8 +68,8 @@ bool SpeechController::SynthesizerInUse() const
 
 void SpeechController::SpeechPlatformInstallationCheck()
 {
-    state.SpeechRuntimeError = 1;
-    state.SpeechRuntime11Error = 1;
+    state.synthesizerStatus = EngineStatus::Unavailable;
+    state.voiceStatus = EngineStatus::Unavailable;
     if (!SynthesizerInUse()) {
         VoiceSetUp();
         return;
@@ -94,7 +94,7 @@ void SpeechController::SpeechPlatformInstallationCheck()
         SynthesizerSetUp(ok);
         if (std::exchange(settingAsked_, false))
             SpeechSettingSub();
-        if (std::exchange(playAsked_, false) && state.SpeechRuntimeError == 0)
+        if (std::exchange(playAsked_, false) && state.synthesizerStatus == EngineStatus::Ready)
             SpeechPlay();
     });
 }
@@ -176,13 +176,13 @@ void SpeechController::SynthesizerSetUp(bool started)
         SynthesizerSetUpFailed();
         return;
     }
-    state.SpeechRuntimeError = 0;
+    state.synthesizerStatus = EngineStatus::Ready;
 }
 
 void SpeechController::SynthesizerSetUpFailed()
 {
     state.OralSelectionNumber = 0;
-    state.SpeechRuntimeError = 1;
+    state.synthesizerStatus = EngineStatus::Unavailable;
     state.OralName = OralNameOf(kNone);
     ShowRate(0);
 }
@@ -198,7 +198,7 @@ void SpeechController::VoiceSetUp()
     const QStringList voices = engine->GetVoices();
     if (!voices.isEmpty() && state.oralNameText == kNone) {
         // First run: the engine keeps its default voice.
-        state.SpeechRuntime11Error = 0;
+        state.voiceStatus = EngineStatus::Ready;
         state.oralNameText = voices.first();
         return;
     }
@@ -213,13 +213,13 @@ void SpeechController::VoiceSetUp()
     }
     state.OralSelectionNumber = std::int32_t(index);
     state.OralName = OralNameOf(voices.at(index));
-    state.SpeechRuntime11Error = 0;
+    state.voiceStatus = EngineStatus::Ready;
 }
 
 void SpeechController::VoiceSetUpFailed()
 {
     state.OralSelectionNumber = 0;
-    state.SpeechRuntime11Error = 1;
+    state.voiceStatus = EngineStatus::Unavailable;
     state.OralName = OralNameOf(kNone);
     ShowRate(0);
 }
@@ -237,7 +237,7 @@ void SpeechController::ShowRate(std::int32_t rate)
 void SpeechController::SpeechSettingSub()
 {
     Reader().FollowEngine();
-    if (state.SpeechRuntimeError == 1 && state.SpeechRuntime11Error == 1) {
+    if (state.synthesizerStatus == EngineStatus::Unavailable && state.voiceStatus == EngineStatus::Unavailable) {
         if (waitingForService_) {
             // Not an installation problem yet: open it once the service is up.
             settingAsked_ = true;
@@ -250,7 +250,7 @@ void SpeechController::SpeechSettingSub()
     // Every voice in one list, built-in first: the engine in use gives its
     // voices, the other one is asked too, so either can be chosen here.
     const bool onService = SynthesizerInUse();
-    if (onService ? state.SpeechRuntimeError != 0 || !synthesizer_ : state.SpeechRuntime11Error != 0 || !voice_)
+    if (onService ? state.synthesizerStatus != EngineStatus::Ready || !synthesizer_ : state.voiceStatus != EngineStatus::Ready || !voice_)
         return;
     const QString current = QString::fromLocal8Bit(state.OralName);
     const QStringList builtIn = (onService ? MakeVoice() : true) ? voice_->GetVoices() : QStringList();
@@ -311,7 +311,7 @@ void SpeechController::SwitchEngine(bool toSynthesizer, const QString& name)
     state.OralName = OralNameOf(name);
     const std::int32_t rate = state.SpeechRate;
     SpeechPlatformInstallationCheck();
-    if (toSynthesizer && state.SpeechRuntimeError != 0 && !waitingForService_) {
+    if (toSynthesizer && state.synthesizerStatus != EngineStatus::Ready && !waitingForService_) {
         // The service failed after all: back to the built-in voices.
         prompter.MessageInfoBox(SpeechMessages::Unsupported());
         state.OsMinor = 1;
@@ -413,7 +413,7 @@ void SpeechController::NotSupported()
 
 void SpeechController::CancelQueuedSpeech()
 {
-    if (synthesizer_ && state.SpeechRuntimeError == 0)
+    if (synthesizer_ && state.synthesizerStatus == EngineStatus::Ready)
         synthesizer_->SpeakAsyncCancelAll();
 }
 
@@ -459,8 +459,8 @@ void SpeechController::DispSpeakAsyncOut(const QString& text)
 {
     if (text.isEmpty())
         return;
-    const bool available = SynthesizerInUse() ? state.SpeechRuntimeError == 0 && synthesizer_
-                                              : state.SpeechRuntime11Error == 0 && voice_;
+    const bool available = SynthesizerInUse() ? state.synthesizerStatus == EngineStatus::Ready && synthesizer_
+                                              : state.voiceStatus == EngineStatus::Ready && voice_;
     if (!available)
         return;
     // The window shares the reader's engine, which says one text at a time:
@@ -476,6 +476,6 @@ void SpeechController::DispSpeakAsyncOut(const QString& text)
 
 void SpeechController::DisplayClosed()
 {
-    if (speaker == Speaker::Display && synthesizer_ && state.SpeechRuntimeError == 0)
+    if (speaker == Speaker::Display && synthesizer_ && state.synthesizerStatus == EngineStatus::Ready)
         synthesizer_->SpeakAsyncCancelAll();
 }

@@ -53,7 +53,7 @@ int SpeechReader::MarkFlag() const
 
 bool SpeechReader::NoEngine() const
 {
-    return state.SpeechRuntimeError == 1 && state.SpeechRuntime11Error == 1;
+    return state.synthesizerStatus == EngineStatus::Unavailable && state.voiceStatus == EngineStatus::Unavailable;
 }
 
 void SpeechReader::ShowPaused(bool paused)
@@ -113,7 +113,7 @@ bool SpeechReader::SpeakOnEngine(const QString& text)
 void SpeechReader::SpeakAsyncOut(const QString& text)
 {
     const bool synth = SynthesizerInUse();
-    if (synth ? state.SpeechRuntimeError == 1 : state.SpeechRuntime11Error == 1)
+    if (synth ? state.synthesizerStatus == EngineStatus::Unavailable : state.voiceStatus == EngineStatus::Unavailable)
         return;
     if (!SpeakOnEngine(text)) {
         prompter.MessageInfoBox(SpeechMessages::Unsupported());
@@ -553,7 +553,7 @@ void SpeechReader::DispSpeakAsyncOut(const QString& text, const State& state, Sp
         return;
     const QString spoken = ReaderText::DisplayLineText(text);
     if (synthesizerInUse) {
-        if (state.SpeechRuntimeError == 1 || !synthesizer)
+        if (state.synthesizerStatus == EngineStatus::Unavailable || !synthesizer)
             return;
         synthesizer->SpeakAsyncCancelAll();
         synthesizer->SelectVoice(QString::fromLocal8Bit(state.OralName));
@@ -562,7 +562,7 @@ void SpeechReader::DispSpeakAsyncOut(const QString& text, const State& state, Sp
         synthesizer->SpeakAsync(spoken);
         return;
     }
-    if (state.SpeechRuntime11Error == 1 || !voice)
+    if (state.voiceStatus == EngineStatus::Unavailable || !voice)
         return;
     const int purge = SpeechVoice::SVSFlagsAsync | SpeechVoice::SVSFPurgeBeforeSpeak;
     voice->Speak(QString(), purge);

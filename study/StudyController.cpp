@@ -135,7 +135,7 @@ int StudyController::Repetitions() const
 
 bool StudyController::RangeIsPractised() const
 {
-    return line_ >= 0 && range_ && state.RangeEn == 1 && state.StartTime == range_->start
+    return line_ >= 0 && range_ && state.playRange == PlayRange::On && state.StartTime == range_->start
            && state.EndingTime == range_->end;
 }
 
@@ -154,7 +154,7 @@ bool StudyController::SetRange(std::int32_t line)
     const std::int32_t end = std::clamp(range->end + a, start, state.PlayTimeMiriSecond);
     if (end <= start)
         return false;
-    state.RangeEn = 1;
+    state.playRange = PlayRange::On;
     ui.rangePlayButton->setText(u"レ"_s);
     state.StartTime = start;
     state.EndingTime = end;
@@ -455,7 +455,7 @@ void StudyController::SaveTiming()
     // its back, and an unedited copy is read again after the write.
     DocumentController* editor = peers.documents;
     const bool inEditor = editor && editor->HoldsLrcFile(path);
-    if (inEditor && State::HasUnsavedChanges(state.LrcTextNewFlag)) {
+    if (inEditor && State::HasUnsavedChanges(state.lrcDocumentState)) {
         prompter.MessageInfoBox(u"「%1」は同期テキスト表示で編集中です。先に保存してから行ってください。"_s
                                     .arg(QFileInfo(path).fileName()));
         return;

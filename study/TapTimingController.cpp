@@ -147,11 +147,11 @@ void TapTimingController::Save()
     const QString text = TapTiming::Compose(source_, session_->stamps());
     // Written as the editor's document is: its encoding, its mark, and a
     // write that replaces the old file only once complete.
-    state.EXErrorFlag = 0;
+    state.lastFileOutcome = FileOutcome::Done;
     peers.documents->FileSave(songLrcPath_, text);
-    if (state.EXErrorFlag != 0)
+    if (state.lastFileOutcome != FileOutcome::Done)
         return;
-    if (peers.documents->HoldsLrcFile(songLrcPath_) && !State::HasUnsavedChanges(state.LrcTextNewFlag))
+    if (peers.documents->HoldsLrcFile(songLrcPath_) && !State::HasUnsavedChanges(state.lrcDocumentState))
         peers.documents->ReloadLrcFile();
     // The song shows its new lyrics at once, from where it is.
     peers.lrc->LrcTextTempLabel(songLrcPath_);

@@ -348,7 +348,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(f.ui.textView->Text(), f.texts.value(name), 2000);
         QVERIFY(f.ui.textView->isVisible());
         QCOMPARE(f.ui.textNameBox->text() + u".txt"_s, name);
-        QCOMPARE(f.form.state().MouseRightAndLeftButtonFlag, 0);
+        QCOMPARE(f.form.state().lastClickButton, ClickButton::None);
 
         // After the open the arrows still only move.
         QTest::keyClick(view, Qt::Key_Up);

@@ -113,9 +113,9 @@ private slots:
         // The first text stays in the text document; the second never replaced it.
         QVERIFY(run.form.ui().textView->toPlainText().contains(u"こんにちは"_s));
         QCOMPARE(run.form.ui().textNameBox->text(), u"一つ目"_s);
-        QCOMPARE(run.form.state().TextNewFlag, std::int16_t(3));
+        QCOMPARE(run.form.state().textDocumentState, DocumentState::Stored);
         QVERIFY(run.form.ui().lrcView->toPlainText().contains(u"[00:01.00]うた"_s));
-        QCOMPARE(run.form.state().LrcTextNewFlag, std::int16_t(3));
+        QCOMPARE(run.form.state().lrcDocumentState, DocumentState::Stored);
         // As after the open dialog, its start folder is where the file was.
         QCOMPARE(run.form.state().openDirFolder, files);
         // The first run still made its working folder and favourites.
@@ -142,7 +142,7 @@ private slots:
         Run run(folder(), {});
         QVERIFY(run.start());
         QVERIFY(run.prompter.entries.isEmpty());
-        QCOMPARE(run.form.state().TextNewFlag, std::int16_t(0));
+        QCOMPARE(run.form.state().textDocumentState, DocumentState::Untouched);
         QVERIFY(run.music->started.isEmpty());
     }
 };

@@ -323,7 +323,7 @@ private slots:
     {
         Fixture f;
         f.form.state().speechState = SpeechState::VoiceStopped;
-        f.form.state().RangeEn = 0;
+        f.form.state().playRange = PlayRange::Off;
         f.showAndLoad();
         QCOMPARE(f.log.calls.mid(0, 5),
                  (QStringList{u"SystemVersionProbe"_s, u"ProgramFolderSetting"_s, u"iniListView"_s,
@@ -331,8 +331,8 @@ private slots:
         const State& s = f.form.state();
         QCOMPARE(s.speechState, SpeechState::Idle);
         QCOMPARE(s.audioState, AudioState::Closed);
-        QCOMPARE(s.RangeEn, std::int16_t(1));
-        QCOMPARE(s.MouseRightAndLeftButtonFlag, 0);
+        QCOMPARE(s.playRange, PlayRange::On);
+        QCOMPARE(s.lastClickButton, ClickButton::None);
         for (const char* name : {"lineUpButton", "lineDownButton", "readButton", "readPauseButton", "readStopButton", "speechVolumeButton", "speechSpeedButton",
                                  "readingModeButton", "loopCountButton", "saveButton", "undoButton", "lineEndCheckButton"})
             QVERIFY2(!f.find<QWidget>(name)->isVisible(), name);
@@ -476,13 +476,13 @@ private slots:
 
         // No engine at all: the play button points to the manual instead.
         f.log.calls.clear();
-        s.SpeechRuntimeError = 1;
-        s.SpeechRuntime11Error = 1;
+        s.synthesizerStatus = EngineStatus::Unavailable;
+        s.voiceStatus = EngineStatus::Unavailable;
         QTest::mouseClick(c.readButton, Qt::LeftButton);
         QVERIFY(f.log.calls.isEmpty());
         QCOMPARE(f.prompter.texts(),
                  QStringList{u"マニュアルを参照して、音声合成言語のインストールをしてください。\nWindows7/8.1/10では、インストール方法が異なりますので注意してください。"_s});
-        s.SpeechRuntime11Error = 0;
+        s.voiceStatus = EngineStatus::Ready;
         QTest::mouseClick(c.readButton, Qt::LeftButton);
         QCOMPARE(f.log.calls, QStringList{u"SpeechPlay"_s});
 
@@ -529,7 +529,7 @@ private slots:
         QTest::mousePress(list->viewport(), Qt::RightButton, {}, itemCentre(1));
         QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, itemCentre(1));
         f.form.ui().listContextMenu->hide();
-        QCOMPARE(f.form.state().MouseRightAndLeftButtonFlag, 1);
+        QCOMPARE(f.form.state().lastClickButton, ClickButton::Right);
         QCOMPARE(f.log.calls, QStringList{u"SelectionChanged(0)"_s});
         QCOMPARE(f.log.mouseFlags, QList<int>{1});
 
@@ -546,11 +546,11 @@ private slots:
 
         // A press on any other child control counts too; the menu bar does not.
         QTest::mousePress(f.form.ui().songNameLabel, Qt::RightButton);
-        QCOMPARE(f.form.state().MouseRightAndLeftButtonFlag, 1);
+        QCOMPARE(f.form.state().lastClickButton, ClickButton::Right);
         QTest::mousePress(f.form.ui().menuBar, Qt::LeftButton, {}, QPoint(400, 10));
-        QCOMPARE(f.form.state().MouseRightAndLeftButtonFlag, 1);
+        QCOMPARE(f.form.state().lastClickButton, ClickButton::Right);
         QTest::mousePress(f.form.ui().artPicture, Qt::LeftButton);
-        QCOMPARE(f.form.state().MouseRightAndLeftButtonFlag, 2);
+        QCOMPARE(f.form.state().lastClickButton, ClickButton::Left);
     }
 
     void lineTimerOnlyAdvancesTheDisplayForTimerOne()
@@ -608,8 +608,8 @@ private slots:
         Fixture f;
         f.showAndLoad();
         QSignalSpy closed(&f.form, &MyForm::closed);
-        f.form.state().TextNewFlag = std::int16_t(text);
-        f.form.state().LrcTextNewFlag = std::int16_t(lrc);
+        f.form.state().textDocumentState = std::int16_t(text);
+        f.form.state().lrcDocumentState = std::int16_t(lrc);
         f.prompter.answers = answers;
         f.log.calls.clear();
 
@@ -634,7 +634,7 @@ private slots:
             form.setSpeech(std::make_unique<RecordingSpeech>(log, form.context()));
             form.show();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
-            s.TextNewFlag = 2;
+            s.textDocumentState = DocumentState::NewEdited;
             prompter.answers = {false};
             QVERIFY(!form.close());
             QVERIFY(form.isVisible());

@@ -123,23 +123,23 @@ void TestDocumentFiles::loadThenOverWriteIsByteExact()
     const QString p = path(u"文書.txt"_s);
     QVERIFY(WriteBytes(p, file));
     f.open(p);
-    QCOMPARE(int(f.state().TextCodeKind), code);
+    QCOMPARE(int(f.state().textEncoding), code);
     QCOMPARE(f.state().TextCodeKindLength, marked ? 1 : 0);
     QCOMPARE(f.text()->Text().startsWith(Mark), marked);
-    QCOMPARE(f.state().TextNewFlag, 3);
+    QCOMPARE(f.state().textDocumentState, DocumentState::Stored);
 
     // An edit undone by hand leaves the text as it came but the document edited.
     DocumentForm::type(f.text(), u"x"_s);
     QTest::keyClick(f.text(), Qt::Key_Backspace);
-    QCOMPARE(f.state().TextNewFlag, 4);
+    QCOMPARE(f.state().textDocumentState, DocumentState::StoredEdited);
     Age(p);
     f.prompter.answers = {true};
     f.docs().OverWrite();
     QCOMPARE(f.prompter.texts(), QStringList{u"テキスト・データを上書き保存しますか？"_s});
     QVERIFY(WrittenSinceAged(p));
     QCOMPARE(ReadBytes(p), file);
-    QCOMPARE(f.state().TextNewFlag, 3);
-    QCOMPARE(f.state().EXErrorFlag, 0);
+    QCOMPARE(f.state().textDocumentState, DocumentState::Stored);
+    QCOMPARE(f.state().lastFileOutcome, FileOutcome::Done);
 }
 
 void TestDocumentFiles::loadSetsLocationAndOnlyItsOwnDocumentsCodes()
@@ -151,25 +151,25 @@ void TestDocumentFiles::loadSetsLocationAndOnlyItsOwnDocumentsCodes()
     f.state().OneLineSelectionLength = 3;
 
     f.open(path(u"song.lrc"_s));
-    QCOMPARE(f.state().LrcTextCodeKind, 2);
+    QCOMPARE(f.state().lrcEncoding, EncodingCode::Utf16BE);
     QCOMPARE(f.state().LrcTextCodeKindLength, 1);
-    QCOMPARE(f.state().TextCodeKind, 0);
+    QCOMPARE(f.state().textEncoding, EncodingCode::ShiftJis);
     QCOMPARE(f.state().TextCodeKindLength, 0);
     QCOMPARE(f.lrc()->Text(), u"\uFEFFあ"_s);
     QCOMPARE(f.ui().lrcNameBox->text(), u"song"_s);
     QCOMPARE(f.ui().lrcFolderLabel->text(), dir_->path());
     QCOMPARE(f.state().lrcTextFolder, dir_->path());
-    QCOMPARE(f.state().LrcTextNewFlag, 3);
-    QCOMPARE(f.state().LrcTextFileNewFlag, 0);   // the load's own change was swallowed
+    QCOMPARE(f.state().lrcDocumentState, DocumentState::Stored);
+    QCOMPARE(f.state().lrcLoadChange, LoadChange::None);   // the load's own change was swallowed
     QVERIFY(!f.lrc()->isHidden());
     QVERIFY(f.text()->isHidden());
     QCOMPARE(f.state().OneLineSelectionStart, 0);
     QCOMPARE(f.state().OneLineSelectionLength, 0);
-    QCOMPARE(f.state().TextNewFlag, 0);
+    QCOMPARE(f.state().textDocumentState, DocumentState::Untouched);
 
     f.open(path(u"memo.txt"_s));
-    QCOMPARE(f.state().TextCodeKind, 1);
-    QCOMPARE(f.state().LrcTextCodeKind, 2);
+    QCOMPARE(f.state().textEncoding, EncodingCode::Utf16LE);
+    QCOMPARE(f.state().lrcEncoding, EncodingCode::Utf16BE);
     QCOMPARE(f.ui().textNameBox->text(), u"memo"_s);
     QCOMPARE(f.ui().textFolderLabel->text(), dir_->path());
     QVERIFY(!f.text()->isHidden());
@@ -185,14 +185,14 @@ void TestDocumentFiles::emptyFileKeepsCodeAndMark()
     f.open(path(u"a.txt"_s));
     f.open(path(u"empty.txt"_s));
     QCOMPARE(f.text()->Text(), QString());
-    QCOMPARE(f.state().TextNewFlag, 3);
-    QCOMPARE(f.state().TextCodeKind, 3);
+    QCOMPARE(f.state().textDocumentState, DocumentState::Stored);
+    QCOMPARE(f.state().textEncoding, EncodingCode::Utf8);
     QCOMPARE(f.state().TextCodeKindLength, 1);
     QCOMPARE(f.ui().textNameBox->text(), u"empty"_s);
     // A lone 0xEF: no text, code 0, mark flag kept.
     QVERIFY(WriteBytes(path(u"ef.txt"_s), QByteArray("\xEF")));
     f.open(path(u"ef.txt"_s));
-    QCOMPARE(f.state().TextCodeKind, 0);
+    QCOMPARE(f.state().textEncoding, EncodingCode::ShiftJis);
     QCOMPARE(f.state().TextCodeKindLength, 1);
     QCOMPARE(f.text()->Text(), QString());
 }
@@ -217,13 +217,13 @@ void TestDocumentFiles::refusalsAndQuestionsBeforeLoading()
         DocumentForm g;
         g.state().OsMajor = e.major;
         g.state().OsMinor = e.minor;
-        g.state().SpeechRuntimeError = e.synthError;
-        g.state().SpeechRuntime11Error = e.voiceError;
+        g.state().synthesizerStatus = e.synthError;
+        g.state().voiceStatus = e.voiceError;
         g.state().speechState = e.flag;
         g.open(p);
         if (e.message) {
             QCOMPARE(g.prompter.texts(), QStringList{QString::fromUtf16(e.message)});
-            QCOMPARE(g.state().TextNewFlag, 0);
+            QCOMPARE(g.state().textDocumentState, DocumentState::Untouched);
             QCOMPARE(g.text()->Text(), QString());
         } else {
             QVERIFY(g.prompter.entries.isEmpty());
@@ -233,12 +233,12 @@ void TestDocumentFiles::refusalsAndQuestionsBeforeLoading()
 
     // Unsaved edits: the question, and No keeps everything.
     DocumentForm::type(f.text(), u"mine"_s);
-    QCOMPARE(f.state().TextNewFlag, 2);
+    QCOMPARE(f.state().textDocumentState, DocumentState::NewEdited);
     f.prompter.answers = {false};
     f.open(p);
     QCOMPARE(f.prompter.texts(), QStringList{u"テキスト・データを保存しなくてもよいですか？"_s});
     QCOMPARE(f.text()->Text(), u"mine"_s);
-    QCOMPARE(f.state().TextNewFlag, 2);
+    QCOMPARE(f.state().textDocumentState, DocumentState::NewEdited);
     // The synchronized-text question is its own.
     DocumentForm::type(f.lrc(), u"lrc"_s);
     f.prompter.clear();
@@ -255,7 +255,7 @@ void TestDocumentFiles::refusalsAndQuestionsBeforeLoading()
     f.prompter.answers = {true};
     f.open(p);
     QCOMPARE(f.text()->Text(), u"new"_s);
-    QCOMPARE(f.state().TextNewFlag, 3);
+    QCOMPARE(f.state().textDocumentState, DocumentState::Stored);
 }
 
 void TestDocumentFiles::unreadableFileChangesNeitherDocument()
@@ -263,7 +263,7 @@ void TestDocumentFiles::unreadableFileChangesNeitherDocument()
     DocumentForm f;
     QVERIFY(WriteBytes(path(u"good.txt"_s), "kept"));
     f.open(path(u"good.txt"_s));
-    f.state().TextCodeKind = 2;
+    f.state().textEncoding = EncodingCode::Utf16BE;
     QVERIFY(QDir(dir_->path()).mkdir(u"folder.txt"_s));   // exists, cannot be read as a file
     f.open(path(u"folder.txt"_s));
     QCOMPARE(f.prompter.entries.size(), 1);
@@ -271,8 +271,8 @@ void TestDocumentFiles::unreadableFileChangesNeitherDocument()
     QVERIFY(!f.prompter.entries[0].text.isEmpty());   // the system's own error text
     QCOMPARE(f.text()->Text(), u"kept"_s);
     QCOMPARE(f.ui().textNameBox->text(), u"good"_s);
-    QCOMPARE(f.state().TextCodeKind, 2);
-    QCOMPARE(f.state().TextNewFlag, 3);
+    QCOMPARE(f.state().textEncoding, EncodingCode::Utf16BE);
+    QCOMPARE(f.state().textDocumentState, DocumentState::Stored);
 }
 
 void TestDocumentFiles::reloadingTheSameTextStillCountsTheNextEdit()
@@ -282,21 +282,21 @@ void TestDocumentFiles::reloadingTheSameTextStillCountsTheNextEdit()
     QVERIFY(WriteBytes(p, "same\r\ntext"));
     f.open(p);
     DocumentForm::type(f.text(), u"!"_s);
-    QCOMPARE(f.state().TextNewFlag, 4);
+    QCOMPARE(f.state().textDocumentState, DocumentState::StoredEdited);
     f.prompter.answers = {true};
     f.open(p);
-    QCOMPARE(f.state().TextNewFlag, 3);
+    QCOMPARE(f.state().textDocumentState, DocumentState::Stored);
     DocumentForm::type(f.text(), u"!"_s);
-    QCOMPARE(f.state().TextNewFlag, 4);
+    QCOMPARE(f.state().textDocumentState, DocumentState::StoredEdited);
     // In state 3 with the same text in the editor: no change notification at
     // all, and still the next keystroke is an edit.
     f.prompter.answers = {true};
     f.open(p);
     f.open(p);
-    QCOMPARE(f.state().TextNewFlag, 3);
-    QCOMPARE(f.state().TextFileNewFlag, 0);
+    QCOMPARE(f.state().textDocumentState, DocumentState::Stored);
+    QCOMPARE(f.state().textLoadChange, LoadChange::None);
     DocumentForm::type(f.text(), u"!"_s);
-    QCOMPARE(f.state().TextNewFlag, 4);
+    QCOMPARE(f.state().textDocumentState, DocumentState::StoredEdited);
 }
 
 void TestDocumentFiles::strictShiftJisRefusalLeavesTheFileUntouched()
@@ -314,8 +314,8 @@ void TestDocumentFiles::strictShiftJisRefusalLeavesTheFileUntouched()
         QCOMPARE(f.prompter.texts().value(1), NotAnsi);
         QCOMPARE(ReadBytes(p), original);
         QVERIFY(!WrittenSinceAged(p));
-        QCOMPARE(f.state().TextNewFlag, 4);
-        QCOMPARE(f.state().EXErrorFlag, 1);
+        QCOMPARE(f.state().textDocumentState, DocumentState::StoredEdited);
+        QCOMPARE(f.state().lastFileOutcome, FileOutcome::Failed);
     }
 }
 
@@ -350,11 +350,11 @@ void TestDocumentFiles::failedWriteHalfWayLeavesTheOldFileWhole()
     const auto tooLarge = [](const QString& p) { return u"「"_s + p + u"」を保存できませんでした（ファイルが大きすぎます）。"_s; };
     QCOMPARE(f.prompter.texts(),
              (QStringList{u"テキスト・データを上書き保存しますか？"_s, tooLarge(p), tooLarge(path(u"other.txt"_s))}));
-    QCOMPARE(f.state().EXErrorFlag, 1);
-    QCOMPARE(f.state().TextNewFlag, 4);
+    QCOMPARE(f.state().lastFileOutcome, FileOutcome::Failed);
+    QCOMPARE(f.state().textDocumentState, DocumentState::StoredEdited);
     QVERIFY(!QFile::exists(path(u"other.txt"_s)));
     QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), (QStringList{u"big.txt"_s}));   // no temporary left
-    QCOMPARE(f.state().TextCodeKind, 3);   // a failed save keeps the encoding
+    QCOMPARE(f.state().textEncoding, EncodingCode::Utf8);   // a failed save keeps the encoding
     QCOMPARE(f.ui().textNameBox->text(), u"other"_s);
 }
 
@@ -385,7 +385,7 @@ void TestDocumentFiles::overWriteDecisions()
     f.docs().OverWrite();
     QCOMPARE(f.prompter.texts(), QStringList{u"テキスト・データを上書き保存しますか？"_s});
     QCOMPARE(ReadBytes(p), QByteArray("abc"));
-    QCOMPARE(f.state().TextNewFlag, 4);
+    QCOMPARE(f.state().textDocumentState, DocumentState::StoredEdited);
 
     // A new document whose default name exists is never over-written without the dialog.
     QVERIFY(WriteBytes(path(u"NewText.txt"_s), "precious"));
@@ -430,7 +430,7 @@ void TestDocumentFiles::savePreselection()
     QCOMPARE(f.prompter.texts(), QStringList{u"ANSIコードに変換できない文字が含まれています。"_s});
     QVERIFY(!QFile::exists(path(u"k.txt"_s)));
     QCOMPARE(f.ui().textNameBox->text(), u"k"_s);   // the name stays although the write failed
-    QCOMPARE(f.state().TextNewFlag, 2);
+    QCOMPARE(f.state().textDocumentState, DocumentState::NewEdited);
     QVERIFY(f.log.calls.isEmpty());   // no list refill after a failure
 
     // A synchronized-text document from a UTF-16BE file proposes its own encoding.
@@ -452,9 +452,9 @@ void TestDocumentFiles::newDocumentSavedAsUtf8()
     f.docs().FileNameSpecifiedSave();
     QCOMPARE(ReadBytes(path(u"u8.txt"_s)), QByteArray("\xEF\xBB\xBF") + u"ユニコード"_s.toUtf8());
     QCOMPARE(f.text()->Text(), u"\uFEFFユニコード"_s);
-    QCOMPARE(f.state().TextCodeKind, 3);
+    QCOMPARE(f.state().textEncoding, EncodingCode::Utf8);
     QCOMPARE(f.state().TextCodeKindLength, 1);
-    QCOMPARE(f.state().TextNewFlag, 3);
+    QCOMPARE(f.state().textDocumentState, DocumentState::Stored);
     QCOMPARE(f.ui().textNameBox->text(), u"u8"_s);
     QCOMPARE(f.ui().textFolderLabel->text(), dir_->path());
     QCOMPARE(f.state().textFolder, dir_->path());
@@ -467,7 +467,7 @@ void TestDocumentFiles::newDocumentSavedAsUtf8()
     f.prompter.answers = {true};
     f.docs().OverWrite();
     QCOMPARE(ReadBytes(path(u"u8.txt"_s)), QByteArray("\xEF\xBB\xBF") + u"ユニコード!"_s.toUtf8());
-    QCOMPARE(f.state().TextNewFlag, 3);
+    QCOMPARE(f.state().textDocumentState, DocumentState::Stored);
 }
 
 void TestDocumentFiles::ansiDocumentSavedAsUnicodeKeepsItsMark()
@@ -481,7 +481,7 @@ void TestDocumentFiles::ansiDocumentSavedAsUnicodeKeepsItsMark()
     QCOMPARE(f.prompter.dialogCalls[0].filterIndex, 0);
     const QByteArray expected = QByteArray("\xFF\xFE") + Encoded(u"ＡＮＳＩ\r\n"_s, 1);
     QCOMPARE(ReadBytes(path(u"le.txt"_s)), expected);
-    QCOMPARE(f.state().TextCodeKind, 1);
+    QCOMPARE(f.state().textEncoding, EncodingCode::Utf16LE);
     QCOMPARE(ReadBytes(p), Encoded(u"ＡＮＳＩ\r\n"_s, 0));   // the old file is left as it was
     DocumentForm::type(f.text(), u"x"_s);
     f.prompter.answers = {true};
@@ -504,12 +504,12 @@ void TestDocumentFiles::markedTextInAnotherEncodingGetsOneMark()
     f.docs().FileNameSpecifiedSave();
     QCOMPARE(ReadBytes(path(u"be.txt"_s)), QByteArray("\xFE\xFF\x00" "a\x00" "b\x00" "c", 8));
     QCOMPARE(f.text()->Text(), u"\uFEFFabc"_s);
-    QCOMPARE(f.state().TextCodeKind, 2);
+    QCOMPARE(f.state().textEncoding, EncodingCode::Utf16BE);
     // ANSI has no mark: the mark character goes, the rest is written.
     f.docs().FileNameSpecifiedSave();
     QCOMPARE(ReadBytes(path(u"ansi.txt"_s)), QByteArray("abc"));
     QCOMPARE(f.text()->Text(), u"abc"_s);
-    QCOMPARE(f.state().TextCodeKind, 0);
+    QCOMPARE(f.state().textEncoding, EncodingCode::ShiftJis);
     QCOMPARE(f.state().TextCodeKindLength, 0);
     QVERIFY(f.prompter.texts().isEmpty());
 }
@@ -524,15 +524,15 @@ void TestDocumentFiles::chosenNamesAlwaysGetTheViewsExtension()
     f.docs().FileNameSpecifiedSave();
     QVERIFY(QFile::exists(path(u"song.lrc"_s)));
     QCOMPARE(f.ui().lrcNameBox->text(), u"song"_s);
-    QCOMPARE(f.state().LrcTextCodeKind, 3);
-    QCOMPARE(f.state().LrcTextNewFlag, 3);
+    QCOMPARE(f.state().lrcEncoding, EncodingCode::Utf8);
+    QCOMPARE(f.state().lrcDocumentState, DocumentState::Stored);
     // A text file's name typed for the synchronized text still saves the synchronized text.
     f.docs().FileNameSpecifiedSave();
     QVERIFY(QFile::exists(path(u"notes.txt.lrc"_s)));
     QVERIFY(!QFile::exists(path(u"notes.txt"_s)));
     QCOMPARE(f.ui().lrcNameBox->text(), u"notes.txt"_s);
     QCOMPARE(f.ui().textNameBox->text(), u"NewText"_s);
-    QCOMPARE(f.state().TextNewFlag, 0);
+    QCOMPARE(f.state().textDocumentState, DocumentState::Untouched);
     QCOMPARE(f.ui().lrcFolderLabel->text(), dir_->path());
 }
 
@@ -545,14 +545,14 @@ void TestDocumentFiles::lineEndingCheck()
     f.prompter.answers = {false};
     f.docs().LineEndCheck();
     QCOMPARE(f.prompter.texts(), QStringList{u"テキストファイルの改行コードを修正しますか？"_s});
-    QCOMPARE(f.state().TextNewFlag, 3);
+    QCOMPARE(f.state().textDocumentState, DocumentState::Stored);
     f.prompter.clear();
     f.prompter.answers = {true};
     f.docs().LineEndCheck();
     QCOMPARE(f.prompter.texts(), (QStringList{u"テキストファイルの改行コードを修正しますか？"_s,
                                               u"改行コードの修正を完了しました。"_s}));
     QCOMPARE(f.text()->Text(), u"one\r\ntwo\r\nthree\rfour\r\n"_s);
-    QCOMPARE(f.state().TextNewFlag, 4);   // an edit, not a save
+    QCOMPARE(f.state().textDocumentState, DocumentState::StoredEdited);   // an edit, not a save
     QCOMPARE(ReadBytes(p), QByteArray("one\ntwo\r\nthree\rfour\n"));
     f.prompter.clear();
     f.docs().LineEndCheck();

@@ -126,7 +126,7 @@ void TestDocumentSaves::fullDiskKeepsTheOldFileAndSaysWhy()
     DocumentForm f;
     f.state().murmelinFolder = path(u"work"_s);
     f.open(p);
-    QCOMPARE(int(f.state().TextCodeKind), code);
+    QCOMPARE(int(f.state().textEncoding), code);
     DocumentForm::type(f.text(), u"書き足し"_s);
     const QString typed = f.text()->Text();
 
@@ -142,8 +142,8 @@ void TestDocumentSaves::fullDiskKeepsTheOldFileAndSaysWhy()
     QCOMPARE(f.prompter.texts(),
              (QStringList{u"テキスト・データを上書き保存しますか？"_s, Unsaved(p, disk.Error()),
                           u"「memo.txt」は既に存在します。上書きしますか？"_s, Unsaved(p, disk.Error())}));
-    QCOMPARE(f.state().EXErrorFlag, 1);
-    QCOMPARE(f.state().TextNewFlag, 4);
+    QCOMPARE(f.state().lastFileOutcome, FileOutcome::Failed);
+    QCOMPARE(f.state().textDocumentState, DocumentState::StoredEdited);
     QCOMPARE(f.text()->Text(), typed);
     QCOMPARE(QDir(path(u"disk"_s)).entryList(QDir::Files | QDir::Hidden), QStringList{u"memo.txt"_s});
 }
@@ -167,7 +167,7 @@ void TestDocumentSaves::folderWithoutWriteSavesInPlace()
     f.prompter.answers = {true, true};
     f.docs().OverWrite();
     QCOMPARE(ReadBytes(p), u"元の行\r\n追記"_s.toUtf8());
-    QCOMPARE(f.state().TextNewFlag, 3);
+    QCOMPARE(f.state().textDocumentState, DocumentState::Stored);
 
     // A failure part-way through the file itself puts the old bytes back.
     DocumentForm::type(f.text(), QString(20000, u'x'));
@@ -176,7 +176,7 @@ void TestDocumentSaves::folderWithoutWriteSavesInPlace()
     disk.Empty();
     QCOMPARE(ReadBytes(p), u"元の行\r\n追記"_s.toUtf8());
     QCOMPARE(f.prompter.texts().value(2), Unsaved(p, disk.Error()));
-    QCOMPARE(f.state().TextNewFlag, 4);
+    QCOMPARE(f.state().textDocumentState, DocumentState::StoredEdited);
     // The copy of the old bytes went once they were safe; the folder holds nothing new.
     QVERIFY(QDir(path(u"work"_s)).isEmpty(QDir::Files | QDir::Hidden));
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{u"memo.txt"_s});
@@ -203,14 +203,14 @@ void TestDocumentSaves::systemReasonsForOtherFailures()
     }
     QCOMPARE(f.prompter.texts().value(1), Unsaved(p, EACCES));
     QCOMPARE(ReadBytes(p), QByteArray("abc"));
-    QCOMPARE(f.state().TextNewFlag, 4);
+    QCOMPARE(f.state().textDocumentState, DocumentState::StoredEdited);
 
     // A folder that is gone when the dialog's choice is written.
     f.prompter.clear();
     f.prompter.saveFileAnswers = {Prompter::SaveChoice{path(u"gone/new.txt"_s), 0}};
     f.docs().FileNameSpecifiedSave();
     QCOMPARE(f.prompter.texts(), QStringList{Unsaved(path(u"gone/new.txt"_s), ENOENT)});
-    QCOMPARE(f.state().TextNewFlag, 4);
+    QCOMPARE(f.state().textDocumentState, DocumentState::StoredEdited);
 }
 
 void TestDocumentSaves::addedExtensionAsksBeforeReplacing()
@@ -229,7 +229,7 @@ void TestDocumentSaves::addedExtensionAsksBeforeReplacing()
     QCOMPARE(f.prompter.dialogCalls[1].fileName, u"memo.txt"_s);
     QCOMPARE(f.prompter.dialogCalls[1].filterIndex, 3);
     QCOMPARE(ReadBytes(path(u"memo.txt"_s)), QByteArray("precious"));
-    QCOMPARE(f.state().TextNewFlag, 2);
+    QCOMPARE(f.state().textDocumentState, DocumentState::NewEdited);
 
     // A name the dialog itself asked about, and a new file: no question.
     f.prompter.clear();
@@ -337,7 +337,7 @@ void TestDocumentSaves::openingFailuresSayWhy()
                                               notRegular(path(u"pipe.txt"_s)), notRegular(path(u"zero.txt"_s))}));
     QCOMPARE(f.text()->Text(), u"kept"_s);
     QCOMPARE(f.ui().textNameBox->text(), u"kept"_s);
-    QCOMPARE(f.state().TextNewFlag, 3);
+    QCOMPARE(f.state().textDocumentState, DocumentState::Stored);
 }
 
 QTEST_MAIN(TestDocumentSaves)

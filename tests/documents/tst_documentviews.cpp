@@ -127,8 +127,8 @@ void TestDocumentViews::switchingViewsKeepsBothDocuments()
     f.docs().TextDisplaySwitch();
     QCOMPARE(f.text()->Text(), u"本文"_s);
     QCOMPARE(f.ui().textNameBox->text(), u"name"_s);
-    QCOMPARE(f.state().TextNewFlag, 2);
-    QCOMPARE(f.state().LrcTextNewFlag, 0);
+    QCOMPARE(f.state().textDocumentState, DocumentState::NewEdited);
+    QCOMPARE(f.state().lrcDocumentState, DocumentState::Untouched);
     QVERIFY(f.prompter.entries.isEmpty());
 }
 
@@ -146,8 +146,8 @@ void TestDocumentViews::speechGuard()
         QVERIFY(!f.text()->isHidden());
         QVERIFY(f.ui().artPicture->isHidden());
         QCOMPARE(f.text()->Text(), u"kept"_s);
-        QCOMPARE(f.state().TextNewFlag, 2);
-        QCOMPARE(f.state().LrcTextNewFlag, 0);
+        QCOMPARE(f.state().textDocumentState, DocumentState::NewEdited);
+        QCOMPARE(f.state().lrcDocumentState, DocumentState::Untouched);
     }
     // Stopped (12, 22) or never started (99): no refusal.
     for (int idle : {SpeechState::VoiceStopped, SpeechState::SynthesizerStopped, SpeechState::Idle}) {
@@ -156,7 +156,7 @@ void TestDocumentViews::speechGuard()
         f.docs().ArtDisplaySwitch();
         f.docs().NewLrcText();
         QVERIFY(f.prompter.entries.isEmpty());
-        QCOMPARE(f.state().LrcTextNewFlag, 1);
+        QCOMPARE(f.state().lrcDocumentState, DocumentState::New);
     }
 }
 
@@ -166,24 +166,24 @@ void TestDocumentViews::newDocumentCommands()
     // On an empty editor in state 0: state 1, and closing asks nothing.
     f.docs().NewText();
     QVERIFY(!f.text()->isHidden());
-    QCOMPARE(f.state().TextNewFlag, 1);
+    QCOMPARE(f.state().textDocumentState, DocumentState::New);
     QVERIFY(f.form->MyForm_FormClosing());
     QVERIFY(f.prompter.entries.isEmpty());
 
     // On an editor holding text that was never edited (state 3): emptied, state 2.
     f.ui().lrcNameBox->setText(u"old"_s);
-    f.state().LrcTextFileNewFlag = 1;
-    f.state().LrcTextNewFlag = 3;
+    f.state().lrcLoadChange = LoadChange::Pending;
+    f.state().lrcDocumentState = DocumentState::Stored;
     f.lrc()->SetText(u"[00:00.00]\r\n"_s);
     f.state().LrcTextCodeKindLength = 1;
-    f.state().LrcTextCodeKind = 3;
+    f.state().lrcEncoding = EncodingCode::Utf8;
     f.docs().NewLrcText();
     QVERIFY(f.prompter.entries.isEmpty());
     QCOMPARE(f.lrc()->Text(), QString());
-    QCOMPARE(f.state().LrcTextNewFlag, 2);
+    QCOMPARE(f.state().lrcDocumentState, DocumentState::NewEdited);
     QCOMPARE(f.ui().lrcNameBox->text(), u"NewLrcText"_s);
     QCOMPARE(f.state().LrcTextCodeKindLength, 0);
-    QCOMPARE(f.state().LrcTextCodeKind, 3);   // only the mark flag is reset
+    QCOMPARE(f.state().lrcEncoding, EncodingCode::Utf8);   // only the mark flag is reset
 
     // Unsaved: asked; No leaves the view shown and the document as it was.
     DocumentForm::type(f.lrc(), u"x"_s);
@@ -193,7 +193,7 @@ void TestDocumentViews::newDocumentCommands()
     QCOMPARE(f.prompter.texts(), QStringList{u"同期テキスト・データを保存しなくてもよいですか？"_s});
     QVERIFY(!f.lrc()->isHidden());
     QCOMPARE(f.lrc()->Text(), u"x"_s);
-    QCOMPARE(f.state().LrcTextNewFlag, 2);
+    QCOMPARE(f.state().lrcDocumentState, DocumentState::NewEdited);
     // Yes: a fresh document.
     f.prompter.clear();
     f.prompter.answers = {true};
@@ -201,7 +201,7 @@ void TestDocumentViews::newDocumentCommands()
     f.docs().NewText();
     QCOMPARE(f.prompter.texts(), QStringList{u"テキスト・データを保存しなくてもよいですか？"_s});
     QCOMPARE(f.text()->Text(), QString());
-    QCOMPARE(f.state().TextNewFlag, 2);   // emptying held text is a change
+    QCOMPARE(f.state().textDocumentState, DocumentState::NewEdited);   // emptying held text is a change
     QVERIFY(!f.text()->document()->isUndoAvailable());
 }
 
@@ -210,7 +210,7 @@ void TestDocumentViews::typingAfterStartUpAndTheClosingQuestion()
     DocumentForm f;
     f.docs().TextDisplaySwitch();
     DocumentForm::type(f.text(), u"a"_s);
-    QCOMPARE(f.state().TextNewFlag, 2);
+    QCOMPARE(f.state().textDocumentState, DocumentState::NewEdited);
     f.prompter.answers = {false};
     QVERIFY(!f.form->MyForm_FormClosing());
     QCOMPARE(f.prompter.texts(), QStringList{u"テキスト・データを保存せずに終了しても良いですか？"_s});
@@ -230,7 +230,7 @@ void TestDocumentViews::pasteOverASelection()
     QCOMPARE(f.prompter.entries[0].text, u"Do you want to paste over current selection?"_s);
     QCOMPARE(f.prompter.entries[0].title, u"Cut Example"_s);
     QCOMPARE(f.text()->Text(), u"abc\r\ndXY\nZef"_s);   // kept, clipboard right after it
-    QCOMPARE(f.state().TextNewFlag, 2);
+    QCOMPARE(f.state().textDocumentState, DocumentState::NewEdited);
 
     f.text()->Select(0, 3);
     f.prompter.answers = {true};
@@ -406,7 +406,7 @@ void TestDocumentViews::undoByButton()
     QVERIFY(f.ui().undoButton->isEnabled());
     f.ui().undoButton->click();
     QCOMPARE(f.text()->Text(), QString());
-    QCOMPARE(f.state().TextNewFlag, 2);   // undoing is a change too
+    QCOMPARE(f.state().textDocumentState, DocumentState::NewEdited);   // undoing is a change too
 }
 
 void TestDocumentViews::fontFromTheSettings()

@@ -191,7 +191,7 @@ private slots:
             QCOMPARE(f.prompter.texts().size(), refill);
         }
         QCOMPARE(f.prompter.texts().value(0), u"前回使用したデータ・フォルダー\n「"_s + gone + kMissing);
-        QCOMPARE(f.s().EXErrorFlag, 1);
+        QCOMPARE(f.s().lastFileOutcome, FileOutcome::Failed);
         for (QTreeWidget* list : {f.ui().allFileList, f.ui().textFileList, f.ui().musicList})
             QCOMPARE(list->topLevelItemCount(), 0);
         QCOMPARE(f.s().MusicListCount, 0);
@@ -249,7 +249,7 @@ private slots:
     {
         State state;
         for (int shown : {0, 1, 2, 7}) {
-            state.listViewSel = shown;
+            state.shownList = shown;
             const ListViewItemComparer c(state, 1);
             QCOMPARE((QList<int>{c.col1, c.col2, c.col3}),
                      (QList<int>{shown == 0, shown == 1, shown != 0 && shown != 1}));
@@ -281,7 +281,7 @@ private slots:
         f.s().playMode = PlayMode::InOrderLoop;
         f.ui().nextSongButton->setEnabled(false);
         QTest::mouseClick(f.ui().musicListButton, Qt::LeftButton);
-        QCOMPARE(f.s().listViewSel, 2);
+        QCOMPARE(f.s().shownList, FileList::Music);
         QVERIFY(f.ui().musicList->isVisible() && !f.ui().allFileList->isVisible() && !f.ui().textFileList->isVisible());
         QCOMPARE(SystemColors::BackColor(f.ui().musicListButton), SystemColors::ActiveCaption());
         QCOMPARE(SystemColors::BackColor(f.ui().allListButton), SystemColors::ControlLight());
@@ -290,7 +290,7 @@ private slots:
         QTest::mouseClick(f.ui().musicListButton, Qt::LeftButton);   // already shown: nothing
         QCOMPARE(f.log.calls.size(), 1);
         QTest::mouseClick(f.ui().allListButton, Qt::LeftButton);
-        QCOMPARE(f.s().listViewSel, 0);
+        QCOMPARE(f.s().shownList, FileList::All);
         QVERIFY(f.ui().allFileList->isVisible() && !f.ui().musicList->isVisible());
         QCOMPARE(SystemColors::BackColor(f.ui().musicListButton), SystemColors::ControlLight());
         QCOMPARE(f.log.calls.size(), 1);
@@ -319,7 +319,7 @@ private slots:
         // After a right click, selections only remember the file again.
         f.log.clear();
         f.Click(all, u"a.txt"_s, Qt::RightButton);
-        QCOMPARE(f.s().MouseRightAndLeftButtonFlag, 1);
+        QCOMPARE(f.s().lastClickButton, ClickButton::Right);
         QTest::keyClick(all, Qt::Key_Down);
         QVERIFY(f.log.calls.isEmpty());
         QCOMPARE(f.s().deleteFileName, f.Path(all->currentItem()->text(0)));

@@ -47,7 +47,7 @@ struct Fixture
         lrc.setClock(&clock);
         state.LrcText = text;
         state.audioState = AudioState::WavePlaying;
-        state.RangeEn = 0;
+        state.playRange = PlayRange::Off;
         lrc.LrcDisplayOpen();
     }
 

@@ -62,7 +62,7 @@ private slots:
         ScriptedPrompter prompter;
         MyForm form{prompter};
         form.setMusic(std::make_unique<MusicController>(form.context(), device, mixer));
-        form.lrc().setPositionSource([&device](std::int64_t& ms) { return device.IsOpen() && device.Position(ms) == 0; });
+        form.lrc().setPositionSource([&device](std::int64_t& ms) { return device.IsOpen() && device.Position(ms) == DeviceResult::Success; });
 
         struct Change { QString line; std::int64_t position; };
         QList<Change> changes;

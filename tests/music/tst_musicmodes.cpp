@@ -245,10 +245,10 @@ private slots:
     {
         PlayerRig rig;
         rig.music->RangePlayToggled();
-        QCOMPARE(rig.state.RangeEn, 0);
+        QCOMPARE(rig.state.playRange, PlayRange::Off);
         QCOMPARE(rig.ui.rangePlayButton->text(), QString());
         rig.music->RangePlayToggled();
-        QCOMPARE(rig.state.RangeEn, 1);
+        QCOMPARE(rig.state.playRange, PlayRange::On);
         QCOMPARE(rig.ui.rangePlayButton->text(), u"レ"_s);
     }
 

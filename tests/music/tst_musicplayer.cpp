@@ -328,7 +328,7 @@ private slots:
         rig.Reach(u"paused"_s);
         rig.ui.musicPositionSlider->setValue(40000);
         rig.music->trackBarMovementEnd();
-        QCOMPARE(rig.state.PauseMovementFlag, 1);
+        QCOMPARE(rig.state.pausedMove, PausedMove::Moved);
         rig.device.calls.clear();
         rig.lrc->calls.clear();
         rig.music->MusicPause();

@@ -28,7 +28,7 @@ constexpr int kToneMs = 3000;
 std::int64_t PositionOf(GstAudioDevice& device)
 {
     std::int64_t ms = -1;
-    if (device.Position(ms) != 0)
+    if (device.Position(ms) != DeviceResult::Success)
         return -1;
     return ms;
 }
@@ -80,10 +80,10 @@ private slots:
         QFETCH(bool, mpeg);
         QFETCH(int, tolerance);
         GstAudioDevice device;
-        QCOMPARE(device.Open(file(name), mpeg ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform), 0);
+        QCOMPARE(device.Open(file(name), mpeg ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform), DeviceResult::Success);
         QVERIFY(device.IsOpen());
         std::int64_t ms = -1;
-        QCOMPARE(device.Length(ms), 0);
+        QCOMPARE(device.Length(ms), DeviceResult::Success);
         QVERIFY2(std::abs(ms - kToneMs) <= tolerance, qPrintable(u"length %1"_s.arg(ms)));
         if (mpeg) {
             const std::int64_t scanned = Mp3Duration(file(name));
@@ -114,52 +114,52 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, mpeg);
         GstAudioDevice device;
-        QCOMPARE(device.Open(file(name), mpeg ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform), 0);
+        QCOMPARE(device.Open(file(name), mpeg ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform), DeviceResult::Success);
 
         // Play runs on the clock.
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(device.Play(), 0);
+        QCOMPARE(device.Play(), DeviceResult::Success);
         QVERIFY2(clock.elapsed() < 100, "play must return at once");
         Wait(1000);
         std::int64_t at = PositionOf(device);
         QVERIFY2(std::abs(at - clock.elapsed()) <= 50, qPrintable(u"%1 ms after %2 ms"_s.arg(at).arg(clock.elapsed())));
 
         // Pause holds the place; resume goes on from it.
-        QCOMPARE(device.Pause(), 0);
+        QCOMPARE(device.Pause(), DeviceResult::Success);
         const std::int64_t paused = PositionOf(device);
         Wait(300);
         QVERIFY(std::abs(PositionOf(device) - paused) <= 10);
-        QCOMPARE(device.Resume(), 0);
+        QCOMPARE(device.Resume(), DeviceResult::Success);
         clock.restart();
         Wait(400);
         at = PositionOf(device);
         QVERIFY2(std::abs(at - (paused + clock.elapsed())) <= 50, qPrintable(u"resumed at %1"_s.arg(at)));
 
         // Stop halts without rewinding.
-        QCOMPARE(device.Stop(), 0);
+        QCOMPARE(device.Stop(), DeviceResult::Success);
         const std::int64_t stopped = PositionOf(device);
         QVERIFY(stopped > 1200);
         Wait(200);
         QVERIFY(std::abs(PositionOf(device) - stopped) <= 10);
 
         // A seek lands where asked, and the next play starts there.
-        QCOMPARE(device.Seek(500), 0);
+        QCOMPARE(device.Seek(500), DeviceResult::Success);
         QCOMPARE(PositionOf(device), 500);
         clock.restart();
-        QCOMPARE(device.Play(), 0);
+        QCOMPARE(device.Play(), DeviceResult::Success);
         Wait(500);
         at = PositionOf(device);
         QVERIFY2(std::abs(at - (500 + clock.elapsed())) <= 50, qPrintable(u"after seek at %1"_s.arg(at)));
 
         // A seek while playing goes on playing from the target.
-        QCOMPARE(device.Seek(2000), 0);
+        QCOMPARE(device.Seek(2000), DeviceResult::Success);
         clock.restart();
         Wait(300);
         at = PositionOf(device);
         QVERIFY2(std::abs(at - (2000 + clock.elapsed())) <= 50, qPrintable(u"seek while playing at %1"_s.arg(at)));
 
-        QCOMPARE(device.Close(), 0);
+        QCOMPARE(device.Close(), DeviceResult::Success);
         QVERIFY(!device.IsOpen());
     }
 
@@ -196,12 +196,12 @@ private slots:
         if (mpeg)
             QVERIFY(AudioMedia::Encode(ladder, played, {u"-V"_s, u"4"_s}));
         GstAudioDevice device;
-        QCOMPARE(device.Open(played, mpeg ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform), 0);
-        QCOMPARE(device.SetSpeed(from), 0);
+        QCOMPARE(device.Open(played, mpeg ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform), DeviceResult::Success);
+        QCOMPARE(device.SetSpeed(from), DeviceResult::Success);
         const qsizetype start = monitor_.samples();
-        QCOMPARE(device.Play(), 0);
+        QCOMPARE(device.Play(), DeviceResult::Success);
         QVERIFY(WaitFor([&] { return PositionOf(device) >= 420; }, 3000, 2));
-        QCOMPARE(device.SetSpeed(speed), 0);
+        QCOMPARE(device.SetSpeed(speed), DeviceResult::Success);
         QVERIFY(WaitFor([&] { return PositionOf(device) >= 950; }, 3000, 5));
         Wait(300);   // the monitor hears the rest
         device.Close();
@@ -247,18 +247,18 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, mpeg);
         GstAudioDevice device;
-        QCOMPARE(device.Open(file(name), mpeg ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform), 0);
+        QCOMPARE(device.Open(file(name), mpeg ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform), DeviceResult::Success);
         std::int64_t length = 0;
-        QCOMPARE(device.Length(length), 0);
-        QCOMPARE(device.Seek(length - 300), 0);
-        QCOMPARE(device.Play(), 0);
+        QCOMPARE(device.Length(length), DeviceResult::Success);
+        QCOMPARE(device.Seek(length - 300), DeviceResult::Success);
+        QCOMPARE(device.Play(), DeviceResult::Success);
         QVERIFY(WaitFor([&] { return PositionOf(device) >= length; }, 3000, 5));
         // It stays there, and a seek back plays again.
         Wait(200);
         QVERIFY(PositionOf(device) >= length);
-        QCOMPARE(device.Seek(1000), 0);
+        QCOMPARE(device.Seek(1000), DeviceResult::Success);
         QCOMPARE(PositionOf(device), 1000);
-        QCOMPARE(device.Play(), 0);
+        QCOMPARE(device.Play(), DeviceResult::Success);
         Wait(300);
         QVERIFY(PositionOf(device) > 1100 && PositionOf(device) < length);
     }
@@ -280,11 +280,11 @@ private slots:
         const QString path = file(u"odd-%1-%2-%3.wav"_s.arg(rate).arg(channels).arg(bits));
         QVERIFY(AudioMedia::WriteTone(path, 1000, {rate, channels, bits}));
         GstAudioDevice device;
-        QCOMPARE(device.Open(path, AudioDevice::Kind::Waveform), 0);
+        QCOMPARE(device.Open(path, AudioDevice::Kind::Waveform), DeviceResult::Success);
         std::int64_t length = 0;
-        QCOMPARE(device.Length(length), 0);
+        QCOMPARE(device.Length(length), DeviceResult::Success);
         QVERIFY(std::abs(length - 1000) <= 5);
-        QCOMPARE(device.Play(), 0);
+        QCOMPARE(device.Play(), DeviceResult::Success);
         Wait(400);
         QVERIFY(PositionOf(device) >= 300);
     }
@@ -325,7 +325,7 @@ private slots:
         if (code == GstAudioDevice::OpenFailed)
             QVERIFY2(device.ErrorText(code) != fallback, qPrintable(device.ErrorText(code)));
         // The device is still usable afterwards.
-        QCOMPARE(device.Open(file(u"tone.wav"_s), AudioDevice::Kind::Waveform), 0);
+        QCOMPARE(device.Open(file(u"tone.wav"_s), AudioDevice::Kind::Waveform), DeviceResult::Success);
     }
 
     void truncatedMp3PlaysToItsEnd()
@@ -340,11 +340,11 @@ private slots:
         GstAudioDevice device;
         int errors = 0;
         device.onError = [&](int) { ++errors; };
-        QCOMPARE(device.Open(cut.fileName(), AudioDevice::Kind::Mpeg), 0);
+        QCOMPARE(device.Open(cut.fileName(), AudioDevice::Kind::Mpeg), DeviceResult::Success);
         std::int64_t length = 0;
-        QCOMPARE(device.Length(length), 0);
-        QCOMPARE(device.Seek(600), 0);
-        QCOMPARE(device.Play(), 0);
+        QCOMPARE(device.Length(length), DeviceResult::Success);
+        QCOMPARE(device.Seek(600), DeviceResult::Success);
+        QCOMPARE(device.Play(), DeviceResult::Success);
         // Whatever length the header claimed, the end is reached and reported.
         QVERIFY(WaitFor([&] { return PositionOf(device) >= length; }, 4000, 5));
         QCOMPARE(errors, 0);
@@ -358,9 +358,9 @@ private slots:
         GstAudioDevice device;
         int errors = 0;
         device.onError = [&](int) { ++errors; };
-        QCOMPARE(device.Open(path, AudioDevice::Kind::Waveform), 0);
-        QCOMPARE(device.Seek(kToneMs - 800), 0);
-        QCOMPARE(device.Play(), 0);
+        QCOMPARE(device.Open(path, AudioDevice::Kind::Waveform), DeviceResult::Success);
+        QCOMPARE(device.Seek(kToneMs - 800), DeviceResult::Success);
+        QCOMPARE(device.Play(), DeviceResult::Success);
         Wait(200);
         QVERIFY(QFile::remove(path));
         QVERIFY(WaitFor([&] { return PositionOf(device) >= kToneMs; }, 3000, 5));
@@ -376,8 +376,8 @@ private slots:
         GstAudioDevice device;
         QList<int> errors;
         device.onError = [&](int code) { errors << code; };
-        QCOMPARE(device.Open(file(u"tone.wav"_s), AudioDevice::Kind::Waveform), 0);
-        QCOMPARE(device.Play(), 0);
+        QCOMPARE(device.Open(file(u"tone.wav"_s), AudioDevice::Kind::Waveform), DeviceResult::Success);
+        QCOMPARE(device.Play(), DeviceResult::Success);
         constexpr int seeks = 60;
         constexpr int speeds[] = {100, 150, 75};
         QElapsedTimer clock;
@@ -387,10 +387,10 @@ private slots:
             // Stalls come with time played between seeks more than with
             // the number of seeks.
             Wait(250);
-            QCOMPARE(device.Stop(), 0);
-            QCOMPARE(device.SetSpeed(speeds[done / 15 % 3]), 0);
-            QCOMPARE(device.Seek(1000), 0);
-            QCOMPARE(device.Play(), 0);
+            QCOMPARE(device.Stop(), DeviceResult::Success);
+            QCOMPARE(device.SetSpeed(speeds[done / 15 % 3]), DeviceResult::Success);
+            QCOMPARE(device.Seek(1000), DeviceResult::Success);
+            QCOMPARE(device.Play(), DeviceResult::Success);
             QVERIFY2(WaitFor([&] { return PositionOf(device) >= 1050; }, 2 * GstAudioDevice::StallMs + 1500, 5),
                      qPrintable(u"stuck at %1 ms after seek %2"_s.arg(PositionOf(device)).arg(done)));
         }
@@ -411,15 +411,15 @@ private slots:
         GstAudioDevice device;
         QList<int> errors;
         device.onError = [&](int code) { errors << code; };
-        QCOMPARE(device.Open(file(u"tone.wav"_s), AudioDevice::Kind::Waveform), 0);
-        QCOMPARE(device.Seek(kToneMs - 600), 0);
-        QCOMPARE(device.Play(), 0);
+        QCOMPARE(device.Open(file(u"tone.wav"_s), AudioDevice::Kind::Waveform), DeviceResult::Success);
+        QCOMPARE(device.Seek(kToneMs - 600), DeviceResult::Success);
+        QCOMPARE(device.Play(), DeviceResult::Success);
         Wait(200);
-        QCOMPARE(device.Pause(), 0);
+        QCOMPARE(device.Pause(), DeviceResult::Success);
         const std::int64_t paused = PositionOf(device);
         Wait(GstAudioDevice::StallMs + 500);
         QCOMPARE(PositionOf(device), paused);
-        QCOMPARE(device.Resume(), 0);
+        QCOMPARE(device.Resume(), DeviceResult::Success);
         QVERIFY(WaitFor([&] { return PositionOf(device) >= kToneMs; }, 3000, 5));
         Wait(GstAudioDevice::StallMs + 500);
         QVERIFY(PositionOf(device) >= kToneMs);
@@ -437,7 +437,7 @@ private slots:
             QCOMPARE(code, int(GstAudioDevice::NotOpen));
         }
         QVERIFY(!device.ErrorText(GstAudioDevice::NotOpen).isEmpty());
-        QCOMPARE(device.Close(), 0);
+        QCOMPARE(device.Close(), DeviceResult::Success);
     }
 
     // The sound server going away while playing: reported once, on the UI
@@ -474,7 +474,7 @@ private slots:
         const int opened = device.Open(file(u"tone.wav"_s), AudioDevice::Kind::Waveform);
         qputenv("PULSE_SERVER", ownServer);
         QCOMPARE(opened, 0);
-        QCOMPARE(device.Play(), 0);
+        QCOMPARE(device.Play(), DeviceResult::Success);
         Wait(300);
         QProcess::execute(QStringLiteral(MURMELIN_AUDIO_SESSION), {u"stop"_s, gone.path()});
         QVERIFY(WaitFor([&] { return reported > 0; }, 5000, 5));
@@ -484,9 +484,9 @@ private slots:
         Wait(300);
         QCOMPARE(reported, 1);
         // Closing after the failure and opening again on the live server works.
-        QCOMPARE(device.Close(), 0);
-        QCOMPARE(device.Open(file(u"tone.wav"_s), AudioDevice::Kind::Waveform), 0);
-        QCOMPARE(device.Play(), 0);
+        QCOMPARE(device.Close(), DeviceResult::Success);
+        QCOMPARE(device.Open(file(u"tone.wav"_s), AudioDevice::Kind::Waveform), DeviceResult::Success);
+        QCOMPARE(device.Play(), DeviceResult::Success);
         Wait(300);
         QVERIFY(PositionOf(device) >= 200);
     }

@@ -50,25 +50,25 @@ private slots:
     {
         QFETCH(int, percent);
         AlsaMixer mixer;
-        QCOMPARE(mixer.Open(), 0);
+        QCOMPARE(mixer.Open(), DeviceResult::Success);
         Mixer::VolumeControl control;
-        QCOMPARE(mixer.FindVolume(control), 0);
+        QCOMPARE(mixer.FindVolume(control), DeviceResult::Success);
         QVERIFY(control.maximum > control.minimum);
         const std::int32_t range = control.maximum - control.minimum;
         const std::int32_t value = range * percent / 100 + control.minimum;
-        QCOMPARE(mixer.SetValue(control, value), 0);
+        QCOMPARE(mixer.SetValue(control, value), DeviceResult::Success);
         std::int32_t back = -1;
-        QCOMPARE(mixer.GetValue(control, back), 0);
+        QCOMPARE(mixer.GetValue(control, back), DeviceResult::Success);
         QCOMPARE(back, value);
         mixer.Close();
 
         // The sound server holds it, as a new mixer and pactl both see.
         AlsaMixer other;
-        QCOMPARE(other.Open(), 0);
+        QCOMPARE(other.Open(), DeviceResult::Success);
         Mixer::VolumeControl again;
-        QCOMPARE(other.FindVolume(again), 0);
+        QCOMPARE(other.FindVolume(again), DeviceResult::Success);
         back = -1;
-        QCOMPARE(other.GetValue(again, back), 0);
+        QCOMPARE(other.GetValue(again, back), DeviceResult::Success);
         QCOMPARE((std::uint32_t(back - again.minimum) * 100 + std::uint32_t(range) / 2) / std::uint32_t(range),
                  std::uint32_t(percent));
         const QList<int> percents = SinkPercents();
@@ -94,14 +94,14 @@ private slots:
         Mixer::VolumeControl control;
         std::int32_t value = 0;
         if (!opens) {
-            QVERIFY(mixer.Open() != 0);
+            QVERIFY(mixer.Open() != DeviceResult::Success);
         } else {
-            QCOMPARE(mixer.Open(), 0);
-            QVERIFY(mixer.FindVolume(control) != 0);
+            QCOMPARE(mixer.Open(), DeviceResult::Success);
+            QVERIFY(mixer.FindVolume(control) != DeviceResult::Success);
         }
         // Later steps refuse too rather than touch a control never found.
-        QVERIFY(mixer.SetValue(control, 1) != 0);
-        QVERIFY(mixer.GetValue(control, value) != 0);
+        QVERIFY(mixer.SetValue(control, 1) != DeviceResult::Success);
+        QVERIFY(mixer.GetValue(control, value) != DeviceResult::Success);
         mixer.Close();
     }
 };

@@ -123,7 +123,7 @@ struct Rig
     }
 
     QString oralName() const { return QString::fromLocal8Bit(state.OralName); }
-    bool available() const { return !(state.SpeechRuntimeError == 1 && state.SpeechRuntime11Error == 1); }
+    bool available() const { return !(state.synthesizerStatus == EngineStatus::Unavailable && state.voiceStatus == EngineStatus::Unavailable); }
 };
 
 } // namespace SpeechRig

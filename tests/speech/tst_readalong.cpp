@@ -76,7 +76,7 @@ private slots:
         MonitorRecorder monitor;
         QVERIFY(monitor.start());
         Reading r(kLine);
-        QCOMPARE(r.state().SpeechRuntime11Error, 0);
+        QCOMPARE(r.state().voiceStatus, EngineStatus::Ready);
         r.state().LoopModeCount = 2;
         r.state().StudyPausePercent = 100;
         const qsizetype from = monitor.samples();
@@ -112,7 +112,7 @@ private slots:
         MonitorRecorder monitor;
         QVERIFY(monitor.start());
         Reading r(u"intro\r\n"_s + kLine + u"；not read"_s);
-        QCOMPARE(r.state().SpeechRuntime11Error, 0);
+        QCOMPARE(r.state().voiceStatus, EngineStatus::Ready);
         r.state().LoopModeCount = 1;
         r.state().StudyFollowWord = 1;
         QTextCursor c = r.view()->textCursor();

@@ -137,8 +137,8 @@ class TestReader : public QObject
         {
             engines.synth = synthesizer;
             State& s = state();
-            s.SpeechRuntimeError = synthesizer ? 0 : 1;
-            s.SpeechRuntime11Error = synthesizer ? 1 : 0;
+            s.synthesizerStatus = synthesizer ? EngineStatus::Ready : EngineStatus::Unavailable;
+            s.voiceStatus = synthesizer ? EngineStatus::Unavailable : EngineStatus::Ready;
             s.OralName = "Kyoko";
             s.SpeechRate = 2;
             s.SpeechVol = 70;
@@ -397,7 +397,7 @@ private slots:
     void withoutAnyEngineASkipOnlyMoves()
     {
         Fixture f(u"one\r\ntwo"_s);
-        f.state().SpeechRuntime11Error = 1;
+        f.state().voiceStatus = EngineStatus::Unavailable;
         f.reader.SpeechPlay();
         QVERIFY(f.spoken().isEmpty());
         // Nothing read yet: the first skip lands on the first line.
@@ -455,7 +455,7 @@ private slots:
         form.state().OsMinor = 1;
         form.speech().SpeechPlatformInstallationCheck();
         QVERIFY(voice);
-        QCOMPARE(form.state().SpeechRuntime11Error, 0);
+        QCOMPARE(form.state().voiceStatus, EngineStatus::Ready);
 
         Controls& c = form.ui();
         form.state().LoopModeCount = 2;
@@ -525,8 +525,8 @@ private slots:
         f.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.form));
         QCoreApplication::processEvents();
-        f.state().SpeechRuntimeError = 1;
-        f.state().SpeechRuntime11Error = 0;
+        f.state().synthesizerStatus = EngineStatus::Unavailable;
+        f.state().voiceStatus = EngineStatus::Ready;
         f.form.documents().WordWrapSetting(wrap);
         f.state().readingMode = mode;
         const int longStart = 40 * (3 + 2);
@@ -729,8 +729,8 @@ private slots:
     void displayWindowLines()
     {
         State s;
-        s.SpeechRuntime11Error = 0;
-        s.SpeechRuntimeError = 1;
+        s.voiceStatus = EngineStatus::Ready;
+        s.synthesizerStatus = EngineStatus::Unavailable;
         FakeVoice voice;
         SpeechReader::DispSpeakAsyncOut(u"歌詞;注"_s, s, &voice, nullptr, false);
         QCOMPARE(voice.calls, (QStringList{u"Speak(,3)"_s, u"Speak(歌詞\r\n,3)"_s}));
@@ -738,7 +738,7 @@ private slots:
         SpeechReader::DispSpeakAsyncOut(QString(), s, &voice, nullptr, false);
         QVERIFY(voice.calls.isEmpty());
 
-        s.SpeechRuntimeError = 0;
+        s.synthesizerStatus = EngineStatus::Ready;
         s.OralName = "Alice";
         FakeSynthesizer synth;
         SpeechReader::DispSpeakAsyncOut(u"歌詞"_s, s, nullptr, &synth, true);

@@ -54,8 +54,8 @@ struct Fixture
         engines.synth = synthesizer;
         engines.synthesizer_.voices = {u"Kyoko"_s};
         State& s = state();
-        s.SpeechRuntimeError = synthesizer ? 0 : 1;
-        s.SpeechRuntime11Error = synthesizer ? 1 : 0;
+        s.synthesizerStatus = synthesizer ? EngineStatus::Ready : EngineStatus::Unavailable;
+        s.voiceStatus = synthesizer ? EngineStatus::Unavailable : EngineStatus::Ready;
         s.OralName = "Kyoko";
         s.LoopModeCount = 2;
         s.StudyPausePercent = pausePercent;
@@ -321,7 +321,7 @@ private slots:
         f.state().readingMode = mode;
         f.view()->Select(selectFrom, selectLength);
         f.view()->document()->setModified(false);
-        const int flag = f.state().TextNewFlag;
+        const int flag = f.state().textDocumentState;
         f.reader.SpeechPlay();
         QCOMPARE(f.state().speechState, SpeechState::VoiceSpeaking);
         const int selStart = f.view()->SelectionStart();
@@ -334,7 +334,7 @@ private slots:
         QCOMPARE(f.view()->SelectionLength(), selLength);
         QVERIFY(!f.view()->document()->isUndoAvailable());
         QVERIFY(!f.view()->document()->isModified());
-        QCOMPARE(f.state().TextNewFlag, flag);
+        QCOMPARE(f.state().textDocumentState, flag);
         QCOMPARE(f.view()->Text(), text);
 
         // The end of the reading takes the mark away.

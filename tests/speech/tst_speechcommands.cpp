@@ -32,8 +32,8 @@ private slots:
 void TestSpeechCommands::voiceCommandWithoutEngines()
 {
     Rig rig;
-    rig.state.SpeechRuntimeError = 1;
-    rig.state.SpeechRuntime11Error = 1;
+    rig.state.synthesizerStatus = EngineStatus::Unavailable;
+    rig.state.voiceStatus = EngineStatus::Unavailable;
     rig.speech.SpeechSettingSub();
     QCOMPARE(rig.prompter.texts(), QStringList{kInstall});
     QVERIFY(rig.speech.asked.isEmpty());
@@ -67,8 +67,8 @@ void TestSpeechCommands::voiceCommandOnTheSynthesizer()
     QCOMPARE(rig.oralName(), u"Elsewhere"_s);
 
     // The synthesiser unavailable while the other flag is clear: silence.
-    rig.state.SpeechRuntimeError = 1;
-    rig.state.SpeechRuntime11Error = 0;
+    rig.state.synthesizerStatus = EngineStatus::Unavailable;
+    rig.state.voiceStatus = EngineStatus::Ready;
     rig.speech.SpeechSettingSub();
     QCOMPARE(rig.speech.asked.size(), 2);
     QVERIFY(rig.prompter.texts().isEmpty());
@@ -102,8 +102,8 @@ void TestSpeechCommands::voiceCommandOnTheBuiltInVoice()
     QCOMPARE(rig.voice->calls.size(), given);
 
     // The voice unavailable while the other flag is clear: silence.
-    rig.state.SpeechRuntime11Error = 1;
-    rig.state.SpeechRuntimeError = 0;
+    rig.state.voiceStatus = EngineStatus::Unavailable;
+    rig.state.synthesizerStatus = EngineStatus::Ready;
     rig.speech.SpeechSettingSub();
     QCOMPARE(rig.speech.asked.size(), 2);
     QVERIFY(rig.prompter.texts().isEmpty());
@@ -271,7 +271,7 @@ void TestSpeechCommands::closingCancelsAndReleases()
         rig.speech.CancelQueuedSpeech();
         QCOMPARE(rig.synthesizer->cancels, 1);
         // An unavailable synthesiser is left alone.
-        rig.state.SpeechRuntimeError = 1;
+        rig.state.synthesizerStatus = EngineStatus::Unavailable;
         rig.speech.CancelQueuedSpeech();
         QCOMPARE(rig.synthesizer->cancels, 1);
         rig.speech.ReleaseEngines();
@@ -296,7 +296,7 @@ void TestSpeechCommands::closingCancelsAndReleases()
         rig.speech.SpeechPlatformInstallationCheck();
         rig.speech.ReleaseEngines();
         QVERIFY(!rig.speech.EngineStarting());
-        QCOMPARE(rig.state.SpeechRuntimeError, 1);
+        QCOMPARE(rig.state.synthesizerStatus, EngineStatus::Unavailable);
     }
 }
 

@@ -65,8 +65,8 @@ void TestSpeechSetup::engineChoiceFollowsTheVersion()
     QFETCH(bool, synthesizer);
     Rig rig(major, minor);
     // The choice does not look at the error flags.
-    rig.state.SpeechRuntimeError = 0;
-    rig.state.SpeechRuntime11Error = 0;
+    rig.state.synthesizerStatus = EngineStatus::Ready;
+    rig.state.voiceStatus = EngineStatus::Ready;
     QCOMPARE(rig.speech.SynthesizerInUse(), synthesizer);
     rig.speech.SpeechPlatformInstallationCheck();
     QCOMPARE(rig.synthesizersMade, synthesizer ? 1 : 0);
@@ -74,8 +74,8 @@ void TestSpeechSetup::engineChoiceFollowsTheVersion()
     QCOMPARE(rig.speech.synthesizer() != nullptr, synthesizer);
     QCOMPARE(rig.speech.voice() != nullptr, !synthesizer);
     // Only the flag of the engine in use is cleared.
-    QCOMPARE(rig.state.SpeechRuntimeError, synthesizer ? 0 : 1);
-    QCOMPARE(rig.state.SpeechRuntime11Error, synthesizer ? 1 : 0);
+    QCOMPARE(rig.state.synthesizerStatus, synthesizer ? EngineStatus::Ready : EngineStatus::Unavailable);
+    QCOMPARE(rig.state.voiceStatus, synthesizer ? EngineStatus::Unavailable : EngineStatus::Ready);
 }
 
 void TestSpeechSetup::builtInVoiceFirstRunKeepsTheDefaultVoice()
@@ -83,8 +83,8 @@ void TestSpeechSetup::builtInVoiceFirstRunKeepsTheDefaultVoice()
     Rig rig;
     rig.state.OralSelectionNumber = 0;
     rig.speech.SpeechPlatformInstallationCheck();
-    QCOMPARE(rig.state.SpeechRuntime11Error, 0);
-    QCOMPARE(rig.state.SpeechRuntimeError, 1);
+    QCOMPARE(rig.state.voiceStatus, EngineStatus::Ready);
+    QCOMPARE(rig.state.synthesizerStatus, EngineStatus::Unavailable);
     QVERIFY(rig.available());
     QCOMPARE(rig.state.oralNameText, kVoices[0]);
     QCOMPARE(rig.oralName(), kNone);
@@ -107,7 +107,7 @@ void TestSpeechSetup::builtInVoiceFindsTheSavedVoiceEveryRun()
         rig.state.oralNameText = QString::fromLocal8Bit(saved);
         rig.state.OralName = saved;
         rig.speech.SpeechPlatformInstallationCheck();
-        QCOMPARE(rig.state.SpeechRuntime11Error, 0);
+        QCOMPARE(rig.state.voiceStatus, EngineStatus::Ready);
         QCOMPARE(rig.voice->voiceIndex, 2);
         QCOMPARE(rig.state.OralSelectionNumber, 2);
         QCOMPARE(rig.oralName(), kVoices[2]);
@@ -122,7 +122,7 @@ void TestSpeechSetup::builtInVoiceFallsBackToTheFirstVoice()
     rig.state.OralName = "Uninstalled (zz)";
     rig.state.OralSelectionNumber = 2;
     rig.speech.SpeechPlatformInstallationCheck();
-    QCOMPARE(rig.state.SpeechRuntime11Error, 0);
+    QCOMPARE(rig.state.voiceStatus, EngineStatus::Ready);
     QCOMPARE(rig.voice->voiceIndex, 0);
     QCOMPARE(rig.state.OralSelectionNumber, 0);
     QCOMPARE(rig.oralName(), kVoices[0]);   // what is saved at exit
@@ -136,7 +136,7 @@ void TestSpeechSetup::builtInVoiceWithoutVoicesIsUnavailable()
         rig.state.oralNameText = saved;
         rig.state.OralName = saved.toLocal8Bit();
         rig.speech.SpeechPlatformInstallationCheck();
-        QCOMPARE(rig.state.SpeechRuntime11Error, 1);
+        QCOMPARE(rig.state.voiceStatus, EngineStatus::Unavailable);
         QVERIFY(!rig.available());
         QCOMPARE(rig.oralName(), saved);
         QCOMPARE(rig.state.SpeechRate, 2);
@@ -165,8 +165,8 @@ void TestSpeechSetup::builtInVoiceFailures()
     rig.speechSpeedSlider->setValue(2);   // as the settings showed the stored rate
     rig.speechSpeedLabel->setText(u"2"_s);
     rig.speech.SpeechPlatformInstallationCheck();
-    QCOMPARE(rig.state.SpeechRuntime11Error, 1);
-    QCOMPARE(rig.state.SpeechRuntimeError, 1);
+    QCOMPARE(rig.state.voiceStatus, EngineStatus::Unavailable);
+    QCOMPARE(rig.state.synthesizerStatus, EngineStatus::Unavailable);
     QCOMPARE(rig.state.OralSelectionNumber, 0);
     QCOMPARE(rig.state.SpeechRate, 0);
     // The slider and its number show the rate that now holds.
@@ -184,8 +184,8 @@ void TestSpeechSetup::synthesizerWalkStopsAtTheSavedVoice()
     Rig rig(6, 3);
     rig.state.oralNameText = kVoices[1];
     rig.speech.SpeechPlatformInstallationCheck();
-    QCOMPARE(rig.state.SpeechRuntimeError, 0);
-    QCOMPARE(rig.state.SpeechRuntime11Error, 1);
+    QCOMPARE(rig.state.synthesizerStatus, EngineStatus::Ready);
+    QCOMPARE(rig.state.voiceStatus, EngineStatus::Unavailable);
     QVERIFY(rig.available());
     QCOMPARE(rig.oralName(), kVoices[1]);
     QCOMPARE(rig.synthesizer->voiceName, kVoices[1]);
@@ -202,7 +202,7 @@ void TestSpeechSetup::synthesizerWithoutMatchTakesItsCurrentVoice()
     rig.state.oralNameText = u"Uninstalled"_s;
     rig.state.OralName = "Uninstalled";
     rig.speech.SpeechPlatformInstallationCheck();
-    QCOMPARE(rig.state.SpeechRuntimeError, 0);
+    QCOMPARE(rig.state.synthesizerStatus, EngineStatus::Ready);
     QCOMPARE(rig.oralName(), u"Current"_s);
     QCOMPARE(rig.synthesizer->calls.count(u"SetOutputToDefaultAudioDevice"_s), 3);
     QVERIFY(!rig.synthesizer->calls.join(u' ').contains(u"SelectVoice"_s));
@@ -215,7 +215,7 @@ void TestSpeechSetup::synthesizerWithoutVoicesKeepsTheName()
     rig.state.oralNameText = u"Saved voice"_s;
     rig.state.OralName = "Saved voice";
     rig.speech.SpeechPlatformInstallationCheck();
-    QCOMPARE(rig.state.SpeechRuntimeError, 0);
+    QCOMPARE(rig.state.synthesizerStatus, EngineStatus::Ready);
     QCOMPARE(rig.oralName(), u"Saved voice"_s);
     // Speaking then fails: the voice cannot be selected.
     QVERIFY(!rig.synthesizer->SelectVoice(rig.oralName()));
@@ -251,8 +251,8 @@ void TestSpeechSetup::synthesizerFailures()
     rig.speech.SpeechPlatformInstallationCheck();
     if (startFails)
         rig.synthesizer->finishStart(false);
-    QCOMPARE(rig.state.SpeechRuntimeError, 1);
-    QCOMPARE(rig.state.SpeechRuntime11Error, 1);
+    QCOMPARE(rig.state.synthesizerStatus, EngineStatus::Unavailable);
+    QCOMPARE(rig.state.voiceStatus, EngineStatus::Unavailable);
     QCOMPARE(rig.state.OralSelectionNumber, 0);
     QCOMPARE(rig.state.SpeechRate, 0);
     QCOMPARE(rig.speechSpeedSlider->value(), 0);
@@ -270,8 +270,8 @@ void TestSpeechSetup::synthesizerStartingKeepsCommandsSensible()
     rig.speech.SpeechPlatformInstallationCheck();
     // The set-up returned at once and waits; nothing is available yet.
     QVERIFY(rig.speech.EngineStarting());
-    QCOMPARE(rig.state.SpeechRuntimeError, 1);
-    QCOMPARE(rig.state.SpeechRuntime11Error, 1);
+    QCOMPARE(rig.state.synthesizerStatus, EngineStatus::Unavailable);
+    QCOMPARE(rig.state.voiceStatus, EngineStatus::Unavailable);
     QVERIFY(rig.synthesizer->calls.isEmpty());
 
     // Meanwhile the voice command waits for the service instead of telling
@@ -288,7 +288,7 @@ void TestSpeechSetup::synthesizerStartingKeepsCommandsSensible()
     rig.speech.answers << kVoices.size();
     rig.synthesizer->finishStart(true);
     QVERIFY(!rig.speech.EngineStarting());
-    QCOMPARE(rig.state.SpeechRuntimeError, 0);
+    QCOMPARE(rig.state.synthesizerStatus, EngineStatus::Ready);
     QCOMPARE(rig.synthesizer->voiceName, kVoices[2]);
     QCOMPARE(rig.speech.asked.size(), 1);
     QCOMPARE(rig.speech.asked[0].preselected, kVoices.size() + 2);
@@ -348,7 +348,7 @@ void TestSpeechSetup::windowAnswersWhileTheServiceStarts()
     service->finishStart(true);
     QCOMPARE(service->spoken, QStringList{QStringLiteral("hello")});
     QCOMPARE(form.state().speechState, SpeechState::SynthesizerSpeaking);
-    QCOMPARE(form.state().SpeechRuntimeError, 0);
+    QCOMPARE(form.state().synthesizerStatus, EngineStatus::Ready);
     QCOMPARE(QString::fromLocal8Bit(form.state().OralName), kVoices[1]);
     QCOMPARE(speech->asked.size(), 1);
     // The built-in voices come first; the saved service voice is chosen.
@@ -404,7 +404,7 @@ void TestSpeechSetup::dialogOffersBothEnginesAndSwitchesAtOnce()
     // Picking a service voice switches to the service now, with that voice.
     QVERIFY(rig.speech.SynthesizerInUse());
     QCOMPARE(rig.state.OsMinor, std::int16_t(3));
-    QCOMPARE(rig.state.SpeechRuntimeError, 0);
+    QCOMPARE(rig.state.synthesizerStatus, EngineStatus::Ready);
     QCOMPARE(rig.oralName(), u"Japanese"_s);
     QCOMPARE(rig.synthesizer->voiceName, u"Japanese"_s);
     QCOMPARE(rig.synthesizersMade, 1);
@@ -414,7 +414,7 @@ void TestSpeechSetup::dialogOffersBothEnginesAndSwitchesAtOnce()
     rig.speech.SpeechSettingSub();
     QCOMPARE(rig.speech.asked[1].preselected, 3);
     QVERIFY(!rig.speech.SynthesizerInUse());
-    QCOMPARE(rig.state.SpeechRuntime11Error, 0);
+    QCOMPARE(rig.state.voiceStatus, EngineStatus::Ready);
     QCOMPARE(rig.state.OralSelectionNumber, 2);
     QCOMPARE(rig.oralName(), kVoices[2]);
     QCOMPARE(rig.voice->voiceIndex, 2);
@@ -432,7 +432,7 @@ void TestSpeechSetup::serviceVoiceThatFailsFallsBackToBuiltIn()
     rig.speech.SpeechSettingSub();
     QCOMPARE(rig.prompter.texts(), QStringList{kUnsupported});
     QVERIFY(!rig.speech.SynthesizerInUse());
-    QCOMPARE(rig.state.SpeechRuntime11Error, 0);
+    QCOMPARE(rig.state.voiceStatus, EngineStatus::Ready);
     QVERIFY(rig.available());
 }
 

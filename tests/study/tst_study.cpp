@@ -43,7 +43,7 @@ struct StudyRig : PlayerRig
         for (QAction** a : {&ui.menuLyricsEarlier, &ui.menuLyricsLater, &ui.menuSaveTiming})
             *a = new QAction(&form);
         peers.lrc = &lyrics;
-        lyrics.setPositionSource([this](std::int64_t& ms) { return device.Position(ms) == 0; });
+        lyrics.setPositionSource([this](std::int64_t& ms) { return device.Position(ms) == DeviceResult::Success; });
         QObject::connect(lineTimer, &QTimer::timeout, &form, [this] { lyrics.LrcTextDisplay(); });
         music->onTrackStart = [this] { study.TrackStarting(); };
         music->onRangeEnd = [this] { return study.RangeEnded(); };
@@ -301,7 +301,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(original) == original.size());
         f.close();
         form.documents().TextOpenFile(path, u"song.lrc"_s);
-        QCOMPARE(form.state().LrcTextNewFlag, std::int16_t(3));
+        QCOMPARE(form.state().lrcDocumentState, DocumentState::Stored);
         if (editor == u"edited"_s)
             form.ui().lrcView->appendPlainText(u"[00:09.00]追加"_s);
         form.lrc().LrcTextTempLabel(dir.filePath(u"song.wav"_s));
@@ -318,7 +318,7 @@ private slots:
         if (editor == u"unedited"_s) {
             QCOMPARE(saved, SongBytes(u"UTF-8"_s, u"00:01.10"_s, u"01:02.60"_s));
             QCOMPARE(form.ui().lrcView->toPlainText(), QString::fromUtf8(saved).replace(u"\r\n"_s, u"\n"_s));
-            QCOMPARE(form.state().LrcTextNewFlag, std::int16_t(3));
+            QCOMPARE(form.state().lrcDocumentState, DocumentState::Stored);
             return;
         }
         QCOMPARE(saved, editor == u"emptied"_s ? QByteArray() : original);

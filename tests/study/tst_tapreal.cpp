@@ -51,10 +51,10 @@ private slots:
         ScriptedPrompter prompter;
         MyForm form{prompter};
         form.setMusic(std::make_unique<MusicController>(form.context(), device, mixer));
-        form.lrc().setPositionSource([&device](std::int64_t& ms) { return device.IsOpen() && device.Position(ms) == 0; });
+        form.lrc().setPositionSource([&device](std::int64_t& ms) { return device.IsOpen() && device.Position(ms) == DeviceResult::Success; });
         // The lyrics as typed in the editor, to be kept in UTF-16.
         form.ui().lrcView->SetText(u"[ti:テスト]\r\n一\r\n\r\n二\r\n"_s);
-        form.state().LrcTextCodeKind = 1;
+        form.state().lrcEncoding = EncodingCode::Utf16LE;
         form.state().StudyTapCompensationMs = 150;
         form.lrc().LrcTextTempLabel(wav);
         form.music().MusicStart(wav, u"tap"_s);
@@ -75,7 +75,7 @@ private slots:
             return std::pair{before, after};
         };
         auto stamps = [&] { return form.tapTiming().session()->stamps(); };
-        QTRY_VERIFY_WITH_TIMEOUT([&] { std::int64_t p = 0; return device.Position(p) == 0 && p >= 1000; }(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT([&] { std::int64_t p = 0; return device.Position(p) == DeviceResult::Success && p >= 1000; }(), 5000);
         const auto [b1, a1] = tap(Qt::Key_Space);
         QCOMPARE(stamps().size(), size_t(1));
         qInfo("stamp %d between %lld and %lld less 150", stamps()[0], qlonglong(b1), qlonglong(a1));
@@ -85,12 +85,12 @@ private slots:
         tap(Qt::Key_Backspace);
         QVERIFY(stamps().empty());
         std::int64_t replay = -1;
-        QCOMPARE(device.Position(replay), 0);
+        QCOMPARE(device.Position(replay), DeviceResult::Success);
         QVERIFY2(replay < 300, qPrintable(QString::number(replay)));
 
-        QTRY_VERIFY_WITH_TIMEOUT([&] { std::int64_t p = 0; return device.Position(p) == 0 && p >= 800; }(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT([&] { std::int64_t p = 0; return device.Position(p) == DeviceResult::Success && p >= 800; }(), 5000);
         const auto [b2, a2] = tap(Qt::Key_Space);
-        QTRY_VERIFY_WITH_TIMEOUT([&] { std::int64_t p = 0; return device.Position(p) == 0 && p >= 1600; }(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT([&] { std::int64_t p = 0; return device.Position(p) == DeviceResult::Success && p >= 1600; }(), 5000);
         const auto [b3, a3] = tap(Qt::Key_Space);
         QCOMPARE(stamps().size(), size_t(2));
         QVERIFY(stamps()[0] >= b2 - 160 && stamps()[0] <= a2 - 140);

@@ -61,7 +61,7 @@ public:
         open_ = true;
         playing_ = false;
         SetPosition(0);
-        return 0;
+        return DeviceResult::Success;
     }
     bool IsOpen() const override { return open_; }
     int Length(std::int64_t& ms) override
@@ -79,7 +79,7 @@ public:
         if (int code = Log(u"Seek(%1)"_s.arg(ms), u"Seek"_s))
             return code;
         SetPosition(std::clamp<std::int64_t>(ms, 0, length));
-        return 0;
+        return DeviceResult::Success;
     }
     int Play() override { return Run(u"Play"_s, true); }
     int Pause() override { return Run(u"Pause"_s, false); }
@@ -89,7 +89,7 @@ public:
     {
         Log(u"Close"_s, u"Close"_s);
         open_ = playing_ = false;
-        return 0;
+        return DeviceResult::Success;
     }
     QString ErrorText(int code) const override { return u"device error %1"_s.arg(code); }
     // The head runs at the speed from here on, as the real device's does.
@@ -99,7 +99,7 @@ public:
             return code;
         SetPosition(Head());
         speedPercent_ = percent;
-        return 0;
+        return DeviceResult::Success;
     }
 
 private:
@@ -108,7 +108,7 @@ private:
         const std::int64_t run = playing_ ? (clock_.elapsed() - since_) * speedPercent_ / 100 : 0;
         return std::min(base_ + run, length);
     }
-    int Fail(const QString& name) const { return failures.value(name, 0); }
+    int Fail(const QString& name) const { return failures.value(name, DeviceResult::Success); }
     int Log(const QString& text, const QString& name)
     {
         calls.append({text, clock_.elapsed()});
@@ -120,7 +120,7 @@ private:
             return code;
         SetPosition(Head());
         playing_ = play && open_;
-        return 0;
+        return DeviceResult::Success;
     }
 
     QElapsedTimer clock_;

@@ -40,6 +40,6 @@ private:
     int Step(const QString& name)
     {
         calls << name;
-        return failAt == name ? 5 : 0;
+        return failAt == name ? 5 : DeviceResult::Success;
     }
 };

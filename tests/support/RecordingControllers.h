@@ -16,15 +16,15 @@
 struct CallLog
 {
     QStringList calls;
-    QList<int> mouseFlags;   // MouseRightAndLeftButtonFlag at each call
+    QList<int> mouseFlags;   // lastClickButton at each call
 };
 
 #define RECORD(name) \
-    void name() override { log.calls << QStringLiteral(#name); log.mouseFlags << state.MouseRightAndLeftButtonFlag; }
+    void name() override { log.calls << QStringLiteral(#name); log.mouseFlags << state.lastClickButton; }
 #define RECORDS(name) \
-    void name(const QString& a) override { log.calls << QStringLiteral(#name "(%1)").arg(a); log.mouseFlags << state.MouseRightAndLeftButtonFlag; }
+    void name(const QString& a) override { log.calls << QStringLiteral(#name "(%1)").arg(a); log.mouseFlags << state.lastClickButton; }
 #define RECORD1(name, type) \
-    void name(type a) override { log.calls << QStringLiteral(#name "(%1)").arg(a); log.mouseFlags << state.MouseRightAndLeftButtonFlag; }
+    void name(type a) override { log.calls << QStringLiteral(#name "(%1)").arg(a); log.mouseFlags << state.lastClickButton; }
 
 class RecordingSettings : public SettingsController
 {
@@ -43,7 +43,7 @@ public:
     RECORD(iniListView) RECORD(FolderSetting) RECORD1(ShowList, int) RECORD1(SelectionChanged, int)
     RECORD(DeleteFile) RECORD(FileOpen)
     RECORDS(ListViewAllFileNameWriting) RECORDS(ListViewTextFileNameWriting) RECORDS(ListViewMusicFileNameWriting)
-    void ColumnClick(int list, int column) override { log.calls << QStringLiteral("ColumnClick(%1,%2)").arg(list).arg(column); log.mouseFlags << state.MouseRightAndLeftButtonFlag; }
+    void ColumnClick(int list, int column) override { log.calls << QStringLiteral("ColumnClick(%1,%2)").arg(list).arg(column); log.mouseFlags << state.lastClickButton; }
     CallLog& log;
 };
 
