@@ -19,7 +19,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <gst/gst.h>
 
 #include <cstdio>
 
@@ -124,7 +123,6 @@ Written Export(const BuiltInVoice::Entry& voice, const std::vector<AudioExportRu
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    gst_init(nullptr, nullptr);
     if (FliteEngine::Instance().sampleRate() <= 0 || !EspeakEngine::Instance().ok()) {
         std::printf("Flite or espeak-ng is missing\n");
         return 1;
