@@ -134,9 +134,9 @@ int main(int argc, char** argv)
         const char* name;
         BuiltInVoice::Kind kind;
         const QStringList* lines;
-    } voices[] = {{"Flite rms (英語・男性)", BuiltInVoice::Kind::EnglishMale, &kEnglish},
-                  {"Flite slt (英語・女性)", BuiltInVoice::Kind::EnglishFemale, &kEnglish},
-                  {"Japanese (espeak-ng + MeCab)", BuiltInVoice::Kind::Japanese, &kJapanese}};
+    } voices[] = {{"Flite rms (male)", BuiltInVoice::Kind::EnglishMale, &kEnglish},
+                  {"Flite slt (female)", BuiltInVoice::Kind::EnglishFemale, &kEnglish},
+                  {"Japanese (espeak-ng, MeCab)", BuiltInVoice::Kind::Japanese, &kJapanese}};
     std::printf("export: 20 lines, each said twice with a pause as long as the line\n");
     std::printf("%-30s %10s %12s %12s %12s %12s\n", "voice", "sound s", "voice only", "WAV", "MP3", "lame (peer)");
     for (const auto& v : voices) {

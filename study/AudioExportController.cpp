@@ -102,8 +102,10 @@ void AudioExportController::Open()
         answer = *given;
         question.voice = answer.voice;
         question.format = answer.format;
-        question.withRepetitions = answer.withRepetitions;
-        question.withPause = answer.withPause;
+        if (question.repetitionsPossible)
+            question.withRepetitions = answer.withRepetitions;
+        if (question.pausePossible)
+            question.withPause = answer.withPause;
         question.path = answer.path;
         if (answer.path.trimmed().isEmpty()) {
             prompter.MessageInfoBox(u"書き出すファイルの名前を入力してください。"_s);
@@ -124,9 +126,12 @@ void AudioExportController::Open()
             continue;
         break;
     }
+    // A box the reader's settings left greyed out keeps the user's last word.
     state.StudyExportFormat = answer.format == AudioExportRules::Format::Wav ? 0 : 1;
-    state.StudyExportRepetitions = answer.withRepetitions ? 1 : 0;
-    state.StudyExportPause = answer.withPause ? 1 : 0;
+    if (question.repetitionsPossible)
+        state.StudyExportRepetitions = answer.withRepetitions ? 1 : 0;
+    if (question.pausePossible)
+        state.StudyExportPause = answer.withPause ? 1 : 0;
 
     // The voices' engines take one text after another: a reading in
     // progress would hold the file back to its own pace.
@@ -183,8 +188,9 @@ std::optional<AudioExportController::Answer> AudioExportController::Ask(const Qu
     dialog.pauseBox()->setEnabled(question.pausePossible);
     dialog.SetVoices(question.voices, question.voice);
     dialog.SetFormat(question.format);
-    dialog.SetWithRepetitions(question.withRepetitions);
-    dialog.SetWithPause(question.withPause);
+    // What cannot go in shows unticked.
+    dialog.SetWithRepetitions(question.withRepetitions && question.repetitionsPossible);
+    dialog.SetWithPause(question.withPause && question.pausePossible);
     dialog.SetPath(question.path);
     QObject::connect(&dialog, &ExportDialog::browseRequested, &dialog, [this, &dialog] {
         const QFileInfo now(dialog.path());
