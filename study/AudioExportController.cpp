@@ -137,8 +137,13 @@ void AudioExportController::Open()
     // progress would hold the file back to its own pace.
     if (peers.speech && state.SpeechBusy())
         peers.speech->SpeechStop();
-    if (!kana_)
+    if (!kana_) {
         kana_ = MakeKanaReader();
+        // Without the dictionary the Japanese lines are said as written; say why.
+        if (kana_)
+            QObject::connect(kana_.get(), &KanaReader::Problem, kana_.get(),
+                             [this](const QString& message) { prompter.MessageInfoBox(message); });
+    }
 
     AudioExportRules::Choice choice;
     choice.loopCount = count;

@@ -1,14 +1,22 @@
 // Writing a text read aloud to a sound file: the file plays the voice where
 // its .lrc says, and a failure or a cancel leaves the old files whole.
 
+#include "app/MyForm.h"
+#include "documents/TextView.h"
 #include "lrc/LrcRules.h"
 #include "platform/BuiltInVoice.h"
 #include "platform/EspeakEngine.h"
+#include "platform/FileErrors.h"
 #include "platform/FliteEngine.h"
 #include "speech/KanaReadings.h"
 #include "study/AudioExport.h"
+#include "support/ScriptedPrompter.h"
+#include "support/SmallDisk.h"
 
+#include <QAction>
 #include <QDir>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -16,11 +24,8 @@
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 
-#include <sys/resource.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <cstdlib>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 using Format = AudioExportRules::Format;
@@ -209,52 +214,52 @@ private slots:
     void oldFilesStayWhenWritingFails_data()
     {
         QTest::addColumn<QString>("failure");
-        QTest::newRow("file size limit reached part-way") << u"full"_s;
+        QTest::newRow("disk full part-way") << u"full"_s;
         QTest::newRow("cancelled part-way") << u"cancel"_s;
     }
     void oldFilesStayWhenWritingFails()
     {
         QFETCH(QString, failure);
         QTemporaryDir dir;
-        const QString path = dir.filePath(u"old.wav"_s);
-        const QString lrc = dir.filePath(u"old.lrc"_s);
+        const QString folder = dir.filePath(u"disk"_s);
+        QVERIFY(QDir().mkpath(folder));
+        std::optional<SmallDisk> disk;
+        if (failure == u"full"_s)
+            disk.emplace(folder);
+        const QString path = folder + u"/old.wav"_s;
+        const QString lrc = folder + u"/old.lrc"_s;
         for (const QString& p : {path, lrc}) {
             QFile f(p);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("old bytes");
         }
-        QStringList long_;
+        QStringList lesson;
         for (int i = 0; i < 40; ++i)
-            long_ << u"This is sentence number %1 of a long lesson."_s.arg(i);
+            lesson << u"This is sentence number %1 of a long lesson."_s.arg(i);
         AudioExport writer;
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
         if (failure == u"full"_s) {
-            // A write past the limit fails as on a full disk.
-            std::signal(SIGXFSZ, SIG_IGN);
-            rlimit small = saved;
-            small.rlim_cur = 200 * 1024;
-            setrlimit(RLIMIT_FSIZE, &small);
+            disk->Fill(32 * 1024);
         } else {
             QObject::connect(&writer, &AudioExport::progress, &writer, [&writer](int permille) {
                 if (permille > 100)
                     writer.Cancel();
             });
         }
-        const bool started = writer.Start(MakeJob(long_, BuiltInVoice::Kind::EnglishMale, Format::Wav, path));
+        const bool started = writer.Start(MakeJob(lesson, BuiltInVoice::Kind::EnglishMale, Format::Wav, path));
         const bool finished = Finish(writer);
-        setrlimit(RLIMIT_FSIZE, &saved);
+        if (disk)
+            disk->Empty();
         QVERIFY(started);
         QVERIFY(finished);
         if (failure == u"full"_s) {
             QCOMPARE(writer.outcome(), AudioExport::Outcome::Failed);
-            QVERIFY2(writer.message().startsWith(u"「%1」を保存できませんでした（"_s.arg(path)), qPrintable(writer.message()));
+            QCOMPARE(writer.message(), FileErrors::Message(FileErrors::Doing::Write, path, disk->Error()));
         } else {
             QCOMPARE(writer.outcome(), AudioExport::Outcome::Cancelled);
         }
         QCOMPARE(ReadAll(path), QByteArray("old bytes"));
         QCOMPARE(ReadAll(lrc), QByteArray("old bytes"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{u"old.lrc"_s, u"old.wav"_s}));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), (QStringList{u"old.lrc"_s, u"old.wav"_s}));
     }
 
     void aFolderThatTakesNoFileIsSaidAtOnce()
@@ -286,7 +291,22 @@ private slots:
         QCOMPARE(writer.message(), u"読み上げる文字がないため、書き出せません。"_s);
         QVERIFY(QDir(dir.path()).isEmpty(QDir::Files | QDir::Hidden));
     }
+
+    // The study menu's command says so before asking anything.
+    void theCommandRefusesATextWithoutLetters()
+    {
+        ScriptedPrompter prompter;
+        MyForm form{prompter};
+        QTest::mouseClick(form.ui().textViewButton, Qt::LeftButton);
+        form.ui().textView->setPlainText(u"。。。\n；メモだけ\n"_s);
+        auto* command = form.ui().menuBar->findChild<QAction*>(u"menuExportAudio"_s);
+        QVERIFY(command);
+        QCOMPARE(command->shortcut(), QKeySequence(u"Ctrl+E"_s));
+        command->trigger();
+        QCOMPARE(prompter.texts(),
+                 QStringList{u"読み上げる文字がないため、書き出せません。文字のあるテキストを開くか、文字のある範囲を選択してから行ってください。"_s});
+    }
 };
 
-QTEST_GUILESS_MAIN(TestAudioExport)
+QTEST_MAIN(TestAudioExport)
 #include "tst_audioexport.moc"
