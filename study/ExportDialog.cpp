@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 ExportDialog::ExportDialog(QWidget* owner) : QDialog(owner)
