@@ -2,6 +2,7 @@
 
 #include "lrc/LrcController.h"
 #include "music/MusicController.h"
+#include "study/AudioExportController.h"
 #include "study/StudyController.h"
 #include "study/StudyLadder.h"
 #include "study/TapTimingController.h"
@@ -77,6 +78,15 @@ void MyForm::SetUpStudy()
         menu->insertAction(after > 0 && after < now.size() ? now.at(after) : nullptr, tapTimingAction_);
         connect(tapTimingAction_, &QAction::triggered, this, [this] { tapTiming_->Open(); });
         connect(counts, &QMenu::aboutToShow, this, [this] { study_->UpdateCommands(); });
+
+        // The text read aloud into a sound file with its lyrics, last.
+        menu->addSeparator();
+        auto* exportAction = menu->addAction(u"音声ファイルに書き出す..."_s);
+        exportAction->setObjectName(u"menuExportAudio"_s);
+        exportAction->setShortcut(QKeySequence(u"Ctrl+E"_s));
+        // The command keeps its controller; both go with the window.
+        auto exporter = std::make_shared<AudioExportController>(context_);
+        connect(exportAction, &QAction::triggered, this, [exporter] { exporter->Open(); });
     }
 
     auto on = [this](QAction* action, auto fn) {

@@ -30,7 +30,8 @@ set(murmelin_runtime_depends
   "open-jtalk-mecab-naist-jdic"
   "gstreamer1.0-plugins-base"
   # pulsesink is in the good plugins (gstreamer1.0-pulseaudio is only a
-  # transitional package on Debian 12)
+  # transitional package on Debian 12), and so are the encoders of the
+  # sound file export (wavenc, lamemp3enc, xingmux)
   "gstreamer1.0-plugins-good"
   "libasound2-plugins"
   "fonts-ipafont-gothic | fonts-noto-cjk"

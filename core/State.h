@@ -233,6 +233,9 @@ struct State
     std::int32_t StudyLyricShiftMs = 0;     // lyric lines moved while listening (not stored)
     std::int32_t StudyTapCompensationMs = 150;  // timing by tapping: reaction time taken off each stamp
     std::int32_t StudyLadderPreset = 0;     // a speed per pass of a practised line (StudyLadder::Preset)
+    std::int32_t StudyExportFormat = 1;     // writing to a sound file: 0 WAV, 1 MP3
+    std::int32_t StudyExportRepetitions = 1;  // 1: the repetitions go into the file
+    std::int32_t StudyExportPause = 1;      // 1: the learner's pause goes into the file
 
     // Puts the run-time variables back to their start-up values, as the Load
     // event does before the settings are read. Settings-backed values, the

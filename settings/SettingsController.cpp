@@ -227,6 +227,10 @@ void SettingsController::ReadStudyValues(SettingsStore& store)
     const int compensation = store.ReadDword(u"StudyTapCompensation"_s, 150, 0, 1000);
     state.StudyTapCompensationMs = compensation - compensation % 10;
     state.StudyLadderPreset = store.ReadDword(u"StudyLadder"_s, 0, 0, 3);
+    // Writing to a sound file.
+    state.StudyExportFormat = store.ReadDword(u"StudyExportFormat"_s, 1, 0, 1);
+    state.StudyExportRepetitions = store.ReadDword(u"StudyExportRepetitions"_s, 1, 0, 1);
+    state.StudyExportPause = store.ReadDword(u"StudyExportPause"_s, 1, 0, 1);
 }
 
 void SettingsController::iniDefine()
@@ -290,6 +294,9 @@ void SettingsController::iniDefine()
     // Timing by tapping and the repetition ladder.
     state.StudyTapCompensationMs = 150;
     state.StudyLadderPreset = 0;
+    state.StudyExportFormat = 1;
+    state.StudyExportRepetitions = 1;
+    state.StudyExportPause = 1;
 
     if (firstRunUnfinished_)
         return;
@@ -343,6 +350,9 @@ void SettingsController::iniWrite()
         // Timing by tapping and the repetition ladder.
         {u"StudyTapCompensation"_s, state.StudyTapCompensationMs},
         {u"StudyLadder"_s, state.StudyLadderPreset},
+        {u"StudyExportFormat"_s, state.StudyExportFormat},
+        {u"StudyExportRepetitions"_s, state.StudyExportRepetitions},
+        {u"StudyExportPause"_s, state.StudyExportPause},
     };
     switch (store.Write(values)) {
     case SettingsStore::WriteResult::OpenFailed:

@@ -34,6 +34,7 @@ const QStringList kAllValues = {
     u"PrintRightMargin"_s, u"PrintTopMargin"_s, u"PrintBottomMargin"_s, u"PrintLandscape"_s,
     u"StudySpeed"_s, u"StudyLinePractice"_s, u"StudyPause"_s, u"StudyFollowWord"_s,
     u"StudyTapCompensation"_s, u"StudyLadder"_s,
+    u"StudyExportFormat"_s, u"StudyExportRepetitions"_s, u"StudyExportPause"_s,
 };
 
 class FakeVersion : public SystemVersion
@@ -341,6 +342,8 @@ private slots:
         QTest::newRow("pause 75 %") << u"StudyPause"_s << u"75"_s;
         QTest::newRow("practice 3") << u"StudyLinePractice"_s << u"3"_s;
         QTest::newRow("follow word 2") << u"StudyFollowWord"_s << u"2"_s;
+        QTest::newRow("export format 2") << u"StudyExportFormat"_s << u"2"_s;
+        QTest::newRow("export pause -1") << u"StudyExportPause"_s << u"-1"_s;
     }
 
     void badValuesFallBackToTheirDefaults()
@@ -378,6 +381,8 @@ private slots:
         QCOMPARE(s.StudyPausePercent, 0);
         QCOMPARE(s.StudyLinePractice, 0);
         QCOMPARE(s.StudyFollowWord, 1);
+        QCOMPARE(s.StudyExportFormat, 1);
+        QCOMPARE(s.StudyExportPause, 1);
     }
 
     void studyValuesRoundTrip_data()
