@@ -27,7 +27,7 @@ void MyForm::WireShadowing()
         });
     }
     connect(ui_.menuFollowWord, &QAction::toggled, this, [this](bool on) {
-        state_.StudyFollowWord = on ? 1 : 0;
+        state_.StudyFollowWord = on ? Switch::On : Switch::Off;
         speech_->Reader().FollowWordChanged();
     });
 }
@@ -36,5 +36,5 @@ void MyForm::ShowShadowingSettings()
 {
     for (const auto& [action, percent] : PauseItems(ui_))
         action->setChecked(state_.StudyPausePercent == percent);
-    ui_.menuFollowWord->setChecked(state_.StudyFollowWord == 1);
+    ui_.menuFollowWord->setChecked(state_.StudyFollowWord == Switch::On);
 }

@@ -132,7 +132,7 @@ int ProgramRun(bool warmToo, int menuMs = -1)
         // Closed as the user closes it; the browser program waits.
         QSignalSpy closed(&browser, &BrowserController::windowClosed);
         browser.CloseWindow();
-        if (!closed.wait(kTimeoutMs) || form.state().ManualDialogOp != 0)
+        if (!closed.wait(kTimeoutMs) || form.state().manualWindowState != ManualWindowState::Closed)
             return 2;
         Wait(300);
         warm << open();

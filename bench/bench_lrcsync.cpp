@@ -133,7 +133,7 @@ int main(int argc, char** argv)
             return;
         shown = line;
         const std::int64_t due = std::int64_t(line) * kStepMs
-                                 + (state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0);
+                                 + (state.lrcAdjustment == Switch::On ? state.LrcMp3TimeAdjustment : 0);
         changes.push_back({phase, line, p - due});
     });
     auto position = [&device] {

@@ -66,7 +66,7 @@ qint64 BrowserController::helperPid() const
 
 void BrowserController::ManualDialog(const QString& urlOrTitle)
 {
-    if (state.ManualDialogOp != 0) {
+    if (state.manualWindowState != ManualWindowState::Closed) {
         prompter.MessageInfoBox(u"簡易ブラウザーの複数起動はできません。"_s);
         // The window may be hidden behind others: bring it forward.
         if (helper_ && helper_->state() == QProcess::Running)
@@ -77,12 +77,12 @@ void BrowserController::ManualDialog(const QString& urlOrTitle)
     // ahead: it opens the window at once, its engine already running (or
     // as soon as it runs).
     if (helper_ && helper_->state() != QProcess::NotRunning) {
-        state.ManualDialogOp = 1;
+        state.manualWindowState = ManualWindowState::Open;
         windowAsked_ = true;
         helper_->write(BrowserLink::Open + ' ' + QString(urlOrTitle).remove(u'\n').toUtf8() + '\n');
         return;
     }
-    state.ManualDialogOp = 1;
+    state.manualWindowState = ManualWindowState::Open;
     StartHelper(BrowserLink::Arguments(urlOrTitle, state.dir, state.murmelinFolder, ManualFolder()), true);
 }
 
@@ -130,7 +130,7 @@ void BrowserController::HelperOutput()
         if (line.startsWith(BrowserLink::PageHandled + ' ')) {
             emit pageHandled(QString::fromUtf8(line.mid(BrowserLink::PageHandled.size() + 1)));
         } else if (line == BrowserLink::WindowClosed) {
-            state.ManualDialogOp = 0;
+            state.manualWindowState = ManualWindowState::Closed;
             emit windowClosed();
         }
     }
@@ -149,7 +149,7 @@ void BrowserController::HelperFailedToStart()
         reason = u"プログラムを実行できません"_s;
     helper_->deleteLater();
     helper_ = nullptr;
-    state.ManualDialogOp = 0;
+    state.manualWindowState = ManualWindowState::Closed;
     // Started ahead and never asked for: the user asked nothing yet; the
     // next request starts it again and tells.
     if (windowAsked_)
@@ -162,7 +162,7 @@ void BrowserController::HelperFinished(int exitCode, QProcess::ExitStatus status
     const QString program = HelperProgram();
     helper_->deleteLater();
     helper_ = nullptr;
-    state.ManualDialogOp = 0;
+    state.manualWindowState = ManualWindowState::Closed;
     if (!closing_ && windowAsked_) {
         if (status == QProcess::CrashExit)
             prompter.MessageInfoBox(u"「"_s + program + u"」が異常終了しました（シグナル %1）。"_s.arg(exitCode));
@@ -174,7 +174,7 @@ void BrowserController::HelperFinished(int exitCode, QProcess::ExitStatus status
 
 void BrowserController::CloseWindow()
 {
-    if (helper_ && helper_->state() == QProcess::Running && state.ManualDialogOp != 0)
+    if (helper_ && helper_->state() == QProcess::Running && state.manualWindowState != ManualWindowState::Closed)
         helper_->write(BrowserLink::CloseWindow + '\n');
 }
 
@@ -200,7 +200,7 @@ void BrowserController::CloseBrowser(int timeoutMs)
     // waitForFinished has delivered finished() unless the process never ran.
     if (helper_ == helper) {
         helper_ = nullptr;
-        state.ManualDialogOp = 0;
+        state.manualWindowState = ManualWindowState::Closed;
         delete helper;
     }
 }

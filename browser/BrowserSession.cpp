@@ -58,7 +58,7 @@ void BrowserSession::WarmUp()
 
 void BrowserSession::ManualDialog(const QString& urlOrTitle)
 {
-    if (state.ManualDialogOp != 0) {
+    if (state.manualWindowState != ManualWindowState::Closed) {
         prompter.MessageInfoBox(u"簡易ブラウザーの複数起動はできません。"_s);
         return;
     }
@@ -69,8 +69,8 @@ void BrowserSession::ManualDialog(const QString& urlOrTitle)
     auto* window = new ManualWindow(prompter, engine.profile(), *favourites_, urlOrTitle);
     StartupTrace::Mark("window built");
     window->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(window, &ManualWindow::closed, window, [this] { state.ManualDialogOp = 0; });
+    QObject::connect(window, &ManualWindow::closed, window, [this] { state.manualWindowState = ManualWindowState::Closed; });
     window_ = window;
-    state.ManualDialogOp = 1;
+    state.manualWindowState = ManualWindowState::Open;
     window->show();
 }

@@ -104,6 +104,26 @@ namespace EncodingCode {
 enum Code : std::int16_t { ShiftJis = 0, Utf16LE = 1, Utf16BE = 2, Utf8 = 3 };
 }
 
+// A setting or state that is either off or on.
+namespace Switch {
+enum Code : std::int32_t { Off = 0, On = 1 };
+}
+
+// The lyric window: hidden, or shown while a song with lyrics plays.
+namespace LyricWindowState {
+enum Code : std::int32_t { Hidden = 0, Shown = 2 };
+}
+
+// The manual's window.
+namespace ManualWindowState {
+enum Code : std::int16_t { Closed = 0, Open = 1 };
+}
+
+// The kind of sound file a reading is written to (stored as "StudyExportFormat").
+namespace ExportFormat {
+enum Code : std::int32_t { Wav = 0, Mp3 = 1 };
+}
+
 // The process-wide variables every part of the program shares, under their
 // own names and widths. MyForm owns the one instance; each controller gets a
 // reference, and a test makes its own. The values here are the start-up
@@ -169,12 +189,12 @@ struct State
     std::int32_t AllLinesCount = 0;
     std::int32_t OneLineSelectionStart = 0;
     std::int32_t OneLineSelectionLength = 0;
-    std::int16_t RateTrackBarVisible = 0;
-    std::int16_t VolTrackBarVisible = 0;
+    std::int16_t rateSliderShown = Switch::Off;
+    std::int16_t volumeSliderShown = Switch::Off;
 
     // --- music -----------------------------------------------------------------
     std::int32_t audioState = AudioState::Closed;
-    std::int32_t audioDeviceId = 0;
+    std::int32_t audioDeviceOpen = Switch::Off;
     std::int32_t deviceError = DeviceResult::Success;
     QString songPath;
     std::int32_t PlayTimeMiriSecond = 0;
@@ -189,11 +209,11 @@ struct State
     std::int32_t MixerVolMinimum = 0;
     std::int32_t MixerVolMaximum = 0;
     std::int32_t MixerVolumeControlID = 0;
-    std::int16_t MixerTrackBarVisible = 0;
+    std::int16_t mixerSliderShown = Switch::Off;
 
     // --- synchronized text -----------------------------------------------------
     std::int32_t LrcMp3TimeAdjustment = 0;
-    std::int32_t LrcMp3TrakBar0StartFlag = 0;
+    std::int32_t lrcAdjustment = Switch::Off;
     std::int32_t LrcStartArrayCunt = 0;
     std::int32_t LrcEndArrayCunt = 0;
     std::int32_t LrcDspArrayCunt = 0;
@@ -204,7 +224,7 @@ struct State
     std::int32_t LrcStartTime = 0;
     std::int32_t LrcLineStartTime = 0;
     std::int32_t CorrectTime = 0;
-    std::int32_t LrcDisplayShowFlag = 0;
+    std::int32_t lyricWindowState = LyricWindowState::Hidden;
 
     // --- cover art -------------------------------------------------------------
     std::int32_t pictureFit = PictureFit::Center;
@@ -214,7 +234,7 @@ struct State
     std::int32_t PrintRightMargin = 0;
     std::int32_t PrintTopMargin = 0;
     std::int32_t PrintBottomMargin = 0;
-    std::int32_t PrintLandscape = 0;
+    std::int32_t PrintLandscape = Switch::Off;
     std::int32_t PrintStartPage = 0;
     std::int32_t PrintEndPage = 0;
     std::int32_t PrintPageCount = 0;
@@ -223,19 +243,19 @@ struct State
     std::int32_t PrintMarginBoundsBottom = 0;
 
     // --- browser ---------------------------------------------------------------
-    std::int16_t ManualDialogOp = 0;
+    std::int16_t manualWindowState = ManualWindowState::Closed;
 
     // --- study tools -----------------------------------------------------------
     std::int32_t StudySpeedPercent = 100;   // playback speed, 50 to 150 in steps of 5
-    std::int32_t StudyLinePractice = 0;     // 1: lyric lines are practised one by one
+    std::int32_t StudyLinePractice = Switch::Off;   // on: lyric lines are practised one by one
     std::int32_t StudyPausePercent = 0;     // pause after a line: 0, 50, 100 or 150 % of its length
-    std::int32_t StudyFollowWord = 1;       // 1: the spoken word is highlighted
+    std::int32_t StudyFollowWord = Switch::On;      // on: the spoken word is highlighted
     std::int32_t StudyLyricShiftMs = 0;     // lyric lines moved while listening (not stored)
     std::int32_t StudyTapCompensationMs = 150;  // timing by tapping: reaction time taken off each stamp
     std::int32_t StudyLadderPreset = 0;     // a speed per pass of a practised line (StudyLadder::Preset)
-    std::int32_t StudyExportFormat = 1;     // writing to a sound file: 0 WAV, 1 MP3
-    std::int32_t StudyExportRepetitions = 1;  // 1: the repetitions go into the file
-    std::int32_t StudyExportPause = 1;      // 1: the learner's pause goes into the file
+    std::int32_t StudyExportFormat = ExportFormat::Mp3;   // writing a reading to a sound file
+    std::int32_t StudyExportRepetitions = Switch::On;   // on: the repetitions go into the file
+    std::int32_t StudyExportPause = Switch::On;   // on: the learner's pause goes into the file
 
     // Puts the run-time variables back to their start-up values, as the Load
     // event does before the settings are read. Settings-backed values, the
@@ -262,9 +282,9 @@ struct State
         SpeechLoopCount = 0;
         SpeakLinesNo = AllLinesCount = 0;
         OneLineSelectionStart = OneLineSelectionLength = 0;
-        RateTrackBarVisible = VolTrackBarVisible = 0;
+        rateSliderShown = volumeSliderShown = Switch::Off;
         audioState = AudioState::Closed;
-        audioDeviceId = 0;
+        audioDeviceOpen = Switch::Off;
         deviceError = DeviceResult::Success;
         songPath.clear();
         PlayTimeMiriSecond = 0;
@@ -273,16 +293,17 @@ struct State
         pausedMove = PausedMove::None;
         StartTime = EndingTime = 0;
         playRange = PlayRange::On;
-        MixerTrackBarVisible = 0;
-        LrcMp3TimeAdjustment = LrcMp3TrakBar0StartFlag = 0;
+        mixerSliderShown = Switch::Off;
+        LrcMp3TimeAdjustment = 0;
+        lrcAdjustment = Switch::Off;
         LrcStartArrayCunt = LrcEndArrayCunt = LrcDspArrayCunt = 0;
         OffsetTime = 0;
         LrcTime_mSec = LrcTimer_mSec = LrcTimerCount = 0;
         LrcStartTime = LrcLineStartTime = CorrectTime = 0;
-        LrcDisplayShowFlag = 0;
+        lyricWindowState = LyricWindowState::Hidden;
         PrintStartPage = PrintEndPage = PrintPageCount = 0;
         StartPrintingPosition = PrintMarginBoundsWidth = PrintMarginBoundsBottom = 0;
-        ManualDialogOp = 0;
+        manualWindowState = ManualWindowState::Closed;
         StudyLyricShiftMs = 0;
     }
 

@@ -137,7 +137,7 @@ void LrcController::FollowWords()
     wordTimer_->stop();
     words_.clear();
     const std::int32_t entry = shown_[1];
-    if (!display_ || entry < 0 || entry >= table_.size() || state.StudyFollowWord != 1)
+    if (!display_ || entry < 0 || entry >= table_.size() || state.StudyFollowWord != Switch::On)
         return;
     words_ = LrcWordTags::Words(table_.lines.at(table_.Line(entry)), table_.Time(entry), table_.offset);
     ShowWord();
@@ -148,7 +148,7 @@ void LrcController::ShowWord()
     if (!display_ || words_.empty())
         return;
     // Where the song is in track time: the audio itself when it can tell.
-    const std::int32_t adjustment = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
+    const std::int32_t adjustment = state.lrcAdjustment == Switch::On ? state.LrcMp3TimeAdjustment : 0;
     std::int64_t audio = 0;
     std::int64_t track = 0;
     if (position_ && position_(audio))
@@ -181,7 +181,7 @@ QString LrcController::TextOrBlank(std::int32_t i) const
 
 void LrcController::LrcTextClear()
 {
-    if (state.LrcDisplayShowFlag != 0)
+    if (state.lyricWindowState != LyricWindowState::Hidden)
         SetLabels({}, {}, {}, {});
 }
 
@@ -203,7 +203,7 @@ void LrcController::LrcTimerOnStop()
 
 void LrcController::ArmWithAdjustment(std::int32_t delay)
 {
-    if (state.LrcMp3TrakBar0StartFlag == 1)
+    if (state.lrcAdjustment == Switch::On)
         delay += state.LrcMp3TimeAdjustment;
     LrcTimerOnStart(std::uint32_t(qMax(0, delay)));
 }
@@ -228,12 +228,12 @@ void LrcController::TrackBarLrcTextTimerIni()
     const bool mp3 = state.audioState >= AudioState::Mp3Playing && state.audioState <= AudioState::Mp3Stopped;
     std::int32_t a = 0;
     if (resyncAt_) {
-        a = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
+        a = state.lrcAdjustment == Switch::On ? state.LrcMp3TimeAdjustment : 0;
     } else if (mp3 && (state.PositionTimeMiriSecond != 0 || (state.playRange == PlayRange::On && state.StartTime != 0))) {
-        state.LrcMp3TrakBar0StartFlag = 1;
+        state.lrcAdjustment = Switch::On;
         a = state.LrcMp3TimeAdjustment;
     } else {
-        state.LrcMp3TrakBar0StartFlag = 0;
+        state.lrcAdjustment = Switch::Off;
     }
     const std::int32_t b = resyncAt_ ? std::int32_t(*resyncAt_)
                            : state.playRange != PlayRange::Off && state.StartTime >= state.PositionTimeMiriSecond
@@ -300,7 +300,7 @@ void LrcController::LrcTextDisplay()
     if (position_ && position_(audio)) {
         const auto p = std::int32_t(audio);
         state.LrcStartTime = Sub(TimeOfDay(), p);
-        const std::int32_t adjustment = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
+        const std::int32_t adjustment = state.lrcAdjustment == Switch::On ? state.LrcMp3TimeAdjustment : 0;
         const std::int32_t ahead = table_.Time(i) + adjustment - p;
         if (ahead > kEarlyMs) {
             // The audio is behind the timer: wait for it, looking again
@@ -353,7 +353,7 @@ void LrcController::LrcTextResync(std::int64_t position)
 
 void LrcController::LrcDisplayOpen()
 {
-    if (state.LrcText.isEmpty() || state.LrcDisplayShowFlag != 0)
+    if (state.LrcText.isEmpty() || state.lyricWindowState != LyricWindowState::Hidden)
         return;
     delete display_.data();
     display_ = new LrcDisplay(ui.form);
@@ -372,7 +372,7 @@ void LrcController::LrcDisplayOpen()
         onDisplayOpened(display_);
     display_->Clear();
     display_->show();
-    state.LrcDisplayShowFlag = 2;
+    state.lyricWindowState = LyricWindowState::Shown;
 }
 
 void LrcController::LrcDisplayClose()
@@ -382,7 +382,7 @@ void LrcController::LrcDisplayClose()
         display_->deleteLater();
         display_ = nullptr;
     }
-    state.LrcDisplayShowFlag = 0;
+    state.lyricWindowState = LyricWindowState::Hidden;
 }
 
 void LrcController::setTitleNote(const QString& note)
@@ -398,9 +398,9 @@ void LrcController::LrcCloseTick()
 {
     if (ui.lrcCloseTimer)
         ui.lrcCloseTimer->stop();
-    if (state.LrcDisplayShowFlag != 0)
+    if (state.lyricWindowState != LyricWindowState::Hidden)
         LrcDisplayClose();
-    state.LrcDisplayShowFlag = 0;
+    state.lyricWindowState = LyricWindowState::Hidden;
 }
 
 void LrcController::Speak(const QString& text)

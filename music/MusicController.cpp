@@ -117,10 +117,10 @@ void MusicController::OpenLrcDisplayWhenNeeded()
 {
     if (state.LrcText.isEmpty() || !peers.lrc)
         return;
-    if (state.LrcDisplayShowFlag == 0) {
+    if (state.lyricWindowState == LyricWindowState::Hidden) {
         peers.lrc->LrcDisplayOpen();
         peers.lrc->LrcTextClear();
-        state.LrcDisplayShowFlag = 2;
+        state.lyricWindowState = LyricWindowState::Shown;
     }
     peers.lrc->TrackBarLrcTextTimerIni();
 }
@@ -164,7 +164,7 @@ void MusicController::MusicStart(const QString& path, const QString& /*name*/)
         state.audioState = AudioState::WavePlaying;
     }
 
-    state.audioDeviceId = 1;
+    state.audioDeviceOpen = Switch::On;
     state.StartTime = 0;
     state.EndingTime = state.PlayTimeMiriSecond = std::int32_t(length);
     state.PositionTimeMiriSecond = 0;
@@ -322,7 +322,7 @@ void MusicController::MusicStop()
         onHalt();
     ui.musicPollTimer->stop();
     DisarmRangeEnd();
-    state.LrcMp3TrakBar0StartFlag = 0;
+    state.lrcAdjustment = Switch::Off;
     LrcTimerStop();
     ui.musicPositionSlider->setValue(0);
     state.PositionTimeMiriSecond = 0;
@@ -360,16 +360,16 @@ void MusicController::CloseDevice()
         onHalt();
     device_.Close();
     state.audioState = AudioState::Closed;
-    state.audioDeviceId = 0;
+    state.audioDeviceOpen = Switch::Off;
     state.StartTime = state.EndingTime = state.PositionTimeMiriSecond = state.PlayTimeMiriSecond = 0;
     ElapsedTimeDisplay(0, 0);
     ui.musicPollTimer->stop();
     DisarmRangeEnd();
     ui.musicPositionSlider->setValue(0);
-    if (state.LrcDisplayShowFlag != 0) {
+    if (state.lyricWindowState != LyricWindowState::Hidden) {
         if (peers.lrc)
             peers.lrc->LrcDisplayClose();
-        state.LrcDisplayShowFlag = 0;
+        state.lyricWindowState = LyricWindowState::Hidden;
     }
 }
 
@@ -386,7 +386,7 @@ void MusicController::ShowDeviceError()
 
 void MusicController::ElapsedTimeDisplay(double position, double length)
 {
-    const std::int32_t adjustment = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
+    const std::int32_t adjustment = state.lrcAdjustment == Switch::On ? state.LrcMp3TimeAdjustment : 0;
     ui.elapsedTimeLabel->setText(MusicTimes::Elapsed(position, length, adjustment));
 }
 

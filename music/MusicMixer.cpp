@@ -6,9 +6,9 @@
 
 void MusicController::MixerVolTrackBarDisp()
 {
-    state.MixerTrackBarVisible = state.MixerTrackBarVisible ? 0 : 1;
-    ui.masterVolumeSlider->setVisible(state.MixerTrackBarVisible);
-    ui.masterVolumeLabel->setVisible(state.MixerTrackBarVisible);
+    state.mixerSliderShown = state.mixerSliderShown ? Switch::Off : Switch::On;
+    ui.masterVolumeSlider->setVisible(state.mixerSliderShown);
+    ui.masterVolumeLabel->setVisible(state.mixerSliderShown);
 }
 
 void MusicController::MixerVolSetting()

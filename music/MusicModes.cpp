@@ -142,7 +142,7 @@ void MusicController::RangePlayToggled()
 void MusicController::RangeStartSet()
 {
     std::int32_t v = ui.musicPositionSlider->value();
-    if (state.LrcMp3TrakBar0StartFlag == 0)
+    if (state.lrcAdjustment == Switch::Off)
         v += state.LrcMp3TimeAdjustment;
     if (v < state.EndingTime) {
         state.StartTime = v;

@@ -71,7 +71,7 @@ bool MusicController::MusicPlayedPosition(std::int64_t& trackMs)
     std::int64_t position = 0;
     if (device_.Position(position) != DeviceResult::Success)
         return false;
-    trackMs = position - (state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0);
+    trackMs = position - (state.lrcAdjustment == Switch::On ? state.LrcMp3TimeAdjustment : 0);
     return true;
 }
 
@@ -81,7 +81,7 @@ void MusicController::MusicPlayFrom(std::int64_t trackMs)
         return;
     if (Paused())
         MusicPause();   // resumes; the seek below moves it
-    const std::int64_t a = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
+    const std::int64_t a = state.lrcAdjustment == Switch::On ? state.LrcMp3TimeAdjustment : 0;
     const std::int64_t target = std::clamp<std::int64_t>(trackMs + a, 0, std::max(0, state.PlayTimeMiriSecond - 1));
     DisarmRangeEnd();
     const int code = SeekAndPlay(target);

@@ -116,7 +116,7 @@ void PrintController::PrintMiriInch()
     margins_.bottom = MarginUnits::SettingToHundredths(state.PrintBottomMargin);
     if (!printDocument1_)
         return;   // set on the printer when it is made
-    printDocument1_->setPageOrientation(state.PrintLandscape == 1 ? QPageLayout::Landscape
+    printDocument1_->setPageOrientation(state.PrintLandscape == Switch::On ? QPageLayout::Landscape
                                                                   : QPageLayout::Portrait);
     // The page set-up shows the settings as they are, in millimetres. A
     // margin the paper cannot take is refused here and still holds for the
@@ -138,7 +138,7 @@ void PrintController::PrintPageSetting()
     margins_.right = take(inches.right());
     margins_.top = take(inches.top());
     margins_.bottom = take(inches.bottom());
-    state.PrintLandscape = layout.orientation() == QPageLayout::Landscape ? 1 : 0;
+    state.PrintLandscape = layout.orientation() == QPageLayout::Landscape ? Switch::On : Switch::Off;
     state.PrintLeftMargin = MarginUnits::HundredthsToSetting(margins_.left);
     state.PrintRightMargin = MarginUnits::HundredthsToSetting(margins_.right);
     state.PrintTopMargin = MarginUnits::HundredthsToSetting(margins_.top);

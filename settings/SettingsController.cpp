@@ -284,19 +284,19 @@ void SettingsController::iniDefine()
     state.PrintRightMargin = 200;
     state.PrintTopMargin = 250;
     state.PrintBottomMargin = 250;
-    state.PrintLandscape = 0;
+    state.PrintLandscape = Switch::Off;
     peers.printing->PrintIni();
 
     state.StudySpeedPercent = 100;
-    state.StudyLinePractice = 0;
+    state.StudyLinePractice = Switch::Off;
     state.StudyPausePercent = 0;
-    state.StudyFollowWord = 1;
+    state.StudyFollowWord = Switch::On;
     // Timing by tapping and the repetition ladder.
     state.StudyTapCompensationMs = 150;
     state.StudyLadderPreset = 0;
-    state.StudyExportFormat = 1;
-    state.StudyExportRepetitions = 1;
-    state.StudyExportPause = 1;
+    state.StudyExportFormat = ExportFormat::Mp3;
+    state.StudyExportRepetitions = Switch::On;
+    state.StudyExportPause = Switch::On;
 
     if (firstRunUnfinished_)
         return;

@@ -374,16 +374,16 @@ void SpeechController::SpeechLoopModeSetting()
 void SpeechController::SpeechRateTrackBarDisp()
 {
     // The slider and its number show and hide together.
-    state.RateTrackBarVisible = state.RateTrackBarVisible ? 0 : 1;
-    ui.speechSpeedSlider->setVisible(state.RateTrackBarVisible);
-    ui.speechSpeedLabel->setVisible(state.RateTrackBarVisible);
+    state.rateSliderShown = state.rateSliderShown ? Switch::Off : Switch::On;
+    ui.speechSpeedSlider->setVisible(state.rateSliderShown);
+    ui.speechSpeedLabel->setVisible(state.rateSliderShown);
 }
 
 void SpeechController::SpeechVolTrackBarDisp()
 {
-    state.VolTrackBarVisible = state.VolTrackBarVisible ? 0 : 1;
-    ui.speechVolumeSlider->setVisible(state.VolTrackBarVisible);
-    ui.speechVolumeLabel->setVisible(state.VolTrackBarVisible);
+    state.volumeSliderShown = state.volumeSliderShown ? Switch::Off : Switch::On;
+    ui.speechVolumeSlider->setVisible(state.volumeSliderShown);
+    ui.speechVolumeLabel->setVisible(state.volumeSliderShown);
 }
 
 void SpeechController::SpeechRateSetting()

@@ -595,7 +595,7 @@ void SpeechReader::WordStarted(int start, int length)
 {
     // Only while the reader's own text sounds; a late word of a stopped or
     // replaced text is not shown.
-    if (state.StudyFollowWord != 1 || !spokenView_ || state.speechState != SpeechState::VoiceSpeaking || gap_.Waiting())
+    if (state.StudyFollowWord != Switch::On || !spokenView_ || state.speechState != SpeechState::VoiceSpeaking || gap_.Waiting())
         return;
     const auto [from, count] = spoken_.ViewRange(start, length);
     if (from >= 0)
@@ -604,6 +604,6 @@ void SpeechReader::WordStarted(int start, int length)
 
 void SpeechReader::FollowWordChanged()
 {
-    if (state.StudyFollowWord != 1)
+    if (state.StudyFollowWord != Switch::On)
         ClearWord();
 }

@@ -37,8 +37,8 @@ BuiltInVoice* AudioExportController::Voices()
 
 QString AudioExportController::SourcePath(bool lrcView) const
 {
-    const int stored = lrcView ? state.LrcTextNewFlag : state.TextNewFlag;
-    if (stored != 3 && stored != 4)
+    const int stored = lrcView ? state.lrcDocumentState : state.textDocumentState;
+    if (stored != DocumentState::Stored && stored != DocumentState::StoredEdited)
         return {};
     QLineEdit* name = lrcView ? ui.lrcNameBox : ui.textNameBox;
     const QString folder = lrcView ? state.lrcTextFolder : state.textFolder;
@@ -70,7 +70,7 @@ void AudioExportController::Open()
     const bool lrcView = view == ui.lrcView;
     const QString source = SourcePath(lrcView);
     const QString folder = QFileInfo(state.listFolderPath).isDir() ? state.listFolderPath : state.murmelinFolder;
-    const AudioExportRules::Format storedFormat = state.StudyExportFormat == 0 ? AudioExportRules::Format::Wav
+    const AudioExportRules::Format storedFormat = state.StudyExportFormat == ExportFormat::Wav ? AudioExportRules::Format::Wav
                                                                                : AudioExportRules::Format::Mp3;
     Question question;
     question.contents = u"%1（%2行）を、内蔵の音声で読み上げて書き出します。"_s
@@ -89,8 +89,8 @@ void AudioExportController::Open()
     question.voices = voices->GetVoices();
     question.voice = peers.speech && !peers.speech->SynthesizerInUse() ? state.OralSelectionNumber : 0;
     question.format = storedFormat;
-    question.withRepetitions = state.StudyExportRepetitions == 1;
-    question.withPause = state.StudyExportPause == 1;
+    question.withRepetitions = state.StudyExportRepetitions == Switch::On;
+    question.withPause = state.StudyExportPause == Switch::On;
     question.path = AudioExportRules::DefaultPath(source, folder, storedFormat);
 
     QString audioPath;
@@ -127,11 +127,11 @@ void AudioExportController::Open()
         break;
     }
     // A box the reader's settings left greyed out keeps the user's last word.
-    state.StudyExportFormat = answer.format == AudioExportRules::Format::Wav ? 0 : 1;
+    state.StudyExportFormat = answer.format == AudioExportRules::Format::Wav ? ExportFormat::Wav : ExportFormat::Mp3;
     if (question.repetitionsPossible)
-        state.StudyExportRepetitions = answer.withRepetitions ? 1 : 0;
+        state.StudyExportRepetitions = answer.withRepetitions ? Switch::On : Switch::Off;
     if (question.pausePossible)
-        state.StudyExportPause = answer.withPause ? 1 : 0;
+        state.StudyExportPause = answer.withPause ? Switch::On : Switch::Off;
 
     // The voices' engines take one text after another: a reading in
     // progress would hold the file back to its own pace.

@@ -48,7 +48,7 @@ void StudyController::UpdateCommands()
     if (ui.menuSaveTiming)
         ui.menuSaveTiming->setEnabled(timed && state.StudyLyricShiftMs != 0);
     if (ui.menuLinePractice)
-        ui.menuLinePractice->setChecked(state.StudyLinePractice == 1);
+        ui.menuLinePractice->setChecked(state.StudyLinePractice == Switch::On);
     // Any other count than the menu's own is endless, as the practice takes
     // it; a ladder (its preset as a negative count) stands for its passes.
     const int count = Repetitions() == 0 ? 1000 : Repetitions();
@@ -215,7 +215,7 @@ bool StudyController::RangeEnded()
     ++passes_;
     std::int32_t next = -1;
     const int n = Repetitions();
-    if (state.StudyLinePractice == 1 && n != 0 && passes_ >= n) {
+    if (state.StudyLinePractice == Switch::On && n != 0 && passes_ >= n) {
         const LrcRules::Table table = LrcRules::FirstTimedLine(state.LrcText);
         const std::int32_t a = state.audioState >= AudioState::Mp3Playing ? state.LrcMp3TimeAdjustment : 0;
         // Lines of equal time are one place in the song: practised once.
@@ -290,8 +290,8 @@ void StudyController::RangeChangedByHand()
     // The range is the learner's own now: the practice has ended, and the
     // menu says so.
     LeaveLine();
-    if (state.StudyLinePractice == 1) {
-        state.StudyLinePractice = 0;
+    if (state.StudyLinePractice == Switch::On) {
+        state.StudyLinePractice = Switch::Off;
         UpdateCommands();
     }
 }
@@ -299,7 +299,7 @@ void StudyController::RangeChangedByHand()
 void StudyController::PlayStarted()
 {
     // Practice on: what plays is a practised line.
-    if (state.StudyLinePractice != 1 || !Playing() || RangeIsPractised())
+    if (state.StudyLinePractice != Switch::On || !Playing() || RangeIsPractised())
         return;
     EndPractice();
     SkipLine(0);
@@ -321,7 +321,7 @@ void StudyController::SkipLine(int step)
     if (RangeIsPractised()) {
         from = line_;
     } else {
-        const std::int32_t a = state.LrcMp3TrakBar0StartFlag == 1 ? state.LrcMp3TimeAdjustment : 0;
+        const std::int32_t a = state.lrcAdjustment == Switch::On ? state.LrcMp3TimeAdjustment : 0;
         from = LrcTiming::LineAt(table, (ui.musicPositionSlider ? ui.musicPositionSlider->value() : 0) - a);
     }
     // Before the first line any step goes to the first line; at either end
@@ -332,7 +332,7 @@ void StudyController::SkipLine(int step)
 
 void StudyController::menuLinePractice_Toggled(bool on)
 {
-    state.StudyLinePractice = on ? 1 : 0;
+    state.StudyLinePractice = on ? Switch::On : Switch::Off;
     if (on) {
         // A line looped by a click goes on as the first practised line; a
         // range changed since then is left, and practice starts where the

@@ -155,7 +155,7 @@ void TapTimingController::Save()
         peers.documents->ReloadLrcFile();
     // The song shows its new lyrics at once, from where it is.
     peers.lrc->LrcTextTempLabel(songLrcPath_);
-    if (state.LrcDisplayShowFlag == 0 && state.audioState != AudioState::Closed) {
+    if (state.lyricWindowState == LyricWindowState::Hidden && state.audioState != AudioState::Closed) {
         peers.lrc->LrcDisplayOpen();
         // The keys stay with the timing window.
         dialog_->activateWindow();

@@ -400,7 +400,7 @@ private slots:
         QVERIFY(!slider->isVisible());
         QCOMPARE(QApplication::focusWidget(), b);
         const State& s = f.form.state();
-        QCOMPARE(s.VolTrackBarVisible + s.RateTrackBarVisible + s.MixerTrackBarVisible, 0);
+        QCOMPARE(s.volumeSliderShown + s.rateSliderShown + s.mixerSliderShown, Switch::Off);
         // Escape on the button of a closed popup leaves the window alone.
         QTest::keyClick(b, Qt::Key_Escape);
         QVERIFY(!slider->isVisible());

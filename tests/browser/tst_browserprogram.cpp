@@ -161,7 +161,7 @@ private slots:
         QSignalSpy ended(&r.browser, &BrowserController::browserEnded);
         r.browser.ManualDialog(BrowserController::ManualFirstPage());
         QVERIFY(ended.count() == 1 || ended.wait(kEndTimeoutMs));
-        QCOMPARE(r.state.ManualDialogOp, 0);
+        QCOMPARE(r.state.manualWindowState, ManualWindowState::Closed);
         QCOMPARE(r.prompter.texts(), outcome.isEmpty() ? QStringList() : QStringList{outcome.arg(program)});
         QCOMPARE(r.browser.helperPid(), 0);
     }
@@ -185,15 +185,15 @@ private slots:
         r.browser.setHelperProgram(program);
         QSignalSpy ended(&r.browser, &BrowserController::browserEnded);
         r.browser.StartAhead();
-        QCOMPARE(r.state.ManualDialogOp, 0);
+        QCOMPARE(r.state.manualWindowState, ManualWindowState::Closed);
         QVERIFY(ended.count() == 1 || ended.wait(kEndTimeoutMs));
         QVERIFY(r.prompter.texts().isEmpty());
-        QCOMPARE(r.state.ManualDialogOp, 0);
+        QCOMPARE(r.state.manualWindowState, ManualWindowState::Closed);
 
         r.browser.ManualDialog(BrowserController::ManualFirstPage());
         QVERIFY(ended.count() == 2 || ended.wait(kEndTimeoutMs));
         QCOMPARE(r.prompter.texts(), QStringList{outcome.arg(program)});
-        QCOMPARE(r.state.ManualDialogOp, 0);
+        QCOMPARE(r.state.manualWindowState, ManualWindowState::Closed);
     }
 
     // Started ahead, the browser program waits without a window (the
@@ -209,7 +209,7 @@ private slots:
         QSignalSpy handled(&r.browser, &BrowserController::pageHandled);
         QSignalSpy ended(&r.browser, &BrowserController::browserEnded);
         r.browser.StartAhead();
-        QCOMPARE(r.state.ManualDialogOp, 0);
+        QCOMPARE(r.state.manualWindowState, ManualWindowState::Closed);
         QVERIFY(WaitFor([&] { return Running(r.browser.helperPid()); }, kEndTimeoutMs));
         const qint64 pid = r.browser.helperPid();
         // Opening the menu again starts nothing more.
@@ -217,7 +217,7 @@ private slots:
         QCOMPARE(r.browser.helperPid(), pid);
 
         r.browser.ManualDialog(BrowserController::ManualFirstPage());
-        QCOMPARE(r.state.ManualDialogOp, 1);
+        QCOMPARE(r.state.manualWindowState, ManualWindowState::Open);
         QVERIFY(handled.wait(kEndTimeoutMs));
         QCOMPARE(handled.first().first().toString(), u"open "_s + BrowserController::ManualFirstPage());
         QCOMPARE(ended.count(), 0);
@@ -239,14 +239,14 @@ private slots:
         QSignalSpy closed(&r.browser, &BrowserController::windowClosed);
         QSignalSpy ended(&r.browser, &BrowserController::browserEnded);
         r.browser.ManualDialog(BrowserController::ManualFirstPage());
-        QCOMPARE(r.state.ManualDialogOp, 1);
+        QCOMPARE(r.state.manualWindowState, ManualWindowState::Open);
         QVERIFY(closed.count() == 1 || closed.wait(kEndTimeoutMs));
-        QCOMPARE(r.state.ManualDialogOp, 0);
+        QCOMPARE(r.state.manualWindowState, ManualWindowState::Closed);
         const qint64 pid = r.browser.helperPid();
         QVERIFY(Running(pid));
 
         r.browser.ManualDialog(u"ホーム"_s);
-        QCOMPARE(r.state.ManualDialogOp, 1);
+        QCOMPARE(r.state.manualWindowState, ManualWindowState::Open);
         QVERIFY(handled.count() == 2 || handled.wait(kEndTimeoutMs));
         QCOMPARE(handled.last().first().toString(), u"open ホーム"_s);
         QCOMPARE(r.browser.helperPid(), pid);
@@ -272,7 +272,7 @@ private slots:
 
         QSignalSpy handled(&browser, &BrowserController::pageHandled);
         form->ui().menuManual->trigger();
-        QCOMPARE(form->state().ManualDialogOp, 1);
+        QCOMPARE(form->state().manualWindowState, ManualWindowState::Open);
         QVERIFY(handled.wait(kPageTimeoutMs));
         QCOMPARE(handled.first().first().toString(), BrowserController::ManualFirstPage());
         const qint64 pid = browser.helperPid();
@@ -283,7 +283,7 @@ private slots:
 
         form->ui().menuBrowser->trigger();
         QCOMPARE(prompter.texts(), QStringList{u"簡易ブラウザーの複数起動はできません。"_s});
-        QCOMPARE(form->state().ManualDialogOp, 1);
+        QCOMPARE(form->state().manualWindowState, ManualWindowState::Open);
         QVERIFY(!WaitFor([&] { return !Running(pid); }, 1000));
 
         // The window writes the favourites when it closes.
@@ -319,12 +319,12 @@ private slots:
         help->hide();
         QVERIFY(WaitFor([&] { return Running(browser.helperPid()); }, kEndTimeoutMs));
         const qint64 pid = browser.helperPid();
-        QCOMPARE(form->state().ManualDialogOp, 0);
+        QCOMPARE(form->state().manualWindowState, ManualWindowState::Closed);
         QVERIFY(WaitFor([&] { return Mapped(pid, "libQt6WebEngineCore"); }, kEndTimeoutMs));
 
         QSignalSpy handled(&browser, &BrowserController::pageHandled);
         form->ui().menuManual->trigger();
-        QCOMPARE(form->state().ManualDialogOp, 1);
+        QCOMPARE(form->state().manualWindowState, ManualWindowState::Open);
         QVERIFY(handled.wait(kPageTimeoutMs));
         QCOMPARE(handled.first().first().toString(), BrowserController::ManualFirstPage());
         QCOMPARE(browser.helperPid(), pid);
@@ -369,23 +369,23 @@ private slots:
         QSignalSpy closed(&browser, &BrowserController::windowClosed);
         browser.CloseWindow();
         QVERIFY(closed.wait(kEndTimeoutMs));
-        QCOMPARE(form.state().ManualDialogOp, 0);
+        QCOMPARE(form.state().manualWindowState, ManualWindowState::Closed);
         QVERIFY(QFileInfo(favourites).size() > 0);
         QVERIFY(Running(pid));
         form.ui().menuManual->trigger();
         QVERIFY(handled.wait(kPageTimeoutMs));
-        QCOMPARE(form.state().ManualDialogOp, 1);
+        QCOMPARE(form.state().manualWindowState, ManualWindowState::Open);
         QCOMPARE(browser.helperPid(), pid);
         QCOMPARE(ended.count(), 0);
 
         browser.CloseBrowser(kEndTimeoutMs);
         QCOMPARE(ended.count(), 1);
-        QCOMPARE(form.state().ManualDialogOp, 0);
+        QCOMPARE(form.state().manualWindowState, ManualWindowState::Closed);
         QVERIFY(!Running(pid));
 
         form.ui().menuManual->trigger();
         QVERIFY(handled.wait(kPageTimeoutMs));
-        QCOMPARE(form.state().ManualDialogOp, 1);
+        QCOMPARE(form.state().manualWindowState, ManualWindowState::Open);
         QVERIFY(browser.helperPid() != pid);
         QVERIFY(prompter.texts().isEmpty());
     }

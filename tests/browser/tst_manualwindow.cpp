@@ -147,7 +147,7 @@ private slots:
 
         ManualWindow* w = f.open(BrowserController::ManualFirstPage());
         QVERIFY(w);
-        QCOMPARE(f.state.ManualDialogOp, 1);
+        QCOMPARE(f.state.manualWindowState, ManualWindowState::Open);
         QCOMPARE(w->history().titles(), QStringList{first});
         QCOMPARE(w->history().addresses(), QStringList{BrowserController::ManualFirstPage()});
         QCOMPARE(w->addressBox->toPlainText(), first);
@@ -185,14 +185,14 @@ private slots:
         QCOMPARE(w->history().addresses().size(), 4);
 
         w->close();
-        QCOMPARE(f.state.ManualDialogOp, 0);
+        QCOMPARE(f.state.manualWindowState, ManualWindowState::Closed);
         QTRY_VERIFY_WITH_TIMEOUT(!f.browser.window(), 5000);
 
         // Opened again, the window starts afresh: one page in its history,
         // nothing to go back to.
         w = f.open(BrowserController::ManualFirstPage());
         QVERIFY(w);
-        QCOMPARE(f.state.ManualDialogOp, 1);
+        QCOMPARE(f.state.manualWindowState, ManualWindowState::Open);
         QCOMPARE(w->history().titles(), QStringList{first});
         QCOMPARE(w->historyBox->count(), 1);
         QVERIFY(!w->webView->history()->canGoBack());
@@ -367,7 +367,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(pdf).size() > 0, kPageTimeoutMs);
         if (closeMeanwhile) {
             QTRY_VERIFY_WITH_TIMEOUT(!window, kPageTimeoutMs);
-            QCOMPARE(f.state.ManualDialogOp, 0);
+            QCOMPARE(f.state.manualWindowState, ManualWindowState::Closed);
         }
         // The engine prints pictures of its pages: the first one shows text.
         QProcess render;

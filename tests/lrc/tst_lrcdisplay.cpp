@@ -331,7 +331,7 @@ private slots:
         Fixture f;
         LrcDisplay* w = f.lrc.dlgLrcDisplay();
         QVERIFY(w && w->isVisible());
-        QCOMPARE(f.state.LrcDisplayShowFlag, 2);
+        QCOMPARE(f.state.lyricWindowState, LyricWindowState::Shown);
         QCOMPARE(w->windowTitle(), u"同期テキスト・ディスプレイ"_s);
         QCOMPARE(w->minimumHeight(), w->maximumHeight());
         QVERIFY(w->minimumWidth() < w->maximumWidth());
@@ -351,13 +351,13 @@ private slots:
         f.lrcCloseTimer.start(400);
         f.lrc.LrcCloseTick();
         QVERIFY(!f.lrcCloseTimer.isActive());
-        QCOMPARE(f.state.LrcDisplayShowFlag, 0);
+        QCOMPARE(f.state.lyricWindowState, LyricWindowState::Hidden);
         QVERIFY(!w->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(gone.isNull(), 2000);
 
         f.state.LrcText.clear();   // a track without synchronized text
         f.lrc.LrcDisplayOpen();
-        QCOMPARE(f.state.LrcDisplayShowFlag, 0);
+        QCOMPARE(f.state.lyricWindowState, LyricWindowState::Hidden);
         QVERIFY(!f.lrc.dlgLrcDisplay());
     }
 

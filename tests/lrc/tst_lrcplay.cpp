@@ -98,7 +98,7 @@ private slots:
         QCOMPARE(shown, lines);
 
         form.music().MusicStop();
-        QTRY_COMPARE_WITH_TIMEOUT(form.state().LrcDisplayShowFlag, 0, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.state().lyricWindowState, LyricWindowState::Hidden, 2000);
         QVERIFY(!form.lrc().dlgLrcDisplay());
     }
 };

@@ -207,7 +207,7 @@ private slots:
 
         QCOMPARE(f.state(), state);
         QCOMPARE(c.menuLinePractice->isChecked(), practice);
-        QCOMPARE(s.StudyLinePractice, practice ? 1 : 0);
+        QCOMPARE(s.StudyLinePractice, practice ? Switch::On : Switch::Off);
         // The range shown is the range held, and a practice shows its line.
         QCOMPARE(c.rangeStartLabel->text(), MusicTimes::StartLabel(s.StartTime / 1000.0));
         QCOMPARE(c.rangeEndLabel->text(), MusicTimes::EndLabel(s.EndingTime / 1000.0));

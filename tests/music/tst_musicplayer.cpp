@@ -162,13 +162,13 @@ private slots:
         rig.state.LrcText = u"[00:01.00]a"_s;
         rig.music->MusicStart(u"/m/a.wav"_s, QString());
         QCOMPARE(rig.lrc->calls, (QStringList{u"TimerStop"_s, u"Open"_s, u"Clear"_s, u"Ini"_s}));
-        QCOMPARE(rig.state.LrcDisplayShowFlag, 2);
+        QCOMPARE(rig.state.lyricWindowState, LyricWindowState::Shown);
         rig.lrc->calls.clear();
         rig.state.LrcText.clear();
         rig.device.calls.clear();
         rig.music->MusicStart(u"/m/b.wav"_s, QString());
         QCOMPARE(rig.lrc->calls, (QStringList{u"TimerStop"_s, u"Close"_s}));
-        QCOMPARE(rig.state.LrcDisplayShowFlag, 0);
+        QCOMPARE(rig.state.lyricWindowState, LyricWindowState::Hidden);
         QCOMPARE(rig.device.Commands().first(), u"Close"_s);
     }
 
@@ -195,7 +195,7 @@ private slots:
 
         PlayerRig rig;
         rig.state.LrcMp3TimeAdjustment = adjustment;
-        rig.state.LrcMp3TrakBar0StartFlag = adjustment != 0;
+        rig.state.lrcAdjustment = adjustment != 0 ? Switch::On : Switch::Off;
         rig.music->ElapsedTimeDisplay(position, length);
         QCOMPARE(rig.ui.elapsedTimeLabel->text(), text);
     }
@@ -370,7 +370,7 @@ private slots:
         QVERIFY2(IsPlayFailure(rig.prompter.entries[0].text, u"device error 42"_s), qPrintable(rig.prompter.entries[0].text));
         QVERIFY(!rig.ui.musicPollTimer->isActive());
         QVERIFY(!rig.music->rangeEndTimer()->isActive());
-        QCOMPARE(rig.state.LrcDisplayShowFlag, 0);
+        QCOMPARE(rig.state.lyricWindowState, LyricWindowState::Hidden);
         QVERIFY(rig.lrc->calls.contains(u"Close"_s));
         // A second report after the close is not shown again.
         rig.device.RaiseError(42);

@@ -89,7 +89,7 @@ void tst_Printing::init()
     State& s = form_->state();
     s.PrintLeftMargin = s.PrintRightMargin = 200;
     s.PrintTopMargin = s.PrintBottomMargin = 250;
-    s.PrintLandscape = 0;
+    s.PrintLandscape = Switch::Off;
     form_->printing().PrintIni();
     form_->printing().printDocument1().setPageSize(QPageSize(QPageSize::A4));
     form_->ui().textView->setFont(QFont(u"IPAGothic"_s, 12));

@@ -304,7 +304,7 @@ private slots:
         QCOMPARE(SystemColors::BackColor(run.ui().inOrderButton), SystemColors::ControlLight());
         QCOMPARE(s.PrintLeftMargin, 150);
         QCOMPARE(s.PrintRightMargin, 200);
-        QCOMPARE(s.PrintLandscape, 1);
+        QCOMPARE(s.PrintLandscape, Switch::On);
         QVERIFY(run.prompter.entries.isEmpty());
 
         run.exit();
@@ -375,14 +375,14 @@ private slots:
         QCOMPARE(s.TextFontName, u"ＭＳ ゴシック"_s);
         QCOMPARE(s.oralNameText, u"なし"_s);
         QCOMPARE(s.PrintTopMargin, 250);
-        QCOMPARE(s.PrintLandscape, 0);
+        QCOMPARE(s.PrintLandscape, Switch::Off);
         QCOMPARE(s.listFolderPath, run.work() + u"/Speech1"_s);
         QCOMPARE(s.StudySpeedPercent, 100);
         QCOMPARE(s.StudyPausePercent, 0);
-        QCOMPARE(s.StudyLinePractice, 0);
-        QCOMPARE(s.StudyFollowWord, 1);
-        QCOMPARE(s.StudyExportFormat, 1);
-        QCOMPARE(s.StudyExportPause, 1);
+        QCOMPARE(s.StudyLinePractice, Switch::Off);
+        QCOMPARE(s.StudyFollowWord, Switch::On);
+        QCOMPARE(s.StudyExportFormat, ExportFormat::Mp3);
+        QCOMPARE(s.StudyExportPause, Switch::On);
     }
 
     void studyValuesRoundTrip_data()
@@ -410,8 +410,8 @@ private slots:
             run.start();
             QCOMPARE(run.state().StudySpeedPercent, speedRead);
             QCOMPARE(run.state().StudyPausePercent, pauseRead);
-            QCOMPARE(run.state().StudyLinePractice, 1);
-            QCOMPARE(run.state().StudyFollowWord, 0);
+            QCOMPARE(run.state().StudyLinePractice, Switch::On);
+            QCOMPARE(run.state().StudyFollowWord, Switch::Off);
             // The study menu shows the values read.
             QCOMPARE(run.ui().menuPauseNone->isChecked(), pauseRead == 0);
             QCOMPARE(run.ui().menuPauseHalf->isChecked(), pauseRead == 50);
@@ -423,8 +423,8 @@ private slots:
         again.start();
         QCOMPARE(again.state().StudySpeedPercent, speedRead);
         QCOMPARE(again.state().StudyPausePercent, pauseRead);
-        QCOMPARE(again.state().StudyLinePractice, 1);
-        QCOMPARE(again.state().StudyFollowWord, 0);
+        QCOMPARE(again.state().StudyLinePractice, Switch::On);
+        QCOMPARE(again.state().StudyFollowWord, Switch::Off);
     }
 
     void numbersWrittenUnsignedReadBackSigned()
@@ -660,7 +660,7 @@ private slots:
             form_show(run);
             // The user moves the sliders, picks a play mode and a picture mode.
             Controls& c = run.ui();
-            run.state().RateTrackBarVisible = 0;
+            run.state().rateSliderShown = Switch::Off;
             QTest::mouseClick(c.speechSpeedButton, Qt::LeftButton);
             QVERIFY(c.speechSpeedSlider->isVisible());
             c.speechSpeedSlider->setSliderPosition(3);

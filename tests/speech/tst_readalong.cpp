@@ -114,7 +114,7 @@ private slots:
         Reading r(u"intro\r\n"_s + kLine + u"；not read"_s);
         QCOMPARE(r.state().voiceStatus, EngineStatus::Ready);
         r.state().LoopModeCount = 1;
-        r.state().StudyFollowWord = 1;
+        r.state().StudyFollowWord = Switch::On;
         QTextCursor c = r.view()->textCursor();
         c.setPosition(r.view()->ToEditorPosition(9));
         r.view()->setTextCursor(c);

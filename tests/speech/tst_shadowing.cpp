@@ -346,20 +346,20 @@ private slots:
     {
         Fixture f(u"one two three"_s, 0);
         f.reader.SpeechPlay();
-        f.state().StudyFollowWord = 0;
+        f.state().StudyFollowWord = Switch::Off;
         emit f.engines.voice_.WordStarted(4, 3);
         QCOMPARE(f.marked(), QString());
 
         // Switched off while a word is marked: the mark goes at once.
-        f.state().StudyFollowWord = 1;
+        f.state().StudyFollowWord = Switch::On;
         emit f.engines.voice_.WordStarted(4, 3);
         QCOMPARE(f.marked(), u"two"_s);
-        f.state().StudyFollowWord = 0;
+        f.state().StudyFollowWord = Switch::Off;
         f.reader.FollowWordChanged();
         QCOMPARE(f.marked(), QString());
 
         // Stopped: a late word is not shown.
-        f.state().StudyFollowWord = 1;
+        f.state().StudyFollowWord = Switch::On;
         f.reader.SpeechStop();
         emit f.engines.voice_.WordStarted(8, 5);
         QCOMPARE(f.marked(), QString());
@@ -379,9 +379,9 @@ private slots:
             QVERIFY(action->isChecked());
         }
         ui.menuFollowWord->trigger();
-        QCOMPARE(form.state().StudyFollowWord, 0);
+        QCOMPARE(form.state().StudyFollowWord, Switch::Off);
         ui.menuFollowWord->trigger();
-        QCOMPARE(form.state().StudyFollowWord, 1);
+        QCOMPARE(form.state().StudyFollowWord, Switch::On);
     }
 };
 
