@@ -51,17 +51,13 @@ BrowserEngine& BrowserSession::Engine()
     return *engine_;
 }
 
-void BrowserSession::WarmUp()
+bool BrowserSession::prepared() const
 {
-    Engine();
+    return window_ && prepared_;
 }
 
-void BrowserSession::ManualDialog(const QString& urlOrTitle)
+ManualWindow* BrowserSession::BuildWindow(const QString& urlOrTitle)
 {
-    if (state.ManualDialogOp != 0) {
-        prompter.MessageInfoBox(u"簡易ブラウザーの複数起動はできません。"_s);
-        return;
-    }
     BrowserEngine& engine = Engine();
     const QString favouritesPath = state.murmelinFolder + u"/お気に入り.txt"_s;
     if (!favourites_ || favourites_->path() != favouritesPath)
@@ -71,6 +67,35 @@ void BrowserSession::ManualDialog(const QString& urlOrTitle)
     window->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(window, &ManualWindow::closed, window, [this] { state.ManualDialogOp = 0; });
     window_ = window;
+    return window;
+}
+
+void BrowserSession::Prepare(const QString& urlOrTitle)
+{
+    if (window_)
+        return;
+    BuildWindow(urlOrTitle);
+    prepared_ = true;
+}
+
+void BrowserSession::ManualDialog(const QString& urlOrTitle)
+{
+    if (state.ManualDialogOp != 0) {
+        prompter.MessageInfoBox(u"簡易ブラウザーの複数起動はできません。"_s);
+        return;
+    }
+    ManualWindow* window = nullptr;
+    if (prepared()) {
+        prepared_ = false;
+        // Built for another page, it goes: a fresh window starts its own
+        // history. Never shown, it has no favourites to save.
+        if (window_->startRequest() == urlOrTitle)
+            window = window_;
+        else
+            delete window_.data();
+    }
+    if (!window)
+        window = BuildWindow(urlOrTitle);
     state.ManualDialogOp = 1;
     window->show();
 }
