@@ -98,7 +98,7 @@ protected:
 private:
     void TellHeldPage()
     {
-        if (!pageHeld_ || !followed_ || !followed_->isVisible())
+        if (!pageHeld_ || !followed_ || browser_.prepared() || !followed_->isVisible())
             return;
         const QWindow* handle = followed_->windowHandle();
         if (!handle || !handle->isExposed())

@@ -74,8 +74,17 @@ void BrowserSession::Prepare(const QString& urlOrTitle)
 {
     if (window_)
         return;
-    BuildWindow(urlOrTitle);
+    ManualWindow* window = BuildWindow(urlOrTitle);
     prepared_ = true;
+    // Once its page is in, the window is laid out and the page drawn where
+    // nothing shows, so the click only maps the window. Not before: that
+    // work would hold up the page's loading.
+    QObject::connect(window, &ManualWindow::pageHandled, window, [this, window] {
+        if (prepared() && window_ == window && !window->isVisible()) {
+            window->setAttribute(Qt::WA_DontShowOnScreen);
+            window->show();
+        }
+    }, Qt::SingleShotConnection);
 }
 
 void BrowserSession::ManualDialog(const QString& urlOrTitle)
@@ -89,9 +98,11 @@ void BrowserSession::ManualDialog(const QString& urlOrTitle)
         prepared_ = false;
         // Built for another page, it goes: a fresh window starts its own
         // history. Never shown, it has no favourites to save.
-        if (window_->startRequest() == urlOrTitle)
+        if (window_->startRequest() == urlOrTitle) {
             window = window_;
-        else
+            window->hide();
+            window->setAttribute(Qt::WA_DontShowOnScreen, false);
+        } else
             delete window_.data();
     }
     if (!window)

@@ -207,7 +207,7 @@ void ManualWindow::resizeEvent(QResizeEvent* event)
 void ManualWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!loaded_) {
+    if (!loaded_ && !testAttribute(Qt::WA_DontShowOnScreen)) {
         loaded_ = true;
         Manual_Load();
     }
