@@ -217,9 +217,15 @@ void MyForm::WireCommands()
     // Tools and help
     on(ui_.menuBrowser, [this] { browser_->ManualDialog(u"ホーム"_s); });
     on(ui_.menuManual, [this] { browser_->ManualDialog(BrowserController::ManualFirstPage()); });
-    // The browser program starts as the help menu opens, so マニュアル finds it running.
-    if (auto* help = ui_.menuBar->findChild<QMenu*>(u"menuHelp"_s))
+    // The browser program starts as the pointer comes onto the help menu's
+    // title, or the menu opens, so マニュアル finds its page loaded.
+    if (auto* help = ui_.menuBar->findChild<QMenu*>(u"menuHelp"_s)) {
         connect(help, &QMenu::aboutToShow, this, [this] { browser_->StartAhead(); });
+        connect(ui_.menuBar, &QMenuBar::hovered, this, [this, help](QAction* title) {
+            if (title == help->menuAction())
+                browser_->StartAhead();
+        });
+    }
     on(ui_.menuVersion, [this] { prompter_.VersionInfo(); });
 
     // Edit menu, and undo by button

@@ -15,17 +15,12 @@
 // Files: WAV, CBR MP3, VBR MP3; speeds 0.5 to 1.5. Run on the private sound
 // session: eval "$(scripts/audio-session)"; QT_QPA_PLATFORM=offscreen bench_abloop
 
-#include "app/MyForm.h"
-#include "music/MusicController.h"
-#include "platform/AlsaMixer.h"
-#include "platform/GstAudioDevice.h"
+#include "bench/ListeningBench.h"
 #include "support/AudioMedia.h"
-#include "support/ScriptedPrompter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QSlider>
 #include <QTemporaryDir>
 
@@ -48,37 +43,7 @@ constexpr int kLoops = 6;
 enum Label { Silence, Early, AMark, Middle, BMark, Past, Unknown };
 constexpr double kFreq[] = {0, 300, 500, 900, 1600, 2800};
 
-// The monitor of the session's default sink, 16-bit mono at kRate.
-class Monitor
-{
-public:
-    bool start()
-    {
-        QObject::connect(&p_, &QProcess::readyReadStandardOutput, &p_, [this] { data_ += p_.readAllStandardOutput(); });
-        p_.start(u"parec"_s, {u"-d"_s, u"@DEFAULT_MONITOR@"_s, u"--raw"_s, u"--format=s16le"_s,
-                              u"--rate=%1"_s.arg(kRate), u"--channels=1"_s, u"--latency-msec=10"_s});
-        if (!p_.waitForStarted(5000))
-            return false;
-        QElapsedTimer t;
-        t.start();
-        while (data_.isEmpty() && t.elapsed() < 5000)
-            p_.waitForReadyRead(100);
-        return !data_.isEmpty();
-    }
-    ~Monitor()
-    {
-        p_.terminate();
-        if (!p_.waitForFinished(3000))
-            p_.kill();
-        p_.waitForFinished(3000);
-    }
-    qsizetype size() const { return data_.size() / 2; }
-    const qint16* samples() const { return reinterpret_cast<const qint16*>(data_.constData()); }
-
-private:
-    QProcess p_;
-    QByteArray data_;
-};
+using ListeningBench::Monitor;
 
 // Each sample's region, told by its pitch: the time between zero crossings
 // (with hysteresis) gives the pitch of every half wave; a stretch quiet for
@@ -220,13 +185,10 @@ Figure Of(const std::vector<Jump>& jumps, double Jump::*field)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
-        std::fprintf(stderr, "bench_abloop: run inside scripts/audio-session\n");
+    if (!ListeningBench::InSoundSession("bench_abloop"))
         return 2;
-    }
     QTemporaryDir home;
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(name, QFile::encodeName(home.path()));
+    ListeningBench::UseHome(home);
     const QString wav = home.filePath(u"steps.wav"_s);
     const bool made = AudioMedia::WriteSteps(wav, kRate, {{kA, kFreq[Early]}, {kMarkMs, kFreq[AMark]},
                                                           {kB - kA - 2 * kMarkMs, kFreq[Middle]},
@@ -237,17 +199,13 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    Monitor monitor;
-    if (!monitor.start()) {
-        std::fprintf(stderr, "bench_abloop: no monitor recording (parec)\n");
+    Monitor monitor(kRate);
+    if (!ListeningBench::StartMonitor(monitor, "bench_abloop"))
         return 2;
-    }
 
-    ScriptedPrompter prompter;
-    MyForm form(prompter);
-    GstAudioDevice device;
-    AlsaMixer mixer;
-    form.setMusic(std::make_unique<MusicController>(form.context(), device, mixer));
+    ListeningBench::Player player;
+    MyForm& form = player.form;
+    const ScriptedPrompter& prompter = player.prompter;
     Controls& c = form.ui();
     MusicController& music = form.music();
 

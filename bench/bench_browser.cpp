@@ -3,7 +3,8 @@
 // program, the command given with no menu opened before it: the browser
 // program starts with the command), after the help menu was open for a
 // while as a user opens it before the click (it starts the browser program
-// ahead), and warm (opened again in the same run: the browser program
+// ahead, which loads the page in a hidden window; the page counts once its
+// window is on the screen), and warm (opened again in the same run: the browser program
 // waits between openings with its engine running); and the resident
 // memory of the whole program (itself, the browser program and the engine's
 // helper processes) with the manual open, beside a bare QWebEngineView

@@ -18,17 +18,11 @@
 // Run on the private sound session:
 //   eval "$(scripts/audio-session)"; QT_QPA_PLATFORM=offscreen bench_speedstep
 
-#include "app/MyForm.h"
-#include "music/MusicController.h"
-#include "platform/AlsaMixer.h"
-#include "platform/GstAudioDevice.h"
+#include "bench/ListeningBench.h"
 #include "support/AudioMedia.h"
-#include "support/ScriptedPrompter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -51,37 +45,7 @@ constexpr int kWindow = kRate * 4 / 1000;
 
 double Ms(qsizetype samples) { return samples * 1000.0 / kRate; }
 
-// The monitor of the session's default sink, 16-bit mono at kRate.
-class Monitor
-{
-public:
-    bool start()
-    {
-        QObject::connect(&p_, &QProcess::readyReadStandardOutput, &p_, [this] { data_ += p_.readAllStandardOutput(); });
-        p_.start(u"parec"_s, {u"-d"_s, u"@DEFAULT_MONITOR@"_s, u"--raw"_s, u"--format=s16le"_s,
-                              u"--rate=%1"_s.arg(kRate), u"--channels=1"_s, u"--latency-msec=10"_s});
-        if (!p_.waitForStarted(5000))
-            return false;
-        QElapsedTimer t;
-        t.start();
-        while (data_.isEmpty() && t.elapsed() < 5000)
-            p_.waitForReadyRead(100);
-        return !data_.isEmpty();
-    }
-    ~Monitor()
-    {
-        p_.terminate();
-        if (!p_.waitForFinished(3000))
-            p_.kill();
-        p_.waitForFinished(3000);
-    }
-    qsizetype size() const { return data_.size() / 2; }
-    const qint16* samples() const { return reinterpret_cast<const qint16*>(data_.constData()); }
-
-private:
-    QProcess p_;
-    QByteArray data_;
-};
+using ListeningBench::Monitor;
 
 enum class Kind { Silence, Matched, Junk };
 
@@ -276,13 +240,10 @@ QString Cell(std::vector<double> v)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) {
-        std::fprintf(stderr, "bench_speedstep: run inside scripts/audio-session\n");
+    if (!ListeningBench::InSoundSession("bench_speedstep"))
         return 2;
-    }
     QTemporaryDir home;
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(name, QFile::encodeName(home.path()));
+    ListeningBench::UseHome(home);
     const QString wav = home.filePath(u"sweep.wav"_s);
     if (!AudioMedia::WriteSweep(wav, kRate, kFileMs, kFromHz, kToHz)
         || !AudioMedia::Encode(wav, home.filePath(u"cbr.mp3"_s), {u"-b"_s, u"128"_s})
@@ -292,17 +253,14 @@ int main(int argc, char** argv)
     }
     const Matcher matcher(AudioMedia::SweepSamples(kRate, kFileMs, kFromHz, kToHz));
 
-    Monitor monitor;
-    if (!monitor.start()) {
-        std::fprintf(stderr, "bench_speedstep: no monitor recording (parec)\n");
+    Monitor monitor(kRate);
+    if (!ListeningBench::StartMonitor(monitor, "bench_speedstep"))
         return 2;
-    }
 
-    ScriptedPrompter prompter;
-    MyForm form(prompter);
-    GstAudioDevice device;
-    AlsaMixer mixer;
-    form.setMusic(std::make_unique<MusicController>(form.context(), device, mixer));
+    ListeningBench::Player player;
+    MyForm& form = player.form;
+    GstAudioDevice& device = player.device;
+    const ScriptedPrompter& prompter = player.prompter;
     MusicController& music = form.music();
     auto wait = [](const std::function<bool()>& done, int ms) {
         QElapsedTimer clock;

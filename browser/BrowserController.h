@@ -27,8 +27,9 @@ public:
     virtual void PrepareBrowserEngine();
     virtual void ManualDialog(const QString& urlOrTitle);
     // Starts the browser program without a window when the user is about
-    // to open it (the help menu opens), so the window shows sooner; nothing
-    // when it runs already. Unused, it ends with the program.
+    // to open it (the pointer on the help menu's title, or the menu opens):
+    // it loads the manual's first page hidden, so the window shows sooner;
+    // nothing when it runs already. Unused, it ends with the program.
     void StartAhead();
 
     // Where the manual's pages are read from; the data folder's "manual"

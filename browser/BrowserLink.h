@@ -13,7 +13,9 @@
 // program), and reads what happened from its standard output. Started that
 // way, the browser program stays after its window closes, with its engine
 // warm, so the next opening shows at once. Started ahead ("standby"), it
-// starts its engine and waits for its first "open" without a window.
+// builds its window hidden on the manual's first page and loads it, and its
+// first "open" shows that window (a fresh one for another page). A page is
+// told handled only once its window is on the screen.
 namespace BrowserLink {
 
 inline const QByteArray Raise = "raise";              // bring the window forward

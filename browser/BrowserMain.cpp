@@ -2,6 +2,7 @@
 // program from its menus. It has a process of its own so the web engine
 // and its OpenGL stay out of the main program.
 
+#include "browser/BrowserController.h"
 #include "browser/BrowserEngine.h"
 #include "browser/BrowserLink.h"
 #include "browser/BrowserSession.h"
@@ -14,9 +15,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QStyleFactory>
+#include <QTimer>
+#include <QWindow>
 
 #include <csignal>
 #include <cstdio>
@@ -35,7 +39,9 @@ void Tell(const QByteArray& line)
 }
 
 // The browser window as the main program drives it: opened again on
-// request, and kept warm in between until the main program ends.
+// request, and kept warm in between until the main program ends. A page
+// handled is told once its window is on the screen, so a window built
+// ahead, hidden, tells nothing before it is shown.
 class Attached : public QObject
 {
 public:
@@ -45,12 +51,19 @@ public:
         connect(&notifier_, &QSocketNotifier::activated, this, &Attached::Read);
     }
 
-    // Follows a newly opened window.
+    // Follows a newly built window; nothing for the one followed already.
     void Follow(ManualWindow* window)
     {
-        connect(window, &ManualWindow::pageHandled, this, [window] {
+        if (!window || window == followed_)
+            return;
+        followed_ = window;
+        pageHeld_ = false;
+        connect(window, &ManualWindow::pageHandled, this, [this, window] {
+            if (window != followed_)
+                return;
             StartupTrace::Mark("page handled");
-            Tell(BrowserLink::PageHandled + ' ' + window->CurrentAddress().toUtf8());
+            pageHeld_ = true;
+            TellHeldPage();
         });
         connect(window, &ManualWindow::closed, this, [this] {
             if (ending_)
@@ -60,7 +73,41 @@ public:
         });
     }
 
+    // The followed window has been asked to show: its held page is told
+    // once the window is exposed.
+    void Shown()
+    {
+        if (!followed_)
+            return;
+        if (QWindow* handle = followed_->windowHandle(); handle && handle != watched_) {
+            handle->installEventFilter(this);
+            watched_ = handle;
+        }
+        TellHeldPage();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // Exposed is known once the expose event has been handled.
+        if (event->type() == QEvent::Expose && watched == watched_)
+            QTimer::singleShot(0, this, [this] { TellHeldPage(); });
+        return QObject::eventFilter(watched, event);
+    }
+
 private:
+    void TellHeldPage()
+    {
+        if (!pageHeld_ || !followed_ || browser_.prepared() || !followed_->isVisible())
+            return;
+        const QWindow* handle = followed_->windowHandle();
+        if (!handle || !handle->isExposed())
+            return;
+        pageHeld_ = false;
+        StartupTrace::Mark("page shown");
+        Tell(BrowserLink::PageHandled + ' ' + followed_->CurrentAddress().toUtf8());
+    }
+
     void Read()
     {
         char buffer[4096];
@@ -76,19 +123,21 @@ private:
             const QByteArray line = pending_.left(end);
             pending_.remove(0, end + 1);
             ManualWindow* window = browser_.window();
-            if (line == BrowserLink::Raise && window) {
+            const bool shown = window && !browser_.prepared();
+            if (line == BrowserLink::Raise && shown) {
                 window->showNormal();
                 window->raise();
                 window->activateWindow();
-            } else if (line == BrowserLink::CloseWindow && window) {
+            } else if (line == BrowserLink::CloseWindow && shown) {
                 window->close();
             } else if (line == BrowserLink::Close) {
                 End();
-            } else if (line.startsWith(BrowserLink::Open + ' ') && (!window || !window->isVisible())) {
+            } else if (line.startsWith(BrowserLink::Open + ' ') && (!shown || !window->isVisible())) {
                 StartupTrace::Mark("open");
                 browser_.ManualDialog(QString::fromUtf8(line.mid(BrowserLink::Open.size() + 1)));
                 StartupTrace::Mark("window shown");
                 Follow(browser_.window());
+                Shown();
             }
         }
     }
@@ -109,6 +158,10 @@ private:
     BrowserSession& browser_;
     QSocketNotifier notifier_;
     QByteArray pending_;
+    QPointer<ManualWindow> followed_;
+    QPointer<QWindow> watched_;
+    // The followed window has handled a page not told yet.
+    bool pageHeld_ = false;
     bool ending_ = false;
 };
 
@@ -162,9 +215,10 @@ int main(int argc, char* argv[])
         browser.setManualFolder(request->manualFolder);
 
     if (request->standby) {
-        // Started ahead of the user's request: the engine starts now, the
-        // window with the first "open".
-        browser.WarmUp();
+        // Started ahead of the user's request: the engine starts and the
+        // window is built hidden on the manual, the page loading, so the
+        // first "open" only shows it.
+        browser.Prepare(BrowserController::ManualFirstPage());
     } else {
         browser.ManualDialog(request->startRequest);
         StartupTrace::Mark("window shown");

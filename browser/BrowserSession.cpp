@@ -51,17 +51,13 @@ BrowserEngine& BrowserSession::Engine()
     return *engine_;
 }
 
-void BrowserSession::WarmUp()
+bool BrowserSession::prepared() const
 {
-    Engine();
+    return window_ && prepared_;
 }
 
-void BrowserSession::ManualDialog(const QString& urlOrTitle)
+ManualWindow* BrowserSession::BuildWindow(const QString& urlOrTitle)
 {
-    if (state.manualWindowState != ManualWindowState::Closed) {
-        prompter.MessageInfoBox(u"簡易ブラウザーの複数起動はできません。"_s);
-        return;
-    }
     BrowserEngine& engine = Engine();
     const QString favouritesPath = state.murmelinFolder + u"/お気に入り.txt"_s;
     if (!favourites_ || favourites_->path() != favouritesPath)
@@ -71,6 +67,46 @@ void BrowserSession::ManualDialog(const QString& urlOrTitle)
     window->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(window, &ManualWindow::closed, window, [this] { state.manualWindowState = ManualWindowState::Closed; });
     window_ = window;
+    return window;
+}
+
+void BrowserSession::Prepare(const QString& urlOrTitle)
+{
+    if (window_)
+        return;
+    ManualWindow* window = BuildWindow(urlOrTitle);
+    prepared_ = true;
+    // Once its page is in, the window is laid out and the page drawn where
+    // nothing shows, so the click only maps the window. Not before: that
+    // work would hold up the page's loading.
+    QObject::connect(window, &ManualWindow::pageHandled, window, [this, window] {
+        if (prepared() && window_ == window && !window->isVisible()) {
+            window->setAttribute(Qt::WA_DontShowOnScreen);
+            window->show();
+        }
+    }, Qt::SingleShotConnection);
+}
+
+void BrowserSession::ManualDialog(const QString& urlOrTitle)
+{
+    if (state.manualWindowState != ManualWindowState::Closed) {
+        prompter.MessageInfoBox(u"簡易ブラウザーの複数起動はできません。"_s);
+        return;
+    }
+    ManualWindow* window = nullptr;
+    if (prepared()) {
+        prepared_ = false;
+        // Built for another page, it goes: a fresh window starts its own
+        // history. Never shown, it has no favourites to save.
+        if (window_->startRequest() == urlOrTitle) {
+            window = window_;
+            window->hide();
+            window->setAttribute(Qt::WA_DontShowOnScreen, false);
+        } else
+            delete window_.data();
+    }
+    if (!window)
+        window = BuildWindow(urlOrTitle);
     state.manualWindowState = ManualWindowState::Open;
     window->show();
 }

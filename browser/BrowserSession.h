@@ -20,13 +20,18 @@ public:
     explicit BrowserSession(const Context& context);
     ~BrowserSession() override;
 
+    // Opens the window on its request; a window built ahead for the same
+    // request is only shown.
     void ManualDialog(const QString& urlOrTitle);
-    // Starts the engine without a window, so the first opening finds it
-    // running.
-    void WarmUp();
+    // Starts the engine and builds the window for urlOrTitle hidden, its
+    // page loading, so the first opening only shows it. Nothing when a
+    // window exists.
+    void Prepare(const QString& urlOrTitle);
 
-    // The open browser window, if any.
+    // The browser window, open or built ahead, if any.
     ManualWindow* window() const;
+    // The window was built ahead and has not been shown yet.
+    bool prepared() const;
     // Where the manual's pages are read from; the data folder's "manual"
     // unless set.
     void setManualFolder(const QString& folder);
@@ -34,10 +39,12 @@ public:
 
 private:
     BrowserEngine& Engine();
+    ManualWindow* BuildWindow(const QString& urlOrTitle);
 
     std::unique_ptr<BrowserEngine> engine_;
     // Outlives the windows: a file that failed is reported once a run.
     std::unique_ptr<FavouritesFile> favourites_;
     QPointer<ManualWindow> window_;
+    bool prepared_ = false;
     QString manualFolder_;
 };

@@ -207,7 +207,7 @@ void ManualWindow::resizeEvent(QResizeEvent* event)
 void ManualWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!loaded_) {
+    if (!loaded_ && !testAttribute(Qt::WA_DontShowOnScreen)) {
         loaded_ = true;
         Manual_Load();
     }
@@ -248,7 +248,10 @@ void ManualWindow::Manual_Closed()
     if (closedDone_)
         return;
     closedDone_ = true;
-    favourites_->save();
+    // A window built ahead and never shown has read no favourites: writing
+    // its empty list would wipe the file.
+    if (loaded_)
+        favourites_->save();
     emit closed();
 }
 

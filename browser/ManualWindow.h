@@ -29,6 +29,8 @@ public:
     ~ManualWindow() override;
 
     const BrowserHistory& history() const { return history_; }
+    // The request the window was opened on ("ホーム" or an address).
+    const QString& startRequest() const { return startRequest_; }
     // The engine's current address as the user knows it.
     QString CurrentAddress() const;
     void Navigate(const QString& address);

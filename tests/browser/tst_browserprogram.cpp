@@ -44,6 +44,29 @@ bool Mapped(qint64 pid, const QByteArray& library)
     return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(library);
 }
 
+// A page renderer somewhere below the process: the engine forks one from
+// its zygote for a page, and none for the engine alone.
+bool RendererBelow(qint64 pid)
+{
+    QList<qint64> tree{pid};
+    for (qsizetype i = 0; i < tree.size(); ++i) {
+        QFile command(u"/proc/%1/cmdline"_s.arg(tree[i]));
+        const bool zygote = command.open(QIODevice::ReadOnly) && command.readAll().contains("--type=zygote");
+        QFile children(u"/proc/%1/task/%1/children"_s.arg(tree[i]));
+        if (!children.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> pids = children.readAll().split(' ');
+        for (const QByteArray& child : pids) {
+            if (child.trimmed().isEmpty())
+                continue;
+            if (zygote)
+                return true;
+            tree << child.trimmed().toLongLong();
+        }
+    }
+    return false;
+}
+
 struct Rig
 {
     QTemporaryDir work;
@@ -343,6 +366,60 @@ private slots:
         form->close();
         form.reset();
         QVERIFY(!Running(pid));
+        QVERIFY(prompter.texts().isEmpty());
+    }
+
+    // The pointer on the help menu's title starts the browser program, which
+    // loads the manual's first page in a window it keeps hidden: the page
+    // is rendered, and nothing told, before the click shows it. Never
+    // clicked, it ends with the main window at once, the favourites file
+    // untouched.
+    void startedAheadLoadsThePageHidden_data()
+    {
+        QTest::addColumn<bool>("clicked");
+        QTest::newRow("clicked") << true;
+        QTest::newRow("never clicked") << false;
+    }
+    void startedAheadLoadsThePageHidden()
+    {
+        QFETCH(bool, clicked);
+        ScriptedPrompter prompter;
+        auto form = std::make_unique<MyForm>(prompter);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        BrowserController& browser = form->browser();
+        QSignalSpy handled(&browser, &BrowserController::pageHandled);
+        QMenuBar* bar = form->ui().menuBar;
+        auto* help = bar->findChild<QMenu*>(u"menuHelp"_s);
+        QVERIFY(help);
+        const QPoint title = bar->actionGeometry(help->menuAction()).center();
+        QMouseEvent move(QEvent::MouseMove, title, bar->mapToGlobal(title), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(bar, &move);
+        QVERIFY(WaitFor([&] { return Running(browser.helperPid()); }, kEndTimeoutMs));
+        const qint64 pid = browser.helperPid();
+        QVERIFY(WaitFor([&] { return RendererBelow(pid); }, kPageTimeoutMs));
+        // Loaded by now, and still not told.
+        Wait(2000);
+        QCOMPARE(handled.count(), 0);
+        const QString favourites = form->state().murmelinFolder + u"/お気に入り.txt"_s;
+        QFile file(favourites);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray listed = file.readAll();
+        file.close();
+
+        if (clicked) {
+            form->ui().menuManual->trigger();
+            QVERIFY(handled.wait(kPageTimeoutMs));
+            QCOMPARE(handled.first().first().toString(), BrowserController::ManualFirstPage());
+            QCOMPARE(browser.helperPid(), pid);
+        }
+        // Not left to the time-out that kills it.
+        QTest::failOnWarning("the browser did not close in time; it is ended");
+        form->close();
+        form.reset();
+        QVERIFY(!Running(pid));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), listed);
         QVERIFY(prompter.texts().isEmpty());
     }
 
