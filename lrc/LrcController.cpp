@@ -9,6 +9,7 @@
 
 #include <QHash>
 #include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -357,7 +358,9 @@ void LrcController::LrcDisplayOpen()
         return;
     delete display_.data();
     display_ = new LrcDisplay(ui.form);
-    QObject::connect(display_, &LrcDisplay::speakRequested, display_, [this](const QString& text) { Speak(text); });
+    // Each button says its label's line with the lines sharing its time.
+    for (size_t k = 0; k < 4; ++k)
+        QObject::connect(display_->buttons()[k], &QPushButton::clicked, display_, [this, k] { Speak(int(k)); });
     QObject::connect(display_, &LrcDisplay::lineClicked, display_, [this](int label) {
         const std::int32_t line = shown_[size_t(label)];
         if (line >= 0 && line < table_.size() && onLineClicked)
@@ -403,8 +406,16 @@ void LrcController::LrcCloseTick()
     state.lyricWindowState = LyricWindowState::Hidden;
 }
 
-void LrcController::Speak(const QString& text)
+void LrcController::Speak(int label)
 {
-    if (peers.speech)
-        peers.speech->DispSpeakAsyncOut(text);
+    if (!peers.speech || !display_)
+        return;
+    // The label's own text first (what it shows), then the other lines of
+    // its group, one part each.
+    QStringList parts{display_->lines()[size_t(label)]->text()};
+    const std::int32_t entry = shown_[size_t(label)];
+    if (entry >= 0 && entry < table_.size())
+        for (std::int32_t i = entry + 1; i < NextGroup(entry); ++i)
+            parts << table_.TextAt(i);
+    peers.speech->DispSpeakParts(parts);
 }

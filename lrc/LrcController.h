@@ -79,7 +79,8 @@ private:
     QString TextOrBlank(std::int32_t i) const;
     std::int32_t TimeOfDay() const;
     void ArmWithAdjustment(std::int32_t delay);
-    void Speak(const QString& text);
+    // A speak button of the window: label 0 to 3 from the top.
+    void Speak(int label);
 
     const Clock* clock_;
     PositionSource position_;

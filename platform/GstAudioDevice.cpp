@@ -375,8 +375,24 @@ int GstAudioDevice::Play()
     return code;
 }
 
+void GstAudioDevice::HearOut()
+{
+    const std::int64_t queued = queuedEndMs_;
+    const std::int64_t dry = queued >= 0 ? std::min(queued, segmentStop_) : segmentStop_;
+    const gint64 giveUpUs = g_get_monotonic_time() + 2 * PlayEndLeadMs * 1000;
+    gint64 ns = -1;
+    while (g_get_monotonic_time() < giveUpUs && gst_element_query_position(pipeline_, GST_FORMAT_TIME, &ns) && ns >= 0
+           && ToMs(ns) < dry)
+        g_usleep(2000);
+}
+
 int GstAudioDevice::Pause()
 {
+    // Told of the play end, the stream has been read to its stop and the
+    // rest of it is in the output, at most PlayEndLeadMs: a pause now would
+    // cut the range's end short, so it is heard out first.
+    if (inPlayEnd_ && playing_ && endReached_)
+        HearOut();
     playing_ = false;
     StopWatching();
     StopEndWatch();

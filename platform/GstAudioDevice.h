@@ -82,6 +82,9 @@ private:
     static int OnWatchdog(void* self);
     static int OnEndWatch(void* self);
     void StopEndWatch();
+    // Waits (at most twice PlayEndLeadMs) until what the output holds of a
+    // stream read to its stop has been heard.
+    void HearOut();
     // Playing from now on: the position is watched from where it is.
     void WatchFromHere();
     void StopWatching();

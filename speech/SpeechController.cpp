@@ -111,6 +111,8 @@ bool SpeechController::MakeSynthesizer()
                      [this] {
                          if (speaker == Speaker::Reader && SynthesizerInUse())
                              SpeechSynthesizerEndEvent();
+                         else if (speaker == Speaker::Display && SynthesizerInUse())
+                             SpeakNextDisplayPart();
                      });
     return true;
 }
@@ -126,6 +128,8 @@ bool SpeechController::MakeVoice()
     QObject::connect(engine, &SpeechVoice::EndStream, engine, [this] {
         if (speaker == Speaker::Reader && !SynthesizerInUse())
             SpeechVoiceEndEvent();
+        else if (speaker == Speaker::Display && !SynthesizerInUse())
+            SpeakNextDisplayPart();
     });
     QObject::connect(engine, &SpeechVoice::AudioStarted, engine, [this] {
         if (speaker == Speaker::Reader && !SynthesizerInUse())
@@ -455,13 +459,60 @@ bool SpeechController::PlayWhenReady()
     return true;
 }
 
+bool SpeechController::DisplayEngineAvailable() const
+{
+    return SynthesizerInUse() ? state.synthesizerStatus == EngineStatus::Ready && synthesizer_
+                              : state.voiceStatus == EngineStatus::Ready && voice_;
+}
+
+BilingualLine::Voice SpeechController::VoiceInUse() const
+{
+    using Kind = BilingualLine::Voice::Kind;
+    // The desktop service's voices do not say their language here.
+    if (SynthesizerInUse())
+        return {};
+    const QString name = QString::fromLocal8Bit(state.OralName);
+    if (name == BuiltInVoice::kAutomaticName || name == kNone)
+        return {Kind::Automatic, {}};
+    if (name == BuiltInVoice::kEnglishMaleName || name == BuiltInVoice::kEnglishFemaleName)
+        return {Kind::OneLanguage, u"en"_s};
+    if (name == BuiltInVoice::kJapaneseName)
+        return {Kind::OneLanguage, u"ja"_s};
+    if (const auto* builtIn = qobject_cast<const BuiltInVoice*>(voice_.get())) {
+        for (const BuiltInVoice::Entry& e : builtIn->entries()) {
+            // espeak-ng's identifiers end with the language: "roa/fr".
+            if (e.name == name && e.kind == BuiltInVoice::Kind::Espeak)
+                return {Kind::OneLanguage, QString::fromLatin1(e.espeakVoice.mid(e.espeakVoice.lastIndexOf('/') + 1))};
+        }
+    }
+    return {};
+}
+
+void SpeechController::DispSpeakParts(const QStringList& parts)
+{
+    const QStringList say = BilingualLine::PartsToSay(parts, VoiceInUse());
+    if (say.isEmpty() || !DisplayEngineAvailable())
+        return;
+    DispSpeakAsyncOut(say.first());
+    displayParts_ = say.mid(1);
+}
+
+void SpeechController::SpeakNextDisplayPart()
+{
+    if (displayParts_.isEmpty() || !DisplayEngineAvailable())
+        return;
+    // Every engine says one text at a time: the next part follows the end
+    // of the one before.
+    const QString next = displayParts_.takeFirst();
+    SpeechReader::DispSpeakAsyncOut(next, state, voice_.get(), synthesizer_.get(), SynthesizerInUse());
+}
+
 void SpeechController::DispSpeakAsyncOut(const QString& text)
 {
+    displayParts_.clear();
     if (text.isEmpty())
         return;
-    const bool available = SynthesizerInUse() ? state.synthesizerStatus == EngineStatus::Ready && synthesizer_
-                                              : state.voiceStatus == EngineStatus::Ready && voice_;
-    if (!available)
+    if (!DisplayEngineAvailable())
         return;
     // The window shares the reader's engine, which says one text at a time:
     // a reading in progress is stopped properly rather than left waiting for
@@ -476,6 +527,7 @@ void SpeechController::DispSpeakAsyncOut(const QString& text)
 
 void SpeechController::DisplayClosed()
 {
+    displayParts_.clear();
     if (speaker == Speaker::Display && synthesizer_ && state.synthesizerStatus == EngineStatus::Ready)
         synthesizer_->SpeakAsyncCancelAll();
 }

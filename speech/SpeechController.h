@@ -3,6 +3,7 @@
 #include "core/Controller.h"
 #include "platform/SpeechSynthesizer.h"
 #include "platform/SpeechVoice.h"
+#include "speech/BilingualLine.h"
 #include "speech/SpeechEngines.h"
 
 #include <QString>
@@ -66,6 +67,11 @@ public:
     // A speak button of the synchronized-text window: the line is said on
     // the engine in use, and its completion never reaches the reader.
     virtual void DispSpeakAsyncOut(const QString& text);
+    // A line of that window with the lines that share its time (a lyric and
+    // its translations): the parts the voice in use reads, one after another.
+    virtual void DispSpeakParts(const QStringList& parts);
+    // What the window's speak buttons know of the voice in use.
+    BilingualLine::Voice VoiceInUse() const;
     // The window closed: what it was saying is cancelled.
     virtual void DisplayClosed();
 
@@ -94,6 +100,8 @@ private:
     void VoiceSetUpFailed();
     void ShowRate(std::int32_t rate);
     void NotSupported();
+    bool DisplayEngineAvailable() const;
+    void SpeakNextDisplayPart();
 
     VoiceFactory voiceFactory_;
     SynthesizerFactory synthesizerFactory_;
@@ -105,4 +113,5 @@ private:
     std::unique_ptr<SpeechReader> reader_;
     std::function<bool()> serviceUsable_;
     bool readingProblemShown_ = false;   // said once per run
+    QStringList displayParts_;           // the window's parts still to say
 };

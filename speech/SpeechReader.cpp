@@ -9,6 +9,7 @@
 #include "platform/SystemColors.h"
 #include "speech/ReaderText.h"
 #include "speech/SpeechMessages.h"
+#include "study/StudyLadder.h"
 
 #include <QPushButton>
 
@@ -100,14 +101,35 @@ bool SpeechReader::SpeakOnEngine(const QString& text)
     ClearWord();
     gap_.LineStarted();
     engines_.speaker = SpeechEngines::Speaker::Reader;
+    const int rate = PassRate();
     if (SynthesizerInUse()) {
         SpeechSynthesizer* s = synthesizer();
         return s && s->SpeakAsyncCancelAll() && s->SelectVoice(QString::fromLocal8Bit(state.OralName))
-               && s->setRate(state.SpeechRate) && s->setVolume(state.SpeechVol) && s->SpeakAsync(text);
+               && s->setRate(rate) && s->setVolume(state.SpeechVol) && s->SpeakAsync(text);
     }
     SpeechVoice* v = voice();
-    return v && v->setRate(state.SpeechRate) && v->setVolume(state.SpeechVol)
+    return v && v->setRate(rate) && v->setVolume(state.SpeechVol)
            && v->Speak(text, SpeechVoice::SVSFlagsAsync | SpeechVoice::SVSFPurgeBeforeSpeak);
+}
+
+bool SpeechReader::Repeating() const
+{
+    return state.readingMode == ReadingMode::OneLine || state.readingMode == ReadingMode::Range;
+}
+
+int SpeechReader::Repetitions() const
+{
+    const std::vector<int> speeds = StudyLadder::Speeds(state.StudyLadderPreset);
+    return speeds.empty() ? state.LoopModeCount : int(speeds.size());
+}
+
+int SpeechReader::PassRate() const
+{
+    // A ladder gives each reading of the repeated text its own rate; the
+    // whole text reads at the learner's.
+    if (!Repeating())
+        return state.SpeechRate;
+    return StudyLadder::RateOfPass(StudyLadder::Speeds(state.StudyLadderPreset), state.SpeechLoopCount, state.SpeechRate);
 }
 
 void SpeechReader::SpeakAsyncOut(const QString& text)
@@ -416,6 +438,8 @@ void SpeechReader::SpeechReproductionModeSetting()
 void SpeechReader::SpeechLoopModeSetting()
 {
     FollowEngine();
+    // The button picks a fixed count: a ladder chosen in the menu ends.
+    state.StudyLadderPreset = std::int32_t(StudyLadder::Preset::None);
     switch (state.LoopModeCount) {
     case 1:
         state.LoopModeCount = 2;
@@ -467,8 +491,8 @@ bool SpeechReader::SomethingFollows() const
     if (s != SpeechState::VoiceSpeaking && s != SpeechState::VoicePaused
         && s != SpeechState::SynthesizerSpeaking && s != SpeechState::SynthesizerPaused)
         return false;
-    if (state.readingMode == ReadingMode::OneLine || state.readingMode == ReadingMode::Range)
-        return state.SpeechLoopCount + 1 < state.LoopModeCount;
+    if (Repeating())
+        return state.SpeechLoopCount + 1 < Repetitions();
     if (state.readingMode != ReadingMode::All)
         return false;
     const QList<QString> lines = ReaderText::Lines(VisibleView()->Text());
@@ -486,7 +510,7 @@ void SpeechReader::ContinueReading(int speaking)
         return;
     if (state.readingMode == ReadingMode::OneLine || state.readingMode == ReadingMode::Range) {
         if (state.speechState == speaking || state.speechState == paused)
-            LoopStep(speaking, state.LoopModeCount);
+            LoopStep(speaking, Repetitions());
         return;
     }
     if (state.readingMode != ReadingMode::All)

@@ -75,6 +75,12 @@ private:
     void ShowPaused(bool paused);
     void EnableViews(bool enabled);
     bool SpeakOnEngine(const QString& text);
+    // One line or a range is read again and again; the whole text once.
+    bool Repeating() const;
+    // Readings of a repeated text: the ladder's steps, else the count.
+    int Repetitions() const;
+    // The voice rate for the reading about to start.
+    int PassRate() const;
     void SpeakLine(const ReaderText::TextLines& lines, int index);
     void SkipEmptyLines(const ReaderText::TextLines& lines);
     void Skip(bool forward);

@@ -88,29 +88,48 @@ void StudyController::SetLadder(std::int32_t preset)
 {
     state.StudyLadderPreset = StudyLadder::Speeds(preset).empty() ? 0 : preset;
     if (line_ >= 0)
-        ApplyPassSpeed();
+        SetPassSpeed();   // the pass playing goes on at its step's speed
     else
         RestoreSpeed();
     UpdateCommands();
 }
 
-void StudyController::ApplyPassSpeed()
+int StudyController::PassSpeed() const
 {
-    const std::vector<int> speeds = StudyLadder::Speeds(state.StudyLadderPreset);
-    if (speeds.empty()) {
+    const int learners = speedBeforeLadder_.value_or(state.StudySpeedPercent);
+    const int speed = StudyLadder::SpeedOfPass(StudyLadder::Speeds(state.StudyLadderPreset), passes_, learners);
+    return std::clamp(speed, MinSpeed, MaxSpeed);
+}
+
+void StudyController::SetPassSpeed()
+{
+    if (StudyLadder::Speeds(state.StudyLadderPreset).empty()) {
         RestoreSpeed();
         return;
     }
     // The learner's own speed comes back when the ladder ends.
     if (!speedBeforeLadder_)
         speedBeforeLadder_ = state.StudySpeedPercent;
-    // Once the pass has started: the speed changes as it does by hand while
-    // playing, the range end and the lines aimed anew.
-    const int speed = StudyLadder::SpeedOfPass(speeds, passes_, *speedBeforeLadder_);
-    QTimer::singleShot(0, gap_.get(), [this, speed] {
-        if (line_ >= 0 && !gap_->isActive())
-            ChangeSpeed(speed);
-    });
+    ChangeSpeed(PassSpeed());
+}
+
+void StudyController::StartPass(bool fromHold)
+{
+    MusicController* music = peers.music;
+    if (!music)
+        return;
+    // A pass is heard at its speed from its first sample: the speed is set
+    // while nothing sounds, before the range restarts, so the restart's seek
+    // already runs at it. Changed while the pass plays, its start would be
+    // heard at the old speed and the flush of the change would cut it.
+    if (fromHold || PassSpeed() == state.StudySpeedPercent || !Playing()) {
+        SetPassSpeed();
+        music->MusicRangePlay();
+        return;
+    }
+    music->MusicRangeHold();
+    SetPassSpeed();
+    music->MusicRangeRelease();
 }
 
 void StudyController::RestoreSpeed()
@@ -187,8 +206,12 @@ void StudyController::PracticeLine(std::int32_t line)
     if (!SetRange(line))
         return;
     passes_ = 0;
-    PlayRange();
-    ApplyPassSpeed();
+    if (Playing())
+        StartPass(false);
+    else {
+        SetPassSpeed();
+        PlayRange();
+    }
 }
 
 void StudyController::EndPractice()
@@ -249,8 +272,7 @@ bool StudyController::RangeEnded()
     }
     if (StudyLadder::Speeds(state.StudyLadderPreset).empty() || !peers.music)
         return false;   // the player replays the range
-    peers.music->MusicRangePlay();
-    ApplyPassSpeed();
+    StartPass(false);
     return true;
 }
 
@@ -269,9 +291,8 @@ void StudyController::GapEnded()
     }
     if (next >= 0) {
         PracticeLine(next);
-    } else if (peers.music) {
-        peers.music->MusicRangePlay();
-        ApplyPassSpeed();
+    } else {
+        StartPass(true);
     }
 }
 

@@ -83,9 +83,13 @@ private:
     void LeaveLine();
     void GapEnded();
     void ChangeSpeed(int percent);
-    // The ladder's speed for the pass about to play; without a ladder the
-    // learner's speed again.
-    void ApplyPassSpeed();
+    // The ladder's speed for the pass about to play (the learner's without
+    // a ladder), and setting it; without a ladder the learner's speed again.
+    int PassSpeed() const;
+    void SetPassSpeed();
+    // The range plays again as the next pass, at its speed; `fromHold`
+    // when the song waits silent at the range start (after a gap).
+    void StartPass(bool fromHold);
     void RestoreSpeed();
     void ShowSpeed();
     void ShiftBy(int deltaMs);

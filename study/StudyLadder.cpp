@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -46,6 +47,17 @@ int SpeedOfPass(const std::vector<int>& speeds, int pass, int fixed)
 std::int64_t PassWallMs(std::int64_t trackMs, int speedPercent)
 {
     return trackMs * 100 / std::max(1, speedPercent);
+}
+
+int RateOfPass(const std::vector<int>& speeds, int pass, int rate)
+{
+    rate = std::clamp(rate, MinRate, MaxRate);
+    if (speeds.empty())
+        return rate;
+    // speed = 3^(steps / 10)
+    const double speed = std::max(1, SpeedOfPass(speeds, pass, 100)) / 100.0;
+    const int steps = int(std::lround(10.0 * std::log(speed) / std::log(3.0)));
+    return std::clamp(rate + steps, MinRate, MaxRate);
 }
 
 } // namespace StudyLadder

@@ -26,4 +26,13 @@ int SpeedOfPass(const std::vector<int>& speeds, int pass, int fixed);
 // How long a pass over `trackMs` of the song lasts at `speedPercent`.
 std::int64_t PassWallMs(std::int64_t trackMs, int speedPercent);
 
+// Voice rates run from MinRate to MaxRate, each step a factor of 3^(1/10).
+constexpr int MinRate = -5;
+constexpr int MaxRate = 5;
+
+// The voice rate for reading pass `pass` of a line: the learner's `rate`
+// moved by the rate step nearest to the pass's speed, within the voice's
+// range; `rate` itself without a ladder.
+int RateOfPass(const std::vector<int>& speeds, int pass, int rate);
+
 } // namespace StudyLadder

@@ -7,6 +7,7 @@
 #include "documents/TextView.h"
 #include "lrc/LrcController.h"
 #include "lrc/LrcDisplay.h"
+#include "platform/BuiltInVoice.h"
 #include "speech/SpeechController.h"
 #include "support/FakeSpeechEngines.h"
 #include "support/ScriptedPrompter.h"
@@ -27,17 +28,17 @@ struct Fixture
     FakeSpeechSynthesizer* synthesizer = nullptr;
     bool synth;
 
-    explicit Fixture(bool useSynthesizer) : synth(useSynthesizer)
+    explicit Fixture(bool useSynthesizer, const QString& voiceName = u"Kyoko"_s) : synth(useSynthesizer)
     {
         State& s = form.state();
         s.OsMajor = 6;
         s.OsMinor = synth ? 3 : 1;
-        s.oralNameText = u"Kyoko"_s;
+        s.oralNameText = voiceName;
         s.LoopModeCount = 2;
         form.speech().setEngineFactories(
             [this] {
                 auto v = std::make_unique<FakeSpeechVoice>();
-                v->voices = QStringList{u"Kyoko"_s};
+                v->voices = QStringList{form.state().oralNameText};
                 voice = v.get();
                 return v;
             },
@@ -123,6 +124,37 @@ private slots:
         QCOMPARE(f.form.state().speechState, f.speaking());
         f.finish();
         QCOMPARE(f.form.state().speechState, f.speaking() + 2);
+    }
+
+    // A lyric and its translation share one time: the automatic voice says
+    // each part in turn, a voice of one language only its part, a voice of
+    // the speech service the lyric.
+    void bilingualLineSaysItsParts_data()
+    {
+        QTest::addColumn<bool>("synthesizer");
+        QTest::addColumn<QString>("voice");
+        QTest::addColumn<QStringList>("said");
+        QTest::newRow("automatic") << false << BuiltInVoice::kAutomaticName << QStringList{u"こんにちは"_s, u"Hello"_s};
+        QTest::newRow("English") << false << BuiltInVoice::kEnglishFemaleName << QStringList{u"Hello"_s};
+        QTest::newRow("Japanese") << false << BuiltInVoice::kJapaneseName << QStringList{u"こんにちは"_s};
+        QTest::newRow("speech service") << true << u"Kyoko"_s << QStringList{u"こんにちは"_s};
+    }
+    void bilingualLineSaysItsParts()
+    {
+        QFETCH(bool, synthesizer);
+        QFETCH(QString, voice);
+        QFETCH(QStringList, said);
+        Fixture f(synthesizer, voice);
+        f.form.state().LrcText = u"[00:01.00]こんにちは\r\n[00:01.00]Hello\r\n[00:04.00]次\r\n"_s;
+        f.form.state().PositionTimeMiriSecond = 1000;
+        f.form.lrc().TrackBarLrcTextTimerIni();
+        QCOMPARE(f.window()->currentLineLabel->text(), u"こんにちは"_s);
+        QCOMPARE(f.window()->currentLineLabel->secondLine(), u"Hello"_s);
+        f.window()->currentLineSpeakButton->click();
+        for (int i = 0; i < 3; ++i)
+            f.finish();
+        QCOMPARE(f.spoken(), said);
+        QCOMPARE(f.form.state().speechState, SpeechState::Idle);   // never the reader's
     }
 
     // Closing the window silences only what the window said.

@@ -106,6 +106,39 @@ private slots:
         QVERIFY2(gap > 0.75 * line1 && gap < 1.4 * line1, qPrintable(u"gap %1 ms for a line of %2 ms"_s.arg(gap).arg(line1)));
     }
 
+    // The ladder 0.75× → 1.0× → 1.25× reads the line three times, each
+    // reading at its own rate (-3, 0, +2): each is shorter than the one before.
+    void ladderReadingsShrinkAsTheRateRises()
+    {
+        MonitorRecorder monitor;
+        QVERIFY(monitor.start());
+        Reading r(kLine);
+        QCOMPARE(r.state().voiceStatus, EngineStatus::Ready);
+        r.state().SpeechRate = 0;
+        r.state().StudyLadderPreset = 1;
+        r.state().StudyPausePercent = 50;   // apart, so each reading is heard alone
+        const qsizetype from = monitor.samples();
+        r.form.speech().SpeechPlay();
+        QVERIFY(r.finished(40000));
+        Wait(600);
+
+        QList<double> readings;
+        qsizetype at = monitor.soundFrom(from);
+        while (at >= 0 && readings.size() < 4) {
+            qsizetype quiet = monitor.silenceFrom(at, 300);
+            if (quiet < 0)
+                quiet = monitor.samples();
+            readings << double(quiet - at) * 1000 / MonitorRecorder::Rate;
+            at = monitor.soundFrom(quiet);
+        }
+        qInfo() << "readings (ms):" << readings;
+        QCOMPARE(readings.size(), 3);
+        // 3^(-0.3) = 0.72× and 3^(0.2) = 1.25× of the learner's rate.
+        QVERIFY2(readings[0] > readings[1] * 1.15, "the slow reading should take longer");
+        QVERIFY2(readings[2] < readings[1] * 0.92, "the fast reading should take less");
+        QCOMPARE(r.state().SpeechRate, 0);   // the learner's rate stays
+    }
+
     // The mark goes through the words of the line, each once, in order.
     void wordMarkMovesThroughTheLine()
     {

@@ -68,6 +68,7 @@ public:
     QStringList calls;
     QStringList voices{u"Alice"_s, u"Kyoko"_s};
     int state = Ready;
+    int rate = 0;
 
     bool Starting() const override { return false; }
     bool Available() const override { return true; }
@@ -75,7 +76,7 @@ public:
     bool SpeakAsyncCancelAll() override { calls << u"Cancel"_s; state = Ready; return true; }
     bool Pause() override { calls << u"Pause"_s; state = Paused; return true; }
     bool Resume() override { calls << u"Resume"_s; if (state == Paused) state = Speaking; return true; }
-    bool setRate(int) override { return true; }
+    bool setRate(int r) override { rate = r; return true; }
     bool setVolume(int) override { return true; }
     int State() const override { return state; }
     QStringList GetInstalledVoices() const override { return voices; }
@@ -410,6 +411,45 @@ private slots:
         f.reader.SpeechPause();
         f.reader.SpeechStop();
         QVERIFY(f.engines.voice_.calls.isEmpty());
+    }
+
+    // With a ladder each reading of a line or range has its own rate (the
+    // learner's 2 moved by the step nearest 0.75×, 1.0×, 1.25×), as many
+    // readings as the ladder has steps; the whole text reads at the rate.
+    void ladderGivesEachReadingItsRate_data()
+    {
+        QTest::addColumn<bool>("synthesizer");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QList<int>>("rates");
+        QTest::newRow("one line, built-in voice") << false << int(ReadingMode::OneLine) << QList<int>{-1, 2, 4};
+        QTest::newRow("range, speech service") << true << int(ReadingMode::Range) << QList<int>{-1, 2, 4};
+        QTest::newRow("whole text") << false << int(ReadingMode::All) << QList<int>{2, 2};
+    }
+    void ladderGivesEachReadingItsRate()
+    {
+        QFETCH(bool, synthesizer);
+        QFETCH(int, mode);
+        QFETCH(QList<int>, rates);
+        Fixture f(u"first\r\nsecond"_s, synthesizer);
+        f.state().readingMode = mode;
+        f.state().LoopModeCount = 1000;   // the ladder's steps count instead
+        f.state().StudyLadderPreset = 1;
+        if (mode == ReadingMode::Range)
+            f.view()->Select(0, 5);
+        auto rate = [&] { return synthesizer ? f.engines.synthesizer_.rate : f.engines.voice_.rate; };
+        QList<int> heard;
+        f.reader.SpeechPlay();
+        for (int i = 0; i < 6 && f.spoken().size() > heard.size(); ++i) {
+            heard << rate();
+            f.finish();
+        }
+        QCOMPARE(heard, rates);
+        QCOMPARE(f.state().speechState, synthesizer ? SpeechState::SynthesizerStopped : SpeechState::VoiceStopped);
+        QCOMPARE(f.state().SpeechRate, 2);
+
+        // The repetition button picks a fixed count again.
+        f.reader.SpeechLoopModeSetting();
+        QCOMPARE(f.state().StudyLadderPreset, 0);
     }
 
     void modeAndRepetitionButtonsCycle()

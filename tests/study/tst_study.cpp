@@ -143,6 +143,35 @@ private slots:
         QCOMPARE(rig.ui.rangeStartLabel->text(), u"Start：1.30 sec"_s);
     }
 
+    // A ladder's pass is heard at its speed from its first sample: the
+    // device has the pass's speed when the pass starts to play, the first
+    // pass of a line too, with or without a pause between the passes.
+    void ladderPassStartsAtItsSpeed_data()
+    {
+        QTest::addColumn<int>("pausePercent");
+        QTest::newRow("no pause") << 0;
+        QTest::newRow("a pause as long as the line") << 100;
+    }
+    void ladderPassStartsAtItsSpeed()
+    {
+        QFETCH(int, pausePercent);
+        StudyRig rig(kSong);
+        rig.state.StudyPausePercent = pausePercent;
+        rig.study.SetLadder(1);
+        const qsizetype from = rig.device.calls.size();
+        rig.study.menuLinePractice_Toggled(true);
+        QVERIFY(WaitFor([&] { return rig.study.practisedLine() == 2; }, 8000));
+        QList<int> speedAtPlay;
+        int speed = 100;
+        for (const QString& c : rig.device.Commands().mid(from)) {
+            if (c.startsWith(u"Speed("_s))
+                speed = c.mid(6).chopped(1).toInt();
+            else if (c == u"Play"_s)
+                speedAtPlay << speed;
+        }
+        QCOMPARE(speedAtPlay.mid(0, 4), (QList<int>{75, 100, 125, 75}));
+    }
+
     // Lines of equal time are one place in the song: practised once.
     void equalTimesPractisedOnce()
     {

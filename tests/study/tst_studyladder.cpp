@@ -53,6 +53,32 @@ private slots:
         QFETCH(int, wallMs);
         QCOMPARE(StudyLadder::PassWallMs(trackMs, speed), std::int64_t(wallMs));
     }
+
+    // A reading's voice rate: the learner's moved by the step nearest the
+    // pass's speed (each step 3^(1/10)), within -5..5.
+    void readingRates_data()
+    {
+        QTest::addColumn<int>("preset");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<QList<int>>("rates");   // passes 0 to 3
+        QTest::newRow("none keeps the learner's rate") << 0 << 2 << QList<int>{2, 2, 2, 2};
+        QTest::newRow("0.75 is 3 steps down, 1.25 two up") << 1 << 0 << QList<int>{-3, 0, 2, -3};
+        QTest::newRow("0.5 would be 6 down: the slowest") << 2 << 0 << QList<int>{-5, -3, 0, -5};
+        QTest::newRow("from a fast rate, the top holds") << 3 << 4 << QList<int>{4, 5, 5, 4};
+        QTest::newRow("from a slow rate") << 1 << -3 << QList<int>{-5, -3, -1, -5};
+        QTest::newRow("a stored rate out of range") << 0 << 9 << QList<int>{5, 5, 5, 5};
+    }
+    void readingRates()
+    {
+        QFETCH(int, preset);
+        QFETCH(int, rate);
+        QFETCH(QList<int>, rates);
+        const std::vector<int> ladder = StudyLadder::Speeds(preset);
+        QList<int> got;
+        for (int pass = 0; pass < 4; ++pass)
+            got << StudyLadder::RateOfPass(ladder, pass, rate);
+        QCOMPARE(got, rates);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestStudyLadder)
