@@ -23,6 +23,8 @@ set(murmelin_runtime_depends
   "speech-dispatcher"
   "speech-dispatcher-espeak-ng"
   "qt6-speech-speechd-plugin"
+  # the English voices (Flite is opened at run time)
+  "libflite1"
   # kanji readings for the Japanese voice (MeCab is opened at run time)
   "libmecab2"
   "open-jtalk-mecab-naist-jdic"

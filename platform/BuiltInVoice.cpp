@@ -113,7 +113,6 @@ bool BuiltInVoice::IsBuiltInName(const QString& name)
 
 BuiltInVoice::BuiltInVoice(QObject* parent)
     : PcmVoice(parent)
-    , flite_(&FliteEngine::Instance())
     , espeak_(&EspeakEngine::Instance())
 {
     entries_ = Entries(espeak_->ok() ? EspeakList(*espeak_) : QList<std::pair<QByteArray, QStringList>>());
@@ -122,7 +121,7 @@ BuiltInVoice::BuiltInVoice(QObject* parent)
 
 bool BuiltInVoice::EngineReady() const
 {
-    return flite_->ok() || espeak_->ok();
+    return espeak_->ok() || FliteEngine::Instance().ok();
 }
 
 QStringList BuiltInVoice::GetVoices() const
@@ -162,7 +161,7 @@ BuiltInVoice::Entry BuiltInVoice::VoiceFor(int index, const QString& text) const
     // Without Flite, English is espeak-ng's; without espeak-ng, Flite says
     // what it can.
     const bool english = chosen.kind == Kind::EnglishMale || chosen.kind == Kind::EnglishFemale;
-    if (english && !flite_->ok())
+    if (english && !FliteEngine::Instance().ok())
         chosen = {chosen.name, Kind::Espeak, EspeakVoiceFor(u"en-us"_s)};
     else if (!english && !espeak_->ok())
         chosen = {chosen.name, Kind::EnglishMale, {}};
@@ -172,7 +171,7 @@ BuiltInVoice::Entry BuiltInVoice::VoiceFor(int index, const QString& text) const
 int BuiltInVoice::SampleRateFor(const QString& text) const
 {
     const Kind kind = VoiceFor(voiceIndex_, text).kind;
-    return kind == Kind::EnglishMale || kind == Kind::EnglishFemale ? flite_->sampleRate()
+    return kind == Kind::EnglishMale || kind == Kind::EnglishFemale ? FliteEngine::Instance().sampleRate()
                                                                     : espeak_->sampleRate();
 }
 
@@ -191,7 +190,7 @@ void BuiltInVoice::Render(const QString& text, std::shared_ptr<PcmUtterance> utt
         request.word = [utterance](int start, int length, std::int64_t sample) {
             utterance->Word(start, length, sample);
         };
-        flite_->Synthesize(std::move(request));
+        FliteEngine::Instance().Synthesize(std::move(request));
         return;
     }
     if (voice.kind != Kind::Japanese || !kanaReader_) {

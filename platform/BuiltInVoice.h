@@ -86,7 +86,7 @@ protected:
 private:
     QByteArray EspeakVoiceFor(const QString& language) const;
 
-    FliteEngine* flite_;
+    // Flite is started by the first English text (FliteEngine::Instance()).
     EspeakEngine* espeak_;
     QList<Entry> entries_;
     int voiceIndex_ = 0;

@@ -1,5 +1,7 @@
 #include "platform/FliteEngine.h"
 
+#include <QLibrary>
+
 #include <algorithm>
 #include <cmath>
 #include <string_view>
@@ -8,11 +10,76 @@
 
 extern "C" {
 #include <flite/flite.h>
-cst_voice* register_cmu_us_rms(const char* voxdir);
-cst_voice* register_cmu_us_slt(const char* voxdir);
 }
 
+using namespace Qt::StringLiterals;
+
 namespace {
+
+// Flite is opened when a text is first said in English, not linked: its two
+// voices alone hold some 3.5 MB of relocated tables that a session reading
+// only Japanese, or not reading at all, never needs.
+struct FliteLibrary
+{
+    decltype(&::flite_init) init = nullptr;
+    decltype(&::new_audio_streaming_info) newStreamingInfo = nullptr;
+    decltype(&::audio_streaming_info_val) streamingInfoValue = nullptr;
+    decltype(&::feat_set) setFeature = nullptr;
+    decltype(&::flite_feat_set_float) setFloatFeature = nullptr;
+    decltype(&::flite_get_param_int) intParameter = nullptr;
+    decltype(&::flite_synth_text) synthesize = nullptr;
+    decltype(&::delete_utterance) deleteUtterance = nullptr;
+    decltype(&::utt_relation) relation = nullptr;
+    decltype(&::relation_head) relationHead = nullptr;
+    decltype(&::item_next) next = nullptr;
+    decltype(&::item_daughter) daughter = nullptr;
+    decltype(&::item_feat_string) stringFeature = nullptr;
+    decltype(&::ffeature_float) floatFeature = nullptr;
+    using RegisterVoice = cst_voice* (*)(const char* voxdir);
+    RegisterVoice registerMale = nullptr;     // cmu_us_rms
+    RegisterVoice registerFemale = nullptr;   // cmu_us_slt
+
+    // Everything found, or false (the voices then fall back to espeak-ng).
+    bool Open()
+    {
+        // The voices' libraries bring the language, lexicon and library in.
+        QLibrary male(u"flite_cmu_us_rms"_s, 1);
+        QLibrary female(u"flite_cmu_us_slt"_s, 1);
+        QLibrary core(u"flite"_s, 1);
+        bool found = true;
+        auto resolve = [&found](QLibrary& library, auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(name));
+            found = found && function;
+        };
+        resolve(male, registerMale, "register_cmu_us_rms");
+        resolve(female, registerFemale, "register_cmu_us_slt");
+        resolve(core, init, "flite_init");
+        resolve(core, newStreamingInfo, "new_audio_streaming_info");
+        resolve(core, streamingInfoValue, "audio_streaming_info_val");
+        resolve(core, setFeature, "feat_set");
+        resolve(core, setFloatFeature, "flite_feat_set_float");
+        resolve(core, intParameter, "flite_get_param_int");
+        resolve(core, synthesize, "flite_synth_text");
+        resolve(core, deleteUtterance, "delete_utterance");
+        resolve(core, relation, "utt_relation");
+        resolve(core, relationHead, "relation_head");
+        resolve(core, next, "item_next");
+        resolve(core, daughter, "item_daughter");
+        resolve(core, stringFeature, "item_feat_string");
+        resolve(core, floatFeature, "ffeature_float");
+        if (!found)
+            qWarning("built-in English voice: %s", qPrintable(male.errorString()));
+        return found;
+    }
+
+    const cst_item* FirstOf(const cst_utterance* utterance, const char* relationName) const
+    {
+        cst_relation* r = relation(utterance, relationName);
+        return r ? relationHead(r) : nullptr;
+    }
+};
+
+FliteLibrary flite;
 
 // Audio comes back in chunks of about this many samples (20 ms at 16 kHz),
 // so the first sound does not wait for the whole sentence.
@@ -52,23 +119,25 @@ FliteEngine::FliteEngine()
     std::promise<void> ready;
     std::future<void> registered = ready.get_future();
     std::thread([this, &ready] {
-        flite_init();
-        voices_[0] = register_cmu_us_rms(nullptr);
-        voices_[1] = register_cmu_us_slt(nullptr);
+        if (flite.Open()) {
+            flite.init();
+            voices_[0] = flite.registerMale(nullptr);
+            voices_[1] = flite.registerFemale(nullptr);
+        }
         int rate = 0;
         for (cst_voice* voice : voices_) {
             if (!voice)
                 continue;
-            cst_audio_streaming_info* info = new_audio_streaming_info();
+            cst_audio_streaming_info* info = flite.newStreamingInfo();
             info->min_buffsize = kStreamSamples;
             info->asc = StreamChunk;
             info->userdata = this;
-            feat_set(voice->features, "streaming_info", audio_streaming_info_val(info));
-            rate = flite_get_param_int(voice->features, "sample_rate", 16000);
+            flite.setFeature(voice->features, "streaming_info", flite.streamingInfoValue(info));
+            rate = flite.intParameter(voice->features, "sample_rate", 16000);
         }
         // Both voices must be there and speak at the same rate.
         if (voices_[0] && voices_[1]
-            && flite_get_param_int(voices_[0]->features, "sample_rate", 16000) == rate)
+            && flite.intParameter(voices_[0]->features, "sample_rate", 16000) == rate)
             sampleRate_ = rate;
         ready.set_value();
         Run();
@@ -161,7 +230,7 @@ void FliteEngine::Run()
 void FliteEngine::RunRequest(Request& request)
 {
     cst_voice* voice = voices_[request.voice == Voice::Female ? 1 : 0];
-    flite_feat_set_float(voice->features, "duration_stretch", DurationStretch(request.rate));
+    flite.setFloatFeature(voice->features, "duration_stretch", DurationStretch(request.rate));
     const QByteArray text = FliteText(request.text);
     QList<int> starts = Pieces(request.text);
     starts << int(text.size());
@@ -180,8 +249,8 @@ void FliteEngine::RunRequest(Request& request)
         if (!HasLetterOrDigit(pieceText_))
             continue;
         wordsOf_ = nullptr;
-        cst_utterance* utterance = flite_synth_text(pieceText_.constData(), voice);
-        delete_utterance(utterance);
+        cst_utterance* utterance = flite.synthesize(pieceText_.constData(), voice);
+        flite.deleteUtterance(utterance);
     }
     active_ = nullptr;
     if (!stopped_ && request.done)
@@ -200,23 +269,23 @@ bool FliteEngine::Stream(const std::int16_t* samples, int /*start*/, int size, c
         // Flite opens every utterance with a pause: the first piece drops
         // most of it, so the voice is heard as soon as the line starts.
         if (pieceSample_ == 0) {
-            const cst_item* first = utt_rel_head(utt, "Segment");
-            const float pause = first && std::string_view(item_feat_string(first, "name")) == "pau"
-                                    ? ffeature_float(first, "end") : 0.0f;
+            const cst_item* first = flite.FirstOf(utt, "Segment");
+            const float pause = first && std::string_view(flite.stringFeature(first, "name")) == "pau"
+                                    ? flite.floatFeature(first, "end") : 0.0f;
             skip_ = std::max<std::int64_t>(0, std::lround((pause - kLeadingPauseKept) * sampleRate_));
         }
         int cursor = 0;
-        for (const cst_item* token = utt_rel_head(utt, "Token"); token; token = item_next(token)) {
-            const QByteArray name(item_feat_string(token, "name"));
+        for (const cst_item* token = flite.FirstOf(utt, "Token"); token; token = flite.next(token)) {
+            const QByteArray name(flite.stringFeature(token, "name"));
             if (name.isEmpty())
                 continue;
             const int at = int(pieceText_.indexOf(name, cursor));
             if (at < 0)
                 continue;
             cursor = at + int(name.size());
-            if (!item_daughter(token) || !active_->word)
+            if (!flite.daughter(token) || !active_->word)
                 continue;
-            const float begins = ffeature_float(token, "daughter1.R:SylStructure.daughter1.daughter1.R:Segment.p.end");
+            const float begins = flite.floatFeature(token, "daughter1.R:SylStructure.daughter1.daughter1.R:Segment.p.end");
             const std::int64_t sample = pieceSample_ + std::int64_t(std::lround(begins * sampleRate_)) - skip_;
             active_->word(pieceStart_ + at, int(name.size()), std::max<std::int64_t>(0, sample));
         }

@@ -1,7 +1,8 @@
 // What the program loads to start: the real program, started and left to
 // finish its start-up (first paint, then the sound and speech engines),
 // holds no OpenGL implementation and no web engine; those come with the
-// browser program only.
+// browser program only. Nor does it hold the English voices: Flite comes
+// with the first English text read.
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -41,9 +42,9 @@ private slots:
         const QString mapped = QString::fromUtf8(maps.readAll());
         // libEGL, libGLX and libOpenGL themselves are the vendor-neutral
         // dispatchers Qt's GUI library links; the drivers behind them, the
-        // software renderer and the engine are what must stay out.
+        // software renderer, the engine and Flite are what must stay out.
         const QRegularExpression heavy(
-            uR"([^/\s]*(libQt6WebEngine|libLLVM|libgallium|_dri\.so|libGLX_mesa|libEGL_mesa|libglapi)[^/\s]*)"_s);
+            uR"([^/\s]*(libQt6WebEngine|libLLVM|libgallium|_dri\.so|libGLX_mesa|libEGL_mesa|libglapi|libflite)[^/\s]*)"_s);
         QStringList found;
         for (auto it = heavy.globalMatch(mapped); it.hasNext();)
             found << it.next().captured(0);
