@@ -3,10 +3,13 @@
 
 #include "platform/BuiltInVoice.h"
 #include "platform/EspeakEngine.h"
+#include "platform/FliteEngine.h"
 #include "platform/VoiceChoice.h"
 #include "speech/VoiceList.h"
 
 #include <QtTest>
+
+#include <future>
 
 using namespace Qt::StringLiterals;
 
@@ -28,6 +31,8 @@ private slots:
     void dialogListOfTheRealVoicesIsShort();
     void storedNameMeansBuiltIn_data();
     void storedNameMeansBuiltIn();
+    void englishFirstPhrase_data();
+    void englishFirstPhrase();
 };
 
 void TestVoiceChoice::lineLanguage_data()
@@ -249,6 +254,64 @@ void TestVoiceChoice::storedNameMeansBuiltIn()
     QCOMPARE(BuiltInVoice::IsBuiltInName(name), builtIn);
     if (!builtIn)
         QCOMPARE(BuiltInVoice::StandInFor(name), standIn);
+}
+
+void TestVoiceChoice::englishFirstPhrase_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("firstPiece");   // empty: the sentence stays whole
+    QTest::newRow("before a joining word") << u"The weather was cold and windy all morning."_s
+                                           << u"The weather was cold "_s;
+    QTest::newRow("after a comma") << u"After dinner, we walked along the quiet beach."_s << u"After dinner, "_s;
+    QTest::newRow("ten words") << u"Please read this short line of ten words out loud."_s
+                               << u"Please read this short line "_s;
+    QTest::newRow("short sentence") << u"Hello there."_s << QString();
+    QTest::newRow("joining word too early") << u"Go to bed now please."_s << QString();
+    QTest::newRow("only the first sentence") << u"I see. And then we left for home."_s << QString();
+}
+
+void TestVoiceChoice::englishFirstPhrase()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, firstPiece);
+    const QList<int> pieces = FliteEngine::Pieces(text);
+    const int end = pieces.size() > 1 ? pieces[1] : int(text.size());
+    const int cut = FliteEngine::FirstPhraseEnd(text, end);
+    QCOMPARE(cut < 0 ? QString() : text.left(cut), firstPiece);
+    if (firstPiece.isEmpty() || !FliteEngine::Instance().ok())
+        return;
+
+    // Rendered, the two pieces are heard as one: no pause at the cut longer
+    // than between two words, and every word marked once, in order.
+    std::vector<std::int16_t> samples;
+    QList<int> marks;
+    std::promise<void> finished;
+    FliteEngine::Request request;
+    request.text = text;
+    request.chunk = [&samples](const std::int16_t* pcm, int count) {
+        if (pcm)
+            samples.insert(samples.end(), pcm, pcm + count);
+        return true;
+    };
+    request.word = [&marks](int start, int, std::int64_t) { marks << start; };
+    request.done = [&finished] { finished.set_value(); };
+    FliteEngine::Instance().Synthesize(std::move(request));
+    QVERIFY(finished.get_future().wait_for(std::chrono::seconds(30)) == std::future_status::ready);
+    QCOMPARE(marks.size(), text.split(u' ', Qt::SkipEmptyParts).size());
+    QVERIFY(std::is_sorted(marks.begin(), marks.end()));
+    const int rate = FliteEngine::Instance().sampleRate();
+    constexpr int kQuiet = 300;
+    const auto firstLoud = std::find_if(samples.begin(), samples.end(), [](std::int16_t v) { return std::abs(v) > kQuiet; });
+    const auto lastLoud = std::find_if(samples.rbegin(), samples.rend(), [](std::int16_t v) { return std::abs(v) > kQuiet; });
+    QVERIFY(firstLoud != samples.end());
+    int longestQuiet = 0;
+    int quiet = 0;
+    for (auto it = firstLoud; it != lastLoud.base(); ++it) {
+        quiet = std::abs(*it) > kQuiet ? 0 : quiet + 1;
+        longestQuiet = std::max(longestQuiet, quiet);
+    }
+    const double longestQuietMs = longestQuiet * 1000.0 / rate;
+    QVERIFY2(longestQuietMs < 150, qPrintable(QString::number(longestQuietMs)));
 }
 
 QTEST_MAIN(TestVoiceChoice)
