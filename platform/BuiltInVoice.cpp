@@ -77,6 +77,35 @@ QList<BuiltInVoice::Entry> BuiltInVoice::Entries(const QList<std::pair<QByteArra
     return out;
 }
 
+QString BuiltInVoice::StandInFor(const QString& storedName)
+{
+    // The language of a service voice is in its name ("Japanese",
+    // "English (America)+Max"), in a code ("Japanese (ja)", "ja-JP") or in
+    // Japanese ("日本語").
+    const QString base = storedName.section(u'+', 0, 0).trimmed().toLower();
+    const QString code = base.contains(u'(') ? base.section(u'(', -1).section(u')', 0, 0).trimmed() : base;
+    const auto isCode = [&code](QStringView language) {
+        return code == language || code.startsWith(language.toString() + u'-') || code.startsWith(language.toString() + u'_');
+    };
+    struct Rule
+    {
+        bool matches;
+        const QString& voice;
+    };
+    const Rule rules[] = {
+        {base.startsWith(u"japanese"_s), kJapaneseName},
+        {isCode(u"ja"), kJapaneseName},
+        {base.contains(u"日本語"_s), kJapaneseName},
+        {base.startsWith(u"english"_s), kEnglishMaleName},
+        {isCode(u"en"), kEnglishMaleName},
+        {base.contains(u"英語"_s), kEnglishMaleName},
+    };
+    for (const Rule& rule : rules)
+        if (rule.matches)
+            return rule.voice;
+    return QString();
+}
+
 bool BuiltInVoice::IsBuiltInName(const QString& name)
 {
     return name == u"なし"_s || name == kAutomaticName || name.endsWith(kBuiltInMark);

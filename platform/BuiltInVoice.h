@@ -56,6 +56,12 @@ public:
     // is the desktop service's.
     static bool IsBuiltInName(const QString& name);
 
+    // The built-in voice that stands in for a stored name of the desktop
+    // service's that is not to be had ("Japanese (ja)" of earlier versions):
+    // the Japanese voice for a Japanese one, the English voice for an English
+    // one; empty for any other.
+    static QString StandInFor(const QString& storedName);
+
     // Every voice starts with the automatic choice.
     QStringList GetVoices() const override;
     bool setVoice(int index) override;

@@ -203,6 +203,44 @@ QList<int> FliteEngine::Pieces(const QString& text, int longest)
     return starts;
 }
 
+int FliteEngine::FirstPhraseEnd(const QString& text, int end)
+{
+    // A phrase of a few words is made in a fraction of a sentence's time.
+    constexpr int kFewestWords = 3;     // before a joining word (two before a comma)
+    constexpr int kFewestAfter = 2;     // after it
+    static const QStringList joiningWords{
+        u"and"_s, u"but"_s, u"or"_s, u"so"_s, u"to"_s, u"of"_s, u"in"_s, u"on"_s, u"at"_s, u"for"_s,
+        u"with"_s, u"from"_s, u"about"_s, u"after"_s, u"before"_s, u"because"_s, u"when"_s,
+        u"where"_s, u"that"_s, u"which"_s, u"who"_s, u"if"_s, u"near"_s, u"down"_s, u"into"_s,
+    };
+    struct Word
+    {
+        int start;
+        int end;
+    };
+    QList<Word> words;
+    for (int i = 0; i < end;) {
+        while (i < end && text.at(i).isSpace())
+            ++i;
+        const int start = i;
+        while (i < end && !text.at(i).isSpace())
+            ++i;
+        if (i > start)
+            words.append({start, i});
+    }
+    for (int w = 1; w + kFewestAfter < words.size(); ++w) {
+        const QChar last = text.at(words[w].end - 1);
+        if (last == u',' || last == u';' || last == u':')
+            return words[w + 1].start;
+    }
+    for (int w = kFewestWords; w + kFewestAfter <= words.size(); ++w) {
+        const QString word = text.mid(words[w].start, words[w].end - words[w].start).toLower();
+        if (joiningWords.contains(word))
+            return words[w].start;
+    }
+    return -1;
+}
+
 void FliteEngine::Synthesize(Request request)
 {
     {
@@ -234,6 +272,12 @@ void FliteEngine::RunRequest(Request& request)
     const QByteArray text = FliteText(request.text);
     QList<int> starts = Pieces(request.text);
     starts << int(text.size());
+    // The first sentence is made in two, its first phrase alone, so the voice
+    // starts sooner; the pauses Flite puts at the cut are dropped, so the two
+    // are heard as one.
+    const int firstCut = FirstPhraseEnd(request.text, starts[1]);
+    if (firstCut > 0)
+        starts.insert(1, firstCut);
     active_ = &request;
     stopped_ = false;
     pieceSample_ = 0;
@@ -249,6 +293,9 @@ void FliteEngine::RunRequest(Request& request)
         if (!HasLetterOrDigit(pieceText_))
             continue;
         wordsOf_ = nullptr;
+        seamBefore_ = firstCut > 0 && p == 1;
+        seamAfter_ = firstCut > 0 && p == 0;
+        keepUntil_ = -1;
         cst_utterance* utterance = flite.synthesize(pieceText_.constData(), voice);
         flite.deleteUtterance(utterance);
     }
@@ -257,7 +304,7 @@ void FliteEngine::RunRequest(Request& request)
         request.done();
 }
 
-bool FliteEngine::Stream(const std::int16_t* samples, int /*start*/, int size, const void* utterance)
+bool FliteEngine::Stream(const std::int16_t* samples, int start, int size, const void* utterance)
 {
     if (!active_ || stopped_)
         return false;
@@ -268,11 +315,22 @@ bool FliteEngine::Stream(const std::int16_t* samples, int /*start*/, int size, c
         wordsOf_ = utterance;
         // Flite opens every utterance with a pause: the first piece drops
         // most of it, so the voice is heard as soon as the line starts.
-        if (pieceSample_ == 0) {
-            const cst_item* first = flite.FirstOf(utt, "Segment");
+        const cst_item* first = flite.FirstOf(utt, "Segment");
+        if (pieceSample_ == 0 || seamBefore_) {
             const float pause = first && std::string_view(flite.stringFeature(first, "name")) == "pau"
                                     ? flite.floatFeature(first, "end") : 0.0f;
             skip_ = std::max<std::int64_t>(0, std::lround((pause - kLeadingPauseKept) * sampleRate_));
+        }
+        if (seamAfter_) {
+            // Up to the closing pause, whose start is the last sound's end.
+            const cst_item* previous = nullptr;
+            const cst_item* last = nullptr;
+            for (const cst_item* segment = first; segment; segment = flite.next(segment)) {
+                previous = last;
+                last = segment;
+            }
+            if (previous && std::string_view(flite.stringFeature(last, "name")) == "pau")
+                keepUntil_ = std::lround(flite.floatFeature(previous, "end") * sampleRate_);
         }
         int cursor = 0;
         for (const cst_item* token = flite.FirstOf(utt, "Token"); token; token = flite.next(token)) {
@@ -289,6 +347,11 @@ bool FliteEngine::Stream(const std::int16_t* samples, int /*start*/, int size, c
             const std::int64_t sample = pieceSample_ + std::int64_t(std::lround(begins * sampleRate_)) - skip_;
             active_->word(pieceStart_ + at, int(name.size()), std::max<std::int64_t>(0, sample));
         }
+    }
+    if (keepUntil_ >= 0 && start + size > keepUntil_) {
+        size = int(std::max<std::int64_t>(0, keepUntil_ - start));
+        if (size == 0)
+            return true;
     }
     if (skip_ > 0) {
         const int dropped = int(std::min<std::int64_t>(skip_, size));

@@ -53,6 +53,11 @@ public:
     // sentence ends and line breaks, and long runs at a space, so no piece
     // is longer than `longest` units. Returns the pieces' start offsets.
     static QList<int> Pieces(const QString& text, int longest = 300);
+    // Where the first piece [0, end) is cut so the first sound need not wait
+    // for a whole sentence: after its first comma, colon or semicolon, or
+    // before the first joining word (and, to, of ...) after a few words;
+    // -1 to leave it whole (short, or no such place).
+    static int FirstPhraseEnd(const QString& text, int end);
 
     // Worker thread only: the streaming callback's way back.
     bool Stream(const std::int16_t* samples, int start, int size, const void* utterance);
@@ -76,4 +81,7 @@ private:
     std::int64_t pieceSample_ = 0;   // the piece's first sample in the utterance
     const void* wordsOf_ = nullptr;  // the Flite utterance whose words were sent
     std::int64_t skip_ = 0;          // leading silence still to drop
+    bool seamAfter_ = false;         // the piece ends inside a sentence: its closing pause goes
+    bool seamBefore_ = false;        // the piece goes on a sentence: its opening pause goes
+    std::int64_t keepUntil_ = -1;    // of the piece's wave, the samples kept (-1: all)
 };

@@ -366,6 +366,16 @@ int CounterLength(std::u16string_view text)
     return longest;
 }
 
+std::u16string AsWritten(std::u16string_view written, std::u16string reading)
+{
+    if (written.starts_with(u"一千") && reading.starts_with(u"セン"))
+        return u"イッ" + reading;
+    const bool bareUnit = !written.empty() && (written[0] == u'万' || written[0] == u'億' || written[0] == u'兆');
+    if (bareUnit && (reading.starts_with(u"イチ") || reading.starts_with(u"イッ")))
+        return reading.substr(2);
+    return reading;
+}
+
 std::u16string CounterReading(std::u16string_view counter)
 {
     const Counter* c = FindCounter(counter);

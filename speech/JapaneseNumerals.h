@@ -44,6 +44,12 @@ std::u16string WithCounter(long long value, std::u16string_view counter, bool af
 // (10, キャク) → ジュッキャク. Empty for an empty reading.
 std::u16string WithOtherCounter(long long value, std::u16string_view counterReading);
 
+// A number's reading (alone or with its counter) as its written form has it
+// said: 一千 written out is イッセン (一千円 イッセンエン, 千円 センエン), and a
+// numeral that begins with 万, 億 or 兆 has no イチ in front (数万円 スー
+// マンエン).
+std::u16string AsWritten(std::u16string_view written, std::u16string reading);
+
 // The reading of a counter on its own (分 → フン), empty when unknown.
 std::u16string CounterReading(std::u16string_view counter);
 

@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <utility>
+
 #include <mecab.h>
 
 #include <cerrno>
@@ -236,6 +238,23 @@ void AppendAligned(const QString& spoken, QStringView written, int writtenStart,
         out.spoken += spoken[i];
         out.origin += writtenOrigin[writtenStart + std::clamp(w, 0, m - 1)];
     }
+}
+
+// A word the dictionary does not know, spelt out by the morphemes from `i`
+// on: how many morphemes it takes (0 for none) and its reading.
+std::pair<size_t, QString> NewerWord(const std::vector<Morpheme>& ms, size_t i)
+{
+    static const std::pair<QString, QString> words[] = {
+        {QStringLiteral("令和"), QStringLiteral("レーワ")},  // the era from 2019
+    };
+    for (const auto& [written, reading] : words) {
+        QString joined;
+        size_t k = i;
+        while (k < ms.size() && joined.size() < written.size() && (k == i || ms[k].start == ms[k - 1].end))
+            joined += ms[k++].surface;
+        if (joined == written) return {k - i, reading};
+    }
+    return {0, QString()};
 }
 
 }  // namespace
@@ -471,12 +490,22 @@ void JapaneseReadings::Impl::Read(const std::vector<Morpheme>& ms, std::vector<U
                         u.spoken = value ? Q(JapaneseNumerals::Reading(*value)) : decimal;
                     }
                 }
+                if (value && u.japanese)
+                    u.spoken = Q(JapaneseNumerals::AsWritten(U16(written), U16(u.spoken)));
                 afterMonth = u.month;
                 units.push_back(std::move(u));
                 i = end;
                 continue;
             }
         }
+        // Words newer than the dictionary, which cuts them into pieces.
+        if (const auto [length, reading] = NewerWord(ms, i); length > 0) {
+            units.push_back({ms[i].start, ms[i + length - 1].end, reading, true, false});
+            afterMonth = false;
+            i += length;
+            continue;
+        }
+
         // 何 before a counter: 何本 ナンボン.
         const Morpheme& m = ms[i];
         if (m.surface == u"何" && i + 1 < ms.size() && ms[i + 1].start == m.end) {

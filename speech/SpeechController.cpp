@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QEventLoop>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
 
@@ -94,7 +95,9 @@ void SpeechController::SpeechPlatformInstallationCheck()
         SynthesizerSetUp(ok);
         if (std::exchange(settingAsked_, false))
             SpeechSettingSub();
-        if (std::exchange(playAsked_, false) && state.synthesizerStatus == EngineStatus::Ready)
+        // The built-in voice may stand in for a voice the service lacks.
+        if (std::exchange(playAsked_, false)
+            && (state.synthesizerStatus == EngineStatus::Ready || state.voiceStatus == EngineStatus::Ready))
             SpeechPlay();
     });
 }
@@ -161,6 +164,16 @@ void SpeechController::SynthesizerSetUp(bool started)
         return;
     }
     const QStringList voices = engine->GetInstalledVoices();
+    const QString standIn = BuiltInVoice::StandInFor(state.oralNameText);
+    if (!standIn.isEmpty() && !voices.contains(state.oralNameText)) {
+        // A Japanese or English voice the service does not have: the
+        // built-in voice of that language speaks instead.
+        state.OsMinor = 1;
+        state.oralNameText = standIn;
+        state.OralName = OralNameOf(standIn);
+        VoiceSetUp();
+        return;
+    }
     for (const QString& name : voices) {
         if (name == state.oralNameText) {
             if (!engine->SelectVoice(name)) {
@@ -207,6 +220,8 @@ void SpeechController::VoiceSetUp()
         return;
     }
     qsizetype index = voices.indexOf(state.oralNameText);
+    if (const QString standIn = BuiltInVoice::StandInFor(state.oralNameText); index < 0 && !standIn.isEmpty())
+        index = voices.indexOf(standIn);   // a desktop voice of earlier versions
     if (index < 0 && !voices.isEmpty())
         index = 0;   // the saved voice is gone
     if (index < 0)
@@ -259,16 +274,14 @@ void SpeechController::SpeechSettingSub()
     const QString current = QString::fromLocal8Bit(state.OralName);
     const QStringList builtIn = (onService ? MakeVoice() : true) ? voice_->GetVoices() : QStringList();
     const QStringList desktop = onService ? synthesizer_->GetInstalledVoices() : DesktopVoices();
-    const QList<VoiceList::Entry> entries = VoiceList::Make(builtIn, desktop, onService ? current : QString());
-    QStringList labels;
+    const QList<VoiceList::Entry> entries = VoiceList::Make(builtIn, desktop);
     int preselected = -1;
     for (int i = 0; i < entries.size(); ++i) {
-        labels << entries[i].label;
         const VoiceList::Entry& e = entries[i];
         if (onService ? e.desktop && e.name == current : !e.desktop && e.builtInIndex == state.OralSelectionNumber)
             preselected = i;
     }
-    const std::optional<int> picked = ChooseVoice(labels, std::max(0, preselected));
+    const std::optional<int> picked = ChooseVoice(entries, std::max(0, preselected));
     if (!picked || *picked < 0 || *picked >= entries.size())
         return;
     const VoiceList::Entry& chosen = entries.at(*picked);
@@ -326,18 +339,64 @@ void SpeechController::SwitchEngine(bool toSynthesizer, const QString& name)
     ShowRate(rate);
 }
 
-std::optional<int> SpeechController::ChooseVoice(const QStringList& names, int preselected)
+std::optional<int> SpeechController::ChooseVoice(const QList<VoiceList::Entry>& entries, int preselected)
 {
     LanguageSetting dialog(ui.form);
-    dialog.voiceBox->addItems(names);
-    dialog.voiceBox->setCurrentIndex(preselected);
-    // The list opens wide enough for its longest name and shows many at once.
-    dialog.voiceBox->setStyleSheet(u"QComboBox { combobox-popup: 0; }"_s);
-    dialog.voiceBox->setMaxVisibleItems(20);
-    dialog.voiceBox->view()->setMinimumWidth(dialog.voiceBox->view()->sizeHintForColumn(0) + 24);
-    if (dialog.exec() != QDialog::Accepted || dialog.voiceBox->currentIndex() < 0)
+    const QList<VoiceList::Group> groups = VoiceList::Groups(entries);
+    // The lists open wide enough for their longest name and show many at once.
+    for (QComboBox* box : {dialog.voiceBox, dialog.speakerBox, dialog.variantBox}) {
+        box->setStyleSheet(u"QComboBox { combobox-popup: 0; }"_s);
+        box->setMaxVisibleItems(20);
+    }
+    const auto fitPopup = [](QComboBox* box) {
+        box->view()->setMinimumWidth(box->view()->sizeHintForColumn(0) + 24);
+    };
+    // Each list holds what the list above it picked; a list with one line
+    // leaves nothing to pick.
+    const auto showVariants = [&dialog, &groups, &entries, fitPopup](int speaker) {
+        dialog.variantBox->clear();
+        const int g = dialog.voiceBox->currentIndex();
+        if (g < 0 || g >= groups.size() || speaker < 0 || speaker >= groups[g].speakers.size())
+            return;
+        const QList<int>& members = groups[g].speakers[speaker].members;
+        for (int member : members)
+            dialog.variantBox->addItem(entries[member].variant, member);
+        dialog.variantBox->setEnabled(members.size() > 1);
+        fitPopup(dialog.variantBox);
+    };
+    const auto showSpeakers = [&dialog, &groups, fitPopup](int g) {
+        const QSignalBlocker quiet(dialog.speakerBox);
+        dialog.speakerBox->clear();
+        if (g < 0 || g >= groups.size())
+            return;
+        for (const VoiceList::Speaker& speaker : groups[g].speakers)
+            dialog.speakerBox->addItem(speaker.label);
+        dialog.speakerBox->setEnabled(groups[g].speakers.size() > 1);
+        fitPopup(dialog.speakerBox);
+    };
+    int preselectedGroup = 0;
+    int preselectedSpeaker = 0;
+    for (int g = 0; g < groups.size(); ++g) {
+        dialog.voiceBox->addItem(groups[g].label);
+        for (int s = 0; s < groups[g].speakers.size(); ++s)
+            if (groups[g].speakers[s].members.contains(preselected))
+                preselectedGroup = g, preselectedSpeaker = s;
+    }
+    fitPopup(dialog.voiceBox);
+    dialog.voiceBox->setCurrentIndex(preselectedGroup);
+    showSpeakers(preselectedGroup);
+    dialog.speakerBox->setCurrentIndex(preselectedSpeaker);
+    showVariants(preselectedSpeaker);
+    if (const int at = dialog.variantBox->findData(preselected); at >= 0)
+        dialog.variantBox->setCurrentIndex(at);
+    QObject::connect(dialog.voiceBox, &QComboBox::currentIndexChanged, &dialog, [&](int g) {
+        showSpeakers(g);
+        showVariants(dialog.speakerBox->currentIndex());
+    });
+    QObject::connect(dialog.speakerBox, &QComboBox::currentIndexChanged, &dialog, showVariants);
+    if (dialog.exec() != QDialog::Accepted || dialog.variantBox->currentIndex() < 0)
         return std::nullopt;
-    return dialog.voiceBox->currentIndex();
+    return dialog.variantBox->currentData().toInt();
 }
 
 void SpeechController::SpeechPlay()

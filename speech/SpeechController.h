@@ -5,6 +5,7 @@
 #include "platform/SpeechVoice.h"
 #include "speech/BilingualLine.h"
 #include "speech/SpeechEngines.h"
+#include "speech/VoiceList.h"
 
 #include <QString>
 #include <QStringList>
@@ -81,9 +82,9 @@ public:
     SpeechReader& Reader();
 
 protected:
-    // Shows the voice-language dialog with `names`, `preselected` chosen;
+    // Shows the voice-language dialog with `entries`, `preselected` chosen;
     // the position picked, or nothing on cancel.
-    virtual std::optional<int> ChooseVoice(const QStringList& names, int preselected);
+    virtual std::optional<int> ChooseVoice(const QList<VoiceList::Entry>& entries, int preselected);
 
 private:
     // Makes the engine once and ties its events to the reader.

@@ -43,8 +43,11 @@ public:
     void SpeechSynthesizerEndEvent() override { ++synthesizerEnds; }
 
 protected:
-    std::optional<int> ChooseVoice(const QStringList& names, int preselected) override
+    std::optional<int> ChooseVoice(const QList<VoiceList::Entry>& entries, int preselected) override
     {
+        QStringList names;
+        for (const VoiceList::Entry& e : entries)
+            names << e.label;
         asked.append({names, preselected});
         return answers.isEmpty() ? std::nullopt : answers.takeFirst();
     }

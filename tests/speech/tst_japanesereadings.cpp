@@ -172,6 +172,14 @@ private slots:
         QTest::newRow("time with half") << u"7時半"_s << u"シチジハン"_s;
         QTest::newRow("price with comma") << u"1,500円"_s << u"センゴヒャクエン"_s;
         QTest::newRow("how many") << u"何本"_s << u"ナンボン"_s;
+        QTest::newRow("era newer than the dictionary") << u"令和"_s << u"レーワ"_s;
+        QTest::newRow("first year of the era") << u"令和元年"_s << u"レーワ ガンネン"_s;
+        QTest::newRow("year of the era in a sentence") << u"今年は令和七年です。"_s << u"コトシ ワ レーワ ナナネン デス 。"_s;
+        QTest::newRow("one thousand yen written with one") << u"一千円"_s << u"イッセンエン"_s;
+        QTest::newRow("a thousand yen") << u"千円"_s << u"センエン"_s;
+        QTest::newRow("ten thousand yen") << u"一万円"_s << u"イチマンエン"_s;
+        QTest::newRow("ten million yen") << u"一千万円"_s << u"イッセンマンエン"_s;
+        QTest::newRow("some ten thousands of yen") << u"数万円"_s << u"スー マンエン"_s;
         QTest::newRow("decimal with counter") << u"3.5キロ"_s << u"サンテンゴーキロ"_s;
         QTest::newRow("decimal alone stays") << u"0.5"_s << u"0.5"_s;
         QTest::newRow("ten minutes by what follows") << u"十分かかる"_s << u"ジュップン カカル"_s;

@@ -110,7 +110,7 @@ public:
     int asked = 0;
 
 protected:
-    std::optional<int> ChooseVoice(const QStringList&, int) override
+    std::optional<int> ChooseVoice(const QList<VoiceList::Entry>&, int) override
     {
         ++asked;
         if (answers.isEmpty())

@@ -42,6 +42,8 @@ private slots:
     void storedVoiceChoosesTheEngine();
     void dialogOffersBothEnginesAndSwitchesAtOnce();
     void serviceVoiceThatFailsFallsBackToBuiltIn();
+    void oldServiceNameTakesTheBuiltInVoiceOfItsLanguage_data();
+    void oldServiceNameTakesTheBuiltInVoiceOfItsLanguage();
 
 };
 
@@ -398,7 +400,8 @@ void TestSpeechSetup::dialogOffersBothEnginesAndSwitchesAtOnce()
     rig.speech.answers << 3;
     rig.speech.SpeechSettingSub();
     QCOMPARE(rig.speech.asked.size(), 1);
-    const QStringList offered = kVoices + QStringList{u"Japanese（デスクトップ）"_s, u"English (America)（デスクトップ）"_s};
+    const QStringList offered = kVoices + QStringList{u"Japanese（デスクトップ）"_s, u"English (America)（デスクトップ）"_s,
+                                                      u"English (America)+Max（デスクトップ）"_s};
     QCOMPARE(rig.speech.asked[0].names, offered);
     QCOMPARE(rig.speech.asked[0].preselected, 0);
     // Picking a service voice switches to the service now, with that voice.
@@ -434,6 +437,36 @@ void TestSpeechSetup::serviceVoiceThatFailsFallsBackToBuiltIn()
     QVERIFY(!rig.speech.SynthesizerInUse());
     QCOMPARE(rig.state.voiceStatus, EngineStatus::Ready);
     QVERIFY(rig.available());
+}
+
+void TestSpeechSetup::oldServiceNameTakesTheBuiltInVoiceOfItsLanguage_data()
+{
+    QTest::addColumn<int>("minor");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("spoken");   // the voice set up
+    QTest::newRow("Japanese, built-in voices in use") << 1 << u"Japanese (ja)"_s << u"日本語（内蔵）"_s;
+    QTest::newRow("Japanese, the service lacks it") << 3 << u"Japanese (ja)"_s << u"日本語（内蔵）"_s;
+    QTest::newRow("English, built-in voices in use") << 1 << u"English (en-us)"_s << u"英語・男性（内蔵）"_s;
+    QTest::newRow("English, the service lacks it") << 3 << u"English (en-us)"_s << u"英語・男性（内蔵）"_s;
+}
+
+void TestSpeechSetup::oldServiceNameTakesTheBuiltInVoiceOfItsLanguage()
+{
+    QFETCH(int, minor);
+    QFETCH(QString, stored);
+    QFETCH(QString, spoken);
+    Rig rig(6, minor);
+    const QStringList builtIn{u"自動（英語・日本語）"_s, u"英語・男性（内蔵）"_s, u"英語・女性（内蔵）"_s, u"日本語（内蔵）"_s};
+    rig.voiceList = builtIn;
+    rig.installed = {u"English (America)"_s, u"Japanese"_s};
+    rig.state.oralNameText = stored;
+    rig.state.OralName = stored.toLocal8Bit();
+    rig.speech.SpeechPlatformInstallationCheck();
+    QVERIFY(!rig.speech.SynthesizerInUse());
+    QCOMPARE(rig.state.voiceStatus, EngineStatus::Ready);
+    QCOMPARE(rig.oralName(), spoken);
+    QCOMPARE(rig.voice->voiceIndex, int(builtIn.indexOf(spoken)));
+    QCOMPARE(rig.state.OralSelectionNumber, std::int32_t(builtIn.indexOf(spoken)));
 }
 
 QTEST_MAIN(TestSpeechSetup)

@@ -3,10 +3,13 @@
 
 #include "platform/BuiltInVoice.h"
 #include "platform/EspeakEngine.h"
+#include "platform/FliteEngine.h"
 #include "platform/VoiceChoice.h"
 #include "speech/VoiceList.h"
 
 #include <QtTest>
+
+#include <future>
 
 using namespace Qt::StringLiterals;
 
@@ -25,8 +28,11 @@ private slots:
     void builtInNames();
     void dialogList_data();
     void dialogList();
+    void dialogListOfTheRealVoicesIsShort();
     void storedNameMeansBuiltIn_data();
     void storedNameMeansBuiltIn();
+    void englishFirstPhrase_data();
+    void englishFirstPhrase();
 };
 
 void TestVoiceChoice::lineLanguage_data()
@@ -124,56 +130,188 @@ void TestVoiceChoice::builtInNames()
 
 void TestVoiceChoice::dialogList_data()
 {
+    QTest::addColumn<QStringList>("builtIn");
     QTest::addColumn<QStringList>("desktop");
-    QTest::addColumn<QString>("current");
     QTest::addColumn<QStringList>("labels");
-    const QStringList builtIn{u"自動（英語・日本語）"_s, u"英語・男性（内蔵）"_s};
-    QTest::newRow("no service") << QStringList() << QString() << builtIn;
-    QTest::newRow("variants grouped, Japanese and English first")
+    QTest::addColumn<QStringList>("groups");     // the first list's line of each entry
+    QTest::addColumn<QStringList>("speakers");   // the second list's line of each entry
+    QTest::addColumn<QStringList>("variants");   // the third list's line of each entry
+    const QStringList core{u"自動（英語・日本語）"_s, u"英語・男性（内蔵）"_s};
+    const QString otherBuiltIn = u"その他の言語（内蔵）"_s;
+    const QString otherDesktop = u"その他の言語（デスクトップ）"_s;
+    const QString plain = u"標準"_s;
+    QTest::newRow("no service") << core << QStringList() << core << core << core << QStringList{plain, plain};
+    QTest::newRow("variants under their language, Japanese and English first")
+        << core
         << QStringList{u"Afrikaans"_s, u"Afrikaans+Alvin"_s, u"English (America)+Annie"_s,
                        u"English (America)"_s, u"English (America)+Max"_s, u"Japanese+Kaori"_s}
-        << QString()
-        << builtIn + QStringList{u"Japanese+Kaori（デスクトップ）"_s, u"English (America)（デスクトップ）"_s,
-                                 u"Afrikaans（デスクトップ）"_s};
-    QTest::newRow("the variant in use keeps its line")
-        << QStringList{u"English (America)"_s, u"English (America)+Max"_s, u"English (America)+Annie"_s}
-        << u"English (America)+Max"_s
-        << builtIn + QStringList{u"English (America)（デスクトップ）"_s, u"English (America)+Max（デスクトップ）"_s};
+        << core + QStringList{u"Japanese+Kaori（デスクトップ）"_s, u"English (America)（デスクトップ）"_s,
+                              u"English (America)+Annie（デスクトップ）"_s, u"English (America)+Max（デスクトップ）"_s,
+                              u"Afrikaans（デスクトップ）"_s, u"Afrikaans+Alvin（デスクトップ）"_s}
+        << core + QStringList{u"Japanese（デスクトップ）"_s, u"English (America)（デスクトップ）"_s,
+                              u"English (America)（デスクトップ）"_s, u"English (America)（デスクトップ）"_s,
+                              otherDesktop, otherDesktop}
+        << core + QStringList{u"Japanese（デスクトップ）"_s, u"English (America)（デスクトップ）"_s,
+                              u"English (America)（デスクトップ）"_s, u"English (America)（デスクトップ）"_s,
+                              u"Afrikaans（デスクトップ）"_s, u"Afrikaans（デスクトップ）"_s}
+        << QStringList{plain, plain, u"Kaori"_s, plain, u"Annie"_s, u"Max"_s, plain, u"Alvin"_s};
+    QTest::newRow("other desktop languages under one line")
+        << core << QStringList{u"German"_s, u"Afrikaans"_s, u"German+Max"_s}
+        << core + QStringList{u"German（デスクトップ）"_s, u"German+Max（デスクトップ）"_s, u"Afrikaans（デスクトップ）"_s}
+        << core + QStringList{otherDesktop, otherDesktop, otherDesktop}
+        << core + QStringList{u"German（デスクトップ）"_s, u"German（デスクトップ）"_s, u"Afrikaans（デスクトップ）"_s}
+        << QStringList{plain, plain, plain, u"Max"_s, plain};
+    QTest::newRow("common languages a line each, in their order; the rest by reading under one line")
+        << core + QStringList{u"アフリカーンス語（内蔵）"_s, u"ドイツ語（内蔵）"_s, u"中国語（広東語）（内蔵）"_s,
+                              u"韓国語（内蔵）"_s, u"アムハラ語（内蔵）"_s, u"中国語（北京語）（内蔵）"_s}
+        << QStringList()
+        << core + QStringList{u"中国語（北京語）（内蔵）"_s, u"韓国語（内蔵）"_s, u"ドイツ語（内蔵）"_s,
+                              u"アフリカーンス語（内蔵）"_s, u"アムハラ語（内蔵）"_s, u"中国語（広東語）（内蔵）"_s}
+        << core + QStringList{u"中国語（北京語）（内蔵）"_s, u"韓国語（内蔵）"_s, u"ドイツ語（内蔵）"_s,
+                              otherBuiltIn, otherBuiltIn, otherBuiltIn}
+        << core + QStringList{u"中国語（北京語）（内蔵）"_s, u"韓国語（内蔵）"_s, u"ドイツ語（内蔵）"_s,
+                              u"アフリカーンス語（内蔵）"_s, u"アムハラ語（内蔵）"_s, u"中国語（広東語）（内蔵）"_s}
+        << QStringList(8, plain);
 }
 
 void TestVoiceChoice::dialogList()
 {
+    QFETCH(QStringList, builtIn);
     QFETCH(QStringList, desktop);
-    QFETCH(QString, current);
     QFETCH(QStringList, labels);
-    const QStringList builtIn{u"自動（英語・日本語）"_s, u"英語・男性（内蔵）"_s};
-    const QList<VoiceList::Entry> entries = VoiceList::Make(builtIn, desktop, current);
-    QStringList got;
+    QFETCH(QStringList, groups);
+    QFETCH(QStringList, speakers);
+    QFETCH(QStringList, variants);
+    const QList<VoiceList::Entry> entries = VoiceList::Make(builtIn, desktop);
+    QStringList gotLabels;
+    QStringList gotGroups;
+    QStringList gotSpeakers;
+    QStringList gotVariants;
     for (const VoiceList::Entry& e : entries) {
-        got << e.label;
+        gotLabels << e.label;
+        gotGroups << e.group;
+        gotSpeakers << e.speaker;
+        gotVariants << e.variant;
         // The stored name is the engine's own.
         QVERIFY(e.desktop ? desktop.contains(e.name) : builtIn.value(e.builtInIndex) == e.name);
     }
-    QCOMPARE(got, labels);
+    QCOMPARE(gotLabels, labels);
+    QCOMPARE(gotGroups, groups);
+    QCOMPARE(gotSpeakers, speakers);
+    QCOMPARE(gotVariants, variants);
+    // Every voice is reachable through exactly one line of each list.
+    QList<int> reached;
+    for (const VoiceList::Group& group : VoiceList::Groups(entries))
+        for (const VoiceList::Speaker& speaker : group.speakers)
+            reached += speaker.members;
+    QCOMPARE(reached.size(), entries.size());
+    for (int i = 0; i < reached.size(); ++i)
+        QCOMPARE(reached[i], i);
+}
+
+void TestVoiceChoice::dialogListOfTheRealVoicesIsShort()
+{
+    // espeak-ng's hundred-odd languages: the first list stays short, and
+    // every built-in voice is still offered.
+    BuiltInVoice voice;
+    const QStringList builtIn = voice.GetVoices();
+    QVERIFY(builtIn.size() > 50);
+    const QList<VoiceList::Entry> entries = VoiceList::Make(builtIn, {});
+    QCOMPARE(entries.size(), builtIn.size());
+    const QList<VoiceList::Group> groups = VoiceList::Groups(entries);
+    QVERIFY2(groups.size() <= 16, qPrintable(QString::number(groups.size())));
+    QCOMPARE(groups.first().label, BuiltInVoice::kAutomaticName);
+    QCOMPARE(groups.at(3).label, BuiltInVoice::kJapaneseName);
 }
 
 void TestVoiceChoice::storedNameMeansBuiltIn_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("builtIn");
-    QTest::newRow("none") << u"なし"_s << true;
-    QTest::newRow("automatic") << u"自動（英語・日本語）"_s << true;
-    QTest::newRow("Flite") << u"英語・女性（内蔵）"_s << true;
-    QTest::newRow("espeak-ng language") << u"ドイツ語（内蔵）"_s << true;
-    QTest::newRow("desktop voice") << u"English (America)+Max"_s << false;
-    QTest::newRow("desktop Japanese") << u"Japanese"_s << false;
+    QTest::addColumn<QString>("standIn");   // the built-in voice when the service lacks it
+    QTest::newRow("none") << u"なし"_s << true << QString();
+    QTest::newRow("automatic") << u"自動（英語・日本語）"_s << true << QString();
+    QTest::newRow("Flite") << u"英語・女性（内蔵）"_s << true << QString();
+    QTest::newRow("espeak-ng language") << u"ドイツ語（内蔵）"_s << true << QString();
+    QTest::newRow("desktop voice") << u"English (America)+Max"_s << false << u"英語・男性（内蔵）"_s;
+    QTest::newRow("desktop Japanese") << u"Japanese"_s << false << u"日本語（内蔵）"_s;
+    // Names of earlier versions, a row per rule.
+    QTest::newRow("Japanese by its name and code") << u"Japanese (ja)"_s << false << u"日本語（内蔵）"_s;
+    QTest::newRow("Japanese by its code") << u"ja-JP"_s << false << u"日本語（内蔵）"_s;
+    QTest::newRow("Japanese in Japanese") << u"日本語 女性"_s << false << u"日本語（内蔵）"_s;
+    QTest::newRow("English by its name and code") << u"English (en-us)"_s << false << u"英語・男性（内蔵）"_s;
+    QTest::newRow("English by its code") << u"mbrola (en)"_s << false << u"英語・男性（内蔵）"_s;
+    QTest::newRow("English in Japanese") << u"英語（アメリカ）"_s << false << u"英語・男性（内蔵）"_s;
+    QTest::newRow("another language has none") << u"German (de)"_s << false << QString();
+    QTest::newRow("a code only begins alike") << u"Javanese (jv)"_s << false << QString();
 }
 
 void TestVoiceChoice::storedNameMeansBuiltIn()
 {
     QFETCH(QString, name);
     QFETCH(bool, builtIn);
+    QFETCH(QString, standIn);
     QCOMPARE(BuiltInVoice::IsBuiltInName(name), builtIn);
+    if (!builtIn)
+        QCOMPARE(BuiltInVoice::StandInFor(name), standIn);
+}
+
+void TestVoiceChoice::englishFirstPhrase_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("firstPiece");   // empty: the sentence stays whole
+    QTest::newRow("before a joining word") << u"The weather was cold and windy all morning."_s
+                                           << u"The weather was cold "_s;
+    QTest::newRow("after a comma") << u"After dinner, we walked along the quiet beach."_s << u"After dinner, "_s;
+    QTest::newRow("ten words") << u"Please read this short line of ten words out loud."_s
+                               << u"Please read this short line "_s;
+    QTest::newRow("short sentence") << u"Hello there."_s << QString();
+    QTest::newRow("joining word too early") << u"Go to bed now please."_s << QString();
+    QTest::newRow("only the first sentence") << u"I see. And then we left for home."_s << QString();
+}
+
+void TestVoiceChoice::englishFirstPhrase()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, firstPiece);
+    const QList<int> pieces = FliteEngine::Pieces(text);
+    const int end = pieces.size() > 1 ? pieces[1] : int(text.size());
+    const int cut = FliteEngine::FirstPhraseEnd(text, end);
+    QCOMPARE(cut < 0 ? QString() : text.left(cut), firstPiece);
+    if (firstPiece.isEmpty() || !FliteEngine::Instance().ok())
+        return;
+
+    // Rendered, the two pieces are heard as one: no pause at the cut longer
+    // than between two words, and every word marked once, in order.
+    std::vector<std::int16_t> samples;
+    QList<int> marks;
+    std::promise<void> finished;
+    FliteEngine::Request request;
+    request.text = text;
+    request.chunk = [&samples](const std::int16_t* pcm, int count) {
+        if (pcm)
+            samples.insert(samples.end(), pcm, pcm + count);
+        return true;
+    };
+    request.word = [&marks](int start, int, std::int64_t) { marks << start; };
+    request.done = [&finished] { finished.set_value(); };
+    FliteEngine::Instance().Synthesize(std::move(request));
+    QVERIFY(finished.get_future().wait_for(std::chrono::seconds(30)) == std::future_status::ready);
+    QCOMPARE(marks.size(), text.split(u' ', Qt::SkipEmptyParts).size());
+    QVERIFY(std::is_sorted(marks.begin(), marks.end()));
+    const int rate = FliteEngine::Instance().sampleRate();
+    constexpr int kQuiet = 300;
+    const auto firstLoud = std::find_if(samples.begin(), samples.end(), [](std::int16_t v) { return std::abs(v) > kQuiet; });
+    const auto lastLoud = std::find_if(samples.rbegin(), samples.rend(), [](std::int16_t v) { return std::abs(v) > kQuiet; });
+    QVERIFY(firstLoud != samples.end());
+    int longestQuiet = 0;
+    int quiet = 0;
+    for (auto it = firstLoud; it != lastLoud.base(); ++it) {
+        quiet = std::abs(*it) > kQuiet ? 0 : quiet + 1;
+        longestQuiet = std::max(longestQuiet, quiet);
+    }
+    const double longestQuietMs = longestQuiet * 1000.0 / rate;
+    QVERIFY2(longestQuietMs < 150, qPrintable(QString::number(longestQuietMs)));
 }
 
 QTEST_MAIN(TestVoiceChoice)
