@@ -9,6 +9,7 @@
 #include "platform/FileErrors.h"
 #include "printing/PrintController.h"
 #include "settings/SettingsStore.h"
+#include "study/StudyLadder.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -293,7 +294,7 @@ void SettingsController::iniDefine()
     state.StudyFollowWord = Switch::On;
     // Timing by tapping and the repetition ladder.
     state.StudyTapCompensationMs = 150;
-    state.StudyLadderPreset = 0;
+    state.StudyLadderPreset = std::int32_t(StudyLadder::Preset::None);
     state.StudyExportFormat = ExportFormat::Mp3;
     state.StudyExportRepetitions = Switch::On;
     state.StudyExportPause = Switch::On;

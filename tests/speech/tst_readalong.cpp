@@ -9,6 +9,7 @@
 #include "platform/SpeechVoice.h"
 #include "speech/SpeechController.h"
 #include "speech/SpeechReader.h"
+#include "study/StudyLadder.h"
 #include "support/EventWait.h"
 #include "support/MonitorRecorder.h"
 #include "support/ScriptedPrompter.h"
@@ -115,7 +116,7 @@ private slots:
         Reading r(kLine);
         QCOMPARE(r.state().voiceStatus, EngineStatus::Ready);
         r.state().SpeechRate = 0;
-        r.state().StudyLadderPreset = 1;
+        r.state().StudyLadderPreset = std::int32_t(StudyLadder::Preset::SlowToFast);
         r.state().StudyPausePercent = 50;   // apart, so each reading is heard alone
         const qsizetype from = monitor.samples();
         r.form.speech().SpeechPlay();

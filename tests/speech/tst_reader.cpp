@@ -10,6 +10,7 @@
 #include "platform/SystemColors.h"
 #include "speech/SpeechReader.h"
 #include "speech/SpeechController.h"
+#include "study/StudyLadder.h"
 #include "support/FakeSpeechEngines.h"
 #include "support/ScriptedPrompter.h"
 
@@ -433,7 +434,7 @@ private slots:
         Fixture f(u"first\r\nsecond"_s, synthesizer);
         f.state().readingMode = mode;
         f.state().LoopModeCount = 1000;   // the ladder's steps count instead
-        f.state().StudyLadderPreset = 1;
+        f.state().StudyLadderPreset = std::int32_t(StudyLadder::Preset::SlowToFast);
         if (mode == ReadingMode::Range)
             f.view()->Select(0, 5);
         auto rate = [&] { return synthesizer ? f.engines.synthesizer_.rate : f.engines.voice_.rate; };
