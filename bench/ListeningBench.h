@@ -8,54 +8,16 @@
 #include "music/MusicController.h"
 #include "platform/AlsaMixer.h"
 #include "platform/GstAudioDevice.h"
+#include "support/MonitorRecorder.h"
 #include "support/ScriptedPrompter.h"
 
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cstdio>
 #include <memory>
 
 namespace ListeningBench {
-
-// The monitor of the session's default sink, 16-bit mono at the rate given.
-class Monitor
-{
-public:
-    explicit Monitor(int rate) : rate_(rate) {}
-
-    bool start()
-    {
-        QObject::connect(&p_, &QProcess::readyReadStandardOutput, &p_, [this] { data_ += p_.readAllStandardOutput(); });
-        p_.start(QStringLiteral("parec"),
-                 {QStringLiteral("-d"), QStringLiteral("@DEFAULT_MONITOR@"), QStringLiteral("--raw"),
-                  QStringLiteral("--format=s16le"), QStringLiteral("--rate=%1").arg(rate_),
-                  QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=10")});
-        if (!p_.waitForStarted(5000))
-            return false;
-        QElapsedTimer t;
-        t.start();
-        while (data_.isEmpty() && t.elapsed() < 5000)
-            p_.waitForReadyRead(100);
-        return !data_.isEmpty();
-    }
-    ~Monitor()
-    {
-        p_.terminate();
-        if (!p_.waitForFinished(3000))
-            p_.kill();
-        p_.waitForFinished(3000);
-    }
-    qsizetype size() const { return data_.size() / 2; }
-    const qint16* samples() const { return reinterpret_cast<const qint16*>(data_.constData()); }
-
-private:
-    int rate_;
-    QProcess p_;
-    QByteArray data_;
-};
 
 // False, said on standard error, outside the private sound session.
 inline bool InSoundSession(const char* bench)
@@ -74,7 +36,7 @@ inline void UseHome(const QTemporaryDir& home)
 }
 
 // Starts the monitor; false, said on standard error, when it records nothing.
-inline bool StartMonitor(Monitor& monitor, const char* bench)
+inline bool StartMonitor(MonitorRecorder& monitor, const char* bench)
 {
     if (monitor.start())
         return true;

@@ -43,7 +43,6 @@ constexpr int kLoops = 6;
 enum Label { Silence, Early, AMark, Middle, BMark, Past, Unknown };
 constexpr double kFreq[] = {0, 300, 500, 900, 1600, 2800};
 
-using ListeningBench::Monitor;
 
 // Each sample's region, told by its pitch: the time between zero crossings
 // (with hysteresis) gives the pitch of every half wave; a stretch quiet for
@@ -199,7 +198,7 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    Monitor monitor(kRate);
+    MonitorRecorder monitor(kRate);
     if (!ListeningBench::StartMonitor(monitor, "bench_abloop"))
         return 2;
 
@@ -225,7 +224,7 @@ int main(int argc, char** argv)
             music.RangeEndSet();
             c.musicPositionSlider->setValue(kA);
             music.RangeStartSet();
-            const qsizetype from = monitor.size();
+            const qsizetype from = monitor.samples();
             music.MusicPlay();   // restart at the range start
             QElapsedTimer clock;
             clock.start();
@@ -242,9 +241,9 @@ int main(int argc, char** argv)
                 // The recording of each run, raw 16-bit mono, for a closer look.
                 QFile raw(QString::fromLocal8Bit(dump) + u"-%1-%2.raw"_s.arg(name).arg(speed));
                 if (raw.open(QIODevice::WriteOnly))
-                    raw.write(reinterpret_cast<const char*>(monitor.samples() + from), (monitor.size() - from) * 2);
+                    raw.write(reinterpret_cast<const char*>(monitor.data() + from), (monitor.samples() - from) * 2);
             }
-            const std::vector<Label> labels = Classify(monitor.samples() + from, monitor.size() - from);
+            const std::vector<Label> labels = Classify(monitor.data() + from, monitor.samples() - from);
             const std::vector<Jump> jumps = Jumps(labels, speed);
             auto cell = [&](double Jump::*field) {
                 const Figure f = Of(jumps, field);

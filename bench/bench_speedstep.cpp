@@ -45,7 +45,6 @@ constexpr int kWindow = kRate * 4 / 1000;
 
 double Ms(qsizetype samples) { return samples * 1000.0 / kRate; }
 
-using ListeningBench::Monitor;
 
 enum class Kind { Silence, Matched, Junk };
 
@@ -158,12 +157,12 @@ Line Fit(const std::vector<Window>& ws, qsizetype from, qsizetype to, double spe
 
 // `command`: the recording's length when the step was made; the step is
 // heard at or after it.
-Step Measure(const Monitor& monitor, const Matcher& matcher, qsizetype command, double before, double after)
+Step Measure(const MonitorRecorder& monitor, const Matcher& matcher, qsizetype command, double before, double after)
 {
     std::vector<Window> ws;
     const qsizetype from = command - kRate * 700 / 1000;
-    for (qsizetype at = std::max<qsizetype>(from, 0); at + 2 * kWindow <= monitor.size(); at += kWindow)
-        ws.push_back(matcher.match(monitor.samples(), at));
+    for (qsizetype at = std::max<qsizetype>(from, 0); at + 2 * kWindow <= monitor.samples(); at += kWindow)
+        ws.push_back(matcher.match(monitor.data(), at));
     Step step;
     const Line was = Fit(ws, command - kRate * 500 / 1000, command - kRate * 60 / 1000, before);
     if (was.count < 50)
@@ -182,7 +181,7 @@ Step Measure(const Monitor& monitor, const Matcher& matcher, qsizetype command, 
         return step;
     // The last heard before the step ends here: the window's end, or where
     // the sound stops within the next one.
-    const qint16* x = monitor.samples();
+    const qint16* x = monitor.data();
     auto quietAt = [&](qsizetype at) {
         for (qsizetype k = at; k < at + kRate / 1000; ++k)
             if (std::abs(int(x[k])) > 150)
@@ -253,7 +252,7 @@ int main(int argc, char** argv)
     }
     const Matcher matcher(AudioMedia::SweepSamples(kRate, kFileMs, kFromHz, kToHz));
 
-    Monitor monitor(kRate);
+    MonitorRecorder monitor(kRate);
     if (!ListeningBench::StartMonitor(monitor, "bench_speedstep"))
         return 2;
 
@@ -297,7 +296,7 @@ int main(int argc, char** argv)
                 }
                 music.MusicSpeedApply();
                 wait([&] { return position() >= kStepAtMs; }, 5000);
-                const qsizetype command = monitor.size();
+                const qsizetype command = monitor.samples();
                 form.state().StudySpeedPercent = to;
                 music.MusicSpeedApply();   // what a speed key does in the music window
                 wait([] { return false; }, 900);

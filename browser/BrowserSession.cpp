@@ -65,7 +65,8 @@ ManualWindow* BrowserSession::BuildWindow(const QString& urlOrTitle)
     auto* window = new ManualWindow(prompter, engine.profile(), *favourites_, urlOrTitle);
     StartupTrace::Mark("window built");
     window->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(window, &ManualWindow::closed, window, [this] { state.manualWindowState = ManualWindowState::Closed; });
+    QObject::connect(window, &ManualWindow::closed, window,
+                     [this] { state.manualWindowState = ManualWindowState::Closed; });
     window_ = window;
     return window;
 }

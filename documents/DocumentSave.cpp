@@ -61,7 +61,8 @@ void DocumentController::FileSave(const QString& path, const QString& text)
 std::optional<QString> DocumentController::SaveThroughDialog(Document& doc, const QStringList& filters,
                                                              const QString& path, const QString& text)
 {
-    const bool fromFile = doc.documentState == DocumentRules::Stored || doc.documentState == DocumentRules::StoredEdited;
+    const bool fromFile =
+        doc.documentState == DocumentRules::Stored || doc.documentState == DocumentRules::StoredEdited;
     const bool shiftJis = !fromFile && codec_.Encode(text, TextCodec::Encoding::ShiftJis).has_value();
     const DocumentRules::Preselection pre = DocumentRules::Preselect(doc.documentState, doc.encodingCode, shiftJis);
 

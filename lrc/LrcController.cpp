@@ -230,7 +230,8 @@ void LrcController::TrackBarLrcTextTimerIni()
     std::int32_t a = 0;
     if (resyncAt_) {
         a = state.lrcAdjustment == Switch::On ? state.LrcMp3TimeAdjustment : 0;
-    } else if (mp3 && (state.PositionTimeMiriSecond != 0 || (state.playRange == PlayRange::On && state.StartTime != 0))) {
+    } else if (mp3
+               && (state.PositionTimeMiriSecond != 0 || (state.playRange == PlayRange::On && state.StartTime != 0))) {
         state.lrcAdjustment = Switch::On;
         a = state.LrcMp3TimeAdjustment;
     } else {

@@ -269,7 +269,8 @@ void SpeechController::SpeechSettingSub()
     // Every voice in one list, built-in first: the engine in use gives its
     // voices, the other one is asked too, so either can be chosen here.
     const bool onService = SynthesizerInUse();
-    if (onService ? state.synthesizerStatus != EngineStatus::Ready || !synthesizer_ : state.voiceStatus != EngineStatus::Ready || !voice_)
+    if (onService ? state.synthesizerStatus != EngineStatus::Ready || !synthesizer_
+                  : state.voiceStatus != EngineStatus::Ready || !voice_)
         return;
     const QString current = QString::fromLocal8Bit(state.OralName);
     const QStringList builtIn = (onService ? MakeVoice() : true) ? voice_->GetVoices() : QStringList();

@@ -10,20 +10,22 @@
 #include <vector>
 
 // Records what the session's default sink plays (its monitor) with parec,
-// as 16-bit mono at 22050 Hz, so a test can prove that sound came out and
-// find where it stopped. Data is collected as the event loop turns.
+// as 16-bit mono at 22050 Hz (or the rate given), so a test can prove that
+// sound came out and find where it stopped. Data is collected as the event
+// loop turns.
 class MonitorRecorder
 {
 public:
     static constexpr int Rate = 22050;
 
-    MonitorRecorder()
+    explicit MonitorRecorder(int rate = Rate)
+        : rate_(rate)
     {
         clock_.start();
         QObject::connect(&process_, &QProcess::readyReadStandardOutput, &process_, [this] {
             data_ += process_.readAllStandardOutput();
             // The least delayed block tells when a sample was recorded.
-            const double lead = double(clock_.nsecsElapsed()) / 1e6 - double(samples()) * 1000 / Rate;
+            const double lead = double(clock_.nsecsElapsed()) / 1e6 - double(samples()) * 1000 / rate_;
             if (!offsetKnown_ || lead < offsetMs_)
                 offsetMs_ = lead;
             offsetKnown_ = true;
@@ -37,7 +39,7 @@ public:
     {
         process_.start(QStringLiteral("parec"),
                        {QStringLiteral("-d"), QStringLiteral("@DEFAULT_MONITOR@"), QStringLiteral("--raw"),
-                        QStringLiteral("--format=s16le"), QStringLiteral("--rate=22050"),
+                        QStringLiteral("--format=s16le"), QStringLiteral("--rate=%1").arg(rate_),
                         QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=10")});
         if (!process_.waitForStarted(5000))
             return false;
@@ -59,8 +61,9 @@ public:
         }
     }
 
-    // Samples received so far.
+    // Samples received so far, and the samples themselves.
     qsizetype samples() const { return data_.size() / 2; }
+    const qint16* data() const { return reinterpret_cast<const qint16*>(data_.constData()); }
 
     // Largest absolute sample in [from, to).
     int peak(qsizetype from, qsizetype to) const
@@ -76,7 +79,7 @@ public:
     // First sample at or after `from` that starts `windowMs` of silence.
     qsizetype silenceFrom(qsizetype from, int windowMs, int threshold = 64) const
     {
-        const qsizetype window = qsizetype(Rate) * windowMs / 1000;
+        const qsizetype window = span(windowMs);
         qsizetype quietSince = -1;
         const auto* s = reinterpret_cast<const qint16*>(data_.constData());
         for (qsizetype i = std::max<qsizetype>(from, 0); i < samples(); ++i) {
@@ -107,7 +110,7 @@ public:
     double msPitchedAtLeast(qsizetype from, double hz, int threshold = 1000) const
     {
         const auto* s = reinterpret_cast<const qint16*>(data_.constData());
-        const qsizetype window = ms(2);
+        const qsizetype window = span(2);
         const int needed = int(2 * hz * 0.002 * 0.8);
         double out = 0;
         for (qsizetype w = std::max<qsizetype>(from, 0); w + window <= samples(); w += window) {
@@ -131,7 +134,7 @@ public:
     std::vector<double> pitches(qsizetype from, int windowMs, int threshold = 1000) const
     {
         const auto* s = reinterpret_cast<const qint16*>(data_.constData());
-        const qsizetype window = ms(windowMs);
+        const qsizetype window = span(windowMs);
         std::vector<double> out;
         for (qsizetype w = std::max<qsizetype>(from, 1); w + window <= samples(); w += window) {
             double first = -1, last = -1;
@@ -147,7 +150,7 @@ public:
                     ++crossings;
                 }
             }
-            out.push_back(loud && crossings >= 3 ? (crossings - 1) * double(Rate) / (2 * (last - first)) : 0.0);
+            out.push_back(loud && crossings >= 3 ? (crossings - 1) * double(rate_) / (2 * (last - first)) : 0.0);
         }
         return out;
     }
@@ -155,11 +158,15 @@ public:
     // Milliseconds on this recorder's clock: now, and when sample n was
     // recorded (the monitor hears what the sink plays as it plays it).
     double NowMs() const { return double(clock_.nsecsElapsed()) / 1e6; }
-    double SampleMs(qsizetype n) const { return offsetMs_ + double(n) * 1000 / Rate; }
+    double SampleMs(qsizetype n) const { return offsetMs_ + double(n) * 1000 / rate_; }
 
+    // Samples in a span of milliseconds, at the default rate and at this
+    // recorder's.
     static qsizetype ms(int milliseconds) { return qsizetype(Rate) * milliseconds / 1000; }
+    qsizetype span(int milliseconds) const { return qsizetype(rate_) * milliseconds / 1000; }
 
 private:
+    int rate_;
     QProcess process_;
     QByteArray data_;
     QElapsedTimer clock_;
