@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -140,6 +141,8 @@ int GstAudioDevice::Open(const QString& path, Kind kind)
     firstBufferPending_ = true;
     freshTempoWanted_ = false;
     queuedEndMs_ = -1;
+    streamSpeed_ = 100;
+    speedSeekPending_ = false;
 
     // Preroll: the file is opened, typed and decoded up to the sink, so the
     // length is known when Open returns. Errors wait on the bus meanwhile.
@@ -250,6 +253,11 @@ int GstAudioDevice::Position(std::int64_t& ms)
 {
     if (!pipeline_)
         return NotOpen;
+    // A seek waiting for the end to be heard is where the device stands.
+    if (hearOut_ && seekAfterHearOut_ >= 0) {
+        ms = seekAfterHearOut_;
+        return DeviceResult::Success;
+    }
     gint64 ns = -1;
     if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &ns) && ns >= 0)
         lastPosition_ = ToMs(ns);
@@ -274,6 +282,11 @@ int GstAudioDevice::SeekAt(std::int64_t ms, bool flush)
 {
     texts_.remove(SeekFailed);
     ms = std::max<std::int64_t>(ms, 0);
+    // The flush would cut off the end still being heard: made after it.
+    if (flush && hearOut_) {
+        seekAfterHearOut_ = length_ >= 0 ? std::min(ms, length_) : ms;
+        return DeviceResult::Success;
+    }
     // The stream itself stops at the play end (a segment seek), so nothing
     // past it reaches the output whatever the speed; its end is told on the
     // bus instead of the end of the stream.
@@ -296,6 +309,8 @@ int GstAudioDevice::SeekAt(std::int64_t ms, bool flush)
                           stopThere ? playEnd_ * GST_MSECOND : GST_CLOCK_TIME_NONE))
         return SeekFailed;
     segmentStop_ = stopThere ? playEnd_ : -1;
+    streamSpeed_ = speedPercent_;
+    speedSeekPending_ = false;
     // A flushing seek prerolls again; wait for it (a local file takes a few
     // ms) so that the position reads the target at once. A following seek
     // only queues more sound.
@@ -320,9 +335,18 @@ int GstAudioDevice::SetSpeed(int percent)
     if (percent == speedPercent_)
         return DeviceResult::Success;
     speedPercent_ = percent;
-    // At the end of the stream the next start seeks anyway.
-    if (!pipeline_ || ended_)
+    // At the end of the stream the next start seeks anyway. At the play end
+    // the stream has been read to its stop: its end plays out at the speed
+    // it was read at, and the next seek takes the new one (a seek now would
+    // cut that end off).
+    if (!pipeline_ || ended_ || (inPlayEnd_ && endReached_))
         return DeviceResult::Success;
+    // Paused, the next play takes it, unless a seek comes first: a flush
+    // now would only be one more for the output to come back from.
+    if (!playing_ && !hearOut_) {
+        speedSeekPending_ = true;
+        return DeviceResult::Success;
+    }
     std::int64_t at = 0;
     Position(at);
     return SeekAt(at);
@@ -364,6 +388,23 @@ int GstAudioDevice::Play()
     // At the end of the stream there is nothing left to play.
     if (pipeline_ && ended_)
         return DeviceResult::Success;
+    if (hearOut_) {
+        // The end of the range is still being heard. With a seek to make,
+        // the play starts from there once it has been; without one nothing
+        // is left to wait for.
+        if (seekAfterHearOut_ >= 0) {
+            playAfterHearOut_ = true;
+            playing_ = true;
+            return DeviceResult::Success;
+        }
+        CancelHearOut();
+    }
+    if (speedSeekPending_) {
+        std::int64_t at = 0;
+        Position(at);
+        if (const int code = SeekAt(at); code != DeviceResult::Success)
+            return code;
+    }
     const int code = SetState(GST_STATE_PLAYING);
     if (code == DeviceResult::Success) {
         playing_ = true;
@@ -375,27 +416,166 @@ int GstAudioDevice::Play()
     return code;
 }
 
-void GstAudioDevice::HearOut()
+bool GstAudioDevice::StartHearOut()
+{
+    gint64 ns = -1;
+    if (!gst_element_query_position(pipeline_, GST_FORMAT_TIME, &ns) || ns < 0 || ToMs(ns) >= segmentStop_)
+        return false;
+    // Bounded: an output that stops taking sound must not hold the pause off.
+    const std::int64_t leftWallMs = (segmentStop_ - ToMs(ns)) * 100 / std::max(1, streamSpeed_);
+    hearOutGiveUpUs_ = g_get_monotonic_time() + (leftWallMs + 2 * PlayEndLeadMs) * 1000;
+    seekAfterHearOut_ = -1;
+    playAfterHearOut_ = false;
+    hearOut_ = g_timeout_add(2, reinterpret_cast<GSourceFunc>(&GstAudioDevice::OnHeardOut), this);
+    return true;
+}
+
+int GstAudioDevice::OnHeardOut(void* data)
+{
+    auto* self = static_cast<GstAudioDevice*>(data);
+    gint64 ns = -1;
+    const std::int64_t dry = self->DryAt();
+    if (g_get_monotonic_time() < self->hearOutGiveUpUs_ && gst_element_query_position(self->pipeline_, GST_FORMAT_TIME, &ns)
+        && ns >= 0 && ToMs(ns) < dry)
+        return G_SOURCE_CONTINUE;
+    self->hearOut_ = 0;
+    self->FinishHearOut();
+    return G_SOURCE_REMOVE;
+}
+
+void GstAudioDevice::FinishHearOut()
+{
+    const std::int64_t seekTo = std::exchange(seekAfterHearOut_, -1);
+    const bool play = std::exchange(playAfterHearOut_, false);
+    int code = DeviceResult::Success;
+    if (!play)
+        code = SetState(GST_STATE_PAUSED);
+    if (code == DeviceResult::Success && seekTo >= 0)
+        code = SeekAt(seekTo);
+    if (code == DeviceResult::Success && play) {
+        code = SetState(GST_STATE_PLAYING);
+        if (code == DeviceResult::Success) {
+            playing_ = true;
+            restarts_ = 0;
+            WatchFromHere();
+        }
+    }
+    // Nobody waits for this answer: a refusal is reported like any failure
+    // met while playing. The handler may close or delete the device.
+    if (code != DeviceResult::Success && !failed_) {
+        failed_ = true;
+        playing_ = false;
+        if (onError)
+            onError(code);
+    }
+}
+
+void GstAudioDevice::CancelHearOut()
+{
+    if (hearOut_) {
+        g_source_remove(hearOut_);
+        hearOut_ = 0;
+    }
+    seekAfterHearOut_ = -1;
+    playAfterHearOut_ = false;
+}
+
+int GstAudioDevice::TempoHoldMs() const
+{
+    // Its search window, a stride and the stride's overlap, in the track's
+    // time whatever the speed.
+    guint strideMs = 30;
+    guint searchMs = 14;
+    double overlap = 0.2;
+    if (tempo_)
+        g_object_get(tempo_, "stride", &strideMs, "search", &searchMs, "overlap", &overlap, nullptr);
+    return int(std::ceil(searchMs + strideMs * (1.0 + overlap)));
+}
+
+std::int64_t GstAudioDevice::DryAt() const
 {
     const std::int64_t queued = queuedEndMs_;
-    const std::int64_t dry = queued >= 0 ? std::min(queued, segmentStop_) : segmentStop_;
-    const gint64 giveUpUs = g_get_monotonic_time() + 2 * PlayEndLeadMs * 1000;
-    gint64 ns = -1;
-    while (g_get_monotonic_time() < giveUpUs && gst_element_query_position(pipeline_, GST_FORMAT_TIME, &ns) && ns >= 0
-           && ToMs(ns) < dry)
-        g_usleep(2000);
+    // Short of the stop by more than the filter can hold back, the rest is
+    // still on its way to the output.
+    constexpr int kSlackMs = 5;
+    const int held = (streamSpeed_ == 100 ? 0 : TempoHoldMs()) + kSlackMs;
+    if (queued < 0 || queued < segmentStop_ - held)
+        return segmentStop_;
+    return std::min(queued, segmentStop_);
+}
+
+void GstAudioDevice::DrainTempo()
+{
+    if (!pipeline_ || !tempoBin_ || !tempo_ || streamSpeed_ == 100)
+        return;
+    // Only while playing: a paused output would hold the silence back, and
+    // this thread with it.
+    GstState state = GST_STATE_NULL;
+    GstState pending = GST_STATE_VOID_PENDING;
+    if (gst_element_get_state(pipeline_, &state, &pending, 0) != GST_STATE_CHANGE_SUCCESS || state != GST_STATE_PLAYING
+        || pending != GST_STATE_VOID_PENDING)
+        return;
+    GstPad* in = gst_element_get_static_pad(tempoBin_, "sink");
+    GstEvent* segmentEvent = gst_pad_get_sticky_event(in, GST_EVENT_SEGMENT, 0);
+    GstCaps* caps = gst_pad_get_current_caps(in);
+    const GstSegment* segment = nullptr;
+    if (segmentEvent)
+        gst_event_parse_segment(segmentEvent, &segment);
+    int rate = 0;
+    int channels = 0;
+    int sampleBytes = 0;
+    if (caps && gst_caps_get_size(caps) > 0) {
+        const GstStructure* s = gst_caps_get_structure(caps, 0);
+        gst_structure_get_int(s, "rate", &rate);
+        gst_structure_get_int(s, "channels", &channels);
+        // The filter's formats; silence is zero in each of them.
+        const QByteArray format = gst_structure_get_string(s, "format");
+        sampleBytes = format.startsWith("S16") ? 2 : format.startsWith("F32") ? 4 : format.startsWith("F64") ? 8 : 0;
+    }
+    if (segment && segment->format == GST_FORMAT_TIME && GST_CLOCK_TIME_IS_VALID(segment->stop) && rate > 0
+        && channels > 0 && sampleBytes > 0) {
+        // Twice what the filter holds brings all of it out.
+        const std::int64_t drainMs = 2 * std::int64_t(TempoHoldMs());
+        // The stream's stop moves on past the silence, or the filter would
+        // clip it away.
+        GstSegment longer;
+        gst_segment_copy_into(segment, &longer);
+        const guint64 stop = longer.stop;
+        longer.stop = stop + guint64(drainMs) * GST_MSECOND;
+        GstEvent* moved = gst_event_new_segment(&longer);
+        gst_event_set_seqnum(moved, gst_event_get_seqnum(segmentEvent));
+        gst_pad_send_event(in, moved);
+        const gsize frames = gsize(std::int64_t(rate) * drainMs / 1000);
+        GstBuffer* silence = gst_buffer_new_allocate(nullptr, frames * gsize(channels * sampleBytes), nullptr);
+        gst_buffer_memset(silence, 0, 0, frames * gsize(channels * sampleBytes));
+        GST_BUFFER_PTS(silence) = stop;
+        GST_BUFFER_DURATION(silence) = guint64(drainMs) * GST_MSECOND;
+        gst_pad_chain(in, silence);
+    }
+    if (caps)
+        gst_caps_unref(caps);
+    if (segmentEvent)
+        gst_event_unref(segmentEvent);
+    gst_object_unref(in);
 }
 
 int GstAudioDevice::Pause()
 {
-    // Told of the play end, the stream has been read to its stop and the
-    // rest of it is in the output, at most PlayEndLeadMs: a pause now would
-    // cut the range's end short, so it is heard out first.
-    if (inPlayEnd_ && playing_ && endReached_)
-        HearOut();
+    if (!pipeline_)
+        return NotOpen;
+    playAfterHearOut_ = false;
+    if (hearOut_) {
+        playing_ = false;
+        return DeviceResult::Success;   // pauses once the end is heard
+    }
     playing_ = false;
     StopWatching();
     StopEndWatch();
+    // Told of the play end, the stream has been read to its stop and the
+    // rest of it is in the output: a pause now would cut the range's end
+    // short, so the device pauses once it is heard, without waiting here.
+    if (inPlayEnd_ && endReached_ && StartHearOut())
+        return DeviceResult::Success;
     return SetState(GST_STATE_PAUSED);
 }
 
@@ -406,6 +586,17 @@ int GstAudioDevice::Resume()
 
 int GstAudioDevice::Stop()
 {
+    // A halt while the end is heard out halts at once, and any seek asked
+    // for meanwhile is made.
+    if (hearOut_) {
+        const std::int64_t seekTo = seekAfterHearOut_;
+        CancelHearOut();
+        playing_ = false;
+        int code = SetState(GST_STATE_PAUSED);
+        if (code == DeviceResult::Success && seekTo >= 0)
+            code = SeekAt(seekTo);
+        return code;
+    }
     // Halting keeps the place: a later play goes on from here.
     return Pause();
 }
@@ -441,11 +632,8 @@ int GstAudioDevice::OnEndWatch(void* data)
     gint64 ns = -1;
     if (!gst_element_query_position(self->pipeline_, GST_FORMAT_TIME, &ns) || ns < 0)
         return G_SOURCE_CONTINUE;
-    // The output runs dry where the sound handed to it ends: at the stop, or
-    // short of it by what the tempo filter still holds back.
-    const std::int64_t queued = self->queuedEndMs_;
-    const std::int64_t dry = queued >= 0 ? std::min(queued, self->segmentStop_) : self->segmentStop_;
-    const double leftWallMs = double(dry - ToMs(ns)) * 100.0 / self->speedPercent_;
+    const std::int64_t dry = self->DryAt();
+    const double leftWallMs = double(dry - ToMs(ns)) * 100.0 / std::max(1, self->streamSpeed_);
     if (leftWallMs > PlayEndLeadMs)
         return G_SOURCE_CONTINUE;
     self->endWatch_ = 0;
@@ -461,6 +649,10 @@ int GstAudioDevice::OnEndWatch(void* data)
     if (self->onPlayEnd)
         self->onPlayEnd();
     self->inPlayEnd_ = false;
+    // No seek followed on: the sound stops at the stop, and the tempo
+    // filter gives up what it holds of the range's end.
+    if (self->endReached_)
+        self->DrainTempo();
     return G_SOURCE_REMOVE;
 }
 
@@ -546,6 +738,7 @@ int GstAudioDevice::Close()
     }
     StopWatching();
     StopEndWatch();
+    CancelHearOut();
     playing_ = false;
     segmentDone_ = endReached_ = false;
     gst_element_set_state(pipeline_, GST_STATE_NULL);

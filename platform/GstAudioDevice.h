@@ -82,9 +82,23 @@ private:
     static int OnWatchdog(void* self);
     static int OnEndWatch(void* self);
     void StopEndWatch();
-    // Waits (at most twice PlayEndLeadMs) until what the output holds of a
-    // stream read to its stop has been heard.
-    void HearOut();
+    // A pause asked for at the play end, while the output still holds the
+    // end of the range: the sound plays on until that is heard (watched by
+    // OnHeardOut), and only then does the device pause. A seek asked for
+    // meanwhile is made then, and a play asked for with it plays from there.
+    bool StartHearOut();
+    static int OnHeardOut(void* self);
+    void FinishHearOut();
+    void CancelHearOut();
+    // Off normal speed the tempo filter holds back its last input until more
+    // comes; at a stop nothing more comes, so the end of the range would
+    // never be heard. Silence pushed in after it brings it out.
+    void DrainTempo();
+    // How much input the tempo filter holds back, in ms.
+    int TempoHoldMs() const;
+    // Where the output runs dry, in the track's time: at the stream's stop,
+    // or short of it by what the tempo filter still holds back.
+    std::int64_t DryAt() const;
     // Playing from now on: the position is watched from where it is.
     void WatchFromHere();
     void StopWatching();
@@ -110,10 +124,16 @@ private:
     bool playing_ = false;
     std::int64_t playEnd_ = -1;      // where playback is to stop
     std::int64_t segmentStop_ = -1;  // where the stream running now stops
+    int streamSpeed_ = 100;           // the speed it runs at, in percent
+    bool speedSeekPending_ = false;   // a speed set while paused, not yet sought at
     bool segmentDone_ = false;       // the stream has been read up to its stop
     bool endReached_ = false;        // the stop is heard, no seek since
     bool inPlayEnd_ = false;
     unsigned endWatch_ = 0;
+    unsigned hearOut_ = 0;            // the pause waits for the end to be heard
+    std::int64_t hearOutGiveUpUs_ = 0;
+    std::int64_t seekAfterHearOut_ = -1;
+    bool playAfterHearOut_ = false;
     unsigned watchdog_ = 0;
     std::int64_t watchedNs_ = -1;
     std::int64_t movedAtUs_ = 0;

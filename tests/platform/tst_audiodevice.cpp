@@ -263,6 +263,74 @@ private slots:
         QVERIFY(PositionOf(device) > 1100 && PositionOf(device) < length);
     }
 
+    // Paused when told the play end is near (as a practice gap does): the
+    // pause returns at once, the range is still heard to its end at every
+    // speed, and the device is paused there afterwards. A seek and a play
+    // asked for meanwhile start the range again once its end is heard, and
+    // no pause comes after them.
+    void pauseAtThePlayEnd_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("speed");
+        QTest::addColumn<bool>("playAgain");
+        QTest::newRow("wav") << u"tone.wav"_s << 100 << false;
+        QTest::newRow("wav three quarters") << u"tone.wav"_s << 75 << false;
+        QTest::newRow("wav faster") << u"tone.wav"_s << 125 << false;
+        QTest::newRow("vbr mp3 three quarters") << u"vbr.mp3"_s << 75 << false;
+        QTest::newRow("wav played again meanwhile") << u"tone.wav"_s << 100 << true;
+    }
+    void pauseAtThePlayEnd()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, speed);
+        QFETCH(bool, playAgain);
+        constexpr int kFrom = 500, kEnd = 1100;
+        GstAudioDevice device;
+        QCOMPARE(device.Open(file(name), name.endsWith(u".mp3"_s) ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform),
+                 DeviceResult::Success);
+        QCOMPARE(device.SetSpeed(speed), DeviceResult::Success);
+        QVERIFY(device.SetPlayEnd(kEnd));
+        QCOMPARE(device.Seek(kFrom), DeviceResult::Success);
+        qint64 pauseNs = -1;
+        int ends = 0;
+        device.onPlayEnd = [&] {
+            if (++ends > 1)
+                return;
+            QElapsedTimer took;
+            took.start();
+            device.Pause();
+            if (playAgain) {
+                device.Seek(kFrom);
+                device.Play();
+            }
+            pauseNs = took.nsecsElapsed();
+        };
+        const qsizetype start = monitor_.samples();
+        QCOMPARE(device.Play(), DeviceResult::Success);
+        QVERIFY(WaitFor([&] { return ends > 0; }, 3000, 2));
+        QVERIFY2(pauseNs >= 0 && pauseNs < 5'000'000, qPrintable(u"pause took %1 µs"_s.arg(pauseNs / 1000)));
+        if (playAgain) {
+            // Played again: the range runs to its end a second time.
+            QVERIFY(WaitFor([&] { return ends > 1; }, 3000, 2));
+            device.Close();
+            return;
+        }
+        // Paused at the end (give or take the watch's grain).
+        Wait(200);
+        const std::int64_t at = PositionOf(device);
+        QVERIFY2(at >= kEnd && at <= kEnd + 10, qPrintable(QString::number(at)));
+        // The monitor's data comes in blocks, now and then late.
+        const qsizetype sound = monitor_.soundFrom(start);
+        QVERIFY(sound >= 0);
+        QVERIFY(WaitFor([&] { return monitor_.silenceFrom(sound, 100) > sound; }, 3000, 20));
+        const qsizetype quiet = monitor_.silenceFrom(sound, 100);
+        const int heard = int((quiet - sound) * 1000 / MonitorRecorder::Rate);
+        const int expected = (kEnd - kFrom) * 100 / speed;
+        qInfo("heard %d ms of %d", heard, expected);
+        QVERIFY2(std::abs(heard - expected) <= expected * 2 / 100 + 30, qPrintable(u"heard %1 ms of %2"_s.arg(heard).arg(expected)));
+        device.Close();
+    }
+
     void oddWavFormats_data()
     {
         QTest::addColumn<int>("rate");
