@@ -496,9 +496,10 @@ std::int64_t GstAudioDevice::DryAt() const
 {
     const std::int64_t queued = queuedEndMs_;
     // Short of the stop by more than the filter can hold back, the rest is
-    // still on its way to the output.
+    // still on its way to the output. What it holds comes out as strides
+    // of output time, so faster it holds more of the track.
     constexpr int kSlackMs = 5;
-    const int held = (streamSpeed_ == 100 ? 0 : TempoHoldMs()) + kSlackMs;
+    const int held = (streamSpeed_ == 100 ? 0 : int(2 * TempoHoldMs() * std::max(1.0, streamSpeed_ / 100.0))) + kSlackMs;
     if (queued < 0 || queued < segmentStop_ - held)
         return segmentStop_;
     return std::min(queued, segmentStop_);
