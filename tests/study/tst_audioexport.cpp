@@ -327,6 +327,7 @@ private slots:
             return;
         }
         QCOMPARE(written, (QStringList{u"lesson.lrc"_s, u"lesson.wav"_s}));
+        QVERIFY(ReadAll(dir.filePath(u"lesson.wav"_s)).startsWith("RIFF"));
         QCOMPARE(prompter.texts(), QStringList{u"「lesson.wav」と「lesson.lrc」を書き出しました。"_s});
         QCOMPARE(form.state().StudyExportFormat, ExportFormat::Wav);
     }
