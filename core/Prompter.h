@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/State.h"
+
 #include <QFont>
 #include <QString>
 #include <QStringList>
@@ -50,4 +52,28 @@ public:
     virtual bool PageSetupDialog(QPrinter& printer) = 0;
     virtual bool PrintDialog(QPrinter& printer, int minPage, int maxPage) = 0;
     virtual void PrintPreviewDialog(QPrinter& printer, const std::function<void(QPrinter*)>& paint) = 0;
+
+    // "音声ファイルに書き出す": what the dialog tells about the text, and
+    // the choices it edits, at their present values.
+    struct AudioExportChoices
+    {
+        QString contents;           // "テキスト全体（12行）を、…"
+        QString repetitionsText;    // the repetitions check box's caption
+        bool repetitionsPossible = false;
+        QString pauseText;          // the pause check box's caption
+        bool pausePossible = false;
+        QStringList voices;
+        int voice = 0;
+        ExportFormat::Code format = ExportFormat::Mp3;
+        bool withRepetitions = true;
+        bool withPause = true;
+        QString path;
+        // The file-name rules the dialog follows while the name is edited:
+        // the name with a format's suffix, and the .lrc written beside it.
+        std::function<QString(const QString& path, ExportFormat::Code format)> withSuffix;
+        std::function<QString(const QString& audioPath)> lrcPathFor;
+    };
+    // The choices as the user leaves them; nothing when they cancel. A
+    // choice that is not possible comes back unticked.
+    virtual std::optional<AudioExportChoices> AudioExportOptions(const AudioExportChoices& choices) = 0;
 };

@@ -1,10 +1,13 @@
 #include "dialogs/DialogPrompter.h"
 
+#include "dialogs/ExportDialog.h"
 #include "dialogs/MessageInfoBox.h"
 #include "dialogs/VersionInfo.h"
 #include "dialogs/YesNo.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QCheckBox>
@@ -117,6 +120,27 @@ std::optional<Prompter::SaveChoice> DialogPrompter::SaveFileName(const QString& 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return SaveChoice{dialog.selectedFiles().first(), int(filters.indexOf(dialog.selectedNameFilter()))};
+}
+
+std::optional<Prompter::AudioExportChoices> DialogPrompter::AudioExportOptions(const AudioExportChoices& choices)
+{
+    // Over the main window, as the command came from there.
+    ExportDialog dialog(m_parent ? m_parent.data() : QApplication::activeWindow());
+    dialog.SetChoices(choices);
+    QObject::connect(&dialog, &ExportDialog::browseRequested, &dialog, [this, &dialog, &choices] {
+        const QFileInfo now(dialog.path());
+        const QStringList filters{QStringLiteral("MP3 ファイル (*.mp3)"), QStringLiteral("WAV ファイル (*.wav)")};
+        const int wavFilter = 1;
+        const std::optional<SaveChoice> chosen = SaveFileName(
+            now.absolutePath(), now.fileName(), filters, dialog.format() == ExportFormat::Wav ? wavFilter : 0);
+        if (!chosen)
+            return;
+        dialog.SetFormat(chosen->filterIndex == wavFilter ? ExportFormat::Wav : ExportFormat::Mp3);
+        dialog.SetPath(choices.withSuffix ? choices.withSuffix(chosen->path, dialog.format()) : chosen->path);
+    });
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Choices();
 }
 
 std::optional<QString> DialogPrompter::ExistingFolder(const QString& startFolder)

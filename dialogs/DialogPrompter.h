@@ -24,6 +24,7 @@ public:
     bool PageSetupDialog(QPrinter& printer) override;
     bool PrintDialog(QPrinter& printer, int minPage, int maxPage) override;
     void PrintPreviewDialog(QPrinter& printer, const std::function<void(QPrinter*)>& paint) override;
+    std::optional<AudioExportChoices> AudioExportOptions(const AudioExportChoices& choices) override;
 
 private:
     QPointer<QWidget> m_parent;

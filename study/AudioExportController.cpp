@@ -6,9 +6,7 @@
 #include "speech/KanaReadings.h"
 #include "speech/SpeechController.h"
 #include "study/AudioExport.h"
-#include "study/ExportDialog.h"
 
-#include <QCheckBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -16,6 +14,15 @@
 #include <QProgressDialog>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+AudioExportRules::Format FormatOf(ExportFormat::Code format)
+{
+    return format == ExportFormat::Wav ? AudioExportRules::Format::Wav : AudioExportRules::Format::Mp3;
+}
+
+} // namespace
 
 AudioExportController::AudioExportController(const Context& context) : Controller(context)
 {
@@ -70,33 +77,35 @@ void AudioExportController::Open()
     const bool lrcView = view == ui.lrcView;
     const QString source = SourcePath(lrcView);
     const QString folder = QFileInfo(state.listFolderPath).isDir() ? state.listFolderPath : state.murmelinFolder;
-    const AudioExportRules::Format storedFormat = state.StudyExportFormat == ExportFormat::Wav ? AudioExportRules::Format::Wav
-                                                                               : AudioExportRules::Format::Mp3;
-    Question question;
+    Prompter::AudioExportChoices question;
     question.contents = u"%1（%2行）を、内蔵の音声で読み上げて書き出します。"_s
                             .arg(range ? u"選択した範囲"_s : u"テキスト全体"_s)
                             .arg(lines.size());
     const int count = state.LoopModeCount;
     question.repetitionsPossible = count > 1 && count < AudioExportRules::kEndlessCount;
-    question.repetitions = question.repetitionsPossible ? u"繰り返しを入れる(&R)（各行 %1 回）"_s.arg(count)
-                           : count >= AudioExportRules::kEndlessCount
-                               ? u"繰り返しを入れる(&R)（無限の繰り返しはファイルでは 1 回）"_s
-                               : u"繰り返しを入れる(&R)（今の回数は 1 回）"_s;
+    question.repetitionsText = question.repetitionsPossible ? u"繰り返しを入れる(&R)（各行 %1 回）"_s.arg(count)
+                               : count >= AudioExportRules::kEndlessCount
+                                   ? u"繰り返しを入れる(&R)（無限の繰り返しはファイルでは 1 回）"_s
+                                   : u"繰り返しを入れる(&R)（今の回数は 1 回）"_s;
     question.pausePossible = state.StudyPausePercent > 0;
-    question.pause = question.pausePossible
-                         ? u"練習の間を入れる(&P)（行の長さの %1 倍の無音）"_s.arg(state.StudyPausePercent / 100.0)
-                         : u"練習の間を入れる(&P)（今の設定は「なし」）"_s;
+    question.pauseText = question.pausePossible
+                             ? u"練習の間を入れる(&P)（行の長さの %1 倍の無音）"_s.arg(state.StudyPausePercent / 100.0)
+                             : u"練習の間を入れる(&P)（今の設定は「なし」）"_s;
     question.voices = voices->GetVoices();
     question.voice = peers.speech && !peers.speech->SynthesizerInUse() ? state.OralSelectionNumber : 0;
-    question.format = storedFormat;
+    question.format = state.StudyExportFormat == ExportFormat::Wav ? ExportFormat::Wav : ExportFormat::Mp3;
     question.withRepetitions = state.StudyExportRepetitions == Switch::On;
     question.withPause = state.StudyExportPause == Switch::On;
-    question.path = AudioExportRules::DefaultPath(source, folder, storedFormat);
+    question.path = AudioExportRules::DefaultPath(source, folder, FormatOf(question.format));
+    question.withSuffix = [](const QString& path, ExportFormat::Code format) {
+        return AudioExportRules::WithSuffix(path, FormatOf(format));
+    };
+    question.lrcPathFor = &AudioExportRules::LrcPathFor;
 
     QString audioPath;
-    Answer answer;
+    Prompter::AudioExportChoices answer;
     for (;;) {
-        const std::optional<Answer> given = Ask(question);
+        const std::optional<Prompter::AudioExportChoices> given = prompter.AudioExportOptions(question);
         if (!given)
             return;
         answer = *given;
@@ -111,7 +120,7 @@ void AudioExportController::Open()
             prompter.MessageInfoBox(u"書き出すファイルの名前を入力してください。"_s);
             continue;
         }
-        audioPath = QDir(folder).absoluteFilePath(AudioExportRules::WithSuffix(answer.path.trimmed(), answer.format));
+        audioPath = QDir(folder).absoluteFilePath(AudioExportRules::WithSuffix(answer.path.trimmed(), FormatOf(answer.format)));
         if (AudioExportRules::LrcIsSource(audioPath, source)) {
             prompter.MessageInfoBox(u"「%1」は書き出すテキストそのものです。別のファイル名を指定してください。"_s
                                         .arg(QFileInfo(AudioExportRules::LrcPathFor(audioPath)).fileName()));
@@ -127,7 +136,7 @@ void AudioExportController::Open()
         break;
     }
     // A box the reader's settings left greyed out keeps the user's last word.
-    state.StudyExportFormat = answer.format == AudioExportRules::Format::Wav ? ExportFormat::Wav : ExportFormat::Mp3;
+    state.StudyExportFormat = answer.format;
     if (question.repetitionsPossible)
         state.StudyExportRepetitions = answer.withRepetitions ? Switch::On : Switch::Off;
     if (question.pausePossible)
@@ -153,7 +162,7 @@ void AudioExportController::Open()
     AudioExport::Job job;
     job.steps = AudioExportRules::Plan(lines, choice);
     job.audioPath = audioPath;
-    job.format = answer.format;
+    job.format = FormatOf(answer.format);
     job.rate = state.SpeechRate;
     const int voiceIndex = answer.voice;
     job.voiceFor = [voices, voiceIndex](const QString& text) { return voices->VoiceFor(voiceIndex, text); };
@@ -183,33 +192,6 @@ void AudioExportController::Open()
     default:
         break;
     }
-}
-
-std::optional<AudioExportController::Answer> AudioExportController::Ask(const Question& question)
-{
-    ExportDialog dialog(ui.form);
-    dialog.SetContents(question.contents, question.repetitions, question.pause);
-    dialog.repetitionsBox()->setEnabled(question.repetitionsPossible);
-    dialog.pauseBox()->setEnabled(question.pausePossible);
-    dialog.SetVoices(question.voices, question.voice);
-    dialog.SetFormat(question.format);
-    // What cannot go in shows unticked.
-    dialog.SetWithRepetitions(question.withRepetitions && question.repetitionsPossible);
-    dialog.SetWithPause(question.withPause && question.pausePossible);
-    dialog.SetPath(question.path);
-    QObject::connect(&dialog, &ExportDialog::browseRequested, &dialog, [this, &dialog] {
-        const QFileInfo now(dialog.path());
-        const int filter = dialog.format() == AudioExportRules::Format::Wav ? 1 : 0;
-        const std::optional<Prompter::SaveChoice> chosen = prompter.SaveFileName(
-            now.absolutePath(), now.fileName(), {u"MP3 ファイル (*.mp3)"_s, u"WAV ファイル (*.wav)"_s}, filter);
-        if (!chosen)
-            return;
-        dialog.SetFormat(chosen->filterIndex == 1 ? AudioExportRules::Format::Wav : AudioExportRules::Format::Mp3);
-        dialog.SetPath(AudioExportRules::WithSuffix(chosen->path, dialog.format()));
-    });
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return Answer{dialog.voice(), dialog.format(), dialog.withRepetitions(), dialog.withPause(), dialog.path()};
 }
 
 void AudioExportController::Run(AudioExport& writer)

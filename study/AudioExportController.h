@@ -24,33 +24,7 @@ public:
 
     virtual void Open();
 
-    // What the dialog asks and what it answers.
-    struct Question
-    {
-        QString contents;      // "テキスト全体（12行）"
-        QString repetitions;   // the check box's text
-        bool repetitionsPossible = false;
-        QString pause;
-        bool pausePossible = false;
-        QStringList voices;
-        int voice = 0;
-        AudioExportRules::Format format = AudioExportRules::Format::Mp3;
-        bool withRepetitions = true;
-        bool withPause = true;
-        QString path;
-    };
-    struct Answer
-    {
-        int voice = 0;
-        AudioExportRules::Format format = AudioExportRules::Format::Mp3;
-        bool withRepetitions = true;
-        bool withPause = true;
-        QString path;
-    };
-
 protected:
-    // The dialog; nothing when the user cancels.
-    virtual std::optional<Answer> Ask(const Question& question);
     // Writes with a progress window that can cancel it; the outcome's
     // message is shown by the caller.
     virtual void Run(AudioExport& writer);

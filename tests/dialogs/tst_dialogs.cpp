@@ -1,11 +1,15 @@
 #include "dialogs/DialogParts.h"
 #include "dialogs/DialogPrompter.h"
+#include "dialogs/ExportDialog.h"
 #include "dialogs/MessageInfoBox.h"
 #include "dialogs/VersionInfo.h"
 #include "dialogs/YesNo.h"
 #include "ModalDriver.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
@@ -84,6 +88,8 @@ private slots:
     void prompterStandardQuestion_data();
     void prompterStandardQuestion();
     void prompterVersionInfo();
+    void prompterAudioExport_data();
+    void prompterAudioExport();
 };
 
 void TstDialogs::messageLabelFitsText_data()
@@ -549,6 +555,60 @@ void TstDialogs::prompterVersionInfo()
     QVERIFY(driver.acted());
     QVERIFY(!driver.forced());
     QCOMPARE(title, u"バージョン情報"_s);
+}
+
+// The export dialog gives back what the user left in it, the name with its
+// format's suffix; a cancel gives nothing.
+void TstDialogs::prompterAudioExport_data()
+{
+    QTest::addColumn<bool>("cancelled");
+    QTest::newRow("WAV under a new name") << false;
+    QTest::newRow("cancelled") << true;
+}
+
+void TstDialogs::prompterAudioExport()
+{
+    QFETCH(bool, cancelled);
+    QWidget owner;
+    DialogPrompter prompter(&owner);
+    Prompter::AudioExportChoices choices;
+    choices.contents = u"テキスト全体（2行）を、内蔵の音声で読み上げて書き出します。"_s;
+    choices.repetitionsText = u"繰り返しを入れる(&R)（今の回数は 1 回）"_s;
+    choices.pausePossible = true;
+    choices.voices = QStringList{u"自動"_s, u"英語（男性）"_s};
+    choices.path = u"/tmp/音声.mp3"_s;
+    choices.withSuffix = [](const QString& path, ExportFormat::Code format) {
+        return path.section(u'.', 0, 0) + (format == ExportFormat::Wav ? u".wav"_s : u".mp3"_s);
+    };
+    choices.lrcPathFor = [](const QString& path) { return path.section(u'.', 0, 0) + u".lrc"_s; };
+    QString lrcShown;
+    bool repetitionsOffered = true;
+    ModalDriver driver([&](QWidget* modal) {
+        auto* dialog = qobject_cast<ExportDialog*>(modal);
+        if (!dialog)
+            return;
+        repetitionsOffered = dialog->repetitionsBox()->isEnabled();
+        dialog->wavButton()->click();
+        dialog->fileNameBox()->setText(u"/tmp/lesson"_s);
+        lrcShown = dialog->findChild<QLabel*>(u"exportLrcNameLabel"_s)->text();
+        if (cancelled)
+            pressKey(Qt::Key_Escape);
+        else
+            QTest::mouseClick(dialog->exportButton(), Qt::LeftButton);
+    });
+    const std::optional<Prompter::AudioExportChoices> chosen = prompter.AudioExportOptions(choices);
+    QVERIFY(driver.acted());
+    QVERIFY(!driver.forced());
+    QVERIFY(!repetitionsOffered);
+    QCOMPARE(lrcShown, u"同期テキスト: lesson.lrc"_s);
+    QCOMPARE(chosen.has_value(), !cancelled);
+    if (cancelled)
+        return;
+    QCOMPARE(chosen->format, ExportFormat::Wav);
+    QCOMPARE(chosen->path, u"/tmp/lesson.wav"_s);
+    QVERIFY(!chosen->withRepetitions);
+    QVERIFY(chosen->withPause);
+    QCOMPARE(chosen->contents, choices.contents);
 }
 
 QTEST_MAIN(TstDialogs)

@@ -292,6 +292,46 @@ private slots:
         QVERIFY(QDir(dir.path()).isEmpty(QDir::Files | QDir::Hidden));
     }
 
+    // The command asks through the prompter: a cancel writes nothing and
+    // says nothing; the options chosen are what is written (the progress
+    // window ends with the writing, no one answering it).
+    void theDialogsAnswerIsWhatIsWritten_data()
+    {
+        QTest::addColumn<bool>("cancelled");
+        QTest::newRow("cancelled") << true;
+        QTest::newRow("WAV under a name of its own") << false;
+    }
+    void theDialogsAnswerIsWhatIsWritten()
+    {
+        QFETCH(bool, cancelled);
+        QTemporaryDir dir;
+        ScriptedPrompter prompter;
+        MyForm form{prompter};
+        form.state().listFolderPath = dir.path();
+        QTest::mouseClick(form.ui().textViewButton, Qt::LeftButton);
+        form.ui().textView->setPlainText(u"Good morning.\n"_s);
+        if (!cancelled)
+            prompter.audioExportAnswers << [&dir](Prompter::AudioExportChoices chosen) {
+                chosen.format = ExportFormat::Wav;
+                chosen.path = dir.filePath(u"lesson"_s);
+                return std::optional(chosen);
+            };
+        form.ui().menuBar->findChild<QAction*>(u"menuExportAudio"_s)->trigger();
+        QCOMPARE(prompter.audioExportShown.size(), 1);
+        QCOMPARE(prompter.audioExportShown.first().path, dir.filePath(u"音声.mp3"_s));
+        QCOMPARE(prompter.audioExportShown.first().contents, u"テキスト全体（1行）を、内蔵の音声で読み上げて書き出します。"_s);
+        const QStringList written = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        if (cancelled) {
+            QVERIFY(written.isEmpty());
+            QVERIFY(prompter.texts().isEmpty());
+            return;
+        }
+        QCOMPARE(written, (QStringList{u"lesson.lrc"_s, u"lesson.wav"_s}));
+        QVERIFY(ReadAll(dir.filePath(u"lesson.wav"_s)).startsWith("RIFF"));
+        QCOMPARE(prompter.texts(), QStringList{u"「lesson.wav」と「lesson.lrc」を書き出しました。"_s});
+        QCOMPARE(form.state().StudyExportFormat, ExportFormat::Wav);
+    }
+
     // The study menu's command says so before asking anything.
     void theCommandRefusesATextWithoutLetters()
     {

@@ -16,7 +16,7 @@ class ScriptedPrompter : public Prompter
 {
 public:
     enum class Kind { Message, YesNo, StandardQuestion, VersionInfo, OpenFile, SaveFile, Folder, Font,
-                      PageSetup, Print, PrintPreview };
+                      PageSetup, Print, PrintPreview, AudioExport };
 
     struct Entry
     {
@@ -125,6 +125,21 @@ public:
         entries.append({Kind::PrintPreview, {}, {}});
         if (previewAnswer)
             previewAnswer(printer, paint);
+    }
+
+    // The export dialog's answers, in order: each gets the choices as shown
+    // and returns them as the user leaves them, or nothing for a cancel;
+    // none left is a cancel. The choices each dialog showed are kept.
+    QList<std::function<std::optional<AudioExportChoices>(AudioExportChoices)>> audioExportAnswers;
+    QList<AudioExportChoices> audioExportShown;
+
+    std::optional<AudioExportChoices> AudioExportOptions(const AudioExportChoices& choices) override
+    {
+        entries.append({Kind::AudioExport, choices.contents, {}});
+        audioExportShown.append(choices);
+        if (audioExportAnswers.isEmpty())
+            return std::nullopt;
+        return audioExportAnswers.takeFirst()(choices);
     }
 
     // The texts of the messages and questions, in order.

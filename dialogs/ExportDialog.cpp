@@ -1,4 +1,4 @@
-#include "study/ExportDialog.h"
+#include "dialogs/ExportDialog.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>
@@ -102,33 +102,38 @@ ExportDialog::ExportDialog(QWidget* owner) : QDialog(owner)
     });
 }
 
-void ExportDialog::SetContents(const QString& what, const QString& repetitions, const QString& pause)
+void ExportDialog::SetChoices(const Prompter::AudioExportChoices& choices)
 {
-    contentsLabel_->setText(what);
-    repetitionsBox_->setText(repetitions);
-    pauseBox_->setText(pause);
-}
-
-void ExportDialog::SetVoices(const QStringList& names, int selected)
-{
+    choices_ = choices;
+    contentsLabel_->setText(choices.contents);
+    repetitionsBox_->setText(choices.repetitionsText);
+    pauseBox_->setText(choices.pauseText);
+    repetitionsBox_->setEnabled(choices.repetitionsPossible);
+    pauseBox_->setEnabled(choices.pausePossible);
     voiceBox_->clear();
-    voiceBox_->addItems(names);
-    voiceBox_->setCurrentIndex(std::clamp(selected, 0, std::max(0, int(names.size()) - 1)));
+    voiceBox_->addItems(choices.voices);
+    voiceBox_->setCurrentIndex(std::clamp(choices.voice, 0, std::max(0, int(choices.voices.size()) - 1)));
+    SetFormat(choices.format);
+    // What cannot go in shows unticked.
+    repetitionsBox_->setChecked(choices.withRepetitions && choices.repetitionsPossible);
+    pauseBox_->setChecked(choices.withPause && choices.pausePossible);
+    SetPath(choices.path);
 }
 
-void ExportDialog::SetFormat(AudioExportRules::Format format)
+Prompter::AudioExportChoices ExportDialog::Choices() const
 {
-    (format == AudioExportRules::Format::Wav ? wavButton_ : mp3Button_)->setChecked(true);
+    Prompter::AudioExportChoices chosen = choices_;
+    chosen.voice = voice();
+    chosen.format = format();
+    chosen.withRepetitions = withRepetitions();
+    chosen.withPause = withPause();
+    chosen.path = path();
+    return chosen;
 }
 
-void ExportDialog::SetWithRepetitions(bool on)
+void ExportDialog::SetFormat(ExportFormat::Code format)
 {
-    repetitionsBox_->setChecked(on);
-}
-
-void ExportDialog::SetWithPause(bool on)
-{
-    pauseBox_->setChecked(on);
+    (format == ExportFormat::Wav ? wavButton_ : mp3Button_)->setChecked(true);
 }
 
 void ExportDialog::SetPath(const QString& path)
@@ -142,9 +147,9 @@ int ExportDialog::voice() const
     return voiceBox_->currentIndex();
 }
 
-AudioExportRules::Format ExportDialog::format() const
+ExportFormat::Code ExportDialog::format() const
 {
-    return wavButton_->isChecked() ? AudioExportRules::Format::Wav : AudioExportRules::Format::Mp3;
+    return wavButton_->isChecked() ? ExportFormat::Wav : ExportFormat::Mp3;
 }
 
 bool ExportDialog::withRepetitions() const
@@ -160,12 +165,13 @@ bool ExportDialog::withPause() const
 QString ExportDialog::path() const
 {
     const QString typed = fileNameBox_->text().trimmed();
-    return typed.isEmpty() ? typed : AudioExportRules::WithSuffix(typed, format());
+    return typed.isEmpty() || !choices_.withSuffix ? typed : choices_.withSuffix(typed, format());
 }
 
 void ExportDialog::ShowLrcName()
 {
     const QString audio = path();
-    lrcNameLabel_->setText(audio.isEmpty() ? QString()
-                                           : u"同期テキスト: %1"_s.arg(QFileInfo(AudioExportRules::LrcPathFor(audio)).fileName()));
+    lrcNameLabel_->setText(audio.isEmpty() || !choices_.lrcPathFor
+                               ? QString()
+                               : u"同期テキスト: %1"_s.arg(QFileInfo(choices_.lrcPathFor(audio)).fileName()));
 }

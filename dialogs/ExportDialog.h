@@ -1,6 +1,6 @@
 #pragma once
 
-#include "study/AudioExportRules.h"
+#include "core/Prompter.h"
 
 #include <QDialog>
 
@@ -13,7 +13,7 @@ class QRadioButton;
 
 // The choices of writing a text to a sound file: the voice, WAV or MP3,
 // whether the repetitions and the learner's pause go in, and the file's
-// name. It only shows and asks; AudioExportController does the work.
+// name. It only shows and asks; the export's controller does the work.
 class ExportDialog : public QDialog
 {
     Q_OBJECT
@@ -21,17 +21,17 @@ class ExportDialog : public QDialog
 public:
     explicit ExportDialog(QWidget* owner);
 
-    // What is written ("テキスト全体（12行）") and how the reader's
-    // settings read in the file.
-    void SetContents(const QString& what, const QString& repetitions, const QString& pause);
-    void SetVoices(const QStringList& names, int selected);
-    void SetFormat(AudioExportRules::Format format);
-    void SetWithRepetitions(bool on);
-    void SetWithPause(bool on);
+    // What is written and the choices as they stand; a choice that is not
+    // possible shows greyed out and unticked.
+    void SetChoices(const Prompter::AudioExportChoices& choices);
+    // The choices as the user has left them.
+    Prompter::AudioExportChoices Choices() const;
+
+    void SetFormat(ExportFormat::Code format);
     void SetPath(const QString& path);
 
     int voice() const;
-    AudioExportRules::Format format() const;
+    ExportFormat::Code format() const;
     bool withRepetitions() const;
     bool withPause() const;
     // The name as typed, with the format's suffix.
@@ -51,6 +51,7 @@ signals:
 private:
     void ShowLrcName();
 
+    Prompter::AudioExportChoices choices_;
     QLabel* contentsLabel_ = nullptr;
     QComboBox* voiceBox_ = nullptr;
     QRadioButton* mp3Button_ = nullptr;
