@@ -464,15 +464,6 @@ void MyForm::StartShown()
     StartupTrace::Mark("first paint");
     MyForm_Shown();
     StartupTrace::Mark("engines started");
-    if (browserStartsWhenIdle_)
-        browser_->StartAheadWhenIdle(kBrowserIdleStartMs);
-}
-
-void MyForm::setBrowserStartsWhenIdle(bool on)
-{
-    browserStartsWhenIdle_ = on;
-    if (on && shown_)
-        browser_->StartAheadWhenIdle(kBrowserIdleStartMs);
 }
 
 void MyForm::closeEvent(QCloseEvent* event)

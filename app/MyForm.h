@@ -59,11 +59,6 @@ public:
     // Files from the command line, opened once the window is shown and the
     // settings are read.
     void setStartFiles(const QStringList& paths) { startFiles_ = paths; }
-    // The browser program starts, hidden and at a low priority, a few
-    // seconds after the window first shows, so the manual opens at once
-    // however it is asked for. The program's own start asks for it; tests
-    // and benchmarks that do not want a browser never get one.
-    void setBrowserStartsWhenIdle(bool on);
 
     // Window events, in the order the program sees them.
     void MyForm_Load();
@@ -138,10 +133,6 @@ private:
     bool closed_ = false;
     // Shown follows the first paint, or this long after Load at the latest.
     static constexpr int kShownLatestMs = 1000;
-    // From the first paint to the browser program's start, when wanted:
-    // past the engines' own start and the first look around.
-    static constexpr int kBrowserIdleStartMs = 3000;
-    bool browserStartsWhenIdle_ = false;
     bool awaitingFirstPaint_ = false;
     bool shown_ = false;
 };

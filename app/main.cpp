@@ -101,7 +101,6 @@ int main(int argc, char* argv[])
         MyForm form(prompter);
         StartupTrace::Mark("window built");
         form.setStartFiles(files);
-        form.setBrowserStartsWhenIdle(true);
         QObject::connect(&form, &MyForm::closed, &app, &QApplication::quit, Qt::QueuedConnection);
         form.show();
         StartupTrace::Mark("window shown");

@@ -4,9 +4,7 @@
 // program starts with the command), after the help menu was open for a
 // while as a user opens it before the click (it starts the browser program
 // ahead, which loads the page in a hidden window; the page counts once its
-// window is on the screen), by keyboard some seconds after the window
-// showed in a program that starts its browser program when idle (with what
-// that waiting program costs in memory), and warm (opened again in the same run: the browser program
+// window is on the screen), and warm (opened again in the same run: the browser program
 // waits between openings with its engine running); and the resident
 // memory of the whole program (itself, the browser program and the engine's
 // helper processes) with the manual open, beside a bare QWebEngineView
@@ -40,9 +38,6 @@ namespace {
 constexpr int kColdRuns = 5;
 // From the help menu opening to the click on "マニュアル".
 constexpr int kMenuToClickMs = 300;
-// From the window showing to マニュアル by keyboard, in a program that starts
-// its browser program when idle.
-constexpr int kShownToShortcutMs = 8000;
 constexpr int kWarmRuns = 10;
 constexpr int kTimeoutMs = 30000;
 
@@ -64,9 +59,9 @@ qint64 ProcKb(const QString& file, const QString& key)
     return 0;
 }
 
-// The process and every process below it (the engine's zygote, renderer,
-// utility processes); this process unless told.
-QList<int> ProcessTree(int root = int(QCoreApplication::applicationPid()))
+// This process and every process below it (the engine's zygote, renderer,
+// utility processes).
+QList<int> ProcessTree()
 {
     QHash<int, QList<int>> children;
     for (const QString& name : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
@@ -81,17 +76,17 @@ QList<int> ProcessTree(int root = int(QCoreApplication::applicationPid()))
         const QList<QByteArray> fields = s.mid(s.lastIndexOf(')') + 2).split(' ');
         children[fields.value(1).toInt()] << pid;
     }
-    QList<int> tree{root};
+    QList<int> tree{int(QCoreApplication::applicationPid())};
     for (qsizetype i = 0; i < tree.size(); ++i)
         tree += children.value(tree[i]);
     return tree;
 }
 
-void PrintMemory(const char* what, int root = int(QCoreApplication::applicationPid()))
+void PrintMemory(const char* what)
 {
     qint64 rss = 0;
     qint64 pss = 0;
-    const QList<int> tree = ProcessTree(root);
+    const QList<int> tree = ProcessTree();
     for (int pid : tree) {
         rss += ProcKb(u"/proc/%1/status"_s.arg(pid), u"VmRSS"_s);
         pss += ProcKb(u"/proc/%1/smaps_rollup"_s.arg(pid), u"Pss"_s);
@@ -100,15 +95,12 @@ void PrintMemory(const char* what, int root = int(QCoreApplication::applicationP
 }
 
 // One process: the program's window, the manual opened by its menu command
-// (after the help menu was open for menuMs, or with no menu at all; idleMs
-// after the window showed, the browser program started while idle as the
-// program itself does), then closed and opened again; the memory with the
-// manual open.
-int ProgramRun(bool warmToo, int menuMs = -1, int idleMs = -1)
+// (after the help menu was open for menuMs, or with no menu at all), then
+// closed and opened again; the memory with the manual open.
+int ProgramRun(bool warmToo, int menuMs = -1)
 {
     ScriptedPrompter prompter;
     MyForm form(prompter);
-    form.setBrowserStartsWhenIdle(idleMs >= 0);
     form.show();
     auto* command = form.findChild<QAction*>(u"menuManual"_s);
     if (!command)
@@ -131,13 +123,6 @@ int ProgramRun(bool warmToo, int menuMs = -1, int idleMs = -1)
         help->popup(form.mapToGlobal(QPoint(10, 10)));
         Wait(menuMs);
         help->hide();
-    }
-    if (idleMs >= 0) {
-        // What the waiting browser program costs the system (it and the
-        // engine's processes), before anything is asked of it.
-        Wait(idleMs);
-        if (browser.helperPid() > 0)
-            PrintMemory("standby", int(browser.helperPid()));
     }
     std::printf("cold %.1f\n", open());
     std::fflush(stdout);
@@ -217,15 +202,13 @@ int main(int argc, char** argv)
 {
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     // The program itself runs without the engine, as it does for a user.
-    if (mode != u"--program"_s && mode != u"--cold"_s && mode != u"--menu"_s && mode != u"--idle"_s)
+    if (mode != u"--program"_s && mode != u"--cold"_s && mode != u"--menu"_s)
         PrepareWebEngine();
     QApplication app(argc, argv);
     if (mode == u"--cold"_s)
         return ProgramRun(false);
     if (mode == u"--menu"_s)
         return ProgramRun(false, kMenuToClickMs);
-    if (mode == u"--idle"_s)
-        return ProgramRun(false, -1, kShownToShortcutMs);
     if (mode == u"--program"_s)
         return ProgramRun(true);
     if (mode == u"--bare"_s)
@@ -243,17 +226,10 @@ int main(int argc, char** argv)
     // meet the same load on the machine.
     QList<double> cold;
     QList<double> afterMenu;
-    QList<double> afterIdle;
-    QList<double> standbyRss;
-    QList<double> standbyPss;
     QList<double> bareCold;
     QStringList bareRun;
     for (int i = 0; i < kColdRuns; ++i) {
         cold << Fields(Child(u"--cold"_s, env), u"cold"_s).value(1).toDouble();
-        const QStringList idle = Child(u"--idle"_s, env);
-        afterIdle << Fields(idle, u"cold"_s).value(1).toDouble();
-        standbyRss << Fields(idle, u"memory"_s).value(3).toDouble() / 1024;
-        standbyPss << Fields(idle, u"memory"_s).value(4).toDouble() / 1024;
         afterMenu << Fields(Child(u"--menu"_s, env), u"cold"_s).value(1).toDouble();
         bareRun = Child(u"--bare"_s, env);
         bareCold << Fields(bareRun, u"cold"_s).value(1).toDouble();
@@ -268,14 +244,6 @@ int main(int argc, char** argv)
                 "median %.1f ms from the click (min %.1f, max %.1f)   ratio to the bare view %.2f\n", kMenuToClickMs,
                 kColdRuns, Median(afterMenu), *std::min_element(afterMenu.begin(), afterMenu.end()),
                 *std::max_element(afterMenu.begin(), afterMenu.end()), Median(afterMenu) / Median(bareCold));
-
-    std::printf("open the manual, first time, by keyboard %d ms after the window showed, the browser program "
-                "started while idle (fresh process, %d runs): median %.1f ms (min %.1f, max %.1f)   ratio to the bare "
-                "view %.2f\n", kShownToShortcutMs, kColdRuns, Median(afterIdle),
-                *std::min_element(afterIdle.begin(), afterIdle.end()),
-                *std::max_element(afterIdle.begin(), afterIdle.end()), Median(afterIdle) / Median(bareCold));
-    std::printf("the waiting browser program before it is asked (it and the engine's processes): median RSS %.1f MB, "
-                "PSS %.1f MB\n", Median(standbyRss), Median(standbyPss));
 
     const QStringList program = Child(u"--program"_s, env);
     const QStringList warm = Fields(program, u"warm"_s);

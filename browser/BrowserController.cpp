@@ -6,18 +6,10 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QTimer>
-
-#include <sys/resource.h>
 
 #include <cerrno>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-// The nice value of a browser program started while nobody asked for it.
-constexpr int kBackgroundNiceness = 10;
-} // namespace
 
 BrowserController::BrowserController(const Context& context)
     : Controller(context)
@@ -90,37 +82,18 @@ void BrowserController::ManualDialog(const QString& urlOrTitle)
         helper_->write(BrowserLink::Open + ' ' + QString(urlOrTitle).remove(u'\n').toUtf8() + '\n');
         return;
     }
-    if (idleStart_)
-        idleStart_->stop();
     state.manualWindowState = ManualWindowState::Open;
     StartHelper(BrowserLink::Arguments(urlOrTitle, state.dir, state.murmelinFolder, ManualFolder()), true);
 }
 
 void BrowserController::StartAhead()
 {
-    if (idleStart_)
-        idleStart_->stop();
     if (helper_)
         return;
     StartHelper(BrowserLink::StandbyArguments(state.dir, state.murmelinFolder, ManualFolder()), false);
 }
 
-void BrowserController::StartAheadWhenIdle(int delayMs)
-{
-    if (!idleStart_) {
-        idleStart_ = new QTimer(this);
-        idleStart_->setSingleShot(true);
-        connect(idleStart_, &QTimer::timeout, this, [this] {
-            if (helper_)
-                return;
-            StartHelper(BrowserLink::StandbyArguments(state.dir, state.murmelinFolder, ManualFolder()), false,
-                        HelperPriority::Background);
-        });
-    }
-    idleStart_->start(delayMs);
-}
-
-void BrowserController::StartHelper(const QStringList& arguments, bool windowAsked, HelperPriority priority)
+void BrowserController::StartHelper(const QStringList& arguments, bool windowAsked)
 {
     auto* helper = new QProcess(this);
     helper_ = helper;
@@ -144,11 +117,6 @@ void BrowserController::StartHelper(const QStringList& arguments, bool windowAsk
                 if (helper == helper_)
                     HelperFinished(exitCode, status);
             });
-    if (priority == HelperPriority::Background) {
-        // Below the program and anything the user runs: the engine's start
-        // takes a second or two of processor time nobody asked for yet.
-        helper->setChildProcessModifier([] { setpriority(PRIO_PROCESS, 0, kBackgroundNiceness); });
-    }
     helper->start(HelperProgram(), arguments);
 }
 

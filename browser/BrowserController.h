@@ -6,8 +6,6 @@
 #include <QProcess>
 #include <QString>
 
-class QTimer;
-
 // The small browser window for the manual and the web. The window runs in a
 // program of its own beside this one ("murmelin-browser"), so the web engine,
 // and the OpenGL it brings, never load in a session that does not open it.
@@ -33,12 +31,6 @@ public:
     // it loads the manual's first page hidden, so the window shows sooner;
     // nothing when it runs already. Unused, it ends with the program.
     void StartAhead();
-    // Starts the browser program the same way once the program has been
-    // idle for delayMs, at a lower processor priority, so the first
-    // マニュアル given by keyboard finds its window built too; nothing when
-    // it runs already by then. The priority stays low for the browser
-    // program's life: it cannot be raised again without privileges.
-    void StartAheadWhenIdle(int delayMs);
 
     // Where the manual's pages are read from; the data folder's "manual"
     // unless set.
@@ -67,15 +59,13 @@ signals:
     void browserEnded();
 
 private:
-    enum class HelperPriority { Normal, Background };
-    void StartHelper(const QStringList& arguments, bool windowAsked, HelperPriority priority = HelperPriority::Normal);
+    void StartHelper(const QStringList& arguments, bool windowAsked);
     void HelperOutput();
     void HelperFailedToStart();
     void HelperFinished(int exitCode, QProcess::ExitStatus status);
     void Report(const QString& reason);
 
     QProcess* helper_ = nullptr;
-    QTimer* idleStart_ = nullptr;
     QString manualFolder_;
     QString helperProgram_;
     QByteArray output_;

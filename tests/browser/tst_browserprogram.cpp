@@ -250,48 +250,6 @@ private slots:
         QVERIFY(r.prompter.texts().isEmpty());
     }
 
-    // Asked to start when idle, the browser program starts once the time
-    // has passed, without a window and below the program's priority; a
-    // request before then starts the one program that opens the window.
-    void startedWhenIdle_data()
-    {
-        QTest::addColumn<bool>("requestedFirst");
-        QTest::newRow("idle first") << false;
-        QTest::newRow("requested first") << true;
-    }
-    void startedWhenIdle()
-    {
-        QFETCH(bool, requestedFirst);
-        Rig r;
-        r.browser.setHelperProgram(r.script("for a in \"$@\"; do [ \"$a\" = --standby ] && standby=1; done\n"
-                                            "echo \"page-handled standby=$standby\"\n"
-                                            "read request; [ \"$request\" = close ] && exit 0\n"
-                                            "echo \"page-handled $request\"\n"
-                                            "read request; [ \"$request\" = close ] && exit 0; exit 4"));
-        QSignalSpy handled(&r.browser, &BrowserController::pageHandled);
-        r.browser.StartAheadWhenIdle(300);
-        QCOMPARE(r.browser.helperPid(), 0);
-        if (requestedFirst)
-            r.browser.ManualDialog(u"ホーム"_s);
-        QVERIFY(handled.count() == 1 || handled.wait(kEndTimeoutMs));
-        QCOMPARE(handled.first().first().toString(), requestedFirst ? u"standby="_s : u"standby=1"_s);
-        const qint64 pid = r.browser.helperPid();
-        QFile stat(u"/proc/%1/stat"_s.arg(pid));
-        QVERIFY(stat.open(QIODevice::ReadOnly));
-        const QByteArray fields = stat.readAll();
-        // The nice value is the 19th field; the name before it may hold spaces.
-        QCOMPARE(fields.mid(fields.lastIndexOf(')') + 2).split(' ').value(16).toInt(), requestedFirst ? 0 : 10);
-        Wait(600);
-        QCOMPARE(r.browser.helperPid(), pid);
-        if (!requestedFirst) {
-            r.browser.ManualDialog(u"ホーム"_s);
-            QVERIFY(handled.count() == 2 || handled.wait(kEndTimeoutMs));
-            QCOMPARE(handled.last().first().toString(), u"open ホーム"_s);
-        }
-        r.browser.CloseBrowser(kEndTimeoutMs);
-        QVERIFY(r.prompter.texts().isEmpty());
-    }
-
     // A closed window leaves its program waiting: the browser counts as
     // closed, and the next request opens the window in the same program.
     void reopenedInTheWaitingProgram()
