@@ -4,9 +4,13 @@
 #include "platform/EspeakVoice.h"
 #include "platform/EspeakWords.h"
 #include "platform/FliteEngine.h"
+#include "platform/OpenJTalkRun.h"
 #include "platform/VoiceChoice.h"
 
 #include <QSet>
+
+#include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -15,6 +19,15 @@ const QString BuiltInVoice::kAutomaticName = u"自動（英語・日本語）"_s
 const QString BuiltInVoice::kEnglishMaleName = u"英語・男性（内蔵）"_s;
 const QString BuiltInVoice::kEnglishFemaleName = u"英語・女性（内蔵）"_s;
 const QString BuiltInVoice::kJapaneseName = u"日本語（内蔵）"_s;
+
+namespace {
+const QString kNaturalJapanesePrefix = u"日本語・自然な声（Open JTalk："_s;
+} // namespace
+
+QString BuiltInVoice::NaturalJapaneseName(const QString& htsVoice)
+{
+    return kNaturalJapanesePrefix + htsVoice + u'）';
+}
 
 namespace {
 
@@ -45,7 +58,8 @@ bool EnglishOrJapanese(const QString& language)
 
 } // namespace
 
-QList<BuiltInVoice::Entry> BuiltInVoice::Entries(const QList<std::pair<QByteArray, QStringList>>& espeakVoices)
+QList<BuiltInVoice::Entry> BuiltInVoice::Entries(const QList<std::pair<QByteArray, QStringList>>& espeakVoices,
+                                                 const QList<OpenJTalkVoices::HtsVoice>& htsVoices)
 {
     QByteArray japanese;
     for (const auto& [identifier, languages] : espeakVoices)
@@ -55,6 +69,8 @@ QList<BuiltInVoice::Entry> BuiltInVoice::Entries(const QList<std::pair<QByteArra
                      {kEnglishMaleName, Kind::EnglishMale, {}},
                      {kEnglishFemaleName, Kind::EnglishFemale, {}},
                      {kJapaneseName, Kind::Japanese, japanese}};
+    for (const OpenJTalkVoices::HtsVoice& hts : htsVoices)
+        out.append({NaturalJapaneseName(hts.name), Kind::NaturalJapanese, japanese, hts});
     // espeak-ng's other languages; two voices of one name are told apart by
     // their codes.
     QHash<QString, int> uses;
@@ -108,15 +124,35 @@ QString BuiltInVoice::StandInFor(const QString& storedName)
 
 bool BuiltInVoice::IsBuiltInName(const QString& name)
 {
-    return name == u"なし"_s || name == kAutomaticName || name.endsWith(kBuiltInMark);
+    return name == u"なし"_s || name == kAutomaticName || name.endsWith(kBuiltInMark)
+        || name.startsWith(kNaturalJapanesePrefix);
 }
 
 BuiltInVoice::BuiltInVoice(QObject* parent)
+    : BuiltInVoice(OpenJTalkVoices::DefaultFolders(), parent)
+{
+}
+
+BuiltInVoice::BuiltInVoice(const QStringList& htsFolders, QObject* parent)
     : PcmVoice(parent)
     , espeak_(&EspeakEngine::Instance())
+    , openJTalkProgram_(OpenJTalkVoices::Program())
+    , openJTalkDictionary_(OpenJTalkVoices::kDictionary)
 {
-    entries_ = Entries(espeak_->ok() ? EspeakList(*espeak_) : QList<std::pair<QByteArray, QStringList>>());
+    // Open JTalk is offered only with the program and a voice; the folders
+    // are not even looked at without the program.
+    const QList<OpenJTalkVoices::HtsVoice> hts =
+        openJTalkProgram_.isEmpty() ? QList<OpenJTalkVoices::HtsVoice>() : OpenJTalkVoices::Find(htsFolders);
+    entries_ = Entries(espeak_->ok() ? EspeakList(*espeak_) : QList<std::pair<QByteArray, QStringList>>(), hts);
     Open();
+}
+
+bool BuiltInVoice::Speak(const QString& text, int flags)
+{
+    // A purged line's open_jtalk is of no use any more.
+    if (openJTalkRun_)
+        openJTalkRun_->Cancel();
+    return PcmVoice::Speak(text, flags);
 }
 
 bool BuiltInVoice::EngineReady() const
@@ -137,6 +173,7 @@ bool BuiltInVoice::setVoice(int index)
     if (index < 0 || index >= entries_.size())
         return false;
     voiceIndex_ = index;
+    openJTalkFailed_ = false;
     return true;
 }
 
@@ -149,10 +186,17 @@ QByteArray BuiltInVoice::EspeakVoiceFor(const QString& language) const
 BuiltInVoice::Entry BuiltInVoice::VoiceFor(int index, const QString& text) const
 {
     Entry chosen = index >= 0 && index < entries_.size() ? entries_.at(index) : entries_.first();
+    const auto natural = std::find_if(entries_.cbegin(), entries_.cend(),
+                                      [](const Entry& e) { return e.kind == Kind::NaturalJapanese; });
+    const QString language = VoiceChoice::LanguageOf(text);
+    // Open JTalk says Japanese only: other lines go to the automatic choice.
+    if (chosen.kind == Kind::NaturalJapanese && language != u"ja"_s)
+        chosen = entries_.first();
     if (chosen.kind == Kind::Automatic) {
-        const QString language = VoiceChoice::LanguageOf(text);
+        // Japanese in the natural voice when there is one: it is far easier
+        // to follow than espeak-ng's.
         if (language == u"ja"_s)
-            chosen = entries_.at(3);
+            chosen = natural != entries_.cend() ? *natural : entries_.at(3);
         else if (language == u"en"_s)
             chosen = entries_.at(1);
         else
@@ -160,6 +204,8 @@ BuiltInVoice::Entry BuiltInVoice::VoiceFor(int index, const QString& text) const
     }
     // Without Flite, English is espeak-ng's; without espeak-ng, Flite says
     // what it can.
+    if (chosen.kind == Kind::NaturalJapanese && openJTalkFailed_)
+        chosen = entries_.at(3);
     const bool english = chosen.kind == Kind::EnglishMale || chosen.kind == Kind::EnglishFemale;
     if (english && !FliteEngine::Instance().ok())
         chosen = {chosen.name, Kind::Espeak, EspeakVoiceFor(u"en-us"_s)};
@@ -170,7 +216,10 @@ BuiltInVoice::Entry BuiltInVoice::VoiceFor(int index, const QString& text) const
 
 int BuiltInVoice::SampleRateFor(const QString& text) const
 {
-    const Kind kind = VoiceFor(voiceIndex_, text).kind;
+    const Entry voice = VoiceFor(voiceIndex_, text);
+    const Kind kind = voice.kind;
+    if (kind == Kind::NaturalJapanese)
+        return voice.htsVoice.sampleRate;
     return kind == Kind::EnglishMale || kind == Kind::EnglishFemale ? FliteEngine::Instance().sampleRate()
                                                                     : espeak_->sampleRate();
 }
@@ -191,6 +240,10 @@ void BuiltInVoice::Render(const QString& text, std::shared_ptr<PcmUtterance> utt
             utterance->Word(start, length, sample);
         };
         FliteEngine::Instance().Synthesize(std::move(request));
+        return;
+    }
+    if (voice.kind == Kind::NaturalJapanese) {
+        RenderNaturalJapanese(voice, text, std::move(utterance));
         return;
     }
     if (voice.kind != Kind::Japanese || !kanaReader_) {
@@ -229,4 +282,24 @@ void BuiltInVoice::Render(const QString& text, std::shared_ptr<PcmUtterance> utt
         };
     };
     espeak_->Synthesize(std::move(request));
+}
+
+void BuiltInVoice::RenderNaturalJapanese(const Entry& voice, const QString& text,
+                                         std::shared_ptr<PcmUtterance> utterance)
+{
+    OpenJTalkRun::Request request;
+    request.program = openJTalkProgram_;
+    request.dictionary = openJTalkDictionary_;
+    request.voicePath = voice.htsVoice.path;
+    request.text = text;
+    request.rate = rate();
+    request.sampleRate = voice.htsVoice.sampleRate;
+    if (openJTalkRun_)
+        openJTalkRun_->Cancel();
+    openJTalkRun_ = OpenJTalkRun::Start(std::move(request), std::move(utterance), this);
+    connect(openJTalkRun_, &OpenJTalkRun::Failed, this, [this](const QString& message) {
+        // Said once; the Japanese lines go to espeak-ng's voice meanwhile.
+        if (!std::exchange(openJTalkFailed_, true))
+            emit Problem(message);
+    });
 }

@@ -2,11 +2,15 @@
 
 #include "platform/PcmVoice.h"
 
+#include "platform/OpenJTalkVoices.h"
+
 #include <QByteArray>
 #include <QList>
+#include <QPointer>
 
 class EspeakEngine;
 class FliteEngine;
+class OpenJTalkRun;
 
 // Turns Japanese text into kana that espeak-ng's Japanese voice can say.
 // Read runs on espeak-ng's worker thread only; the object is made and
@@ -29,27 +33,36 @@ signals:
 // The program's built-in voices in one list, each played through the same
 // player: "自動（英語・日本語）" (a voice for each text by its script),
 // Flite's two English voices, espeak-ng's Japanese voice reading kana from
-// the readings, then espeak-ng's other languages by their Japanese names.
+// the readings, Open JTalk's natural Japanese voices when open_jtalk and an
+// HTS voice are installed, then espeak-ng's other languages by their
+// Japanese names.
 class BuiltInVoice : public PcmVoice
 {
     Q_OBJECT
 
 public:
-    enum class Kind { Automatic, EnglishMale, EnglishFemale, Japanese, Espeak };
+    enum class Kind { Automatic, EnglishMale, EnglishFemale, Japanese, Espeak, NaturalJapanese };
     struct Entry
     {
         QString name;
         Kind kind;
         QByteArray espeakVoice;   // Kind::Espeak (and Japanese): espeak-ng's identifier
+        OpenJTalkVoices::HtsVoice htsVoice = {};   // Kind::NaturalJapanese
     };
     static const QString kAutomaticName;
     static const QString kEnglishMaleName;
     static const QString kEnglishFemaleName;
     static const QString kJapaneseName;
+    // "日本語・自然な声（Open JTalk：mei_normal）" for a voice "mei_normal".
+    static QString NaturalJapaneseName(const QString& htsVoice);
     // Names of the built-in voices end with this.
     static const QString kBuiltInMark;
 
     explicit BuiltInVoice(QObject* parent = nullptr);
+    // With the HTS voices of `htsFolders` (the default folders otherwise).
+    BuiltInVoice(const QStringList& htsFolders, QObject* parent);
+
+    bool Speak(const QString& text, int flags) override;
 
     // Whether a stored voice name (OralName) means a built-in voice: their
     // names, and "なし", the automatic choice of a first run. Any other name
@@ -64,6 +77,7 @@ public:
 
     // Every voice starts with the automatic choice.
     QStringList GetVoices() const override;
+    // Choosing a voice again also tries Open JTalk again after a failure.
     bool setVoice(int index) override;
     int voiceIndex() const { return voiceIndex_; }
     const QList<Entry>& entries() const { return entries_; }
@@ -76,7 +90,18 @@ public:
 
     // The list for given espeak-ng voices ("identifier", languages, most
     // preferred first), without the engines; for tests of the naming.
-    static QList<Entry> Entries(const QList<std::pair<QByteArray, QStringList>>& espeakVoices);
+    // Open JTalk's voices follow the Japanese voice, given `htsVoices` and the
+    // program.
+    static QList<Entry> Entries(const QList<std::pair<QByteArray, QStringList>>& espeakVoices,
+                                const QList<OpenJTalkVoices::HtsVoice>& htsVoices = {});
+
+    // The Open JTalk dictionary (Debian's by default).
+    void setOpenJTalkDictionary(const QString& folder) { openJTalkDictionary_ = folder; }
+
+signals:
+    // Open JTalk failed; the message says what to install. Until a voice is
+    // chosen again, espeak-ng's Japanese voice reads the Japanese lines.
+    void Problem(const QString& message);
 
 protected:
     bool EngineReady() const override;
@@ -85,10 +110,15 @@ protected:
 
 private:
     QByteArray EspeakVoiceFor(const QString& language) const;
+    void RenderNaturalJapanese(const Entry& voice, const QString& text, std::shared_ptr<PcmUtterance> utterance);
 
     // Flite is started by the first English text (FliteEngine::Instance()).
     EspeakEngine* espeak_;
     QList<Entry> entries_;
     int voiceIndex_ = 0;
     std::shared_ptr<KanaReader> kanaReader_;
+    QString openJTalkProgram_;
+    QString openJTalkDictionary_;
+    bool openJTalkFailed_ = false;
+    QPointer<OpenJTalkRun> openJTalkRun_;   // the line open_jtalk is making
 };

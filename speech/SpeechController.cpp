@@ -152,6 +152,9 @@ bool SpeechController::MakeVoice()
             });
             builtIn->setKanaReader(std::move(readings));
         }
+        // Open JTalk failing is said once per choice of voice; the other voices go on.
+        QObject::connect(builtIn, &BuiltInVoice::Problem, engine,
+                         [this](const QString& message) { prompter.MessageInfoBox(message); });
     }
     return true;
 }
@@ -543,6 +546,9 @@ BilingualLine::Voice SpeechController::VoiceInUse() const
             // espeak-ng's identifiers end with the language: "roa/fr".
             if (e.name == name && e.kind == BuiltInVoice::Kind::Espeak)
                 return {Kind::OneLanguage, QString::fromLatin1(e.espeakVoice.mid(e.espeakVoice.lastIndexOf('/') + 1))};
+            // Open JTalk says the Japanese lines, the automatic choice the rest.
+            if (e.name == name && e.kind == BuiltInVoice::Kind::NaturalJapanese)
+                return {Kind::Automatic, {}};
         }
     }
     return {};
