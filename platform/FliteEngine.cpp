@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <string_view>
-#include <future>
-#include <thread>
 
 extern "C" {
 #include <flite/flite.h>
@@ -112,43 +110,41 @@ FliteEngine& FliteEngine::Instance()
     return *engine;
 }
 
+// Registering the voices is quick (their data is in the libraries); the
+// worker's set-up is waited for so the sample rate is known.
 FliteEngine::FliteEngine()
+    : worker_([this] { RegisterVoices(); })
 {
-    // Registering the voices is quick (their data is in the libraries);
-    // wait for it so the sample rate is known. The worker is never joined.
-    std::promise<void> ready;
-    std::future<void> registered = ready.get_future();
-    std::thread([this, &ready] {
-        if (flite.Open()) {
-            flite.init();
-            voices_[0] = flite.registerMale(nullptr);
-            voices_[1] = flite.registerFemale(nullptr);
-        }
-        int rate = 0;
-        for (cst_voice* voice : voices_) {
-            if (!voice)
-                continue;
-            cst_audio_streaming_info* info = flite.newStreamingInfo();
-            info->min_buffsize = kStreamSamples;
-            info->asc = StreamChunk;
-            info->userdata = this;
-            flite.setFeature(voice->features, "streaming_info", flite.streamingInfoValue(info));
-            rate = flite.intParameter(voice->features, "sample_rate", 16000);
-        }
-        // Both voices must be there and speak at the same rate.
-        if (voices_[0] && voices_[1]
-            && flite.intParameter(voices_[0]->features, "sample_rate", 16000) == rate)
-            sampleRate_ = rate;
-        ready.set_value();
-        Run();
-    }).detach();
-    registered.wait();
 }
 
-float FliteEngine::DurationStretch(int rate)
+void FliteEngine::RegisterVoices()
+{
+    if (flite.Open()) {
+        flite.init();
+        voices_[0] = flite.registerMale(nullptr);
+        voices_[1] = flite.registerFemale(nullptr);
+    }
+    int rate = 0;
+    for (cst_voice* voice : voices_) {
+        if (!voice)
+            continue;
+        cst_audio_streaming_info* info = flite.newStreamingInfo();
+        info->min_buffsize = kStreamSamples;
+        info->asc = StreamChunk;
+        info->userdata = this;
+        flite.setFeature(voice->features, "streaming_info", flite.streamingInfoValue(info));
+        rate = flite.intParameter(voice->features, "sample_rate", 16000);
+    }
+    // Both voices must be there and speak at the same rate.
+    if (voices_[0] && voices_[1]
+        && flite.intParameter(voices_[0]->features, "sample_rate", 16000) == rate)
+        sampleRate_ = rate;
+}
+
+float FliteEngine::DurationStretch(double speed)
 {
     // Longer durations are slower speech: the stretch is the inverse speed.
-    return float(std::pow(3.0, -rate / 10.0));
+    return float(1.0 / speed);
 }
 
 QByteArray FliteEngine::FliteText(const QString& text)
@@ -243,32 +239,16 @@ int FliteEngine::FirstPhraseEnd(const QString& text, int end)
 
 void FliteEngine::Synthesize(Request request)
 {
-    {
-        std::lock_guard lock(mutex_);
-        queue_.push_back(std::move(request));
-    }
-    wake_.notify_one();
-}
-
-void FliteEngine::Run()
-{
-    for (;;) {
-        Request request;
-        {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return !queue_.empty(); });
-            request = std::move(queue_.front());
-            queue_.pop_front();
-        }
+    worker_.Queue([this, request = std::move(request)]() mutable {
         if (ok())
             RunRequest(request);
-    }
+    });
 }
 
 void FliteEngine::RunRequest(Request& request)
 {
     cst_voice* voice = voices_[request.voice == Voice::Female ? 1 : 0];
-    flite.setFloatFeature(voice->features, "duration_stretch", DurationStretch(request.rate));
+    flite.setFloatFeature(voice->features, "duration_stretch", DurationStretch(request.speed));
     const QByteArray text = FliteText(request.text);
     QList<int> starts = Pieces(request.text);
     starts << int(text.size());
