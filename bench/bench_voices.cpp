@@ -255,8 +255,14 @@ int main(int argc, char** argv)
     for (const Voice& voice : paced) {
         QString line = u"  %1"_s.arg(QString::fromUtf8(voice.name), -30);
         double normal = 0;
-        for (const QString& t : kSentences)
-            normal += SoundingSeconds(voice.render(t, 1.0));
+        QList<double> firsts;
+        for (const QString& t : kSentences) {
+            const Rendered r = voice.render(t, 1.0);
+            normal += SoundingSeconds(r);
+            firsts << r.firstSamplesMs;
+        }
+        std::sort(firsts.begin(), firsts.end());
+        line += u"  first samples %1 ms"_s.arg(firsts.at(firsts.size() / 2), 0, 'f', 1);
         for (double step : {0.5, 0.75, 1.25, 1.5}) {
             double atStep = 0;
             for (const QString& t : kSentences)

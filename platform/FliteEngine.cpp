@@ -84,6 +84,11 @@ FliteLibrary flite;
 constexpr int kStreamSamples = 320;
 // Of the pause Flite puts before an utterance, this much (seconds) is kept.
 constexpr float kLeadingPauseKept = 0.02f;
+// Before the first sound of a line, samples quieter than this (-38 dBFS)
+// go too, up to a fifth of a second, keeping a few ms before the sound: an
+// opening plosive is a faint hiss until its burst, which is what is heard.
+constexpr int kOnsetLevel = 400;
+constexpr int kOnsetMarginSamples = 48;
 
 int StreamChunk(const cst_wave* wave, int start, int size, int /*last*/, cst_audio_streaming_info* info)
 {
@@ -262,6 +267,8 @@ void FliteEngine::RunRequest(Request& request)
     stopped_ = false;
     pieceSample_ = 0;
     skip_ = 0;
+    trimmed_ = 0;
+    pending_.clear();
     for (qsizetype p = 0; p + 1 < starts.size() && !stopped_; ++p) {
         // Asked before each piece, so a purge stops between sentences too.
         if (request.chunk && !request.chunk(nullptr, 0)) {
@@ -277,11 +284,21 @@ void FliteEngine::RunRequest(Request& request)
         seamAfter_ = firstCut > 0 && p == 0;
         keepUntil_ = -1;
         cst_utterance* utterance = flite.synthesize(pieceText_.constData(), voice);
+        if (!stopped_)
+            SendWords();   // of a piece whose audio was all cut
         flite.deleteUtterance(utterance);
     }
     active_ = nullptr;
     if (!stopped_ && request.done)
         request.done();
+}
+
+void FliteEngine::SendWords()
+{
+    if (active_ && active_->word)
+        for (const PendingWord& w : pending_)
+            active_->word(w.start, w.length, std::max<std::int64_t>(0, waveOffset_ + w.wave));
+    pending_.clear();
 }
 
 bool FliteEngine::Stream(const std::int16_t* samples, int start, int size, const void* utterance)
@@ -301,6 +318,9 @@ bool FliteEngine::Stream(const std::int16_t* samples, int start, int size, const
                                     ? flite.floatFeature(first, "end") : 0.0f;
             skip_ = std::max<std::int64_t>(0, std::lround((pause - kLeadingPauseKept) * sampleRate_));
         }
+        trimLead_ = pieceSample_ == 0;
+        waveOffset_ = pieceSample_ - skip_;
+        pending_.clear();
         if (seamAfter_) {
             // Up to the closing pause, whose start is the last sound's end.
             const cst_item* previous = nullptr;
@@ -324,8 +344,7 @@ bool FliteEngine::Stream(const std::int16_t* samples, int start, int size, const
             if (!flite.daughter(token) || !active_->word)
                 continue;
             const float begins = flite.floatFeature(token, "daughter1.R:SylStructure.daughter1.daughter1.R:Segment.p.end");
-            const std::int64_t sample = pieceSample_ + std::int64_t(std::lround(begins * sampleRate_)) - skip_;
-            active_->word(pieceStart_ + at, int(name.size()), std::max<std::int64_t>(0, sample));
+            pending_.push_back({pieceStart_ + at, int(name.size()), std::lround(begins * sampleRate_)});
         }
     }
     if (keepUntil_ >= 0 && start + size > keepUntil_) {
@@ -341,6 +360,22 @@ bool FliteEngine::Stream(const std::int16_t* samples, int start, int size, const
         if (size == 0)
             return true;
     }
+    if (trimLead_) {
+        int quiet = 0;
+        while (quiet < size && std::abs(samples[quiet]) < kOnsetLevel)
+            ++quiet;
+        const std::int64_t budget = sampleRate_ / 5 - trimmed_;
+        const int quietDropped = quiet == size ? size : quiet - kOnsetMarginSamples;
+        const int dropped = int(std::clamp<std::int64_t>(quietDropped, 0, budget));
+        trimLead_ = quiet == size && dropped < budget;
+        trimmed_ += dropped;
+        waveOffset_ -= dropped;
+        samples += dropped;
+        size -= dropped;
+        if (size == 0)
+            return true;
+    }
+    SendWords();
     if (active_->chunk && !active_->chunk(samples, size)) {
         stopped_ = true;
         return false;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 struct cst_voice_struct;
 
@@ -65,6 +66,7 @@ private:
     FliteEngine();
     void RegisterVoices();
     void RunRequest(Request& request);
+    void SendWords();
 
     int sampleRate_ = 0;
 
@@ -80,6 +82,18 @@ private:
     bool seamAfter_ = false;         // the piece ends inside a sentence: its closing pause goes
     bool seamBefore_ = false;        // the piece goes on a sentence: its opening pause goes
     std::int64_t keepUntil_ = -1;    // of the piece's wave, the samples kept (-1: all)
+    // The utterance's sample of the piece's first wave sample (what was
+    // dropped before it moves it back).
+    std::int64_t waveOffset_ = 0;
+    bool trimLead_ = false;          // nothing heard yet: quiet samples still go
+    std::int64_t trimmed_ = 0;       // how many went so
+    struct PendingWord
+    {
+        int start;
+        int length;
+        std::int64_t wave;           // its first sample in the piece's wave
+    };
+    std::vector<PendingWord> pending_;   // sent with the next audio, once the offset is known
 
     // Last, so the fields above are set before it registers the voices.
     SynthesisWorker worker_;
