@@ -303,6 +303,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_speech: parec could not record the sink's monitor\n");
         return 1;
     }
+    if (qEnvironmentVariableIsSet("MURMELIN_BENCH_VOICES_ONLY")) {
+        BuiltInVoices(monitor);   // each built-in voice only
+        return 0;
+    }
     // Creating the voice: the first also starts espeak-ng and lists its voices.
     Clock::time_point made = Clock::now();
     auto first = std::make_unique<EspeakVoice>();

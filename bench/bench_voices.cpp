@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -80,7 +81,7 @@ struct Waiter
     }
 };
 
-Rendered RenderFlite(const QString& text, FliteEngine::Voice voice)
+Rendered RenderFlite(const QString& text, FliteEngine::Voice voice, double speed = 1.0)
 {
     Rendered out;
     out.rate = FliteEngine::Instance().sampleRate();
@@ -89,6 +90,7 @@ Rendered RenderFlite(const QString& text, FliteEngine::Voice voice)
     FliteEngine::Request request;
     request.text = text;
     request.voice = voice;
+    request.speed = speed;
     request.chunk = [&](const std::int16_t* samples, int count) {
         if (samples && count > 0) {
             if (out.firstSamplesMs < 0)
@@ -103,7 +105,7 @@ Rendered RenderFlite(const QString& text, FliteEngine::Voice voice)
     return out;
 }
 
-Rendered RenderEspeak(const QString& text, const QByteArray& voice)
+Rendered RenderEspeak(const QString& text, const QByteArray& voice, double speed = 1.0)
 {
     Rendered out;
     out.rate = EspeakEngine::Instance().sampleRate();
@@ -112,7 +114,7 @@ Rendered RenderEspeak(const QString& text, const QByteArray& voice)
     EspeakEngine::Request request;
     request.text = text;
     request.voice = voice;
-    request.wordsPerMinute = EspeakVoice::WordsPerMinute(0);
+    request.wordsPerMinute = EspeakVoice::WordsPerMinuteAt(speed);
     request.chunk = [&](const std::int16_t* samples, int count) {
         if (samples && count > 0) {
             if (out.firstSamplesMs < 0)
@@ -125,6 +127,20 @@ Rendered RenderEspeak(const QString& text, const QByteArray& voice)
     EspeakEngine::Instance().Synthesize(std::move(request));
     waiter.Wait();
     return out;
+}
+
+// From the first sound to the last, in seconds: the pauses before and after
+// a line do not scale with the speed the same way in every engine.
+double SoundingSeconds(const Rendered& r)
+{
+    constexpr int kSilence = 300;
+    size_t first = 0;
+    size_t last = r.samples.size();
+    while (first < last && std::abs(r.samples[first]) < kSilence)
+        ++first;
+    while (last > first && std::abs(r.samples[last - 1]) < kSilence)
+        --last;
+    return double(last - first) / std::max(1, r.rate);
 }
 
 // Linear interpolation is enough for speech going to a recogniser.
@@ -219,13 +235,45 @@ int main(int argc, char** argv)
     struct Voice
     {
         const char* name;
-        std::function<Rendered(const QString&)> render;
+        std::function<Rendered(const QString&, double)> render;
     };
     const QList<Voice> voices{
-        {"Flite cmu_us_rms (英語・男性)", [](const QString& t) { return RenderFlite(t, FliteEngine::Voice::Male); }},
-        {"Flite cmu_us_slt (英語・女性)", [](const QString& t) { return RenderFlite(t, FliteEngine::Voice::Female); }},
-        {"espeak-ng en-us", [&](const QString& t) { return RenderEspeak(t, espeakEnglish); }},
+        {"Flite cmu_us_rms (英語・男性)", [](const QString& t, double s) { return RenderFlite(t, FliteEngine::Voice::Male, s); }},
+        {"Flite cmu_us_slt (英語・女性)", [](const QString& t, double s) { return RenderFlite(t, FliteEngine::Voice::Female, s); }},
+        {"espeak-ng en-us", [&](const QString& t, double s) { return RenderEspeak(t, espeakEnglish, s); }},
     };
+
+    // A repetition's speeds: the length of the sentences (first sound to
+    // last) at 1.0× over their length at each step is the speed heard.
+    const int japanese = EspeakEngine::VoiceForLanguage(espeakVoices, u"ja"_s);
+    QList<Voice> paced = voices;
+    paced.append({"espeak-ng ja (kana)", [&](const QString&, double s) {
+                      return RenderEspeak(u"きょうはいいてんきなので、こうえんまであるいていきましょう。"_s,
+                                          japanese >= 0 ? espeakVoices.at(japanese).identifier : QByteArray(), s);
+                  }});
+    std::printf("speed heard (length at 1.0x / length at the step), %lld sentences\n", qlonglong(kSentences.size()));
+    for (const Voice& voice : paced) {
+        QString line = u"  %1"_s.arg(QString::fromUtf8(voice.name), -30);
+        double normal = 0;
+        QList<double> firsts;
+        for (const QString& t : kSentences) {
+            const Rendered r = voice.render(t, 1.0);
+            normal += SoundingSeconds(r);
+            firsts << r.firstSamplesMs;
+        }
+        std::sort(firsts.begin(), firsts.end());
+        line += u"  first samples %1 ms"_s.arg(firsts.at(firsts.size() / 2), 0, 'f', 1);
+        for (double step : {0.5, 0.75, 1.25, 1.5}) {
+            double atStep = 0;
+            for (const QString& t : kSentences)
+                atStep += SoundingSeconds(voice.render(t, step));
+            line += u"  %1x -> %2x"_s.arg(step, 0, 'f', 2).arg(normal / atStep, 0, 'f', 3);
+        }
+        std::printf("%s  [target within 2 %%]\n", qPrintable(line));
+        std::fflush(stdout);
+    }
+    if (qEnvironmentVariableIsSet("MURMELIN_BENCH_SPEED_ONLY"))
+        return 0;
 
     // One sentence per recognition: pocketsphinx's language model does best
     // on utterances of a sentence, and the errors stay countable.
@@ -236,7 +284,7 @@ int main(int argc, char** argv)
         int words = 0;
         QList<double> firsts;
         for (int i = 0; i < kSentences.size(); ++i) {
-            const Rendered r = voice.render(kSentences[i]);
+            const Rendered r = voice.render(kSentences[i], 1.0);
             firsts << r.firstSamplesMs;
             std::vector<std::int16_t> padded(8000, 0);   // half a second of silence either side
             const std::vector<std::int16_t> speech = To16k(r.samples, r.rate);

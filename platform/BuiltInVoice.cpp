@@ -51,6 +51,11 @@ QString JapaneseNameOf(const QStringList& languages)
     return VoiceChoice::JapaneseName(languages.first());
 }
 
+bool IsFlite(const BuiltInVoice::Entry& voice)
+{
+    return voice.kind == BuiltInVoice::Kind::EnglishMale || voice.kind == BuiltInVoice::Kind::EnglishFemale;
+}
+
 bool EnglishOrJapanese(const QString& language)
 {
     return language == u"ja"_s || language == u"en"_s || language.startsWith(u"en-"_s);
@@ -217,71 +222,84 @@ BuiltInVoice::Entry BuiltInVoice::VoiceFor(int index, const QString& text) const
 int BuiltInVoice::SampleRateFor(const QString& text) const
 {
     const Entry voice = VoiceFor(voiceIndex_, text);
-    const Kind kind = voice.kind;
-    if (kind == Kind::NaturalJapanese)
-        return voice.htsVoice.sampleRate;
-    return kind == Kind::EnglishMale || kind == Kind::EnglishFemale ? FliteEngine::Instance().sampleRate()
-                                                                    : espeak_->sampleRate();
+    return voice.kind == Kind::NaturalJapanese ? voice.htsVoice.sampleRate : SampleRateOf(voice);
+}
+
+int BuiltInVoice::SampleRateOf(const Entry& voice)
+{
+    return IsFlite(voice) ? FliteEngine::Instance().sampleRate() : EspeakEngine::Instance().sampleRate();
 }
 
 void BuiltInVoice::Render(const QString& text, std::shared_ptr<PcmUtterance> utterance)
 {
     const Entry voice = VoiceFor(voiceIndex_, text);
-    if (voice.kind == Kind::EnglishMale || voice.kind == Kind::EnglishFemale) {
-        FliteEngine::Request request;
-        request.text = text;
-        request.voice = voice.kind == Kind::EnglishFemale ? FliteEngine::Voice::Female : FliteEngine::Voice::Male;
-        request.rate = rate();
-        request.chunk = [utterance](const std::int16_t* samples, int count) {
-            return utterance->Push(samples, count);
-        };
-        request.done = [utterance] { utterance->End(); };
-        request.word = [utterance](int start, int length, std::int64_t sample) {
-            utterance->Word(start, length, sample);
-        };
-        FliteEngine::Instance().Synthesize(std::move(request));
-        return;
-    }
     if (voice.kind == Kind::NaturalJapanese) {
         RenderNaturalJapanese(voice, text, std::move(utterance));
         return;
     }
-    if (voice.kind != Kind::Japanese || !kanaReader_) {
-        EspeakRender(*espeak_, text, voice.espeakVoice, rate(), std::move(utterance));
+    Sink sink;
+    sink.chunk = [utterance](const std::int16_t* samples, int count) { return utterance->Push(samples, count); };
+    sink.word = [utterance](int start, int length, std::int64_t sample) { utterance->Word(start, length, sample); };
+    sink.done = [utterance] { utterance->End(); };
+    Synthesize(voice, text, speed(), kanaReader_, std::move(sink));
+}
+
+void BuiltInVoice::Synthesize(const Entry& voice, const QString& text, double speed,
+                              const std::shared_ptr<KanaReader>& kana, Sink sink)
+{
+    if (IsFlite(voice)) {
+        FliteEngine::Request request;
+        request.text = text;
+        request.voice = voice.kind == Kind::EnglishFemale ? FliteEngine::Voice::Female : FliteEngine::Voice::Male;
+        request.speed = speed;
+        request.chunk = std::move(sink.chunk);
+        request.word = std::move(sink.word);
+        request.done = std::move(sink.done);
+        FliteEngine::Instance().Synthesize(std::move(request));
         return;
     }
-
-    // Japanese: the readings are made on espeak-ng's worker (MeCab is not
-    // thread-safe), and the words it says are mapped back to the original
-    // text, so the mark lands on the kanji.
     EspeakEngine::Request request;
     request.text = text;
     request.voice = voice.espeakVoice;
-    request.wordsPerMinute = EspeakVoice::WordsPerMinute(rate());
-    request.chunk = [utterance](const std::int16_t* samples, int count) {
-        return utterance->Push(samples, count);
-    };
-    request.done = [utterance] { utterance->End(); };
-    request.prepare = [reader = kanaReader_, utterance, text](EspeakEngine::Request& r) {
+    request.wordsPerMinute = EspeakVoice::WordsPerMinuteAt(speed);
+    request.chunk = std::move(sink.chunk);
+    request.done = std::move(sink.done);
+    auto word = std::move(sink.word);
+    // Open JTalk runs as a program of its own, not on a worker: a natural
+    // voice's text (the audio export's) is said by espeak-ng's Japanese.
+    const bool japanese = voice.kind == Kind::Japanese || voice.kind == Kind::NaturalJapanese;
+    if (!japanese || !kana) {
+        request.word = [word, text](int position, int length, std::int64_t sample) {
+            const auto [start, units] = EspeakWords::TextRange(text, position, length);
+            if (start >= 0)
+                word(start, units, sample);
+        };
+        EspeakEngine::Instance().Synthesize(std::move(request));
+        return;
+    }
+    // Japanese: the readings are made on espeak-ng's worker (MeCab is not
+    // thread-safe), and the words it says are mapped back to the original
+    // text, so the mark lands on the kanji.
+    request.prepare = [kana, word, text](EspeakEngine::Request& r) {
         QString spoken;
         QList<int> origin;
-        if (!reader->Read(text, &spoken, &origin) || origin.size() != spoken.size() + 1)
+        if (!kana->Read(text, &spoken, &origin) || origin.size() != spoken.size() + 1)
             spoken = text, origin.clear();
         r.text = spoken;
-        r.word = [utterance, spoken, origin](int position, int length, std::int64_t sample) {
+        r.word = [word, spoken, origin](int position, int length, std::int64_t sample) {
             const auto [start, units] = EspeakWords::TextRange(spoken, position, length);
             if (start < 0)
                 return;
             if (origin.isEmpty()) {
-                utterance->Word(start, units, sample);
+                word(start, units, sample);
                 return;
             }
             const int from = origin.at(start);
             const int to = origin.at(start + units);
-            utterance->Word(from, std::max(1, to - from), sample);
+            word(from, std::max(1, to - from), sample);
         };
     };
-    espeak_->Synthesize(std::move(request));
+    EspeakEngine::Instance().Synthesize(std::move(request));
 }
 
 void BuiltInVoice::RenderNaturalJapanese(const Entry& voice, const QString& text,
@@ -292,7 +310,7 @@ void BuiltInVoice::RenderNaturalJapanese(const Entry& voice, const QString& text
     request.dictionary = openJTalkDictionary_;
     request.voicePath = voice.htsVoice.path;
     request.text = text;
-    request.rate = rate();
+    request.speed = speed();
     request.sampleRate = voice.htsVoice.sampleRate;
     if (openJTalkRun_)
         openJTalkRun_->Cancel();

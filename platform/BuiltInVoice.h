@@ -8,6 +8,10 @@
 #include <QList>
 #include <QPointer>
 
+#include <cstdint>
+#include <functional>
+#include <memory>
+
 class EspeakEngine;
 class FliteEngine;
 class OpenJTalkRun;
@@ -87,6 +91,25 @@ public:
     // The voice a text is said with under the entry at `index`: the entry
     // itself, or for the automatic choice the one for the text's script.
     Entry VoiceFor(int index, const QString& text) const;
+
+    // Where a text rendered by Synthesize goes, from the engine's worker.
+    struct Sink
+    {
+        // 16-bit mono samples; false stops the synthesis (done is then not called).
+        std::function<bool(const std::int16_t* samples, int count)> chunk;
+        // [start, start + length) of the text given begins at this sample.
+        std::function<void(int start, int length, std::int64_t sample)> word;
+        std::function<void()> done;
+    };
+    // Queues `text` on the engine of `voice` (an entry as VoiceFor gives it)
+    // at `speed` times the normal speed; returns at once. The Japanese voice
+    // says kana from `kana` when there is one, its words mapped back onto
+    // the text.
+    static void Synthesize(const Entry& voice, const QString& text, double speed,
+                           const std::shared_ptr<KanaReader>& kana, Sink sink);
+    // The rate `voice` is rendered at by Synthesize (espeak-ng's for a
+    // natural Japanese voice); 0 when its engine does not work.
+    static int SampleRateOf(const Entry& voice);
 
     // The list for given espeak-ng voices ("identifier", languages, most
     // preferred first), without the engines; for tests of the naming.

@@ -2,8 +2,6 @@
 
 #include <QLocale>
 
-#include <thread>
-
 #include <espeak-ng/speak_lib.h>
 
 using namespace Qt::StringLiterals;
@@ -45,15 +43,11 @@ EspeakEngine& EspeakEngine::Instance()
     return *engine;
 }
 
+// The voices are needed at once by whoever creates a voice; listing them is
+// quick (no service, only the data files), so the worker's set-up is waited for.
 EspeakEngine::EspeakEngine()
+    : worker_([this] { Initialise(); })
 {
-    // The voices are needed at once by whoever creates a voice; listing them
-    // is quick (no service, only the data files), so wait for it. The worker
-    // is never joined: it waits for requests until the process ends.
-    std::promise<void> initialised;
-    std::future<void> ready = initialised.get_future();
-    std::thread([this, &initialised] { Run(&initialised); }).detach();
-    ready.wait();
 }
 
 int EspeakEngine::VoiceForLanguage(const QList<Voice>& voices, const QString& localeName)
@@ -102,31 +96,12 @@ void EspeakEngine::Initialise()
     sampleRate_ = rate;
 }
 
-void EspeakEngine::Run(std::promise<void>* initialised)
-{
-    Initialise();
-    initialised->set_value();
-
-    for (;;) {
-        Request request;
-        {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return !queue_.empty(); });
-            request = std::move(queue_.front());
-            queue_.pop_front();
-        }
-        if (ok())
-            RunRequest(request);
-    }
-}
-
 void EspeakEngine::Synthesize(Request request)
 {
-    {
-        std::lock_guard lock(mutex_);
-        queue_.push_back(std::move(request));
-    }
-    wake_.notify_one();
+    worker_.Queue([this, request = std::move(request)]() mutable {
+        if (ok())
+            RunRequest(request);
+    });
 }
 
 void EspeakEngine::RunRequest(Request& request)

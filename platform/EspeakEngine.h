@@ -5,12 +5,10 @@
 #include <QString>
 #include <QStringList>
 
-#include <condition_variable>
+#include "platform/SynthesisWorker.h"
+
 #include <cstdint>
-#include <deque>
 #include <functional>
-#include <future>
-#include <mutex>
 
 // espeak-ng for the whole process. The library is not thread-safe, so one
 // worker thread owns it: it initialises it, lists its voices and runs every
@@ -73,13 +71,8 @@ public:
 
 private:
     EspeakEngine();
-    void Run(std::promise<void>* initialised);
     void Initialise();
     void RunRequest(Request& request);
-
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<Request> queue_;
 
     // Written by the worker before the constructor returns, read-only after.
     int sampleRate_ = 0;
@@ -91,4 +84,7 @@ private:
     bool stopped_ = false;
     QByteArray currentVoice_;
     int currentRate_ = -1;
+
+    // Last, so the fields above are set before it initialises the library.
+    SynthesisWorker worker_;
 };

@@ -26,17 +26,22 @@ int EspeakVoice::SampleRateFor(const QString&) const
 
 int EspeakVoice::WordsPerMinute(int rate)
 {
-    const double wpm = EspeakEngine::NormalWordsPerMinute * std::pow(3.0, rate / 10.0);
+    return WordsPerMinuteAt(SpeedOfRate(rate));
+}
+
+int EspeakVoice::WordsPerMinuteAt(double speed)
+{
+    const double wpm = EspeakEngine::NormalWordsPerMinute * speed;
     return std::clamp(int(std::lround(wpm)), 80, 450);
 }
 
-void EspeakRender(EspeakEngine& engine, const QString& text, const QByteArray& voice, int rate,
+void EspeakRender(EspeakEngine& engine, const QString& text, const QByteArray& voice, double speed,
                   std::shared_ptr<PcmUtterance> utterance)
 {
     EspeakEngine::Request request;
     request.text = text;
     request.voice = voice;
-    request.wordsPerMinute = EspeakVoice::WordsPerMinute(rate);
+    request.wordsPerMinute = EspeakVoice::WordsPerMinuteAt(speed);
     request.chunk = [utterance](const std::int16_t* samples, int count) {
         return utterance->Push(samples, count);
     };
@@ -51,7 +56,7 @@ void EspeakRender(EspeakEngine& engine, const QString& text, const QByteArray& v
 void EspeakVoice::Render(const QString& text, std::shared_ptr<PcmUtterance> utterance)
 {
     const QByteArray voice = voiceIndex_ >= 0 ? engine_->voices().at(voiceIndex_).identifier : QByteArray();
-    EspeakRender(*engine_, text, voice, rate(), std::move(utterance));
+    EspeakRender(*engine_, text, voice, speed(), std::move(utterance));
 }
 
 QStringList EspeakVoice::GetVoices() const

@@ -20,6 +20,8 @@ public:
     int voiceIndex() const { return voiceIndex_; }
     // espeak-ng's speed for a rate of -5..5: normal speed times 3^(rate/10).
     static int WordsPerMinute(int rate);
+    // espeak-ng's speed for `speed` times the normal one.
+    static int WordsPerMinuteAt(double speed);
 
 protected:
     bool EngineReady() const override;
@@ -31,7 +33,7 @@ private:
     int voiceIndex_ = -1;
 };
 
-// Queues `text` on espeak-ng in `voice` at `rate` (-5..5) into `utterance`;
-// the words are reported as ranges of `text`.
-void EspeakRender(EspeakEngine& engine, const QString& text, const QByteArray& voice, int rate,
+// Queues `text` on espeak-ng in `voice` at `speed` times the normal speed
+// into `utterance`; the words are reported as ranges of `text`.
+void EspeakRender(EspeakEngine& engine, const QString& text, const QByteArray& voice, double speed,
                   std::shared_ptr<PcmUtterance> utterance);

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <string_view>
-#include <future>
-#include <thread>
 
 extern "C" {
 #include <flite/flite.h>
@@ -86,6 +84,11 @@ FliteLibrary flite;
 constexpr int kStreamSamples = 320;
 // Of the pause Flite puts before an utterance, this much (seconds) is kept.
 constexpr float kLeadingPauseKept = 0.02f;
+// Before the first sound of a line, samples quieter than this (-38 dBFS)
+// go too, up to a fifth of a second, keeping a few ms before the sound: an
+// opening plosive is a faint hiss until its burst, which is what is heard.
+constexpr int kOnsetLevel = 400;
+constexpr int kOnsetMarginSamples = 48;
 
 int StreamChunk(const cst_wave* wave, int start, int size, int /*last*/, cst_audio_streaming_info* info)
 {
@@ -112,43 +115,41 @@ FliteEngine& FliteEngine::Instance()
     return *engine;
 }
 
+// Registering the voices is quick (their data is in the libraries); the
+// worker's set-up is waited for so the sample rate is known.
 FliteEngine::FliteEngine()
+    : worker_([this] { RegisterVoices(); })
 {
-    // Registering the voices is quick (their data is in the libraries);
-    // wait for it so the sample rate is known. The worker is never joined.
-    std::promise<void> ready;
-    std::future<void> registered = ready.get_future();
-    std::thread([this, &ready] {
-        if (flite.Open()) {
-            flite.init();
-            voices_[0] = flite.registerMale(nullptr);
-            voices_[1] = flite.registerFemale(nullptr);
-        }
-        int rate = 0;
-        for (cst_voice* voice : voices_) {
-            if (!voice)
-                continue;
-            cst_audio_streaming_info* info = flite.newStreamingInfo();
-            info->min_buffsize = kStreamSamples;
-            info->asc = StreamChunk;
-            info->userdata = this;
-            flite.setFeature(voice->features, "streaming_info", flite.streamingInfoValue(info));
-            rate = flite.intParameter(voice->features, "sample_rate", 16000);
-        }
-        // Both voices must be there and speak at the same rate.
-        if (voices_[0] && voices_[1]
-            && flite.intParameter(voices_[0]->features, "sample_rate", 16000) == rate)
-            sampleRate_ = rate;
-        ready.set_value();
-        Run();
-    }).detach();
-    registered.wait();
 }
 
-float FliteEngine::DurationStretch(int rate)
+void FliteEngine::RegisterVoices()
+{
+    if (flite.Open()) {
+        flite.init();
+        voices_[0] = flite.registerMale(nullptr);
+        voices_[1] = flite.registerFemale(nullptr);
+    }
+    int rate = 0;
+    for (cst_voice* voice : voices_) {
+        if (!voice)
+            continue;
+        cst_audio_streaming_info* info = flite.newStreamingInfo();
+        info->min_buffsize = kStreamSamples;
+        info->asc = StreamChunk;
+        info->userdata = this;
+        flite.setFeature(voice->features, "streaming_info", flite.streamingInfoValue(info));
+        rate = flite.intParameter(voice->features, "sample_rate", 16000);
+    }
+    // Both voices must be there and speak at the same rate.
+    if (voices_[0] && voices_[1]
+        && flite.intParameter(voices_[0]->features, "sample_rate", 16000) == rate)
+        sampleRate_ = rate;
+}
+
+float FliteEngine::DurationStretch(double speed)
 {
     // Longer durations are slower speech: the stretch is the inverse speed.
-    return float(std::pow(3.0, -rate / 10.0));
+    return float(1.0 / speed);
 }
 
 QByteArray FliteEngine::FliteText(const QString& text)
@@ -243,32 +244,16 @@ int FliteEngine::FirstPhraseEnd(const QString& text, int end)
 
 void FliteEngine::Synthesize(Request request)
 {
-    {
-        std::lock_guard lock(mutex_);
-        queue_.push_back(std::move(request));
-    }
-    wake_.notify_one();
-}
-
-void FliteEngine::Run()
-{
-    for (;;) {
-        Request request;
-        {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return !queue_.empty(); });
-            request = std::move(queue_.front());
-            queue_.pop_front();
-        }
+    worker_.Queue([this, request = std::move(request)]() mutable {
         if (ok())
             RunRequest(request);
-    }
+    });
 }
 
 void FliteEngine::RunRequest(Request& request)
 {
     cst_voice* voice = voices_[request.voice == Voice::Female ? 1 : 0];
-    flite.setFloatFeature(voice->features, "duration_stretch", DurationStretch(request.rate));
+    flite.setFloatFeature(voice->features, "duration_stretch", DurationStretch(request.speed));
     const QByteArray text = FliteText(request.text);
     QList<int> starts = Pieces(request.text);
     starts << int(text.size());
@@ -282,6 +267,8 @@ void FliteEngine::RunRequest(Request& request)
     stopped_ = false;
     pieceSample_ = 0;
     skip_ = 0;
+    trimmed_ = 0;
+    pending_.clear();
     for (qsizetype p = 0; p + 1 < starts.size() && !stopped_; ++p) {
         // Asked before each piece, so a purge stops between sentences too.
         if (request.chunk && !request.chunk(nullptr, 0)) {
@@ -297,11 +284,21 @@ void FliteEngine::RunRequest(Request& request)
         seamAfter_ = firstCut > 0 && p == 0;
         keepUntil_ = -1;
         cst_utterance* utterance = flite.synthesize(pieceText_.constData(), voice);
+        if (!stopped_)
+            SendWords();   // of a piece whose audio was all cut
         flite.deleteUtterance(utterance);
     }
     active_ = nullptr;
     if (!stopped_ && request.done)
         request.done();
+}
+
+void FliteEngine::SendWords()
+{
+    if (active_ && active_->word)
+        for (const PendingWord& w : pending_)
+            active_->word(w.start, w.length, std::max<std::int64_t>(0, waveOffset_ + w.wave));
+    pending_.clear();
 }
 
 bool FliteEngine::Stream(const std::int16_t* samples, int start, int size, const void* utterance)
@@ -321,6 +318,9 @@ bool FliteEngine::Stream(const std::int16_t* samples, int start, int size, const
                                     ? flite.floatFeature(first, "end") : 0.0f;
             skip_ = std::max<std::int64_t>(0, std::lround((pause - kLeadingPauseKept) * sampleRate_));
         }
+        trimLead_ = pieceSample_ == 0;
+        waveOffset_ = pieceSample_ - skip_;
+        pending_.clear();
         if (seamAfter_) {
             // Up to the closing pause, whose start is the last sound's end.
             const cst_item* previous = nullptr;
@@ -344,8 +344,7 @@ bool FliteEngine::Stream(const std::int16_t* samples, int start, int size, const
             if (!flite.daughter(token) || !active_->word)
                 continue;
             const float begins = flite.floatFeature(token, "daughter1.R:SylStructure.daughter1.daughter1.R:Segment.p.end");
-            const std::int64_t sample = pieceSample_ + std::int64_t(std::lround(begins * sampleRate_)) - skip_;
-            active_->word(pieceStart_ + at, int(name.size()), std::max<std::int64_t>(0, sample));
+            pending_.push_back({pieceStart_ + at, int(name.size()), std::lround(begins * sampleRate_)});
         }
     }
     if (keepUntil_ >= 0 && start + size > keepUntil_) {
@@ -361,6 +360,22 @@ bool FliteEngine::Stream(const std::int16_t* samples, int start, int size, const
         if (size == 0)
             return true;
     }
+    if (trimLead_) {
+        int quiet = 0;
+        while (quiet < size && std::abs(samples[quiet]) < kOnsetLevel)
+            ++quiet;
+        const std::int64_t budget = sampleRate_ / 5 - trimmed_;
+        const int quietDropped = quiet == size ? size : quiet - kOnsetMarginSamples;
+        const int dropped = int(std::clamp<std::int64_t>(quietDropped, 0, budget));
+        trimLead_ = quiet == size && dropped < budget;
+        trimmed_ += dropped;
+        waveOffset_ -= dropped;
+        samples += dropped;
+        size -= dropped;
+        if (size == 0)
+            return true;
+    }
+    SendWords();
     if (active_->chunk && !active_->chunk(samples, size)) {
         stopped_ = true;
         return false;

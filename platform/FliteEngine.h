@@ -4,11 +4,11 @@
 #include <QList>
 #include <QString>
 
-#include <condition_variable>
+#include "platform/SynthesisWorker.h"
+
 #include <cstdint>
-#include <deque>
 #include <functional>
-#include <mutex>
+#include <vector>
 
 struct cst_voice_struct;
 
@@ -25,7 +25,7 @@ public:
     {
         QString text;
         Voice voice = Voice::Male;
-        int rate = 0;   // -5..5: normal speed times 3^(rate/10)
+        double speed = 1.0;   // times the normal speed
         // Each chunk of 16-bit mono PCM; false stops the synthesis (purged).
         std::function<bool(const std::int16_t* samples, int count)> chunk;
         // The whole text was rendered (not called when chunk said stop).
@@ -43,8 +43,8 @@ public:
     int sampleRate() const { return sampleRate_; }
     void Synthesize(Request request);
 
-    // Flite's duration stretch for a rate of -5..5.
-    static float DurationStretch(int rate);
+    // Flite's duration stretch for `speed` times the normal speed.
+    static float DurationStretch(double speed);
     // The text as Flite can take it: one byte per QString unit, so a byte
     // offset is the position in the text; typographic quotes and dashes
     // become their plain forms, anything else outside ASCII a space.
@@ -64,12 +64,10 @@ public:
 
 private:
     FliteEngine();
-    void Run();
+    void RegisterVoices();
     void RunRequest(Request& request);
+    void SendWords();
 
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<Request> queue_;
     int sampleRate_ = 0;
 
     // Worker only.
@@ -84,4 +82,19 @@ private:
     bool seamAfter_ = false;         // the piece ends inside a sentence: its closing pause goes
     bool seamBefore_ = false;        // the piece goes on a sentence: its opening pause goes
     std::int64_t keepUntil_ = -1;    // of the piece's wave, the samples kept (-1: all)
+    // The utterance's sample of the piece's first wave sample (what was
+    // dropped before it moves it back).
+    std::int64_t waveOffset_ = 0;
+    bool trimLead_ = false;          // nothing heard yet: quiet samples still go
+    std::int64_t trimmed_ = 0;       // how many went so
+    struct PendingWord
+    {
+        int start;
+        int length;
+        std::int64_t wave;           // its first sample in the piece's wave
+    };
+    std::vector<PendingWord> pending_;   // sent with the next audio, once the offset is known
+
+    // Last, so the fields above are set before it registers the voices.
+    SynthesisWorker worker_;
 };

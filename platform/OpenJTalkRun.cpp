@@ -95,7 +95,7 @@ void OpenJTalkRun::Begin()
     }
     process_ = new QProcess(this);
     process_->setProgram(request_.program);
-    process_->setArguments(OpenJTalkVoices::Arguments(request_.dictionary, request_.voicePath, request_.rate,
+    process_->setArguments(OpenJTalkVoices::Arguments(request_.dictionary, request_.voicePath, request_.speed,
                                                       folder_->filePath(u"line.wav"_s),
                                                       folder_->filePath(u"line.trace"_s)));
     connect(process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {

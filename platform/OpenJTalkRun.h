@@ -26,7 +26,7 @@ public:
         QString dictionary;
         QString voicePath;
         QString text;
-        int rate = 0;          // -10..10
+        double speed = 1.0;    // times the normal speed
         int sampleRate = 0;    // what the utterance plays at
     };
 

@@ -9,7 +9,6 @@
 #include <QStandardPaths>
 
 #include <algorithm>
-#include <cmath>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -95,16 +94,11 @@ QString Program()
     return QStandardPaths::findExecutable(u"open_jtalk"_s);
 }
 
-double SpeedFactor(int rate)
-{
-    return std::pow(3.0, rate / 10.0);
-}
-
-QStringList Arguments(const QString& dictionary, const QString& voicePath, int rate, const QString& wavPath,
+QStringList Arguments(const QString& dictionary, const QString& voicePath, double speed, const QString& wavPath,
                       const QString& tracePath)
 {
     // The volume is the player's, as for the other voices, so -jm stays 1.
-    return {u"-x"_s, dictionary, u"-m"_s, voicePath, u"-r"_s, QString::number(SpeedFactor(rate), 'f', 3),
+    return {u"-x"_s, dictionary, u"-m"_s, voicePath, u"-r"_s, QString::number(speed, 'f', 3),
             u"-ow"_s, wavPath, u"-ot"_s, tracePath};
 }
 

@@ -33,13 +33,9 @@ QList<HtsVoice> Find(const QStringList& folders);
 // The open_jtalk program on PATH, empty when it is not installed.
 QString Program();
 
-// open_jtalk's speed factor for a rate of -10..10: normal speed times
-// 3^(rate/10), as the other voices.
-double SpeedFactor(int rate);
-
-// The arguments for one line: text on standard input, the sound to `wavPath`
-// and the label times to `tracePath`.
-QStringList Arguments(const QString& dictionary, const QString& voicePath, int rate, const QString& wavPath,
+// The arguments for one line at `speed` times the normal speed: text on
+// standard input, the sound to `wavPath` and the label times to `tracePath`.
+QStringList Arguments(const QString& dictionary, const QString& voicePath, double speed, const QString& wavPath,
                       const QString& tracePath);
 
 } // namespace OpenJTalkVoices

@@ -1,5 +1,7 @@
 #include "platform/PcmVoice.h"
 
+#include <cmath>
+
 #include <QTimer>
 
 #include <gst/app/gstappsrc.h>
@@ -366,7 +368,23 @@ bool PcmVoice::setRate(int rate)
     if (rate < -10 || rate > 10)
         return false;
     rate_ = rate;
+    speed_ = SpeedOfRate(rate);
     return ok();
+}
+
+bool PcmVoice::setSpeed(double factor)
+{
+    // Both engines stay clear between a quarter and four times the speed.
+    // Only the range is checked: Speak says whether the voice works.
+    if (!(factor >= 0.25 && factor <= 4.0))
+        return false;
+    speed_ = factor;
+    return true;
+}
+
+double PcmVoice::SpeedOfRate(int rate)
+{
+    return std::pow(3.0, rate / 10.0);
 }
 
 bool PcmVoice::setVolume(int volume)

@@ -56,7 +56,13 @@ public:
     bool Pause() override;
     bool Resume() override;
     bool setRate(int rate) override;
+    // The next texts at exactly `factor` times the normal speed (a
+    // repetition's 0.75×), where a rate has only whole steps; setRate goes
+    // back to its step.
+    bool setSpeed(double factor);
     bool setVolume(int volume) override;
+    // The speed of a rate of -5..5: the normal speed times 3^(rate/10).
+    static double SpeedOfRate(int rate);
     int RunningState() const override;
 
     // For measurements: called on a streaming thread when the first audio
@@ -72,6 +78,8 @@ protected:
     // worker; returns at once.
     virtual void Render(const QString& text, std::shared_ptr<PcmUtterance> utterance) = 0;
     int rate() const { return rate_; }
+    // What the next text is said at, as a factor of the normal speed.
+    double speed() const { return speed_; }
     // Builds the pipeline; subclasses call it once their engine is there.
     void Open();
 
@@ -86,6 +94,7 @@ private:
     quint64 generation_ = 0;
     int running_ = SRSEDone;
     int rate_ = 0;
+    double speed_ = 1.0;
     int volume_ = 100;
     bool broken_ = false;   // the pipeline reported an error; rebuilt on the next Speak
     bool heard_ = false;    // the current stream's first sound has been played

@@ -4,6 +4,7 @@
 #include "speech/SpeechReader.h"
 
 #include "documents/TextView.h"
+#include "platform/PcmVoice.h"
 #include "platform/SpeechSynthesizer.h"
 #include "platform/SpeechVoice.h"
 #include "platform/SystemColors.h"
@@ -108,8 +109,15 @@ bool SpeechReader::SpeakOnEngine(const QString& text)
                && s->setRate(rate) && s->setVolume(state.SpeechVol) && s->SpeakAsync(text);
     }
     SpeechVoice* v = voice();
-    return v && v->setRate(rate) && v->setVolume(state.SpeechVol)
-           && v->Speak(text, SpeechVoice::SVSFlagsAsync | SpeechVoice::SVSFPurgeBeforeSpeak);
+    if (!v || !v->setRate(rate) || !v->setVolume(state.SpeechVol))
+        return false;
+    // A ladder's 0.75× is three rate steps (0.72×): the built-in voices
+    // take the step's speed exactly instead.
+    auto* exact = qobject_cast<PcmVoice*>(v);
+    const double speed = PassSpeed();
+    if (exact && speed > 0 && !exact->setSpeed(speed))
+        return false;
+    return v->Speak(text, SpeechVoice::SVSFlagsAsync | SpeechVoice::SVSFPurgeBeforeSpeak);
 }
 
 bool SpeechReader::Repeating() const
@@ -130,6 +138,15 @@ int SpeechReader::PassRate() const
     if (!Repeating())
         return state.SpeechRate;
     return StudyLadder::RateOfPass(StudyLadder::Speeds(state.StudyLadderPreset), state.SpeechLoopCount, state.SpeechRate);
+}
+
+double SpeechReader::PassSpeed() const
+{
+    const std::vector<int> speeds = StudyLadder::Speeds(state.StudyLadderPreset);
+    if (!Repeating() || speeds.empty())
+        return 0;
+    const int rate = std::clamp<int>(state.SpeechRate, StudyLadder::MinRate, StudyLadder::MaxRate);
+    return PcmVoice::SpeedOfRate(rate) * StudyLadder::SpeedOfPass(speeds, state.SpeechLoopCount, 100) / 100.0;
 }
 
 void SpeechReader::SpeakAsyncOut(const QString& text)

@@ -81,6 +81,9 @@ private:
     int Repetitions() const;
     // The voice rate for the reading about to start.
     int PassRate() const;
+    // The same as an exact factor of the voice's normal speed, for the
+    // voices that take one; 0 when the rate's whole step holds.
+    double PassSpeed() const;
     void SpeakLine(const ReaderText::TextLines& lines, int index);
     void SkipEmptyLines(const ReaderText::TextLines& lines);
     void Skip(bool forward);

@@ -4,8 +4,6 @@
 
 #include <QString>
 
-#include <cstdint>
-#include <functional>
 #include <memory>
 
 class KanaReader;
@@ -15,14 +13,7 @@ class KanaReader;
 // chunk goes to the caller as fast as the engine makes it.
 namespace ExportVoice {
 
-struct Sink
-{
-    // 16-bit mono samples; false stops the synthesis (done is then not called).
-    std::function<bool(const std::int16_t* samples, int count)> chunk;
-    // [start, start + length) of the text given begins at this sample.
-    std::function<void(int start, int length, std::int64_t sample)> word;
-    std::function<void()> done;
-};
+using Sink = BuiltInVoice::Sink;
 
 // The rate a text is rendered at in `voice` (an entry as BuiltInVoice::VoiceFor
 // gives it); 0 when its engine does not work.

@@ -293,19 +293,19 @@ void TestOpenJTalk::userFolderIsSearched()
 
 void TestOpenJTalk::arguments_data()
 {
-    QTest::addColumn<int>("rate");
+    QTest::addColumn<double>("factor");
     QTest::addColumn<QString>("speed");
-    QTest::newRow("normal") << 0 << u"1.000"_s;
-    QTest::newRow("fastest of the slider") << 5 << u"1.732"_s;
-    QTest::newRow("slowest of the slider") << -5 << u"0.577"_s;
-    QTest::newRow("a ladder's fastest") << 10 << u"3.000"_s;
+    QTest::newRow("normal") << PcmVoice::SpeedOfRate(0) << u"1.000"_s;
+    QTest::newRow("fastest of the slider") << PcmVoice::SpeedOfRate(5) << u"1.732"_s;
+    QTest::newRow("slowest of the slider") << PcmVoice::SpeedOfRate(-5) << u"0.577"_s;
+    QTest::newRow("a ladder's 0.75x, not the nearest step") << 0.75 << u"0.750"_s;
 }
 
 void TestOpenJTalk::arguments()
 {
-    QFETCH(int, rate);
+    QFETCH(double, factor);
     QFETCH(QString, speed);
-    QCOMPARE(OpenJTalkVoices::Arguments(u"/dic"_s, u"/v.htsvoice"_s, rate, u"/t/a.wav"_s, u"/t/a.trace"_s),
+    QCOMPARE(OpenJTalkVoices::Arguments(u"/dic"_s, u"/v.htsvoice"_s, factor, u"/t/a.wav"_s, u"/t/a.trace"_s),
              (QStringList{u"-x"_s, u"/dic"_s, u"-m"_s, u"/v.htsvoice"_s, u"-r"_s, speed, u"-ow"_s, u"/t/a.wav"_s,
                           u"-ot"_s, u"/t/a.trace"_s}));
 }

@@ -5,6 +5,7 @@
 #include "app/MyForm.h"
 #include "documents/DocumentController.h"
 #include "documents/TextView.h"
+#include "platform/PcmVoice.h"
 #include "platform/SpeechSynthesizer.h"
 #include "platform/SpeechVoice.h"
 #include "platform/SystemColors.h"
@@ -21,16 +22,21 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include <cmath>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
 const QString kUnsupported = u"この音声言語はサポートされていない可能性が有ります。"_s;
 
-class FakeVoice : public SpeechVoice
+// A built-in voice whose player is never built: what the reader asks of it
+// is recorded instead.
+class FakeVoice : public PcmVoice
 {
 public:
     QStringList spoken;       // every non-empty text, in order
+    QList<double> speeds;     // the speed each of them was said at
     QStringList calls;        // every call, in order
     int running = SRSEDone;
     bool fail = false;
@@ -42,17 +48,26 @@ public:
         if (fail)
             return false;
         running = text.isEmpty() ? SRSEDone : SRSEIsSpeaking;
-        if (!text.isEmpty())
+        if (!text.isEmpty()) {
             spoken << text;
+            speeds << speed();
+        }
         return true;
     }
     bool Pause() override { calls << u"Pause"_s; running = SRSEPaused; return true; }
     bool Resume() override { calls << u"Resume"_s; if (running == SRSEPaused) running = SRSEIsSpeaking; return true; }
-    bool setRate(int r) override { rate = r; return !fail; }
+    bool setRate(int r) override { rate = r; PcmVoice::setRate(r); return !fail; }
     bool setVolume(int v) override { volume = v; return !fail; }
     int RunningState() const override { return running; }
     QStringList GetVoices() const override { return {u"English (en)"_s}; }
     bool setVoice(int) override { return true; }
+
+protected:
+    bool EngineReady() const override { return true; }
+    int SampleRateFor(const QString&) const override { return 16000; }
+    void Render(const QString&, std::shared_ptr<PcmUtterance>) override {}
+
+public:
 
     // The current stream plays to its end.
     void Finish()
@@ -451,6 +466,49 @@ private slots:
         // The repetition button picks a fixed count again.
         f.reader.SpeechLoopModeSetting();
         QCOMPARE(f.state().StudyLadderPreset, 0);
+    }
+
+    // The built-in voices say each ladder step at its speed (the learner's
+    // rate times the step) within 2 %, though the rate has whole steps of
+    // 3^(1/10) only; without a ladder the rate's step holds.
+    void ladderStepIsExactOnTheBuiltInVoice_data()
+    {
+        QTest::addColumn<int>("preset");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QList<double>>("speeds");
+        const double up2 = std::pow(3.0, 0.2);
+        QTest::newRow("0.75, 1.0, 1.25 at the normal rate")
+            << int(StudyLadder::Preset::SlowToFast) << 0 << int(ReadingMode::OneLine) << QList<double>{0.75, 1.0, 1.25};
+        QTest::newRow("0.5, 0.75, 1.0 at rate 2")
+            << int(StudyLadder::Preset::SlowToNormal) << 2 << int(ReadingMode::Range)
+            << QList<double>{0.5 * up2, 0.75 * up2, up2};
+        QTest::newRow("1.0, 1.25, 1.5 at rate -3")
+            << int(StudyLadder::Preset::NormalToFast) << -3 << int(ReadingMode::OneLine)
+            << QList<double>{std::pow(3.0, -0.3), 1.25 * std::pow(3.0, -0.3), 1.5 * std::pow(3.0, -0.3)};
+        QTest::newRow("no ladder: the rate's step")
+            << int(StudyLadder::Preset::None) << 2 << int(ReadingMode::OneLine) << QList<double>{up2};
+    }
+    void ladderStepIsExactOnTheBuiltInVoice()
+    {
+        QFETCH(int, preset);
+        QFETCH(int, rate);
+        QFETCH(int, mode);
+        QFETCH(QList<double>, speeds);
+        Fixture f(u"first\r\nsecond"_s);
+        f.state().readingMode = mode;
+        f.state().SpeechRate = rate;
+        f.state().StudyLadderPreset = preset;
+        if (mode == ReadingMode::Range)
+            f.view()->Select(0, 5);
+        f.reader.SpeechPlay();
+        for (int i = 0; i < 6 && f.engines.voice_.spoken.size() < speeds.size(); ++i)
+            f.finish();
+        const QList<double> heard = f.engines.voice_.speeds.mid(0, speeds.size());
+        QCOMPARE(heard.size(), speeds.size());
+        for (qsizetype i = 0; i < speeds.size(); ++i)
+            QVERIFY2(std::abs(heard[i] / speeds[i] - 1.0) <= 0.02,
+                     qPrintable(u"reading %1: %2× for %3×"_s.arg(i).arg(heard[i]).arg(speeds[i])));
     }
 
     void modeAndRepetitionButtonsCycle()

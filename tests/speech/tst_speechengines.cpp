@@ -3,7 +3,9 @@
 // service (speech-dispatcher through Qt TextToSpeech).
 
 #include "platform/BuiltInVoice.h"
+#include "platform/EspeakEngine.h"
 #include "platform/EspeakVoice.h"
+#include "platform/FliteEngine.h"
 #include "platform/QtSpeechSynthesizer.h"
 #include "speech/KanaReadings.h"
 #include "platform/QtSpeechWorker.h"
@@ -80,6 +82,8 @@ private slots:
     void purgeSilencesAtOnceWithoutEvent();
     void skipWhileSpeakingCountsOnlyTheNewLine();
     void rateChangesTheSpeed();
+    void ladderSpeedReachesEachEngine_data();
+    void ladderSpeedReachesEachEngine();
     void everyBuiltInVoiceSpeaksAndMarksItsWords_data();
     void everyBuiltInVoiceSpeaksAndMarksItsWords();
     void missingDictionaryIsSaidOnceAndTheVoicesGoOn();
@@ -273,6 +277,35 @@ void TestSpeechEngines::rateChangesTheSpeed()
     // Both played in real time (the line lasts seconds at either rate).
     QVERIFY2(fast > 1000, qPrintable(u"rate 5: %1 ms"_s.arg(fast)));
     QVERIFY2(slow >= 2.5 * fast, qPrintable(u"rate -5: %1 ms, rate 5: %2 ms"_s.arg(slow).arg(fast)));
+}
+
+// A repetition's speed (a ladder step times the learner's rate) is what
+// each engine is set to, within 2 %: espeak-ng's words per minute, Flite's
+// duration stretch.
+void TestSpeechEngines::ladderSpeedReachesEachEngine_data()
+{
+    QTest::addColumn<bool>("flite");
+    QTest::addColumn<double>("speed");
+    const double up3 = std::pow(3.0, 0.3);
+    for (bool flite : {false, true}) {
+        const char* engine = flite ? "Flite" : "espeak-ng";
+        QTest::addRow("%s 0.5", engine) << flite << 0.5;
+        QTest::addRow("%s 0.75", engine) << flite << 0.75;
+        QTest::addRow("%s 1.0", engine) << flite << 1.0;
+        QTest::addRow("%s 1.25", engine) << flite << 1.25;
+        QTest::addRow("%s 1.5", engine) << flite << 1.5;
+        QTest::addRow("%s 0.75 at rate 3", engine) << flite << 0.75 * up3;
+        QTest::addRow("%s 1.25 at rate 3", engine) << flite << 1.25 * up3;
+    }
+}
+
+void TestSpeechEngines::ladderSpeedReachesEachEngine()
+{
+    QFETCH(bool, flite);
+    QFETCH(double, speed);
+    const double set = flite ? 1.0 / FliteEngine::DurationStretch(speed)
+                             : double(EspeakVoice::WordsPerMinuteAt(speed)) / EspeakEngine::NormalWordsPerMinute;
+    QVERIFY2(std::abs(set / speed - 1.0) <= 0.02, qPrintable(u"%1× for %2×"_s.arg(set).arg(speed)));
 }
 
 void TestSpeechEngines::everyBuiltInVoiceSpeaksAndMarksItsWords_data()
