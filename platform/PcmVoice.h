@@ -59,7 +59,7 @@ public:
     // The next texts at exactly `factor` times the normal speed (a
     // repetition's 0.75×), where a rate has only whole steps; setRate goes
     // back to its step.
-    bool setSpeed(double factor);
+    bool setSpeed(double factor) override;
     bool setVolume(int volume) override;
     // The speed of a rate of -5..5: the normal speed times 3^(rate/10).
     static double SpeedOfRate(int rate);

@@ -37,6 +37,14 @@ public:
     // -5..5 and 0..100; they apply to the next Speak.
     virtual bool setRate(int rate) = 0;
     virtual bool setVolume(int volume) = 0;
+    // An exact speed (times the normal one) for the next Speak, after
+    // setRate, for a voice that can take one; the others keep the rate's
+    // whole step.
+    virtual bool setSpeed(double factor)
+    {
+        (void)factor;
+        return true;
+    }
 
     // 2 speaking, 1 done (also before speaking and after a purge), 0 paused.
     virtual int RunningState() const = 0;

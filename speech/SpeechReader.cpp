@@ -111,11 +111,10 @@ bool SpeechReader::SpeakOnEngine(const QString& text)
     SpeechVoice* v = voice();
     if (!v || !v->setRate(rate) || !v->setVolume(state.SpeechVol))
         return false;
-    // A ladder's 0.75× is three rate steps (0.72×): the built-in voices
-    // take the step's speed exactly instead.
-    auto* exact = qobject_cast<PcmVoice*>(v);
+    // A ladder's 0.75× is three rate steps (0.72×): a voice that can takes
+    // the step's speed exactly instead.
     const double speed = PassSpeed();
-    if (exact && speed > 0 && !exact->setSpeed(speed))
+    if (speed > 0 && !v->setSpeed(speed))
         return false;
     return v->Speak(text, SpeechVoice::SVSFlagsAsync | SpeechVoice::SVSFPurgeBeforeSpeak);
 }
