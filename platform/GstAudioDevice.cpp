@@ -140,6 +140,7 @@ int GstAudioDevice::Open(const QString& path, Kind kind)
     stallRecoveries_ = 0;
     firstBufferPending_ = true;
     freshTempoWanted_ = false;
+    segmentsBeforeSeek_ = sinkSegments_;
     queuedEndMs_ = -1;
     streamSpeed_ = 100;
     speedSeekPending_ = false;
@@ -304,6 +305,7 @@ int GstAudioDevice::SeekAt(std::int64_t ms, bool flush)
     // flush throws that away, so it starts afresh.
     if (flush)
         freshTempoWanted_ = speedPercent_ != 100;
+    segmentsBeforeSeek_ = sinkSegments_;
     if (!gst_element_seek(pipeline_, rate, GST_FORMAT_TIME, GstSeekFlags(flags), GST_SEEK_TYPE_SET, ms * GST_MSECOND,
                           stopThere ? GST_SEEK_TYPE_SET : GST_SEEK_TYPE_NONE,
                           stopThere ? playEnd_ * GST_MSECOND : GST_CLOCK_TIME_NONE))
@@ -630,6 +632,11 @@ int GstAudioDevice::OnEndWatch(void* data)
         self->endWatch_ = 0;
         return G_SOURCE_REMOVE;
     }
+    // A following seek's stream is read to its stop at once, long before
+    // the output has it; until then position and queued sound still tell
+    // of the stream before, whose end is already taken care of.
+    if (self->sinkSegments_ == self->segmentsBeforeSeek_)
+        return G_SOURCE_CONTINUE;
     gint64 ns = -1;
     if (!gst_element_query_position(self->pipeline_, GST_FORMAT_TIME, &ns) || ns < 0)
         return G_SOURCE_CONTINUE;
@@ -825,10 +832,30 @@ int GstAudioDevice::OnSinkBuffer(GstPad*, GstPadProbeInfo* info, void* data)
             gst_event_parse_segment(event, &segment);
             if (segment->format == GST_FORMAT_TIME)
                 self->sinkSegment_ = {std::int64_t(segment->start), std::int64_t(segment->time), segment->applied_rate};
+            // Sound queued and no flush since: a following seek's stream
+            // joins it here.
+            self->seamPending_ = self->queuedEndMs_ >= 0;
+            ++self->sinkSegments_;
         } else if (GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP) {
             self->queuedEndMs_ = -1;
+            self->seamPending_ = false;
         }
         return GST_PAD_PROBE_OK;
+    }
+    // The first sound after a seam comes marked as a break in the stream,
+    // and the output would then place it by its stamp. The tempo filter
+    // stamps it up to its hold (some 50 ms of output) later than where the
+    // sound before it ends, for it hands the rest of the range over inside
+    // the next stream: the output would play that much silence. Unmarked,
+    // it follows on (gaps smaller than the alignment threshold are played
+    // through).
+    if (GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info); buffer && self->seamPending_) {
+        self->seamPending_ = false;
+        if (GST_BUFFER_FLAG_IS_SET(buffer, GST_BUFFER_FLAG_DISCONT)) {
+            buffer = gst_buffer_make_writable(buffer);
+            GST_BUFFER_FLAG_UNSET(buffer, GST_BUFFER_FLAG_DISCONT);
+            GST_PAD_PROBE_INFO_DATA(info) = buffer;
+        }
     }
     if (GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
         buffer && GST_BUFFER_PTS_IS_VALID(buffer) && GST_BUFFER_DURATION_IS_VALID(buffer)) {

@@ -148,6 +148,13 @@ private:
         double appliedRate = 1.0;
     } sinkSegment_;
     std::atomic<std::int64_t> queuedEndMs_ = -1;
+    // A stream following on without a flush has reached the output; its
+    // first buffer is still to come.
+    std::atomic<bool> seamPending_ = false;
+    // Streams that have reached the output; the end watch waits for the
+    // one its seek started (see SeekAt).
+    std::atomic<unsigned> sinkSegments_ = 0;
+    unsigned segmentsBeforeSeek_ = 0;
     // The bin playbin plays through and the filter inside it; the filter is
     // replaced only while the stream stands flushed.
     GstElement* tempoBin_ = nullptr;

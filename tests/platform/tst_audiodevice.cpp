@@ -331,6 +331,63 @@ private slots:
         device.Close();
     }
 
+    // A play range looping at the play end: each jump back to its start
+    // follows on from its end with no silence in between, whatever the file.
+    // A stall of the output shows only now and then, so it loops many times.
+    void loopSeamIsSeamless_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("speed");
+        QTest::newRow("wav three quarters") << u"tone.wav"_s << 75;
+        QTest::newRow("cbr mp3 three quarters") << u"cbr.mp3"_s << 75;
+        QTest::newRow("vbr mp3 half") << u"vbr.mp3"_s << 50;
+    }
+    void loopSeamIsSeamless()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, speed);
+        constexpr int kFrom = 600, kEnd = 900, kLoops = 8;
+        GstAudioDevice device;
+        QCOMPARE(device.Open(file(name), name.endsWith(u".mp3"_s) ? AudioDevice::Kind::Mpeg : AudioDevice::Kind::Waveform),
+                 DeviceResult::Success);
+        QCOMPARE(device.SetSpeed(speed), DeviceResult::Success);
+        QVERIFY(device.SetPlayEnd(kEnd));
+        QCOMPARE(device.Seek(kFrom), DeviceResult::Success);
+        int ends = 0;
+        device.onPlayEnd = [&] {
+            if (++ends < kLoops)
+                device.Seek(kFrom);
+        };
+        const qsizetype start = monitor_.samples();
+        QCOMPARE(device.Play(), DeviceResult::Success);
+        QVERIFY(WaitFor([&] { return ends >= kLoops; }, kLoops * (kEnd - kFrom) * 100 / speed + 3000, 2));
+        const qsizetype sound = monitor_.soundFrom(start);
+        QVERIFY(sound >= 0);
+        // The monitor's data comes in blocks, now and then late.
+        QVERIFY(WaitFor([&] { return monitor_.silenceFrom(sound, 100) > sound; }, 3000, 20));
+        const qsizetype quiet = monitor_.silenceFrom(sound, 100);
+        device.Close();
+        // The longest stretch without a sound from the first sound to the
+        // last; the tone crosses zero in a few samples.
+        const qint16* s = monitor_.data();
+        qsizetype longest = 0;
+        // The seams only: the last pass ends with whatever the tempo filter
+        // gives up at a stop.
+        const qsizetype seams = sound + qsizetype((kLoops - 0.5) * (kEnd - kFrom) * 100 / speed) * MonitorRecorder::Rate / 1000;
+        for (qsizetype i = sound, since = sound; i < std::min(quiet, seams); ++i) {
+            if (std::abs(int(s[i])) > 300)
+                since = i + 1;
+            longest = std::max(longest, i + 1 - since);
+        }
+        const double gapMs = double(longest) * 1000 / MonitorRecorder::Rate;
+        const double heardMs = double(quiet - sound) * 1000 / MonitorRecorder::Rate;
+        qInfo("heard %.0f ms, longest silence %.1f ms", heardMs, gapMs);
+        QVERIFY2(gapMs <= 5, qPrintable(u"a silence of %1 ms at a seam"_s.arg(gapMs)));
+        // Every pass was heard, none cut short or doubled.
+        const double expected = double(kLoops) * (kEnd - kFrom) * 100 / speed;
+        QVERIFY2(std::abs(heardMs - expected) <= expected * 2 / 100 + 30, qPrintable(u"heard %1 ms of %2"_s.arg(heardMs).arg(expected)));
+    }
+
     void oddWavFormats_data()
     {
         QTest::addColumn<int>("rate");
