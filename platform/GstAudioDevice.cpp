@@ -305,11 +305,15 @@ int GstAudioDevice::SeekAt(std::int64_t ms, bool flush)
     // flush throws that away, so it starts afresh.
     if (flush)
         freshTempoWanted_ = speedPercent_ != 100;
-    segmentsBeforeSeek_ = sinkSegments_;
+    // Counted before the seek: its stream may reach the output before the
+    // call returns.
+    const unsigned segmentsBefore = std::exchange(segmentsBeforeSeek_, sinkSegments_.load());
     if (!gst_element_seek(pipeline_, rate, GST_FORMAT_TIME, GstSeekFlags(flags), GST_SEEK_TYPE_SET, ms * GST_MSECOND,
                           stopThere ? GST_SEEK_TYPE_SET : GST_SEEK_TYPE_NONE,
-                          stopThere ? playEnd_ * GST_MSECOND : GST_CLOCK_TIME_NONE))
+                          stopThere ? playEnd_ * GST_MSECOND : GST_CLOCK_TIME_NONE)) {
+        segmentsBeforeSeek_ = segmentsBefore;
         return SeekFailed;
+    }
     segmentStop_ = stopThere ? playEnd_ : -1;
     streamSpeed_ = speedPercent_;
     speedSeekPending_ = false;
