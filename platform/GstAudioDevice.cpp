@@ -115,7 +115,7 @@ int GstAudioDevice::Open(const QString& path, Kind kind)
         // would leave a silence in between.
         if (g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "alignment-threshold"))
             g_object_set(sink, "alignment-threshold", guint64(250 * GST_MSECOND), nullptr);
-        // The output's clock is the pipeline's: a leap of it is left out.
+        // The output's clock is the pipeline's: a leap of it is stood in for.
         GuardAudioSinkClock(sink, clockGuard_);
         if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
             gst_pad_add_probe(pad, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM
