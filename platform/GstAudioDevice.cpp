@@ -101,6 +101,7 @@ int GstAudioDevice::Open(const QString& path, Kind kind)
     g_free(uri);
 
     GstElement* sink = nullptr;
+    clockGuard_ = std::make_shared<ClockGuardState>();
     if (!sinkFactory_.isEmpty())
         sink = gst_element_factory_make(sinkFactory_.constData(), nullptr);
     if (!sink)
@@ -114,6 +115,8 @@ int GstAudioDevice::Open(const QString& path, Kind kind)
         // would leave a silence in between.
         if (g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "alignment-threshold"))
             g_object_set(sink, "alignment-threshold", guint64(250 * GST_MSECOND), nullptr);
+        // The output's clock is the pipeline's: a leap of it is stood in for.
+        GuardAudioSinkClock(sink, clockGuard_);
         if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
             gst_pad_add_probe(pad, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM
                                                    | GST_PAD_PROBE_TYPE_EVENT_FLUSH),
@@ -676,16 +679,36 @@ void GstAudioDevice::StopWatching()
     }
 }
 
-// After flushing seeks the PulseAudio output now and then stops taking data
-// for good while everything still says "playing": its clock jumps to a
-// nonsense time (the sink's clock never runs backwards, so it then stands
-// still), or the server's buffer claims years of audio. Seeking again or
-// pausing does not bring it back; a new output stream does, so the pipeline
-// goes back to READY and is brought up again where it was.
+// After flushing seeks the PulseAudio output now and then reports a time
+// centuries ahead; the output's clock never runs backwards, so, taken, it
+// would stand still from then on while the sound plays on. The guard on the
+// clock stands in for such readings (GuardAudioSinkClock), so the clock goes
+// on with the sound. Should the position stand still all the same (the server's
+// buffer once claimed years of audio, and the output took no more), seeking
+// again or pausing does not bring it back; a new output stream does, so the
+// pipeline goes back to READY and is brought up again where the sound got to.
+std::int64_t GstAudioDevice::HeardAt() const
+{
+    std::int64_t stuck = watchedNs_ >= 0 ? ToMs(watchedNs_) : lastPosition_;
+    if (endReached_)
+        stuck = std::max(stuck, segmentStop_);
+    // The output played on at its pace, unless it stopped taking sound: it
+    // cannot have played more than it was handed.
+    const std::int64_t stillMs = (g_get_monotonic_time() - movedAtUs_) / 1000;
+    std::int64_t heard = stuck + stillMs * streamSpeed_ / 100;
+    const std::int64_t handed = queuedEndMs_;
+    heard = handed >= stuck ? std::min(heard, handed) : stuck;
+    // A range heard to its end is ended there, not played again.
+    if (segmentStop_ > 0)
+        heard = std::min(heard, segmentStop_ - 1);
+    if (length_ >= 0)
+        heard = std::min(heard, length_);
+    return std::max<std::int64_t>(heard, 0);
+}
+
 bool GstAudioDevice::Restart()
 {
-    std::int64_t at = 0;
-    Position(at);
+    const std::int64_t at = HeardAt();
     if (gst_element_set_state(pipeline_, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE)
         return false;
     GstStateChangeReturn r = gst_element_set_state(pipeline_, GST_STATE_PAUSED);

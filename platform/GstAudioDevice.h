@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AudioClockGuard.h"
 #include "platform/AudioDevice.h"
 
 #include <QHash>
@@ -70,6 +71,9 @@ public:
 
     // How often playback got stuck and was started afresh since opening.
     int StallRecoveries() const { return stallRecoveries_; }
+    // How often the output's clock leapt since opening, stood in for by the
+    // guard (see AudioClockGuard.h).
+    int ClockLeaps() const { return clockGuard_ ? clockGuard_->leaps.load() : 0; }
 
 private:
     static int OnBusMessage(GstBus* bus, GstMessage* message, void* self);
@@ -102,6 +106,8 @@ private:
     // Playing from now on: the position is watched from where it is.
     void WatchFromHere();
     void StopWatching();
+    // Where the sound has got to while the position stood still.
+    std::int64_t HeardAt() const;
     bool Restart();
     int Fail(int code, GstMessage* message);
     int SetState(int state);
@@ -139,6 +145,7 @@ private:
     std::int64_t movedAtUs_ = 0;
     int restarts_ = 0;
     int stallRecoveries_ = 0;
+    std::shared_ptr<ClockGuardState> clockGuard_;
     std::atomic<bool> firstBufferPending_ = false;
     // Streaming thread: the output's segment, and where its sound ends.
     struct SinkSegment

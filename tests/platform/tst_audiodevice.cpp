@@ -2,6 +2,7 @@
 // through GStreamer into the null sink, timed against the wall clock.
 
 #include "support/AudioMedia.h"
+#include "platform/AudioClockGuard.h"
 #include "platform/GstAudioDevice.h"
 #include "support/EventWait.h"
 #include "support/MonitorRecorder.h"
@@ -553,6 +554,51 @@ private slots:
         QVERIFY(PositionOf(device) >= kToneMs);
         QCOMPARE(device.StallRecoveries(), 0);
         QCOMPARE(errors, QList<int>());
+    }
+
+    // Readings of the output's clock: the output's time, the wall clock's
+    // and whether the output runs, in ms; the time reported for each (-1:
+    // none, the clock keeps its last). An output time of -1 is a leap far
+    // ahead, -2 one below zero, as the PulseAudio stream now and then reports
+    // just after a flush; taken, the clock would stand still while the sound
+    // plays on.
+    void clockLeapIsStoodIn_data()
+    {
+        QTest::addColumn<QList<QList<qint64>>>("readings");
+        QTest::addColumn<int>("leaps");
+        constexpr qint64 ahead = -1;
+        constexpr qint64 belowZero = -2;
+        QTest::newRow("steady") << QList<QList<qint64>>{{0, 1000, 1, 0}, {100, 1100, 1, 100}, {200, 1200, 1, 200}} << 0;
+        QTest::newRow("far ahead: the wall clock stands in")
+            << QList<QList<qint64>>{{1000, 5000, 1, 1000}, {ahead, 5010, 1, 1000}, {ahead, 5110, 1, 1100}, {ahead, 5300, 1, 1290}}
+            << 1;
+        QTest::newRow("below zero") << QList<QList<qint64>>{{1000, 5000, 1, 1000}, {belowZero, 5010, 1, 1000}, {belowZero, 5060, 1, 1050}}
+                                    << 1;
+        QTest::newRow("the stand-in waits while paused")
+            << QList<QList<qint64>>{{1000, 5000, 1, 1000}, {ahead, 5010, 0, 1000}, {ahead, 5600, 0, 1000}, {ahead, 5700, 1, 1100}}
+            << 1;
+        QTest::newRow("real again, and a second leap")
+            << QList<QList<qint64>>{{1000, 5000, 1, 1000}, {ahead, 5010, 1, 1000}, {1020, 5030, 1, 1020}, {ahead, 5040, 1, 1020}} << 2;
+        QTest::newRow("two seconds handed out at once are real")
+            << QList<QList<qint64>>{{0, 1000, 1, 0}, {0, 1010, 1, 0}, {2000, 1020, 1, 2000}} << 0;
+        QTest::newRow("a new stream starts at zero") << QList<QList<qint64>>{{5000, 9000, 1, 5000}, {0, 9010, 1, 0}} << 0;
+    }
+
+    void clockLeapIsStoodIn()
+    {
+        QFETCH(QList<QList<qint64>>, readings);
+        QFETCH(int, leaps);
+        ClockLeapFilter filter;
+        constexpr std::uint64_t ms = 1'000'000;
+        for (const QList<qint64>& r : readings) {
+            const std::uint64_t output = r[0] == -1 ? 400ull * 365 * 86400 * 1000 * ms
+                                         : r[0] == -2 ? std::uint64_t(-5000 * std::int64_t(ms))
+                                                      : std::uint64_t(r[0]) * ms;
+            const std::uint64_t reported = filter.Filter(output, r[1] * std::int64_t(ms), r[2] != 0);
+            const qint64 got = reported == ClockLeapFilter::NoTime ? -1 : qint64(reported / ms);
+            QVERIFY2(got == r[3], qPrintable(u"at wall %1 ms: %2, not %3"_s.arg(r[1]).arg(got).arg(r[3])));
+        }
+        QCOMPARE(filter.Leaps(), leaps);
     }
 
     void commandsNeedAnOpenFile()
