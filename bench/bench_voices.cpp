@@ -3,11 +3,19 @@
 // written as 16 kHz mono WAV files, recognised by pocketsphinx with its
 // en-us model, and scored by word error rate against the text. Also the
 // time from the request to the first samples of each voice (synthesis
-// only, no audio device). Needs pocketsphinx and pocketsphinx-en-us.
+// only, no audio device), and the speed heard at a repetition's steps, the
+// Japanese voice's as the program feeds it (MeCab readings). Needs
+// pocketsphinx and pocketsphinx-en-us.
+//
+// MURMELIN_BENCH_SPEED_ONLY=1 stops after the speeds; with
+// MURMELIN_BENCH_ESPEAK_PACE=1 it first prints the speed heard at each of
+// espeak-ng's words per minute, the figures EspeakVoice's pace tables hold.
 
 #include "platform/EspeakEngine.h"
+#include "platform/BuiltInVoice.h"
 #include "platform/EspeakVoice.h"
 #include "platform/FliteEngine.h"
+#include "speech/KanaReadings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -53,6 +61,30 @@ const QStringList kSentences{
     u"The doctor told him to rest for a few days."_s,
     u"Learning a new language takes time and practice."_s,
     u"The shop on the corner sells fresh fruit every day."_s,
+};
+
+// Everyday sentences with kanji, as a learner's text has them.
+const QStringList kJapaneseSentences{
+    u"今日は朝から寒くて風が強かった。"_s,
+    u"彼女は窓を開けて庭を眺めた。"_s,
+    u"私たちは早い電車で町へ行った。"_s,
+    u"兄は歴史の本を読むのが好きです。"_s,
+    u"部屋を出るときはドアを閉めてください。"_s,
+    u"子供たちは放課後に公園でサッカーをした。"_s,
+    u"彼は台所のテーブルに鍵を忘れた。"_s,
+    u"温かいお茶を一杯飲むと目が覚めます。"_s,
+    u"先生は短い物語を書くように言いました。"_s,
+    u"彼らは川の近くの小さな家に引っ越した。"_s,
+    u"今日はパンと牛乳を買わなければならない。"_s,
+    u"音楽がうるさくて誰も話せなかった。"_s,
+    u"嵐のせいで飛行機が遅れました。"_s,
+    u"彼女は三つの言葉を話し、もっと学びたいと思っている。"_s,
+    u"おじいさんはゆっくりと通りを歩いていった。"_s,
+    u"一番近い駅がどこにあるか知っていますか。"_s,
+    u"昨日の夜は映画を見ながらポップコーンを食べた。"_s,
+    u"医者は彼に数日休むように言った。"_s,
+    u"新しい言語を学ぶには時間と練習が必要です。"_s,
+    u"角の店では毎日新鮮な果物を売っている。"_s,
 };
 
 struct Rendered
@@ -105,7 +137,7 @@ Rendered RenderFlite(const QString& text, FliteEngine::Voice voice, double speed
     return out;
 }
 
-Rendered RenderEspeak(const QString& text, const QByteArray& voice, double speed = 1.0)
+Rendered RenderEspeak(const QString& text, const QByteArray& voice, const QString& language, double speed = 1.0)
 {
     Rendered out;
     out.rate = EspeakEngine::Instance().sampleRate();
@@ -114,7 +146,7 @@ Rendered RenderEspeak(const QString& text, const QByteArray& voice, double speed
     EspeakEngine::Request request;
     request.text = text;
     request.voice = voice;
-    request.wordsPerMinute = EspeakVoice::WordsPerMinuteAt(speed);
+    request.wordsPerMinute = EspeakVoice::WordsPerMinuteAt(speed, language);
     request.chunk = [&](const std::int16_t* samples, int count) {
         if (samples && count > 0) {
             if (out.firstSamplesMs < 0)
@@ -124,6 +156,61 @@ Rendered RenderEspeak(const QString& text, const QByteArray& voice, double speed
         return true;
     };
     request.done = [&] { waiter.Finish(); };
+    EspeakEngine::Instance().Synthesize(std::move(request));
+    waiter.Wait();
+    return out;
+}
+
+// The built-in Japanese voice as the program runs it: kanji read by MeCab,
+// the kana said by espeak-ng at the speed's words per minute.
+Rendered RenderBuiltInJapanese(const QString& text, const QByteArray& voice,
+                               const std::shared_ptr<KanaReader>& kana, double speed)
+{
+    Rendered out;
+    out.rate = EspeakEngine::Instance().sampleRate();
+    Waiter waiter;
+    const Clock::time_point start = Clock::now();
+    BuiltInVoice::Sink sink;
+    sink.chunk = [&](const std::int16_t* samples, int count) {
+        if (samples && count > 0) {
+            if (out.firstSamplesMs < 0)
+                out.firstSamplesMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+            out.samples.insert(out.samples.end(), samples, samples + count);
+        }
+        return true;
+    };
+    sink.word = [](int, int, std::int64_t) {};
+    sink.done = [&] { waiter.Finish(); };
+    const BuiltInVoice::Entry japanese{BuiltInVoice::kJapaneseName, BuiltInVoice::Kind::Japanese, voice};
+    BuiltInVoice::Synthesize(japanese, text, speed, kana, std::move(sink));
+    waiter.Wait();
+    return out;
+}
+
+// espeak-ng at exactly `wordsPerMinute`, the engine's own setting.
+Rendered RenderEspeakAtRate(const QString& text, const QByteArray& voice, int wordsPerMinute,
+                            const std::shared_ptr<KanaReader>& kana = {})
+{
+    Rendered out;
+    out.rate = EspeakEngine::Instance().sampleRate();
+    Waiter waiter;
+    EspeakEngine::Request request;
+    request.text = text;
+    request.voice = voice;
+    request.wordsPerMinute = wordsPerMinute;
+    request.chunk = [&](const std::int16_t* samples, int count) {
+        if (samples && count > 0)
+            out.samples.insert(out.samples.end(), samples, samples + count);
+        return true;
+    };
+    request.done = [&] { waiter.Finish(); };
+    if (kana)
+        request.prepare = [kana](EspeakEngine::Request& r) {
+            QString spoken;
+            QList<int> origin;
+            if (kana->Read(r.text, &spoken, &origin))
+                r.text = spoken;
+        };
     EspeakEngine::Instance().Synthesize(std::move(request));
     waiter.Wait();
     return out;
@@ -240,23 +327,62 @@ int main(int argc, char** argv)
     const QList<Voice> voices{
         {"Flite cmu_us_rms (英語・男性)", [](const QString& t, double s) { return RenderFlite(t, FliteEngine::Voice::Male, s); }},
         {"Flite cmu_us_slt (英語・女性)", [](const QString& t, double s) { return RenderFlite(t, FliteEngine::Voice::Female, s); }},
-        {"espeak-ng en-us", [&](const QString& t, double s) { return RenderEspeak(t, espeakEnglish, s); }},
+        {"espeak-ng en-us", [&](const QString& t, double s) { return RenderEspeak(t, espeakEnglish, u"en-us"_s, s); }},
     };
+
+    const int japanese = EspeakEngine::VoiceForLanguage(espeakVoices, u"ja"_s);
+    const QByteArray espeakJapanese = japanese >= 0 ? espeakVoices.at(japanese).identifier : QByteArray();
+    const std::shared_ptr<KanaReader> kana = MakeKanaReader();
+
+    // The speed heard at each of espeak-ng's settings: the sentences' length
+    // at its normal speed over their length at the setting.
+    if (qEnvironmentVariableIsSet("MURMELIN_BENCH_ESPEAK_PACE")) {
+        struct Paced
+        {
+            const char* name;
+            QByteArray voice;
+            const QStringList* sentences;
+            std::shared_ptr<KanaReader> kana;
+        };
+        const QList<Paced> paced{{"ja", espeakJapanese, &kJapaneseSentences, kana},
+                                 {"en-us", espeakEnglish, &kSentences, {}}};
+        for (const Paced& p : paced) {
+            const auto length = [&](int wpm) {
+                double seconds = 0;
+                for (const QString& t : *p.sentences)
+                    seconds += SoundingSeconds(RenderEspeakAtRate(t, p.voice, wpm, p.kana));
+                return seconds;
+            };
+            const double normal = length(EspeakEngine::NormalWordsPerMinute);
+            std::printf("espeak-ng %s: words per minute -> speed heard (x normal) [wpm / 175]\n", p.name);
+            for (int wpm : {60, 70, 80, 85, 90, 100, 110, 120, 130, 140, 150, 160, 175, 190, 200, 220, 240, 260,
+                            280, 300, 325, 350, 375, 400, 425, 450, 475, 500})
+                std::printf("  %3d -> %.4f  [%.4f]\n", wpm, normal / length(wpm),
+                            double(wpm) / EspeakEngine::NormalWordsPerMinute);
+            std::fflush(stdout);
+        }
+    }
 
     // A repetition's speeds: the length of the sentences (first sound to
     // last) at 1.0× over their length at each step is the speed heard.
-    const int japanese = EspeakEngine::VoiceForLanguage(espeakVoices, u"ja"_s);
-    QList<Voice> paced = voices;
-    paced.append({"espeak-ng ja (kana)", [&](const QString&, double s) {
-                      return RenderEspeak(u"きょうはいいてんきなので、こうえんまであるいていきましょう。"_s,
-                                          japanese >= 0 ? espeakVoices.at(japanese).identifier : QByteArray(), s);
-                  }});
+    struct Stepped
+    {
+        const char* name;
+        std::function<Rendered(const QString&, double)> render;
+        const QStringList* sentences;
+    };
+    QList<Stepped> stepped;
+    for (const Voice& voice : voices)
+        stepped.append({voice.name, voice.render, &kSentences});
+    stepped.append({"espeak-ng ja (MeCab readings)",
+                    [&](const QString& t, double s) { return RenderBuiltInJapanese(t, espeakJapanese, kana, s); },
+                    &kJapaneseSentences});
     std::printf("speed heard (length at 1.0x / length at the step), %lld sentences\n", qlonglong(kSentences.size()));
-    for (const Voice& voice : paced) {
+    for (const Stepped& voice : stepped) {
         QString line = u"  %1"_s.arg(QString::fromUtf8(voice.name), -30);
         double normal = 0;
         QList<double> firsts;
-        for (const QString& t : kSentences) {
+        for (const QString& t : *voice.sentences) {
             const Rendered r = voice.render(t, 1.0);
             normal += SoundingSeconds(r);
             firsts << r.firstSamplesMs;
@@ -265,7 +391,7 @@ int main(int argc, char** argv)
         line += u"  first samples %1 ms"_s.arg(firsts.at(firsts.size() / 2), 0, 'f', 1);
         for (double step : {0.5, 0.75, 1.25, 1.5}) {
             double atStep = 0;
-            for (const QString& t : kSentences)
+            for (const QString& t : *voice.sentences)
                 atStep += SoundingSeconds(voice.render(t, step));
             line += u"  %1x -> %2x"_s.arg(step, 0, 'f', 2).arg(normal / atStep, 0, 'f', 3);
         }

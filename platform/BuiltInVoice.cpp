@@ -56,6 +56,15 @@ bool IsFlite(const BuiltInVoice::Entry& voice)
     return voice.kind == BuiltInVoice::Kind::EnglishMale || voice.kind == BuiltInVoice::Kind::EnglishFemale;
 }
 
+// The language an espeak-ng voice says, for its pace.
+QString EspeakLanguageOf(const QByteArray& identifier)
+{
+    for (const EspeakEngine::Voice& v : EspeakEngine::Instance().voices())
+        if (v.identifier == identifier)
+            return v.languages.value(0);
+    return QString();
+}
+
 bool EnglishOrJapanese(const QString& language)
 {
     return language == u"ja"_s || language == u"en"_s || language.startsWith(u"en-"_s);
@@ -258,16 +267,16 @@ void BuiltInVoice::Synthesize(const Entry& voice, const QString& text, double sp
         FliteEngine::Instance().Synthesize(std::move(request));
         return;
     }
-    EspeakEngine::Request request;
-    request.text = text;
-    request.voice = voice.espeakVoice;
-    request.wordsPerMinute = EspeakVoice::WordsPerMinuteAt(speed);
-    request.chunk = std::move(sink.chunk);
-    request.done = std::move(sink.done);
-    auto word = std::move(sink.word);
     // Open JTalk runs as a program of its own, not on a worker: a natural
     // voice's text (the audio export's) is said by espeak-ng's Japanese.
     const bool japanese = voice.kind == Kind::Japanese || voice.kind == Kind::NaturalJapanese;
+    EspeakEngine::Request request;
+    request.text = text;
+    request.voice = voice.espeakVoice;
+    request.wordsPerMinute = EspeakVoice::WordsPerMinuteAt(speed, japanese ? u"ja"_s : EspeakLanguageOf(voice.espeakVoice));
+    request.chunk = std::move(sink.chunk);
+    request.done = std::move(sink.done);
+    auto word = std::move(sink.word);
     if (!japanese || !kana) {
         request.word = [word, text](int position, int length, std::int64_t sample) {
             const auto [start, units] = EspeakWords::TextRange(text, position, length);

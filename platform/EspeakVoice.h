@@ -20,8 +20,11 @@ public:
     int voiceIndex() const { return voiceIndex_; }
     // espeak-ng's speed for a rate of -5..5: normal speed times 3^(rate/10).
     static int WordsPerMinute(int rate);
-    // espeak-ng's speed for `speed` times the normal one.
-    static int WordsPerMinuteAt(double speed);
+    // espeak-ng's setting for `speed` times the normal speed in a voice of
+    // `language` ("ja", "en-us"). Words per minute scale the speed heard in a
+    // straight line, except in languages whose timing was measured not to:
+    // those go by their measured speeds.
+    static int WordsPerMinuteAt(double speed, QStringView language = {});
 
 protected:
     bool EngineReady() const override;
@@ -33,7 +36,8 @@ private:
     int voiceIndex_ = -1;
 };
 
-// Queues `text` on espeak-ng in `voice` at `speed` times the normal speed
-// into `utterance`; the words are reported as ranges of `text`.
-void EspeakRender(EspeakEngine& engine, const QString& text, const QByteArray& voice, double speed,
-                  std::shared_ptr<PcmUtterance> utterance);
+// Queues `text` on espeak-ng in `voice` (of `language`) at `speed` times
+// the normal speed into `utterance`; the words are reported as ranges of
+// `text`.
+void EspeakRender(EspeakEngine& engine, const QString& text, const QByteArray& voice, QStringView language,
+                  double speed, std::shared_ptr<PcmUtterance> utterance);

@@ -18,6 +18,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <future>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -57,6 +59,39 @@ bool ServiceRequired()
     return !ci.isEmpty() && ci != "0" && ci != "false" && ci != "no";
 }
 
+// Renders `text` as the built-in voice does (kanji through the readings)
+// and returns its samples, or nothing after 30 s.
+std::vector<std::int16_t> RenderBuiltIn(const BuiltInVoice::Entry& voice, const QString& text, double speed,
+                                        const std::shared_ptr<KanaReader>& kana)
+{
+    auto samples = std::make_shared<std::vector<std::int16_t>>();
+    auto finished = std::make_shared<std::promise<void>>();
+    std::future<void> done = finished->get_future();
+    BuiltInVoice::Sink sink;
+    sink.chunk = [samples](const std::int16_t* chunk, int count) {
+        if (chunk && count > 0)
+            samples->insert(samples->end(), chunk, chunk + count);
+        return true;
+    };
+    sink.word = [](int, int, std::int64_t) {};
+    sink.done = [finished] { finished->set_value(); };
+    BuiltInVoice::Synthesize(voice, text, speed, kana, std::move(sink));
+    if (done.wait_for(std::chrono::seconds(30)) != std::future_status::ready)
+        return {};
+    return *samples;
+}
+
+// Samples from the first sound to the last: the silence around a line is
+// not what a learner hears as its speed.
+qsizetype SoundingSamples(const std::vector<std::int16_t>& samples)
+{
+    constexpr int kSilence = 300;
+    const auto loud = [](std::int16_t s) { return std::abs(int(s)) >= kSilence; };
+    const auto first = std::find_if(samples.begin(), samples.end(), loud);
+    const auto last = std::find_if(samples.rbegin(), samples.rend(), loud).base();
+    return first < last ? qsizetype(last - first) : 0;
+}
+
 } // namespace
 
 #define SKIP_WITHOUT_SERVICE()                                                                              \
@@ -84,6 +119,10 @@ private slots:
     void rateChangesTheSpeed();
     void ladderSpeedReachesEachEngine_data();
     void ladderSpeedReachesEachEngine();
+    void espeakSettingForASpeed_data();
+    void espeakSettingForASpeed();
+    void japaneseVoiceIsHeardAtARepeatsSpeed_data();
+    void japaneseVoiceIsHeardAtARepeatsSpeed();
     void everyBuiltInVoiceSpeaksAndMarksItsWords_data();
     void everyBuiltInVoiceSpeaksAndMarksItsWords();
     void missingDictionaryIsSaidOnceAndTheVoicesGoOn();
@@ -306,6 +345,84 @@ void TestSpeechEngines::ladderSpeedReachesEachEngine()
     const double set = flite ? 1.0 / FliteEngine::DurationStretch(speed)
                              : double(EspeakVoice::WordsPerMinuteAt(speed)) / EspeakEngine::NormalWordsPerMinute;
     QVERIFY2(std::abs(set / speed - 1.0) <= 0.02, qPrintable(u"%1× for %2×"_s.arg(set).arg(speed)));
+}
+
+// espeak-ng's setting for a speed: English follows words per minute in a
+// straight line; the Japanese voice's pauses and long vowels do not, so its
+// settings reach further out at both ends to be heard at the speed asked.
+void TestSpeechEngines::espeakSettingForASpeed_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<double>("speed");
+    QTest::addColumn<int>("wordsPerMinute");
+    const double up3 = std::pow(3.0, 0.3);
+    QTest::newRow("Japanese 0.5") << u"ja"_s << 0.5 << 92;
+    QTest::newRow("Japanese 0.75") << u"ja"_s << 0.75 << 135;
+    QTest::newRow("Japanese 1.0") << u"ja"_s << 1.0 << 175;
+    QTest::newRow("Japanese 1.25") << u"ja"_s << 1.25 << 213;
+    QTest::newRow("Japanese 1.5") << u"ja"_s << 1.5 << 251;
+    QTest::newRow("Japanese 1.25 at rate 3") << u"ja"_s << 1.25 * up3 << 284;
+    QTest::newRow("Japanese slower than espeak-ng goes") << u"ja"_s << 0.3 << 80;
+    QTest::newRow("Japanese faster than espeak-ng goes") << u"ja"_s << 2.6 << 450;
+    QTest::newRow("English 0.5") << u"en-us"_s << 0.5 << 87;
+    QTest::newRow("English 0.75") << u"en-us"_s << 0.75 << 131;
+    QTest::newRow("English 1.0") << u"en-us"_s << 1.0 << 175;
+    QTest::newRow("English 1.25") << u"en-us"_s << 1.25 << 220;
+    QTest::newRow("English 1.5") << u"en-us"_s << 1.5 << 267;
+    QTest::newRow("English (Great Britain) 1.5") << u"en-gb"_s << 1.5 << 267;
+    QTest::newRow("English 1.25 at rate 3") << u"en"_s << 1.25 * up3 << 312;
+    // Languages not measured keep the straight line.
+    QTest::newRow("French 1.25") << u"fr-fr"_s << 1.25 << 219;
+}
+
+void TestSpeechEngines::espeakSettingForASpeed()
+{
+    QFETCH(QString, language);
+    QFETCH(double, speed);
+    QFETCH(int, wordsPerMinute);
+    QCOMPARE(EspeakVoice::WordsPerMinuteAt(speed, language), wordsPerMinute);
+}
+
+// The Japanese voice as a repetition uses it, on sentences of its own: the
+// sentences at a step last their length at the normal speed over the step,
+// within 2 %.
+void TestSpeechEngines::japaneseVoiceIsHeardAtARepeatsSpeed_data()
+{
+    QTest::addColumn<double>("speed");
+    QTest::newRow("0.5") << 0.5;
+    QTest::newRow("1.25") << 1.25;
+}
+
+void TestSpeechEngines::japaneseVoiceIsHeardAtARepeatsSpeed()
+{
+    QFETCH(double, speed);
+    EspeakEngine& espeak = EspeakEngine::Instance();
+    QVERIFY2(espeak.ok(), "espeak-ng does not start (libespeak-ng1, espeak-ng-data)");
+    const int japanese = EspeakEngine::VoiceForLanguage(espeak.voices(), u"ja"_s);
+    QVERIFY2(japanese >= 0, "espeak-ng has no Japanese voice");
+    const BuiltInVoice::Entry voice{BuiltInVoice::kJapaneseName, BuiltInVoice::Kind::Japanese,
+                                    espeak.voices().at(japanese).identifier};
+    const std::shared_ptr<KanaReader> kana = MakeKanaReader();
+    QSignalSpy problems(kana.get(), &KanaReader::Problem);
+    const QStringList sentences{
+        u"駅の前に新しいパン屋ができました。"_s,  u"毎朝六時に起きて犬の散歩に行きます。"_s,
+        u"週末は家族と一緒に山へ登る予定です。"_s, u"この本はとても面白いので、すぐに読み終わった。"_s,
+        u"雨が降りそうなので傘を持って出かけよう。"_s, u"彼は日本語を勉強するために東京へ来ました。"_s,
+        u"夏休みに祖母の家で花火を見ました。"_s,  u"会議は午後三時から始まる予定です。"_s,
+    };
+    qsizetype normal = 0;
+    qsizetype atSpeed = 0;
+    for (const QString& sentence : sentences) {
+        const std::vector<std::int16_t> atNormal = RenderBuiltIn(voice, sentence, 1.0, kana);
+        const std::vector<std::int16_t> atStep = RenderBuiltIn(voice, sentence, speed, kana);
+        QVERIFY2(!atNormal.empty() && !atStep.empty(), qPrintable(sentence));
+        normal += SoundingSamples(atNormal);
+        atSpeed += SoundingSamples(atStep);
+    }
+    QCoreApplication::processEvents();
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.value(0).value(0).toString()));
+    const double heard = double(normal) / double(atSpeed);
+    QVERIFY2(std::abs(heard / speed - 1.0) <= 0.02, qPrintable(u"heard %1× for %2×"_s.arg(heard).arg(speed)));
 }
 
 void TestSpeechEngines::everyBuiltInVoiceSpeaksAndMarksItsWords_data()
