@@ -8,7 +8,8 @@
 // waits between openings with its engine running); and the resident
 // memory of the whole program (itself, the browser program and the engine's
 // helper processes) with the manual open, beside a bare QWebEngineView
-// process showing the same page.
+// process showing the same page. The bare view draws as a plain view does,
+// through OpenGL; the browser program draws its pages by processor.
 
 #include "app/MyForm.h"
 #include "browser/BrowserController.h"

@@ -10,18 +10,48 @@
 
 using namespace Qt::StringLiterals;
 
-void PrepareWebEngine()
+QList<std::pair<QByteArray, QByteArray>> EngineEnvironment(const QProcessEnvironment& inherited, bool asRoot,
+                                                          EngineDrawing drawing)
 {
-    ManualAddress::RegisterScheme();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    QList<std::pair<QByteArray, QByteArray>> out;
+    QByteArray flags = inherited.value(u"QTWEBENGINE_CHROMIUM_FLAGS"_s).toLocal8Bit();
     // The engine's own pages (errors, pickers) speak the program's language.
     if (!flags.contains("--lang="))
         flags += " --lang=ja";
     // Chromium's sandbox refuses to run as root; everyone else keeps it.
-    if (geteuid() == 0 && !flags.contains("--no-sandbox"))
+    if (asRoot && !flags.contains("--no-sandbox"))
         flags += " --no-sandbox";
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+    // A user who picked a Qt Quick backend himself draws his way.
+    const bool software = drawing == EngineDrawing::Software && !inherited.contains(u"QT_QUICK_BACKEND"_s);
+    if (software) {
+        // The manual's pages are still text: painting them by processor
+        // spares the OpenGL driver's start (a shader compiler with a
+        // software driver) and about 50 MB of it in every process.
+        if (!flags.contains("--disable-gpu"))
+            flags += " --disable-gpu";
+    }
+    out.append(std::pair<QByteArray, QByteArray>("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed()));
+    if (software) {
+        // The view's own scene is painted by processor too ...
+        out.append(std::pair<QByteArray, QByteArray>("QT_QUICK_BACKEND", "software"));
+        // ... so the window system needs no OpenGL: without it, Qt's
+        // start-up loads no driver.
+        if (!inherited.contains(u"QT_XCB_GL_INTEGRATION"_s))
+            out.append(std::pair<QByteArray, QByteArray>("QT_XCB_GL_INTEGRATION", "none"));
+    }
+    return out;
+}
+
+void PrepareWebEngine(EngineDrawing drawing)
+{
+    ManualAddress::RegisterScheme();
+    const auto environment = EngineEnvironment(QProcessEnvironment::systemEnvironment(), geteuid() == 0, drawing);
+    for (const auto& [name, value] : environment)
+        qputenv(name.constData(), value);
+    // Shared contexts are how the engine composites through OpenGL; drawn
+    // by processor there is no OpenGL to share.
+    if (qgetenv("QT_XCB_GL_INTEGRATION") != "none")
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 BrowserEngine::BrowserEngine(const QString& manualFolder)

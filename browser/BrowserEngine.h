@@ -1,17 +1,32 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
+#include <QProcessEnvironment>
 #include <QString>
 
 #include <memory>
+#include <utility>
 
 class QWebEngineProfile;
 class ManualServer;
 class ManualInterceptor;
 
+// How the engine's pages reach the screen.
+enum class EngineDrawing {
+    OpenGL,     // the engine composites through OpenGL, as a plain view does
+    Software,   // painted by the processor: no OpenGL is loaded at all
+};
+
 // Engine settings the process needs before its QApplication exists: our
-// manual's scheme, the Japanese engine texts, and the sandbox switched off
-// only where it cannot run (as root).
-void PrepareWebEngine();
+// manual's scheme, the Japanese engine texts, the sandbox switched off
+// only where it cannot run (as root), and the way pages are drawn.
+void PrepareWebEngine(EngineDrawing drawing = EngineDrawing::OpenGL);
+
+// The environment variables PrepareWebEngine sets, from those the process
+// inherited; what the user set himself is kept.
+QList<std::pair<QByteArray, QByteArray>> EngineEnvironment(const QProcessEnvironment& inherited, bool asRoot,
+                                                          EngineDrawing drawing);
 
 // The one engine profile of the browser window, kept for the whole run so
 // a second opening starts at once: nothing is written to disk, the

@@ -1,7 +1,8 @@
 // The browser's rules without a window: address escaping, the address box's
 // Enter, the history with its jumps and cuts, display names, and which
-// files the manual's address may reach.
+// files the manual's address may reach, and how the engine is set up.
 
+#include "browser/BrowserEngine.h"
 #include "browser/BrowserHistory.h"
 #include "browser/ManualServer.h"
 #include "browser/UrlRules.h"
@@ -247,6 +248,50 @@ private slots:
         QVERIFY(QFile::link(dir.path() + u"/secret.txt"_s, folder + u"/link.txt"_s));
         const QString expected = file.isEmpty() ? QString() : QFileInfo(folder + u'/' + file).canonicalFilePath();
         QCOMPARE(ManualFile(folder, sitePath), expected);
+    }
+
+    // The variables a process sets before its engine starts, from those it
+    // inherited ("NAME=value" each).
+    void engineEnvironment_data()
+    {
+        QTest::addColumn<QStringList>("inherited");
+        QTest::addColumn<bool>("asRoot");
+        QTest::addColumn<bool>("software");
+        QTest::addColumn<QStringList>("set");
+        const QString flags = u"QTWEBENGINE_CHROMIUM_FLAGS="_s;
+        QTest::newRow("plain view") << QStringList() << false << false << QStringList{flags + u"--lang=ja"_s};
+        QTest::newRow("as root") << QStringList() << true << false
+                                 << QStringList{flags + u"--lang=ja --no-sandbox"_s};
+        QTest::newRow("user's flags kept") << QStringList{flags + u"--foo --lang=en"_s} << false << false
+                                           << QStringList{flags + u"--foo --lang=en"_s};
+        QTest::newRow("manual by processor")
+            << QStringList() << false << true
+            << QStringList{flags + u"--lang=ja --disable-gpu"_s, u"QT_QUICK_BACKEND=software"_s,
+                           u"QT_XCB_GL_INTEGRATION=none"_s};
+        QTest::newRow("by processor as root")
+            << QStringList() << true << true
+            << QStringList{flags + u"--lang=ja --no-sandbox --disable-gpu"_s, u"QT_QUICK_BACKEND=software"_s,
+                           u"QT_XCB_GL_INTEGRATION=none"_s};
+        QTest::newRow("user's Quick backend kept")
+            << QStringList{u"QT_QUICK_BACKEND=opengl"_s} << false << true << QStringList{flags + u"--lang=ja"_s};
+        QTest::newRow("user's OpenGL integration kept")
+            << QStringList{u"QT_XCB_GL_INTEGRATION=xcb_egl"_s} << false << true
+            << QStringList{flags + u"--lang=ja --disable-gpu"_s, u"QT_QUICK_BACKEND=software"_s};
+    }
+    void engineEnvironment()
+    {
+        QFETCH(QStringList, inherited);
+        QFETCH(bool, asRoot);
+        QFETCH(bool, software);
+        QFETCH(QStringList, set);
+        QProcessEnvironment environment;
+        for (const QString& variable : inherited)
+            environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+        QStringList got;
+        for (const auto& [name, value] :
+             EngineEnvironment(environment, asRoot, software ? EngineDrawing::Software : EngineDrawing::OpenGL))
+            got << QString::fromLatin1(name + '=' + value);
+        QCOMPARE(got, set);
     }
 };
 
