@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <mutex>
 
 std::uint64_t ClockLeapFilter::Filter(std::uint64_t outputNs, std::int64_t wallNs, bool running)
 {
@@ -57,10 +58,8 @@ GstClockTime GuardedTime(GstClock* clock, gpointer data)
     const bool running = ring && g_atomic_int_get(&ring->state) == GST_AUDIO_RING_BUFFER_STATE_STARTED;
     std::lock_guard lock(guarded->mutex);
     const std::uint64_t reported = guarded->filter.Filter(outputNs, g_get_monotonic_time() * 1000, running);
-    if (guarded->state) {
+    if (guarded->state)
         guarded->state->leaps = guarded->filter.Leaps();
-        guarded->state->inLeap = guarded->filter.InLeap();
-    }
     return reported == ClockLeapFilter::NoTime ? GST_CLOCK_TIME_NONE : GstClockTime(reported);
 }
 

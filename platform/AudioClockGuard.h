@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
 typedef struct _GstElement GstElement;
 
@@ -29,7 +28,6 @@ public:
     // A reading of the output's time, the wall clock's at that moment and
     // whether the output is running (taking sound); the time to report.
     std::uint64_t Filter(std::uint64_t outputNs, std::int64_t wallNs, bool running);
-    bool InLeap() const { return inLeap_; }
     // Leaps so far, each counted once however long it lasted.
     int Leaps() const { return leaps_; }
 
@@ -48,7 +46,6 @@ private:
 struct ClockGuardState
 {
     std::atomic<int> leaps{0};
-    std::atomic<bool> inLeap{false};
 };
 
 // Puts the filter in front of the time function of an audio sink's own
