@@ -329,6 +329,7 @@ int main(int argc, char** argv)
 
     // The play button from idle: rate, volume, speak with purge.
     Figures toSink, toHeard, skipToSink;
+    double firstLineHeard = -1;
     for (int run = 0; run < kRuns + 1; ++run) {
         ended = false;
         firstBuffer = 0;
@@ -342,8 +343,12 @@ int main(int argc, char** argv)
             return 1;
         }
         Wait(100);
-        if (run == 0)
-            continue;   // warm-up: the first stream also opens the sound server's stream
+        if (run == 0) {
+            // The session's first line also opens the output: on its own.
+            const qsizetype sound = monitor.soundFrom(heardFrom);
+            firstLineHeard = sound >= 0 ? (sound - heardFrom) * 1000.0 / MonitorRecorder::Rate : -1;
+            continue;
+        }
         toSink.add(Ms(Clock::duration(firstBuffer.load()) - start.time_since_epoch()));
         const qsizetype sound = monitor.soundFrom(heardFrom);
         if (sound >= 0)
@@ -402,6 +407,7 @@ int main(int argc, char** argv)
     std::printf("  Speak to first buffer at the audio sink (skip):        %s\n", qPrintable(skipToSink.text()));
     std::printf("  Speak to first sound on the sink's monitor (from idle): %s  (includes ~10 ms recording latency)\n",
                 qPrintable(toHeard.text()));
+    std::printf("  the session's first line, which opens the output:      %.1f ms to first sound\n", firstLineHeard);
     std::printf("  Pause to silence on the sink's monitor:                %s  [target < 50 ms]\n"
                 "      (counted from what the monitor had delivered at the call: add its ~10 ms latency)\n",
                 qPrintable(toSilence.text()));

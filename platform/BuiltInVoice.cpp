@@ -158,7 +158,6 @@ BuiltInVoice::BuiltInVoice(const QStringList& htsFolders, QObject* parent)
     const QList<OpenJTalkVoices::HtsVoice> hts =
         openJTalkProgram_.isEmpty() ? QList<OpenJTalkVoices::HtsVoice>() : OpenJTalkVoices::Find(htsFolders);
     entries_ = Entries(espeak_->ok() ? EspeakList(*espeak_) : QList<std::pair<QByteArray, QStringList>>(), hts);
-    Open();
 }
 
 bool BuiltInVoice::Speak(const QString& text, int flags)

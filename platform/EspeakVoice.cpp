@@ -12,7 +12,6 @@ EspeakVoice::EspeakVoice(QObject* parent)
     , engine_(&EspeakEngine::Instance())
 {
     voiceIndex_ = engine_->defaultVoice();
-    Open();
 }
 
 bool EspeakVoice::EngineReady() const

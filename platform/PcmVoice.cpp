@@ -311,7 +311,7 @@ void PcmVoice::Open()
 
 bool PcmVoice::ok() const
 {
-    return EngineReady() && channel_->pipeline;
+    return EngineReady();
 }
 
 bool PcmVoice::Speak(const QString& text, int /*flags*/)
@@ -321,9 +321,9 @@ bool PcmVoice::Speak(const QString& text, int /*flags*/)
         // After an error the pipeline starts again from scratch.
         channel_->Destroy();
         broken_ = false;
-        Open();
     }
-    if (!ok())
+    Open();
+    if (!ok() || !channel_->pipeline)
         return false;
 
     const quint64 utterance = ++generation_;
@@ -345,6 +345,8 @@ bool PcmVoice::Pause()
 {
     if (!ok())
         return false;
+    if (!channel_->pipeline)
+        return true;   // nothing has been said yet
     if (running_ == SRSEIsSpeaking) {
         gst_element_set_state(channel_->pipeline, GST_STATE_PAUSED);
         running_ = SRSEPaused;
@@ -356,6 +358,8 @@ bool PcmVoice::Resume()
 {
     if (!ok())
         return false;
+    if (!channel_->pipeline)
+        return true;
     if (running_ == SRSEPaused) {
         gst_element_set_state(channel_->pipeline, GST_STATE_PLAYING);
         running_ = SRSEIsSpeaking;

@@ -49,7 +49,9 @@ public:
     explicit PcmVoice(QObject* parent = nullptr);
     ~PcmVoice() override;
 
-    // An audio output is there and the engine behind the voice works.
+    // The engine behind the voice works. The audio output is opened with
+    // the first text, so a program that never speaks never loads it; Speak
+    // says whether it is there.
     bool ok() const;
 
     bool Speak(const QString& text, int flags) override;
@@ -80,10 +82,10 @@ protected:
     int rate() const { return rate_; }
     // What the next text is said at, as a factor of the normal speed.
     double speed() const { return speed_; }
-    // Builds the pipeline; subclasses call it once their engine is there.
-    void Open();
 
 private:
+    // Builds the pipeline when the engine is there; a no-op once built.
+    void Open();
     friend struct PcmChannel;
     void EndOfStream(quint64 generation);
     void PipelineError();

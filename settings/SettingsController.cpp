@@ -184,6 +184,10 @@ void SettingsController::iniRead()
     peers.music->mixerSetControl();
 
     state.oralNameText = store.ReadString(u"OralName"_s, u"なし"_s, kOralNameCapacity);
+    // Until a voice is chosen the name is stored empty: still the built-in
+    // voices' default, not a voice of the desktop service.
+    if (state.oralNameText.isEmpty())
+        state.oralNameText = u"なし"_s;
     state.OralName = state.oralNameText.toLocal8Bit().left(kOralNameCapacity);
     SpeechEngineForVoice();
 

@@ -161,9 +161,10 @@ private slots:
         // libEGL, libGLX and libOpenGL themselves are the vendor-neutral
         // dispatchers Qt's GUI library links; the drivers behind them, Qt's
         // OpenGL integration for X, the software renderer, the engine and
-        // Flite are what must stay out.
+        // Flite are what must stay out; so do the voices' audio output and
+        // the desktop speech service, until something is said.
         const QRegularExpression heavy(
-            uR"([^/\s]*(libQt6WebEngine|libLLVM|libgallium|_dri\.so|libGLX_mesa|libEGL_mesa|libglapi|libqxcb-(glx|egl)-integration|libflite)[^/\s]*)"_s);
+            uR"([^/\s]*(libQt6WebEngine|libLLVM|libgallium|_dri\.so|libGLX_mesa|libEGL_mesa|libglapi|libqxcb-(glx|egl)-integration|libflite|libgstpulseaudio|libgstautodetect|libqtexttospeech_speechd)[^/\s]*)"_s);
         QStringList found;
         QString mapped;
         for (const qint64 pid : ProcessTree(program.processId())) {

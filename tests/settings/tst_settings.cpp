@@ -678,6 +678,10 @@ private slots:
         {
             Run run(home);
             form_show(run);
+            // No voice was chosen: the built-in voices read again, though the
+            // desktop service is there.
+            QCOMPARE(run.state().OsMinor, std::int16_t(1));
+            QVERIFY(!run.form.speech().synthesizer());
             QCOMPARE(run.state().SpeechRate, 3);
             QCOMPARE(run.ui().speechSpeedSlider->value(), 3);
             QCOMPARE(run.state().SpeechVol, 40);
