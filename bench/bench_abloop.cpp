@@ -145,18 +145,33 @@ std::vector<Jump> Jumps(const std::vector<Label>& l, int speed)
             continue;
         }
         qsizetype aEnd = k;
-        qsizetype aCount = 0;
-        while (aEnd < n && (l[aEnd] == AMark || l[aEnd] == Unknown) && Ms(aEnd - k) < 2 * markWall) {
-            aCount += l[aEnd] == AMark;
+        qsizetype aLast = k;
+        while (aEnd < n && (l[aEnd] == AMark || l[aEnd] == Unknown || l[aEnd] == Silence)
+               && Ms(aEnd - k) < 2 * markWall) {
+            if (l[aEnd] == AMark)
+                aLast = aEnd;
             ++aEnd;
         }
+        // The stop at the end of the run may cut the last start short: a
+        // start after which nothing more was heard does not count.
+        if (std::all_of(l.begin() + aLast + 1, l.end(), [](Label x) { return x == Silence || x == Unknown; }))
+            break;
+        // Inside a mark the stretch filter blends its pieces: the blends
+        // are heard, though no pitch can be told of them; silence is not.
+        auto heard = [&](qsizetype from, qsizetype to, Label mark) {
+            qsizetype count = 0;
+            for (qsizetype x = from; x < to; ++x)
+                count += l[x] == mark || l[x] == Unknown;
+            return count;
+        };
+        counted = heard(bStart, bEnd, BMark);
+        const qsizetype aCount = heard(k, aLast + 1, AMark);
         j.past = Ms(past);
         j.silence = Ms(silence);
         j.early = Ms(early);
         j.other = Ms(other);
         j.endCut = std::max(0.0, markWall - Ms(counted));
         j.startLate = std::max(0.0, markWall - Ms(aCount));
-        (void)bStart;
         out.push_back(j);
         i = aEnd;
     }
@@ -259,7 +274,8 @@ int main(int argc, char** argv)
     std::printf("past B: the 2800 Hz after B; silence: quiet between the range's end and its start;\n"
                 "before A: audio from before the range start; other: pieces no pitch could be told of\n"
                 "(overlapping stretches); end cut / start late: how much of the last / first %d ms\n"
-                "went missing. MP3s carry the encoder's delay (about 25 ms later than the WAV).\n",
+                "went missing (the filter's blends inside a mark are heard, silence in it is not).\n"
+                "MP3s carry the encoder's delay (about 25 ms later than the WAV).\n",
                 kMarkMs);
     return prompter.texts().isEmpty() ? 0 : 1;
 }
