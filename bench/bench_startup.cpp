@@ -74,26 +74,40 @@ long rollupKb(pid_t pid, const std::string& field)
     return -1;
 }
 
+// Every process running now.
+std::vector<pid_t> allProcesses()
+{
+    std::vector<pid_t> pids;
+    if (DIR* proc = opendir("/proc")) {
+        while (const dirent* entry = readdir(proc))
+            if (const pid_t pid = std::atoi(entry->d_name); pid > 0)
+                pids.push_back(pid);
+        closedir(proc);
+    }
+    return pids;
+}
+
+// The first line of /proc/<pid>/<file>, or nothing once the process is gone.
+std::string procLine(pid_t pid, const char* file)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
 // `root` and every process it started, and theirs (the browser program
 // and its engine's helpers, say).
 std::vector<pid_t> processTree(pid_t root)
 {
     std::vector<std::pair<pid_t, pid_t>> parents;   // (pid, parent)
-    if (DIR* proc = opendir("/proc")) {
-        while (const dirent* entry = readdir(proc)) {
-            const pid_t pid = std::atoi(entry->d_name);
-            if (pid <= 0)
-                continue;
-            std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-            std::string line;
-            std::getline(stat, line);
-            // "pid (name) state ppid ...": the name may hold spaces.
-            const auto close = line.rfind(')');
-            if (close == std::string::npos || close + 4 > line.size())
-                continue;
-            parents.emplace_back(pid, std::atoi(line.c_str() + close + 4));
-        }
-        closedir(proc);
+    for (const pid_t pid : allProcesses()) {
+        // "pid (name) state ppid ...": the name may hold spaces.
+        const std::string line = procLine(pid, "stat");
+        const auto close = line.rfind(')');
+        if (close == std::string::npos || close + 4 > line.size())
+            continue;
+        parents.emplace_back(pid, std::atoi(line.c_str() + close + 4));
     }
     std::vector<pid_t> tree{root};
     for (size_t i = 0; i < tree.size(); ++i)
@@ -108,19 +122,9 @@ std::vector<pid_t> processTree(pid_t root)
 std::vector<pid_t> speechServices()
 {
     std::vector<pid_t> found;
-    if (DIR* proc = opendir("/proc")) {
-        while (const dirent* entry = readdir(proc)) {
-            const pid_t pid = std::atoi(entry->d_name);
-            if (pid <= 0)
-                continue;
-            std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
-            std::string name;
-            std::getline(comm, name);
-            if (name.rfind("speech-dispatch", 0) == 0)
-                found.push_back(pid);
-        }
-        closedir(proc);
-    }
+    for (const pid_t pid : allProcesses())
+        if (procLine(pid, "comm").rfind("speech-dispatch", 0) == 0)
+            found.push_back(pid);
     return found;
 }
 
