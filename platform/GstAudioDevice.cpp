@@ -97,7 +97,7 @@ int GstAudioDevice::Open(const QString& path, Kind kind)
         texts_[OpenFailed] = u"playbin"_s;
         return OpenFailed;
     }
-    g_object_set(pipeline_, "uri", uri, "flags", kPlayAudio, nullptr);
+    g_object_set(pipeline_, "uri", uri, "flags", kPlayAudio, "delay", guint64(StartLeadMs) * GST_MSECOND, nullptr);
     g_free(uri);
 
     GstElement* sink = nullptr;
@@ -215,6 +215,11 @@ void GstAudioDevice::ReplaceTempo()
     gst_element_get_state(tempo_, &state, nullptr, 0);
     gst_element_set_state(tempo_, GST_STATE_NULL);
     gst_bin_remove(GST_BIN(tempoBin_), tempo_);
+    // Strides of 10 ms, searched over as much, bring a short stream's end
+    // within 1 % or so of its time at any speed; the default 30 ms strides
+    // sound smoother on a long one.
+    if (fineTempoWanted_)
+        g_object_set(fresh, "stride", 10u, "search", 10u, "overlap", 0.4, nullptr);
     gst_bin_add(GST_BIN(tempoBin_), fresh);
     tempo_ = fresh;
     for (const char* name : {"sink", "src"}) {
@@ -306,8 +311,10 @@ int GstAudioDevice::SeekAt(std::int64_t ms, bool flush)
     segmentDone_ = endReached_ = false;
     // Off normal speed the tempo filter works on what it has queued; a
     // flush throws that away, so it starts afresh.
-    if (flush)
+    if (flush) {
+        fineTempoWanted_ = stopThere && playEnd_ - ms < FineTempoBelowMs;
         freshTempoWanted_ = speedPercent_ != 100;
+    }
     // Counted before the seek: its stream may reach the output before the
     // call returns.
     const unsigned segmentsBefore = std::exchange(segmentsBeforeSeek_, sinkSegments_.load());

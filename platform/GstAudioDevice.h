@@ -45,6 +45,15 @@ public:
     // How long before the play end is heard onPlayEnd comes: time enough
     // for a seek's first sound to reach the output behind what it holds.
     static constexpr int PlayEndLeadMs = 80;
+    // Time the output is given to start before a play's first sound is due.
+    // Without it the output is already under way when the first samples
+    // arrive, and drops the first few milliseconds of every start as late.
+    static constexpr int StartLeadMs = 15;
+    // A stream that stops sooner than this after its start goes through the
+    // tempo filter in finer strides. The filter plays each stride at normal
+    // speed, so the end of the stream comes up to a stride's worth early:
+    // some 20 ms at 0.75× in 30 ms strides, a few per cent of a short line.
+    static constexpr int FineTempoBelowMs = 1000;
 
     explicit GstAudioDevice(const char* sinkFactory = nullptr);
     ~GstAudioDevice() override;
@@ -166,7 +175,8 @@ private:
     // replaced only while the stream stands flushed.
     GstElement* tempoBin_ = nullptr;
     GstElement* tempo_ = nullptr;
-    // The next flush is to leave a fresh filter behind.
+    // The next flush is to leave a fresh filter behind, in fine strides or not.
     std::atomic<bool> freshTempoWanted_ = false;
+    std::atomic<bool> fineTempoWanted_ = false;
     QHash<int, QString> texts_;
 };

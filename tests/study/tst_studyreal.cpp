@@ -96,9 +96,12 @@ class TestStudyReal : public QObject
     {
         const QList<int> expected{800, 600, 480, 533, 400, 320};
         QCOMPARE(bursts.size(), expected.size());
-        // 2 % of the pass, plus the monitor's own grain at each end.
+        // Within 2 % off normal speed, whole at normal speed (where nothing
+        // stretches the sound, a start or an end cut short is all there is
+        // to tell), give or take the recording's millisecond at each end.
         auto check = [&](int i) {
-            const int allowed = expected[i] * 2 / 100 + 40;
+            const bool normalSpeed = i % 3 == 1;
+            const int allowed = (normalSpeed ? 0 : expected[i] * 2 / 100) + 3;
             return std::abs(bursts[i] - expected[i]) <= allowed;
         };
         // Each pass is heard to its end before the song waits in the pause,
