@@ -57,6 +57,15 @@ class TestStudyReal : public QObject
         return bursts;
     }
 
+    // What an earlier test played still comes in from the monitor a little
+    // later; a burst measured from now on must not begin with it.
+    void WaitForQuiet()
+    {
+        const qsizetype window = MonitorRecorder::ms(300);
+        QTRY_VERIFY_WITH_TIMEOUT(monitor_.samples() > window
+                                     && monitor_.peak(monitor_.samples() - window, monitor_.samples()) <= 64, 5000);
+    }
+
     // Practises line 一 on the ladder once: the bursts heard, and how often
     // the output's clock leapt or the output was started afresh.
     void PlayLadder(QList<int>& bursts, int& leaps, int& restarts)
@@ -66,6 +75,7 @@ class TestStudyReal : public QObject
             QVERIFY(AudioMedia::WriteTone(wav, 2000, {22050, 1, 16}));
             QVERIFY(WriteText(home_.filePath(u"ladder.lrc"_s), u"[00:01.00]一\r\n[00:01.60]二\r\n"_s));
         }
+        WaitForQuiet();
         GstAudioDevice device;
         FakeMixer mixer;
         ScriptedPrompter prompter;
@@ -176,6 +186,7 @@ private slots:
         const QString wav = home_.filePath(u"tone.wav"_s);
         QVERIFY(AudioMedia::WriteTone(wav, 2000, {22050, 1, 16}));
         QVERIFY(WriteText(home_.filePath(u"tone.lrc"_s), u"[00:01.00]一\r\n[00:01.60]二\r\n"_s));
+        WaitForQuiet();
         ScriptedPrompter prompter;
         MyForm form{prompter};
         form.state().LoopModeCount = 2;
@@ -194,7 +205,8 @@ private slots:
         QCOMPARE(bursts.size(), 4);
         for (int i = 0; i < 4; ++i) {
             const int expected = i < 2 ? 600 : 400;
-            QVERIFY2(std::abs(bursts[i] - expected) <= 120, qPrintable(u"burst %1: %2 ms"_s.arg(i).arg(bursts[i])));
+            // Whole: a start or an end cut short shows at normal speed.
+            QVERIFY2(std::abs(bursts[i] - expected) <= 3, qPrintable(u"burst %1: %2 ms"_s.arg(i).arg(bursts[i])));
         }
     }
 
